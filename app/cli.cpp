@@ -1,0 +1,6 @@
+#include <cstdio>
+
+int main() {
+  std::fputs("usage: diruruzevuv-cli sweep [DESIGN_FILE]\n", stderr);
+  return 2;
+}

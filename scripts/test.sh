@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs what is missing, then builds and runs every test twice: an
+# optimised build, and a build under AddressSanitizer and
+# UndefinedBehaviorSanitizer. Finishes with a short fuzzing run.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+jobs="$(nproc)"
+export QT_QPA_PLATFORM=offscreen
+
+echo "== optimised build =="
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
+cmake --build build -j"$jobs"
+ctest --test-dir build --output-on-failure -j"$jobs"
+
+echo "== sanitizer build =="
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DDIRU_SANITIZE=ON -DDIRU_BUILD_BENCH=OFF
+cmake --build build-asan -j"$jobs"
+ASAN_OPTIONS=halt_on_error=1:detect_leaks=0 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+  ctest --test-dir build-asan --output-on-failure -j"$jobs"
+
+if [ -x scripts/fuzz.sh ] && command -v clang++ >/dev/null 2>&1; then
+  echo "== fuzzing =="
+  bash scripts/fuzz.sh
+fi

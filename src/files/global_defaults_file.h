@@ -1,0 +1,18 @@
+#pragma once
+
+#include "model/design_state.h"
+#include "model/global_defaults.h"
+#include "model/notifier.h"
+#include "model/session.h"
+
+namespace diruruzevuv::files {
+
+inline constexpr const char* kGlobalDefaultsName = "DIRUruzevuvGlobalDefaults.TXT";
+
+// Reads the global defaults (working directory first, then the shipped
+// data folder) into the defaults and the design's AL, terminations and Q
+// values, with the range checks and their messages.
+void ReadGlobalDefaults(const model::FileLocations& where, model::DesignState& design,
+                        model::GlobalDefaults& defaults, model::Notifier& notifier);
+
+}  // namespace diruruzevuv::files

@@ -1,0 +1,31 @@
+#include "model/design_state.h"
+
+namespace diruruzevuv::model {
+
+void UpdateInductances(DesignState& design) noexcept {
+  const double al = static_cast<double>(design.ToroidAL) * 1e-9;
+  const double n1 = design.TurnsL1;
+  const double n2 = design.TurnsL2;
+  design.L1 = static_cast<float>(al * n1 * n1);
+  design.L2 = static_cast<float>(al * n2 * n2);
+}
+
+void ApplyDefaultDesign(DesignState& design) noexcept {
+  design.Band = 20;
+  design.C47 = 2e-10f;
+  design.TurnsL2 = 14;
+  design.C48 = 3.6e-10f;
+  design.TurnsL1 = 12;
+  design.C92 = 6.8e-11f;
+  design.C49 = 2e-10f;
+  design.LowerEdge = 14000000.0f;
+  design.UpperEdge = 14350000.0f;
+  design.SweepStart = 5000000.0f;
+  design.SweepStop = 50000000.0f;
+  design.ToroidAL = 3.0f;
+  design.InputTermination = 50.0f;
+  design.LoadTermination = 50.0f;
+  UpdateInductances(design);
+}
+
+}  // namespace diruruzevuv::model

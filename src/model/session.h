@@ -1,0 +1,56 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include "model/analysis.h"
+#include "model/design_state.h"
+#include "model/global_defaults.h"
+#include "model/plot_grid.h"
+#include "model/rgb.h"
+
+namespace diruruzevuv::model {
+
+// What the response plot keeps between calls.
+struct PlotState {
+  PlotGrid grid;
+  // Weakest attenuation (positive dB) seen in the harmonic bands since the
+  // last Monte Carlo start; 0 at program start.
+  float worstSecond = 0.0f;
+  float worstThird = 0.0f;
+};
+
+// Run-long Monte Carlo state. The trial colour counter and the random
+// source are never reset, so colours and values continue across runs.
+struct MonteCarloState {
+  std::int16_t trialColorCounter = 0;
+  std::uint64_t randomState = 0x853c49e6748fea9bULL;  // fixed start state
+  std::int16_t trialCount = 0;
+  bool stopFlag = true;
+  bool running = false;
+  float worstPassbandGain = 0.0f;
+  std::array<float, 5> nominal{};  // C47, C48, C92, C49, ToroidAL
+};
+
+// Where the program finds and puts its own files.
+struct FileLocations {
+  std::filesystem::path workDir = ".";  // last-session file, first look for data files
+  std::filesystem::path dataDir = DIRU_SOURCE_DATA_DIR;  // shipped presets and defaults
+};
+
+// The one owner of everything that lives for the whole run. Screens and
+// operations receive it by reference.
+struct Session {
+  DesignState design;
+  GlobalDefaults defaults;
+  Analyzer analysis;
+  Rgb DrawColor = kBlue;
+  PlotState plot;
+  MonteCarloState monte;
+  FileLocations locations;
+  std::string SpiceFileName;
+};
+
+}  // namespace diruruzevuv::model

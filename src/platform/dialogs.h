@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+
+#include "model/notifier.h"
+
+namespace diruruzevuv::platform {
+
+// The common dialogs, message box and beep, as the screens see them.
+// Filters use the "description|pattern" form ("DIRUruzevuv files
+// (*.TXT)|*.TXT"). A cancelled file dialog returns empty text.
+class Dialogs : public model::Notifier {
+ public:
+  // Message box with one OK button and the caption "DIRUruzevuv".
+  void Message(const std::string& text) override { MessageWithTitle(text, "DIRUruzevuv"); }
+  virtual void MessageWithTitle(const std::string& text, const std::string& title) = 0;
+  virtual std::string OpenFile(const std::string& title, const std::string& filter,
+                               const std::string& presetName) = 0;
+  virtual std::string SaveFile(const std::string& title, const std::string& filter,
+                               const std::string& presetName) = 0;
+};
+
+}  // namespace diruruzevuv::platform

@@ -1,0 +1,2 @@
+#include "platform/canvas.h"
+#include "platform/dialogs.h"
