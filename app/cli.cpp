@@ -1,6 +1,23 @@
 #include <cstdio>
+#include <string>
+#include <vector>
 
-int main() {
-  std::fputs("usage: diruruzevuv-cli sweep [DESIGN_FILE]\n", stderr);
+#include "cli_commands.h"
+
+using namespace diruruzevuv::cli;
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fputs(kUsage, stderr);
+    return 2;
+  }
+  const std::string command = argv[1];
+  const std::vector<std::string> args(argv + 2, argv + argc);
+  if (command == "sweep") return RunSweepCommand(args);
+  if (command == "wizard") return RunWizardCommand(args);
+  if (command == "montecarlo") return RunMonteCarloCommand(args);
+  if (command == "spice") return RunSpiceCommand(args);
+  if (command == "report") return RunReportCommand(args, argc, argv);
+  std::fputs(kUsage, stderr);
   return 2;
 }

@@ -1,2 +1,0 @@
-#include "platform/canvas.h"
-#include "platform/dialogs.h"

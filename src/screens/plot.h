@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+
+#include "model/rgb.h"
+#include "model/session.h"
+#include "platform/canvas.h"
+
+namespace diruruzevuv::screens {
+
+struct LabelText {
+  std::string text;
+  model::Rgb colour = model::kBlack;
+};
+
+// What Plot leaves for the design screen's labels.
+struct PlotLabels {
+  bool worstSecondChanged = false;
+  std::string worstSecond;  // "Worst-case 2nd harm. atten: 45.2 dB"
+  bool worstThirdChanged = false;
+  std::string worstThird;  // "Worst-case 3ed harm. atten: ..."
+  LabelText lossLow;       // "Target-value parts loss at 14MHz: 0.14 dB"
+  LabelText lossHigh;
+};
+
+// Draws the response of the last sweep over what is on the canvas (grid,
+// labels, design-aid boxes, frame, both curves in session.DrawColor),
+// tracks the worst harmonic attenuation and evaluates the band edges.
+// screenWidthTwips is the width of the screen the layout grid stands for;
+// the level labels' width estimate uses it.
+PlotLabels Plot(platform::Canvas& canvas, model::Session& session, double screenWidthTwips);
+
+}  // namespace diruruzevuv::screens
