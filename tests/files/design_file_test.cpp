@@ -272,7 +272,7 @@ INSTANTIATE_TEST_SUITE_P(
                 false,
                 true,
                 {}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& p) { return std::string(p.param.name); });
 
 TEST(ReadDesignEdgeTest, EarlyEndKeepsWhatWasReadWithoutMessage) {
   auto lines = FortyLines("DIRUruzevuv last-session file");

@@ -195,7 +195,7 @@ INSTANTIATE_TEST_SUITE_P(
                 })),
             kMissing,
             {}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& p) { return std::string(p.param.name); });
 
 TEST(GlobalDefaultsLookupTest, WorkingFolderFirstThenShippedThenBuiltIn) {
   TempDir work;

@@ -63,7 +63,7 @@ INSTANTIATE_TEST_SUITE_P(
         NumberRow{"LongFraction", "0." + std::string(400, '0') + "1E402", 10.0},
         NumberRow{"LongHexOverflows", "&H" + std::string(300, 'F'), kInf},
         NumberRow{"LargestDouble", "1.7976931348623157E308", 1.7976931348623157E308}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& p) { return std::string(p.param.name); });
 
 struct IntRow {
   const char* name;
@@ -91,7 +91,7 @@ INSTANTIATE_TEST_SUITE_P(
                       IntRow{"Overflow", 99999.0, std::nullopt},
                       IntRow{"Infinity", kInf, std::nullopt},
                       IntRow{"NaN", std::numeric_limits<double>::quiet_NaN(), std::nullopt}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& p) { return std::string(p.param.name); });
 
 TEST(ToStoredFloatTest, RoundsToNearestAndKeepsFinite) {
   EXPECT_EQ(ToStoredFloat(0.1), 0.1f);
@@ -139,7 +139,7 @@ INSTANTIATE_TEST_SUITE_P(
         LinesRow{"IndentedStarIsNoComment", " * x\r\n", {" * x"}},
         LinesRow{"ColonOnly", ":\r\n", {""}}, LinesRow{"Empty", "", {}},
         LinesRow{"OnlyComments", "*a\r\n*b", {}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& p) { return std::string(p.param.name); });
 
 }  // namespace
 }  // namespace diruruzevuv::files

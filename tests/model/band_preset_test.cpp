@@ -147,7 +147,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ValueRow{"HalfTurnsDown", 4, "L2 turns: 12.5", 4.9f, 12},
                       ValueRow{"HalfTurnsUp", 4, "L2 turns: 13.5", 4.9f, 14},
                       ValueRow{"DefaultsTitleIsNotRefused", 0, "Defaults", 4.9f, 19}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& p) { return std::string(p.param.name); });
 
 TEST(BandPresetCommentsTest, CommentsAndBlankLinesReadTheSame) {
   TempDir data;
