@@ -11,13 +11,17 @@ bool ReadLastSession(const model::FileLocations&, model::DesignState& design, mo
   model::ApplyDefaultDesign(design);
   return false;
 }
-bool LastSessionExists(const model::FileLocations&) { return false; }
+bool LastSessionExists(const model::FileLocations&) {
+  return false;
+}
 bool WriteDesignFile(const std::string&, const model::DesignState&, model::Notifier&) {
   return false;
 }
 bool WriteLastSession(const model::FileLocations&, const model::DesignState&, model::Notifier&) {
   return false;
 }
-std::string ShortDate() { return {}; }
+std::string ShortDate() {
+  return {};
+}
 
 }  // namespace diruruzevuv::files
