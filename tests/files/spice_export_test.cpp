@@ -21,8 +21,10 @@
 #include <vector>
 
 #include "files/design_file.h"
+#include "files/global_defaults_file.h"
 #include "files/replace_file.h"
 #include "model/design_state.h"
+#include "model/global_defaults.h"
 #include "model/notifier.h"
 
 namespace diruruzevuv::files {
@@ -566,6 +568,30 @@ TEST(SpiceCliTest, UnreadableDesignFails) {
              errors),
       1);
   EXPECT_FALSE(ReadWhole(errors).empty());
+}
+
+// The command reads the defaults and the design the way the program does
+// and writes the same bytes the export gives in-process.
+TEST(SpiceCliTest, WritesSchematicOfDesignFile) {
+  TempDir dir;
+  const std::filesystem::path designPath = dir.path() / "design.TXT";
+  const std::filesystem::path out = dir.path() / "out.ASC";
+  const std::filesystem::path errors = dir.path() / "stderr.txt";
+  model::DesignState saved = TwentyMetreDesign();
+  saved.C48 = 3.9e-10f;
+  RecordingNotifier notifier;
+  ASSERT_TRUE(WriteDesignFile(designPath.string(), saved, notifier));
+
+  model::DesignState expected;
+  model::GlobalDefaults defaults;
+  ReadGlobalDefaults(model::FileLocations{}, expected, defaults, notifier);
+  ASSERT_TRUE(ReadDesignFile(designPath.string(), expected, notifier));
+  ASSERT_TRUE(notifier.messages.empty());
+
+  EXPECT_EQ(RunCli("spice \"" + designPath.string() + "\" \"" + out.string() + "\"", errors), 0)
+      << ReadWhole(errors);
+  EXPECT_EQ(ReadWhole(out), *SpiceSchematicText(expected));
+  EXPECT_NE(ReadWhole(out).find("SYMATTR Value 390pF\r\n"), std::string::npos);
 }
 
 }  // namespace
