@@ -4,9 +4,11 @@
 
 #include <QApplication>
 #include <QColor>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QPageLayout>
 #include <QPainter>
 #include <QPrinter>
 #include <QProcess>
@@ -155,6 +157,24 @@ TEST(ReportPdfTest, CancellingThePrintDialogPrintsNothing) {
   EXPECT_FALSE(PrintDesignReport(s, printer, nullptr, dialogs, 12000));
   EXPECT_FALSE(QFile::exists(pdf));
   EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST(ReportPdfTest, ThePrintDialogsPrintToFileChoiceWritesThePdf) {
+  QTemporaryDir dir;
+  const QString pdf = dir.filePath("chosen.pdf");
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(pdf);
+  model::Session s = TwentyMetreSession();
+  RecordingDialogs dialogs;
+  QTimer::singleShot(50, [] {
+    if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) dialog->accept();
+  });
+  EXPECT_TRUE(PrintDesignReport(s, printer, nullptr, dialogs, 12000));
+  EXPECT_TRUE(dialogs.messages.empty());
+  EXPECT_TRUE(PdfText(pdf).contains("Lower bandedge:"));
+  // The printer is left in portrait for whatever prints next.
+  EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Portrait);
 }
 
 // --- The command-line tool --------------------------------------------
