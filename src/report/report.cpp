@@ -60,7 +60,13 @@ class PlotMapping {
     return kLeft + kWidth * (std::log(frequency) - m_logStart) / m_logSpan;
   }
   double Y(double level) const { return kTop - kHeight * level / m_floorMagnitude; }
-  static double ClampY(double y) { return std::clamp(y, kTop, kBottom); }
+  // Levels above the top (and NaN) lie on the top edge, below the floor on
+  // the bottom edge.
+  static double ClampY(double y) {
+    if (y > kBottom) return kBottom;
+    if (y >= kTop) return y;
+    return kTop;
+  }
   static double ClampX(double x) { return std::clamp(x, kLeft, kRight); }
 
  private:
