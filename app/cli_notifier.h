@@ -7,22 +7,21 @@
 
 namespace diruruzevuv::cli {
 
-// The command-line tool has no message boxes: messages go to standard
-// error, one per line, and the command can ask afterwards whether the
-// user was told about a failure.
+// The command-line tool's way of telling the user: messages go to standard
+// error, one a line; a beep has no place there. Remembers whether anything
+// was said, so a command can turn a reported failure into its exit status.
 class StderrNotifier final : public model::Notifier {
  public:
   void Message(const std::string& text) override {
     std::fputs(text.c_str(), stderr);
     std::fputc('\n', stderr);
-    m_shown = true;
+    m_told = true;
   }
-  void Beep() override {}  // no bell on a terminal that pipes its output
-
-  bool Shown() const noexcept { return m_shown; }
+  void Beep() override {}
+  bool Told() const noexcept { return m_told; }
 
  private:
-  bool m_shown = false;
+  bool m_told = false;
 };
 
 }  // namespace diruruzevuv::cli
