@@ -2,93 +2,11 @@
 
 #include <cmath>
 
+#include "files/line_reader.h"
 #include "notation/notation.h"
 
 namespace diruruzevuv::model {
 namespace {
-
-// The leading number of a text: blanks and tabs ignored, an optional sign,
-// digits with an optional decimal point, an optional E or D exponent, or
-// &H / &O digits; no number reads as 0.
-double LeadingNumber(std::string_view text) {
-  std::string compact;
-  for (const char c : text) {
-    if (c != ' ' && c != '\t' && c != '\n' && c != '\r') compact.push_back(c);
-  }
-  std::size_t i = 0;
-  const auto digit = [&](std::size_t at) {
-    return at < compact.size() && compact[at] >= '0' && compact[at] <= '9';
-  };
-  if (compact.size() >= 2 && compact[0] == '&') {
-    const char kind = static_cast<char>(compact[1] | 0x20);
-    const int base = kind == 'h' ? 16 : kind == 'o' ? 8 : 0;
-    if (base == 0) return 0.0;
-    double value = 0.0;
-    for (i = 2; i < compact.size(); ++i) {
-      const char c = static_cast<char>(compact[i] | 0x20);
-      int d = -1;
-      if (c >= '0' && c <= '9') d = c - '0';
-      if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
-      if (d < 0 || d >= base) break;
-      value = value * base + d;
-    }
-    return value;
-  }
-  std::string number;
-  if (i < compact.size() && (compact[i] == '+' || compact[i] == '-'))
-    number.push_back(compact[i++]);
-  bool mantissa = false;
-  while (digit(i)) {
-    number.push_back(compact[i++]);
-    mantissa = true;
-  }
-  if (i < compact.size() && compact[i] == '.') {
-    number.push_back(compact[i++]);
-    while (digit(i)) {
-      number.push_back(compact[i++]);
-      mantissa = true;
-    }
-  }
-  if (!mantissa) return 0.0;
-  if (i < compact.size() &&
-      (compact[i] == 'E' || compact[i] == 'e' || compact[i] == 'D' || compact[i] == 'd')) {
-    std::size_t j = i + 1;
-    std::string exponent = "e";
-    if (j < compact.size() && (compact[j] == '+' || compact[j] == '-'))
-      exponent.push_back(compact[j++]);
-    if (digit(j)) {
-      while (digit(j)) exponent.push_back(compact[j++]);
-      number += exponent;
-    }
-  }
-  // strtod would follow the C locale's decimal point; build the value by hand.
-  double mantissaValue = 0.0;
-  double scale = 1.0;
-  bool afterPoint = false;
-  int exponentValue = 0;
-  bool negative = false;
-  std::size_t k = 0;
-  if (number[k] == '+' || number[k] == '-') negative = number[k++] == '-';
-  for (; k < number.size() && number[k] != 'e'; ++k) {
-    if (number[k] == '.') {
-      afterPoint = true;
-      continue;
-    }
-    mantissaValue = mantissaValue * 10.0 + (number[k] - '0');
-    if (afterPoint) scale *= 10.0;
-  }
-  if (k < number.size()) {
-    ++k;
-    bool negativeExponent = false;
-    if (number[k] == '+' || number[k] == '-') negativeExponent = number[k++] == '-';
-    for (; k < number.size(); ++k) {
-      exponentValue = std::min(exponentValue * 10 + (number[k] - '0'), 100000);
-    }
-    if (negativeExponent) exponentValue = -exponentValue;
-  }
-  const double value = mantissaValue / scale * std::pow(10.0, exponentValue);
-  return negative ? -value : value;
-}
 
 // Nearest integer, halves to the even neighbour.
 double RoundHalfEven(double value) noexcept {
@@ -110,7 +28,7 @@ float StepCapacitorDown(float capacitance) noexcept {
 }
 
 TurnsBoxReading ReadTurnsBox(std::string_view text) {
-  const double number = LeadingNumber(text);
+  const double number = files::LeadingNumber(text);
   TurnsBoxReading reading;
   if (!(number < INT16_MAX)) {  // also catches an infinite number
     reading.turns = INT16_MAX;

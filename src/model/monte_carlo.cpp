@@ -102,6 +102,14 @@ void FinishEndOfRun(Session& session) noexcept {
 }
 
 void PlotWithoutDrawing(Session& session, WorstCaseLabels& labels) {
+  // The plot draws nothing, tracks nothing and evaluates no edge for a
+  // sweep it cannot place on its axis.
+  const DesignState& design = session.design;
+  if (!session.analysis.Result().valid || !(design.SweepStart > 0.0f) ||
+      !(design.SweepStop > 0.0f) || !std::isfinite(design.SweepStart) ||
+      !std::isfinite(design.SweepStop) || design.SweepStart == design.SweepStop) {
+    return;
+  }
   const WorstHarmonicUpdate update =
       TrackWorstHarmonics(session.design, session.analysis.Result(), session.plot);
   if (update.secondChanged) labels.worstSecond = WorstSecondText(session.plot.worstSecond);
