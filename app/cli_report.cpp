@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cli_commands.h"
+#include "cli_notifier.h"
 #include "files/design_file.h"
 #include "files/global_defaults_file.h"
 #include "model/design_state.h"
@@ -83,10 +84,11 @@ int RunReportCommand(const std::vector<std::string>& args, int argc, char** argv
     qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
   QApplication app(argc, argv);
 
-  StderrDialogs dialogs;
+  StderrNotifier notifier;
   model::Session session;
-  files::ReadGlobalDefaults(session.locations, session.design, session.defaults, dialogs);
-  if (!files::ReadDesignFile(args[0], session.design, dialogs)) return 1;
+  const model::FileLocations where{};
+  files::ReadGlobalDefaults(where, session.design, session.defaults, notifier);
+  if (!files::ReadDesignFile(args[0], session.design, notifier)) return 1;
 
   // What the design screen's redisplay leaves behind: the displayed values,
   // the sweep and the plot's frequency grid.
@@ -101,6 +103,7 @@ int RunReportCommand(const std::vector<std::string>& args, int argc, char** argv
   report::ReportOptions options;
   // One layout unit per twip: the screen the layout grid was drawn for.
   options.screenWidthTwips = 12000.0;
+  StderrDialogs dialogs;
   return report::WriteReportPdf(session, args[1], dialogs, options) ? 0 : 1;
 }
 
