@@ -1,23 +1,223 @@
 #include "files/design_file.h"
 
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <system_error>
+
+#include "notation/notation.h"
+
 namespace diruruzevuv::files {
 
-// Placeholders until the file formats land.
-bool ReadDesignFile(const std::string&, model::DesignState& design, model::Notifier&) {
-  model::ApplyDefaultDesign(design);
+namespace {
+
+constexpr const char* kDesignReadFailed =
+    "We did not successfully retrieve that file;\r\n"
+    "20-meter band values are being used for defaults.";
+constexpr const char* kLastSessionReadFailed =
+    "We did not retrieve the Last Session file;\r\n"
+    "the 20-meter band values are being used for defaults.";
+constexpr const char* kDesignWriteFailed = "The file was not written correctly.";
+constexpr const char* kLastSessionWriteFailed = "The last-session file was not written correctly.";
+constexpr const char* kLastSessionTitle = "DIRUruzevuv last-session file";
+
+// Both readers share everything but the "Defaults" test and the message.
+bool ReadDesignLayout(std::string_view text, bool refuseDefaults, const char* failureMessage,
+                      model::DesignState& design, model::Notifier& notifier) {
+  LineReader reader(text);
+  bool failed = false;
+  if (const auto title = reader.NextValueLine()) {
+    failed = refuseDefaults && title->find("Defaults") != std::string_view::npos;
+    if (!failed && reader.NextValueLine())
+      failed = ReadDesignValues(reader, design) == ValuesOutcome::kOutOfRange;
+  }
+  if (failed) {
+    notifier.Message(failureMessage);
+    model::ApplyDefaultDesign(design);
+    return false;
+  }
+  model::UpdateInductances(design);
+  return true;
+}
+
+bool ReadDesignPath(const std::filesystem::path& path, bool refuseDefaults,
+                    const char* failureMessage, model::DesignState& design,
+                    model::Notifier& notifier) {
+  const auto text = ReadWholeFile(path);
+  if (!text) {
+    notifier.Message(failureMessage);
+    model::ApplyDefaultDesign(design);
+    return false;
+  }
+  return ReadDesignLayout(*text, refuseDefaults, failureMessage, design, notifier);
+}
+
+bool ReadFloat(LineReader& reader, float& field) {
+  const auto value = reader.NextValueLine();
+  if (!value) return false;
+  field = ToStoredFloat(LeadingNumber(*value));
+  return true;
+}
+
+// Returns kComplete when stored, otherwise why not.
+ValuesOutcome ReadInt16(LineReader& reader, std::int16_t& field) {
+  const auto value = reader.NextValueLine();
+  if (!value) return ValuesOutcome::kEndedEarly;
+  const auto number = ToStoredInt16(LeadingNumber(*value));
+  if (!number) return ValuesOutcome::kOutOfRange;
+  field = *number;
+  return ValuesOutcome::kComplete;
+}
+
+void AppendLine(std::string& out, std::string_view text) {
+  out.append(text);
+  out.append("\r\n");
+}
+
+void AppendValue(std::string& out, std::string_view label, float value) {
+  out.append(label);
+  AppendLine(out, notation::ShortestFloatText(value));
+}
+
+void AppendValue(std::string& out, std::string_view label, std::int16_t value) {
+  out.append(label);
+  AppendLine(out, std::to_string(value));
+}
+
+bool WriteDesignLayout(const std::filesystem::path& target, std::string_view text,
+                       const char* failureMessage, model::Notifier& notifier) {
+  if (ReplaceFileSafely(target, text)) return true;
+  notifier.Beep();
+  notifier.Message(failureMessage);
   return false;
 }
-bool ReadLastSession(const model::FileLocations&, model::DesignState& design, model::Notifier&) {
-  model::ApplyDefaultDesign(design);
-  return false;
+
+}  // namespace
+
+ValuesOutcome ReadDesignValues(LineReader& reader, model::DesignState& design) {
+  constexpr auto kEnded = ValuesOutcome::kEndedEarly;
+  if (!ReadFloat(reader, design.C47)) return kEnded;
+  if (const auto r = ReadInt16(reader, design.TurnsL2); r != ValuesOutcome::kComplete) return r;
+  if (!ReadFloat(reader, design.C48)) return kEnded;
+  if (const auto r = ReadInt16(reader, design.TurnsL1); r != ValuesOutcome::kComplete) return r;
+  if (!ReadFloat(reader, design.C92)) return kEnded;
+  if (!ReadFloat(reader, design.C49)) return kEnded;
+  if (!ReadFloat(reader, design.LowerEdge)) return kEnded;
+  if (!ReadFloat(reader, design.UpperEdge)) return kEnded;
+  if (!ReadFloat(reader, design.SweepStart)) return kEnded;
+  if (!ReadFloat(reader, design.SweepStop)) return kEnded;
+  if (!ReadFloat(reader, design.ToroidAL)) return kEnded;
+  if (design.ToroidAL < 1.0f) design.ToroidAL = 1.0f;
+  if (!ReadFloat(reader, design.InputTermination)) return kEnded;
+  design.LoadTermination = design.InputTermination;
+  return ReadInt16(reader, design.Band);
 }
-bool LastSessionExists(const model::FileLocations&) { return false; }
-bool WriteDesignFile(const std::string&, const model::DesignState&, model::Notifier&) {
-  return false;
+
+bool ReadDesignText(std::string_view text, model::DesignState& design, model::Notifier& notifier) {
+  return ReadDesignLayout(text, true, kDesignReadFailed, design, notifier);
 }
-bool WriteLastSession(const model::FileLocations&, const model::DesignState&, model::Notifier&) {
-  return false;
+
+bool ReadLastSessionText(std::string_view text, model::DesignState& design,
+                         model::Notifier& notifier) {
+  return ReadDesignLayout(text, false, kLastSessionReadFailed, design, notifier);
 }
-std::string ShortDate() { return {}; }
+
+bool ReadDesignFile(const std::string& path, model::DesignState& design,
+                    model::Notifier& notifier) {
+  return ReadDesignPath(path, true, kDesignReadFailed, design, notifier);
+}
+
+bool ReadLastSession(const model::FileLocations& where, model::DesignState& design,
+                     model::Notifier& notifier) {
+  return ReadDesignPath(where.workDir / kLastSessionName, false, kLastSessionReadFailed, design,
+                        notifier);
+}
+
+bool LastSessionExists(const model::FileLocations& where) {
+  const auto path = where.workDir / kLastSessionName;
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) return false;
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return false;
+  std::fclose(file);
+  return true;
+}
+
+std::string DesignText(const model::DesignState& design, FileKind kind, std::string_view title,
+                       std::string_view date) {
+  std::string out;
+  // A line end inside the title would shift every value by one line when
+  // the file is read back.
+  std::string line1(title);
+  for (char& c : line1)
+    if (c == '\r' || c == '\n') c = ' ';
+  AppendLine(out, line1);
+  AppendLine(out, date);
+  AppendLine(out, "");
+  AppendValue(out, "C47: ", design.C47);
+  AppendValue(out, "L2 turns: ", design.TurnsL2);
+  AppendValue(out, "C48: ", design.C48);
+  AppendValue(out, "L1 turns: ", design.TurnsL1);
+  AppendValue(out, "C92: ", design.C92);
+  AppendValue(out, "C49: ", design.C49);
+  AppendValue(out, "Lower bandedge: ", design.LowerEdge);
+  AppendValue(out, "Upper bandedge: ", design.UpperEdge);
+  AppendValue(out, "Analysis start freq: ", design.SweepStart);
+  AppendValue(out, "Analysis stop freq: ", design.SweepStop);
+  AppendValue(out, "Toroid AL: ", design.ToroidAL);
+  // The last-session label keeps its historical spelling; readers ignore
+  // labels anyway.
+  AppendValue(out, kind == FileKind::kLastSession ? "Input termnation: " : "Input termination: ",
+              design.InputTermination);
+  AppendValue(out, "Band: ", design.Band);
+  return out;
+}
+
+bool ReplaceFileSafely(const std::filesystem::path& target, std::string_view text) {
+  const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+  std::filesystem::path temp;
+  std::FILE* file = nullptr;
+  for (int attempt = 0; attempt < 10 && file == nullptr; ++attempt) {
+    temp = target;
+    temp += ".tmp" + std::to_string(stamp % 1000000) + "-" + std::to_string(attempt);
+    // "x": never reuse a file that happens to carry the temporary name.
+    file = std::fopen(temp.c_str(), "wbx");
+  }
+  if (file == nullptr) return false;
+  bool ok = text.empty() || std::fwrite(text.data(), 1, text.size(), file) == text.size();
+  ok = std::fflush(file) == 0 && ok;
+  ok = std::fclose(file) == 0 && ok;
+  std::error_code ec;
+  if (ok) {
+    std::filesystem::rename(temp, target, ec);
+    ok = !ec;
+  }
+  if (!ok) std::filesystem::remove(temp, ec);
+  return ok;
+}
+
+bool WriteDesignFile(const std::string& path, const model::DesignState& design,
+                     model::Notifier& notifier) {
+  if (path.size() < 2) return true;
+  return WriteDesignLayout(path, DesignText(design, FileKind::kDesign, path, ShortDate()),
+                           kDesignWriteFailed, notifier);
+}
+
+bool WriteLastSession(const model::FileLocations& where, const model::DesignState& design,
+                      model::Notifier& notifier) {
+  return WriteDesignLayout(
+      where.workDir / kLastSessionName,
+      DesignText(design, FileKind::kLastSession, kLastSessionTitle, ShortDate()),
+      kLastSessionWriteFailed, notifier);
+}
+
+std::string ShortDate() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char text[16] = {};
+  std::strftime(text, sizeof text, "%Y-%m-%d", &local);
+  return text;
+}
 
 }  // namespace diruruzevuv::files

@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "files/line_reader.h"
 #include "model/design_state.h"
 #include "model/notifier.h"
 #include "model/session.h"
@@ -15,8 +16,7 @@ inline constexpr const char* kDesignFilter = "DIRUruzevuv files (*.TXT)|*.TXT";
 // Reads a design file into the design. On failure (cannot open, 16-bit
 // overflow, "Defaults" in the first value line) tells the user and falls
 // back to the built-in 20-metre design. Returns false on that failure.
-bool ReadDesignFile(const std::string& path, model::DesignState& design,
-                    model::Notifier& notifier);
+bool ReadDesignFile(const std::string& path, model::DesignState& design, model::Notifier& notifier);
 
 // Reads the last-session file from the working directory, likewise.
 bool ReadLastSession(const model::FileLocations& where, model::DesignState& design,
@@ -32,6 +32,38 @@ bool WriteDesignFile(const std::string& path, const model::DesignState& design,
                      model::Notifier& notifier);
 bool WriteLastSession(const model::FileLocations& where, const model::DesignState& design,
                       model::Notifier& notifier);
+
+// How far a read of the thirteen design values got.
+enum class ValuesOutcome {
+  kComplete,    // all thirteen values stored
+  kEndedEarly,  // the text ended first; the values read so far are stored
+  kOutOfRange,  // a turns or band value does not fit 16 bits
+};
+
+// Reads the thirteen design values (C47 ... Band) from the reader, which
+// stands after the two header lines, storing each value as soon as it is
+// read: AL below 1 becomes 1, LoadTermination follows InputTermination.
+// Does not recompute the inductances.
+ValuesOutcome ReadDesignValues(LineReader& reader, model::DesignState& design);
+
+// The readers above on a file's text; the path readers use them and the
+// fuzzing targets call them directly. Same messages, fallback and result.
+bool ReadDesignText(std::string_view text, model::DesignState& design, model::Notifier& notifier);
+bool ReadLastSessionText(std::string_view text, model::DesignState& design,
+                         model::Notifier& notifier);
+
+// The complete text a writer puts into a file: the title line (the path
+// for a design file), the date, an empty line and the thirteen labelled
+// values, every line ended by CR LF.
+enum class FileKind { kDesign, kLastSession };
+std::string DesignText(const model::DesignState& design, FileKind kind, std::string_view title,
+                       std::string_view date);
+
+// Replaces the file with the text: writes a temporary file in the same
+// folder, flushes and closes it, then renames it over the target. On
+// failure the temporary file is removed, the target is left as it was,
+// and the result is false.
+bool ReplaceFileSafely(const std::filesystem::path& target, std::string_view text);
 
 // The current date in a short numeric form, for line 2 of a file and the
 // report's footer.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string_view>
+
 #include "model/design_state.h"
 #include "model/global_defaults.h"
 #include "model/notifier.h"
@@ -14,5 +16,9 @@ inline constexpr const char* kGlobalDefaultsName = "DIRUruzevuvGlobalDefaults.TX
 // values, with the range checks and their messages.
 void ReadGlobalDefaults(const model::FileLocations& where, model::DesignState& design,
                         model::GlobalDefaults& defaults, model::Notifier& notifier);
+
+// The same on the file's text. An empty text stands for a missing file.
+void ReadGlobalDefaultsText(std::string_view text, model::DesignState& design,
+                            model::GlobalDefaults& defaults, model::Notifier& notifier);
 
 }  // namespace diruruzevuv::files
