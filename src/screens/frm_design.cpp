@@ -109,6 +109,7 @@ void frmDesign::CreateControls() {
   Place(UpDown2, 8600, 6200, kSpinnerWidth, 300);
   lblAL = label("lblAL", QStringLiteral("AL: "), 7600, 6700, 600, 300);
   txtAL = box("txtAL", 8200, 6700, 600, 300);
+  txtAL->setText(txtAL->objectName());
   lblALexplain =
       label("lblALexplain", QStringLiteral("nH per turns squared"), 8840, 6700, 2600, 300);
 
@@ -166,6 +167,10 @@ void frmDesign::CreateControls() {
         break;
     }
     if (auto* l = qobject_cast<QLabel*>(control)) l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // A box starts with its own name, as a new text box does, so that the
+    // first schematic always changes it and the value is read back (an
+    // empty formatted value then stores 0).
+    if (auto* t = qobject_cast<QLineEdit*>(control)) t->setText(t->objectName());
     if (control) Place(control, place.left, place.top, 900, 300);
   }
 

@@ -4,7 +4,7 @@ namespace diruruzevuv::screens {
 
 // Texts the opening and design screens show about the program itself.
 inline constexpr const char* kProgramVersion = "2.05";
-inline constexpr const char* kCreditText = "Designed and written by the DIRUruzevuv developers";
+inline constexpr const char* kCreditText = "Written by the DIRUruzevuv developers";
 inline constexpr const char* kWebsiteText = "diruruzevuv.invalid";
 inline constexpr const char* kDesignCredit = "DIRUruzevuv KAMO lowpass filter designer";
 
