@@ -4,44 +4,17 @@
 #include <QResizeEvent>
 #include <QToolButton>
 #include <algorithm>
-#include <charconv>
 #include <cmath>
-#include <string>
+
+#include "files/line_reader.h"
 
 namespace diruruzevuv::platform {
 
 int ReadWholeNumber(std::string_view text) noexcept {
-  std::size_t i = 0;
-  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-  // Only the plain decimal form: sign, digits, point, digits, exponent.
-  std::size_t end = i;
-  if (end < text.size() && (text[end] == '+' || text[end] == '-')) ++end;
-  const std::size_t digitsStart = end;
-  while (end < text.size() && text[end] >= '0' && text[end] <= '9') ++end;
-  if (end < text.size() && text[end] == '.') {
-    ++end;
-    while (end < text.size() && text[end] >= '0' && text[end] <= '9') ++end;
-  }
-  if (end == digitsStart || (end == digitsStart + 1 && text[digitsStart] == '.')) return 0;
-  if (end < text.size() && (text[end] == 'e' || text[end] == 'E')) {
-    std::size_t exp = end + 1;
-    if (exp < text.size() && (text[exp] == '+' || text[exp] == '-')) ++exp;
-    const std::size_t expDigits = exp;
-    while (exp < text.size() && text[exp] >= '0' && text[exp] <= '9') ++exp;
-    if (exp > expDigits) end = exp;
-  }
-  std::string number(text.substr(i, end - i));
-  if (!number.empty() && number[0] == '+') number.erase(0, 1);
-  double value = 0.0;
-  const auto result = std::from_chars(number.data(), number.data() + number.size(), value);
-  if (result.ec != std::errc()) {
-    if (result.ec == std::errc::result_out_of_range) {
-      return number[0] == '-' ? -32768 : 32767;
-    }
-    return 0;
-  }
-  const double rounded = std::nearbyint(value);  // default rounding: half to even
-  return static_cast<int>(std::clamp(rounded, -32768.0, 32767.0));
+  const double value = files::LeadingNumber(text);
+  if (std::isnan(value)) return 0;
+  // Default rounding mode: halves go to the even neighbour.
+  return static_cast<int>(std::nearbyint(std::clamp(value, -32768.0, 32767.0)));
 }
 
 TurnsSpinner::TurnsSpinner(QWidget* parent) : QWidget(parent) {

@@ -9,10 +9,8 @@ class QToolButton;
 
 namespace diruruzevuv::platform {
 
-// The leading number of a turns box as a whole count: leading blanks
-// skipped, reading stops at the first character that cannot continue the
-// number, no number reads 0; rounded half to even and limited to the
-// 16-bit range.
+// The leading number of a turns box (the files' leading-number rule) as a
+// whole count, rounded half to even and limited to the 16-bit range.
 int ReadWholeNumber(std::string_view text) noexcept;
 
 // A small up/down control attached to the text box in front of it. Each

@@ -4,6 +4,7 @@
 #include <QPalette>
 
 #include "files/design_file.h"
+#include "model/adjustment.h"
 #include "notation/notation.h"
 #include "platform/screen_geometry.h"
 #include "screens/program_constants.h"
@@ -275,30 +276,27 @@ void frmDesign::SetField(SchematicField field, const std::string& text) {
 
 void frmDesign::Text1_Change() {
   HideWorstCase();
-  m_session.design.C47 = notation::ParseValue(Text1->text().toStdString());
+  model::CapacitorTextChanged(Text1->text().toStdString(), m_session.design.C47);
 }
 
 void frmDesign::Text3_Change() {
   HideWorstCase();
-  m_session.design.C48 = notation::ParseValue(Text3->text().toStdString());
+  model::CapacitorTextChanged(Text3->text().toStdString(), m_session.design.C48);
 }
 
 void frmDesign::Text5_Change() {
   HideWorstCase();
-  m_session.design.C92 = notation::ParseValue(Text5->text().toStdString());
+  model::CapacitorTextChanged(Text5->text().toStdString(), m_session.design.C92);
 }
 
 void frmDesign::Text6_Change() {
   HideWorstCase();
-  m_session.design.C49 = notation::ParseValue(Text6->text().toStdString());
+  model::CapacitorTextChanged(Text6->text().toStdString(), m_session.design.C49);
 }
 
 void frmDesign::txtAL_Change() {
   HideWorstCase();
-  float al = notation::ParseValue(txtAL->text().toStdString());
-  if (!(al >= 1.0f)) al = 1.0f;  // the text stays as typed
-  m_session.design.ToroidAL = al;
-  model::UpdateInductances(m_session.design);
+  model::AlTextChanged(txtAL->text().toStdString(), m_session.design);
 }
 
 void frmDesign::cmdSaveFile_Click() {
