@@ -30,4 +30,9 @@ struct PlotLabels {
 // the level labels' width estimate uses it.
 PlotLabels Plot(platform::Canvas& canvas, model::Session& session, double screenWidthTwips);
 
+// The loss caption for one band edge: "Target-value parts loss at" +
+// FormatFrequency(edge) + "Hz: " + FormatValue(|gain|) + "dB", red for a
+// loss of more than 1 dB (gain below -1 dB), black otherwise.
+LabelText EdgeLossLabel(float edge, double gainDb);
+
 }  // namespace diruruzevuv::screens
