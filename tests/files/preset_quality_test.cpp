@@ -91,7 +91,7 @@ TEST_P(PresetQualityTest, MeetsTheFiguresWithTheShippedDefaults) {
   ASSERT_TRUE(analysis.Result().valid);
   const Figures fig = Measure(analysis, d);
   std::printf(
-      "%4d m: loss %.3f dB at %.4g MHz, %.3f dB at %.4g MHz; reflection <= %.2f dB in band; "
+      "%4d m: loss %.3f dB at %.6g MHz, %.3f dB at %.6g MHz; reflection <= %.2f dB in band; "
       "2nd harmonic >= %.2f dB; 3rd harmonic >= %.2f dB\n",
       row.band, fig.lowerLoss, d.LowerEdge / 1e6, fig.upperLoss, d.UpperEdge / 1e6,
       fig.worstReflection, fig.worstSecond, fig.worstThird);
