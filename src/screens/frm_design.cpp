@@ -2,11 +2,13 @@
 
 #include <QCloseEvent>
 #include <QPalette>
+#include <QPrinter>
 
 #include "files/design_file.h"
 #include "model/adjustment.h"
 #include "notation/notation.h"
 #include "platform/screen_geometry.h"
+#include "report/report_printer.h"
 #include "screens/program_constants.h"
 #include "screens/screen_manager.h"
 
@@ -184,13 +186,14 @@ void frmDesign::CreateControls() {
   connect(txtAL, &QLineEdit::textChanged, this, &frmDesign::txtAL_Change);
 
   connect(cmdSaveFile, &QPushButton::clicked, this, &frmDesign::cmdSaveFile_Click);
+  connect(cmdPrint, &QPushButton::clicked, this, &frmDesign::cmdPrint_Click);
   connect(cmdRestart, &QPushButton::clicked, this, &frmDesign::cmdRestart_Click);
   connect(cmdExit, &QPushButton::clicked, this, &frmDesign::cmdExit_Click);
 
   // Controls whose actions are not part of this version yet.
   for (QWidget* pending : std::initializer_list<QWidget*>{
            cmdC92minus, cmdC92plus, cmdC47minus, cmdC47plus, cmdC48minus, cmdC48plus, cmdC49minus,
-           cmdC49plus, cmdAccept, cmdMonte, cmdMonteStop, cmdSpice, cmdPrint, UpDown1, UpDown2}) {
+           cmdC49plus, cmdAccept, cmdMonte, cmdMonteStop, cmdSpice, UpDown1, UpDown2}) {
     pending->setEnabled(false);
   }
 }
@@ -311,6 +314,16 @@ void frmDesign::cmdSaveFile_Click() {
     return;
   }
   files::WriteDesignFile(m_session.design.CurrentFile, m_session.design, m_dialogs);
+}
+
+QPrinter& frmDesign::cdbPrintSchematic() {
+  if (!m_printer) m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+  return *m_printer;
+}
+
+void frmDesign::cmdPrint_Click() {
+  report::PrintDesignReport(m_session, cdbPrintSchematic(), this, m_dialogs,
+                            platform::ScreenGeometry::kDisplayWidthTwips);
 }
 
 void frmDesign::cmdRestart_Click() {

@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <memory>
 #include <string>
 
 #include "model/session.h"
@@ -13,6 +14,7 @@
 #include "screens/schematic.h"
 
 class QCloseEvent;
+class QPrinter;
 
 namespace diruruzevuv::screens {
 
@@ -46,6 +48,9 @@ class frmDesign final : public platform::GridForm, private SchematicTarget {
   model::Session& SessionState() noexcept { return m_session; }
   platform::Dialogs& DialogsUsed() noexcept { return m_dialogs; }
   ScreenManager& Manager() noexcept { return m_manager; }
+  // The printer behind the print dialog; it keeps the user's choices
+  // (printer, print to file) from one report to the next.
+  QPrinter& cdbPrintSchematic();
 
   // The controls, by their names.
   QLabel* lblTitle = nullptr;
@@ -109,12 +114,14 @@ class frmDesign final : public platform::GridForm, private SchematicTarget {
   void Text6_Change();
   void txtAL_Change();
   void cmdSaveFile_Click();
+  void cmdPrint_Click();
   void cmdRestart_Click();
   void cmdExit_Click();
 
   model::Session& m_session;
   platform::Dialogs& m_dialogs;
   ScreenManager& m_manager;
+  std::unique_ptr<QPrinter> m_printer;
 };
 
 // The band caption: "20-meter band: 14MHz to 14.35MHz", only the edges
