@@ -1,48 +1,22 @@
 #include "screens/frm_wizard.h"
 
-#include <QFont>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
-#include <algorithm>
 
 #include "model/wizard.h"
 
 namespace diruruzevuv::screens {
-namespace {
-
-constexpr double kGridWidth = 12000.0;
-constexpr double kGridHeight = 9000.0;
-
-// Display height in twips, which the screens' font sizes follow.
-double ScreenHeightTwips(const QWidget* widget) {
-  const QScreen* screen = widget->screen() ? widget->screen() : QGuiApplication::primaryScreen();
-  if (screen == nullptr) return 11520.0;
-  const double dpi = screen->logicalDotsPerInchY() > 0 ? screen->logicalDotsPerInchY() : 96.0;
-  return screen->geometry().height() * 1440.0 / dpi;
-}
-
-QFont Arial(double points) {
-  QFont font("Arial");
-  font.setPointSizeF(std::max(points, 1.0));
-  return font;
-}
-
-}  // namespace
 
 frmWizard::frmWizard(model::Session& session, model::Notifier& notifier, QWidget* parent)
     : QDialog(parent), m_session(session), m_notifier(notifier) {
   setWindowTitle("DIRUruzevuv - Wizard page");
   setModal(true);
-  const double h = ScreenHeightTwips(this);
-  setFont(Arial(h * 0.001));
+  setFont(m_geometry.Font(QStringLiteral("Arial"), 0.001));
 
   lblTitle = new QLabel("KAMO Lowpass Filter Design Wizard", this);
-  lblTitle->setFont(Arial(h * 0.002));
   lblTitle->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
-  Place(lblTitle, 15, 300, 12000, 600);
+  Place(lblTitle, 15, 300, 12000, 600, 0.002);
 
   const auto entry = [this](QLabel*& label, QLineEdit*& box, const char* caption, const char* text,
                             double top) {
@@ -77,11 +51,10 @@ frmWizard::frmWizard(model::Session& session, model::Notifier& notifier, QWidget
   connect(cmdPreview, &QPushButton::clicked, this, &frmWizard::cmdPreview_Click);
   connect(cmdExit, &QPushButton::clicked, this, &frmWizard::cmdExit_Click);
 
-  // The 12000 x 9000 layout at three quarters of the display height.
-  const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-  const int height = screen ? screen->availableGeometry().height() * 3 / 4 : 600;
-  resize(height * 4 / 3, height);
-  ApplyGeometry();
+  const QSize size = platform::ScreenGeometry::ComfortableWindowSize(screen());
+  resize(size);
+  m_geometry.SetClientSize(size);
+  m_geometry.Apply();
 }
 
 void frmWizard::txtLowerEdge_Change() {
@@ -120,19 +93,13 @@ void frmWizard::cmdExit_Click() {
 
 void frmWizard::resizeEvent(QResizeEvent* event) {
   QDialog::resizeEvent(event);
-  ApplyGeometry();
+  m_geometry.SetClientSize(size());
+  m_geometry.Apply();
 }
 
-void frmWizard::Place(QWidget* widget, double left, double top, double width, double height) {
-  m_places.emplace_back(widget, QRectF(left, top, width, height));
-}
-
-void frmWizard::ApplyGeometry() {
-  const double scale = std::min(width() / kGridWidth, this->height() / kGridHeight);
-  for (const auto& [widget, r] : m_places) {
-    widget->setGeometry(
-        QRectF(r.left() * scale, r.top() * scale, r.width() * scale, r.height() * scale).toRect());
-  }
+void frmWizard::Place(QWidget* control, double left, double top, double width, double height,
+                      double fontFactor) {
+  m_geometry.Place(control, left, top, width, height, fontFactor);
 }
 
 }  // namespace diruruzevuv::screens

@@ -1,13 +1,11 @@
 #pragma once
 
 #include <QDialog>
-#include <QRectF>
 #include <array>
-#include <utility>
-#include <vector>
 
 #include "model/notifier.h"
 #include "model/session.h"
+#include "platform/screen_geometry.h"
 
 class QLabel;
 class QLineEdit;
@@ -45,12 +43,12 @@ class frmWizard final : public QDialog {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
-  void Place(QWidget* widget, double left, double top, double width, double height);
-  void ApplyGeometry();
+  void Place(QWidget* control, double left, double top, double width, double height,
+             double fontFactor = 0.001);
 
   model::Session& m_session;
   model::Notifier& m_notifier;
-  std::vector<std::pair<QWidget*, QRectF>> m_places;  // grid-unit rectangles
+  platform::ScreenGeometry m_geometry;
 };
 
 }  // namespace diruruzevuv::screens
