@@ -1,12 +1,47 @@
 #include <cstdio>
+#include <string>
 
 #include "cli_commands.h"
+#include "files/design_file.h"
+#include "files/global_defaults_file.h"
+#include "model/adjustment.h"
+#include "model/monte_carlo.h"
+#include "model/notifier.h"
+#include "model/session.h"
 
 namespace diruruzevuv::cli {
+namespace {
 
-int RunMonteCarloCommand(const std::vector<std::string>&) {
-  std::fputs("diruruzevuv-cli: 'montecarlo' is not available yet\n", stderr);
-  return 1;
+class StderrNotifier final : public model::Notifier {
+ public:
+  void Message(const std::string& text) override {
+    std::fputs(("diruruzevuv-cli: " + text + "\n").c_str(), stderr);
+  }
+  void Beep() override {}
+};
+
+}  // namespace
+
+int RunMonteCarloCommand(const std::vector<std::string>& args) {
+  if (args.size() != 1) {
+    std::fputs(kUsage, stderr);
+    return 2;
+  }
+  model::Session session;
+  StderrNotifier notifier;
+  files::ReadGlobalDefaults(session.locations, session.design, session.defaults, notifier);
+  if (!files::ReadDesignFile(args[0], session.design, notifier)) return 1;
+  model::UpdateInductances(session.design);
+  // The design screen's load writes the values into its boxes and reads
+  // them back, so the run starts from the displayed values.
+  model::ValueBoxes boxes;
+  model::WriteValueBoxes(boxes, session.design);
+  model::WorstCaseLabels labels;
+  session.monte.trialCount = 0;
+  model::RunMonteCarloWithoutDrawing(session, boxes, labels);
+  std::fputs((labels.worst + "\n" + labels.worstSecond + "\n" + labels.worstThird + "\n").c_str(),
+             stdout);
+  return 0;
 }
 
 }  // namespace diruruzevuv::cli

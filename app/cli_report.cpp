@@ -1,12 +1,70 @@
+#include <QApplication>
+#include <QByteArray>
 #include <cstdio>
+#include <string>
 
 #include "cli_commands.h"
+#include "cli_notifier.h"
+#include "files/design_file.h"
+#include "files/global_defaults_file.h"
+#include "model/adjustment.h"
+#include "model/plot_grid.h"
+#include "model/session.h"
+#include "platform/dialogs.h"
+#include "platform/screen_geometry.h"
+#include "report/report.h"
+#include "report/report_printer.h"
 
 namespace diruruzevuv::cli {
 
-int RunReportCommand(const std::vector<std::string>&, int, char**) {
-  std::fputs("diruruzevuv-cli: 'report' is not available yet\n", stderr);
-  return 1;
+namespace {
+
+// Everything the report would show in a message box goes to standard
+// error; the command never opens a window.
+class StderrDialogs final : public platform::Dialogs {
+ public:
+  void MessageWithTitle(const std::string& text, const std::string& title) override {
+    std::fprintf(stderr, "diruruzevuv-cli: %s: %s\n", title.c_str(), text.c_str());
+  }
+  std::string OpenFile(const std::string&, const std::string&, const std::string&) override {
+    return {};
+  }
+  std::string SaveFile(const std::string&, const std::string&, const std::string&) override {
+    return {};
+  }
+  void Beep() override {}
+};
+
+}  // namespace
+
+int RunReportCommand(const std::vector<std::string>& args, int argc, char** argv) {
+  if (args.size() != 2) {
+    std::fputs(kUsage, stderr);
+    return 2;
+  }
+  // The report is rendered without a display.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
+  QApplication app(argc, argv);
+
+  StderrNotifier notifier;
+  model::Session session;
+  const model::FileLocations where{};
+  files::ReadGlobalDefaults(where, session.design, session.defaults, notifier);
+  if (!files::ReadDesignFile(args[0], session.design, notifier)) return 1;
+
+  // What the design screen's redisplay leaves behind: the displayed values,
+  // the sweep and the plot's frequency grid.
+  model::ValueBoxes boxes;
+  model::WriteValueBoxes(boxes, session.design);
+  session.analysis.RunSweep(session.design);
+  session.plot.grid = model::ComputePlotGrid(session.design.SweepStart, session.design.SweepStop);
+
+  report::ReportOptions options;
+  // The level labels' width estimate as the design screen makes it.
+  options.screenWidthTwips = platform::ScreenGeometry::kDisplayWidthTwips;
+  StderrDialogs dialogs;
+  return report::WriteReportPdf(session, args[1], dialogs, options) ? 0 : 1;
 }
 
 }  // namespace diruruzevuv::cli

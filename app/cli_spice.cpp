@@ -1,12 +1,34 @@
 #include <cstdio>
 
 #include "cli_commands.h"
+#include "cli_notifier.h"
+#include "files/design_file.h"
+#include "files/global_defaults_file.h"
+#include "files/spice_export.h"
+#include "model/design_state.h"
+#include "model/global_defaults.h"
+#include "model/session.h"
 
 namespace diruruzevuv::cli {
 
-int RunSpiceCommand(const std::vector<std::string>&) {
-  std::fputs("diruruzevuv-cli: 'spice' is not available yet\n", stderr);
-  return 1;
+// spice DESIGN_FILE OUT_FILE: the schematic of a saved design, read the way
+// the program reads it (global defaults first, then the design file).
+int RunSpiceCommand(const std::vector<std::string>& args) {
+  if (args.size() != 2) {
+    std::fputs(kUsage, stderr);
+    return 2;
+  }
+  StderrNotifier notifier;
+  model::DesignState design;
+  model::GlobalDefaults defaults;
+  const model::FileLocations where;
+  files::ReadGlobalDefaults(where, design, defaults, notifier);
+  if (!files::ReadDesignFile(args[0], design, notifier)) {
+    if (!notifier.Told()) notifier.Message("diruruzevuv-cli: cannot read " + args[0]);
+    return 1;
+  }
+  if (!files::WriteSpiceSchematic(args[1], design, notifier)) return 1;
+  return 0;
 }
 
 }  // namespace diruruzevuv::cli

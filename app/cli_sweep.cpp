@@ -1,12 +1,68 @@
+#include <charconv>
 #include <cstdio>
+#include <string>
+#include <system_error>
 
 #include "cli_commands.h"
+#include "cli_notifier.h"
+#include "files/design_file.h"
+#include "files/global_defaults_file.h"
+#include "model/analysis.h"
+#include "model/design_state.h"
+#include "model/global_defaults.h"
+#include "model/session.h"
 
 namespace diruruzevuv::cli {
+namespace {
 
-int RunSweepCommand(const std::vector<std::string>&) {
-  std::fputs("diruruzevuv-cli: 'sweep' is not available yet\n", stderr);
-  return 1;
+// Nine significant digits bring every float back unchanged; to_chars
+// never looks at the locale.
+void AppendNumber(std::string& line, float value) {
+  char buffer[32];
+  const auto [end, error] =
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 9);
+  if (error == std::errc{}) line.append(buffer, end);
+}
+
+}  // namespace
+
+int RunSweepCommand(const std::vector<std::string>& args) {
+  if (args.size() > 1) {
+    std::fputs(kUsage, stderr);
+    return 2;
+  }
+  StderrNotifier notifier;
+  model::Session session;
+  const model::FileLocations where{};
+  files::ReadGlobalDefaults(where, session.design, session.defaults, notifier);
+  if (args.empty()) {
+    model::ApplyDefaultDesign(session.design);
+  } else if (!files::ReadDesignFile(args[0], session.design, notifier)) {
+    return 1;
+  }
+
+  session.analysis.RunSweep(session.design);
+  const model::SweepResult& result = session.analysis.Result();
+  if (!result.valid) {
+    std::fputs(
+        "diruruzevuv-cli: the design cannot be analysed (check the sweep range, "
+        "inductances, Q values and terminations)\n",
+        stderr);
+    return 1;
+  }
+
+  std::string text = "frequency_hz,gain_db,reflection_db\n";
+  text.reserve(text.size() + 48 * (result.intervals + 1));
+  for (int i = 0; i <= result.intervals; ++i) {
+    AppendNumber(text, result.frequency[i]);
+    text += ',';
+    AppendNumber(text, result.gain[i]);
+    text += ',';
+    AppendNumber(text, result.reflection[i]);
+    text += '\n';
+  }
+  const bool written = std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
+  return (written && std::fflush(stdout) == 0) ? 0 : 1;
 }
 
 }  // namespace diruruzevuv::cli

@@ -1,0 +1,430 @@
+#include "report/report.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "files/design_file.h"
+#include "model/plot_grid.h"
+#include "notation/notation.h"
+
+namespace diruruzevuv::report {
+
+using model::Rgb;
+using platform::Canvas;
+using platform::GridPoint;
+
+namespace {
+
+constexpr Rgb kBoxFill{255, 240, 240};
+constexpr Rgb kBoxOutline{255, 17, 17};
+
+// The plot rectangle on the page.
+constexpr double kLeft = 2000.0;
+constexpr double kTop = 1500.0;
+constexpr double kRight = 7000.0;
+constexpr double kBottom = 5000.0;
+constexpr double kWidth = kRight - kLeft;
+constexpr double kHeight = kBottom - kTop;
+
+// A text with its top left corner at (x, y): plotting a white point moves
+// the text position there.
+void PlaceText(Canvas& page, double x, double y, std::string_view text) {
+  page.Point({x, y}, model::kWhite);
+  page.Text(text);
+}
+
+// Frequency and level to page coordinates.
+class PlotMapping {
+ public:
+  PlotMapping(float sweepStart, float sweepStop, float plotFloorDb) {
+    const double start = sweepStart;
+    const double stop = sweepStop;
+    m_usable =
+        std::isfinite(start) && std::isfinite(stop) && start > 0.0 && stop > 0.0 && start != stop;
+    if (m_usable) {
+      m_logStart = std::log(start);
+      m_logSpan = std::log(stop) - m_logStart;
+    }
+    // A floor of 0 would divide by zero; the screen takes it as -60 dB.
+    const double floor = plotFloorDb;
+    m_floorMagnitude = (floor == 0.0 || !std::isfinite(floor)) ? 60.0 : std::fabs(floor);
+  }
+
+  // False when the sweep limits give no logarithmic axis.
+  bool Usable() const noexcept { return m_usable; }
+  double X(double frequency) const {
+    return kLeft + kWidth * (std::log(frequency) - m_logStart) / m_logSpan;
+  }
+  double Y(double level) const { return kTop - kHeight * level / m_floorMagnitude; }
+  // Levels above the top (and NaN) lie on the top edge, below the floor on
+  // the bottom edge.
+  static double ClampY(double y) {
+    if (y > kBottom) return kBottom;
+    if (y >= kTop) return y;
+    return kTop;
+  }
+  static double ClampX(double x) { return std::clamp(x, kLeft, kRight); }
+
+ private:
+  bool m_usable = false;
+  double m_logStart = 0.0;
+  double m_logSpan = 1.0;
+  double m_floorMagnitude = 60.0;
+};
+
+void DrawFrequencyGrid(Canvas& page, const model::Session& session, bool usable) {
+  const model::PlotGrid& grid = session.plot.grid;
+  const int count = usable ? std::clamp(grid.count, 0, model::PlotGrid::kMaxLines) : 0;
+  page.SetLineWidth(2);
+  for (int i = 0; i < count; ++i) {
+    const double x = kLeft + kWidth * grid.position[i];
+    page.Line({x, kTop}, {x, kBottom}, model::kGrey);
+  }
+  page.SetFontSize(10);
+  if (count == 0) return;
+  const model::DesignState& design = session.design;
+  for (int i : model::ChooseFrequencyLabels(grid, design.SweepStart, design.SweepStop)) {
+    if (i < 0 || i >= count) continue;
+    PlaceText(page, 1750.0 + kWidth * grid.position[i], 5100.0,
+              notation::FormatFrequency(grid.frequency[i]));
+  }
+}
+
+void DrawLevelGrid(Canvas& page, std::int16_t gridDivisions, double screenWidthTwips) {
+  // No divisions, no grid. More than nine are drawn as asked, in 32-bit
+  // arithmetic so that the products cannot overflow.
+  const std::int32_t divisions = gridDivisions;
+  if (divisions <= 0) return;
+  for (std::int32_t j = 0; j <= divisions; ++j) {
+    const double y = kTop + static_cast<double>(3500 * j / divisions);
+    page.Line({kLeft, y}, {kRight, y}, model::kGrey);
+  }
+  const double width = screenWidthTwips > 0.0 ? screenWidthTwips : 12000.0;
+  for (std::int32_t j = 0; j <= divisions; ++j) {
+    const std::string text = std::to_string(-10 * j);
+    const double x = 1900.0 - static_cast<double>(text.size()) * 120.0 * 12000.0 / width;
+    const double y = 1400.0 + static_cast<double>(3500 * j / divisions);
+    PlaceText(page, x, y, text);
+  }
+}
+
+void DrawAidBoxes(Canvas& page, const model::Session& session, const PlotMapping& map) {
+  const model::DesignState& d = session.design;
+  const model::GlobalDefaults& g = session.defaults;
+  struct BoxRow {
+    double lineWidth;
+    int harmonic;
+    float level;
+  };
+  const BoxRow rows[] = {
+      {5, 1, g.PassbandBoxDb}, {6, 2, g.SecondHarmonicBoxDb}, {6, 3, g.ThirdHarmonicBoxDb}};
+  const double m = g.BandwidthMultiplier;
+  for (const BoxRow& row : rows) {
+    const double f1 = row.harmonic * static_cast<double>(d.LowerEdge) / m;
+    const double f2 = row.harmonic * static_cast<double>(d.UpperEdge) * m;
+    if (!(f1 > 0.0) || !(f2 > 0.0) || !std::isfinite(f1) || !std::isfinite(f2)) continue;
+    // Kept inside the frame: on paper a box running past it would print
+    // over the figures or the schematic.
+    const GridPoint a{PlotMapping::ClampX(map.X(f1)), kTop};
+    const GridPoint b{PlotMapping::ClampX(map.X(f2)), PlotMapping::ClampY(map.Y(row.level))};
+    page.SetLineWidth(row.lineWidth);
+    page.FilledBox(a, b, kBoxFill);
+    page.Box(a, b, kBoxOutline);
+  }
+}
+
+// One curve: runs of one colour go out as one polyline.
+void DrawCurve(Canvas& page, const std::vector<GridPoint>& points, const std::vector<bool>& red) {
+  if (points.empty()) return;
+  auto colourOf = [&](std::size_t k) { return red[k] ? model::kRed : model::kBlue; };
+  page.Line(points[0], points[0], colourOf(0));
+  std::size_t k = 1;
+  while (k < points.size()) {
+    std::size_t end = k + 1;
+    while (end < points.size() && red[end] == red[k]) ++end;
+    page.Polyline(std::span<const GridPoint>(points.data() + k, end - k), colourOf(k));
+    k = end;
+  }
+}
+
+// A window (lowFactor x LowerEdge, highFactor x UpperEdge), its limits
+// rounded to float; a point is inside only strictly between them.
+struct Window {
+  float low;
+  float high;
+  Window(double lowFactor, float lowerEdge, double highFactor, float upperEdge)
+      : low(static_cast<float>(lowFactor * lowerEdge)),
+        high(static_cast<float>(highFactor * upperEdge)) {}
+  bool Contains(float f) const noexcept { return low < f && f < high; }
+};
+
+void DrawCurves(Canvas& page, const model::Session& session, const PlotMapping& map) {
+  const model::SweepResult& sweep = session.analysis.Result();
+  if (!sweep.valid || !map.Usable()) return;
+  const model::DesignState& d = session.design;
+  const model::GlobalDefaults& g = session.defaults;
+  const int last = std::clamp<int>(sweep.intervals, 0, model::SweepResult::kCapacity - 1);
+
+  const Window second(1.9, d.LowerEdge, 2.1, d.UpperEdge);
+  const Window third(2.85, d.LowerEdge, 3.15, d.UpperEdge);
+  const Window passband(0.95, d.LowerEdge, 1.05, d.UpperEdge);
+
+  std::vector<GridPoint> points(last + 1);
+  std::vector<bool> red(last + 1);
+
+  for (int k = 0; k <= last; ++k) {
+    const float f = sweep.frequency[k];
+    const float t = sweep.gain[k];
+    points[k] = {map.X(f), PlotMapping::ClampY(map.Y(t))};
+    red[k] = (second.Contains(f) && t > g.SecondHarmonicBoxDb) ||
+             (third.Contains(f) && t > g.ThirdHarmonicBoxDb);
+  }
+  page.SetLineWidth(9);
+  DrawCurve(page, points, red);
+
+  for (int k = 0; k <= last; ++k) {
+    const float f = sweep.frequency[k];
+    const float r = sweep.reflection[k];
+    points[k].y = PlotMapping::ClampY(map.Y(r));
+    red[k] = passband.Contains(f) && r > g.PassbandBoxDb;
+  }
+  page.SetLineWidth(6);
+  DrawCurve(page, points, red);
+}
+
+void DrawSchematic(Canvas& page, const model::DesignState& d) {
+  page.SetLineWidth(8);
+  PrintGenerator(page, 2000, 7000);
+  PrintCapacitorV(page, "C47", d.C47, 4000, 7000);
+  PrintInductor(page, "L2", d.L2, 4500, 7000);
+  PrintCapacitorV(page, "C48", d.C48, 6200, 7000);
+  PrintInductor(page, "L1", d.L1, 6700, 7000);
+  PrintCapacitorH(page, "C92", d.C92, 6900, 6000);
+  PrintCapacitorV(page, "C49", d.C49, 8500, 7000);
+  PrintResistorH(page, "Rgen", d.InputTermination, 2500, 7000);
+  PrintResistorV(page, "Rload", d.LoadTermination, 9800, 7000);
+  for (double x : {2000.0, 4000.0, 6200.0, 8500.0, 9800.0}) PrintGround(page, x, 8000);
+
+  const model::Rgb k = model::kBlack;
+  page.Line({2000, 7000}, {2500, 7000}, k);
+  page.Line({3500, 7000}, {4500, 7000}, k);
+  page.Line({5800, 7000}, {6800, 7000}, k);
+  page.Line({8000, 7000}, {9800, 7000}, k);
+  page.Line({6900, 7000}, {6900, 6000}, k);
+  page.Line({7900, 7000}, {7900, 6000}, k);
+}
+
+void FigureLine(Canvas& page, double y, const std::string& text) {
+  page.SetTextPosition({9000, y});
+  page.Text(text);
+}
+
+// "Loss at ... edge: " with the loss just computed at that edge. A design
+// that could not be analysed shows no number rather than garbage.
+std::string EdgeLoss(model::Session& session, float edge) {
+  if (!session.analysis.Result().valid) return {};
+  session.analysis.AnalyzePoint(session.design, edge);
+  const double gain = session.analysis.Result().pointGain;
+  if (!std::isfinite(gain)) return {};
+  return notation::FormatValue(static_cast<float>(std::fabs(gain))) + "dB";
+}
+
+void DrawFigures(Canvas& page, model::Session& session) {
+  const model::DesignState& d = session.design;
+  using notation::FormatFrequency;
+  using notation::FormatValue;
+  page.SetFontSize(10);
+  FigureLine(page, 2000, "Lower bandedge: " + FormatFrequency(d.LowerEdge));
+  FigureLine(page, 2300, "Upper bandedge: " + FormatFrequency(d.UpperEdge));
+  FigureLine(page, 2700, "Loss at lower edge: " + EdgeLoss(session, d.LowerEdge));
+  FigureLine(page, 3000, "Loss at upper edge: " + EdgeLoss(session, d.UpperEdge));
+  FigureLine(page, 3400, "Toroid Al: " + FormatValue(d.ToroidAL) + " nH per turns squared");
+  FigureLine(page, 3800, "Number of turns, L1: " + FormatValue(d.TurnsL1));
+  FigureLine(page, 4100, "Number of turns, L2: " + FormatValue(d.TurnsL2));
+  FigureLine(page, 4500, "Inductor Q values: " + FormatValue(d.InductorQ));
+  FigureLine(page, 4800, "Capacitor Q values: " + FormatValue(d.CapacitorQ));
+}
+
+}  // namespace
+
+void PrintGenerator(Canvas& page, double x, double y) {
+  const model::Rgb k = model::kBlack;
+  page.Arc({x, y + 480}, 190, 0.0, 6.2, k);
+  page.Line({x, y + 685}, {x, y + 1000}, k);
+  page.Line({x, y + 280}, {x, y}, k);
+  page.Arc({x - 65, y + 480}, 60, 0.0, 3.2, k);
+  page.Arc({x + 55, y + 480}, 60, 3.1, 6.2, k);
+}
+
+void PrintResistorH(Canvas& page, std::string_view designator, float value, double x, double y) {
+  const model::Rgb k = model::kBlack;
+  page.Line({x, y}, {x + 260, y}, k);
+  const GridPoint zigzag[] = {{x + 290, y - 60}, {x + 350, y + 60}, {x + 410, y - 60},
+                              {x + 470, y + 60}, {x + 530, y - 60}, {x + 590, y + 60},
+                              {x + 620, y},      {x + 1000, y}};
+  for (const GridPoint& p : zigzag) page.LineTo(p, k);
+  PlaceText(page, x + 350, y + 200, notation::FormatEngineering(value));
+  PlaceText(page, x + 200, y - 400, designator);
+}
+
+void PrintResistorV(Canvas& page, std::string_view designator, float value, double x, double y) {
+  const model::Rgb k = model::kBlack;
+  page.Line({x, y}, {x, y + 320}, k);
+  const GridPoint zigzag[] = {{x + 60, y + 350}, {x - 60, y + 410}, {x + 60, y + 470},
+                              {x - 60, y + 530}, {x + 60, y + 590}, {x - 60, y + 650},
+                              {x, y + 680},      {x, y + 1000}};
+  for (const GridPoint& p : zigzag) page.LineTo(p, k);
+  PlaceText(page, x + 200, y + 550, notation::FormatEngineering(value));
+  PlaceText(page, x + 200, y + 300, designator);
+}
+
+void PrintCapacitorV(Canvas& page, std::string_view designator, float value, double x, double y) {
+  const model::Rgb k = model::kBlack;
+  page.Line({x, y}, {x, y + 480}, k);
+  page.Line({x - 120, y + 480}, {x + 120, y + 480}, k);
+  page.Line({x - 120, y + 540}, {x + 120, y + 540}, k);
+  page.Line({x, y + 540}, {x, y + 1000}, k);
+  PlaceText(page, x + 100, y + 650, notation::FormatCapacitance(value));
+  PlaceText(page, x + 100, y + 200, designator);
+}
+
+void PrintCapacitorH(Canvas& page, std::string_view designator, float value, double x, double y) {
+  const model::Rgb k = model::kBlack;
+  page.Line({x, y}, {x + 450, y}, k);
+  page.Line({x + 450, y - 120}, {x + 450, y + 120}, k);
+  page.Line({x + 510, y - 120}, {x + 510, y + 120}, k);
+  page.Line({x + 510, y}, {x + 1000, y}, k);
+  PlaceText(page, x + 250, y + 200, notation::FormatCapacitance(value));
+  PlaceText(page, x + 300, y - 350, designator);
+}
+
+void PrintInductor(Canvas& page, std::string_view designator, float value, double x, double y) {
+  const model::Rgb k = model::kBlack;
+  page.Line({x, y}, {x + 420, y}, k);
+  for (int hump = 1; hump <= 3; ++hump) page.Arc({x + 340 + 160 * hump, y}, 80, 0.0, model::kPi, k);
+  page.Line({x + 900, y}, {x + 1300, y}, k);
+  PlaceText(page, x + 400, y + 200, notation::FormatInductance(value));
+  PlaceText(page, x + 600, y - 400, designator);
+}
+
+void PrintGround(Canvas& page, double x, double y) {
+  const model::Rgb k = model::kBlack;
+  page.Line({x - 150, y}, {x + 150, y}, k);
+  page.LineTo({x, y + 150}, k);
+  page.LineTo({x - 150, y}, k);
+}
+
+void DrawReport(Canvas& page, model::Session& session, const ReportOptions& options) {
+  const model::DesignState& d = session.design;
+  const PlotMapping map(d.SweepStart, d.SweepStop, session.defaults.PlotFloorDb);
+
+  page.SetLineWidth(12);
+  page.Box({kLeft, kTop}, {kRight, kBottom}, model::kBlack);
+
+  DrawFrequencyGrid(page, session, map.Usable());
+  DrawLevelGrid(page, session.defaults.GridDivisions, options.screenWidthTwips);
+  if (map.Usable()) DrawAidBoxes(page, session, map);
+  DrawCurves(page, session, map);
+  DrawSchematic(page, d);
+  DrawFigures(page, session);
+
+  page.SetFontSize(16);
+  page.SetTextPosition({5000, 900});
+  page.Text("DIRUruzevuv Utility - " + notation::FormatFrequency(d.LowerEdge) + " to " +
+            notation::FormatFrequency(d.UpperEdge));
+
+  page.SetFontSize(6);
+  page.SetTextPosition({2000, 9000});
+  const std::string date = options.date.empty() ? files::ShortDate() : options.date;
+  page.Text(std::string("Printed by DIRUruzevuv from ") + kMakerName + " - " + kMakerWebAddress +
+            " - " + date);
+}
+
+Canvas& BufferedReportPrinter::StartFreshPage() {
+  m_page = platform::RecordingCanvas{};
+  return m_page;
+}
+
+void BufferedReportPrinter::EndDocument() {
+  // The buffer is emptied whatever happens: a page is sent once or never.
+  platform::RecordingCanvas page = std::move(m_page);
+  m_page = platform::RecordingCanvas{};
+  SendPage(page);
+}
+
+bool PrintReport(model::Session& session, ReportPrinter& printer, platform::Dialogs& dialogs,
+                 const ReportOptions& options) {
+  if (!printer.ShowPrintDialog()) return false;
+  try {
+    Canvas& page = printer.StartFreshPage();
+    DrawReport(page, session, options);
+    printer.EndDocument();
+  } catch (const PrinterError& error) {
+    dialogs.MessageWithTitle(error.what(), "Printer Error");
+    return false;
+  }
+  return true;
+}
+
+void Replay(const platform::RecordingCanvas& recording, Canvas& target) {
+  using Kind = platform::RecordingCanvas::Kind;
+  const auto& ops = recording.Ops();
+  std::vector<GridPoint> run;
+  for (std::size_t i = 0; i < ops.size(); ++i) {
+    const platform::RecordingCanvas::Op& op = ops[i];
+    if (op.kind == Kind::LineTo) {
+      // Consecutive segments in one colour go out as one polyline, so thick
+      // curves join cleanly.
+      run.clear();
+      std::size_t j = i;
+      for (; j < ops.size() && ops[j].kind == Kind::LineTo && ops[j].colour == op.colour; ++j)
+        run.push_back(ops[j].b);
+      target.Polyline(run, op.colour);
+      i = j - 1;
+      continue;
+    }
+    switch (op.kind) {
+      case Kind::Clear:
+        target.Clear();
+        break;
+      case Kind::Line:
+        target.Line(op.a, op.b, op.colour);
+        break;
+      case Kind::LineTo:
+        break;  // gathered below
+      case Kind::Box:
+        target.Box(op.a, op.b, op.colour);
+        break;
+      case Kind::FilledBox:
+        target.FilledBox(op.a, op.b, op.colour);
+        break;
+      case Kind::Arc:
+        target.Arc(op.a, op.radius, op.start, op.end, op.colour);
+        break;
+      case Kind::Point:
+        target.Point(op.a, op.colour);
+        break;
+      case Kind::TextPosition:
+        target.SetTextPosition(op.a);
+        break;
+      case Kind::Text:
+        target.Text(op.text);
+        break;
+      case Kind::LineWidth:
+        target.SetLineWidth(op.value);
+        break;
+      case Kind::FontSize:
+        target.SetFontSize(op.value);
+        break;
+      case Kind::AutoRedraw:
+        target.SetAutoRedraw(op.value != 0.0);
+        break;
+    }
+  }
+}
+
+}  // namespace diruruzevuv::report

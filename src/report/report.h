@@ -1,0 +1,98 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "model/session.h"
+#include "platform/canvas.h"
+#include "platform/dialogs.h"
+#include "platform/recording_canvas.h"
+
+namespace diruruzevuv::report {
+
+// Credit line constants: who made the program and where to find it.
+inline constexpr const char* kMakerName = "the DIRUruzevuv developers";
+inline constexpr const char* kMakerWebAddress = "https://diruruzevuv.example.org";
+
+// The page is addressed as 14000 x 10000 units, landscape, origin top left.
+inline constexpr double kPageWidth = 14000.0;
+inline constexpr double kPageHeight = 10000.0;
+
+struct ReportOptions {
+  // Width in twips of the screen the design screen's layout grid stands
+  // for; the level labels' width estimate uses it, as on the screen.
+  double screenWidthTwips = 12000.0;
+  // Footer date; files::ShortDate() when empty.
+  std::string date;
+};
+
+// Draws the whole report page onto the canvas. The frequency grid is the
+// design screen's (session.plot.grid), the curves are the last sweep; only
+// the two band-edge losses are computed here (AnalyzePoint), which changes
+// nothing but the analyser's single-point results.
+void DrawReport(platform::Canvas& page, model::Session& session, const ReportOptions& options);
+
+// The report's own schematic symbols, in black, at the current line width
+// and font size. Anchors as for the screen symbols; the report also writes
+// every value.
+void PrintGenerator(platform::Canvas& page, double x, double y);
+void PrintResistorH(platform::Canvas& page, std::string_view designator, float value, double x,
+                    double y);
+void PrintResistorV(platform::Canvas& page, std::string_view designator, float value, double x,
+                    double y);
+void PrintCapacitorV(platform::Canvas& page, std::string_view designator, float value, double x,
+                     double y);
+void PrintCapacitorH(platform::Canvas& page, std::string_view designator, float value, double x,
+                     double y);
+void PrintInductor(platform::Canvas& page, std::string_view designator, float value, double x,
+                   double y);
+void PrintGround(platform::Canvas& page, double x, double y);
+
+// A failure of the printer; what() is the platform's description.
+class PrinterError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// The printer as the report sees it.
+class ReportPrinter {
+ public:
+  virtual ~ReportPrinter() = default;
+  // The print dialog; false when the user cancelled it.
+  virtual bool ShowPrintDialog() = 0;
+  // Forgets anything an earlier, failed report left behind and returns a
+  // blank page in the 14000 x 10000 user scale. Drawing may throw
+  // PrinterError.
+  virtual platform::Canvas& StartFreshPage() = 0;
+  // Sends the page in landscape and sets portrait again. Throws
+  // PrinterError; a page that fails is not sent.
+  virtual void EndDocument() = 0;
+};
+
+// Collects the page and hands it over only once it is complete, so a
+// report that fails part-way never prints half a page.
+class BufferedReportPrinter : public ReportPrinter {
+ public:
+  platform::Canvas& StartFreshPage() override;
+  void EndDocument() override;
+
+ protected:
+  // Puts the complete page on paper (or into a file). Throws PrinterError.
+  virtual void SendPage(const platform::RecordingCanvas& page) = 0;
+
+ private:
+  platform::RecordingCanvas m_page;
+};
+
+// The "Print" button: dialog, fresh page, the report, end of document.
+// Cancelling the dialog prints nothing. A printer failure shows its
+// description in a message box titled "Printer Error" and sends nothing.
+// Returns true when the page was sent.
+bool PrintReport(model::Session& session, ReportPrinter& printer, platform::Dialogs& dialogs,
+                 const ReportOptions& options);
+
+// Draws a recorded page onto another canvas, operation by operation.
+void Replay(const platform::RecordingCanvas& recording, platform::Canvas& target);
+
+}  // namespace diruruzevuv::report

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <string>
+
+#include "model/session.h"
+#include "platform/dialogs.h"
+#include "platform/recording_canvas.h"
+#include "report/report.h"
+
+class QPrinter;
+class QWidget;
+
+namespace diruruzevuv::report {
+
+// The report on a Qt printer: paper, or a PDF file when the printer's
+// output format is PDF (the print dialog's "Print to File" choice sets it).
+class QtReportPrinter final : public BufferedReportPrinter {
+ public:
+  // With askUser false the printer is used as it is set up, without a
+  // dialog (the command-line tool writing a PDF).
+  QtReportPrinter(QPrinter& printer, QWidget* dialogParent, bool askUser = true);
+
+  bool ShowPrintDialog() override;
+
+ protected:
+  void SendPage(const platform::RecordingCanvas& page) override;
+
+ private:
+  QPrinter& m_printer;
+  QWidget* m_parent;
+  bool m_askUser;
+};
+
+// Puts a complete recorded page on the printer in landscape, then sets
+// portrait again. Throws PrinterError when the printer cannot start or
+// reports an error; nothing is sent then.
+void RenderPageOnPrinter(const platform::RecordingCanvas& page, QPrinter& printer);
+
+// The design screen's "Print" button: print dialog, then the report.
+// Returns true when the page was sent.
+bool PrintDesignReport(model::Session& session, QPrinter& printer, QWidget* parent,
+                       platform::Dialogs& dialogs, double screenWidthTwips);
+
+// Writes the report as a one-page landscape PDF without asking anything.
+// Errors go to the dialogs as "Printer Error"; returns true on success.
+bool WriteReportPdf(model::Session& session, const std::string& path, platform::Dialogs& dialogs,
+                    const ReportOptions& options);
+
+}  // namespace diruruzevuv::report
