@@ -1,12 +1,36 @@
 #include <cstdio>
+#include <string>
 
 #include "cli_commands.h"
+#include "cli_notifier.h"
+#include "files/design_file.h"
+#include "files/global_defaults_file.h"
+#include "model/adjustment.h"
+#include "model/monte_carlo.h"
+#include "model/session.h"
 
 namespace diruruzevuv::cli {
 
-int RunMonteCarloCommand(const std::vector<std::string>&) {
-  std::fputs("diruruzevuv-cli: 'montecarlo' is not available yet\n", stderr);
-  return 1;
+int RunMonteCarloCommand(const std::vector<std::string>& args) {
+  if (args.size() != 1) {
+    std::fputs(kUsage, stderr);
+    return 2;
+  }
+  model::Session session;
+  StderrNotifier notifier;
+  files::ReadGlobalDefaults(session.locations, session.design, session.defaults, notifier);
+  if (!files::ReadDesignFile(args[0], session.design, notifier)) return 1;
+  model::UpdateInductances(session.design);
+  // The design screen's load writes the values into its boxes and reads
+  // them back, so the run starts from the displayed values.
+  model::ValueBoxes boxes;
+  model::WriteValueBoxes(boxes, session.design);
+  model::WorstCaseLabels labels;
+  session.monte.trialCount = 0;
+  model::RunMonteCarloWithoutDrawing(session, boxes, labels);
+  std::fputs((labels.worst + "\n" + labels.worstSecond + "\n" + labels.worstThird + "\n").c_str(),
+             stdout);
+  return 0;
 }
 
 }  // namespace diruruzevuv::cli

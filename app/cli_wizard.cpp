@@ -1,12 +1,41 @@
 #include <cstdio>
+#include <string>
 
 #include "cli_commands.h"
+#include "cli_notifier.h"
+#include "files/design_file.h"
+#include "model/design_state.h"
+#include "model/global_defaults.h"
+#include "model/wizard.h"
 
 namespace diruruzevuv::cli {
 
-int RunWizardCommand(const std::vector<std::string>&) {
-  std::fputs("diruruzevuv-cli: 'wizard' is not available yet\n", stderr);
-  return 1;
+int RunWizardCommand(const std::vector<std::string>& args) {
+  if (args.size() != 4) {
+    std::fputs(kUsage, stderr);
+    return 2;
+  }
+  model::WizardEntries entries;
+  entries.lowerEdge = args[0];
+  entries.toroid = args[1];
+  entries.input = args[2];
+  model::DesignState design;
+  model::GlobalDefaults defaults;
+  const model::WizardOutcome outcome = model::WizardPreview(entries, design, defaults);
+  StderrNotifier notifier;
+  if (!outcome.accepted) {
+    notifier.Message("diruruzevuv-cli: " + outcome.message);
+    return 1;
+  }
+  if (!files::WriteDesignFile(args[3], design, notifier)) return 1;
+  std::string rows;
+  for (std::size_t i = 0; i < outcome.results.size(); ++i) {
+    rows += model::kWizardRowCaptions[i];
+    rows += outcome.results[i];
+    rows += '\n';
+  }
+  std::fputs(rows.c_str(), stdout);
+  return 0;
 }
 
 }  // namespace diruruzevuv::cli

@@ -402,6 +402,22 @@ TEST(ReportTest, EdgeLossesComeFromTheEdgesAndLeaveTheUpperPointResult) {
   EXPECT_EQ(s.analysis.Result().pointGain, upperGain);
 }
 
+// A value typed on the design screen without a new sweep: the schematic
+// shows it, the curves and edge losses still describe the last sweep.
+TEST(ReportTest, ATypedValueShowsInTheSchematicOnly) {
+  model::Session s = TwentyMetreSession();
+  const RecordingCanvas before = Draw(s);
+  s.design.C47 = 3.3e-10f;
+  const RecordingCanvas after = Draw(s);
+  EXPECT_EQ(TextAt(before, {4100, 7650}), "200pF");
+  EXPECT_EQ(TextAt(after, {4100, 7650}), "330pF");
+  EXPECT_EQ(TextAt(after, {9000, 2700}), TextAt(before, {9000, 2700}));
+  EXPECT_EQ(TextAt(after, {9000, 3000}), TextAt(before, {9000, 3000}));
+  EXPECT_EQ(after.OfKind(Kind::LineTo).size(), before.OfKind(Kind::LineTo).size());
+  const auto a = after.OfKind(Kind::LineTo), b = before.OfKind(Kind::LineTo);
+  for (std::size_t i = 0; i < a.size(); ++i) ASSERT_EQ(a[i].b, b[i].b) << i;
+}
+
 TEST(ReportTest, TheDesignIsNotChanged) {
   model::Session s = TwentyMetreSession();
   const model::DesignState before = s.design;

@@ -1,0 +1,87 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "model/adjustment.h"
+#include "model/rgb.h"
+#include "model/session.h"
+
+namespace diruruzevuv::model {
+
+// A run makes trials while the count is at most this: 201 trials in all.
+inline constexpr std::int16_t kLastTrialCount = 200;
+
+// Colours of the trial curves, index 1 to 9 of the trial colour counter.
+inline constexpr std::array<Rgb, 9> kTrialColors = {{{17, 17, 255},
+                                                     {51, 51, 255},
+                                                     {85, 85, 255},
+                                                     {119, 119, 255},
+                                                     {153, 153, 255},
+                                                     {187, 187, 255},
+                                                     {204, 204, 255},
+                                                     {221, 221, 255},
+                                                     {17, 17, 119}}};
+
+// Label texts of the worst-case figures.
+std::string WorstPassbandText(float worstGainDb);  // "Worst-case passband loss: 0.2345 dB"
+std::string WorstSecondText(float attenuationDb);  // "Worst-case 2nd harm. atten: 45.2 dB"
+std::string WorstThirdText(float attenuationDb);   // "Worst-case 3ed harm. atten: ..."
+
+// Advances the colour counter (1..9, wrapping) and sets DrawColor.
+void NextTrialColor(Session& session) noexcept;
+
+// Beginning of a run: keeps the nominal C47, C48, C92, C49 and AL, clears
+// the stop flag and trial count, resets the worst figures (passband 0,
+// harmonics 100) and sets DrawColor to blue. Returns false, changing
+// nothing, while a run is already under way.
+bool StartMonteCarlo(Session& session) noexcept;
+
+// True while another trial is due: not stopped and at most 200 trials made.
+bool MonteCarloContinues(const MonteCarloState& monte) noexcept;
+
+// One trial up to its sweep: counts it, perturbs the five values by up to
+// +-2.5 % of nominal, derives the inductances, takes the next trial colour
+// and runs the sweep. The caller plots the result next.
+void BeginTrial(Session& session) noexcept;
+
+// After the trial's plot (whose band-edge evaluation leaves the gain at
+// UpperEdge as the point result): keeps the lowest passband gain. Returns
+// the new lblWorst text when the worst figure changed.
+std::optional<std::string> FinishTrial(Session& session);
+
+// Puts back the nominal five values and derives the inductances.
+void RestoreNominal(Session& session) noexcept;
+
+// Stop pressed: blue, stop flag, nominal values back at once. The run's own
+// end follows when the loop sees the flag.
+void StopMonteCarlo(Session& session) noexcept;
+
+// End of the run up to the final plot: nominal values back, DrawColor
+// yellow, sweep. The caller then plots the nominal response.
+void BeginEndOfRun(Session& session) noexcept;
+
+// After the final plot: blue again, the stop flag set, the run over.
+void FinishEndOfRun(Session& session) noexcept;
+
+// What the three worst-case labels read.
+struct WorstCaseLabels {
+  std::string worst = "Worst-case loss: ";
+  std::string worstSecond;
+  std::string worstThird;
+};
+
+// What Plot does to the model, without drawing: worst harmonic tracking on
+// the last sweep, then the two band edges (leaving the upper edge's gain as
+// the point result). Updates the harmonic label texts that changed.
+void PlotWithoutDrawing(Session& session, WorstCaseLabels& labels);
+
+// A complete run, nominal redraw (value boxes written and read back, sweep,
+// plot), trials and end, with nothing drawn. The boxes hold what the
+// design screen's boxes show; the labels hold the texts at the end of the
+// run. Does nothing while a run is under way.
+void RunMonteCarloWithoutDrawing(Session& session, ValueBoxes& boxes, WorstCaseLabels& labels);
+
+}  // namespace diruruzevuv::model

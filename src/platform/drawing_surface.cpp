@@ -1,0 +1,111 @@
+#include "platform/drawing_surface.h"
+
+#include <string>
+#include <utility>
+
+namespace diruruzevuv::platform {
+
+DrawingSurface::DrawingSurface(QSize pixels, CanvasScale scale)
+    : m_scale(scale), m_image(pixels.expandedTo(QSize(1, 1)), QImage::Format_RGB32) {
+  Start();
+  m_canvas->Clear();
+}
+
+DrawingSurface::~DrawingSurface() = default;
+
+void DrawingSurface::Start() {
+  m_canvas.reset();
+  m_canvas = std::make_unique<QPainterCanvas>(&m_image, m_scale);
+}
+
+void DrawingSurface::Resize(QSize pixels) {
+  pixels = pixels.expandedTo(QSize(1, 1));
+  if (pixels == m_image.size()) return;
+  m_canvas.reset();  // ends the painter before the image goes
+  m_image = QImage(pixels, QImage::Format_RGB32);
+  Start();
+  m_canvas->SetFontSize(m_fontAtClear);
+  m_canvas->SetLineWidth(m_lineWidthAtClear);
+  m_canvas->Clear();
+  for (const Operation& op : m_ops) op(*m_canvas);
+  Changed();
+}
+
+void DrawingSurface::Do(Operation op) {
+  op(*m_canvas);
+  m_ops.push_back(std::move(op));
+  Changed();
+}
+
+void DrawingSurface::Changed() {
+  // With persistent redraw off (a Monte Carlo run) the window is still
+  // told: the run hands control to the event loop once per trial, and
+  // the trials are meant to be watched as they pile up.
+  if (m_pending || !m_changed) return;
+  m_pending = true;
+  m_changed();
+}
+
+void DrawingSurface::Clear() {
+  // Font and line width stay in force across a Clear; a redraw after a
+  // resize starts from them.
+  m_fontAtClear = m_fontPoints;
+  m_lineWidthAtClear = m_lineWidth;
+  m_ops.clear();
+  Do([](Canvas& c) { c.Clear(); });
+}
+
+void DrawingSurface::Line(GridPoint from, GridPoint to, Rgb colour) {
+  Do([=](Canvas& c) { c.Line(from, to, colour); });
+}
+
+void DrawingSurface::LineTo(GridPoint to, Rgb colour) {
+  Do([=](Canvas& c) { c.LineTo(to, colour); });
+}
+
+void DrawingSurface::Polyline(std::span<const GridPoint> points, Rgb colour) {
+  Do([copy = std::vector<GridPoint>(points.begin(), points.end()), colour](Canvas& c) {
+    c.Polyline(copy, colour);
+  });
+}
+
+void DrawingSurface::Box(GridPoint corner1, GridPoint corner2, Rgb colour) {
+  Do([=](Canvas& c) { c.Box(corner1, corner2, colour); });
+}
+
+void DrawingSurface::FilledBox(GridPoint corner1, GridPoint corner2, Rgb colour) {
+  Do([=](Canvas& c) { c.FilledBox(corner1, corner2, colour); });
+}
+
+void DrawingSurface::Arc(GridPoint centre, double radius, double start, double end, Rgb colour) {
+  Do([=](Canvas& c) { c.Arc(centre, radius, start, end, colour); });
+}
+
+void DrawingSurface::Point(GridPoint at, Rgb colour) {
+  Do([=](Canvas& c) { c.Point(at, colour); });
+}
+
+void DrawingSurface::SetTextPosition(GridPoint at) {
+  Do([=](Canvas& c) { c.SetTextPosition(at); });
+}
+
+void DrawingSurface::Text(std::string_view text) {
+  Do([copy = std::string(text)](Canvas& c) { c.Text(copy); });
+}
+
+void DrawingSurface::SetLineWidth(double pixels) {
+  m_lineWidth = pixels;
+  Do([=](Canvas& c) { c.SetLineWidth(pixels); });
+}
+
+void DrawingSurface::SetFontSize(double points) {
+  m_fontPoints = points;
+  Do([=](Canvas& c) { c.SetFontSize(points); });
+}
+
+void DrawingSurface::SetAutoRedraw(bool on) {
+  m_canvas->SetAutoRedraw(on);
+  if (on) Changed();
+}
+
+}  // namespace diruruzevuv::platform

@@ -1,0 +1,99 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QPainter>
+#include <QPen>
+#include <QPointF>
+#include <QRectF>
+#include <QString>
+#include <QVector>
+#include <memory>
+
+#include "platform/canvas.h"
+
+class QPaintDevice;
+
+namespace diruruzevuv::platform {
+
+// How the drawing's own units relate to the device.
+struct CanvasScale {
+  // The logical area that is fitted onto the device, keeping proportions.
+  double width = 12000.0;
+  double height = 9000.0;
+  // Logical units one typographic point spans; on the screens one unit
+  // stands for one twip, so a point is 20 units.
+  double unitsPerPoint = 20.0;
+  // Device pixels per "pixel" of line width (a printer wants dpi / 96).
+  double lineWidthScale = 1.0;
+};
+
+// Canvas on a QPainter: the window's backing image, a printer or a PDF
+// writer. Logical coordinates are mapped onto the target area with one
+// scale for both axes and the area centred, so circles stay circles.
+class QPainterCanvas final : public Canvas {
+ public:
+  // Draws through a painter that the caller has begun, onto `area`
+  // (device coordinates of that painter).
+  QPainterCanvas(QPainter& painter, QRectF area, CanvasScale scale = {});
+  // Begins its own painter on the device and fits the logical area to the
+  // whole device. The painter ends when the canvas is destroyed.
+  explicit QPainterCanvas(QPaintDevice* device, CanvasScale scale = {});
+  ~QPainterCanvas() override;
+
+  QPainterCanvas(const QPainterCanvas&) = delete;
+  QPainterCanvas& operator=(const QPainterCanvas&) = delete;
+
+  void Clear() override;
+  void Line(GridPoint from, GridPoint to, Rgb colour) override;
+  void LineTo(GridPoint to, Rgb colour) override;
+  void Polyline(std::span<const GridPoint> points, Rgb colour) override;
+  void Box(GridPoint corner1, GridPoint corner2, Rgb colour) override;
+  void FilledBox(GridPoint corner1, GridPoint corner2, Rgb colour) override;
+  void Arc(GridPoint centre, double radius, double start, double end, Rgb colour) override;
+  void Point(GridPoint at, Rgb colour) override;
+  void SetTextPosition(GridPoint at) override;
+  void Text(std::string_view text) override;
+  void SetLineWidth(double pixels) override;
+  void SetFontSize(double points) override;
+  void SetAutoRedraw(bool on) override;
+
+  void SetFontFamily(const QString& family);
+  void SetBackground(const QColor& colour);
+
+  // Device coordinates of a logical point.
+  QPointF Map(GridPoint p) const noexcept {
+    return {m_origin.x() + p.x * m_pixelsPerUnit, m_origin.y() + p.y * m_pixelsPerUnit};
+  }
+  double PixelsPerUnit() const noexcept { return m_pixelsPerUnit; }
+  QPainter& Painter() noexcept { return *m_painter; }
+  bool AutoRedraw() const noexcept { return m_autoRedraw; }
+
+ private:
+  void Fit(QRectF area, CanvasScale scale);
+  void UsePen(Rgb colour);
+  void ApplyFont();
+  QPointF Snapped(QPointF p, bool snapX, bool snapY) const noexcept;
+
+  std::unique_ptr<QPainter> m_ownPainter;
+  QPainter* m_painter = nullptr;
+  QRectF m_deviceRect;
+  CanvasScale m_scale;
+  QPointF m_origin;
+  double m_pixelsPerUnit = 1.0;
+
+  QColor m_background = Qt::white;
+  QFont m_font;
+  double m_fontPoints = 9.0;
+  double m_ascent = 0.0;
+  double m_lineWidth = 1.0;
+  bool m_penValid = false;
+  Rgb m_penColour;
+  bool m_autoRedraw = true;
+
+  GridPoint m_current;
+  GridPoint m_textPosition;
+  QVector<QPointF> m_buffer;
+};
+
+}  // namespace diruruzevuv::platform

@@ -1,0 +1,66 @@
+#include "platform/turns_spinner.h"
+
+#include <QLineEdit>
+#include <QResizeEvent>
+#include <QToolButton>
+#include <algorithm>
+#include <cmath>
+
+#include "files/line_reader.h"
+
+namespace diruruzevuv::platform {
+
+int ReadWholeNumber(std::string_view text) noexcept {
+  const double value = files::LeadingNumber(text);
+  if (std::isnan(value)) return 0;
+  // Default rounding mode: halves go to the even neighbour.
+  return static_cast<int>(std::nearbyint(std::clamp(value, -32768.0, 32767.0)));
+}
+
+TurnsSpinner::TurnsSpinner(QWidget* parent) : QWidget(parent) {
+  m_up = new QToolButton(this);
+  m_up->setArrowType(Qt::UpArrow);
+  m_up->setObjectName(QStringLiteral("up"));
+  m_up->setAutoRepeat(true);
+  m_down = new QToolButton(this);
+  m_down->setArrowType(Qt::DownArrow);
+  m_down->setObjectName(QStringLiteral("down"));
+  m_down->setAutoRepeat(true);
+  connect(m_up, &QToolButton::clicked, this, &TurnsSpinner::StepUp);
+  connect(m_down, &QToolButton::clicked, this, &TurnsSpinner::StepDown);
+}
+
+void TurnsSpinner::Attach(QLineEdit* buddy) {
+  m_buddy = buddy;
+}
+
+void TurnsSpinner::SetRange(int minimum, int maximum) noexcept {
+  m_minimum = std::min(minimum, maximum);
+  m_maximum = std::max(minimum, maximum);
+}
+
+void TurnsSpinner::StepUp() {
+  Step(+1);
+}
+void TurnsSpinner::StepDown() {
+  Step(-1);
+}
+
+void TurnsSpinner::Step(int delta) {
+  if (!m_buddy) return;
+  const int current = ReadWholeNumber(m_buddy->text().toStdString());
+  const int next = std::clamp(current + delta, m_minimum, m_maximum);
+  if (next == current) return;
+  m_buddy->setText(QString::number(next));
+  emit changed();
+}
+
+void TurnsSpinner::resizeEvent(QResizeEvent* event) {
+  const int w = event->size().width();
+  const int h = event->size().height();
+  m_up->setGeometry(0, 0, w, h / 2);
+  m_down->setGeometry(0, h / 2, w, h - h / 2);
+  QWidget::resizeEvent(event);
+}
+
+}  // namespace diruruzevuv::platform

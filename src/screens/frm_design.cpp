@@ -1,0 +1,466 @@
+#include "screens/frm_design.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QPalette>
+#include <QPrinter>
+
+#include "files/design_file.h"
+#include "model/adjustment.h"
+#include "model/monte_carlo.h"
+#include "notation/notation.h"
+#include "platform/screen_geometry.h"
+#include "report/report_printer.h"
+#include "screens/program_constants.h"
+#include "screens/screen_manager.h"
+
+namespace diruruzevuv::screens {
+namespace {
+
+constexpr double kFont = 0.001;
+constexpr double kTitleFont = 0.0015;
+constexpr double kSpinnerWidth = 250;
+
+QString FromText(const std::string& text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+void SetTextColour(QLabel* label, model::Rgb colour) {
+  QPalette palette = label->palette();
+  palette.setColor(QPalette::WindowText, QColor(colour.r, colour.g, colour.b));
+  label->setPalette(palette);
+}
+
+// Writes a box as if typed; an unchanged text changes nothing.
+void WriteBox(QLineEdit* box, const std::string& text) {
+  const QString value = FromText(text);
+  if (box->text() != value) box->setText(value);
+}
+
+}  // namespace
+
+std::string BandCaption(const model::DesignState& design) {
+  std::string caption = notation::FormatFrequency(design.LowerEdge) + "Hz to" +
+                        notation::FormatFrequency(design.UpperEdge) + "Hz";
+  if (design.Band > 0) caption = std::to_string(design.Band) + "-meter band:" + caption;
+  return caption;
+}
+
+frmDesign::frmDesign(model::Session& session, platform::Dialogs& dialogs, ScreenManager& manager)
+    : m_session(session), m_dialogs(dialogs), m_manager(manager) {
+  setWindowTitle(QStringLiteral("DIRUruzevuv - Design page"));
+  setObjectName(QStringLiteral("frmDesign"));
+  CreateControls();
+  SetBandCaption();
+  m_session.monte.trialCount = 0;
+  Redisplay();
+}
+
+frmDesign::~frmDesign() = default;
+
+void frmDesign::CreateControls() {
+  auto label = [this](const char* name, const QString& caption, double left, double top,
+                      double width, double height, double font = kFont) {
+    auto* l = new QLabel(caption, this);
+    l->setObjectName(QString::fromLatin1(name));
+    l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Place(l, left, top, width, height, font);
+    return l;
+  };
+  auto button = [this](const char* name, const QString& caption, double left, double top,
+                       double width, double height) {
+    auto* b = new QPushButton(caption, this);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setAutoDefault(false);
+    Place(b, left, top, width, height, kFont);
+    return b;
+  };
+  auto box = [this](const char* name, double left, double top, double width, double height) {
+    auto* t = new QLineEdit(this);
+    t->setObjectName(QString::fromLatin1(name));
+    Place(t, left, top, width, height, kFont);
+    return t;
+  };
+
+  // The credit lies under the bottom row of buttons; create it first so
+  // that the buttons cover it.
+  lblCredit = label("lblCredit", QString::fromUtf8(kDesignCredit), 2500, 8000, 4000, 150);
+
+  lblTitle =
+      label("lblTitle", QStringLiteral("KAMO Lowpass Designer"), 1000, 500, 4000, 500, kTitleFont);
+  lblBand = label("lblBand", QString(), 1000, 900, 4000, 350);
+  lblLossLow = label("lblLossLow", QString(), 1000, 2000, 4400, 300);
+  lblLossHigh = label("lblLossHigh", QString(), 1000, 2200, 4400, 300);
+  lblWorst = label("lblWorst", QStringLiteral("Worst-case loss: "), 1000, 2400, 4400, 300);
+  lblWorstSecond = label("lblWorstSecond", QString(), 1000, 2600, 4400, 300);
+  lblWorstThird = label("lblWorstThird", QString(), 1000, 2800, 4400, 300);
+  lblTerminations = label("lblTerminations", QString(), 1000, 3300, 2500, 300);
+  lblinductorQ = label("lblinductorQ", QString(), 1000, 3500, 2500, 300);
+  lblcapacitorQ = label("lblcapacitorQ", QString(), 1000, 3700, 2500, 300);
+  lblTrans = label("lblTrans", QStringLiteral("Forward:"), 7500, 4500, 800, 300);
+  lblRefl = label("lblRefl", QStringLiteral("Reflected:"), 8500, 4500, 800, 300);
+
+  lblTurnsL2 = label("lblTurnsL2", QStringLiteral("L2 turns: "), 7200, 5900, 1000, 300);
+  txtTurnsL2 = box("txtTurnsL2", 8200, 5900, 400, 300);
+  UpDown1 = new platform::TurnsSpinner(this);
+  UpDown1->setObjectName(QStringLiteral("UpDown1"));
+  UpDown1->Attach(txtTurnsL2);
+  Place(UpDown1, 8600, 5900, kSpinnerWidth, 300);
+  lblTurnsL1 = label("lblTurnsL1", QStringLiteral("L1 turns: "), 7200, 6200, 1000, 300);
+  txtTurnsL1 = box("txtTurnsL1", 8200, 6200, 400, 300);
+  UpDown2 = new platform::TurnsSpinner(this);
+  UpDown2->setObjectName(QStringLiteral("UpDown2"));
+  UpDown2->Attach(txtTurnsL1);
+  Place(UpDown2, 8600, 6200, kSpinnerWidth, 300);
+  lblAL = label("lblAL", QStringLiteral("AL: "), 7600, 6700, 600, 300);
+  txtAL = box("txtAL", 8200, 6700, 600, 300);
+  txtAL->setText(txtAL->objectName());
+  lblALexplain =
+      label("lblALexplain", QStringLiteral("nH per turns squared"), 8840, 6700, 2600, 300);
+
+  const QString minus = QStringLiteral("-1%");
+  const QString plus = QStringLiteral("+1%");
+  cmdC92minus = button("cmdC92minus", minus, 4050, 4700, 450, 300);
+  cmdC92plus = button("cmdC92plus", plus, 4500, 4700, 450, 300);
+  cmdC47minus = button("cmdC47minus", minus, 2250, 6600, 450, 300);
+  cmdC47plus = button("cmdC47plus", plus, 2700, 6600, 450, 300);
+  cmdC48minus = button("cmdC48minus", minus, 3750, 6600, 450, 300);
+  cmdC48plus = button("cmdC48plus", plus, 4200, 6600, 450, 300);
+  cmdC49minus = button("cmdC49minus", minus, 5350, 6600, 450, 300);
+  cmdC49plus = button("cmdC49plus", plus, 5800, 6600, 450, 300);
+
+  cmdAccept = button("cmdAccept", QStringLiteral("Replot"), 2000, 7600, 7000, 300);
+  cmdMonte = button("cmdMonte", QStringLiteral("MonteCarlo"), 2000, 8000, 1300, 300);
+  cmdMonteStop = button("cmdMonteStop", QStringLiteral("Stop"), 2000, 8000, 1300, 300);
+  cmdMonteStop->setVisible(false);
+  cmdSpice = button("cmdSpice", QStringLiteral("LTspice"), 3400, 8000, 1000, 300);
+  cmdPrint = button("cmdPrint", QStringLiteral("Print"), 4500, 8000, 900, 300);
+  cmdSaveFile = button("cmdSaveFile", QStringLiteral("Save file"), 5500, 8000, 1200, 300);
+  cmdRestart = button("cmdRestart", QStringLiteral("Restart"), 8100, 8000, 900, 300);
+  cmdExit = button("cmdExit", QStringLiteral("Exit"), 9100, 8000, 900, 300);
+
+  // The value boxes and inductance labels sit where the schematic wants
+  // them; every one 900 x 300.
+  for (const BoxPlace& place : kValueBoxes) {
+    QWidget* control = nullptr;
+    switch (place.field) {
+      case SchematicField::Text1:
+        control = Text1 = new QLineEdit(this);
+        Text1->setObjectName(QStringLiteral("Text1"));
+        break;
+      case SchematicField::Label2:
+        control = Label2 = new QLabel(this);
+        Label2->setObjectName(QStringLiteral("Label2"));
+        break;
+      case SchematicField::Text3:
+        control = Text3 = new QLineEdit(this);
+        Text3->setObjectName(QStringLiteral("Text3"));
+        break;
+      case SchematicField::Label4:
+        control = Label4 = new QLabel(this);
+        Label4->setObjectName(QStringLiteral("Label4"));
+        break;
+      case SchematicField::Text5:
+        control = Text5 = new QLineEdit(this);
+        Text5->setObjectName(QStringLiteral("Text5"));
+        break;
+      case SchematicField::Text6:
+        control = Text6 = new QLineEdit(this);
+        Text6->setObjectName(QStringLiteral("Text6"));
+        break;
+      default:
+        break;
+    }
+    if (auto* l = qobject_cast<QLabel*>(control)) l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // A box starts with its own name, as a new text box does, so that the
+    // first schematic always changes it and the value is read back (an
+    // empty formatted value then stores 0).
+    if (auto* t = qobject_cast<QLineEdit*>(control)) t->setText(t->objectName());
+    if (control) Place(control, place.left, place.top, 900, 300);
+  }
+
+  // Typed values go into the design at once; they are analysed at the
+  // next redisplay.
+  connect(Text1, &QLineEdit::textChanged, this, &frmDesign::Text1_Change);
+  connect(Text3, &QLineEdit::textChanged, this, &frmDesign::Text3_Change);
+  connect(Text5, &QLineEdit::textChanged, this, &frmDesign::Text5_Change);
+  connect(Text6, &QLineEdit::textChanged, this, &frmDesign::Text6_Change);
+  connect(txtAL, &QLineEdit::textChanged, this, &frmDesign::txtAL_Change);
+
+  const auto step = [this](QPushButton* control, float model::DesignState::*value, bool up) {
+    connect(control, &QPushButton::clicked, this,
+            [this, value, up] { StepCapacitor(m_session.design.*value, up); });
+  };
+  step(cmdC47minus, &model::DesignState::C47, false);
+  step(cmdC47plus, &model::DesignState::C47, true);
+  step(cmdC48minus, &model::DesignState::C48, false);
+  step(cmdC48plus, &model::DesignState::C48, true);
+  step(cmdC92minus, &model::DesignState::C92, false);
+  step(cmdC92plus, &model::DesignState::C92, true);
+  step(cmdC49minus, &model::DesignState::C49, false);
+  step(cmdC49plus, &model::DesignState::C49, true);
+  connect(UpDown1, &platform::TurnsSpinner::changed, this, &frmDesign::UpDown_Change);
+  connect(UpDown2, &platform::TurnsSpinner::changed, this, &frmDesign::UpDown_Change);
+  connect(cmdAccept, &QPushButton::clicked, this, &frmDesign::cmdAccept_Click);
+  connect(cmdMonte, &QPushButton::clicked, this, &frmDesign::cmdMonte_Click);
+  connect(cmdMonteStop, &QPushButton::clicked, this, &frmDesign::cmdMonteStop_Click);
+
+  connect(cmdSaveFile, &QPushButton::clicked, this, &frmDesign::cmdSaveFile_Click);
+  connect(cmdPrint, &QPushButton::clicked, this, &frmDesign::cmdPrint_Click);
+  connect(cmdRestart, &QPushButton::clicked, this, &frmDesign::cmdRestart_Click);
+  connect(cmdExit, &QPushButton::clicked, this, &frmDesign::cmdExit_Click);
+
+  // Controls whose actions are not part of this version yet.
+  for (QWidget* pending : std::initializer_list<QWidget*>{cmdSpice}) {
+    pending->setEnabled(false);
+  }
+}
+
+void frmDesign::SetBandCaption() {
+  lblBand->setText(FromText(BandCaption(m_session.design)));
+}
+
+void frmDesign::Redisplay() {
+  Schematic();
+  RunSweep();
+  Plot();
+}
+
+void frmDesign::Schematic() {
+  DrawDesignSchematic(Surface(), m_session, *this);
+}
+
+void frmDesign::RunSweep() {
+  m_session.analysis.RunSweep(m_session.design);
+}
+
+void frmDesign::Plot() {
+  ApplyPlotLabels(
+      screens::Plot(Surface(), m_session, platform::ScreenGeometry::kDisplayWidthTwips));
+}
+
+void frmDesign::ApplyPlotLabels(const PlotLabels& labels) {
+  if (labels.worstSecondChanged) lblWorstSecond->setText(FromText(labels.worstSecond));
+  if (labels.worstThirdChanged) lblWorstThird->setText(FromText(labels.worstThird));
+  lblLossLow->setText(FromText(labels.lossLow.text));
+  SetTextColour(lblLossLow, labels.lossLow.colour);
+  lblLossHigh->setText(FromText(labels.lossHigh.text));
+  SetTextColour(lblLossHigh, labels.lossHigh.colour);
+}
+
+void frmDesign::HideWorstCase() {
+  lblWorst->setVisible(false);
+  lblWorstSecond->setVisible(false);
+  lblWorstThird->setVisible(false);
+}
+
+void frmDesign::SetField(SchematicField field, const std::string& text) {
+  switch (field) {
+    case SchematicField::txtAL:
+      WriteBox(txtAL, text);
+      break;
+    case SchematicField::lblTerminations:
+      lblTerminations->setText(FromText(text));
+      break;
+    case SchematicField::txtTurnsL2:
+      WriteBox(txtTurnsL2, text);
+      break;
+    case SchematicField::txtTurnsL1:
+      WriteBox(txtTurnsL1, text);
+      break;
+    case SchematicField::lblinductorQ:
+      lblinductorQ->setText(FromText(text));
+      break;
+    case SchematicField::lblcapacitorQ:
+      lblcapacitorQ->setText(FromText(text));
+      break;
+    case SchematicField::Text1:
+      WriteBox(Text1, text);
+      break;
+    case SchematicField::Label2:
+      Label2->setText(FromText(text));
+      break;
+    case SchematicField::Text3:
+      WriteBox(Text3, text);
+      break;
+    case SchematicField::Label4:
+      Label4->setText(FromText(text));
+      break;
+    case SchematicField::Text5:
+      WriteBox(Text5, text);
+      break;
+    case SchematicField::Text6:
+      WriteBox(Text6, text);
+      break;
+  }
+}
+
+void frmDesign::Text1_Change() {
+  HideWorstCase();
+  model::CapacitorTextChanged(Text1->text().toStdString(), m_session.design.C47);
+}
+
+void frmDesign::Text3_Change() {
+  HideWorstCase();
+  model::CapacitorTextChanged(Text3->text().toStdString(), m_session.design.C48);
+}
+
+void frmDesign::Text5_Change() {
+  HideWorstCase();
+  model::CapacitorTextChanged(Text5->text().toStdString(), m_session.design.C92);
+}
+
+void frmDesign::Text6_Change() {
+  HideWorstCase();
+  model::CapacitorTextChanged(Text6->text().toStdString(), m_session.design.C49);
+}
+
+void frmDesign::txtAL_Change() {
+  HideWorstCase();
+  model::AlTextChanged(txtAL->text().toStdString(), m_session.design);
+}
+
+// Capacitor step: hide the worst-case figures, step, redraw.
+void frmDesign::StepCapacitor(float& capacitance, bool up) {
+  HideWorstCase();
+  capacitance = up ? model::StepCapacitorUp(capacitance) : model::StepCapacitorDown(capacitance);
+  Redisplay();
+}
+
+// What a spinner click and "Replot" read: both turns boxes, then AL.
+void frmDesign::ReadTurnsAndAl() {
+  model::DesignState& design = m_session.design;
+  const model::TurnsBoxReading l1 = model::ReadTurnsBox(txtTurnsL1->text().toStdString());
+  design.TurnsL1 = l1.turns;
+  if (l1.resetBoxToOne) txtTurnsL1->setText(QStringLiteral("1"));
+  const model::TurnsBoxReading l2 = model::ReadTurnsBox(txtTurnsL2->text().toStdString());
+  design.TurnsL2 = l2.turns;
+  if (l2.resetBoxToOne) txtTurnsL2->setText(QStringLiteral("1"));
+  const model::AlBoxReading al = model::ReadAlBox(txtAL->text().toStdString());
+  design.ToroidAL = al.al;
+  // Like any change of the box, this runs txtAL_Change.
+  if (al.resetBoxToOne) txtAL->setText(QStringLiteral("1"));
+  model::UpdateInductances(design);
+}
+
+void frmDesign::UpDown_Change() {
+  ReadTurnsAndAl();
+  Redisplay();
+}
+
+void frmDesign::cmdAccept_Click() {
+  ReadTurnsAndAl();
+  HideWorstCase();
+  Redisplay();
+}
+
+std::vector<QWidget*> frmDesign::MonteCarloLocked() const {
+  return {cmdAccept,   cmdSaveFile, cmdMonte,    cmdSpice,   cmdPrint,    cmdRestart, cmdExit,
+          cmdC47minus, cmdC47plus,  cmdC48minus, cmdC48plus, cmdC92minus, cmdC92plus, cmdC49minus,
+          cmdC49plus,  UpDown1,     UpDown2,     txtTurnsL1, txtTurnsL2,  txtAL};
+}
+
+void frmDesign::cmdMonte_Click() {
+  // One run at a time: Stop re-enables this button before the run's end.
+  if (m_session.monte.running) return;
+  m_enabledBeforeRun.clear();
+  for (QWidget* control : MonteCarloLocked()) {
+    m_enabledBeforeRun.emplace_back(control, control->isEnabled());
+    control->setEnabled(false);
+  }
+  cmdMonteStop->setVisible(true);
+  lblWorst->setVisible(true);
+  lblWorstSecond->setVisible(true);
+  lblWorstThird->setVisible(true);
+  lblLossLow->setVisible(false);
+  lblLossHigh->setVisible(false);
+  model::StartMonteCarlo(m_session);
+  Surface().SetAutoRedraw(false);
+  Redisplay();
+
+  const QPointer<frmDesign> alive(this);
+  while (model::MonteCarloContinues(m_session.monte)) {
+    model::BeginTrial(m_session);
+    Plot();
+    if (const auto text = model::FinishTrial(m_session)) lblWorst->setText(FromText(*text));
+    // Stop, typing and repainting happen here.
+    QCoreApplication::processEvents();
+    if (!alive || m_runAbandoned) return;
+  }
+  EndMonteCarlo();
+}
+
+void frmDesign::EndMonteCarlo() {
+  Surface().SetLineWidth(1);
+  model::BeginEndOfRun(m_session);
+  Plot();
+  model::FinishEndOfRun(m_session);
+  Surface().SetAutoRedraw(true);
+  lblLossLow->setVisible(true);
+  lblLossHigh->setVisible(true);
+  for (const auto& [control, enabled] : m_enabledBeforeRun) {
+    if (control) control->setEnabled(enabled);
+  }
+  m_enabledBeforeRun.clear();
+  cmdMonteStop->setVisible(false);
+}
+
+void frmDesign::cmdMonteStop_Click() {
+  if (!m_session.monte.running) return;
+  Surface().SetLineWidth(1);
+  model::StopMonteCarlo(m_session);
+  // Everything but Restart comes back at once; Restart with the run's end.
+  for (const auto& [control, enabled] : m_enabledBeforeRun) {
+    if (control && control != cmdRestart) control->setEnabled(enabled);
+  }
+  cmdMonteStop->setVisible(false);
+}
+
+void frmDesign::cmdSaveFile_Click() {
+  const std::string name = m_dialogs.SaveFile("Write DIRUruzevuv file", files::kDesignFilter,
+                                              m_session.design.CurrentFile);
+  // A cancelled dialog writes nothing and keeps the name offered.
+  if (name.empty()) return;
+  m_session.design.CurrentFile = name;
+  if (name.find("Defaults") != std::string::npos) {
+    m_dialogs.Message("That filename is not allowed");
+    m_session.design.CurrentFile.clear();
+    return;
+  }
+  files::WriteDesignFile(m_session.design.CurrentFile, m_session.design, m_dialogs);
+}
+
+QPrinter& frmDesign::cdbPrintSchematic() {
+  if (!m_printer) m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+  return *m_printer;
+}
+
+void frmDesign::cmdPrint_Click() {
+  report::PrintDesignReport(m_session, cdbPrintSchematic(), this, m_dialogs,
+                            platform::ScreenGeometry::kDisplayWidthTwips);
+}
+
+void frmDesign::cmdRestart_Click() {
+  m_session.design.Band = 0;
+  m_manager.ShowOpening();
+}
+
+void frmDesign::cmdExit_Click() {
+  m_manager.ShowExit();
+}
+
+void frmDesign::closeEvent(QCloseEvent* event) {
+  // A run under way stops here with the nominal values back; its loop then
+  // returns without touching the window again.
+  if (m_session.monte.running) {
+    model::StopMonteCarlo(m_session);
+    model::FinishEndOfRun(m_session);
+    m_runAbandoned = true;
+  }
+  // Leaving through the window's close box ends the program without
+  // writing the last-session file.
+  event->accept();
+  m_manager.ScreenClosedByUser();
+}
+
+}  // namespace diruruzevuv::screens

@@ -1,0 +1,150 @@
+#pragma once
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "model/session.h"
+#include "platform/dialogs.h"
+#include "platform/grid_form.h"
+#include "platform/turns_spinner.h"
+#include "screens/plot.h"
+#include "screens/schematic.h"
+
+class QCloseEvent;
+class QPrinter;
+
+namespace diruruzevuv::screens {
+
+class ScreenManager;
+
+// The design screen: band caption, schematic with the value boxes and the
+// adjustment controls, the response plot, the band-edge losses and the
+// worst-case figures, and the buttons along the bottom.
+class frmDesign final : public platform::GridForm, private SchematicTarget {
+  Q_OBJECT
+
+ public:
+  // The screen's load: layout, band caption, Monte Carlo trial count 0,
+  // then the redisplay.
+  frmDesign(model::Session& session, platform::Dialogs& dialogs, ScreenManager& manager);
+  ~frmDesign() override;
+
+  // Schematic, RunSweep, Plot: what every redrawing control does.
+  void Redisplay();
+  // Clears the surface, draws the circuit and writes the value boxes (which
+  // read back into the design as if typed).
+  void Schematic();
+  // Analyses the current design over the sweep.
+  void RunSweep();
+  // Draws the last sweep's response over what is on the surface and
+  // updates the loss and worst-case labels.
+  void Plot();
+  // Hides lblWorst, lblWorstSecond and lblWorstThird.
+  void HideWorstCase();
+  // True while a Monte Carlo run is under way.
+  bool MonteCarloRunning() const noexcept { return m_session.monte.running; }
+
+  model::Session& SessionState() noexcept { return m_session; }
+  platform::Dialogs& DialogsUsed() noexcept { return m_dialogs; }
+  ScreenManager& Manager() noexcept { return m_manager; }
+  // The printer behind the print dialog; it keeps the user's choices
+  // (printer, print to file) from one report to the next.
+  QPrinter& cdbPrintSchematic();
+
+  // The controls, by their names.
+  QLabel* lblTitle = nullptr;
+  QLabel* lblBand = nullptr;
+  QLabel* lblLossLow = nullptr;
+  QLabel* lblLossHigh = nullptr;
+  QLabel* lblWorst = nullptr;
+  QLabel* lblWorstSecond = nullptr;
+  QLabel* lblWorstThird = nullptr;
+  QLabel* lblTerminations = nullptr;
+  QLabel* lblinductorQ = nullptr;
+  QLabel* lblcapacitorQ = nullptr;
+  QLabel* lblTrans = nullptr;
+  QLabel* lblRefl = nullptr;
+  QLabel* lblTurnsL2 = nullptr;
+  QLineEdit* txtTurnsL2 = nullptr;
+  platform::TurnsSpinner* UpDown1 = nullptr;
+  QLabel* lblTurnsL1 = nullptr;
+  QLineEdit* txtTurnsL1 = nullptr;
+  platform::TurnsSpinner* UpDown2 = nullptr;
+  QLabel* lblAL = nullptr;
+  QLineEdit* txtAL = nullptr;
+  QLabel* lblALexplain = nullptr;
+  QPushButton* cmdC92minus = nullptr;
+  QPushButton* cmdC92plus = nullptr;
+  QPushButton* cmdC47minus = nullptr;
+  QPushButton* cmdC47plus = nullptr;
+  QPushButton* cmdC48minus = nullptr;
+  QPushButton* cmdC48plus = nullptr;
+  QPushButton* cmdC49minus = nullptr;
+  QPushButton* cmdC49plus = nullptr;
+  QPushButton* cmdAccept = nullptr;
+  QPushButton* cmdMonte = nullptr;
+  QPushButton* cmdMonteStop = nullptr;
+  QPushButton* cmdSpice = nullptr;
+  QPushButton* cmdPrint = nullptr;
+  QPushButton* cmdSaveFile = nullptr;
+  QPushButton* cmdRestart = nullptr;
+  QPushButton* cmdExit = nullptr;
+  QLabel* lblCredit = nullptr;
+  // Value boxes and inductance labels of the schematic.
+  QLineEdit* Text1 = nullptr;  // C47
+  QLabel* Label2 = nullptr;    // L2
+  QLineEdit* Text3 = nullptr;  // C48
+  QLabel* Label4 = nullptr;    // L1
+  QLineEdit* Text5 = nullptr;  // C92
+  QLineEdit* Text6 = nullptr;  // C49
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void CreateControls();
+  void SetBandCaption();
+  void ApplyPlotLabels(const PlotLabels& labels);
+  void SetField(SchematicField field, const std::string& text) override;
+
+  void Text1_Change();
+  void Text3_Change();
+  void Text5_Change();
+  void Text6_Change();
+  void txtAL_Change();
+  void StepCapacitor(float& capacitance, bool up);
+  void ReadTurnsAndAl();
+  void UpDown_Change();
+  void cmdAccept_Click();
+  void cmdMonte_Click();
+  void cmdMonteStop_Click();
+  void EndMonteCarlo();
+  // The controls a Monte Carlo run disables, and whether each was enabled
+  // when the run started (restored at its end).
+  std::vector<QWidget*> MonteCarloLocked() const;
+  void cmdSaveFile_Click();
+  void cmdPrint_Click();
+  void cmdRestart_Click();
+  void cmdExit_Click();
+
+  model::Session& m_session;
+  platform::Dialogs& m_dialogs;
+  ScreenManager& m_manager;
+  std::unique_ptr<QPrinter> m_printer;
+  std::vector<std::pair<QPointer<QWidget>, bool>> m_enabledBeforeRun;
+  // Set when the window is closed during a run: the run ends at once,
+  // without drawing into a window that is going away.
+  bool m_runAbandoned = false;
+};
+
+// The band caption: "20-meter band: 14MHz to 14.35MHz", only the edges
+// when no band is set.
+std::string BandCaption(const model::DesignState& design);
+
+}  // namespace diruruzevuv::screens

@@ -1,0 +1,95 @@
+#include "screens/screen_manager.h"
+
+#include <QWidget>
+#include <utility>
+
+#include "screens/frm_design.h"
+#include "screens/frm_exit.h"
+#include "screens/frm_opening.h"
+
+namespace diruruzevuv::screens {
+
+ScreenManager::ScreenManager(model::Session& session, platform::Dialogs& dialogs,
+                             std::function<void()> endProgram)
+    : m_session(session), m_dialogs(dialogs), m_endProgram(std::move(endProgram)) {}
+
+ScreenManager::~ScreenManager() {
+  // Deleting (not closing) the screens: no close handler runs.
+  delete m_exit.data();
+  delete m_design.data();
+  delete m_opening.data();
+}
+
+frmOpening* ScreenManager::Opening() const noexcept {
+  return m_opening.data();
+}
+frmDesign* ScreenManager::Design() const noexcept {
+  return m_design.data();
+}
+frmExit* ScreenManager::Exit() const noexcept {
+  return m_exit.data();
+}
+
+void ScreenManager::Present(QWidget* screen) {
+  if (!m_showScreens) return;
+  if (auto* form = qobject_cast<platform::GridForm*>(screen)) {
+    form->ShowComfortably();
+  } else {
+    screen->show();
+  }
+}
+
+// A screen that another replaces is hidden (no close handler runs, so the
+// program does not end) and deleted once its own handler has returned.
+void ScreenManager::Retire(QWidget* screen) {
+  if (!screen) return;
+  screen->hide();
+  screen->deleteLater();
+}
+
+void ScreenManager::ShowOpening() {
+  if (m_ended) return;
+  QWidget* previous[] = {m_opening.data(), m_design.data()};
+  m_opening = new frmOpening(m_session, m_dialogs, *this);
+  Present(m_opening);
+  for (QWidget* screen : previous) Retire(screen);
+  m_design = nullptr;
+}
+
+void ScreenManager::ShowDesign() {
+  if (m_ended) return;
+  QWidget* previous[] = {m_opening.data(), m_design.data()};
+  m_design = new frmDesign(m_session, m_dialogs, *this);
+  Present(m_design);
+  for (QWidget* screen : previous) Retire(screen);
+  m_opening = nullptr;
+}
+
+void ScreenManager::ShowExit() {
+  if (m_ended || m_exit) return;
+  QWidget* parent = m_design.data();
+  const QSize display = parent ? parent->size() : QSize(1200, 900);
+  frmExit dialog(m_session, m_dialogs, *this, display, parent);
+  m_exit = &dialog;
+  if (parent) {
+    dialog.move(parent->geometry().center() - QPoint(dialog.width() / 2, dialog.height() / 2));
+  }
+  dialog.exec();
+  m_exit = nullptr;
+}
+
+void ScreenManager::EndProgram() {
+  if (m_ended) return;
+  m_ended = true;
+  for (QWidget* screen :
+       {static_cast<QWidget*>(m_opening.data()), static_cast<QWidget*>(m_design.data())}) {
+    if (screen) screen->hide();
+  }
+  if (m_endProgram) m_endProgram();
+}
+
+void ScreenManager::ScreenClosedByUser() {
+  EndProgram();
+}
+
+}  // namespace diruruzevuv::screens
