@@ -4,6 +4,7 @@
 #include <QPalette>
 
 #include "files/design_file.h"
+#include "files/spice_export.h"
 #include "model/adjustment.h"
 #include "notation/notation.h"
 #include "platform/screen_geometry.h"
@@ -184,13 +185,14 @@ void frmDesign::CreateControls() {
   connect(txtAL, &QLineEdit::textChanged, this, &frmDesign::txtAL_Change);
 
   connect(cmdSaveFile, &QPushButton::clicked, this, &frmDesign::cmdSaveFile_Click);
+  connect(cmdSpice, &QPushButton::clicked, this, &frmDesign::cmdSpice_Click);
   connect(cmdRestart, &QPushButton::clicked, this, &frmDesign::cmdRestart_Click);
   connect(cmdExit, &QPushButton::clicked, this, &frmDesign::cmdExit_Click);
 
   // Controls whose actions are not part of this version yet.
   for (QWidget* pending : std::initializer_list<QWidget*>{
            cmdC92minus, cmdC92plus, cmdC47minus, cmdC47plus, cmdC48minus, cmdC48plus, cmdC49minus,
-           cmdC49plus, cmdAccept, cmdMonte, cmdMonteStop, cmdSpice, cmdPrint, UpDown1, UpDown2}) {
+           cmdC49plus, cmdAccept, cmdMonte, cmdMonteStop, cmdPrint, UpDown1, UpDown2}) {
     pending->setEnabled(false);
   }
 }
@@ -311,6 +313,15 @@ void frmDesign::cmdSaveFile_Click() {
     return;
   }
   files::WriteDesignFile(m_session.design.CurrentFile, m_session.design, m_dialogs);
+}
+
+void frmDesign::cmdSpice_Click() {
+  // The dialog offers an empty name every time; short names (a cancelled
+  // dialog included) write nothing.
+  m_session.SpiceFileName =
+      m_dialogs.SaveFile(files::kSpiceDialogTitle, files::kSpiceFilter, std::string());
+  if (!files::SpiceNameAccepted(m_session.SpiceFileName)) return;
+  files::WriteSpiceSchematic(m_session.SpiceFileName, m_session.design, m_dialogs);
 }
 
 void frmDesign::cmdRestart_Click() {

@@ -109,6 +109,7 @@ class frmDesign final : public platform::GridForm, private SchematicTarget {
   void Text6_Change();
   void txtAL_Change();
   void cmdSaveFile_Click();
+  void cmdSpice_Click();
   void cmdRestart_Click();
   void cmdExit_Click();
 
