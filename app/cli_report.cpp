@@ -1,6 +1,5 @@
 #include <QApplication>
 #include <QByteArray>
-#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -8,15 +7,13 @@
 #include "cli_notifier.h"
 #include "files/design_file.h"
 #include "files/global_defaults_file.h"
-#include "model/design_state.h"
+#include "model/adjustment.h"
 #include "model/plot_grid.h"
 #include "model/session.h"
-#include "notation/notation.h"
 #include "platform/dialogs.h"
-#include "platform/recording_canvas.h"
+#include "platform/screen_geometry.h"
 #include "report/report.h"
 #include "report/report_printer.h"
-#include "screens/schematic.h"
 
 namespace diruruzevuv::cli {
 
@@ -36,40 +33,6 @@ class StderrDialogs final : public platform::Dialogs {
     return {};
   }
   void Beep() override {}
-};
-
-// The design screen's value boxes as the screen load leaves them: every
-// capacitor and the AL are read back from their formatted texts, so the
-// report describes exactly the values the screen would show.
-class ReadBackBoxes final : public screens::SchematicTarget {
- public:
-  explicit ReadBackBoxes(model::DesignState& design) : m_design(design) {}
-  void SetField(screens::SchematicField field, const std::string& text) override {
-    using screens::SchematicField;
-    switch (field) {
-      case SchematicField::Text1:
-        m_design.C47 = notation::ParseValue(text);
-        break;
-      case SchematicField::Text3:
-        m_design.C48 = notation::ParseValue(text);
-        break;
-      case SchematicField::Text5:
-        m_design.C92 = notation::ParseValue(text);
-        break;
-      case SchematicField::Text6:
-        m_design.C49 = notation::ParseValue(text);
-        break;
-      case SchematicField::txtAL:
-        m_design.ToroidAL = std::max(1.0f, notation::ParseValue(text));
-        model::UpdateInductances(m_design);
-        break;
-      default:
-        break;
-    }
-  }
-
- private:
-  model::DesignState& m_design;
 };
 
 }  // namespace
@@ -92,17 +55,14 @@ int RunReportCommand(const std::vector<std::string>& args, int argc, char** argv
 
   // What the design screen's redisplay leaves behind: the displayed values,
   // the sweep and the plot's frequency grid.
-  {
-    platform::RecordingCanvas screen;
-    ReadBackBoxes boxes(session.design);
-    screens::DrawDesignSchematic(screen, session, boxes);
-  }
+  model::ValueBoxes boxes;
+  model::WriteValueBoxes(boxes, session.design);
   session.analysis.RunSweep(session.design);
   session.plot.grid = model::ComputePlotGrid(session.design.SweepStart, session.design.SweepStop);
 
   report::ReportOptions options;
-  // One layout unit per twip: the screen the layout grid was drawn for.
-  options.screenWidthTwips = 12000.0;
+  // The level labels' width estimate as the design screen makes it.
+  options.screenWidthTwips = platform::ScreenGeometry::kDisplayWidthTwips;
   StderrDialogs dialogs;
   return report::WriteReportPdf(session, args[1], dialogs, options) ? 0 : 1;
 }

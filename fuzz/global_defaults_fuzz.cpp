@@ -1,6 +1,6 @@
 // Feeds arbitrary file text to the global defaults reader. Whatever the
 // text, the values the range checks guard must end inside their ranges,
-// nothing may be NaN, and the load must follow the input termination.
+// nothing may be NaN or infinite, and the load must follow the input termination.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (float v :
        {g.PassbandBoxDb, g.SecondHarmonicBoxDb, g.ThirdHarmonicBoxDb, g.BandwidthMultiplier,
         g.PlotFloorDb, d.ToroidAL, d.InputTermination, d.InductorQ, d.CapacitorQ})
-    Check(!std::isnan(v));
+    Check(std::isfinite(v));
   Check(g.BandwidthMultiplier >= 1.01f && g.BandwidthMultiplier <= 1.2f);
   Check(d.InputTermination >= 1.0f && d.InputTermination <= 1000.0f);
   Check(d.LoadTermination == d.InputTermination);

@@ -4,7 +4,6 @@
 # out-of-memory stop fails the script.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-seconds="${DIRU_FUZZ_SECONDS:-15}"
 jobs="$(nproc)"
 
 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ \
@@ -21,21 +20,29 @@ if [ "${#targets[@]}" -eq 0 ]; then
 fi
 cmake --build build-fuzz -j"$jobs" --target "${targets[@]}"
 
+# The whole run stays under a minute however many targets there are.
+seconds=$(( ${DIRU_FUZZ_TOTAL_SECONDS:-45} / ${#targets[@]} ))
+per_target="${DIRU_FUZZ_SECONDS:-15}"
+if [ "$seconds" -gt "$per_target" ]; then seconds="$per_target"; fi
+if [ "$seconds" -lt 1 ]; then seconds=1; fi
+
 # Seeds: the shipped data files are real inputs for both file readers.
-corpus_root="build-fuzz/corpus"
 for target in "${targets[@]}"; do
-  corpus="$corpus_root/$target"
+  corpus="build-fuzz/corpus/$target"
+  log="build-fuzz/$target.log"
   mkdir -p "$corpus"
   case "$target" in
-    design_file_fuzz | global_defaults_fuzz) cp data/*.TXT "$corpus/" 2>/dev/null || true ;;
+    design_file_fuzz | global_defaults_fuzz) cp data/*.TXT "$corpus/" ;;
   esac
   echo "-- $target (${seconds}s)"
+  status=0
   ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
     "build-fuzz/$target" "$corpus" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-    -max_len=4096 -print_final_stats=0 -artifact_prefix="build-fuzz/$target-" 2>&1 | tail -n 3
-  status="${PIPESTATUS[0]}"
+    -max_len=4096 -artifact_prefix="build-fuzz/$target-" >"$log" 2>&1 || status=$?
   if [ "$status" -ne 0 ]; then
-    echo "fuzzing $target failed (status $status); see build-fuzz/$target-*"
+    tail -n 40 "$log"
+    echo "fuzzing $target failed (status $status); the input is in build-fuzz/$target-*"
     exit 1
   fi
+  grep -E '^Done' "$log" || true
 done

@@ -1,13 +1,27 @@
 #include "model/design_state.h"
 
+#include <cfloat>
+
 namespace diruruzevuv::model {
+
+namespace {
+
+// A hand-edited file can ask for a huge AL and 32767 turns; converting a
+// double beyond the float range is undefined, so saturate instead.
+float SaturatedFloat(double value) noexcept {
+  if (value > FLT_MAX) return FLT_MAX;
+  if (value < -FLT_MAX) return -FLT_MAX;
+  return static_cast<float>(value);
+}
+
+}  // namespace
 
 void UpdateInductances(DesignState& design) noexcept {
   const double al = static_cast<double>(design.ToroidAL) * 1e-9;
   const double n1 = design.TurnsL1;
   const double n2 = design.TurnsL2;
-  design.L1 = static_cast<float>(al * n1 * n1);
-  design.L2 = static_cast<float>(al * n2 * n2);
+  design.L1 = SaturatedFloat(al * n1 * n1);
+  design.L2 = SaturatedFloat(al * n2 * n2);
 }
 
 void ApplyDefaultDesign(DesignState& design) noexcept {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
+#include <cfloat>
 #include <cmath>
 #include <csignal>
 #include <string>
@@ -303,6 +304,20 @@ TEST(ReadDesignEdgeTest, SmallAlIsRaisedAndTextWithoutNumberIsZero) {
   EXPECT_EQ(d.C47, 0.0f);
   EXPECT_EQ(d.ToroidAL, 1.0f);
   EXPECT_FLOAT_EQ(d.L1, 1e-9f * 16 * 16);
+}
+
+TEST(ReadDesignEdgeTest, HugeValuesStayFinite) {
+  auto lines = FortyLines("x");
+  lines[4] = "L2 turns: 32767";
+  lines[3] = "C47: 1E+999";
+  lines[13] = "Toroid AL: 9E+99";
+  model::DesignState d = StartState();
+  RecordingNotifier n;
+  EXPECT_TRUE(ReadDesignText(Lines(lines), d, n));
+  EXPECT_EQ(d.C47, FLT_MAX);
+  EXPECT_EQ(d.ToroidAL, FLT_MAX);
+  EXPECT_EQ(d.L2, FLT_MAX);
+  EXPECT_EQ(d.TurnsL2, 32767);
 }
 
 TEST(ReadDesignEdgeTest, OverflowAfterEarlierValuesStillGivesTheWholeFallback) {

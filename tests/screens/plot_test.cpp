@@ -417,3 +417,86 @@ INSTANTIATE_TEST_SUITE_P(
 
 }  // namespace
 }  // namespace diruruzevuv::screens
+
+namespace diruruzevuv::screens {
+namespace {
+
+// The 20-metre design analysed for real, as the design screen shows it.
+class PlotRedisplayTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    model::ApplyDefaultDesign(session.design);
+    session.design.InductorQ = 200.0f;
+    session.design.CapacitorQ = 1000.0f;
+    session.defaults = {-20.0f, -28.0f, -35.0f, 1.05f, 6, -60.0f};
+  }
+  PlotLabels Redisplay() {
+    canvas.Clear();
+    session.analysis.RunSweep(session.design);
+    return Plot(canvas, session, 12000.0);
+  }
+  model::Session session;
+  RecordingCanvas canvas;
+};
+
+TEST_F(PlotRedisplayTest, TwentyMetreEdgeLossesAreSmallAndBlack) {
+  const PlotLabels labels = Redisplay();
+  ASSERT_TRUE(session.analysis.Result().valid);
+  EXPECT_EQ(labels.lossLow.text.rfind("Target-value parts loss at 14MHz: 0.1", 0), 0u)
+      << labels.lossLow.text;
+  EXPECT_EQ(labels.lossLow.text.substr(labels.lossLow.text.size() - 3), " dB");
+  EXPECT_EQ(labels.lossLow.colour, model::kBlack);
+  EXPECT_EQ(labels.lossHigh.text.rfind("Target-value parts loss at 14.35MHz: 0.1", 0), 0u)
+      << labels.lossHigh.text;
+  EXPECT_EQ(labels.lossHigh.colour, model::kBlack);
+  // The point result is left at the upper edge for the Monte Carlo run.
+  const double upper = session.analysis.Result().pointGain;
+  session.analysis.AnalyzePoint(session.design, session.design.UpperEdge);
+  EXPECT_EQ(session.analysis.Result().pointGain, upper);
+}
+
+TEST_F(PlotRedisplayTest, HarmonicAttenuationTrackedFromAReset) {
+  session.plot.worstSecond = 1000.0f;
+  session.plot.worstThird = 1000.0f;
+  const PlotLabels labels = Redisplay();
+  EXPECT_TRUE(labels.worstSecondChanged);
+  EXPECT_TRUE(labels.worstThirdChanged);
+  // The second harmonic of 20 m lies near -40 dB or below, the third below.
+  EXPECT_GT(session.plot.worstSecond, 30.0f);
+  EXPECT_GT(session.plot.worstThird, 30.0f);
+  EXPECT_EQ(labels.worstSecond.rfind("Worst-case 2nd harm. atten: ", 0), 0u);
+}
+
+TEST_F(PlotRedisplayTest, TwoRedisplaysGiveTheSamePicture) {
+  Redisplay();
+  const std::vector<Op> first = canvas.Ops();
+  canvas.Reset();
+  Redisplay();
+  const std::vector<Op>& second = canvas.Ops();
+  ASSERT_EQ(second.size(), first.size());
+  for (std::size_t i = 0; i < first.size(); ++i) {
+    ASSERT_EQ(second[i].kind, first[i].kind) << i;
+    ASSERT_EQ(second[i].a, first[i].a) << i;
+    ASSERT_EQ(second[i].b, first[i].b) << i;
+    ASSERT_EQ(second[i].text, first[i].text) << i;
+  }
+}
+
+TEST_F(PlotRedisplayTest, CurveXAgreesWithTheAnalysedFrequencies) {
+  Redisplay();
+  std::vector<Op> curve;
+  for (const Op& op : canvas.Ops())
+    if ((op.kind == Kind::Line || op.kind == Kind::LineTo) && op.colour == model::kBlue)
+      curve.push_back(op);
+  ASSERT_EQ(curve.size(), 4000u);
+  const model::SweepResult& sweep = session.analysis.Result();
+  double worst = 0.0;
+  for (int i = 1; i <= 2000; ++i) {
+    const double exact = 6000.0 + 5000.0 * std::log(sweep.frequency[i] / 5e6) / std::log(10.0);
+    worst = std::max(worst, std::fabs(curve[i - 1].b.x - exact));
+  }
+  EXPECT_LT(worst, 0.01);
+}
+
+}  // namespace
+}  // namespace diruruzevuv::screens
