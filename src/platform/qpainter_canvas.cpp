@@ -19,6 +19,45 @@ QRectF Normalised(QPointF a, QPointF b) {
                 QPointF(std::max(a.x(), b.x()), std::max(a.y(), b.y())));
 }
 
+// Drops the vertices of a polyline that lie within `tolerance` pixels of
+// the chord joining the kept neighbours on either side. A sweep of 2001
+// points spans a few hundred pixels, so most vertices change nothing
+// visible but cost the stroker a join each; a thick antialiased curve
+// draws several times faster with them gone.
+void DropInvisibleVertices(QVector<QPointF>& points, double tolerance) {
+  const qsizetype n = points.size();
+  if (n < 3) return;
+  constexpr qsizetype kLongestRun = 32;  // keeps the work per point bounded
+  QPointF* p = points.data();            // one detach check, not one per access
+  qsizetype kept = 1;
+  qsizetype anchor = 0;
+  QPointF a = p[0];
+  for (qsizetype i = 2; i < n; ++i) {
+    const QPointF b = p[i];
+    const double dx = b.x() - a.x();
+    const double dy = b.y() - a.y();
+    // Distance from the chord times its length, compared without dividing.
+    const double length = std::sqrt(dx * dx + dy * dy);
+    const double limit = tolerance * length;
+    bool fits = i - anchor <= kLongestRun;
+    for (qsizetype k = anchor + 1; fits && k < i; ++k) {
+      const double ex = p[k].x() - a.x();
+      const double ey = p[k].y() - a.y();
+      fits = length > 0.0 ? std::fabs(ex * dy - ey * dx) <= limit
+                          : ex * ex + ey * ey <= tolerance * tolerance;
+    }
+    if (!fits) {
+      a = p[i - 1];
+      anchor = i - 1;
+      p[kept++] = a;
+    }
+  }
+  p[kept++] = p[n - 1];
+  points.resize(kept);
+}
+
+constexpr double kInvisiblePixels = 0.05;
+
 }  // namespace
 
 QPainterCanvas::QPainterCanvas(QPainter& painter, QRectF area, CanvasScale scale)
@@ -120,7 +159,10 @@ void QPainterCanvas::Polyline(std::span<const GridPoint> points, Rgb colour) {
   for (std::size_t i = 0; i < points.size(); ++i) {
     out[i + 1] = QPointF(ox + points[i].x * s, oy + points[i].y * s);
   }
-  m_painter->drawPolyline(out, static_cast<int>(m_buffer.size()));
+  // Thin lines take Qt's fast path, where the vertices cost little and
+  // dropping them would change how the antialiased segments blend.
+  if (m_painter->pen().widthF() > 1.5) DropInvisibleVertices(m_buffer, kInvisiblePixels);
+  m_painter->drawPolyline(m_buffer.data(), static_cast<int>(m_buffer.size()));
   m_current = points.back();
 }
 

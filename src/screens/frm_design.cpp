@@ -377,6 +377,9 @@ void frmDesign::cmdMonte_Click() {
   model::StartMonteCarlo(m_session);
   Surface().SetAutoRedraw(false);
   Redisplay();
+  // A trial draws only on the plot and its axis labels; repainting just
+  // that part keeps each trial's hand-over to the window cheap.
+  Surface().SetChangedCallback([this] { update(Geometry().Map(5000, 300, 6600, 4200)); });
 
   const QPointer<frmDesign> alive(this);
   while (model::MonteCarloContinues(m_session.monte)) {
@@ -385,7 +388,11 @@ void frmDesign::cmdMonte_Click() {
     if (const auto text = model::FinishTrial(m_session)) lblWorst->setText(FromText(*text));
     // Stop, typing and repainting happen here.
     QCoreApplication::processEvents();
-    if (!alive || m_runAbandoned) return;
+    if (!alive) return;
+    if (m_runAbandoned) {
+      Surface().SetChangedCallback([this] { update(); });
+      return;
+    }
   }
   EndMonteCarlo();
 }
@@ -394,6 +401,7 @@ void frmDesign::EndMonteCarlo() {
   Surface().SetLineWidth(1);
   model::BeginEndOfRun(m_session);
   Plot();
+  Surface().SetChangedCallback([this] { update(); });
   model::FinishEndOfRun(m_session);
   Surface().SetAutoRedraw(true);
   lblLossLow->setVisible(true);
