@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <utility>
+#include <vector>
 
 namespace diruruzevuv::platform {
 namespace {
@@ -19,46 +21,61 @@ QRectF Normalised(QPointF a, QPointF b) {
                 QPointF(std::max(a.x(), b.x()), std::max(a.y(), b.y())));
 }
 
-// Drops the vertices of a polyline that lie within `tolerance` pixels of
-// the chord joining the kept neighbours on either side. A sweep of 2001
-// points spans a few hundred pixels, so most vertices change nothing
-// visible but cost the stroker a join each; a thick antialiased curve
-// draws several times faster with them gone.
-void DropInvisibleVertices(QVector<QPointF>& points, double tolerance) {
+}  // namespace
+
+qsizetype SimplifyPolyline(QVector<QPointF>& points, double tolerance) {
   const qsizetype n = points.size();
-  if (n < 3) return;
-  constexpr qsizetype kLongestRun = 32;  // keeps the work per point bounded
-  QPointF* p = points.data();            // one detach check, not one per access
-  qsizetype kept = 1;
-  qsizetype anchor = 0;
-  QPointF a = p[0];
-  for (qsizetype i = 2; i < n; ++i) {
-    const QPointF b = p[i];
-    const double dx = b.x() - a.x();
-    const double dy = b.y() - a.y();
-    // Distance from the chord times its length, compared without dividing.
-    const double length = std::sqrt(dx * dx + dy * dy);
-    const double limit = tolerance * length;
-    bool fits = i - anchor <= kLongestRun;
-    for (qsizetype k = anchor + 1; fits && k < i; ++k) {
-      const double ex = p[k].x() - a.x();
-      const double ey = p[k].y() - a.y();
-      fits = length > 0.0 ? std::fabs(ex * dy - ey * dx) <= limit
-                          : ex * ex + ey * ey <= tolerance * tolerance;
+  if (n < 3) return n;
+  // Douglas-Peucker without recursion: mark the points to keep, then
+  // compact them in place.
+  std::vector<char> keep(static_cast<std::size_t>(n), 0);
+  keep.front() = keep.back() = 1;
+  std::vector<std::pair<qsizetype, qsizetype>> stack;
+  stack.emplace_back(0, n - 1);
+  const double limit = tolerance * tolerance;
+  while (!stack.empty()) {
+    const auto [first, last] = stack.back();
+    stack.pop_back();
+    if (last - first < 2) continue;
+    const QPointF a = points[first];
+    const QPointF d = points[last] - a;
+    const double length2 = d.x() * d.x() + d.y() * d.y();
+    double worst = -1.0;
+    qsizetype worstAt = first;
+    for (qsizetype i = first + 1; i < last; ++i) {
+      const QPointF v = points[i] - a;
+      double distance2;
+      if (length2 <= 0.0) {
+        distance2 = v.x() * v.x() + v.y() * v.y();
+      } else {
+        const double cross = v.x() * d.y() - v.y() * d.x();
+        distance2 = cross * cross / length2;
+        // Beyond the ends of the chord the distance is to the end point.
+        const double along = v.x() * d.x() + v.y() * d.y();
+        if (along < 0.0) {
+          distance2 = v.x() * v.x() + v.y() * v.y();
+        } else if (along > length2) {
+          const QPointF w = points[i] - points[last];
+          distance2 = w.x() * w.x() + w.y() * w.y();
+        }
+      }
+      if (distance2 > worst) {
+        worst = distance2;
+        worstAt = i;
+      }
     }
-    if (!fits) {
-      a = p[i - 1];
-      anchor = i - 1;
-      p[kept++] = a;
+    if (worst > limit) {
+      keep[static_cast<std::size_t>(worstAt)] = 1;
+      stack.emplace_back(first, worstAt);
+      stack.emplace_back(worstAt, last);
     }
   }
-  p[kept++] = p[n - 1];
-  points.resize(kept);
+  qsizetype out = 0;
+  for (qsizetype i = 0; i < n; ++i) {
+    if (keep[static_cast<std::size_t>(i)]) points[out++] = points[i];
+  }
+  return out;
 }
-
-constexpr double kInvisiblePixels = 0.05;
-
-}  // namespace
 
 QPainterCanvas::QPainterCanvas(QPainter& painter, QRectF area, CanvasScale scale)
     : m_painter(&painter) {
@@ -108,7 +125,7 @@ void QPainterCanvas::ApplyFont() {
 void QPainterCanvas::UsePen(Rgb colour) {
   if (m_penValid && colour == m_penColour) return;
   QPen pen(ToQColor(colour));
-  pen.setWidthF(std::max(1.0, m_lineWidth) * m_scale.lineWidthScale);
+  pen.setWidthF(PenPixels());
   pen.setCapStyle(Qt::FlatCap);
   pen.setJoinStyle(Qt::RoundJoin);
   m_painter->setPen(pen);
@@ -116,14 +133,8 @@ void QPainterCanvas::UsePen(Rgb colour) {
   m_penValid = true;
 }
 
-// Lines along the axes with an odd pixel width are moved onto pixel
-// centres; with antialiasing they would otherwise smear over two pixels.
-QPointF QPainterCanvas::Snapped(QPointF p, bool snapX, bool snapY) const noexcept {
-  const double width = std::max(1.0, m_lineWidth) * m_scale.lineWidthScale;
-  if (std::fmod(std::round(width), 2.0) != 1.0) return p;
-  if (snapX) p.setX(std::floor(p.x()) + 0.5);
-  if (snapY) p.setY(std::floor(p.y()) + 0.5);
-  return p;
+double QPainterCanvas::PenPixels() const noexcept {
+  return std::max(1.0, m_lineWidth) * m_scale.lineWidthScale;
 }
 
 void QPainterCanvas::Clear() {
@@ -135,12 +146,33 @@ void QPainterCanvas::Clear() {
 }
 
 void QPainterCanvas::Line(GridPoint from, GridPoint to, Rgb colour) {
-  UsePen(colour);
   const bool vertical = from.x == to.x;
   const bool horizontal = from.y == to.y;
-  m_painter->drawLine(Snapped(Map(from), vertical, horizontal),
-                      Snapped(Map(to), vertical, horizontal));
+  if (vertical != horizontal) {
+    // Grid lines, frames and most wires run along an axis: a band of whole
+    // pixels is crisp and far cheaper than a stroked path.
+    const QPointF a = Map(from);
+    const QPointF b = Map(to);
+    if (vertical) {
+      FillBand(a.x(), std::min(a.y(), b.y()), std::max(a.y(), b.y()), true, colour);
+    } else {
+      FillBand(a.y(), std::min(a.x(), b.x()), std::max(a.x(), b.x()), false, colour);
+    }
+  } else {
+    UsePen(colour);
+    m_painter->drawLine(Map(from), Map(to));
+  }
   m_current = to;
+}
+
+// A line of the current width along an axis at `across`, from `from` to
+// `to` along it, as a filled band aligned to whole pixels across.
+void QPainterCanvas::FillBand(double across, double from, double to, bool vertical, Rgb colour) {
+  const double width = std::max(1.0, std::round(PenPixels()));
+  const double start = std::floor(across - width / 2.0 + 0.5);
+  const QRectF band =
+      vertical ? QRectF(start, from, width, to - from) : QRectF(from, start, to - from, width);
+  m_painter->fillRect(band, ToQColor(colour));
 }
 
 void QPainterCanvas::LineTo(GridPoint to, Rgb colour) {
@@ -159,18 +191,32 @@ void QPainterCanvas::Polyline(std::span<const GridPoint> points, Rgb colour) {
   for (std::size_t i = 0; i < points.size(); ++i) {
     out[i + 1] = QPointF(ox + points[i].x * s, oy + points[i].y * s);
   }
-  // Thin lines take Qt's fast path, where the vertices cost little and
-  // dropping them would change how the antialiased segments blend.
-  if (m_painter->pen().widthF() > 1.5) DropInvisibleVertices(m_buffer, kInvisiblePixels);
-  m_painter->drawPolyline(m_buffer.data(), static_cast<int>(m_buffer.size()));
+  // The sweep's 2001 points lie a fraction of a pixel apart, and Qt strokes
+  // long wide antialiased paths slowly; dropping the points that lie within
+  // a tenth of a pixel of the simplified path changes no visible pixel.
+  const qsizetype kept = SimplifyPolyline(m_buffer, 0.1);
+  if (PenPixels() < 1.5) {
+    m_painter->drawPolyline(m_buffer.data(), static_cast<int>(kept));
+  } else {
+    // Qt rasterises a wide antialiased stroke over its whole bounding box;
+    // short runs keep the boxes small. Each run starts where the last ended.
+    constexpr qsizetype kRun = 8;
+    for (qsizetype first = 0; first + 1 < kept; first += kRun - 1) {
+      const qsizetype count = std::min(kRun, kept - first);
+      m_painter->drawPolyline(m_buffer.data() + first, static_cast<int>(count));
+    }
+  }
   m_current = points.back();
 }
 
 void QPainterCanvas::Box(GridPoint corner1, GridPoint corner2, Rgb colour) {
-  UsePen(colour);
-  m_painter->setBrush(Qt::NoBrush);
-  m_painter->drawRect(
-      Normalised(Snapped(Map(corner1), true, true), Snapped(Map(corner2), true, true)));
+  const QRectF r = Normalised(Map(corner1), Map(corner2));
+  // The horizontal sides reach over the corners, as a mitred outline does.
+  const double half = std::max(1.0, std::round(PenPixels())) / 2.0;
+  FillBand(r.top(), r.left() - half, r.right() + half, false, colour);
+  FillBand(r.bottom(), r.left() - half, r.right() + half, false, colour);
+  FillBand(r.left(), r.top(), r.bottom(), true, colour);
+  FillBand(r.right(), r.top(), r.bottom(), true, colour);
   m_current = corner2;
 }
 
