@@ -1,9 +1,6 @@
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QCoreApplication>
-#include <QLocale>
-#include <cstdlib>
 
 #include "model/session.h"
 #include "platform/dialogs.h"
@@ -56,12 +53,5 @@ BENCHMARK(BM_MonteCarloRunDrawn)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  QLocale::setDefault(QLocale::c());
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+// The gui_bench program's main (offscreen QApplication) is in
+// gui_redisplay_bench.cpp.
