@@ -2,25 +2,14 @@
 #include <string>
 
 #include "cli_commands.h"
+#include "cli_notifier.h"
 #include "files/design_file.h"
 #include "files/global_defaults_file.h"
 #include "model/adjustment.h"
 #include "model/monte_carlo.h"
-#include "model/notifier.h"
 #include "model/session.h"
 
 namespace diruruzevuv::cli {
-namespace {
-
-class StderrNotifier final : public model::Notifier {
- public:
-  void Message(const std::string& text) override {
-    std::fputs(("diruruzevuv-cli: " + text + "\n").c_str(), stderr);
-  }
-  void Beep() override {}
-};
-
-}  // namespace
 
 int RunMonteCarloCommand(const std::vector<std::string>& args) {
   if (args.size() != 1) {

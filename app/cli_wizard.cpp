@@ -2,24 +2,13 @@
 #include <string>
 
 #include "cli_commands.h"
+#include "cli_notifier.h"
 #include "files/design_file.h"
 #include "model/design_state.h"
 #include "model/global_defaults.h"
-#include "model/notifier.h"
 #include "model/wizard.h"
 
 namespace diruruzevuv::cli {
-namespace {
-
-class StderrNotifier final : public model::Notifier {
- public:
-  void Message(const std::string& text) override {
-    std::fputs(("diruruzevuv-cli: " + text + "\n").c_str(), stderr);
-  }
-  void Beep() override {}
-};
-
-}  // namespace
 
 int RunWizardCommand(const std::vector<std::string>& args) {
   if (args.size() != 4) {
@@ -35,7 +24,7 @@ int RunWizardCommand(const std::vector<std::string>& args) {
   const model::WizardOutcome outcome = model::WizardPreview(entries, design, defaults);
   StderrNotifier notifier;
   if (!outcome.accepted) {
-    notifier.Message(outcome.message);
+    notifier.Message("diruruzevuv-cli: " + outcome.message);
     return 1;
   }
   if (!files::WriteDesignFile(args[3], design, notifier)) return 1;

@@ -52,6 +52,12 @@ class Analyzer {
   float m_r0 = 0.0f;
   float m_fref = 0.0f;
   SweepResult m_result;
+  // The frequencies depend on the sweep limits alone; sweeps over an
+  // unchanged range (component steps, Monte Carlo trials) reuse them.
+  std::array<float, 2001> m_frequencies{};
+  float m_tableStart = 0.0f;
+  float m_tableStop = 0.0f;
+  bool m_tableReady = false;
 };
 
 }  // namespace diruruzevuv::model

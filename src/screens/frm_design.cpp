@@ -1,11 +1,13 @@
 #include "screens/frm_design.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QPalette>
 #include <QPrinter>
 
 #include "files/design_file.h"
 #include "model/adjustment.h"
+#include "model/monte_carlo.h"
 #include "notation/notation.h"
 #include "platform/screen_geometry.h"
 #include "report/report_printer.h"
@@ -185,15 +187,31 @@ void frmDesign::CreateControls() {
   connect(Text6, &QLineEdit::textChanged, this, &frmDesign::Text6_Change);
   connect(txtAL, &QLineEdit::textChanged, this, &frmDesign::txtAL_Change);
 
+  const auto step = [this](QPushButton* control, float model::DesignState::*value, bool up) {
+    connect(control, &QPushButton::clicked, this,
+            [this, value, up] { StepCapacitor(m_session.design.*value, up); });
+  };
+  step(cmdC47minus, &model::DesignState::C47, false);
+  step(cmdC47plus, &model::DesignState::C47, true);
+  step(cmdC48minus, &model::DesignState::C48, false);
+  step(cmdC48plus, &model::DesignState::C48, true);
+  step(cmdC92minus, &model::DesignState::C92, false);
+  step(cmdC92plus, &model::DesignState::C92, true);
+  step(cmdC49minus, &model::DesignState::C49, false);
+  step(cmdC49plus, &model::DesignState::C49, true);
+  connect(UpDown1, &platform::TurnsSpinner::changed, this, &frmDesign::UpDown_Change);
+  connect(UpDown2, &platform::TurnsSpinner::changed, this, &frmDesign::UpDown_Change);
+  connect(cmdAccept, &QPushButton::clicked, this, &frmDesign::cmdAccept_Click);
+  connect(cmdMonte, &QPushButton::clicked, this, &frmDesign::cmdMonte_Click);
+  connect(cmdMonteStop, &QPushButton::clicked, this, &frmDesign::cmdMonteStop_Click);
+
   connect(cmdSaveFile, &QPushButton::clicked, this, &frmDesign::cmdSaveFile_Click);
   connect(cmdPrint, &QPushButton::clicked, this, &frmDesign::cmdPrint_Click);
   connect(cmdRestart, &QPushButton::clicked, this, &frmDesign::cmdRestart_Click);
   connect(cmdExit, &QPushButton::clicked, this, &frmDesign::cmdExit_Click);
 
   // Controls whose actions are not part of this version yet.
-  for (QWidget* pending : std::initializer_list<QWidget*>{
-           cmdC92minus, cmdC92plus, cmdC47minus, cmdC47plus, cmdC48minus, cmdC48plus, cmdC49minus,
-           cmdC49plus, cmdAccept, cmdMonte, cmdMonteStop, cmdSpice, UpDown1, UpDown2}) {
+  for (QWidget* pending : std::initializer_list<QWidget*>{cmdSpice}) {
     pending->setEnabled(false);
   }
 }
@@ -302,6 +320,102 @@ void frmDesign::txtAL_Change() {
   model::AlTextChanged(txtAL->text().toStdString(), m_session.design);
 }
 
+// Capacitor step: hide the worst-case figures, step, redraw.
+void frmDesign::StepCapacitor(float& capacitance, bool up) {
+  HideWorstCase();
+  capacitance = up ? model::StepCapacitorUp(capacitance) : model::StepCapacitorDown(capacitance);
+  Redisplay();
+}
+
+// What a spinner click and "Replot" read: both turns boxes, then AL.
+void frmDesign::ReadTurnsAndAl() {
+  model::DesignState& design = m_session.design;
+  const model::TurnsBoxReading l1 = model::ReadTurnsBox(txtTurnsL1->text().toStdString());
+  design.TurnsL1 = l1.turns;
+  if (l1.resetBoxToOne) txtTurnsL1->setText(QStringLiteral("1"));
+  const model::TurnsBoxReading l2 = model::ReadTurnsBox(txtTurnsL2->text().toStdString());
+  design.TurnsL2 = l2.turns;
+  if (l2.resetBoxToOne) txtTurnsL2->setText(QStringLiteral("1"));
+  const model::AlBoxReading al = model::ReadAlBox(txtAL->text().toStdString());
+  design.ToroidAL = al.al;
+  // Like any change of the box, this runs txtAL_Change.
+  if (al.resetBoxToOne) txtAL->setText(QStringLiteral("1"));
+  model::UpdateInductances(design);
+}
+
+void frmDesign::UpDown_Change() {
+  ReadTurnsAndAl();
+  Redisplay();
+}
+
+void frmDesign::cmdAccept_Click() {
+  ReadTurnsAndAl();
+  HideWorstCase();
+  Redisplay();
+}
+
+std::vector<QWidget*> frmDesign::MonteCarloLocked() const {
+  return {cmdAccept,   cmdSaveFile, cmdMonte,    cmdSpice,   cmdPrint,    cmdRestart, cmdExit,
+          cmdC47minus, cmdC47plus,  cmdC48minus, cmdC48plus, cmdC92minus, cmdC92plus, cmdC49minus,
+          cmdC49plus,  UpDown1,     UpDown2,     txtTurnsL1, txtTurnsL2,  txtAL};
+}
+
+void frmDesign::cmdMonte_Click() {
+  // One run at a time: Stop re-enables this button before the run's end.
+  if (m_session.monte.running) return;
+  m_enabledBeforeRun.clear();
+  for (QWidget* control : MonteCarloLocked()) {
+    m_enabledBeforeRun.emplace_back(control, control->isEnabled());
+    control->setEnabled(false);
+  }
+  cmdMonteStop->setVisible(true);
+  lblWorst->setVisible(true);
+  lblWorstSecond->setVisible(true);
+  lblWorstThird->setVisible(true);
+  lblLossLow->setVisible(false);
+  lblLossHigh->setVisible(false);
+  model::StartMonteCarlo(m_session);
+  Surface().SetAutoRedraw(false);
+  Redisplay();
+
+  const QPointer<frmDesign> alive(this);
+  while (model::MonteCarloContinues(m_session.monte)) {
+    model::BeginTrial(m_session);
+    Plot();
+    if (const auto text = model::FinishTrial(m_session)) lblWorst->setText(FromText(*text));
+    // Stop, typing and repainting happen here.
+    QCoreApplication::processEvents();
+    if (!alive || m_runAbandoned) return;
+  }
+  EndMonteCarlo();
+}
+
+void frmDesign::EndMonteCarlo() {
+  Surface().SetLineWidth(1);
+  model::BeginEndOfRun(m_session);
+  Plot();
+  model::FinishEndOfRun(m_session);
+  Surface().SetAutoRedraw(true);
+  lblLossLow->setVisible(true);
+  lblLossHigh->setVisible(true);
+  for (const auto& [control, enabled] : m_enabledBeforeRun) {
+    if (control) control->setEnabled(enabled);
+  }
+  m_enabledBeforeRun.clear();
+  cmdMonteStop->setVisible(false);
+}
+
+void frmDesign::cmdMonteStop_Click() {
+  if (!m_session.monte.running) return;
+  Surface().SetLineWidth(1);
+  model::StopMonteCarlo(m_session);
+  // Everything but Restart comes back at once; Restart with the run's end.
+  for (const auto& [control, enabled] : m_enabledBeforeRun) {
+    if (control && control != cmdRestart) control->setEnabled(enabled);
+  }
+  cmdMonteStop->setVisible(false);
+}
+
 void frmDesign::cmdSaveFile_Click() {
   const std::string name = m_dialogs.SaveFile("Write DIRUruzevuv file", files::kDesignFilter,
                                               m_session.design.CurrentFile);
@@ -336,6 +450,13 @@ void frmDesign::cmdExit_Click() {
 }
 
 void frmDesign::closeEvent(QCloseEvent* event) {
+  // A run under way stops here with the nominal values back; its loop then
+  // returns without touching the window again.
+  if (m_session.monte.running) {
+    model::StopMonteCarlo(m_session);
+    model::FinishEndOfRun(m_session);
+    m_runAbandoned = true;
+  }
   // Leaving through the window's close box ends the program without
   // writing the last-session file.
   event->accept();

@@ -2,9 +2,12 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "model/session.h"
 #include "platform/dialogs.h"
@@ -44,6 +47,8 @@ class frmDesign final : public platform::GridForm, private SchematicTarget {
   void Plot();
   // Hides lblWorst, lblWorstSecond and lblWorstThird.
   void HideWorstCase();
+  // True while a Monte Carlo run is under way.
+  bool MonteCarloRunning() const noexcept { return m_session.monte.running; }
 
   model::Session& SessionState() noexcept { return m_session; }
   platform::Dialogs& DialogsUsed() noexcept { return m_dialogs; }
@@ -113,6 +118,16 @@ class frmDesign final : public platform::GridForm, private SchematicTarget {
   void Text5_Change();
   void Text6_Change();
   void txtAL_Change();
+  void StepCapacitor(float& capacitance, bool up);
+  void ReadTurnsAndAl();
+  void UpDown_Change();
+  void cmdAccept_Click();
+  void cmdMonte_Click();
+  void cmdMonteStop_Click();
+  void EndMonteCarlo();
+  // The controls a Monte Carlo run disables, and whether each was enabled
+  // when the run started (restored at its end).
+  std::vector<QWidget*> MonteCarloLocked() const;
   void cmdSaveFile_Click();
   void cmdPrint_Click();
   void cmdRestart_Click();
@@ -122,6 +137,10 @@ class frmDesign final : public platform::GridForm, private SchematicTarget {
   platform::Dialogs& m_dialogs;
   ScreenManager& m_manager;
   std::unique_ptr<QPrinter> m_printer;
+  std::vector<std::pair<QPointer<QWidget>, bool>> m_enabledBeforeRun;
+  // Set when the window is closed during a run: the run ends at once,
+  // without drawing into a window that is going away.
+  bool m_runAbandoned = false;
 };
 
 // The band caption: "20-meter band: 14MHz to 14.35MHz", only the edges

@@ -6,6 +6,7 @@
 #include "files/design_file.h"
 #include "files/global_defaults_file.h"
 #include "model/band_preset.h"
+#include "screens/frm_wizard.h"
 #include "screens/program_constants.h"
 #include "screens/schematic.h"
 #include "screens/screen_manager.h"
@@ -114,7 +115,13 @@ void frmOpening::cmdGetOld_Click() {
 }
 
 void frmOpening::cmdWizard_Click() {
-  m_dialogs.Message("The design wizard is not available in this version.");
+  // However the wizard is left (Continue or its close box), the design
+  // screen opens on whatever the design then holds.
+  {
+    frmWizard wizard(m_session, m_dialogs, this);
+    wizard.exec();
+  }
+  m_manager.ShowDesign();
 }
 
 void frmOpening::closeEvent(QCloseEvent* event) {

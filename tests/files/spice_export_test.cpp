@@ -526,19 +526,14 @@ TEST(SpiceConnectivityTest, BuiltInDesign) {
 
 TEST(SpiceConnectivityTest, ShippedPresets) {
   const std::filesystem::path data(DIRU_SOURCE_DATA_DIR);
-  int checked = 0;
-  std::error_code ignored;
   for (const char* band : {"160", "80", "60", "40", "30", "20", "17", "15", "12", "10"}) {
     const std::filesystem::path preset = data / (std::string(band) + ".TXT");
-    if (!std::filesystem::exists(preset, ignored)) continue;
     model::DesignState design = TwentyMetreDesign();
     RecordingNotifier notifier;
     ASSERT_TRUE(ReadDesignFile(preset.string(), design, notifier)) << preset;
     SCOPED_TRACE(preset.string());
     ExpectConnectedFilter(design);
-    ++checked;
   }
-  if (checked == 0) GTEST_SKIP() << "no presets in " << data;
 }
 
 // ---------------------------------------------------------------------------

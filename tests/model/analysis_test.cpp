@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <limits>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -224,6 +225,77 @@ INSTANTIATE_TEST_SUITE_P(
         SweepCase{"NoShuntCapacitors", [](DesignState& d) { d.C47 = d.C48 = d.C49 = 0.0f; }},
         SweepCase{"NoL2", [](DesignState& d) { d.L2 = 0.0f; }}),
     RowName<SweepCase>);
+
+// Many plausible and less plausible designs from a fixed seed, each swept
+// by the fast kernel and by the one-point version.
+TEST(AnalysisTest, RandomDesignsAgreeWithinOneUlp) {
+  std::mt19937 random(20260);
+  auto logUniform = [&](double lo, double hi) {
+    std::uniform_real_distribution<double> u(std::log(lo), std::log(hi));
+    return static_cast<float>(std::exp(u(random)));
+  };
+  std::uniform_int_distribution<int> turns(1, 60);
+  std::int64_t worst = 0;
+  int checkedSweeps = 0;
+  for (int trial = 0; trial < 60; ++trial) {
+    DesignState d = TwentyMetres();
+    d.C47 = logUniform(1e-12, 1e-8);
+    d.C48 = logUniform(1e-12, 1e-8);
+    d.C49 = logUniform(1e-12, 1e-8);
+    d.C92 = trial % 5 == 0 ? 0.0f : logUniform(1e-13, 1e-9);
+    d.TurnsL1 = static_cast<std::int16_t>(turns(random));
+    d.TurnsL2 = static_cast<std::int16_t>(trial % 7 == 0 ? 0 : turns(random));
+    d.ToroidAL = logUniform(0.5, 50.0);
+    UpdateInductances(d);
+    d.LowerEdge = logUniform(1e5, 1e8);
+    d.SweepStart = logUniform(1e4, 1e9);
+    d.SweepStop = logUniform(1e4, 1e9);
+    d.InputTermination = logUniform(1.0, 1000.0);
+    d.InductorQ = logUniform(10.0, 1e9);
+    d.CapacitorQ = logUniform(100.0, 1e9);
+    DesignState copy = d;
+    const reference::Sweep expected = reference::RunSweep(copy);
+    Analyzer analyzer;
+    analyzer.RunSweep(d);
+    const SweepResult& r = analyzer.Result();
+    ASSERT_TRUE(r.valid) << trial;
+    for (int i = 0; i <= 2000; ++i) {
+      ASSERT_EQ(r.frequency[i], expected.frequency[i]) << trial << " " << i;
+      const std::int64_t g = UlpDistance(r.gain[i], expected.gain[i]);
+      const std::int64_t e = UlpDistance(r.reflection[i], expected.reflection[i]);
+      ASSERT_LE(g, 1) << trial << " " << i << ": " << r.gain[i] << " vs " << expected.gain[i];
+      ASSERT_LE(e, 1) << trial << " " << i << ": " << r.reflection[i] << " vs "
+                      << expected.reflection[i];
+      worst = std::max({worst, g, e});
+    }
+    ++checkedSweeps;
+  }
+  EXPECT_EQ(checkedSweeps, 60);
+  RecordProperty("worst_ulp", static_cast<int>(worst));
+}
+
+TEST(AnalysisTest, ChangedRangeRebuildsFrequenciesAndOverwritesCallerEdits) {
+  DesignState design = TwentyMetres();
+  Analyzer analyzer;
+  analyzer.RunSweep(design);
+  const std::vector<float> first(analyzer.Result().frequency.begin(),
+                                 analyzer.Result().frequency.begin() + 2001);
+  design.SweepStop = 30e6f;
+  analyzer.RunSweep(design);
+  EXPECT_EQ(analyzer.Result().frequency[2000], 30e6f);
+  DesignState copy = design;
+  EXPECT_EQ(reference::RunSweep(copy).frequency,
+            std::vector<float>(analyzer.Result().frequency.begin(),
+                               analyzer.Result().frequency.begin() + 2001));
+  design.SweepStop = 50e6f;
+  analyzer.Result().frequency[7] = -1.0f;  // a careless caller
+  analyzer.RunSweep(design);
+  EXPECT_EQ(first, std::vector<float>(analyzer.Result().frequency.begin(),
+                                      analyzer.Result().frequency.begin() + 2001));
+  analyzer.Result().frequency[7] = -1.0f;
+  analyzer.RunSweep(design);
+  EXPECT_EQ(analyzer.Result().frequency[7], first[7]);
+}
 
 // ---------------------------------------------------------------------------
 // Limits and special elements.
