@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <utility>
+#include <vector>
 
 namespace diruruzevuv::platform {
 namespace {
@@ -20,6 +22,60 @@ QRectF Normalised(QPointF a, QPointF b) {
 }
 
 }  // namespace
+
+qsizetype SimplifyPolyline(QVector<QPointF>& points, double tolerance) {
+  const qsizetype n = points.size();
+  if (n < 3) return n;
+  // Douglas-Peucker without recursion: mark the points to keep, then
+  // compact them in place.
+  std::vector<char> keep(static_cast<std::size_t>(n), 0);
+  keep.front() = keep.back() = 1;
+  std::vector<std::pair<qsizetype, qsizetype>> stack;
+  stack.emplace_back(0, n - 1);
+  const double limit = tolerance * tolerance;
+  while (!stack.empty()) {
+    const auto [first, last] = stack.back();
+    stack.pop_back();
+    if (last - first < 2) continue;
+    const QPointF a = points[first];
+    const QPointF d = points[last] - a;
+    const double length2 = d.x() * d.x() + d.y() * d.y();
+    double worst = -1.0;
+    qsizetype worstAt = first;
+    for (qsizetype i = first + 1; i < last; ++i) {
+      const QPointF v = points[i] - a;
+      double distance2;
+      if (length2 <= 0.0) {
+        distance2 = v.x() * v.x() + v.y() * v.y();
+      } else {
+        const double cross = v.x() * d.y() - v.y() * d.x();
+        distance2 = cross * cross / length2;
+        // Beyond the ends of the chord the distance is to the end point.
+        const double along = v.x() * d.x() + v.y() * d.y();
+        if (along < 0.0) {
+          distance2 = v.x() * v.x() + v.y() * v.y();
+        } else if (along > length2) {
+          const QPointF w = points[i] - points[last];
+          distance2 = w.x() * w.x() + w.y() * w.y();
+        }
+      }
+      if (distance2 > worst) {
+        worst = distance2;
+        worstAt = i;
+      }
+    }
+    if (worst > limit) {
+      keep[static_cast<std::size_t>(worstAt)] = 1;
+      stack.emplace_back(first, worstAt);
+      stack.emplace_back(worstAt, last);
+    }
+  }
+  qsizetype out = 0;
+  for (qsizetype i = 0; i < n; ++i) {
+    if (keep[static_cast<std::size_t>(i)]) points[out++] = points[i];
+  }
+  return out;
+}
 
 QPainterCanvas::QPainterCanvas(QPainter& painter, QRectF area, CanvasScale scale)
     : m_painter(&painter) {
@@ -69,7 +125,7 @@ void QPainterCanvas::ApplyFont() {
 void QPainterCanvas::UsePen(Rgb colour) {
   if (m_penValid && colour == m_penColour) return;
   QPen pen(ToQColor(colour));
-  pen.setWidthF(std::max(1.0, m_lineWidth) * m_scale.lineWidthScale);
+  pen.setWidthF(PenPixels());
   pen.setCapStyle(Qt::FlatCap);
   pen.setJoinStyle(Qt::RoundJoin);
   m_painter->setPen(pen);
@@ -77,14 +133,8 @@ void QPainterCanvas::UsePen(Rgb colour) {
   m_penValid = true;
 }
 
-// Lines along the axes with an odd pixel width are moved onto pixel
-// centres; with antialiasing they would otherwise smear over two pixels.
-QPointF QPainterCanvas::Snapped(QPointF p, bool snapX, bool snapY) const noexcept {
-  const double width = std::max(1.0, m_lineWidth) * m_scale.lineWidthScale;
-  if (std::fmod(std::round(width), 2.0) != 1.0) return p;
-  if (snapX) p.setX(std::floor(p.x()) + 0.5);
-  if (snapY) p.setY(std::floor(p.y()) + 0.5);
-  return p;
+double QPainterCanvas::PenPixels() const noexcept {
+  return std::max(1.0, m_lineWidth) * m_scale.lineWidthScale;
 }
 
 void QPainterCanvas::Clear() {
@@ -96,12 +146,33 @@ void QPainterCanvas::Clear() {
 }
 
 void QPainterCanvas::Line(GridPoint from, GridPoint to, Rgb colour) {
-  UsePen(colour);
   const bool vertical = from.x == to.x;
   const bool horizontal = from.y == to.y;
-  m_painter->drawLine(Snapped(Map(from), vertical, horizontal),
-                      Snapped(Map(to), vertical, horizontal));
+  if (vertical != horizontal) {
+    // Grid lines, frames and most wires run along an axis: a band of whole
+    // pixels is crisp and far cheaper than a stroked path.
+    const QPointF a = Map(from);
+    const QPointF b = Map(to);
+    if (vertical) {
+      FillBand(a.x(), std::min(a.y(), b.y()), std::max(a.y(), b.y()), true, colour);
+    } else {
+      FillBand(a.y(), std::min(a.x(), b.x()), std::max(a.x(), b.x()), false, colour);
+    }
+  } else {
+    UsePen(colour);
+    m_painter->drawLine(Map(from), Map(to));
+  }
   m_current = to;
+}
+
+// A line of the current width along an axis at `across`, from `from` to
+// `to` along it, as a filled band aligned to whole pixels across.
+void QPainterCanvas::FillBand(double across, double from, double to, bool vertical, Rgb colour) {
+  const double width = std::max(1.0, std::round(PenPixels()));
+  const double start = std::floor(across - width / 2.0 + 0.5);
+  const QRectF band =
+      vertical ? QRectF(start, from, width, to - from) : QRectF(from, start, to - from, width);
+  m_painter->fillRect(band, ToQColor(colour));
 }
 
 void QPainterCanvas::LineTo(GridPoint to, Rgb colour) {
@@ -120,15 +191,32 @@ void QPainterCanvas::Polyline(std::span<const GridPoint> points, Rgb colour) {
   for (std::size_t i = 0; i < points.size(); ++i) {
     out[i + 1] = QPointF(ox + points[i].x * s, oy + points[i].y * s);
   }
-  m_painter->drawPolyline(out, static_cast<int>(m_buffer.size()));
+  // The sweep's 2001 points lie a fraction of a pixel apart, and Qt strokes
+  // long wide antialiased paths slowly; dropping the points that lie within
+  // a tenth of a pixel of the simplified path changes no visible pixel.
+  const qsizetype kept = SimplifyPolyline(m_buffer, 0.1);
+  if (PenPixels() < 1.5) {
+    m_painter->drawPolyline(m_buffer.data(), static_cast<int>(kept));
+  } else {
+    // Qt rasterises a wide antialiased stroke over its whole bounding box;
+    // short runs keep the boxes small. Each run starts where the last ended.
+    constexpr qsizetype kRun = 8;
+    for (qsizetype first = 0; first + 1 < kept; first += kRun - 1) {
+      const qsizetype count = std::min(kRun, kept - first);
+      m_painter->drawPolyline(m_buffer.data() + first, static_cast<int>(count));
+    }
+  }
   m_current = points.back();
 }
 
 void QPainterCanvas::Box(GridPoint corner1, GridPoint corner2, Rgb colour) {
-  UsePen(colour);
-  m_painter->setBrush(Qt::NoBrush);
-  m_painter->drawRect(
-      Normalised(Snapped(Map(corner1), true, true), Snapped(Map(corner2), true, true)));
+  const QRectF r = Normalised(Map(corner1), Map(corner2));
+  // The horizontal sides reach over the corners, as a mitred outline does.
+  const double half = std::max(1.0, std::round(PenPixels())) / 2.0;
+  FillBand(r.top(), r.left() - half, r.right() + half, false, colour);
+  FillBand(r.bottom(), r.left() - half, r.right() + half, false, colour);
+  FillBand(r.left(), r.top(), r.bottom(), true, colour);
+  FillBand(r.right(), r.top(), r.bottom(), true, colour);
   m_current = corner2;
 }
 

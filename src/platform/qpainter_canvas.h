@@ -28,6 +28,11 @@ struct CanvasScale {
   double lineWidthScale = 1.0;
 };
 
+// Drops the points of a polyline that lie within `tolerance` of the
+// simplified line (Douglas-Peucker), keeping both ends; the kept points
+// are moved to the front. Returns how many were kept.
+qsizetype SimplifyPolyline(QVector<QPointF>& points, double tolerance);
+
 // Canvas on a QPainter: the window's backing image, a printer or a PDF
 // writer. Logical coordinates are mapped onto the target area with one
 // scale for both axes and the area centred, so circles stay circles.
@@ -73,7 +78,8 @@ class QPainterCanvas final : public Canvas {
   void Fit(QRectF area, CanvasScale scale);
   void UsePen(Rgb colour);
   void ApplyFont();
-  QPointF Snapped(QPointF p, bool snapX, bool snapY) const noexcept;
+  double PenPixels() const noexcept;
+  void FillBand(double across, double from, double to, bool vertical, Rgb colour);
 
   std::unique_ptr<QPainter> m_ownPainter;
   QPainter* m_painter = nullptr;

@@ -6,6 +6,7 @@
 #include <QPrinter>
 
 #include "files/design_file.h"
+#include "files/spice_export.h"
 #include "model/adjustment.h"
 #include "model/monte_carlo.h"
 #include "notation/notation.h"
@@ -206,14 +207,10 @@ void frmDesign::CreateControls() {
   connect(cmdMonteStop, &QPushButton::clicked, this, &frmDesign::cmdMonteStop_Click);
 
   connect(cmdSaveFile, &QPushButton::clicked, this, &frmDesign::cmdSaveFile_Click);
+  connect(cmdSpice, &QPushButton::clicked, this, &frmDesign::cmdSpice_Click);
   connect(cmdPrint, &QPushButton::clicked, this, &frmDesign::cmdPrint_Click);
   connect(cmdRestart, &QPushButton::clicked, this, &frmDesign::cmdRestart_Click);
   connect(cmdExit, &QPushButton::clicked, this, &frmDesign::cmdExit_Click);
-
-  // Controls whose actions are not part of this version yet.
-  for (QWidget* pending : std::initializer_list<QWidget*>{cmdSpice}) {
-    pending->setEnabled(false);
-  }
 }
 
 void frmDesign::SetBandCaption() {
@@ -428,6 +425,15 @@ void frmDesign::cmdSaveFile_Click() {
     return;
   }
   files::WriteDesignFile(m_session.design.CurrentFile, m_session.design, m_dialogs);
+}
+
+void frmDesign::cmdSpice_Click() {
+  // The dialog offers an empty name every time; short names (a cancelled
+  // dialog included) write nothing.
+  m_session.SpiceFileName =
+      m_dialogs.SaveFile(files::kSpiceDialogTitle, files::kSpiceFilter, std::string());
+  if (!files::SpiceNameAccepted(m_session.SpiceFileName)) return;
+  files::WriteSpiceSchematic(m_session.SpiceFileName, m_session.design, m_dialogs);
 }
 
 QPrinter& frmDesign::cdbPrintSchematic() {

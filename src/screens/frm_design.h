@@ -129,6 +129,7 @@ class frmDesign final : public platform::GridForm, private SchematicTarget {
   // when the run started (restored at its end).
   std::vector<QWidget*> MonteCarloLocked() const;
   void cmdSaveFile_Click();
+  void cmdSpice_Click();
   void cmdPrint_Click();
   void cmdRestart_Click();
   void cmdExit_Click();

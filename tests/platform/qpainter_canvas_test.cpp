@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <cmath>
 #include <numbers>
+#include <vector>
 
 #include "platform/drawing_surface.h"
 
@@ -115,6 +117,67 @@ TEST(QPainterCanvasTest, ClearPaintsTheBackground) {
   canvas.Clear();
   canvas.Painter().end();
   EXPECT_EQ(NonWhiteIn(image, image.rect()), 0);
+}
+
+TEST(QPainterCanvasTest, AxisLinesAreCrispBandsOfTheLineWidth) {
+  QImage image = WhiteImage(1200, 900);
+  {
+    QPainterCanvas canvas(&image);
+    canvas.Line({1000, 3000}, {5000, 3000}, kBlue);  // y = 300 px, width 1
+    canvas.SetLineWidth(2);
+    canvas.Line({8000, 1000}, {8000, 5000}, kRed);  // x = 800 px, width 2
+  }
+  int rows = 0;
+  for (int y = 290; y < 310; ++y) rows += IsWhite(image, 300, y) ? 0 : 1;
+  EXPECT_EQ(rows, 1);
+  int columns = 0;
+  for (int x = 790; x < 810; ++x) columns += IsWhite(image, x, 300) ? 0 : 1;
+  EXPECT_EQ(columns, 2);
+  EXPECT_EQ(image.pixelColor(300, 300).blue(), 255);
+}
+
+struct SimplifyRow {
+  const char* name;
+  std::vector<QPointF> points;
+  std::vector<QPointF> kept;
+};
+
+class SimplifyTest : public ::testing::TestWithParam<SimplifyRow> {};
+
+TEST_P(SimplifyTest, KeepsTheShape) {
+  QVector<QPointF> points(GetParam().points.begin(), GetParam().points.end());
+  const qsizetype kept = SimplifyPolyline(points, 0.1);
+  EXPECT_EQ(std::vector<QPointF>(points.begin(), points.begin() + kept), GetParam().kept);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, SimplifyTest,
+    ::testing::Values(
+        SimplifyRow{"Straight", {{0, 0}, {1, 1}, {2, 2}, {3, 3}}, {{0, 0}, {3, 3}}},
+        SimplifyRow{"Corner", {{0, 0}, {1, 0}, {2, 0}, {2, 1}, {2, 2}}, {{0, 0}, {2, 0}, {2, 2}}},
+        SimplifyRow{"WithinTolerance", {{0, 0}, {1, 0.05}, {2, 0}}, {{0, 0}, {2, 0}}},
+        SimplifyRow{"BeyondTolerance", {{0, 0}, {1, 0.2}, {2, 0}}, {{0, 0}, {1, 0.2}, {2, 0}}},
+        SimplifyRow{"GoesBack", {{0, 0}, {4, 0}, {1, 0}}, {{0, 0}, {4, 0}, {1, 0}}},
+        SimplifyRow{"TwoPoints", {{0, 0}, {5, 5}}, {{0, 0}, {5, 5}}}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+TEST(SimplifyTest, NoDroppedPointStraysFromTheKeptPath) {
+  QVector<QPointF> points;
+  for (int i = 0; i <= 2000; ++i) points.push_back(QPointF(i * 0.33, 200 * std::sin(i * 0.01)));
+  const QVector<QPointF> original = points;
+  const qsizetype kept = SimplifyPolyline(points, 0.1);
+  EXPECT_LT(kept, 400);
+  // Every original point lies within the tolerance of its kept segment
+  // (measured square to the segment).
+  qsizetype segment = 0;
+  for (const QPointF& p : original) {
+    while (segment + 2 < kept && points[segment + 1].x() < p.x()) ++segment;
+    const QPointF a = points[segment];
+    const QPointF d = points[segment + 1] - a;
+    const QPointF v = p - a;
+    const double distance = std::fabs(v.x() * d.y() - v.y() * d.x()) / std::hypot(d.x(), d.y());
+    EXPECT_LE(distance, 0.1 + 1e-9) << p.x();
+  }
 }
 
 TEST(DrawingSurfaceTest, DrawsAgainAfterAResize) {

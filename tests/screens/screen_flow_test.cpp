@@ -332,5 +332,31 @@ TEST_F(ScreenFlowTest, SaveRefusesNamesWithDefaults) {
   EXPECT_FALSE(fs::exists(target));
 }
 
+TEST_F(ScreenFlowTest, LtspiceWritesTheSchematicUnderTheChosenName) {
+  OpenDesignOn20();
+  const std::string target = (dir / "filter.ASC").string();
+  dialogs.answers.push_back(target);
+  ASSERT_TRUE(manager.Design()->cmdSpice->isEnabled());
+  manager.Design()->cmdSpice->click();
+  ASSERT_EQ(dialogs.requests.size(), 1u);
+  EXPECT_EQ(dialogs.requests[0].title, "Write Spice schematic");
+  EXPECT_EQ(dialogs.requests[0].filter, "Spice schematic files (*.ASC)|*.ASC");
+  EXPECT_EQ(dialogs.requests[0].presetName, "");
+  EXPECT_EQ(session.SpiceFileName, target);
+  EXPECT_EQ(ReadText(target).rfind("Version 4\r\n", 0), 0u);
+  EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(ScreenFlowTest, LtspiceWritesNothingForShortOrCancelledNames) {
+  OpenDesignOn20();
+  dialogs.answers = {"", "a.AS"};
+  manager.Design()->cmdSpice->click();
+  manager.Design()->cmdSpice->click();
+  EXPECT_FALSE(fs::exists("a.AS"));
+  EXPECT_EQ(session.SpiceFileName, "a.AS");
+  EXPECT_TRUE(dialogs.messages.empty());
+  EXPECT_EQ(dialogs.beeps, 0);
+}
+
 }  // namespace
 }  // namespace diruruzevuv::screens
