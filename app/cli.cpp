@@ -17,7 +17,14 @@ int main(int argc, char** argv) {
   if (command == "wizard") return RunWizardCommand(args);
   if (command == "montecarlo") return RunMonteCarloCommand(args);
   if (command == "spice") return RunSpiceCommand(args);
-  if (command == "report") return RunReportCommand(args, argc, argv);
+  if (command == "report") {
+#ifdef DIRU_NO_REPORT
+    std::fputs("diruruzevuv-cli: this build has no report (built without Qt)\n", stderr);
+    return 1;
+#else
+    return RunReportCommand(args, argc, argv);
+#endif
+  }
   std::fputs(kUsage, stderr);
   return 2;
 }

@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QFont>
 #include <QLocale>
 #include <clocale>
 #include <filesystem>
@@ -23,7 +24,9 @@ fs::path FindDataDir(const QString& programDir) {
                                 dir.filePath(QStringLiteral("../data")),
                                 dir.filePath(QStringLiteral("../share/diruruzevuv/data"))};
   for (const QString& candidate : candidates) {
-    if (QFileInfo::exists(QDir(candidate).filePath(QStringLiteral("20.TXT")))) {
+    const QDir data(candidate);
+    if (QFileInfo::exists(data.filePath(QStringLiteral("20.TXT"))) ||
+        QFileInfo::exists(data.filePath(QStringLiteral("DIRUruzevuvGlobalDefaults.TXT")))) {
       return fs::path(QDir::cleanPath(candidate).toStdString());
     }
   }
@@ -41,6 +44,8 @@ int main(int argc, char** argv) {
   // The screens end the program themselves (a closed window, or the exit
   // screen); switching screens must never look like the last one closing.
   QApplication::setQuitOnLastWindowClosed(false);
+  // Message boxes and file dialogs in the screens' typeface.
+  QApplication::setFont(QFont(QStringLiteral("Arial"), 11));
 
   diruruzevuv::model::Session session;
   std::error_code error;

@@ -16,18 +16,18 @@ namespace {
 // same order as a one-point complex calculation, so the stored results do
 // not depend on the block layout.
 constexpr int kBlock = 256;
+constexpr int kIntervals = 2000;
 
-// The kernel is built for the baseline instruction set and for AVX2 (and
-// AVX-512), chosen when the program loads; the helpers are inlined into
-// each version. Without fused multiply-add (see the build options) every
-// version computes the same values.
+// The kernels are built for the baseline instruction set, for AVX2 and for
+// AVX-512, and the loader picks the best the processor has; the helpers
+// are inlined into each version. Fused multiply-add is off for the whole
+// build, so every version computes the same values.
 #if defined(__GNUC__) && defined(__x86_64__) && !defined(__clang__) && !defined(DIRU_NO_CLONES)
 #define KERNEL_CLONES __attribute__((target_clones("arch=x86-64-v4", "avx2", "default")))
 #else
 #define KERNEL_CLONES
 #endif
 #define KERNEL_INLINE inline __attribute__((always_inline))
-constexpr int kIntervals = 2000;
 
 constexpr double kOpenOhms = 1e11;   // stands in for a capacitor of 0 F
 constexpr double kShuntOhms = 1e11;  // fixed resistance across L1 and C92
@@ -335,18 +335,78 @@ bool MakePlan(const LadderElement* table, int count, float rl, float r0, float f
   return true;
 }
 
+// exp for arrays, branch-free: Cody and Waite's reduction by ln 2 and a
+// degree-13 Taylor polynomial, within about one unit in the last place of
+// a double for the arguments a sweep can produce. Like the logarithm
+// above, results close to a float rounding boundary are recomputed with
+// the library's exp.
+KERNEL_INLINE double ExpKernel(double x) noexcept {
+  constexpr double kInvLn2 = 1.44269504088896338700e+00;
+  constexpr double kLn2Hi = 6.93147180369123816490e-01;
+  constexpr double kLn2Lo = 1.90821492927058770002e-10;
+  constexpr double kShifter = 6755399441055744.0;  // 1.5 * 2^52 rounds to an integer
+  const double shifted = x * kInvLn2 + kShifter;
+  const double k = shifted - kShifter;
+  const double r = (x - k * kLn2Hi) - k * kLn2Lo;
+  double p = 1.0 / 6227020800.0;
+  p = p * r + 1.0 / 479001600.0;
+  p = p * r + 1.0 / 39916800.0;
+  p = p * r + 1.0 / 3628800.0;
+  p = p * r + 1.0 / 362880.0;
+  p = p * r + 1.0 / 40320.0;
+  p = p * r + 1.0 / 5040.0;
+  p = p * r + 1.0 / 720.0;
+  p = p * r + 1.0 / 120.0;
+  p = p * r + 1.0 / 24.0;
+  p = p * r + 1.0 / 6.0;
+  p = p * r + 0.5;
+  p = p * r + 1.0;
+  p = p * r + 1.0;
+  const std::uint64_t ki =
+      std::bit_cast<std::uint64_t>(shifted) - std::bit_cast<std::uint64_t>(kShifter);
+  return p * std::bit_cast<double>((ki + 1023) << 52);
+}
+
 // The frequency table from start to stop, false when a limit is not a
-// positive finite number.
-bool BuildFrequencyTable(double start, double stop, std::array<float, kIntervals + 1>& table) {
+// positive finite number or a frequency falls outside the float range.
+KERNEL_CLONES bool BuildFrequencyTable(double start, double stop,
+                                       std::array<float, kIntervals + 1>& table) noexcept {
   if (!IsPositive(start) || !IsPositive(stop)) return false;
   const double la = std::log(start);
   const double lb = std::log(stop);
-  for (int i = 0; i <= kIntervals; ++i) {
-    const double f = std::exp(la + (lb - la) * i / kIntervals);
-    if (!FitsFloat(f)) return false;
-    table[i] = static_cast<float>(f);
+  constexpr int kCount = kIntervals + 1;
+  double f[kCount];
+  double unsure[kCount];
+  for (int i = 0; i < kCount; ++i) f[i] = ExpKernel(la + (lb - la) * i / kIntervals);
+  constexpr double kMargin = 1e-14;
+  constexpr double kSplit = 536870913.0;
+  double anyUnsure = 0.0;
+  for (int i = 0; i < kCount; ++i) {
+    const double v = f[i];
+    const double below = v - v * kMargin;
+    const double above = v + v * kMargin;
+    const double pb = below * kSplit;
+    const double pa = above * kSplit;
+    // Outside the float normal range (and for NaN) the library decides.
+    const double bad = (pb - (pb - below)) != (pa - (pa - above)) ? 1.0
+                       : v < 1e-37                                ? 1.0
+                       : v > 1e38                                 ? 1.0
+                                                                  : 0.0;
+    unsure[i] = bad;
+    anyUnsure += bad;
   }
-  return true;
+  if (anyUnsure != 0.0) {
+    for (int i = 0; i < kCount; ++i) {
+      if (unsure[i] != 0.0) f[i] = std::exp(la + (lb - la) * i / kIntervals);
+    }
+  }
+  int outside = 0;
+  for (int i = 0; i < kCount; ++i) {
+    const bool fits = std::fabs(f[i]) <= FLT_MAX;
+    outside |= !fits;
+    table[i] = fits ? static_cast<float>(f[i]) : 0.0f;
+  }
+  return outside == 0;
 }
 
 void MarkInvalid(SweepResult& out, bool keepFrequencies) noexcept {

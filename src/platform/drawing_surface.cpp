@@ -27,6 +27,9 @@ void DrawingSurface::Resize(QSize pixels) {
   m_canvas->SetFontSize(m_fontAtClear);
   m_canvas->SetLineWidth(m_lineWidthAtClear);
   m_canvas->Clear();
+  if (!m_base.isNull()) {
+    m_canvas->Painter().drawImage(QRectF(QPointF(0, 0), QSizeF(pixels)), m_base);
+  }
   for (const Operation& op : m_ops) op(*m_canvas);
   Changed();
 }
@@ -34,7 +37,24 @@ void DrawingSurface::Resize(QSize pixels) {
 void DrawingSurface::Do(Operation op) {
   op(*m_canvas);
   m_ops.push_back(std::move(op));
+  if (++m_storedPoints > m_budget) Flatten();
   Changed();
+}
+
+// Monte Carlo runs laid over each other without a Clear would keep every
+// trial's curves for ever; past the budget the picture itself is kept.
+void DrawingSurface::Flatten() {
+  m_base = m_image.copy();
+  m_ops.clear();
+  m_storedPoints = 0;
+  m_fontAtClear = m_fontPoints;
+  m_lineWidthAtClear = m_lineWidth;
+  const GridPoint current = m_canvas->Current();
+  const GridPoint text = m_canvas->TextPosition();
+  // A replay must continue from where the drawing stood.
+  m_ops.push_back([current, text](Canvas& c) {
+    static_cast<QPainterCanvas&>(c).RestorePositions(current, text);
+  });
 }
 
 void DrawingSurface::Changed() {
@@ -52,6 +72,8 @@ void DrawingSurface::Clear() {
   m_fontAtClear = m_fontPoints;
   m_lineWidthAtClear = m_lineWidth;
   m_ops.clear();
+  m_base = QImage();
+  m_storedPoints = 0;
   Do([](Canvas& c) { c.Clear(); });
 }
 
@@ -64,6 +86,7 @@ void DrawingSurface::LineTo(GridPoint to, Rgb colour) {
 }
 
 void DrawingSurface::Polyline(std::span<const GridPoint> points, Rgb colour) {
+  m_storedPoints += points.size();
   Do([copy = std::vector<GridPoint>(points.begin(), points.end()), colour](Canvas& c) {
     c.Polyline(copy, colour);
   });

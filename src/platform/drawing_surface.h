@@ -32,6 +32,9 @@ class DrawingSurface final : public Canvas {
   void SetChangedCallback(std::function<void()> changed) { m_changed = std::move(changed); }
   void Delivered() noexcept { m_pending = false; }
   std::size_t OperationCount() const noexcept { return m_ops.size(); }
+  // How many points the kept operations may hold before the drawing so far
+  // is kept as a picture instead (a resize then stretches that part).
+  void SetOperationBudget(std::size_t points) noexcept { m_budget = points; }
 
   void Clear() override;
   void Line(GridPoint from, GridPoint to, Rgb colour) override;
@@ -52,6 +55,7 @@ class DrawingSurface final : public Canvas {
   void Do(Operation op);
   void Changed();
   void Start();
+  void Flatten();
 
   CanvasScale m_scale;
   QImage m_image;
@@ -59,6 +63,9 @@ class DrawingSurface final : public Canvas {
   std::vector<Operation> m_ops;
   std::function<void()> m_changed;
   bool m_pending = false;
+  QImage m_base;  // drawing kept as a picture once the operations grew too many
+  std::size_t m_storedPoints = 0;
+  std::size_t m_budget = 2'000'000;
   double m_fontPoints = 9.0;
   double m_lineWidth = 1.0;
   double m_fontAtClear = 9.0;

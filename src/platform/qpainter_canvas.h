@@ -71,6 +71,13 @@ class QPainterCanvas final : public Canvas {
     return {m_origin.x() + p.x * m_pixelsPerUnit, m_origin.y() + p.y * m_pixelsPerUnit};
   }
   double PixelsPerUnit() const noexcept { return m_pixelsPerUnit; }
+  GridPoint Current() const noexcept { return m_current; }
+  GridPoint TextPosition() const noexcept { return m_textPosition; }
+  // Sets both positions (the text position after the current one).
+  void RestorePositions(GridPoint current, GridPoint text) noexcept {
+    m_current = current;
+    m_textPosition = text;
+  }
   QPainter& Painter() noexcept { return *m_painter; }
   bool AutoRedraw() const noexcept { return m_autoRedraw; }
 

@@ -30,9 +30,14 @@ frmExit* ScreenManager::Exit() const noexcept {
   return m_exit.data();
 }
 
-void ScreenManager::Present(QWidget* screen) {
+void ScreenManager::Present(QWidget* screen, const QWidget* previous) {
   if (!m_showScreens) return;
-  if (auto* form = qobject_cast<platform::GridForm*>(screen)) {
+  auto* form = qobject_cast<platform::GridForm*>(screen);
+  if (previous && previous->isVisible() && !previous->isMinimized()) {
+    // The next screen takes the place and size the user gave the last one.
+    screen->setGeometry(previous->geometry());
+    screen->show();
+  } else if (form) {
     form->ShowComfortably();
   } else {
     screen->show();
@@ -51,7 +56,7 @@ void ScreenManager::ShowOpening() {
   if (m_ended) return;
   QWidget* previous[] = {m_opening.data(), m_design.data()};
   m_opening = new frmOpening(m_session, m_dialogs, *this);
-  Present(m_opening);
+  Present(m_opening, previous[1] ? previous[1] : previous[0]);
   for (QWidget* screen : previous) Retire(screen);
   m_design = nullptr;
 }
@@ -60,7 +65,7 @@ void ScreenManager::ShowDesign() {
   if (m_ended) return;
   QWidget* previous[] = {m_opening.data(), m_design.data()};
   m_design = new frmDesign(m_session, m_dialogs, *this);
-  Present(m_design);
+  Present(m_design, previous[0] ? previous[0] : previous[1]);
   for (QWidget* screen : previous) Retire(screen);
   m_opening = nullptr;
 }

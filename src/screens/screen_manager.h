@@ -58,7 +58,7 @@ class ScreenManager {
 
  private:
   void Retire(QWidget* screen);
-  void Present(QWidget* screen);
+  void Present(QWidget* screen, const QWidget* previous);
 
   model::Session& m_session;
   platform::Dialogs& m_dialogs;

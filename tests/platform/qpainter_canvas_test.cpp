@@ -192,6 +192,25 @@ TEST(DrawingSurfaceTest, DrawsAgainAfterAResize) {
   EXPECT_TRUE(IsWhite(surface.Image(), 600, 300));
 }
 
+TEST(DrawingSurfaceTest, KeepsAPictureOnceTheOperationsOutgrowTheBudget) {
+  DrawingSurface surface(QSize(600, 450));
+  surface.SetOperationBudget(100);
+  surface.Clear();
+  surface.SetLineWidth(3);
+  std::vector<GridPoint> curve;
+  for (int i = 0; i <= 200; ++i) curve.push_back({60.0 * i, 4500});
+  surface.Line({0, 4500}, {0, 4500}, kRed);
+  surface.Polyline(curve, kRed);  // more points than the budget
+  EXPECT_LE(surface.OperationCount(), 2u);
+  surface.LineTo({12000, 0}, kBlue);  // continues from the curve's end
+  surface.Resize(QSize(1200, 900));
+  EXPECT_FALSE(IsWhite(surface.Image(), 300, 450));  // the kept picture, stretched
+  EXPECT_FALSE(IsWhite(surface.Image(), 1199, 1));   // the line drawn after it
+  surface.Clear();
+  surface.Resize(QSize(600, 450));
+  EXPECT_EQ(NonWhiteIn(surface.Image(), surface.Image().rect()), 0);
+}
+
 TEST(DrawingSurfaceTest, ClearForgetsEarlierDrawing) {
   DrawingSurface surface(QSize(600, 450));
   surface.Line({0, 4500}, {12000, 4500}, kRed);

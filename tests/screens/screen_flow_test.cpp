@@ -332,6 +332,18 @@ TEST_F(ScreenFlowTest, SaveRefusesNamesWithDefaults) {
   EXPECT_FALSE(fs::exists(target));
 }
 
+TEST_F(ScreenFlowTest, TheNextScreenTakesThePlaceOfTheLast) {
+  manager.ShowOpening();
+  manager.Opening()->setGeometry(QRect(40, 30, 960, 720));
+  const QRect place = manager.Opening()->geometry();
+  manager.Opening()->cmd20->click();
+  Settle();
+  EXPECT_EQ(manager.Design()->geometry(), place);
+  manager.Design()->cmdRestart->click();
+  Settle();
+  EXPECT_EQ(manager.Opening()->geometry(), place);
+}
+
 TEST_F(ScreenFlowTest, LtspiceWritesTheSchematicUnderTheChosenName) {
   OpenDesignOn20();
   const std::string target = (dir / "filter.ASC").string();
