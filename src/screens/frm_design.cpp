@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QPalette>
 #include <QPrinter>
 
@@ -374,6 +375,15 @@ void frmDesign::cmdMonte_Click() {
   model::StartMonteCarlo(m_session);
   Surface().SetAutoRedraw(false);
   Redisplay();
+  // Trials change only the inside of the plot frame (the axis labels are
+  // drawn again as they were). The window is repainted there at most about
+  // sixty times a second: a trial takes about a millisecond, and copying
+  // the picture to the window after each one would cost more than the
+  // trial. Every trial still gets its turn of the event loop.
+  const QRect plotArea = Geometry().Map(5950, 450, 5100, 3600);
+  Surface().SetChangedCallback([] {});
+  QElapsedTimer sinceRepaint;
+  sinceRepaint.start();
 
   const QPointer<frmDesign> alive(this);
   while (model::MonteCarloContinues(m_session.monte)) {
@@ -381,8 +391,16 @@ void frmDesign::cmdMonte_Click() {
     Plot();
     if (const auto text = model::FinishTrial(m_session)) lblWorst->setText(FromText(*text));
     // Stop, typing and repainting happen here.
+    if (sinceRepaint.elapsed() >= 16) {
+      update(plotArea);
+      sinceRepaint.restart();
+    }
     QCoreApplication::processEvents();
-    if (!alive || m_runAbandoned) return;
+    if (!alive) return;
+    if (m_runAbandoned) {
+      Surface().SetChangedCallback([this] { update(); });
+      return;
+    }
   }
   EndMonteCarlo();
 }
@@ -391,6 +409,8 @@ void frmDesign::EndMonteCarlo() {
   Surface().SetLineWidth(1);
   model::BeginEndOfRun(m_session);
   Plot();
+  Surface().SetChangedCallback([this] { update(); });
+  update();
   model::FinishEndOfRun(m_session);
   Surface().SetAutoRedraw(true);
   lblLossLow->setVisible(true);

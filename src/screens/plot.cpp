@@ -1,7 +1,9 @@
 #include "screens/plot.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -140,14 +142,63 @@ std::vector<double> SweepX(const model::SweepResult& sweep, const model::DesignS
   return xs;
 }
 
+// Points closer together than this (layout units) to the straight line
+// that replaces them cannot be told apart: a layout unit is a fraction of
+// a pixel on any screen the plot fits on.
+constexpr double kCurveTolerance = 0.5;
+
+// Thins the path to the points where it visibly bends. From the last kept
+// point, each further point allows the slopes of the lines that pass it
+// within the tolerance (measured vertically, which is never less than the
+// true distance); a run goes on while the slope to the newest point lies
+// within what all earlier points of the run allow. So every dropped point
+// lies within the tolerance of the straight segment drawn in its place,
+// and flat stretches (levels clamped to the frame) become one segment.
+void Thin(const std::vector<GridPoint>& path, std::vector<GridPoint>& thin) {
+  thin.clear();
+  if (path.empty()) return;
+  thin.push_back(path[0]);
+  std::size_t anchor = 0;
+  int side = 0;  // direction of x in the current run; 0 before its first point
+  double low = 0.0;
+  double high = 0.0;
+  for (std::size_t i = 1; i < path.size(); ++i) {
+    const double dx = path[i].x - path[anchor].x;
+    const double dy = path[i].y - path[anchor].y;
+    const int pointSide = dx > 0.0 ? 1 : (dx < 0.0 ? -1 : 0);
+    if (pointSide != 0 && (side == 0 || pointSide == side)) {
+      const double slope = dy / dx;
+      if (side == 0 || (slope >= low && slope <= high)) {
+        const double spread = kCurveTolerance / std::fabs(dx);
+        low = side == 0 ? slope - spread : std::max(low, slope - spread);
+        high = side == 0 ? slope + spread : std::min(high, slope + spread);
+        side = pointSide;
+        continue;
+      }
+    }
+    side = 0;
+    if (i - 1 == anchor) {
+      thin.push_back(path[i]);  // a vertical step: nothing to drop
+      anchor = i;
+    } else {
+      thin.push_back(path[i - 1]);  // the run ends before this point
+      anchor = i - 1;
+      --i;
+    }
+  }
+  if (anchor != path.size() - 1) thin.push_back(path.back());
+}
+
 // Point 0 starts the path; the rest is one polyline in one colour.
 void DrawCurve(Canvas& canvas, const std::vector<double>& xs, const float* levels,
-               const PlotScale& scale, Rgb colour, std::vector<GridPoint>& path) {
+               const PlotScale& scale, Rgb colour, std::vector<GridPoint>& path,
+               std::vector<GridPoint>& thin) {
   path.clear();
   for (std::size_t i = 0; i < xs.size(); ++i) path.push_back({xs[i], scale.ClampedY(levels[i])});
-  if (path.size() < 2) return;
-  canvas.Line(path[0], path[1], colour);
-  canvas.Polyline(std::span<const GridPoint>(path).subspan(2), colour);
+  Thin(path, thin);
+  if (thin.size() < 2) return;
+  canvas.Line(thin[0], thin[1], colour);
+  canvas.Polyline(std::span<const GridPoint>(thin).subspan(2), colour);
 }
 
 bool SweepDrawable(const model::SweepResult& sweep, const model::DesignState& design) {
@@ -188,8 +239,10 @@ PlotLabels Plot(platform::Canvas& canvas, model::Session& session, double screen
 
   const std::vector<double> xs = SweepX(sweep, design, scale);
   std::vector<GridPoint> path;
+  std::vector<GridPoint> thin;
   path.reserve(xs.size());
-  DrawCurve(canvas, xs, sweep.gain.data(), scale, session.DrawColor, path);
+  thin.reserve(xs.size());
+  DrawCurve(canvas, xs, sweep.gain.data(), scale, session.DrawColor, path, thin);
   const model::WorstHarmonicUpdate worst = model::TrackWorstHarmonics(design, sweep, session.plot);
   if (worst.secondChanged) {
     labels.worstSecondChanged = true;
@@ -203,7 +256,7 @@ PlotLabels Plot(platform::Canvas& canvas, model::Session& session, double screen
   }
 
   canvas.SetLineWidth(1);
-  DrawCurve(canvas, xs, sweep.reflection.data(), scale, session.DrawColor, path);
+  DrawCurve(canvas, xs, sweep.reflection.data(), scale, session.DrawColor, path, thin);
 
   const model::EdgeGains gains = model::EvaluateBandEdges(session.analysis, design);
   labels.lossLow = EdgeLossLabel(design.LowerEdge, gains.lower);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -34,6 +35,67 @@ void FillSweep(model::SweepResult& sweep, float start, float stop, float gain, f
   }
   sweep.valid = true;
 }
+
+// The two curves as drawn: each starts with a Line, LineTo ops continue it
+// (Polyline records them so). The transmission is drawn at width 2, the
+// reflection at width 1.
+struct Curves {
+  std::vector<GridPoint> transmission;
+  std::vector<GridPoint> reflection;
+};
+
+Curves DrawnCurves(const RecordingCanvas& canvas, model::Rgb colour) {
+  Curves curves;
+  std::vector<GridPoint>* current = nullptr;
+  for (const Op& op : canvas.Ops()) {
+    if ((op.kind != Kind::Line && op.kind != Kind::LineTo) || op.colour != colour) continue;
+    if (op.kind == Kind::Line) {
+      current = op.lineWidth == 2.0 ? &curves.transmission : &curves.reflection;
+      current->push_back(op.a);
+    }
+    if (current != nullptr) current->push_back(op.b);
+  }
+  return curves;
+}
+
+// Largest vertical distance of the points from the drawn path (which runs
+// left to right); infinite when a point lies outside the path's x range.
+double Deviation(const std::vector<GridPoint>& drawn, const std::vector<GridPoint>& points) {
+  double worst = 0.0;
+  for (const GridPoint& p : points) {
+    double distance = std::numeric_limits<double>::infinity();
+    for (std::size_t k = 1; k < drawn.size(); ++k) {
+      const GridPoint& a = drawn[k - 1];
+      const GridPoint& b = drawn[k];
+      if (p.x < std::min(a.x, b.x) - 1e-9 || p.x > std::max(a.x, b.x) + 1e-9) continue;
+      const double y = a.x == b.x ? p.y : a.y + (b.y - a.y) * (p.x - a.x) / (b.x - a.x);
+      const double d = a.x == b.x ? (p.y >= std::min(a.y, b.y) && p.y <= std::max(a.y, b.y)
+                                         ? 0.0
+                                         : std::min(std::fabs(p.y - a.y), std::fabs(p.y - b.y)))
+                                  : std::fabs(p.y - y);
+      distance = std::min(distance, d);
+    }
+    worst = std::max(worst, distance);
+  }
+  return worst;
+}
+
+// The sweep's points in layout units, x from the logarithm of each stored
+// frequency, y limited to the frame.
+std::vector<GridPoint> ExactPoints(const model::SweepResult& sweep, const float* levels,
+                                   double start, double stop, double floorDb = -60.0) {
+  std::vector<GridPoint> points;
+  for (int i = 0; i <= sweep.intervals; ++i) {
+    const double x =
+        6000.0 + 5000.0 * std::log(sweep.frequency[i] / start) / std::log(stop / start);
+    const double y = std::clamp(500.0 - 3500.0 * levels[i] / std::fabs(floorDb), 500.0, 4000.0);
+    points.push_back({x, y});
+  }
+  return points;
+}
+
+// Half a layout unit is far below a pixel on any screen.
+constexpr double kCurveTolerance = 0.5;
 
 class PlotTest : public ::testing::Test {
  protected:
@@ -243,46 +305,72 @@ TEST_F(PlotTest, FrameIsBlackAtWidthTwoBeforeTheCurves) {
 TEST_F(PlotTest, CurvesFollowTheSweepInDrawColour) {
   session.DrawColor = model::kYellow;
   Draw();
-  const std::vector<Op> curve = CurveOps(model::kYellow);
-  ASSERT_EQ(curve.size(), 4000u);  // 2000 segments per curve
-  // Transmission first at width 2, reflection at width 1.
-  EXPECT_EQ(curve.front().kind, Kind::Line);
-  EXPECT_EQ(curve.front().a, (GridPoint{6000.0, 2250.0}));  // -30 dB on a 60 dB plot
-  EXPECT_EQ(curve[1999].b.x, 11000.0);
-  for (int i = 0; i < 2000; ++i) {
-    EXPECT_EQ(curve[i].lineWidth, 2.0);
-    EXPECT_EQ(curve[i].a.y, 2250.0);
-  }
-  for (int i = 2000; i < 4000; ++i) {
-    EXPECT_EQ(curve[i].lineWidth, 1.0);
-    EXPECT_NEAR(curve[i].a.y, 500.0 + 3500.0 / 3.0, 1e-9);
-  }
-  EXPECT_EQ(curve[2000].kind, Kind::Line);
-  EXPECT_EQ(curve[2000].a.x, 6000.0);
-  // Consecutive segments join.
-  for (int i = 1; i < 2000; ++i) EXPECT_EQ(curve[i].a, curve[i - 1].b);
+  const Curves curves = DrawnCurves(canvas, model::kYellow);
+  // Flat levels need one segment each across the whole width.
+  EXPECT_EQ(curves.transmission,
+            (std::vector<GridPoint>{{6000.0, 2250.0}, {11000.0, 2250.0}}));  // -30 dB of 60
+  ASSERT_EQ(curves.reflection.size(), 2u);
+  EXPECT_EQ(curves.reflection.front().x, 6000.0);
+  EXPECT_NEAR(curves.reflection.front().y, 500.0 + 3500.0 / 3.0, 1e-9);
+  EXPECT_EQ(curves.reflection.back().x, 11000.0);
+  // Transmission first, then reflection; nothing else in the curve colour.
+  std::vector<double> widths;
+  for (const Op& op : CurveOps(model::kYellow)) widths.push_back(op.lineWidth);
+  EXPECT_EQ(widths, (std::vector<double>{2.0, 1.0}));
 }
 
-TEST_F(PlotTest, CurveXMatchesTheLogarithmOfEachFrequency) {
-  FillSweep(Sweep(), 5e6f, 50e6f, -30.0f, -20.0f);
-  Draw();
-  const std::vector<Op> curve = CurveOps(model::kBlue);
-  ASSERT_EQ(curve.size(), 4000u);
-  double worst = 0.0;
-  for (int i = 1; i <= 2000; ++i) {
-    const double exact = 6000.0 + 5000.0 * std::log10(Sweep().frequency[i] / 5e6);
-    worst = std::max(worst, std::fabs(curve[i - 1].b.x - exact));
+TEST_F(PlotTest, CurvesKeepEveryPointWithinAFractionOfAPixel) {
+  // A rough response: a step, a spike, a fast wiggle and a steep slope.
+  model::SweepResult& sweep = Sweep();
+  for (int i = 0; i <= sweep.intervals; ++i) {
+    float gain = -10.0f;
+    if (i > 400) gain = -40.0f;                                           // step
+    if (i == 700) gain = 0.0f;                                            // one-point spike
+    if (i > 900 && i < 1100) gain = -20.0f + 5.0f * std::sin(i * 0.7f);   // wiggle
+    if (i >= 1100) gain = -20.0f - 0.05f * static_cast<float>(i - 1100);  // slope past the floor
+    sweep.gain[i] = gain;
+    sweep.reflection[i] = -20.0f + 0.00005f * static_cast<float>(i % 97);  // 0.3 units
   }
-  EXPECT_LT(worst, 0.01);  // far below a pixel
+  Draw();
+  const Curves curves = DrawnCurves(canvas, model::kBlue);
+  const std::vector<GridPoint> gain = ExactPoints(sweep, sweep.gain.data(), 5e6, 50e6);
+  const std::vector<GridPoint> reflection = ExactPoints(sweep, sweep.reflection.data(), 5e6, 50e6);
+  EXPECT_LE(Deviation(curves.transmission, gain), kCurveTolerance + 0.01);
+  EXPECT_LE(Deviation(curves.reflection, reflection), kCurveTolerance + 0.01);
+  EXPECT_EQ(curves.transmission.front(), gain.front());
+  EXPECT_NEAR(curves.transmission.back().x, 11000.0, 0.01);
+  // The spike is drawn to its top, and the ripple is smoothed away.
+  const auto top = std::min_element(curves.transmission.begin(), curves.transmission.end(),
+                                    [](GridPoint a, GridPoint b) { return a.y < b.y; });
+  EXPECT_EQ(top->y, 500.0);
+  EXPECT_LT(curves.reflection.size(), 10u);
+  EXPECT_LT(curves.transmission.size(), 2001u);
+}
+
+TEST_F(PlotTest, CurvesRunningRightToLeftAreThinnedAsWell) {
+  // A design whose sweep limits were swapped after the analysis: the stored
+  // points now map from the right edge to the left.
+  session.design.SweepStart = 50e6f;
+  session.design.SweepStop = 5e6f;
+  model::SweepResult& sweep = Sweep();
+  for (int i = 0; i <= sweep.intervals; ++i) sweep.gain[i] = -0.02f * static_cast<float>(i);
+  Draw();
+  const Curves curves = DrawnCurves(canvas, model::kBlue);
+  ASSERT_GE(curves.transmission.size(), 2u);
+  EXPECT_NEAR(curves.transmission.front().x, 11000.0, 0.01);
+  EXPECT_NEAR(curves.transmission.back().x, 6000.0, 0.01);
+  EXPECT_LE(Deviation(curves.transmission, ExactPoints(sweep, sweep.gain.data(), 50e6, 5e6)),
+            kCurveTolerance + 0.01);
 }
 
 TEST_F(PlotTest, SweepOfAnotherRangeIsMappedPointByPoint) {
   // The design's sweep was widened without a new analysis.
   session.design.SweepStop = 100e6f;
   Draw();
-  const std::vector<Op> curve = CurveOps(model::kBlue);
-  ASSERT_EQ(curve.size(), 4000u);
-  EXPECT_NEAR(curve[1999].b.x, 6000.0 + 5000.0 * std::log(10.0) / std::log(20.0), 0.01);
+  const Curves curves = DrawnCurves(canvas, model::kBlue);
+  ASSERT_FALSE(curves.transmission.empty());
+  EXPECT_NEAR(curves.transmission.back().x, 6000.0 + 5000.0 * std::log(10.0) / std::log(20.0),
+              0.01);
 }
 
 struct ClipRow {
@@ -304,10 +392,11 @@ TEST_P(PlotClipTest, CurvesStayInsideTheFrame) {
   session.defaults.PlotFloorDb = row.floorDb;
   FillSweep(Sweep(), 5e6f, 50e6f, row.gain, row.reflection);
   Draw();
-  const std::vector<Op> curve = CurveOps(model::kBlue);
-  ASSERT_EQ(curve.size(), 4000u);
-  for (int i = 0; i < 2000; ++i) ASSERT_NEAR(curve[i].b.y, row.gainY, 1e-9) << i;
-  for (int i = 2000; i < 4000; ++i) ASSERT_NEAR(curve[i].b.y, row.reflectionY, 1e-9) << i;
+  const Curves curves = DrawnCurves(canvas, model::kBlue);
+  ASSERT_GE(curves.transmission.size(), 2u);
+  ASSERT_GE(curves.reflection.size(), 2u);
+  for (const GridPoint& p : curves.transmission) EXPECT_NEAR(p.y, row.gainY, 1e-9);
+  for (const GridPoint& p : curves.reflection) EXPECT_NEAR(p.y, row.reflectionY, 1e-9);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -349,7 +438,7 @@ TEST_F(PlotTest, ZeroBandwidthMultiplierSkipsTheBoxes) {
   session.defaults.BandwidthMultiplier = 0.0f;
   Draw();
   EXPECT_TRUE(canvas.OfKind(Kind::FilledBox).empty());
-  EXPECT_EQ(CurveOps(model::kBlue).size(), 4000u);
+  EXPECT_EQ(DrawnCurves(canvas, model::kBlue).transmission.size(), 2u);
 }
 
 TEST_F(PlotTest, TwoPlotsDrawTheCurvesTwiceInTheSamePlace) {
@@ -482,20 +571,16 @@ TEST_F(PlotRedisplayTest, TwoRedisplaysGiveTheSamePicture) {
   }
 }
 
-TEST_F(PlotRedisplayTest, CurveXAgreesWithTheAnalysedFrequencies) {
+TEST_F(PlotRedisplayTest, CurvesFollowTheAnalysedResponse) {
   Redisplay();
-  std::vector<Op> curve;
-  for (const Op& op : canvas.Ops())
-    if ((op.kind == Kind::Line || op.kind == Kind::LineTo) && op.colour == model::kBlue)
-      curve.push_back(op);
-  ASSERT_EQ(curve.size(), 4000u);
+  const Curves curves = DrawnCurves(canvas, model::kBlue);
   const model::SweepResult& sweep = session.analysis.Result();
-  double worst = 0.0;
-  for (int i = 1; i <= 2000; ++i) {
-    const double exact = 6000.0 + 5000.0 * std::log(sweep.frequency[i] / 5e6) / std::log(10.0);
-    worst = std::max(worst, std::fabs(curve[i - 1].b.x - exact));
-  }
-  EXPECT_LT(worst, 0.01);
+  EXPECT_LE(Deviation(curves.transmission, ExactPoints(sweep, sweep.gain.data(), 5e6, 50e6)),
+            kCurveTolerance + 0.01);
+  EXPECT_LE(Deviation(curves.reflection, ExactPoints(sweep, sweep.reflection.data(), 5e6, 50e6)),
+            kCurveTolerance + 0.01);
+  // Far fewer segments than sweep points reach the painter.
+  EXPECT_LT(curves.transmission.size(), 1000u);
 }
 
 }  // namespace
