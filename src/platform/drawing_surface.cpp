@@ -18,17 +18,20 @@ void DrawingSurface::Start() {
   m_canvas = std::make_unique<QPainterCanvas>(&m_image, m_scale);
 }
 
-void DrawingSurface::Resize(QSize pixels) {
-  pixels = pixels.expandedTo(QSize(1, 1));
-  if (pixels == m_image.size()) return;
+void DrawingSurface::Resize(QSize size, double pixelRatio) {
+  size = size.expandedTo(QSize(1, 1));
+  if (!(pixelRatio > 0.0)) pixelRatio = 1.0;
+  if (size == Size() && pixelRatio == m_image.devicePixelRatio()) return;
   m_canvas.reset();  // ends the painter before the image goes
-  m_image = QImage(pixels, QImage::Format_RGB32);
+  m_image = QImage(QSize(qRound(size.width() * pixelRatio), qRound(size.height() * pixelRatio)),
+                   QImage::Format_RGB32);
+  m_image.setDevicePixelRatio(pixelRatio);
   Start();
   m_canvas->SetFontSize(m_fontAtClear);
   m_canvas->SetLineWidth(m_lineWidthAtClear);
   m_canvas->Clear();
   if (!m_base.isNull()) {
-    m_canvas->Painter().drawImage(QRectF(QPointF(0, 0), QSizeF(pixels)), m_base);
+    m_canvas->Painter().drawImage(QRectF(QPointF(0, 0), QSizeF(size)), m_base);
   }
   for (const Operation& op : m_ops) op(*m_canvas);
   Changed();

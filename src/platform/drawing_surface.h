@@ -21,11 +21,12 @@ class DrawingSurface final : public Canvas {
   explicit DrawingSurface(QSize pixels = QSize(1200, 900), CanvasScale scale = {});
   ~DrawingSurface() override;
 
-  // New pixel size: a new image with every operation since the last Clear
-  // drawn again.
-  void Resize(QSize pixels);
+  // New size (in logical pixels, with the screen's pixel ratio): a new
+  // image with every operation since the last Clear drawn again.
+  void Resize(QSize size, double pixelRatio = 1.0);
   const QImage& Image() const noexcept { return m_image; }
-  QSize Size() const noexcept { return m_image.size(); }
+  // Size in logical pixels.
+  QSize Size() const noexcept { return m_image.deviceIndependentSize().toSize(); }
   const QPainterCanvas& Painter() const noexcept { return *m_canvas; }
   // Called after drawing, at most once until Delivered() (the window asks
   // for a repaint).

@@ -37,13 +37,16 @@ void GridForm::ShowComfortably() {
 
 void GridForm::FitTo(QSize client) {
   m_geometry.SetClientSize(client);
-  m_surface.Resize(client);
+  m_surface.Resize(client, devicePixelRatioF());
   m_geometry.Apply();
 }
 
 void GridForm::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
-  painter.drawImage(event->rect(), m_surface.Image(), event->rect());
+  const QImage& image = m_surface.Image();
+  const QRectF area = event->rect();
+  const double ratio = image.devicePixelRatio();
+  painter.drawImage(area, image, QRectF(area.topLeft() * ratio, area.size() * ratio));
   m_surface.Delivered();
 }
 

@@ -90,7 +90,10 @@ QPainterCanvas::QPainterCanvas(QPaintDevice* device, CanvasScale scale)
   m_font = QFont(QStringLiteral("Arial"));
   m_painter->setRenderHint(QPainter::Antialiasing, true);
   m_painter->setRenderHint(QPainter::TextAntialiasing, true);
-  Fit(QRectF(0, 0, device->width(), device->height()), scale);
+  // A high-density image (device pixel ratio above 1) is painted in its
+  // logical size; Qt scales the painter itself.
+  const double ratio = device->devicePixelRatioF();
+  Fit(QRectF(0, 0, device->width() / ratio, device->height() / ratio), scale);
 }
 
 QPainterCanvas::~QPainterCanvas() {
@@ -139,7 +142,9 @@ double QPainterCanvas::PenPixels() const noexcept {
 
 void QPainterCanvas::Clear() {
   const QPaintDevice* device = m_painter->device();
-  const QRectF all = m_ownPainter ? QRectF(0, 0, device->width(), device->height()) : m_deviceRect;
+  const double ratio = device->devicePixelRatioF();
+  const QRectF all =
+      m_ownPainter ? QRectF(0, 0, device->width() / ratio, device->height() / ratio) : m_deviceRect;
   m_painter->fillRect(all, m_background);
   m_current = {};
   m_textPosition = {};

@@ -211,6 +211,19 @@ TEST(DrawingSurfaceTest, KeepsAPictureOnceTheOperationsOutgrowTheBudget) {
   EXPECT_EQ(NonWhiteIn(surface.Image(), surface.Image().rect()), 0);
 }
 
+TEST(DrawingSurfaceTest, DrawsSharplyOnHighDensityScreens) {
+  DrawingSurface surface(QSize(600, 450));
+  surface.Clear();
+  surface.Line({0, 4500}, {12000, 4500}, kRed);
+  surface.Resize(QSize(600, 450), 2.0);
+  EXPECT_EQ(surface.Size(), QSize(600, 450));
+  EXPECT_EQ(surface.Image().size(), QSize(1200, 900));
+  // The line is one logical pixel, two image rows, across the whole width.
+  int rows = 0;
+  for (int y = 440; y < 460; ++y) rows += IsWhite(surface.Image(), 1100, y) ? 0 : 1;
+  EXPECT_EQ(rows, 2);
+}
+
 TEST(DrawingSurfaceTest, ClearForgetsEarlierDrawing) {
   DrawingSurface surface(QSize(600, 450));
   surface.Line({0, 4500}, {12000, 4500}, kRed);
