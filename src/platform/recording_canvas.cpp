@@ -52,7 +52,8 @@ void RecordingCanvas::FilledBox(GridPoint corner1, GridPoint corner2, Rgb colour
   m_current = corner2;
 }
 
-void RecordingCanvas::Arc(GridPoint centre, double radius, double start, double end, Rgb colour) {
+void RecordingCanvas::Arc(GridPoint centre, double radius, double start, double end,
+                          Rgb colour) {
   Op op = Make(Kind::Arc);
   op.a = centre;
   op.radius = radius;
