@@ -72,8 +72,15 @@ void ScreenManager::ShowDesign() {
 
 void ScreenManager::ShowExit() {
   if (m_ended || m_exit) return;
-  QWidget* parent = m_design.data();
-  const QSize display = parent ? parent->size() : QSize(1200, 900);
+  frmDesign* parent = m_design.data();
+  // The exit screen sizes itself against the display; here the design
+  // screen's layout area stands for it, as it does for the other screens.
+  QSize display(1200, 900);
+  if (parent) {
+    const double scale = parent->Geometry().PixelsPerUnit();
+    display = QSize(static_cast<int>(platform::ScreenGeometry::kGridWidth * scale),
+                    static_cast<int>(platform::ScreenGeometry::kGridHeight * scale));
+  }
   frmExit dialog(m_session, m_dialogs, *this, display, parent);
   m_exit = &dialog;
   if (parent) {

@@ -201,6 +201,11 @@ TEST_F(ScreenFlowTest, ExitLabelShowsOnlyAfterASuccessfulWrite) {
     ASSERT_NE(manager.Exit(), nullptr);
     frmExit* exit = manager.Exit();
     EXPECT_EQ(exit->windowTitle(), "DIRUruzevuv - exit ?");
+    // Sized as fractions of the layout area that stands for the display.
+    const double scale = manager.Design()->Geometry().PixelsPerUnit();
+    EXPECT_NEAR(exit->width(), 0.45 * 12000 * scale, 2.0);
+    EXPECT_NEAR(exit->height(), 0.3 * 9000 * scale, 2.0);
+    EXPECT_LT(exit->cmdCancel->geometry().top(), exit->cmdExit->geometry().top());
     EXPECT_TRUE(exit->Label1->isHidden());
     QObject::connect(exit, &QDialog::finished,
                      [&labelShown, exit] { labelShown = !exit->Label1->isHidden(); });
