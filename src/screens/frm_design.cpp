@@ -362,6 +362,10 @@ void frmDesign::cmdMonte_Click() {
   // One run at a time: Stop re-enables this button before the run's end.
   if (m_session.monte.running) return;
   m_enabledBeforeRun.clear();
+  // Disabling the focused button hands the focus to a capacitor box with
+  // its text selected, where a stray key would replace the value; the
+  // focus goes back at the end of the run.
+  m_focusBeforeRun = focusWidget();
   for (QWidget* control : MonteCarloLocked()) {
     m_enabledBeforeRun.emplace_back(control, control->isEnabled());
     control->setEnabled(false);
@@ -420,6 +424,8 @@ void frmDesign::EndMonteCarlo() {
   }
   m_enabledBeforeRun.clear();
   cmdMonteStop->setVisible(false);
+  if (m_focusBeforeRun && m_focusBeforeRun->isEnabled()) m_focusBeforeRun->setFocus();
+  m_focusBeforeRun = nullptr;
 }
 
 void frmDesign::cmdMonteStop_Click() {

@@ -139,6 +139,8 @@ class frmDesign final : public platform::GridForm, private SchematicTarget {
   ScreenManager& m_manager;
   std::unique_ptr<QPrinter> m_printer;
   std::vector<std::pair<QPointer<QWidget>, bool>> m_enabledBeforeRun;
+  // The control that had the keyboard focus when the run started.
+  QPointer<QWidget> m_focusBeforeRun;
   // Set when the window is closed during a run: the run ends at once,
   // without drawing into a window that is going away.
   bool m_runAbandoned = false;

@@ -189,6 +189,16 @@ TEST_F(TuningTest, FullRunMakes201TrialsAndGivesEverythingBack) {
   EXPECT_FALSE(form.lblWorstThird->isHidden());
 }
 
+TEST_F(TuningTest, FocusReturnsToMonteCarloAfterTheRun) {
+  manager.SetShowScreens(true);
+  frmDesign& form = Open();
+  form.activateWindow();
+  form.cmdMonte->setFocus();
+  form.cmdMonte->click();
+  EXPECT_TRUE(form.cmdMonte->hasFocus() || form.focusWidget() == form.cmdMonte);
+  EXPECT_NE(form.focusWidget(), form.Text1);
+}
+
 TEST_F(TuningTest, ControlsAreLockedDuringARun) {
   frmDesign& form = Open();
   bool checked = false;
