@@ -349,6 +349,25 @@ TEST_F(ScreenFlowTest, TheNextScreenTakesThePlaceOfTheLast) {
   EXPECT_EQ(manager.Opening()->geometry(), place);
 }
 
+// As a new user starts it: an empty working folder and the shipped data.
+TEST(ShippedDataTest, TwentyMetreButtonShowsTheShippedPreset) {
+  TempDir dir;
+  model::Session session;
+  session.locations.workDir = dir.path();
+  session.locations.dataDir = DIRU_SOURCE_DATA_DIR;
+  ScriptedDialogs dialogs;
+  ScreenManager manager(session, dialogs, [] {});
+  manager.SetShowScreens(false);
+  manager.ShowOpening();
+  EXPECT_TRUE(manager.Opening()->cmdLast->isHidden());
+  manager.Opening()->cmd20->click();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  ASSERT_NE(manager.Design(), nullptr);
+  EXPECT_EQ(manager.Design()->lblBand->text(), "20-meter band: 14MHz to 14.35MHz");
+  EXPECT_TRUE(dialogs.messages.empty());
+  EXPECT_TRUE(fs::is_empty(dir.path()));
+}
+
 TEST_F(ScreenFlowTest, LtspiceWritesTheSchematicUnderTheChosenName) {
   OpenDesignOn20();
   const std::string target = (dir / "filter.ASC").string();
