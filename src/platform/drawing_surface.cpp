@@ -21,12 +21,9 @@ void DrawingSurface::Start() {
 void DrawingSurface::Resize(QSize size, double pixelRatio) {
   size = size.expandedTo(QSize(1, 1));
   if (!(pixelRatio > 0.0)) pixelRatio = 1.0;
-  if (size == Size() && pixelRatio == m_image.devicePixelRatio()) return;
-  m_canvas.reset();  // ends the painter before the image goes
-  m_image = QImage(QSize(qRound(size.width() * pixelRatio), qRound(size.height() * pixelRatio)),
-                   QImage::Format_RGB32);
-  m_image.setDevicePixelRatio(pixelRatio);
-  Start();
+  if (!m_stretched && size == Size() && pixelRatio == m_image.devicePixelRatio()) return;
+  m_stretched = false;
+  NewImage(size, pixelRatio);
   m_canvas->SetFontSize(m_fontAtClear);
   m_canvas->SetLineWidth(m_lineWidthAtClear);
   m_canvas->Clear();
@@ -35,6 +32,40 @@ void DrawingSurface::Resize(QSize size, double pixelRatio) {
   }
   for (const Operation& op : m_ops) op(*m_canvas);
   Changed();
+}
+
+void DrawingSurface::Stretch(QSize size, double pixelRatio) {
+  size = size.expandedTo(QSize(1, 1));
+  if (!(pixelRatio > 0.0)) pixelRatio = 1.0;
+  if (size == Size() && pixelRatio == m_image.devicePixelRatio()) return;
+  const QImage old = m_image.copy();
+  // The painter goes with the old image; the positions and pen state of
+  // the drawing carry over to the new one.
+  const GridPoint current = m_canvas->Current();
+  const GridPoint text = m_canvas->TextPosition();
+  const QPointF oldOrigin = m_canvas->Map({0, 0});
+  const double oldScale = m_canvas->PixelsPerUnit();
+  const QSizeF oldSize = QSizeF(old.size()) / old.devicePixelRatio();
+  NewImage(size, pixelRatio);
+  m_canvas->SetFontSize(m_fontPoints);
+  m_canvas->SetLineWidth(m_lineWidth);
+  m_canvas->Clear();
+  m_canvas->RestorePositions(current, text);
+  // The old layout area lands on the new one, keeping its proportions.
+  const double k = m_canvas->PixelsPerUnit() / oldScale;
+  const QPointF origin = m_canvas->Map({0, 0}) - oldOrigin * k;
+  m_canvas->Painter().setRenderHint(QPainter::SmoothPixmapTransform, true);
+  m_canvas->Painter().drawImage(QRectF(origin, oldSize * k), old);
+  m_stretched = true;
+  Changed();
+}
+
+void DrawingSurface::NewImage(QSize size, double pixelRatio) {
+  m_canvas.reset();  // ends the painter before the image goes
+  m_image = QImage(QSize(qRound(size.width() * pixelRatio), qRound(size.height() * pixelRatio)),
+                   QImage::Format_RGB32);
+  m_image.setDevicePixelRatio(pixelRatio);
+  Start();
 }
 
 void DrawingSurface::Do(Operation op) {

@@ -24,6 +24,10 @@ class DrawingSurface final : public Canvas {
   // New size (in logical pixels, with the screen's pixel ratio): a new
   // image with every operation since the last Clear drawn again.
   void Resize(QSize size, double pixelRatio = 1.0);
+  // A quick new size for a long drawing: the picture is stretched, and the
+  // next Resize draws it again sharply (even at the same size).
+  void Stretch(QSize size, double pixelRatio = 1.0);
+  bool Stretched() const noexcept { return m_stretched; }
   const QImage& Image() const noexcept { return m_image; }
   // Size in logical pixels.
   QSize Size() const noexcept { return m_image.deviceIndependentSize().toSize(); }
@@ -57,6 +61,7 @@ class DrawingSurface final : public Canvas {
   void Changed();
   void Start();
   void Flatten();
+  void NewImage(QSize size, double pixelRatio);
 
   CanvasScale m_scale;
   QImage m_image;
@@ -64,6 +69,7 @@ class DrawingSurface final : public Canvas {
   std::vector<Operation> m_ops;
   std::function<void()> m_changed;
   bool m_pending = false;
+  bool m_stretched = false;
   QImage m_base;  // drawing kept as a picture once the operations grew too many
   std::size_t m_storedPoints = 0;
   std::size_t m_budget = 2'000'000;

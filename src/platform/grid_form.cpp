@@ -12,6 +12,9 @@ GridForm::GridForm(QWidget* parent) : QWidget(parent) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   m_surface.SetChangedCallback([this] { update(); });
   m_surface.SetFontSize(ScreenGeometry::FontPoints(kScreenFontFactor));
+  m_settle.setSingleShot(true);
+  m_settle.setInterval(150);
+  connect(&m_settle, &QTimer::timeout, this, &GridForm::Settled);
   const QSize first = ScreenGeometry::ComfortableWindowSize(screen());
   resize(first);
   FitTo(first);
@@ -37,8 +40,21 @@ void GridForm::ShowComfortably() {
 
 void GridForm::FitTo(QSize client) {
   m_geometry.SetClientSize(client);
-  m_surface.Resize(client, devicePixelRatioF());
   m_geometry.Apply();
+  // A long drawing (Monte Carlo curves piled up) takes a while to draw
+  // again; while the window is being dragged to a new size it is only
+  // stretched, and drawn sharply once the size has settled.
+  if (m_surface.OperationCount() > kQuickRedrawOperations) {
+    m_surface.Stretch(client, devicePixelRatioF());
+    m_settle.start();
+  } else {
+    m_surface.Resize(client, devicePixelRatioF());
+  }
+}
+
+void GridForm::Settled() {
+  m_surface.Resize(size(), devicePixelRatioF());
+  update();  // a Monte Carlo run repaints only its plot area
 }
 
 void GridForm::paintEvent(QPaintEvent* event) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QTimer>
 #include <QWidget>
 
 #include "platform/drawing_surface.h"
@@ -40,9 +41,14 @@ class GridForm : public QWidget {
 
  private:
   void FitTo(QSize client);
+  void Settled();
+
+  // Drawings up to this many operations are drawn again at every resize.
+  static constexpr std::size_t kQuickRedrawOperations = 3000;
 
   ScreenGeometry m_geometry;
   DrawingSurface m_surface;
+  QTimer m_settle;
 };
 
 }  // namespace diruruzevuv::platform

@@ -224,6 +224,23 @@ TEST(DrawingSurfaceTest, DrawsSharplyOnHighDensityScreens) {
   EXPECT_EQ(rows, 2);
 }
 
+TEST(DrawingSurfaceTest, StretchesQuicklyThenDrawsSharplyAgain) {
+  DrawingSurface surface(QSize(600, 450));
+  surface.Clear();
+  surface.Line({0, 4500}, {12000, 4500}, kRed);
+  surface.Stretch(QSize(1200, 900));
+  EXPECT_TRUE(surface.Stretched());
+  EXPECT_EQ(surface.Size(), QSize(1200, 900));
+  surface.LineTo({6000, 0}, kBlue);  // drawing goes on meanwhile
+  surface.Resize(QSize(1200, 900));  // same size: still drawn again
+  EXPECT_FALSE(surface.Stretched());
+  // Sharp again: the width-1 line covers exactly one row.
+  int rows = 0;
+  for (int y = 440; y < 460; ++y) rows += IsWhite(surface.Image(), 300, y) ? 0 : 1;
+  EXPECT_EQ(rows, 1);
+  EXPECT_GT(NonWhiteIn(surface.Image(), QRect(895, 220, 10, 10)), 0);
+}
+
 TEST(DrawingSurfaceTest, ClearForgetsEarlierDrawing) {
   DrawingSurface surface(QSize(600, 450));
   surface.Line({0, 4500}, {12000, 4500}, kRed);
