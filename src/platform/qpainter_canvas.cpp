@@ -3,6 +3,7 @@
 #include <QFontMetricsF>
 #include <QPaintDevice>
 #include <QPainterPath>
+#include <QTransform>
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -90,6 +91,15 @@ QPainterCanvas::QPainterCanvas(QPaintDevice* device, CanvasScale scale)
   m_font = QFont(QStringLiteral("Arial"));
   m_painter->setRenderHint(QPainter::Antialiasing, true);
   m_painter->setRenderHint(QPainter::TextAntialiasing, true);
+  m_keeps = device->devType() == QInternal::Image;
+  if (m_keeps) {
+    QImage* image = static_cast<QImage*>(device);
+    const QImage::Format format = image->format();
+    if (format == QImage::Format_RGB32 || format == QImage::Format_ARGB32 ||
+        format == QImage::Format_ARGB32_Premultiplied) {
+      m_image = image;
+    }
+  }
   // A high-density image (device pixel ratio above 1) is painted in its
   // logical size; Qt scales the painter itself.
   const double ratio = device->devicePixelRatioF();
@@ -146,6 +156,7 @@ void QPainterCanvas::Clear() {
   const QRectF all =
       m_ownPainter ? QRectF(0, 0, device->width() / ratio, device->height() / ratio) : m_deviceRect;
   m_painter->fillRect(all, m_background);
+  Forget();
   m_current = {};
   m_textPosition = {};
 }
@@ -165,7 +176,10 @@ void QPainterCanvas::Line(GridPoint from, GridPoint to, Rgb colour) {
     }
   } else {
     UsePen(colour);
-    m_painter->drawLine(Map(from), Map(to));
+    const QPointF a = Map(from);
+    const QPointF b = Map(to);
+    Touched(Normalised(a, b).adjusted(-PenPixels(), -PenPixels(), PenPixels(), PenPixels()));
+    m_painter->drawLine(a, b);
   }
   m_current = to;
 }
@@ -177,7 +191,85 @@ void QPainterCanvas::FillBand(double across, double from, double to, bool vertic
   const double start = std::floor(across - width / 2.0 + 0.5);
   const QRectF band =
       vertical ? QRectF(start, from, width, to - from) : QRectF(from, start, to - from, width);
-  m_painter->fillRect(band, ToQColor(colour));
+  FillRect(band, ToQColor(colour));
+}
+
+// Qt fills an antialiased rectangle through its scan converter even where
+// it covers whole pixels. The whole-pixel middle is filled plainly and only
+// the fractional rims go the slow way; the pixels come out the same.
+void QPainterCanvas::FillRect(const QRectF& rect, const QColor& colour) {
+  const double left = std::ceil(rect.left());
+  const double right = std::floor(rect.right());
+  const double top = std::ceil(rect.top());
+  const double bottom = std::floor(rect.bottom());
+  const QTransform& t = m_painter->deviceTransform();
+  // Whole units must land on whole device pixels (a printer's scale, or a
+  // fractional screen ratio, leaves it all to Qt).
+  const bool whole = t.type() <= QTransform::TxScale && t.m11() == t.m22() &&
+                     t.m11() == std::round(t.m11()) && t.dx() == std::round(t.dx()) &&
+                     t.dy() == std::round(t.dy());
+  if (!whole || right - left < 1.0 || bottom - top < 1.0) {
+    Touched(rect);
+    m_painter->fillRect(rect, colour);
+    return;
+  }
+  FillPlain(QRectF(left, top, right - left, bottom - top), colour);
+  const auto rim = [this, &colour](const QRectF& part) {
+    Touched(part);
+    m_painter->fillRect(part, colour);
+  };
+  if (top > rect.top()) rim(QRectF(rect.left(), rect.top(), rect.width(), top - rect.top()));
+  if (rect.bottom() > bottom) {
+    rim(QRectF(rect.left(), bottom, rect.width(), rect.bottom() - bottom));
+  }
+  if (left > rect.left()) rim(QRectF(rect.left(), top, left - rect.left(), bottom - top));
+  if (rect.right() > right) rim(QRectF(right, top, rect.right() - right, bottom - top));
+}
+
+// Whole pixels in an opaque colour, written straight into the image: Qt
+// fills a rectangle row by row with a call per row, which for the one pixel
+// wide grid lines costs ten times the writing. The pixels are the same.
+void QPainterCanvas::FillPlain(const QRectF& area, const QColor& colour) {
+  Touched(area);
+  if (!m_image || m_painter->hasClipping() || colour.alpha() != 255 ||
+      m_painter->compositionMode() != QPainter::CompositionMode_SourceOver) {
+    m_painter->setRenderHint(QPainter::Antialiasing, false);
+    m_painter->fillRect(area, colour);
+    m_painter->setRenderHint(QPainter::Antialiasing, true);
+    return;
+  }
+  const QRect pixels = m_painter->deviceTransform().mapRect(area).toRect() & m_image->rect();
+  if (pixels.isEmpty()) return;
+  // The painter draws into the same buffer; constBits does not detach it.
+  uchar* const bits = const_cast<uchar*>(m_image->constBits());
+  const qsizetype stride = m_image->bytesPerLine();
+  const QRgb value = colour.rgba();
+  for (int y = pixels.top(); y <= pixels.bottom(); ++y) {
+    QRgb* row = reinterpret_cast<QRgb*>(bits + y * stride) + pixels.left();
+    std::fill(row, row + pixels.width(), value);
+  }
+}
+
+void QPainterCanvas::Touched(const QRectF& area) {
+  if (m_written.empty()) return;
+  std::erase_if(m_written, [&area](const WrittenText& w) { return w.ink.intersects(area); });
+}
+
+// Touches the boxes around runs of `run` segments, with the pen's width.
+void QPainterCanvas::TouchedPolyline(const QPointF* points, qsizetype count, qsizetype run) {
+  if (m_written.empty()) return;
+  const double pen = PenPixels();
+  for (qsizetype first = 0; first + 1 < count; first += run) {
+    const qsizetype last = std::min(first + run, count - 1);
+    double x0 = points[first].x(), x1 = x0, y0 = points[first].y(), y1 = y0;
+    for (qsizetype i = first + 1; i <= last; ++i) {
+      x0 = std::min(x0, points[i].x());
+      x1 = std::max(x1, points[i].x());
+      y0 = std::min(y0, points[i].y());
+      y1 = std::max(y1, points[i].y());
+    }
+    Touched(QRectF(QPointF(x0 - pen, y0 - pen), QPointF(x1 + pen, y1 + pen)));
+  }
 }
 
 void QPainterCanvas::LineTo(GridPoint to, Rgb colour) {
@@ -200,6 +292,7 @@ void QPainterCanvas::Polyline(std::span<const GridPoint> points, Rgb colour) {
   // long wide antialiased paths slowly; dropping the points that lie within
   // a tenth of a pixel of the simplified path changes no visible pixel.
   const qsizetype kept = SimplifyPolyline(m_buffer, 0.1);
+  TouchedPolyline(m_buffer.data(), kept, 8);
   if (PenPixels() < 1.5) {
     m_painter->drawPolyline(m_buffer.data(), static_cast<int>(kept));
   } else {
@@ -226,7 +319,7 @@ void QPainterCanvas::Box(GridPoint corner1, GridPoint corner2, Rgb colour) {
 }
 
 void QPainterCanvas::FilledBox(GridPoint corner1, GridPoint corner2, Rgb colour) {
-  m_painter->fillRect(Normalised(Map(corner1), Map(corner2)), ToQColor(colour));
+  FillRect(Normalised(Map(corner1), Map(corner2)), ToQColor(colour));
   m_current = corner2;
 }
 
@@ -242,13 +335,17 @@ void QPainterCanvas::Arc(GridPoint centre, double radius, double start, double e
   QPainterPath path;
   path.arcMoveTo(box, start * kDegrees);
   path.arcTo(box, start * kDegrees, span * kDegrees);
+  Touched(box.adjusted(-PenPixels(), -PenPixels(), PenPixels(), PenPixels()));
   m_painter->setBrush(Qt::NoBrush);
   m_painter->drawPath(path);
 }
 
 void QPainterCanvas::Point(GridPoint at, Rgb colour) {
   UsePen(colour);
-  m_painter->drawPoint(Map(at));
+  const QPointF p = Map(at);
+  const double pen = PenPixels();
+  Touched(QRectF(p.x() - pen, p.y() - pen, 2.0 * pen, 2.0 * pen));
+  m_painter->drawPoint(p);
   m_current = at;
   m_textPosition = at;
 }
@@ -258,13 +355,31 @@ void QPainterCanvas::SetTextPosition(GridPoint at) {
   m_textPosition = at;
 }
 
+// Antialiased text written again and again on the same spot (the axis
+// labels of every Monte Carlo trial) turns bold, so a text that is already
+// there, untouched, is not written again.
 void QPainterCanvas::Text(std::string_view text) {
   if (text.empty()) return;
   const QPointF topLeft = Map(m_textPosition);
-  m_painter->setPen(QColor(Qt::black));
+  const QColor colour(Qt::black);
+  const QString string = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+  for (const WrittenText& w : m_written) {
+    if (w.at == topLeft && w.text == string && w.colour == colour && w.font == m_font) return;
+  }
+  const QPointF baseline(topLeft.x(), topLeft.y() + m_ascent);
+  // A margin for antialiasing and hinting around the glyphs' outlines.
+  const QRectF ink = QFontMetricsF(m_font, m_painter->device())
+                         .tightBoundingRect(string)
+                         .translated(baseline)
+                         .adjusted(-2.0, -2.0, 2.0, 2.0);
+  Touched(ink);
+  m_painter->setPen(colour);
   m_penValid = false;
-  m_painter->drawText(QPointF(topLeft.x(), topLeft.y() + m_ascent),
-                      QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+  m_painter->drawText(baseline, string);
+  if (!m_keeps) return;
+  constexpr std::size_t kMostTexts = 64;
+  if (m_written.size() == kMostTexts) m_written.erase(m_written.begin());
+  m_written.push_back({string, topLeft, m_font, colour, ink});
 }
 
 void QPainterCanvas::SetLineWidth(double pixels) {

@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QImage>
 #include <QPainter>
 #include <QPen>
 #include <QPointF>
@@ -9,6 +10,7 @@
 #include <QString>
 #include <QVector>
 #include <memory>
+#include <vector>
 
 #include "platform/canvas.h"
 
@@ -80,6 +82,9 @@ class QPainterCanvas final : public Canvas {
   }
   QPainter& Painter() noexcept { return *m_painter; }
   bool AutoRedraw() const noexcept { return m_autoRedraw; }
+  // Whoever draws through Painter() directly calls this afterwards: the
+  // canvas then no longer trusts what it drew before to be still there.
+  void Forget() noexcept { m_written.clear(); }
 
  private:
   void Fit(QRectF area, CanvasScale scale);
@@ -87,6 +92,20 @@ class QPainterCanvas final : public Canvas {
   void ApplyFont();
   double PenPixels() const noexcept;
   void FillBand(double across, double from, double to, bool vertical, Rgb colour);
+  void FillRect(const QRectF& rect, const QColor& colour);
+  void FillPlain(const QRectF& area, const QColor& colour);
+  // Drawing anywhere in `area` may cover texts written before.
+  void Touched(const QRectF& area);
+  void TouchedPolyline(const QPointF* points, qsizetype count, qsizetype run);
+
+  // A text written since the last Clear that nothing drawn since covers.
+  struct WrittenText {
+    QString text;
+    QPointF at;
+    QFont font;
+    QColor colour;
+    QRectF ink;  // where its pixels may lie
+  };
 
   std::unique_ptr<QPainter> m_ownPainter;
   QPainter* m_painter = nullptr;
@@ -107,6 +126,11 @@ class QPainterCanvas final : public Canvas {
   GridPoint m_current;
   GridPoint m_textPosition;
   QVector<QPointF> m_buffer;
+  // Only an image keeps what was drawn; a printer page or a window paint
+  // may start afresh without a Clear.
+  bool m_keeps = false;
+  std::vector<WrittenText> m_written;
+  QImage* m_image = nullptr;  // the device, when its pixels can be written directly
 };
 
 }  // namespace diruruzevuv::platform
