@@ -244,23 +244,30 @@ void QPainterCanvas::FillPlain(const QRectF& area, const QColor& colour) {
   uchar* const bits = const_cast<uchar*>(m_image->constBits());
   const qsizetype stride = m_image->bytesPerLine();
   const QRgb value = colour.rgba();
-  for (int y = pixels.top(); y <= pixels.bottom(); ++y) {
-    QRgb* row = reinterpret_cast<QRgb*>(bits + y * stride) + pixels.left();
-    std::fill(row, row + pixels.width(), value);
+  const int width = pixels.width();
+  uchar* row = bits + pixels.top() * stride + pixels.left() * qsizetype{sizeof(QRgb)};
+  for (int y = pixels.top(); y <= pixels.bottom(); ++y, row += stride) {
+    std::fill_n(reinterpret_cast<QRgb*>(row), width, value);
   }
 }
 
 void QPainterCanvas::Touched(const QRectF& area) {
   if (m_written.empty()) return;
-  std::erase_if(m_written, [&area](const WrittenText& w) { return w.ink.intersects(area); });
+  const double left = area.left();
+  const double right = area.right();
+  const double top = area.top();
+  const double bottom = area.bottom();
+  std::erase_if(m_written, [=](const WrittenText& w) {
+    return w.ink.left() < right && left < w.ink.right() && w.ink.top() < bottom &&
+           top < w.ink.bottom();
+  });
 }
 
 // Touches the boxes around runs of `run` segments, with the pen's width.
 void QPainterCanvas::TouchedPolyline(const QPointF* points, qsizetype count, qsizetype run) {
-  if (m_written.empty()) return;
+  if (m_written.empty() || count < 1) return;
   const double pen = PenPixels();
-  for (qsizetype first = 0; first + 1 < count; first += run) {
-    const qsizetype last = std::min(first + run, count - 1);
+  const auto bounds = [points, pen](qsizetype first, qsizetype last) {
     double x0 = points[first].x(), x1 = x0, y0 = points[first].y(), y1 = y0;
     for (qsizetype i = first + 1; i <= last; ++i) {
       x0 = std::min(x0, points[i].x());
@@ -268,7 +275,16 @@ void QPainterCanvas::TouchedPolyline(const QPointF* points, qsizetype count, qsi
       y0 = std::min(y0, points[i].y());
       y1 = std::max(y1, points[i].y());
     }
-    Touched(QRectF(QPointF(x0 - pen, y0 - pen), QPointF(x1 + pen, y1 + pen)));
+    return QRectF(QPointF(x0 - pen, y0 - pen), QPointF(x1 + pen, y1 + pen));
+  };
+  // The labels lie outside the plot the curves stay in: usually nothing to do.
+  const QRectF all = bounds(0, count - 1);
+  if (std::none_of(m_written.begin(), m_written.end(),
+                   [&all](const WrittenText& w) { return w.ink.intersects(all); })) {
+    return;
+  }
+  for (qsizetype first = 0; first + 1 < count; first += run) {
+    Touched(bounds(first, std::min(first + run, count - 1)));
   }
 }
 
