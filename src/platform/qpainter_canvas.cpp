@@ -232,6 +232,7 @@ void QPainterCanvas::FillRect(const QRectF& rect, const QColor& colour) {
 void QPainterCanvas::FillPlain(const QRectF& area, const QColor& colour) {
   Touched(area);
   if (!m_image || m_painter->hasClipping() || colour.alpha() != 255 ||
+      m_painter->opacity() != 1.0 ||
       m_painter->compositionMode() != QPainter::CompositionMode_SourceOver) {
     m_painter->setRenderHint(QPainter::Antialiasing, false);
     m_painter->fillRect(area, colour);
@@ -246,7 +247,12 @@ void QPainterCanvas::FillPlain(const QRectF& area, const QColor& colour) {
   const QRgb value = colour.rgba();
   const int width = pixels.width();
   uchar* row = bits + pixels.top() * stride + pixels.left() * qsizetype{sizeof(QRgb)};
-  for (int y = pixels.top(); y <= pixels.bottom(); ++y, row += stride) {
+  const int rows = pixels.height();
+  if (width == 1) {  // a grid line across the rows
+    for (int y = 0; y < rows; ++y, row += stride) *reinterpret_cast<QRgb*>(row) = value;
+    return;
+  }
+  for (int y = 0; y < rows; ++y, row += stride) {
     std::fill_n(reinterpret_cast<QRgb*>(row), width, value);
   }
 }
