@@ -1,5 +1,3 @@
-// Ways of changing a design: component adjustment, Monte Carlo runs and the wizard.
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -20,9 +18,9 @@ namespace {
 // Leading number, halves to even, at most 32767; 0: below 1, raised to 1 and the box set to "1".
 TEST(AdjustmentTest, TurnsBoxReadings) {
   const std::pair<const char*, int> rows[] = {
-      {"12", 12},   {"14.5", 14}, {"15.5", 16},     {"14.51", 15}, {"12 turns", 12}, {"1 2", 12},
-      {"1E1", 10},  {"&H10", 16}, {"1.5", 2},       {"", 0},       {"abc", 0},       {"0.5", 0},
-      {"-5", 0},    {"-99999", 0}, {"40000", 32767}, {"1E300", 32767}, {"32767", 32767}};
+      {"12", 12}, {"14.5", 14}, {"15.5", 16}, {"14.51", 15}, {"12 turns", 12}, {"1 2", 12},
+      {"1E1", 10}, {"&H10", 16}, {"1.5", 2}, {"", 0}, {"abc", 0}, {"0.5", 0}, {"-5", 0},
+      {"-99999", 0}, {"40000", 32767}, {"1E300", 32767}, {"32767", 32767}};
   for (const auto& [text, turns] : rows) {
     const TurnsBoxReading reading = ReadTurnsBox(text);
     EXPECT_EQ(std::pair(int{reading.turns}, reading.resetBoxToOne),
@@ -30,36 +28,31 @@ TEST(AdjustmentTest, TurnsBoxReadings) {
   }
 }
 
-TEST(AdjustmentTest, StepUpThenDownReturnsToTheDisplayedValue) {
-  DesignState design;
-  design.C48 = 330e-12f;
-  ValueBoxes boxes;
-  design.C48 = StepCapacitorUp(design.C48);
-  WriteValueBoxes(boxes, design);
-  EXPECT_EQ(boxes.c48, "333.3pF");
-  design.C48 = StepCapacitorDown(design.C48);
-  WriteValueBoxes(boxes, design);
-  EXPECT_EQ(boxes.c48, "330pF");
-  EXPECT_EQ(design.C48, notation::ParseValue("330pF"));  // the box's text is read back
-}
-
-TEST(AdjustmentTest, TypedTextsAndChangedBoxes) {
-  float c = 200e-12f;
-  CapacitorTextChanged("abc", c);
-  EXPECT_EQ(c, 0.0f);
+TEST(AdjustmentTest, StepsTypedTextsAndChangedBoxes) {
   DesignState design;
   ApplyDefaultDesign(design);
+  design.C48 = 330e-12f;
+  ValueBoxes boxes;
+  EXPECT_TRUE(WriteValueBoxes(boxes, design));
+  EXPECT_FALSE(WriteValueBoxes(boxes, design));  // nothing changed: the labels stay
+  // +1 % then -1 % returns to the displayed value; each box's text is read back.
+  design.C48 = StepCapacitorUp(design.C48);
+  EXPECT_TRUE(WriteValueBoxes(boxes, design));
+  EXPECT_EQ(std::pair(boxes.c48, design.C48),
+            std::pair(std::string("333.3pF"), notation::ParseValue("333.3pF")));
+  design.C48 = StepCapacitorDown(design.C48);
+  WriteValueBoxes(boxes, design);
+  EXPECT_EQ(std::pair(boxes.c48, design.C48),
+            std::pair(std::string("330pF"), notation::ParseValue("330pF")));
+  design.C92 = 5e-15f;  // below what the box can show
+  EXPECT_TRUE(WriteValueBoxes(boxes, design));
+  EXPECT_EQ(std::pair(boxes.c92, design.C92), std::pair(std::string(), 0.0f));
+  CapacitorTextChanged("abc", design.C47);
+  EXPECT_EQ(design.C47, 0.0f);
   AlTextChanged("0.5", design);
   EXPECT_EQ(std::tuple(design.ToroidAL, design.L1), std::tuple(1.0f, float(1e-9 * 144)));
   const AlBoxReading replot = ReadAlBox("0.5");  // "Replot" sets the box to "1"
   EXPECT_EQ(std::pair(replot.al, replot.resetBoxToOne), std::pair(1.0f, true));
-  ValueBoxes boxes;
-  EXPECT_TRUE(WriteValueBoxes(boxes, design));
-  EXPECT_EQ(boxes.al, "  1");
-  EXPECT_FALSE(WriteValueBoxes(boxes, design));  // nothing changed: the labels stay
-  design.C92 = 5e-15f;                           // below what the box can show
-  EXPECT_TRUE(WriteValueBoxes(boxes, design));
-  EXPECT_EQ(std::pair(boxes.c92, design.C92), std::pair(std::string(), 0.0f));
 }
 
 Session TwentyMetreSession() {
@@ -88,8 +81,7 @@ TEST(MonteCarloTest, FixedStartStateAndLabelTexts) {
 // yellow on exactly the nominal values; then a run stopped in its first trial.
 TEST(MonteCarloTest, FullRunEndsInYellowAndStopRestoresExactly) {
   Session session = TwentyMetreSession();
-  session.design.ToroidAL = 1.0f;
-  UpdateInductances(session.design);
+  session.design.ToroidAL = 1.0f, UpdateInductances(session.design);
   const auto nominal = Values(session.design);
   ASSERT_TRUE(StartMonteCarlo(session));
   int trials = 0;
@@ -119,8 +111,8 @@ TEST(MonteCarloTest, FullRunEndsInYellowAndStopRestoresExactly) {
   FinishTrial(session);
   StopMonteCarlo(session);
   EXPECT_EQ(Values(session.design), nominal);
-  EXPECT_EQ(session.DrawColor, kBlue);
-  EXPECT_FALSE(MonteCarloContinues(session.monte));
+  EXPECT_EQ(std::pair(session.DrawColor, MonteCarloContinues(session.monte)),
+            std::pair(kBlue, false));
   BeginEndOfRun(session);
   FinishEndOfRun(session);
   EXPECT_EQ(Values(session.design), nominal);
@@ -128,17 +120,14 @@ TEST(MonteCarloTest, FullRunEndsInYellowAndStopRestoresExactly) {
 }
 
 TEST(MonteCarloTest, FirstRunRepeatsOnEveryStartAndASecondRunDiffers) {
-  Session first = TwentyMetreSession();
-  Session again = TwentyMetreSession();
+  Session first = TwentyMetreSession(), again = TwentyMetreSession();
   ValueBoxes boxes1, boxes2;
   WorstCaseLabels a, b, second;
   RunMonteCarloWithoutDrawing(first, boxes1, a);
   RunMonteCarloWithoutDrawing(again, boxes2, b);
   EXPECT_EQ(std::tie(a.worst, a.worstSecond, a.worstThird),
             std::tie(b.worst, b.worstSecond, b.worstThird));
-  EXPECT_EQ(first.monte.worstPassbandGain, again.monte.worstPassbandGain);
   RunMonteCarloWithoutDrawing(first, boxes1, second);
-  EXPECT_NE(first.monte.worstPassbandGain, again.monte.worstPassbandGain);
   EXPECT_NE(std::tie(second.worst, second.worstSecond, second.worstThird),
             std::tie(a.worst, a.worstSecond, a.worstThird));
   EXPECT_EQ(first.monte.trialColorCounter, 402 % 9);  // the colours continue across runs
@@ -150,8 +139,7 @@ struct Synthesis {
   WizardOutcome outcome;
 };
 
-// The wizard works on the built-in design with a Q and a grid that show
-// whether its fixed settings were written.
+// On the built-in design, with a Q and a grid showing whether the fixed settings are written.
 Synthesis Synthesise(const std::string& edge, const std::string& al, const std::string& input,
                      bool accepted = true) {
   Synthesis s;
@@ -170,18 +158,17 @@ TEST(WizardTest, InitialEntriesGiveTheEightyMetreDesign) {
   const WizardEntries& n = s.outcome.normalised;
   EXPECT_EQ(std::tie(n.lowerEdge, n.toroid, n.input, d.LowerEdge, d.UpperEdge, d.SweepStart),
             std::tuple(" 3.5M", "3 ", "50 ", 3.5e6f, 3.85e6f, 1.75e6f));
+  // The design holds the whole-turn inductances, never the targets.
   EXPECT_EQ(std::tie(d.SweepStop, d.TurnsL2, d.TurnsL1, d.ToroidAL, d.InputTermination,
-                     d.LoadTermination),
-            std::tuple(1.75e7f, 26, 23, 3.0f, 50.0f, 50.0f));
+                     d.LoadTermination, d.L2),
+            std::tuple(1.75e7f, 26, 23, 3.0f, 50.0f, 50.0f, float(3.0 * 1e-9 * 26 * 26)));
   const GlobalDefaults& g = s.defaults;
   EXPECT_EQ(std::tuple(d.InductorQ, d.CapacitorQ, g.BandwidthMultiplier, g.PassbandBoxDb,
                        g.SecondHarmonicBoxDb, g.ThirdHarmonicBoxDb, g.GridDivisions, g.PlotFloorDb),
             std::tuple(200.0f, 2000.0f, 1.01f, -20.0f, -35.0f, -35.0f, 6, -60.0f));
-  // The design holds the whole-turn inductances, never the targets.
-  EXPECT_EQ(d.L2, static_cast<float>(3.0 * 1e-9 * 26 * 26));
 }
 
-TEST(WizardTest, FortyMetresAndLowTermination) {
+TEST(WizardTest, WorkedExamplesAndEdgeCases) {
   const Synthesis fifty = Synthesise("7M", "3", "50");
   const std::array<std::string, 8>& rows = fifty.outcome.results;
   EXPECT_EQ(std::tie(rows[2], rows[4], rows[5]),
@@ -194,21 +181,17 @@ TEST(WizardTest, FortyMetresAndLowTermination) {
             std::tuple(4 * f.C47, 4 * f.C48, 4 * f.C92, 4 * f.C49, 12.5f, 12.5f));
   EXPECT_EQ(std::pair(low.outcome.targetL2, low.outcome.targetL1),
             std::pair(fifty.outcome.targetL2 / 4, fifty.outcome.targetL1 / 4));
-}
-
-TEST(WizardTest, TurnsEdgeAndAlCases) {
   // AL 1e9 makes AL x 1e-9 exactly 1, so the turns are the root of the target.
-  EXPECT_EQ(WholeTurns(12.25f, 1e9f), 4.0);  // 3.5 turns round up
-  EXPECT_EQ(WholeTurns(12.24f, 1e9f), 3.0);
-  EXPECT_EQ(WholeTurns(0.2f, 1e9f), 0.0);
+  EXPECT_EQ(std::tuple(WholeTurns(12.25f, 1e9f), WholeTurns(12.24f, 1e9f), WholeTurns(0.2f, 1e9f)),
+            std::tuple(4.0, 3.0, 0.0));  // 3.5 turns round up
   const Synthesis none = Synthesise("3500k", "1E10", "50");
   EXPECT_EQ(std::tuple(none.design.TurnsL2, none.design.L2), std::tuple(0, 0.0f));
   EXPECT_EQ(std::tie(none.outcome.results[2], none.outcome.results[5]),
             std::tuple("0  (result: )", "0  (result: )"));
   // The typed edge is read back from its normalised text.
   const Synthesis typed = Synthesise("3512345", "3", "50");
-  EXPECT_EQ(typed.outcome.normalised.lowerEdge, " 3.5123M");
-  EXPECT_EQ(typed.design.LowerEdge, notation::ParseValue(" 3.5123M"));
+  EXPECT_EQ(std::pair(typed.outcome.normalised.lowerEdge, typed.design.LowerEdge),
+            std::pair(std::string(" 3.5123M"), notation::ParseValue(" 3.5123M")));
   EXPECT_EQ(typed.design.C47, static_cast<float>(0.0033489 / double{typed.design.LowerEdge}));
   // AL below 1 is used as entered: sqrt(2.09uH / 0.5nH) = 64.7.
   const Synthesis small = Synthesise("3500k", "0.5", "50");
@@ -216,14 +199,12 @@ TEST(WizardTest, TurnsEdgeAndAlCases) {
 }
 
 TEST(WizardTest, RefusalsNameTheEntryAndLeaveTheDesignAlone) {
-  using E = WizardEntry;
+  using enum WizardEntry;
   const std::tuple<const char*, const char*, const char*, WizardEntry> rows[] = {
-      {"0", "3", "50", E::LowerEdge},    {"", "3", "50", E::LowerEdge},
-      {"abc", "3", "50", E::LowerEdge},  {"-7M", "3", "50", E::LowerEdge},
-      {"7M", "0", "50", E::Toroid},      {"7M", "-3", "50", E::Toroid},
-      {"7M", "", "50", E::Toroid},       {"7M", "1E-9", "50", E::Toroid},  // turns beyond 16 bits
-      {"7M", "3", "0", E::Input},        {"7M", "3", "-50", E::Input},
-      {"7M", "3", "ohms", E::Input}};
+      {"0", "3", "50", LowerEdge},   {"", "3", "50", LowerEdge},  {"abc", "3", "50", LowerEdge},
+      {"-7M", "3", "50", LowerEdge}, {"7M", "0", "50", Toroid},   {"7M", "-3", "50", Toroid},
+      {"7M", "", "50", Toroid},      {"7M", "3", "0", Input},     {"7M", "3", "-50", Input},
+      {"7M", "3", "ohms", Input},    {"7M", "1E-9", "50", Toroid}};  // turns beyond 16 bits
   DesignState nominal;
   ApplyDefaultDesign(nominal);
   for (const auto& [edge, al, input, wrong] : rows) {
