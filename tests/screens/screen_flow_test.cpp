@@ -34,9 +34,6 @@ std::array<float, 7> Values(const model::DesignState& d) {
   return {d.C47, d.C48, d.C92, d.C49, d.ToroidAL, d.L1, d.L2};
 }
 
-// Lets replaced screens go away, as the event loop would.
-void Settle() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
-
 class ScreenFlowTest : public ::testing::Test {
  protected:
   ScreenFlowTest() {
@@ -44,6 +41,9 @@ class ScreenFlowTest : public ::testing::Test {
     session.locations.dataDir = kShipped;
     manager.SetExitPause(0.01f);
   }
+
+  // Lets replaced screens go away, as the event loop would.
+  static void Settle() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
   frmDesign* OpenDesignOn20() {
     manager.ShowOpening();
@@ -70,6 +70,7 @@ class ScreenFlowTest : public ::testing::Test {
       ASSERT_NE(exit, nullptr);
       QObject::connect(exit, &QDialog::finished,
                        [&labelShown, exit] { labelShown = !exit->Label1->isHidden(); });
+      QTimer::singleShot(5000, exit, &QDialog::reject);  // never hang in the modal loop
       exit->cmdExit->click();
     });
     manager.Design()->cmdExit->click();
@@ -263,7 +264,6 @@ TEST_F(ScreenFlowTest, FullRunMakes201TrialsAndGivesEverythingBack) {
   EXPECT_NE(std::find(pixels, end, qRgb(255, 255, 0)), end);
   const std::string worst = Form().lblWorst->text().toStdString();
   EXPECT_EQ(worst.rfind("Worst-case passband loss: ", 0), 0u);
-
 
   Form().cmdMonte->click();  // a second run draws other values
   EXPECT_NE(Form().lblWorst->text().toStdString(), worst);
