@@ -28,8 +28,7 @@ constexpr float kInf = std::numeric_limits<float>::infinity();
 // Line counts and labels for each span rule; unusable sweeps give nothing.
 struct SpanRow {
   const char* name;
-  float start;
-  float stop;
+  float start, stop;
   int lines;
   std::vector<std::string> labels;
 };

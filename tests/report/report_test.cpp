@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <string>
@@ -47,12 +48,6 @@ std::string TextAt(const RecordingCanvas& page, GridPoint at) {
   return "<none>";
 }
 
-bool HasLine(const RecordingCanvas& page, GridPoint a, GridPoint b, model::Rgb colour) {
-  for (const Op& op : page.OfKind(Kind::Line))
-    if (op.a == a && op.b == b && op.colour == colour) return true;
-  return false;
-}
-
 // Points of {frequency, gain, reflection}.
 void SetSweep(model::Session& s, const std::vector<std::array<float, 3>>& points) {
   model::SweepResult& r = s.analysis.Result();
@@ -91,14 +86,15 @@ TEST(ReportTest, LevelLabelsAndGridLines) {
     model::Session s = TwentyMetreSession();
     s.defaults.GridDivisions = row.divisions;
     const RecordingCanvas page = Draw(s);
-    int levelLines = 0;
+    std::vector<double> lineYs;  // across the frame, 100 units below each label
     for (const Op& op : page.OfKind(Kind::Line))
-      levelLines += op.colour == model::kGrey && op.a.y == op.b.y;
-    EXPECT_EQ(levelLines, row.divisions == 0 ? 0 : row.divisions + 1);
+      if (op.colour == model::kGrey && op.a == GridPoint{2000, op.b.y} && op.b.x == 7000)
+        lineYs.push_back(op.a.y);
+    EXPECT_EQ(lineYs.size(), row.divisions == 0 ? 0u : row.divisions + 1u);
     for (std::size_t j = 0; j < row.texts.size(); ++j) {
       const double x = 1900 - 120.0 * static_cast<double>(row.texts[j].size());
       EXPECT_EQ(TextAt(page, {x, row.y[j]}), row.texts[j]) << row.divisions;
-      EXPECT_TRUE(HasLine(page, {2000, row.y[j] + 100}, {7000, row.y[j] + 100}, model::kGrey));
+      EXPECT_EQ(std::count(lineYs.begin(), lineYs.end(), row.y[j] + 100), 1);
     }
   }
 }
@@ -134,19 +130,16 @@ TEST(ReportTest, CurveColoursAtTheExactWindowLimits) {
 TEST(ReportTest, CurvesAreClippedToTheFrameAndAZeroFloorIsSixty) {
   model::Session s = TwentyMetreSession();
   SetSweep(s, {{5e6f, 3, -140}, {1e7f, -200, -30}, {5e7f, -60, 0}});
-  const double x10 = 2000 + 5000 * std::log10(2.0);
-  const std::vector<GridPoint> expected = {{2000, 1500}, {x10, 5000}, {7000, 5000},
-                                           {2000, 5000}, {x10, 3250}, {7000, 1500}};
+  const std::vector<double> xs = {2000, 2000 + 5000 * std::log10(2.0), 7000};
+  const std::vector<double> ys = {1500, 5000, 5000, 5000, 3250, 1500};
   for (float floorDb : {-60.0f, 0.0f}) {
     s.defaults.PlotFloorDb = floorDb;
     const RecordingCanvas page = Draw(s);
     std::vector<Op> ends = CurveOps(page, 9);
     for (const Op& op : CurveOps(page, 6)) ends.push_back(op);
-    ASSERT_EQ(ends.size(), expected.size());
-    for (std::size_t k = 0; k < ends.size(); ++k) {
-      EXPECT_NEAR(ends[k].b.x, expected[k].x, 1e-6) << k;
-      EXPECT_NEAR(ends[k].b.y, expected[k].y, 1e-6) << k;
-    }
+    ASSERT_EQ(ends.size(), ys.size());
+    for (std::size_t k = 0; k < ends.size(); ++k)
+      EXPECT_TRUE(std::fabs(ends[k].b.x - xs[k % 3]) < 1e-6 && ends[k].b.y == ys[k]) << k;
   }
 }
 
@@ -155,8 +148,8 @@ TEST(ReportTest, AnInvalidSweepDrawsNoCurvesAndNoLosses) {
   s.analysis.Result().valid = false;
   const RecordingCanvas page = Draw(s);
   EXPECT_TRUE(CurveOps(page, 9).empty() && CurveOps(page, 6).empty());
-  EXPECT_EQ(TextAt(page, {9000, 2700}), "Loss at lower edge: ");
-  EXPECT_EQ(TextAt(page, {9000, 3000}), "Loss at upper edge: ");
+  EXPECT_EQ(TextAt(page, {9000, 2700}) + TextAt(page, {9000, 3000}),
+            "Loss at lower edge: Loss at upper edge: ");
 }
 
 TEST(ReportTest, FiguresTitleFooterAndSchematicValues) {
