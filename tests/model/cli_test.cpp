@@ -9,6 +9,7 @@
 #include "../files/test_support.h"
 #include "files/design_file.h"
 #include "files/global_defaults_file.h"
+#include "files/spice_export.h"
 #include "model/session.h"
 
 namespace diruruzevuv::model {
@@ -18,8 +19,8 @@ using CliRun = std::pair<int, std::string>;  // exit status and standard output
 
 // Runs the tool with standard error into the file errors.
 CliRun RunCli(const std::string& arguments, const std::string& errors = "/dev/null") {
-  const std::string command = std::string("\"") + DIRU_CLI_PATH + "\" " + arguments + " 2>\"" +
-                              errors + "\"";
+  const std::string command =
+      std::string("\"") + DIRU_CLI_PATH + "\" " + arguments + " 2>\"" + errors + "\"";
   FILE* pipe = popen(command.c_str(), "r");
   std::string out;
   for (char buffer[4096]; std::fgets(buffer, sizeof buffer, pipe) != nullptr;) out += buffer;
@@ -68,7 +69,8 @@ TEST(CliTest, SweepFailuresExitWithOneAndWrongUsageWithTwo) {
 TEST(CliTest, WizardAndMonteCarloPrintTheirResults) {
   testing::TempDir dir;
   EXPECT_EQ(RunCli("wizard 3500k 3 50 " + (dir / "A.TXT").string()),
-            CliRun(0, "C47: 956.829pF\nL2: 2.09uH target\nL2 turns: 26  (result: 2.028uH)\n"
+            CliRun(0,
+                   "C47: 956.829pF\nL2: 2.09uH target\nL2 turns: 26  (result: 2.028uH)\n"
                    "C48: 1667.14pF\nL1: 1.53086uH target\nL1 turns: 23  (result: 1.587uH)\n"
                    "C92: 328pF\nC49: 758.086pF\n"));
   EXPECT_TRUE(std::filesystem::exists(dir / "A.TXT"));
@@ -78,7 +80,22 @@ TEST(CliTest, WizardAndMonteCarloPrintTheirResults) {
   EXPECT_EQ(status, 0);
   EXPECT_TRUE(labels.starts_with("Worst-case passband loss: ") &&
               labels.find("\nWorst-case 2nd harm. atten: ") != std::string::npos &&
-              labels.find("\nWorst-case 3ed harm. atten: ") != std::string::npos) << labels;
+              labels.find("\nWorst-case 3ed harm. atten: ") != std::string::npos)
+      << labels;
+}
+
+// The spice command writes what the export makes of the design as the tool reads it.
+TEST(CliTest, SpiceWritesTheSchematicOfTheDesignFile) {
+  testing::TempDir dir;
+  Session session;
+  SilentNotifier quiet;
+  files::ReadGlobalDefaults(FileLocations{}, session.design, session.defaults, quiet);
+  ASSERT_TRUE(files::ReadDesignFile(DIRU_SOURCE_DATA_DIR "/40.TXT", session.design, quiet));
+  const std::string out = (dir / "F.ASC").string();
+  EXPECT_EQ(RunCli("spice \"" DIRU_SOURCE_DATA_DIR "/40.TXT\" \"" + out + "\"").first, 0);
+  EXPECT_EQ(testing::ReadText(out), files::SpiceSchematicText(session.design).value());
+  EXPECT_EQ(RunCli("spice /nonexistent-folder/none.TXT \"" + out + "2\"").first, 1);
+  EXPECT_FALSE(std::filesystem::exists(out + "2"));
 }
 
 }  // namespace
