@@ -35,6 +35,16 @@ class StderrDialogs final : public platform::Dialogs {
   void Beep() override {}
 };
 
+// Qt's notes about the environment (no runtime folder on a headless
+// machine, and the like) are not the user's business here; real warnings
+// still reach standard error.
+void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
+  if (type == QtDebugMsg || type == QtInfoMsg ||
+      message.startsWith(QStringLiteral("QStandardPaths:")))
+    return;
+  std::fprintf(stderr, "diruruzevuv-cli: %s\n", message.toLocal8Bit().constData());
+}
+
 }  // namespace
 
 int RunReportCommand(const std::vector<std::string>& args, int argc, char** argv) {
@@ -45,6 +55,7 @@ int RunReportCommand(const std::vector<std::string>& args, int argc, char** argv
   // The report is rendered without a display.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
     qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
+  qInstallMessageHandler(QuietQtMessages);
   QApplication app(argc, argv);
 
   StderrNotifier notifier;

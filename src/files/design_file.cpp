@@ -1,10 +1,10 @@
 #include "files/design_file.h"
 
-#include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <system_error>
 
+#include "files/replace_file.h"
 #include "notation/notation.h"
 
 namespace diruruzevuv::files {
@@ -86,7 +86,7 @@ void AppendValue(std::string& out, std::string_view label, std::int16_t value) {
 
 bool WriteDesignLayout(const std::filesystem::path& target, std::string_view text,
                        const char* failureMessage, model::Notifier& notifier) {
-  if (ReplaceFileSafely(target, text)) return true;
+  if (ReplaceFileContents(target.string(), text)) return true;
   notifier.Beep();
   notifier.Message(failureMessage);
   return false;
@@ -171,29 +171,6 @@ std::string DesignText(const model::DesignState& design, FileKind kind, std::str
               design.InputTermination);
   AppendValue(out, "Band: ", design.Band);
   return out;
-}
-
-bool ReplaceFileSafely(const std::filesystem::path& target, std::string_view text) {
-  const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-  std::filesystem::path temp;
-  std::FILE* file = nullptr;
-  for (int attempt = 0; attempt < 10 && file == nullptr; ++attempt) {
-    temp = target;
-    temp += ".tmp" + std::to_string(stamp % 1000000) + "-" + std::to_string(attempt);
-    // "x": never reuse a file that happens to carry the temporary name.
-    file = std::fopen(temp.c_str(), "wbx");
-  }
-  if (file == nullptr) return false;
-  bool ok = text.empty() || std::fwrite(text.data(), 1, text.size(), file) == text.size();
-  ok = std::fflush(file) == 0 && ok;
-  ok = std::fclose(file) == 0 && ok;
-  std::error_code ec;
-  if (ok) {
-    std::filesystem::rename(temp, target, ec);
-    ok = !ec;
-  }
-  if (!ok) std::filesystem::remove(temp, ec);
-  return ok;
 }
 
 bool WriteDesignFile(const std::string& path, const model::DesignState& design,

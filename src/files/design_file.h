@@ -59,12 +59,6 @@ enum class FileKind { kDesign, kLastSession };
 std::string DesignText(const model::DesignState& design, FileKind kind, std::string_view title,
                        std::string_view date);
 
-// Replaces the file with the text: writes a temporary file in the same
-// folder, flushes and closes it, then renames it over the target. On
-// failure the temporary file is removed, the target is left as it was,
-// and the result is false.
-bool ReplaceFileSafely(const std::filesystem::path& target, std::string_view text);
-
 // The current date in a short numeric form, for line 2 of a file and the
 // report's footer.
 std::string ShortDate();

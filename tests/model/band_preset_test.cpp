@@ -2,175 +2,109 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "../files/test_support.h"
+#include "files/global_defaults_file.h"
+#include "model/analysis.h"
 
 namespace diruruzevuv::model {
 namespace {
 
-using testing::CrLf;
-using testing::RecordingNotifier;
-using testing::TempDir;
-using testing::WriteText;
+using namespace testing;
+using Lines = std::vector<std::string>;
 
-std::vector<std::string> PresetLines() {
-  return {"40.TXT",
-          "shipped",
-          "",
-          "C47: 3.9E-10",
-          "L2 turns: 19",
-          "C48: 8.2E-10",
-          "L1 turns: 16",
-          "C92: 1.5E-10",
-          "C49: 4.7E-10",
-          "Lower bandedge: 7000000",
-          "Upper bandedge: 7300000",
-          "Analysis start freq: 2400000",
-          "Analysis stop freq: 2.6E+07",
-          "Toroid AL: 4.9",
-          "Input termination: 50",
-          "Band: 40"};
-}
-
-class BandPresetTest : public ::testing::Test {
- protected:
-  BandPresetTest() {
-    ApplyDefaultDesign(design);
-    design.InductorQ = 200.0f;
+TEST(BandPresetTest, SelectBand) {
+  const std::string notFound = "The file '40.TXT' was not found.";
+  // clang-format off
+  const struct {
+    const char* name;
+    std::optional<Lines> work, data;  // the preset in the working and in the shipped data folder
+    std::int16_t button;
+    void (*expected)(DesignState&);
+    std::vector<std::string> messages;
+  } rows[] = {
+      {"Shipped file", {}, FortyLines("40.TXT"), 40, Forty, {}},
+      {"Working copy wins", FortyLines("40.TXT", {{3, "C47: 4.7E-10"}}), FortyLines("40.TXT"), 40,
+       [](DesignState& d) { Forty(d), d.C47 = 4.7e-10f; }, {}},
+      {"Band line replaces the button's, Defaults title read", {}, FortyLines("Defaults"), 20,
+       Forty, {}},
+      {"Missing: no fallback", {}, {}, 40, [](DesignState& d) { d.Band = 40; }, {notFound}},
+      {"Overflow keeps what was read", {}, FortyLines("40.TXT", {{6, "L1 turns: 99999"}}), 40,
+       [](DesignState& d) { d.C47 = 3.9e-10f, d.TurnsL2 = 19, d.C48 = 8.2e-10f, d.Band = 40; },
+       {notFound}}};
+  // clang-format on
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    TempDir work, data;
+    const std::string name = std::to_string(row.button) + ".TXT";
+    if (row.work) WriteText(work / name, CrLf(*row.work));
+    if (row.data) WriteText(data / name, CrLf(*row.data));
+    DesignState d = Design();
+    d.InductorQ = 200.0f;
+    RecordingNotifier n;
+    SelectBand(row.button, d, {work.path(), data.path()}, n);
+    EXPECT_EQ(n.events, row.messages);
+    EXPECT_EQ(d.CurrentFile, name);
+    EXPECT_EQ(d.InductorQ, 200.0f);
+    ExpectSameDesign(d, Design(row.expected));
   }
-  void Select(std::int16_t band) { SelectBand(band, design, {work.path(), data.path()}, notifier); }
-
-  TempDir work;
-  TempDir data;
-  DesignState design;
-  RecordingNotifier notifier;
-};
-
-TEST_F(BandPresetTest, ReadsTheShippedFileWhenTheWorkingFolderHasNone) {
-  WriteText(data / "40.TXT", CrLf(PresetLines()));
-  Select(40);
-  EXPECT_EQ(design.CurrentFile, "40.TXT");
-  EXPECT_EQ(design.Band, 40);
-  EXPECT_EQ(design.C47, 3.9e-10f);
-  EXPECT_EQ(design.TurnsL2, 19);
-  EXPECT_EQ(design.ToroidAL, 4.9f);
-  EXPECT_EQ(design.LoadTermination, 50.0f);
-  EXPECT_FLOAT_EQ(design.L2, 4.9e-9f * 19 * 19);
-  EXPECT_EQ(design.InductorQ, 200.0f);
-  EXPECT_TRUE(notifier.events.empty());
 }
 
-TEST_F(BandPresetTest, WorkingFolderCopyWins) {
-  WriteText(data / "40.TXT", CrLf(PresetLines()));
-  auto mine = PresetLines();
-  mine[3] = "C47: 4.7E-10";
-  WriteText(work / "40.TXT", CrLf(mine));
-  Select(40);
-  EXPECT_EQ(design.C47, 4.7e-10f);
-}
+// Every shipped band preset, analysed with the shipped global defaults,
+// must be a filter worth building: low loss and a good match across the
+// band, and strong attenuation across both harmonic bands.
+TEST(PresetQualityTest, EveryShippedPresetMeetsTheFigures) {
+  const std::tuple<std::int16_t, float, float> rows[] = {
+      {160, 1.8e6f, 2.0e6f},      {80, 3.5e6f, 4.0e6f},    {60, 5.3515e6f, 5.3665e6f},
+      {40, 7.0e6f, 7.3e6f},       {30, 10.1e6f, 10.15e6f}, {20, 14.0e6f, 14.35e6f},
+      {17, 18.068e6f, 18.168e6f}, {15, 21.0e6f, 21.45e6f}, {12, 24.89e6f, 24.99e6f},
+      {10, 28.0e6f, 29.7e6f}};
+  TempDir work;  // empty: only the shipped files are found
+  const FileLocations where{work.path(), DIRU_SOURCE_DATA_DIR};
+  for (const auto& [band, lower, upper] : rows) {
+    SCOPED_TRACE(std::to_string(band) + " m");
+    DesignState d;
+    GlobalDefaults defaults;
+    RecordingNotifier notifier;
+    files::ReadGlobalDefaults(where, d, defaults, notifier);
+    SelectBand(band, d, where, notifier);
+    ASSERT_TRUE(notifier.events.empty()) << notifier.events.front();
+    EXPECT_EQ(std::tuple(d.Band, d.LowerEdge, d.UpperEdge, d.InputTermination),
+              std::tuple(band, lower, upper, 50.0f));
+    EXPECT_TRUE(d.TurnsL1 >= 1 && d.TurnsL1 <= 99 && d.TurnsL2 >= 1 && d.TurnsL2 <= 99);
+    EXPECT_TRUE(d.ToroidAL >= 2.5f && d.ToroidAL <= 5.0f);  // common powdered-iron toroids
+    EXPECT_NEAR(d.SweepStart / d.LowerEdge, 1.0 / 3.0, 0.04);
+    EXPECT_NEAR(d.SweepStop / d.UpperEdge, 3.5, 0.1);
 
-TEST_F(BandPresetTest, MissingFileChangesNothingButBandAndName) {
-  Select(40);
-  EXPECT_EQ(notifier.events, std::vector<std::string>{"The file '40.TXT' was not found."});
-  EXPECT_EQ(design.CurrentFile, "40.TXT");
-  EXPECT_EQ(design.Band, 40);
-  EXPECT_EQ(design.C47, 2e-10f);  // no fallback design
-  EXPECT_EQ(design.TurnsL2, 14);
-  EXPECT_FLOAT_EQ(design.L2, 5.88e-7f);
-}
-
-TEST_F(BandPresetTest, OverflowKeepsWhatWasReadAndTellsTheUser) {
-  auto lines = PresetLines();
-  lines[6] = "L1 turns: 99999";
-  WriteText(data / "40.TXT", CrLf(lines));
-  Select(40);
-  EXPECT_EQ(notifier.events, std::vector<std::string>{"The file '40.TXT' was not found."});
-  EXPECT_EQ(design.C47, 3.9e-10f);
-  EXPECT_EQ(design.TurnsL2, 19);
-  EXPECT_EQ(design.TurnsL1, 12);
-  EXPECT_FLOAT_EQ(design.L2, 3e-9f * 19 * 19);  // AL not reached: still 3
-}
-
-TEST_F(BandPresetTest, BandLineReplacesTheButtonsBand) {
-  WriteText(data / "20.TXT", CrLf(PresetLines()));
-  Select(20);
-  EXPECT_EQ(design.Band, 40);
-  EXPECT_EQ(design.CurrentFile, "20.TXT");
-}
-
-TEST_F(BandPresetTest, EndsAfterC49) {
-  auto lines = PresetLines();
-  lines.resize(9);
-  WriteText(data / "40.TXT", CrLf(lines));
-  Select(40);
-  EXPECT_TRUE(notifier.events.empty());
-  EXPECT_EQ(design.C49, 4.7e-10f);
-  EXPECT_EQ(design.TurnsL1, 16);
-  EXPECT_EQ(design.LowerEdge, 14000000.0f);
-  EXPECT_EQ(design.ToroidAL, 3.0f);
-  EXPECT_FLOAT_EQ(design.L1, 3e-9f * 16 * 16);
-}
-
-struct ValueRow {
-  const char* name;
-  std::size_t line;
-  std::string text;
-  float al;
-  std::int16_t turnsL2;
-};
-void PrintTo(const ValueRow& row, std::ostream* os) {
-  *os << row.name;
-}
-
-class BandPresetValueTest : public ::testing::TestWithParam<ValueRow> {};
-
-TEST_P(BandPresetValueTest, ConvertsLikeTheDesignFile) {
-  TempDir data;
-  auto lines = PresetLines();
-  lines[GetParam().line] = GetParam().text;
-  WriteText(data / "40.TXT", CrLf(lines));
-  DesignState design;
-  RecordingNotifier notifier;
-  LoadBandPreset(40, design, {data.path() / "none", data.path()}, notifier);
-  EXPECT_EQ(design.ToroidAL, GetParam().al);
-  EXPECT_EQ(design.TurnsL2, GetParam().turnsL2);
-  EXPECT_FLOAT_EQ(design.L2, GetParam().al * 1e-9f * GetParam().turnsL2 * GetParam().turnsL2);
-  EXPECT_TRUE(notifier.events.empty());
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Rows, BandPresetValueTest,
-    ::testing::Values(ValueRow{"SmallAl", 13, "Toroid AL: 0.5", 1.0f, 19},
-                      ValueRow{"AlWithoutNumber", 13, "Toroid AL: n/a", 1.0f, 19},
-                      ValueRow{"HalfTurnsDown", 4, "L2 turns: 12.5", 4.9f, 12},
-                      ValueRow{"HalfTurnsUp", 4, "L2 turns: 13.5", 4.9f, 14},
-                      ValueRow{"DefaultsTitleIsNotRefused", 0, "Defaults", 4.9f, 19}),
-    [](const auto& p) { return std::string(p.param.name); });
-
-TEST(BandPresetCommentsTest, CommentsAndBlankLinesReadTheSame) {
-  TempDir data;
-  std::vector<std::string> lines{"* comment first", ""};
-  for (const auto& line : PresetLines()) {
-    lines.push_back(line);
-    lines.push_back("*: 77");
-    lines.push_back("");
+    Analyzer analysis;
+    analysis.RunSweep(d);
+    ASSERT_TRUE(analysis.Result().valid);
+    const auto at = [&](double f) -> const auto& {
+      analysis.AnalyzePoint(d, f);
+      return analysis.Result();
+    };
+    const double lowerLoss = -at(d.LowerEdge).pointGain, upperLoss = -at(d.UpperEdge).pointGain;
+    double worstReflection = -1000, second = 1000, third = 1000;
+    for (int i = 0; i <= 400; ++i) {  // log-spaced across the band and its harmonic bands
+      const double f = d.LowerEdge * std::pow(d.UpperEdge / d.LowerEdge, i / 400.0);
+      worstReflection = std::max(worstReflection, at(f).pointReflection);
+      second = std::min(second, -at(2 * f).pointGain);
+      third = std::min(third, -at(3 * f).pointGain);
+    }
+    std::printf(
+        "%4d m: edge loss %.3f and %.3f dB, reflection <= %.2f dB, harmonics >= %.2f, %.2f dB\n",
+        band, lowerLoss, upperLoss, worstReflection, second, third);
+    EXPECT_TRUE(lowerLoss >= 0.0 && lowerLoss <= 0.3 && upperLoss <= 0.3 &&
+                worstReflection <= -15.0 && second >= 38.0 && third >= 40.0)
+        << "figures above";
   }
-  WriteText(data / "40.TXT", CrLf(lines));
-  DesignState plain;
-  DesignState commented;
-  RecordingNotifier notifier;
-  WriteText(data / "41.TXT", CrLf(PresetLines()));
-  LoadBandPreset(40, commented, {data.path(), data.path()}, notifier);
-  LoadBandPreset(41, plain, {data.path(), data.path()}, notifier);
-  plain.CurrentFile = commented.CurrentFile;
-  EXPECT_EQ(commented.C47, plain.C47);
-  EXPECT_EQ(commented.TurnsL1, plain.TurnsL1);
-  EXPECT_EQ(commented.Band, plain.Band);
-  EXPECT_EQ(commented.InputTermination, plain.InputTermination);
-  EXPECT_EQ(commented.L1, plain.L1);
-  EXPECT_TRUE(notifier.events.empty());
 }
 
 }  // namespace

@@ -1,0 +1,225 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <string>
+#include <tuple>
+#include <utility>
+
+#include "model/adjustment.h"
+#include "model/monte_carlo.h"
+#include "model/random.h"
+#include "model/wizard.h"
+#include "notation/notation.h"
+
+namespace diruruzevuv::model {
+namespace {
+
+// Leading number, halves to even, at most 32767; 0: below 1, raised to 1 and the box set to "1".
+TEST(AdjustmentTest, TurnsBoxReadings) {
+  const std::pair<const char*, int> rows[] = {
+      {"12", 12}, {"14.5", 14}, {"15.5", 16}, {"14.51", 15}, {"12 turns", 12}, {"1 2", 12},
+      {"1E1", 10}, {"&H10", 16}, {"1.5", 2}, {"", 0}, {"abc", 0}, {"0.5", 0}, {"-5", 0},
+      {"-99999", 0}, {"40000", 32767}, {"1E300", 32767}, {"32767", 32767}};
+  for (const auto& [text, turns] : rows) {
+    const TurnsBoxReading reading = ReadTurnsBox(text);
+    EXPECT_EQ(std::pair(int{reading.turns}, reading.resetBoxToOne),
+              std::pair(std::max(turns, 1), turns == 0)) << '"' << text << '"';
+  }
+}
+
+TEST(AdjustmentTest, StepsTypedTextsAndChangedBoxes) {
+  DesignState design;
+  ApplyDefaultDesign(design);
+  design.C48 = 330e-12f;
+  ValueBoxes boxes;
+  EXPECT_TRUE(WriteValueBoxes(boxes, design));
+  EXPECT_FALSE(WriteValueBoxes(boxes, design));  // nothing changed: the labels stay
+  // +1 % then -1 % returns to the displayed value; each box's text is read back.
+  design.C48 = StepCapacitorUp(design.C48);
+  EXPECT_TRUE(WriteValueBoxes(boxes, design));
+  EXPECT_EQ(std::pair(boxes.c48, design.C48),
+            std::pair(std::string("333.3pF"), notation::ParseValue("333.3pF")));
+  design.C48 = StepCapacitorDown(design.C48);
+  WriteValueBoxes(boxes, design);
+  EXPECT_EQ(std::pair(boxes.c48, design.C48),
+            std::pair(std::string("330pF"), notation::ParseValue("330pF")));
+  design.C92 = 5e-15f;  // below what the box can show
+  EXPECT_TRUE(WriteValueBoxes(boxes, design));
+  EXPECT_EQ(std::pair(boxes.c92, design.C92), std::pair(std::string(), 0.0f));
+  CapacitorTextChanged("abc", design.C47);
+  EXPECT_EQ(design.C47, 0.0f);
+  AlTextChanged("0.5", design);
+  EXPECT_EQ(std::tuple(design.ToroidAL, design.L1), std::tuple(1.0f, float(1e-9 * 144)));
+  const AlBoxReading replot = ReadAlBox("0.5");  // "Replot" sets the box to "1"
+  EXPECT_EQ(std::pair(replot.al, replot.resetBoxToOne), std::pair(1.0f, true));
+}
+
+Session TwentyMetreSession() {
+  Session session;
+  ApplyDefaultDesign(session.design);
+  session.design.InductorQ = 200.0f, session.design.CapacitorQ = 1000.0f;
+  return session;
+}
+
+std::array<float, 7> Values(const DesignState& d) {
+  return {d.C47, d.C48, d.C92, d.C49, d.ToroidAL, d.L1, d.L2};
+}
+
+TEST(MonteCarloTest, FixedStartStateAndLabelTexts) {
+  // The first draws in units of 2^-24: a change of generator or conversion shows here.
+  std::uint64_t state = MonteCarloState{}.randomState;
+  for (const double draw : {11424983.0, 1734487.0, 5337306.0}) {
+    EXPECT_EQ(NextUniform(state), draw / 16777216.0);
+  }
+  EXPECT_EQ(WorstPassbandText(-0.2345f), "Worst-case passband loss: 0.2345 dB");
+  EXPECT_EQ(WorstSecondText(45.2f), "Worst-case 2nd harm. atten: 45.2 dB");
+  EXPECT_EQ(WorstThirdText(45.2f), "Worst-case 3ed harm. atten: 45.2 dB");
+}
+
+// With AL 1, the least the AL box allows: 201 trials over +-2.5 %, ending in
+// yellow on exactly the nominal values; then a run stopped in its first trial.
+TEST(MonteCarloTest, FullRunEndsInYellowAndStopRestoresExactly) {
+  Session session = TwentyMetreSession();
+  session.design.ToroidAL = 1.0f, UpdateInductances(session.design);
+  const auto nominal = Values(session.design);
+  ASSERT_TRUE(StartMonteCarlo(session));
+  int trials = 0;
+  float lowestAl = 2.0f, highestAl = 0.0f;
+  for (const DesignState& d = session.design; MonteCarloContinues(session.monte); ++trials) {
+    BeginTrial(session);
+    EXPECT_FALSE(StartMonteCarlo(session));  // no second start while running
+    for (const float ratio : {d.C47 / nominal[0], d.C48 / nominal[1], d.C92 / nominal[2],
+                              d.C49 / nominal[3], d.ToroidAL}) {
+      EXPECT_TRUE(ratio >= 0.975f && ratio <= 1.025f) << ratio;
+    }
+    lowestAl = std::min(lowestAl, d.ToroidAL), highestAl = std::max(highestAl, d.ToroidAL);
+    EXPECT_EQ(d.L1, static_cast<float>(d.ToroidAL * 1e-9 * 144));  // coils follow, turns stay
+    FinishTrial(session);
+  }
+  EXPECT_EQ(trials, 201);
+  EXPECT_TRUE(lowestAl < 0.98f && highestAl > 1.02f);  // the spread is used
+  BeginEndOfRun(session);
+  EXPECT_EQ(session.DrawColor, kYellow);
+  EXPECT_EQ(Values(session.design), nominal);
+  FinishEndOfRun(session);
+  EXPECT_EQ(std::pair(session.DrawColor, session.monte.running), std::pair(kBlue, false));
+
+  ASSERT_TRUE(StartMonteCarlo(session));
+  BeginTrial(session);
+  EXPECT_NE(Values(session.design), nominal);
+  FinishTrial(session);
+  StopMonteCarlo(session);
+  EXPECT_EQ(Values(session.design), nominal);
+  EXPECT_EQ(std::pair(session.DrawColor, MonteCarloContinues(session.monte)),
+            std::pair(kBlue, false));
+  BeginEndOfRun(session);
+  FinishEndOfRun(session);
+  EXPECT_EQ(session.monte.trialCount, 1);
+}
+
+TEST(MonteCarloTest, FirstRunRepeatsOnEveryStartAndASecondRunDiffers) {
+  Session first = TwentyMetreSession(), again = TwentyMetreSession();
+  ValueBoxes boxes1, boxes2;
+  WorstCaseLabels a, b, second;
+  RunMonteCarloWithoutDrawing(first, boxes1, a);
+  RunMonteCarloWithoutDrawing(again, boxes2, b);
+  EXPECT_EQ(std::tie(a.worst, a.worstSecond, a.worstThird),
+            std::tie(b.worst, b.worstSecond, b.worstThird));
+  RunMonteCarloWithoutDrawing(first, boxes1, second);
+  EXPECT_NE(std::tie(second.worst, second.worstSecond, second.worstThird),
+            std::tie(a.worst, a.worstSecond, a.worstThird));
+  EXPECT_EQ(first.monte.trialColorCounter, 402 % 9);  // the colours continue across runs
+}
+
+struct Synthesis {
+  DesignState design;
+  GlobalDefaults defaults;
+  WizardOutcome outcome;
+};
+
+// On the built-in design, with a Q and a grid showing whether the fixed settings are written.
+Synthesis Synthesise(const std::string& edge, const std::string& al, const std::string& input,
+                     bool accepted = true) {
+  Synthesis s;
+  ApplyDefaultDesign(s.design);
+  s.design.InductorQ = 123.0f;
+  s.defaults.GridDivisions = 4;
+  s.outcome = WizardPreview(WizardEntries{edge, al, input}, s.design, s.defaults);
+  EXPECT_EQ(s.outcome.accepted, accepted) << edge << " / " << al << " / " << input;
+  return s;
+}
+
+// The result texts of this example are pinned through the command-line tool.
+TEST(WizardTest, InitialEntriesGiveTheEightyMetreDesign) {
+  const Synthesis s = Synthesise("3500k", "3", "50");
+  const DesignState& d = s.design;
+  const WizardEntries& n = s.outcome.normalised;
+  EXPECT_EQ(std::tie(n.lowerEdge, n.toroid, n.input, d.LowerEdge, d.UpperEdge, d.SweepStart),
+            std::tuple(" 3.5M", "3 ", "50 ", 3.5e6f, 3.85e6f, 1.75e6f));
+  // The design holds the whole-turn inductances, never the targets.
+  EXPECT_EQ(std::tie(d.SweepStop, d.TurnsL2, d.TurnsL1, d.ToroidAL, d.InputTermination,
+                     d.LoadTermination, d.L2),
+            std::tuple(1.75e7f, 26, 23, 3.0f, 50.0f, 50.0f, float(3.0 * 1e-9 * 26 * 26)));
+  const GlobalDefaults& g = s.defaults;
+  EXPECT_EQ(std::tuple(d.InductorQ, d.CapacitorQ, g.BandwidthMultiplier, g.PassbandBoxDb,
+                       g.SecondHarmonicBoxDb, g.ThirdHarmonicBoxDb, g.GridDivisions, g.PlotFloorDb),
+            std::tuple(200.0f, 2000.0f, 1.01f, -20.0f, -35.0f, -35.0f, 6, -60.0f));
+}
+
+TEST(WizardTest, WorkedExamplesAndEdgeCases) {
+  const Synthesis fifty = Synthesise("7M", "3", "50");
+  const std::array<std::string, 8>& rows = fifty.outcome.results;
+  EXPECT_EQ(std::tie(rows[2], rows[4], rows[5]),
+            std::tuple("19  (result: 1.083uH)", "765.429nH target", "16  (result: 768nH)"));
+  // A quarter of the impedance: capacitors four times, inductors a quarter.
+  const Synthesis low = Synthesise("7M", "3", "12.5");
+  const DesignState& d = low.design;
+  const DesignState& f = fifty.design;
+  EXPECT_EQ(std::tuple(d.C47, d.C48, d.C92, d.C49, d.InputTermination, d.LoadTermination),
+            std::tuple(4 * f.C47, 4 * f.C48, 4 * f.C92, 4 * f.C49, 12.5f, 12.5f));
+  EXPECT_EQ(std::pair(low.outcome.targetL2, low.outcome.targetL1),
+            std::pair(fifty.outcome.targetL2 / 4, fifty.outcome.targetL1 / 4));
+  // AL 1e9 makes AL x 1e-9 exactly 1, so the turns are the root of the target.
+  EXPECT_EQ(std::tuple(WholeTurns(12.25f, 1e9f), WholeTurns(12.24f, 1e9f), WholeTurns(0.2f, 1e9f)),
+            std::tuple(4.0, 3.0, 0.0));  // 3.5 turns round up
+  const Synthesis none = Synthesise("3500k", "1E10", "50");
+  EXPECT_EQ(std::tuple(none.design.TurnsL2, none.design.L2), std::tuple(0, 0.0f));
+  EXPECT_EQ(std::tie(none.outcome.results[2], none.outcome.results[5]),
+            std::tuple("0  (result: )", "0  (result: )"));
+  DesignState edited;
+  LowerEdgeChanged("7M", edited);  // on every change of the entry, before any Preview
+  EXPECT_EQ(std::pair(edited.LowerEdge, edited.UpperEdge), std::pair(7e6f, 7.7e6f));
+  // The typed edge is read back from its normalised text.
+  const Synthesis typed = Synthesise("3512345", "3", "50");
+  EXPECT_EQ(std::pair(typed.outcome.normalised.lowerEdge, typed.design.LowerEdge),
+            std::pair(std::string(" 3.5123M"), notation::ParseValue(" 3.5123M")));
+  EXPECT_EQ(typed.design.C47, static_cast<float>(0.0033489 / double{typed.design.LowerEdge}));
+  // AL below 1 is used as entered: sqrt(2.09uH / 0.5nH) = 64.7.
+  const Synthesis small = Synthesise("3500k", "0.5", "50");
+  EXPECT_EQ(std::tuple(small.design.ToroidAL, small.design.TurnsL2), std::tuple(0.5f, 65));
+}
+
+TEST(WizardTest, RefusalsNameTheEntryAndLeaveTheDesignAlone) {
+  using enum WizardEntry;
+  const std::tuple<const char*, const char*, const char*, WizardEntry> rows[] = {
+      {"0", "3", "50", LowerEdge},   {"", "3", "50", LowerEdge},  {"abc", "3", "50", LowerEdge},
+      {"-7M", "3", "50", LowerEdge}, {"7M", "0", "50", Toroid},   {"7M", "-3", "50", Toroid},
+      {"7M", "", "50", Toroid},      {"7M", "3", "0", Input},     {"7M", "3", "-50", Input},
+      {"7M", "3", "ohms", Input},    {"7M", "1E-9", "50", Toroid}};  // turns beyond 16 bits
+  DesignState nominal;
+  ApplyDefaultDesign(nominal);
+  for (const auto& [edge, al, input, wrong] : rows) {
+    const Synthesis s = Synthesise(edge, al, input, false);
+    const DesignState& d = s.design;
+    EXPECT_EQ(std::tuple(s.outcome.wrongEntry, s.outcome.message.empty(), d.C47, d.LowerEdge,
+                         d.UpperEdge, d.TurnsL2, d.ToroidAL, d.InputTermination, d.InductorQ,
+                         s.defaults.GridDivisions),
+              std::tuple(wrong, false, nominal.C47, nominal.LowerEdge, nominal.UpperEdge,
+                         nominal.TurnsL2, nominal.ToroidAL, nominal.InputTermination, 123.0f, 4))
+        << edge << " / " << al << " / " << input;
+  }
+}
+
+}  // namespace
+}  // namespace diruruzevuv::model
