@@ -193,8 +193,10 @@ void Thin(const std::vector<GridPoint>& path, std::vector<GridPoint>& thin) {
 void DrawCurve(Canvas& canvas, const std::vector<double>& xs, const float* levels,
                const PlotScale& scale, Rgb colour, std::vector<GridPoint>& path,
                std::vector<GridPoint>& thin) {
-  path.clear();
-  for (std::size_t i = 0; i < xs.size(); ++i) path.push_back({xs[i], scale.ClampedY(levels[i])});
+  // Filled by index, so that the compiler can do several points at a time.
+  path.resize(xs.size());
+  GridPoint* out = path.data();
+  for (std::size_t i = 0; i < xs.size(); ++i) out[i] = {xs[i], scale.ClampedY(levels[i])};
   Thin(path, thin);
   if (thin.size() < 2) return;
   canvas.Line(thin[0], thin[1], colour);

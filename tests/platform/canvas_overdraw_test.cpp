@@ -52,19 +52,5 @@ TEST(CanvasOverdrawTest, LabelIsWrittenAgainOnlyWhenSomethingCoveredIt) {
   }
 }
 
-// A box filled again after a line crossed it covers the line again.
-TEST(CanvasOverdrawTest, RefilledBoxCoversWhatWasDrawnOverIt) {
-  QImage image(1200, 900, QImage::Format_RGB32);
-  QPainterCanvas canvas(&image);
-  canvas.Clear();
-  canvas.FilledBox({1000, 1000}, {5000, 4000}, kPink);
-  const QImage boxOnly = image.copy();
-  canvas.SetLineWidth(2);
-  canvas.Line({0, 2000}, {9000, 2500}, model::kBlue);
-  canvas.Line({3000, 0}, {3000, 9000}, model::kBlue);
-  canvas.FilledBox({1000, 1000}, {5000, 4000}, kPink);
-  EXPECT_EQ(image.copy(QRect(101, 101, 398, 298)), boxOnly.copy(QRect(101, 101, 398, 298)));
-}
-
 }  // namespace
 }  // namespace diruruzevuv::platform
