@@ -65,7 +65,9 @@ void CapacitorTextChanged(std::string_view text, float& capacitance) {
 }
 
 std::string AlBoxText(float al) {
-  return " " + notation::SignedFloatText(al);
+  std::string text = " ";
+  text += notation::SignedFloatText(al);
+  return text;
 }
 
 bool WriteValueBoxes(ValueBoxes& boxes, DesignState& design) {

@@ -1,5 +1,6 @@
 #include "screens/schematic.h"
 
+#include "model/adjustment.h"
 #include "model/design_state.h"
 #include "notation/notation.h"
 
@@ -128,7 +129,7 @@ void DrawDesignSchematic(Canvas& canvas, model::Session& session, SchematicTarge
   // Each text is applied by the screen before the next one is formatted, so
   // every value below is read from the design afresh.
   const model::DesignState& design = session.design;
-  target.SetField(SchematicField::txtAL, " " + SignedFloatText(design.ToroidAL));
+  target.SetField(SchematicField::txtAL, model::AlBoxText(design.ToroidAL));
   target.SetField(SchematicField::lblTerminations,
                   "Terminations: " + ShortestFloatText(design.InputTermination) + " ohms");
   target.SetField(SchematicField::txtTurnsL2, SignedFloatText(static_cast<float>(design.TurnsL2)));

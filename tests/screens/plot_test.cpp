@@ -92,7 +92,9 @@ TEST_F(PlotTest, LevelGridForAnyDivisions) {
       if (op.a.y == op.b.y) ys.push_back(op.a.y);
     EXPECT_EQ(ys, row.ys) << row.divisions;
     ASSERT_EQ(Texts(false).size(), row.ys.size()) << row.divisions;
-    if (!ys.empty()) EXPECT_EQ(Texts(false).back().text, row.lastLabel);
+    if (!ys.empty()) {
+      EXPECT_EQ(Texts(false).back().text, row.lastLabel);
+    }
   }
   EXPECT_EQ(Texts(false)[1].a, (GridPoint{5900.0 - 360.0, 691.0}));  // ends near the frame
 }

@@ -36,8 +36,9 @@ std::vector<std::string> Describe(const RecordingCanvas& canvas, double dx, doub
     if (op.kind == Kind::Text && i > 0 && ops[i - 1].kind == Kind::Point && ops[i - 1].a == op.a &&
         ops[i - 1].colour == model::kWhite)
       s << "W ", at(op.a), s << ' ' << op.text;
-    if (op.kind == Kind::Line || op.kind == Kind::LineTo || op.kind == Kind::Arc)
+    if (op.kind == Kind::Line || op.kind == Kind::LineTo || op.kind == Kind::Arc) {
       EXPECT_EQ(op.colour, colour) << s.str();
+    }
     if (!s.str().empty()) out.push_back(s.str());
   }
   return out;
@@ -117,8 +118,11 @@ TEST_P(SchematicScreenTest, DrawsTheCircuitAtItsPlaces) {
   }
   EXPECT_EQ(session.DrawColor, model::kBlue);
   EXPECT_EQ(Describe(canvas, row.dx, row.dy, model::kBlue), expected);
-  for (const Op& op : canvas.Ops())
-    if (op.kind == Kind::Arc || op.kind == Kind::LineTo) EXPECT_EQ(op.lineWidth, row.lineWidth);
+  for (const Op& op : canvas.Ops()) {
+    if (op.kind == Kind::Arc || op.kind == Kind::LineTo) {
+      EXPECT_EQ(op.lineWidth, row.lineWidth);
+    }
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Screens, SchematicScreenTest,
