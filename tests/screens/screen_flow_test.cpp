@@ -13,6 +13,8 @@
 #include "../files/test_support.h"
 #include "files/design_file.h"
 #include "files/global_defaults_file.h"
+#include "model/adjustment.h"
+#include "model/monte_carlo.h"
 #include "model/session.h"
 #include "notation/notation.h"
 #include "screens/frm_design.h"
@@ -264,6 +266,17 @@ TEST_F(ScreenFlowTest, FullRunMakes201TrialsAndGivesEverythingBack) {
   EXPECT_NE(std::find(pixels, end, qRgb(255, 255, 0)), end);
   const std::string worst = Form().lblWorst->text().toStdString();
   EXPECT_EQ(worst.rfind("Worst-case passband loss: ", 0), 0u);
+  // The drawing-free run of the command-line tool gives the same figures.
+  model::Session quiet;
+  quiet.design = session.design;
+  quiet.defaults = session.defaults;
+  model::ValueBoxes boxes;
+  model::WriteValueBoxes(boxes, quiet.design);
+  model::WorstCaseLabels labels;
+  model::RunMonteCarloWithoutDrawing(quiet, boxes, labels);
+  EXPECT_EQ(labels.worst, worst);
+  EXPECT_EQ(labels.worstSecond, Form().lblWorstSecond->text().toStdString());
+  EXPECT_EQ(labels.worstThird, Form().lblWorstThird->text().toStdString());
 
   Form().cmdMonte->click();  // a second run draws other values
   EXPECT_NE(Form().lblWorst->text().toStdString(), worst);
