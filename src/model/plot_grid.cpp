@@ -1,11 +1,9 @@
 #include "model/plot_grid.h"
 
-#include <charconv>
 #include <cmath>
 #include <initializer_list>
-#include <string_view>
-#include <system_error>
 
+#include "files/line_reader.h"
 #include "notation/notation.h"
 
 namespace diruruzevuv::model {
@@ -21,24 +19,6 @@ constexpr double kStopTolerance = 1.0001;
 bool SweepUsable(float start, float stop) noexcept {
   return std::isfinite(start) && std::isfinite(stop) && start > 0.0f && stop > 0.0f &&
          start != stop;
-}
-
-// The number a label text begins with: blanks skipped, optional sign,
-// digits with an optional fraction and exponent. " 15M" gives 15; the
-// prefix letter is not applied. Text without a number gives 0.
-double LeadingNumber(std::string_view text) {
-  std::size_t i = text.find_first_not_of(" \t");
-  if (i == std::string_view::npos) return 0.0;
-  bool negative = false;
-  if (text[i] == '+' || text[i] == '-') negative = text[i++] == '-';
-  // std::from_chars never follows the locale, unlike strtod.
-  double value = 0.0;
-  const char* first = text.data() + i;
-  const char* last = text.data() + text.size();
-  if (first != last && (*first == '+' || *first == '-')) return 0.0;
-  const auto result = std::from_chars(first, last, value, std::chars_format::general);
-  if (result.ec != std::errc()) return 0.0;
-  return negative ? -value : value;
 }
 
 bool IsOneOf(double n, std::initializer_list<double> mantissas) {
@@ -83,7 +63,8 @@ std::vector<int> ChooseFrequencyLabels(const PlotGrid& grid, float sweepStart, f
     const double p = grid.position[i];
     if (p - lastLabelled < 0.04) continue;
     if (!(p <= 0.95 || p >= 0.999)) continue;
-    const double n = LeadingNumber(notation::FormatFrequency(grid.frequency[i]));
+    // The label text's leading number: " 15M" gives 15, the prefix is not applied.
+    const double n = files::LeadingNumber(notation::FormatFrequency(grid.frequency[i]));
     if (IsOneOf(n, {1.5, 7.0, 9.0})) continue;
     if (ratio > 1000.0) {
       if (IsOneOf(n, {2.0, 3.0, 4.0, 5.0, 6.0, 7.0, 8.0, 9.0})) continue;
