@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 
+#include "gui_bench_support.h"
 #include "model/session.h"
 #include "platform/dialogs.h"
 #include "screens/frm_design.h"
@@ -11,27 +12,12 @@ namespace {
 
 using namespace diruruzevuv;
 
-class QuietDialogs final : public platform::Dialogs {
- public:
-  void MessageWithTitle(const std::string&, const std::string&) override {}
-  void Beep() override {}
-  std::string OpenFile(const std::string&, const std::string&, const std::string&) override {
-    return {};
-  }
-  std::string SaveFile(const std::string&, const std::string&, const std::string&) override {
-    return {};
-  }
-};
-
 // One complete 201-trial run on the design screen, every trial drawn into
 // a 1600 x 1200 backing image and the window repainted once per trial.
 void BM_MonteCarloRunDrawn(benchmark::State& state) {
-  model::Session session;
-  model::ApplyDefaultDesign(session.design);
-  session.design.InductorQ = 200.0f;
+  model::Session session = bench::TwentyMetreSession();
   session.design.CapacitorQ = 1000.0f;
-  session.defaults = {-20.0f, -35.0f, -35.0f, 1.01f, 6, -60.0f};
-  QuietDialogs dialogs;
+  bench::QuietDialogs dialogs;
   screens::ScreenManager manager(session, dialogs, [] {});
   manager.SetShowScreens(false);
   manager.ShowDesign();

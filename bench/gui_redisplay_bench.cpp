@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "gui_bench_support.h"
 #include "model/design_state.h"
 #include "model/session.h"
 #include "platform/dialogs.h"
@@ -21,31 +22,12 @@
 namespace {
 
 using namespace diruruzevuv;
-
-model::Session TwentyMetreSession() {
-  model::Session session;
-  model::ApplyDefaultDesign(session.design);
-  session.design.InductorQ = 200.0f;
-  session.design.CapacitorQ = 2000.0f;
-  session.defaults = {-20.0f, -35.0f, -35.0f, 1.01f, 6, -60.0f};
-  return session;
-}
+using bench::QuietDialogs;
+using bench::TwentyMetreSession;
 
 class IgnoreFields final : public screens::SchematicTarget {
  public:
   void SetField(screens::SchematicField, const std::string&) override {}
-};
-
-class QuietDialogs final : public platform::Dialogs {
- public:
-  void MessageWithTitle(const std::string&, const std::string&) override {}
-  void Beep() override {}
-  std::string OpenFile(const std::string&, const std::string&, const std::string&) override {
-    return {};
-  }
-  std::string SaveFile(const std::string&, const std::string&, const std::string&) override {
-    return {};
-  }
 };
 
 // The drawing alone: the backing image, no widgets.
