@@ -188,6 +188,18 @@ void frmDesign::CreateControls() {
   connect(Text5, &QLineEdit::textChanged, this, &frmDesign::Text5_Change);
   connect(Text6, &QLineEdit::textChanged, this, &frmDesign::Text6_Change);
   connect(txtAL, &QLineEdit::textChanged, this, &frmDesign::txtAL_Change);
+  // Enter in a value box is "Replot".
+  for (QLineEdit* box : {Text1, Text3, Text5, Text6, txtTurnsL1, txtTurnsL2, txtAL})
+    connect(box, &QLineEdit::returnPressed, this, &frmDesign::ValueBox_Enter);
+  // A turns count is read only by a spinner, "Replot" or Enter; one typed
+  // and then followed by a step is taken first rather than overwritten.
+  connect(txtTurnsL1, &QLineEdit::textEdited, this, [this] { m_turnsL1Typed = true; });
+  connect(txtTurnsL2, &QLineEdit::textEdited, this, [this] { m_turnsL2Typed = true; });
+  for (platform::TurnsSpinner* spinner : {UpDown1, UpDown2}) {
+    connect(spinner, &platform::TurnsSpinner::stoppedAtLimit, this, [this] {
+      if (m_turnsL1Typed || m_turnsL2Typed) UpDown_Change();
+    });
+  }
 
   const auto step = [this](QPushButton* control, float model::DesignState::*value, bool up) {
     connect(control, &QPushButton::clicked, this,
@@ -262,9 +274,11 @@ void frmDesign::SetField(SchematicField field, const std::string& text) {
       break;
     case SchematicField::txtTurnsL2:
       WriteBox(txtTurnsL2, text);
+      m_turnsL2Typed = false;
       break;
     case SchematicField::txtTurnsL1:
       WriteBox(txtTurnsL1, text);
+      m_turnsL1Typed = false;
       break;
     case SchematicField::lblinductorQ:
       lblinductorQ->setText(FromText(text));
@@ -320,25 +334,48 @@ void frmDesign::txtAL_Change() {
 
 // Capacitor step: hide the worst-case figures, step, redraw.
 void frmDesign::StepCapacitor(float& capacitance, bool up) {
+  TakeTypedTurns();
   HideWorstCase();
   capacitance = up ? model::StepCapacitorUp(capacitance) : model::StepCapacitorDown(capacitance);
   Redisplay();
 }
 
+void frmDesign::ReadTurnsBox(QLineEdit* box, std::int16_t& turns) {
+  const model::TurnsBoxReading reading = model::ReadTurnsBox(box->text().toStdString());
+  turns = reading.turns;
+  if (reading.resetBoxToOne) box->setText(QStringLiteral("1"));
+}
+
 // What a spinner click and "Replot" read: both turns boxes, then AL.
 void frmDesign::ReadTurnsAndAl() {
   model::DesignState& design = m_session.design;
-  const model::TurnsBoxReading l1 = model::ReadTurnsBox(txtTurnsL1->text().toStdString());
-  design.TurnsL1 = l1.turns;
-  if (l1.resetBoxToOne) txtTurnsL1->setText(QStringLiteral("1"));
-  const model::TurnsBoxReading l2 = model::ReadTurnsBox(txtTurnsL2->text().toStdString());
-  design.TurnsL2 = l2.turns;
-  if (l2.resetBoxToOne) txtTurnsL2->setText(QStringLiteral("1"));
+  ReadTurnsBox(txtTurnsL1, design.TurnsL1);
+  ReadTurnsBox(txtTurnsL2, design.TurnsL2);
+  m_turnsL1Typed = false;
+  m_turnsL2Typed = false;
   const model::AlBoxReading al = model::ReadAlBox(txtAL->text().toStdString());
   design.ToroidAL = al.al;
   // Like any change of the box, this runs txtAL_Change.
   if (al.resetBoxToOne) txtAL->setText(QStringLiteral("1"));
   model::UpdateInductances(design);
+}
+
+// Only a box the user typed into is read, so that a step leaves designs
+// that nobody typed into exactly as they were.
+void frmDesign::TakeTypedTurns() {
+  if (!m_turnsL1Typed && !m_turnsL2Typed) return;
+  model::DesignState& design = m_session.design;
+  if (m_turnsL1Typed) ReadTurnsBox(txtTurnsL1, design.TurnsL1);
+  if (m_turnsL2Typed) ReadTurnsBox(txtTurnsL2, design.TurnsL2);
+  m_turnsL1Typed = false;
+  m_turnsL2Typed = false;
+  model::UpdateInductances(design);
+}
+
+void frmDesign::ValueBox_Enter() {
+  // Enter does what a click on "Replot" would do, and nothing while the
+  // button cannot be clicked (a Monte Carlo run).
+  if (cmdAccept->isEnabled()) cmdAccept_Click();
 }
 
 void frmDesign::UpDown_Change() {
