@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "files/design_file.h"
+#include "model/analysis_problem.h"
 #include "model/plot_grid.h"
 #include "notation/notation.h"
 
@@ -233,15 +234,33 @@ std::string EdgeLoss(model::Session& session, float edge) {
   return notation::FormatValue(static_cast<float>(std::fabs(gain))) + "dB";
 }
 
-void DrawFigures(Canvas& page, model::Session& session) {
+// Why there is no response, or empty text when there is one.
+std::string UnanalysableText(const model::Session& session, const PlotMapping& map) {
+  if (session.analysis.Result().valid && map.Usable()) return {};
+  const std::string reason = model::DescribeUnanalysable(session.design);
+  return reason.empty() ? std::string() : model::UnanalysableLine(reason);
+}
+
+// The plot of a design without a response says why, inside the frame.
+void DrawUnanalysableLine(Canvas& page, const std::string& line) {
+  if (line.empty()) return;
+  page.SetFontSize(10);
+  PlaceText(page, kLeft + 150.0, kTop + kHeight / 2.0 - 100.0, line);
+}
+
+void DrawFigures(Canvas& page, model::Session& session, const std::string& unanalysable) {
   const model::DesignState& d = session.design;
   using notation::FormatFrequency;
   using notation::FormatValue;
   page.SetFontSize(10);
   FigureLine(page, 2000, "Lower bandedge: " + FormatFrequency(d.LowerEdge));
   FigureLine(page, 2300, "Upper bandedge: " + FormatFrequency(d.UpperEdge));
-  FigureLine(page, 2700, "Loss at lower edge: " + EdgeLoss(session, d.LowerEdge));
-  FigureLine(page, 3000, "Loss at upper edge: " + EdgeLoss(session, d.UpperEdge));
+  if (unanalysable.empty()) {
+    FigureLine(page, 2700, "Loss at lower edge: " + EdgeLoss(session, d.LowerEdge));
+    FigureLine(page, 3000, "Loss at upper edge: " + EdgeLoss(session, d.UpperEdge));
+  } else {
+    FigureLine(page, 2700, unanalysable);  // no losses to give
+  }
   FigureLine(page, 3400, "Toroid Al: " + FormatValue(d.ToroidAL) + " nH per turns squared");
   FigureLine(page, 3800, "Number of turns, L1: " + FormatValue(d.TurnsL1));
   FigureLine(page, 4100, "Number of turns, L2: " + FormatValue(d.TurnsL2));
@@ -329,8 +348,10 @@ void DrawReport(Canvas& page, model::Session& session, const ReportOptions& opti
   DrawLevelGrid(page, session.defaults.GridDivisions, options.screenWidthTwips);
   if (map.Usable()) DrawAidBoxes(page, session, map);
   DrawCurves(page, session, map);
+  const std::string unanalysable = UnanalysableText(session, map);
+  DrawUnanalysableLine(page, unanalysable);
   DrawSchematic(page, d);
-  DrawFigures(page, session);
+  DrawFigures(page, session, unanalysable);
 
   page.SetFontSize(16);
   page.SetTextPosition({5000, 900});

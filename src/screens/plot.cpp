@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "model/analysis_problem.h"
 #include "model/plot_grid.h"
 #include "model/worst_case.h"
 #include "notation/notation.h"
@@ -203,6 +204,14 @@ void DrawCurve(Canvas& canvas, const std::vector<double>& xs, const float* level
   canvas.Polyline(std::span<const GridPoint>(thin).subspan(2), colour);
 }
 
+// In place of the curves: one line inside the frame naming what stops the
+// analysis.
+void DrawUnanalysableLine(Canvas& canvas, const model::DesignState& design) {
+  const std::string reason = model::DescribeUnanalysable(design);
+  if (reason.empty()) return;
+  MarkText(canvas, {kLeft + 150.0, kTop + kHeight / 2.0 - 100.0}, model::UnanalysableLine(reason));
+}
+
 bool SweepDrawable(const model::SweepResult& sweep, const model::DesignState& design) {
   return sweep.valid && sweep.intervals >= 1 && sweep.intervals < model::SweepResult::kCapacity &&
          design.SweepStart > 0.0f && design.SweepStop > 0.0f && std::isfinite(design.SweepStart) &&
@@ -235,6 +244,7 @@ PlotLabels Plot(platform::Canvas& canvas, model::Session& session, double screen
 
   const model::SweepResult& sweep = session.analysis.Result();
   if (!SweepDrawable(sweep, design)) {
+    DrawUnanalysableLine(canvas, design);
     canvas.SetLineWidth(1);
     return labels;
   }

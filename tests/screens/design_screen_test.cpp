@@ -1,5 +1,5 @@
 // The design screen where a user's expectations fill in: Enter in a value
-// box, typed turns followed by a step.
+// box, typed turns followed by a step, designs that cannot be analysed.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -12,10 +12,14 @@
 #include <string>
 
 #include "../files/test_support.h"
+#include "model/analysis_problem.h"
 #include "model/session.h"
+#include "platform/recording_canvas.h"
 #include "platform/turns_spinner.h"
+#include "report/report.h"
 #include "screens/frm_design.h"
 #include "screens/frm_opening.h"
+#include "screens/plot.h"
 #include "screens/screen_manager.h"
 #include "scripted_dialogs.h"
 
@@ -144,6 +148,63 @@ TEST(TypedTurnsTest, EnterDuringARunWaitsForTheRun) {
   const QImage before = screen.manager.Design()->Surface().Image();
   QTest::keyClick(screen.Find<QLineEdit>("Text1"), Qt::Key_Return);
   EXPECT_EQ(screen.manager.Design()->Surface().Image(), before);
+}
+
+struct ProblemRow {
+  const char* name;
+  void (*change)(model::DesignState&);
+  const char* line;
+};
+
+class UnanalysableTest : public ::testing::TestWithParam<ProblemRow> {};
+
+// The plot on screen and the printed report show the same line in the
+// frame; the report prints it in place of the losses.
+TEST_P(UnanalysableTest, PlotAndReportNameTheReason) {
+  const ProblemRow& row = GetParam();
+  model::Session session;
+  model::ApplyDefaultDesign(session.design);
+  session.design.InductorQ = 200;
+  session.design.CapacitorQ = 2000;
+  session.defaults = {-20.0f, -28.0f, -35.0f, 1.05f, 6, -60.0f};
+  row.change(session.design);
+  model::UpdateInductances(session.design);
+  session.analysis.RunSweep(session.design);
+
+  platform::RecordingCanvas screen;
+  const PlotLabels labels = Plot(screen, session, 12000.0);
+  const auto texts = screen.Texts();
+  const bool shown = std::find(texts.begin(), texts.end(), row.line) != texts.end();
+  EXPECT_TRUE(shown) << row.name;
+  EXPECT_TRUE(labels.lossLow.text.empty() && labels.lossHigh.text.empty());
+
+  platform::RecordingCanvas page;
+  report::DrawReport(page, session, {12000.0, "06.12.2026"});
+  const auto printed = page.Texts();
+  EXPECT_EQ(std::count(printed.begin(), printed.end(), row.line), 2) << row.name;
+  for (const std::string& text : printed) EXPECT_EQ(text.find("Loss at"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Designs, UnanalysableTest,
+    ::testing::Values(ProblemRow{"ZeroTurns", [](auto& d) { d.TurnsL1 = d.TurnsL2 = 0; },
+                                 "Cannot analyse: L1 has 0 turns"},
+                      ProblemRow{"EmptySweep", [](auto& d) { d.SweepStart = d.SweepStop = 0; },
+                                 "Cannot analyse: the sweep range is empty"},
+                      ProblemRow{"ZeroTermination", [](auto& d) { d.InputTermination = 0; },
+                                 "Cannot analyse: the termination is 0 ohm"},
+                      ProblemRow{"Zeros", [](auto& d) { d = model::DesignState{}; },
+                                 "Cannot analyse: the sweep range is empty"}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+// A design that analyses shows no such line.
+TEST(UnanalysableTest, ASoundDesignShowsNoLine) {
+  DesignScreen screen;
+  platform::RecordingCanvas canvas;
+  screen.session.analysis.RunSweep(screen.session.design);
+  Plot(canvas, screen.session, 12000.0);
+  for (const std::string& text : canvas.Texts())
+    EXPECT_EQ(text.find("Cannot analyse"), std::string::npos);
 }
 
 }  // namespace
