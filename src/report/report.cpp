@@ -244,8 +244,11 @@ std::string UnanalysableText(const model::Session& session, const PlotMapping& m
 // The plot of a design without a response says why, inside the frame.
 void DrawUnanalysableLine(Canvas& page, const std::string& line) {
   if (line.empty()) return;
+  // On a white band, so that the grid and the boxes do not run through it.
+  const double top = kTop + kHeight / 2.0 - 150.0;
+  page.FilledBox({kLeft + 100.0, top}, {kRight - 100.0, top + 300.0}, model::kWhite);
   page.SetFontSize(10);
-  PlaceText(page, kLeft + 150.0, kTop + kHeight / 2.0 - 100.0, line);
+  PlaceText(page, kLeft + 150.0, top + 50.0, line);
 }
 
 void DrawFigures(Canvas& page, model::Session& session, const std::string& unanalysable) {

@@ -209,7 +209,10 @@ void DrawCurve(Canvas& canvas, const std::vector<double>& xs, const float* level
 void DrawUnanalysableLine(Canvas& canvas, const model::DesignState& design) {
   const std::string reason = model::DescribeUnanalysable(design);
   if (reason.empty()) return;
-  MarkText(canvas, {kLeft + 150.0, kTop + kHeight / 2.0 - 100.0}, model::UnanalysableLine(reason));
+  // On a white band, so that the grid and the boxes do not run through it.
+  const double top = kTop + kHeight / 2.0 - 150.0;
+  canvas.FilledBox({kLeft + 100.0, top}, {kRight - 100.0, top + 300.0}, model::kWhite);
+  MarkText(canvas, {kLeft + 150.0, top + 50.0}, model::UnanalysableLine(reason));
 }
 
 bool SweepDrawable(const model::SweepResult& sweep, const model::DesignState& design) {
