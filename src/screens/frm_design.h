@@ -110,6 +110,7 @@ class frmDesign final : public platform::GridForm, private SchematicTarget {
 
  private:
   void CreateControls();
+  void SetMinimumSize();
   void SetBandCaption();
   void ApplyPlotLabels(const PlotLabels& labels);
   void SetField(SchematicField field, const std::string& text) override;
