@@ -51,8 +51,12 @@ double PlotGeometry::ClampX(double x) const noexcept {
   return std::clamp(x, m_frame.left, m_frame.right);
 }
 
+double PlotGeometry::ReachX(double x) const noexcept {
+  return std::clamp(x, m_frame.left - kCoordinateReach, m_frame.right + kCoordinateReach);
+}
+
 PlotPoint PlotGeometry::WithinReach(PlotPoint p) const noexcept {
-  return {std::clamp(p.x, m_frame.left - kCoordinateReach, m_frame.right + kCoordinateReach),
+  return {ReachX(p.x),
           std::clamp(p.y, m_frame.top - kCoordinateReach, m_frame.bottom + kCoordinateReach)};
 }
 
@@ -70,7 +74,7 @@ std::vector<double> PlotGeometry::SweepX(const SweepResult& sweep) const {
       Near(sweep.frequency[sweep.intervals], m_sweepStop)) {
     for (int i = 0; i < points; ++i) xs[i] = left + width * i / sweep.intervals;
   } else {
-    for (int i = 0; i < points; ++i) xs[i] = X(sweep.frequency[i]);
+    for (int i = 0; i < points; ++i) xs[i] = ReachX(X(sweep.frequency[i]));
   }
   return xs;
 }

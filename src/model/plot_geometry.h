@@ -82,8 +82,9 @@ class PlotGeometry {
   // Keeps a coordinate within kCoordinateReach of the frame (NaN stays
   // NaN), so that drawing it cannot overflow a pixel type.
   PlotPoint WithinReach(PlotPoint p) const noexcept;
+  double ReachX(double x) const noexcept;
 
-  // x of every sweep point, in order.
+  // x of every sweep point, in order, within reach.
   std::vector<double> SweepX(const SweepResult& sweep) const;
 
   // Level grid: y of line i of 0..divisions (integer division of the

@@ -126,7 +126,7 @@ void DrawCurves(Canvas& page, const model::Session& session, const PlotGeometry&
   for (int k = 0; k <= last; ++k) {
     const float f = sweep.frequency[k];
     const float t = sweep.gain[k];
-    points[k] = {geometry.X(f), geometry.ClampedY(t)};
+    points[k] = {geometry.ReachX(geometry.X(f)), geometry.ClampedY(t)};
     red[k] = (second.Contains(f) && t > g.SecondHarmonicBoxDb) ||
              (third.Contains(f) && t > g.ThirdHarmonicBoxDb);
   }
