@@ -30,7 +30,7 @@ void BM_MonteCarloRunDrawn(benchmark::State& state) {
     return;
   }
   for (auto _ : state) {
-    form.cmdMonte->click();
+    form.findChild<QPushButton*>("cmdMonte")->click();
     benchmark::DoNotOptimize(session.monte.worstPassbandGain);
   }
   state.counters["trials"] = session.monte.trialCount;

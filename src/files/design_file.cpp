@@ -132,7 +132,7 @@ ValuesOutcome ReadDesignValues(LineReader& reader, model::DesignState& design) {
   if (!ReadFloat(reader, design.ToroidAL)) return kEnded;
   if (design.ToroidAL < 1.0f) design.ToroidAL = 1.0f;
   if (!ReadFloat(reader, design.InputTermination)) return kEnded;
-  design.LoadTermination = design.InputTermination;
+  model::SetTermination(design, design.InputTermination);
   return ReadInt16(reader, design.Band);
 }
 

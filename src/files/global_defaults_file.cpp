@@ -169,7 +169,7 @@ void ReadDefaults(std::optional<std::string_view> text, model::DesignState& desi
     FillUnsupplied(supplied, design, defaults);
     CheckRanges(design, defaults, notifier);
   }
-  design.LoadTermination = design.InputTermination;
+  model::SetTermination(design, design.InputTermination);
 }
 
 }  // namespace

@@ -55,9 +55,8 @@ AlBoxReading ReadAlBox(std::string_view text) {
 }
 
 void AlTextChanged(std::string_view text, DesignState& design) {
-  design.ToroidAL = notation::ParseValue(text);
-  if (!(design.ToroidAL >= 1.0f)) design.ToroidAL = 1.0f;
-  UpdateInductances(design);
+  const float al = notation::ParseValue(text);
+  SetToroidAL(design, al >= 1.0f ? al : 1.0f);
 }
 
 void CapacitorTextChanged(std::string_view text, float& capacitance) {

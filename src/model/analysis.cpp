@@ -431,7 +431,7 @@ void Analyzer::RunSweep(DesignState& design) noexcept {
   m_elements[3] = {4, design.C48, 0.0f};
   m_elements[4] = {7, design.C92, design.L1};
   m_elements[5] = {4, design.C49, 0.0f};
-  design.LoadTermination = design.InputTermination;
+  SetTermination(design, design.InputTermination);
   m_rl = design.LoadTermination;
   m_r0 = design.InputTermination;
   m_fref = design.LowerEdge;

@@ -24,6 +24,22 @@ void UpdateInductances(DesignState& design) noexcept {
   design.L2 = SaturatedFloat(al * n2 * n2);
 }
 
+void SetTurns(DesignState& design, std::int16_t turnsL1, std::int16_t turnsL2) noexcept {
+  design.TurnsL1 = turnsL1;
+  design.TurnsL2 = turnsL2;
+  UpdateInductances(design);
+}
+
+void SetToroidAL(DesignState& design, float al) noexcept {
+  design.ToroidAL = al;
+  UpdateInductances(design);
+}
+
+void SetTermination(DesignState& design, float ohms) noexcept {
+  design.InputTermination = ohms;
+  design.LoadTermination = ohms;
+}
+
 void ApplyDefaultDesign(DesignState& design) noexcept {
   design.Band = 20;
   design.C47 = 2e-10f;
@@ -37,8 +53,7 @@ void ApplyDefaultDesign(DesignState& design) noexcept {
   design.SweepStart = 5000000.0f;
   design.SweepStop = 50000000.0f;
   design.ToroidAL = 3.0f;
-  design.InputTermination = 50.0f;
-  design.LoadTermination = 50.0f;
+  SetTermination(design, 50.0f);
   UpdateInductances(design);
 }
 

@@ -36,6 +36,13 @@ struct DesignState {
 // L = AL * 1e-9 * N^2 for both inductors, in double, stored as float.
 void UpdateInductances(DesignState& design) noexcept;
 
+// Turns and AL set together with the inductances that follow from them.
+void SetTurns(DesignState& design, std::int16_t turnsL1, std::int16_t turnsL2) noexcept;
+void SetToroidAL(DesignState& design, float al) noexcept;
+
+// The one place the load termination is derived: always the input's.
+void SetTermination(DesignState& design, float ohms) noexcept;
+
 // The built-in 20-metre design. Leaves the Q values and CurrentFile alone.
 void ApplyDefaultDesign(DesignState& design) noexcept;
 

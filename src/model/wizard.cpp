@@ -96,16 +96,13 @@ WizardOutcome WizardPreview(const WizardEntries& entries, DesignState& design,
 
   design.LowerEdge = f;
   design.UpperEdge = static_cast<float>(1.1 * static_cast<double>(f));
-  design.ToroidAL = al;
-  design.InputTermination = r;
-  design.LoadTermination = r;
+  SetTermination(design, r);
   design.C47 = c47;
-  design.TurnsL2 = static_cast<std::int16_t>(turnsL2);
   design.C48 = c48;
-  design.TurnsL1 = static_cast<std::int16_t>(turnsL1);
   design.C92 = c92;
   design.C49 = c49;
-  UpdateInductances(design);
+  design.ToroidAL = al;
+  SetTurns(design, static_cast<std::int16_t>(turnsL1), static_cast<std::int16_t>(turnsL2));
 
   defaults.BandwidthMultiplier = 1.01f;
   defaults.PassbandBoxDb = -20.0f;

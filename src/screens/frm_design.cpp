@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QPalette>
 #include <QPrinter>
+#include <type_traits>
 
 #include "files/design_file.h"
 #include "files/spice_export.h"
@@ -22,6 +23,64 @@ namespace {
 constexpr double kFont = 0.001;
 constexpr double kTitleFont = 0.0015;
 constexpr double kSpinnerWidth = 250;
+
+enum class ControlKind { Label, Title, Button, Box, Spinner };
+
+// A control of the design screen: its name, its caption (a box's first
+// text; for a spinner, the box it steps), its kind and its place on the
+// layout grid.
+struct ControlRow {
+  const char* name;
+  const char* caption;
+  ControlKind kind;
+  double left;
+  double top;
+  double width;
+  double height;
+};
+
+using enum ControlKind;
+constexpr ControlRow kDesignControls[] = {
+    // The credit lies under the bottom row of buttons, which cover it.
+    {"lblCredit", kDesignCredit, Label, 2500, 8000, 4000, 150},
+    {"lblTitle", "KAMO Lowpass Designer", Title, 1000, 500, 4000, 500},
+    {"lblBand", "", Label, 1000, 900, 4000, 350},
+    {"lblLossLow", "", Label, 1000, 2000, 4400, 300},
+    {"lblLossHigh", "", Label, 1000, 2200, 4400, 300},
+    {"lblWorst", "Worst-case loss: ", Label, 1000, 2400, 4400, 300},
+    {"lblWorstSecond", "", Label, 1000, 2600, 4400, 300},
+    {"lblWorstThird", "", Label, 1000, 2800, 4400, 300},
+    {"lblTerminations", "", Label, 1000, 3300, 2500, 300},
+    {"lblinductorQ", "", Label, 1000, 3500, 2500, 300},
+    {"lblcapacitorQ", "", Label, 1000, 3700, 2500, 300},
+    {"lblTrans", "Forward:", Label, 7500, 4500, 800, 300},
+    {"lblRefl", "Reflected:", Label, 8500, 4500, 800, 300},
+    {"lblTurnsL2", "L2 turns: ", Label, 7200, 5900, 1000, 300},
+    {"txtTurnsL2", "", Box, 8200, 5900, 400, 300},
+    {"UpDown1", "txtTurnsL2", Spinner, 8600, 5900, kSpinnerWidth, 300},
+    {"lblTurnsL1", "L1 turns: ", Label, 7200, 6200, 1000, 300},
+    {"txtTurnsL1", "", Box, 8200, 6200, 400, 300},
+    {"UpDown2", "txtTurnsL1", Spinner, 8600, 6200, kSpinnerWidth, 300},
+    {"lblAL", "AL: ", Label, 7600, 6700, 600, 300},
+    {"txtAL", "txtAL", Box, 8200, 6700, 600, 300},  // starts with its name, as Text1 does
+    {"lblALexplain", "nH per turns squared", Label, 8840, 6700, 2600, 300},
+    {"cmdC92minus", "-1%", Button, 4050, 4700, 450, 300},
+    {"cmdC92plus", "+1%", Button, 4500, 4700, 450, 300},
+    {"cmdC47minus", "-1%", Button, 2250, 6600, 450, 300},
+    {"cmdC47plus", "+1%", Button, 2700, 6600, 450, 300},
+    {"cmdC48minus", "-1%", Button, 3750, 6600, 450, 300},
+    {"cmdC48plus", "+1%", Button, 4200, 6600, 450, 300},
+    {"cmdC49minus", "-1%", Button, 5350, 6600, 450, 300},
+    {"cmdC49plus", "+1%", Button, 5800, 6600, 450, 300},
+    {"cmdAccept", "Replot", Button, 2000, 7600, 7000, 300},
+    {"cmdMonte", "MonteCarlo", Button, 2000, 8000, 1300, 300},
+    {"cmdMonteStop", "Stop", Button, 2000, 8000, 1300, 300},
+    {"cmdSpice", "LTspice", Button, 3400, 8000, 1000, 300},
+    {"cmdPrint", "Print", Button, 4500, 8000, 900, 300},
+    {"cmdSaveFile", "Save file", Button, 5500, 8000, 1200, 300},
+    {"cmdRestart", "Restart", Button, 8100, 8000, 900, 300},
+    {"cmdExit", "Exit", Button, 9100, 8000, 900, 300},
+};
 
 QString FromText(const std::string& text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -44,6 +103,25 @@ void WriteBox(QLineEdit* box, const QString& value) {
 
 void WriteBox(QLineEdit* box, const std::string& text) {
   WriteBox(box, FromText(text));
+}
+
+const char* SchematicFieldName(SchematicField field) {
+  switch (field) {
+    case SchematicField::Text1:
+      return "Text1";
+    case SchematicField::Label2:
+      return "Label2";
+    case SchematicField::Text3:
+      return "Text3";
+    case SchematicField::Label4:
+      return "Label4";
+    case SchematicField::Text5:
+      return "Text5";
+    case SchematicField::Text6:
+      return "Text6";
+    default:
+      return "";
+  }
 }
 
 }  // namespace
@@ -69,125 +147,99 @@ frmDesign::frmDesign(model::Session& session, platform::Dialogs& dialogs, Screen
 frmDesign::~frmDesign() = default;
 
 void frmDesign::CreateControls() {
-  auto label = [this](const char* name, const QString& caption, double left, double top,
-                      double width, double height, double font = kFont) {
-    auto* l = new QLabel(caption, this);
-    l->setObjectName(QString::fromLatin1(name));
-    l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Place(l, left, top, width, height, font);
-    return l;
-  };
-  auto button = [this](const char* name, const QString& caption, double left, double top,
-                       double width, double height) {
-    auto* b = new QPushButton(caption, this);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setAutoDefault(false);
-    Place(b, left, top, width, height, kFont);
-    return b;
-  };
-  auto box = [this](const char* name, double left, double top, double width, double height) {
-    auto* t = new QLineEdit(this);
-    t->setObjectName(QString::fromLatin1(name));
-    Place(t, left, top, width, height, kFont);
-    return t;
-  };
-
-  // The credit lies under the bottom row of buttons; create it first so
-  // that the buttons cover it.
-  lblCredit = label("lblCredit", QString::fromUtf8(kDesignCredit), 2500, 8000, 4000, 150);
-
-  lblTitle =
-      label("lblTitle", QStringLiteral("KAMO Lowpass Designer"), 1000, 500, 4000, 500, kTitleFont);
-  lblBand = label("lblBand", QString(), 1000, 900, 4000, 350);
-  lblLossLow = label("lblLossLow", QString(), 1000, 2000, 4400, 300);
-  lblLossHigh = label("lblLossHigh", QString(), 1000, 2200, 4400, 300);
-  lblWorst = label("lblWorst", QStringLiteral("Worst-case loss: "), 1000, 2400, 4400, 300);
-  lblWorstSecond = label("lblWorstSecond", QString(), 1000, 2600, 4400, 300);
-  lblWorstThird = label("lblWorstThird", QString(), 1000, 2800, 4400, 300);
-  lblTerminations = label("lblTerminations", QString(), 1000, 3300, 2500, 300);
-  lblinductorQ = label("lblinductorQ", QString(), 1000, 3500, 2500, 300);
-  lblcapacitorQ = label("lblcapacitorQ", QString(), 1000, 3700, 2500, 300);
-  lblTrans = label("lblTrans", QStringLiteral("Forward:"), 7500, 4500, 800, 300);
-  lblRefl = label("lblRefl", QStringLiteral("Reflected:"), 8500, 4500, 800, 300);
-
-  lblTurnsL2 = label("lblTurnsL2", QStringLiteral("L2 turns: "), 7200, 5900, 1000, 300);
-  txtTurnsL2 = box("txtTurnsL2", 8200, 5900, 400, 300);
-  UpDown1 = new platform::TurnsSpinner(this);
-  UpDown1->setObjectName(QStringLiteral("UpDown1"));
-  UpDown1->Attach(txtTurnsL2);
-  Place(UpDown1, 8600, 5900, kSpinnerWidth, 300);
-  lblTurnsL1 = label("lblTurnsL1", QStringLiteral("L1 turns: "), 7200, 6200, 1000, 300);
-  txtTurnsL1 = box("txtTurnsL1", 8200, 6200, 400, 300);
-  UpDown2 = new platform::TurnsSpinner(this);
-  UpDown2->setObjectName(QStringLiteral("UpDown2"));
-  UpDown2->Attach(txtTurnsL1);
-  Place(UpDown2, 8600, 6200, kSpinnerWidth, 300);
-  lblAL = label("lblAL", QStringLiteral("AL: "), 7600, 6700, 600, 300);
-  txtAL = box("txtAL", 8200, 6700, 600, 300);
-  txtAL->setText(txtAL->objectName());
-  lblALexplain =
-      label("lblALexplain", QStringLiteral("nH per turns squared"), 8840, 6700, 2600, 300);
-
-  const QString minus = QStringLiteral("-1%");
-  const QString plus = QStringLiteral("+1%");
-  cmdC92minus = button("cmdC92minus", minus, 4050, 4700, 450, 300);
-  cmdC92plus = button("cmdC92plus", plus, 4500, 4700, 450, 300);
-  cmdC47minus = button("cmdC47minus", minus, 2250, 6600, 450, 300);
-  cmdC47plus = button("cmdC47plus", plus, 2700, 6600, 450, 300);
-  cmdC48minus = button("cmdC48minus", minus, 3750, 6600, 450, 300);
-  cmdC48plus = button("cmdC48plus", plus, 4200, 6600, 450, 300);
-  cmdC49minus = button("cmdC49minus", minus, 5350, 6600, 450, 300);
-  cmdC49plus = button("cmdC49plus", plus, 5800, 6600, 450, 300);
-
-  cmdAccept = button("cmdAccept", QStringLiteral("Replot"), 2000, 7600, 7000, 300);
-  cmdMonte = button("cmdMonte", QStringLiteral("MonteCarlo"), 2000, 8000, 1300, 300);
-  cmdMonteStop = button("cmdMonteStop", QStringLiteral("Stop"), 2000, 8000, 1300, 300);
-  cmdMonteStop->setVisible(false);
-  cmdSpice = button("cmdSpice", QStringLiteral("LTspice"), 3400, 8000, 1000, 300);
-  cmdPrint = button("cmdPrint", QStringLiteral("Print"), 4500, 8000, 900, 300);
-  cmdSaveFile = button("cmdSaveFile", QStringLiteral("Save file"), 5500, 8000, 1200, 300);
-  cmdRestart = button("cmdRestart", QStringLiteral("Restart"), 8100, 8000, 900, 300);
-  cmdExit = button("cmdExit", QStringLiteral("Exit"), 9100, 8000, 900, 300);
-
-  // The value boxes and inductance labels sit where the schematic wants
-  // them; every one 900 x 300.
-  for (const BoxPlace& place : kValueBoxes) {
+  // In the order of the table, so that later controls lie over earlier
+  // ones (the buttons over the credit).
+  for (const ControlRow& row : kDesignControls) {
     QWidget* control = nullptr;
-    switch (place.field) {
-      case SchematicField::Text1:
-        control = Text1 = new QLineEdit(this);
-        Text1->setObjectName(QStringLiteral("Text1"));
+    const QString caption = QString::fromUtf8(row.caption);
+    switch (row.kind) {
+      case ControlKind::Label:
+      case ControlKind::Title: {
+        auto* label = new QLabel(caption, this);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        control = label;
         break;
-      case SchematicField::Label2:
-        control = Label2 = new QLabel(this);
-        Label2->setObjectName(QStringLiteral("Label2"));
+      }
+      case ControlKind::Button: {
+        auto* button = new QPushButton(caption, this);
+        button->setAutoDefault(false);
+        control = button;
         break;
-      case SchematicField::Text3:
-        control = Text3 = new QLineEdit(this);
-        Text3->setObjectName(QStringLiteral("Text3"));
+      }
+      case ControlKind::Box:
+        control = new QLineEdit(caption, this);
         break;
-      case SchematicField::Label4:
-        control = Label4 = new QLabel(this);
-        Label4->setObjectName(QStringLiteral("Label4"));
+      case ControlKind::Spinner: {
+        auto* spinner = new platform::TurnsSpinner(this);
+        spinner->Attach(findChild<QLineEdit*>(caption));
+        control = spinner;
         break;
-      case SchematicField::Text5:
-        control = Text5 = new QLineEdit(this);
-        Text5->setObjectName(QStringLiteral("Text5"));
-        break;
-      case SchematicField::Text6:
-        control = Text6 = new QLineEdit(this);
-        Text6->setObjectName(QStringLiteral("Text6"));
-        break;
-      default:
-        break;
+      }
     }
-    if (auto* l = qobject_cast<QLabel*>(control)) l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    // A box starts with its own name, as a new text box does, so that the
-    // first schematic always changes it and the value is read back (an
-    // empty formatted value then stores 0).
-    if (auto* t = qobject_cast<QLineEdit*>(control)) t->setText(t->objectName());
-    if (control) Place(control, place.left, place.top, 900, 300);
+    control->setObjectName(QString::fromLatin1(row.name));
+    Place(control, row.left, row.top, row.width, row.height,
+          row.kind == ControlKind::Title ? kTitleFont : kFont);
   }
+  // The value boxes and inductance labels sit where the schematic wants
+  // them; every one 900 x 300. A box starts with its own name, as a new
+  // text box does, so that the first schematic always changes it and the
+  // value is read back (an empty formatted value then stores 0).
+  for (const BoxPlace& place : kValueBoxes) {
+    const QString name = QString::fromLatin1(SchematicFieldName(place.field));
+    QWidget* control = nullptr;
+    if (name.startsWith(QStringLiteral("Label"))) {
+      auto* label = new QLabel(this);
+      label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+      control = label;
+    } else {
+      control = new QLineEdit(name, this);
+    }
+    control->setObjectName(name);
+    Place(control, place.left, place.top, 900, 300);
+  }
+
+  const auto bind = [this](auto*& member, const char* name) {
+    member = findChild<std::remove_reference_t<decltype(*member)>*>(QString::fromLatin1(name));
+    Q_ASSERT(member);
+  };
+  bind(lblCredit, "lblCredit");
+  bind(lblBand, "lblBand");
+  bind(lblLossLow, "lblLossLow");
+  bind(lblLossHigh, "lblLossHigh");
+  bind(lblWorst, "lblWorst");
+  bind(lblWorstSecond, "lblWorstSecond");
+  bind(lblWorstThird, "lblWorstThird");
+  bind(lblTerminations, "lblTerminations");
+  bind(lblinductorQ, "lblinductorQ");
+  bind(lblcapacitorQ, "lblcapacitorQ");
+  bind(txtTurnsL2, "txtTurnsL2");
+  bind(UpDown1, "UpDown1");
+  bind(txtTurnsL1, "txtTurnsL1");
+  bind(UpDown2, "UpDown2");
+  bind(txtAL, "txtAL");
+  bind(cmdC92minus, "cmdC92minus");
+  bind(cmdC92plus, "cmdC92plus");
+  bind(cmdC47minus, "cmdC47minus");
+  bind(cmdC47plus, "cmdC47plus");
+  bind(cmdC48minus, "cmdC48minus");
+  bind(cmdC48plus, "cmdC48plus");
+  bind(cmdC49minus, "cmdC49minus");
+  bind(cmdC49plus, "cmdC49plus");
+  bind(cmdAccept, "cmdAccept");
+  bind(cmdMonte, "cmdMonte");
+  bind(cmdMonteStop, "cmdMonteStop");
+  bind(cmdSpice, "cmdSpice");
+  bind(cmdPrint, "cmdPrint");
+  bind(cmdSaveFile, "cmdSaveFile");
+  bind(cmdRestart, "cmdRestart");
+  bind(cmdExit, "cmdExit");
+  bind(Text1, "Text1");
+  bind(Label2, "Label2");
+  bind(Text3, "Text3");
+  bind(Label4, "Label4");
+  bind(Text5, "Text5");
+  bind(Text6, "Text6");
+  cmdMonteStop->setVisible(false);
 
   // Typed values go into the design at once; they are analysed at the
   // next redisplay.
@@ -377,24 +429,24 @@ void frmDesign::StepCapacitor(float& capacitance, bool up) {
   Redisplay();
 }
 
-void frmDesign::ReadTurnsBox(QLineEdit* box, std::int16_t& turns) {
+std::int16_t frmDesign::ReadTurnsBox(QLineEdit* box) {
   const model::TurnsBoxReading reading = model::ReadTurnsBox(box->text().toStdString());
-  turns = reading.turns;
   if (reading.resetBoxToOne) WriteBox(box, QStringLiteral("1"));
+  return reading.turns;
 }
 
 // What a spinner click and "Replot" read: both turns boxes, then AL.
 void frmDesign::ReadTurnsAndAl() {
   model::DesignState& design = m_session.design;
-  ReadTurnsBox(txtTurnsL1, design.TurnsL1);
-  ReadTurnsBox(txtTurnsL2, design.TurnsL2);
+  const std::int16_t turnsL1 = ReadTurnsBox(txtTurnsL1);
+  const std::int16_t turnsL2 = ReadTurnsBox(txtTurnsL2);
   m_turnsL1Typed = false;
   m_turnsL2Typed = false;
+  model::SetTurns(design, turnsL1, turnsL2);
   const model::AlBoxReading al = model::ReadAlBox(txtAL->text().toStdString());
-  design.ToroidAL = al.al;
+  model::SetToroidAL(design, al.al);
   // Like any change of the box, this runs txtAL_Change.
   if (al.resetBoxToOne) WriteBox(txtAL, QStringLiteral("1"));
-  model::UpdateInductances(design);
 }
 
 // Only a box the user typed into is read, so that a step leaves designs
@@ -402,11 +454,11 @@ void frmDesign::ReadTurnsAndAl() {
 void frmDesign::TakeTypedTurns() {
   if (!m_turnsL1Typed && !m_turnsL2Typed) return;
   model::DesignState& design = m_session.design;
-  if (m_turnsL1Typed) ReadTurnsBox(txtTurnsL1, design.TurnsL1);
-  if (m_turnsL2Typed) ReadTurnsBox(txtTurnsL2, design.TurnsL2);
+  const std::int16_t turnsL1 = m_turnsL1Typed ? ReadTurnsBox(txtTurnsL1) : design.TurnsL1;
+  const std::int16_t turnsL2 = m_turnsL2Typed ? ReadTurnsBox(txtTurnsL2) : design.TurnsL2;
   m_turnsL1Typed = false;
   m_turnsL2Typed = false;
-  model::UpdateInductances(design);
+  model::SetTurns(design, turnsL1, turnsL2);
 }
 
 void frmDesign::ValueBox_Enter() {
@@ -441,6 +493,11 @@ class frmDesign::MonteCarloScreen final : public model::MonteCarloView {
   void ShowNominal() override {
     m_form.Surface().SetAutoRedraw(false);
     m_form.Redisplay();
+    // Writing a value typed before the run back as displayed counts as an
+    // edit and hides the worst-case figures; but the run is of the
+    // displayed values, and its figures are what it is for.
+    for (QLabel* label : {m_form.lblWorst, m_form.lblWorstSecond, m_form.lblWorstThird})
+      label->setVisible(true);
     // Trials change only the inside of the plot frame (the axis labels are
     // drawn again as they were). The window is repainted there at most
     // about sixty times a second: a trial takes about a millisecond, and

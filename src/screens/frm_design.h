@@ -58,8 +58,13 @@ class frmDesign final : public platform::GridForm, private SchematicTarget {
   // (printer, print to file) from one report to the next.
   QPrinter& cdbPrintSchematic();
 
-  // The controls, by their names.
-  QLabel* lblTitle = nullptr;
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  // The controls the handlers use, bound by name to those made from the
+  // table of controls (tests find them by their object names too).
+  QLabel* lblCredit = nullptr;
   QLabel* lblBand = nullptr;
   QLabel* lblLossLow = nullptr;
   QLabel* lblLossHigh = nullptr;
@@ -69,17 +74,11 @@ class frmDesign final : public platform::GridForm, private SchematicTarget {
   QLabel* lblTerminations = nullptr;
   QLabel* lblinductorQ = nullptr;
   QLabel* lblcapacitorQ = nullptr;
-  QLabel* lblTrans = nullptr;
-  QLabel* lblRefl = nullptr;
-  QLabel* lblTurnsL2 = nullptr;
   QLineEdit* txtTurnsL2 = nullptr;
   platform::TurnsSpinner* UpDown1 = nullptr;
-  QLabel* lblTurnsL1 = nullptr;
   QLineEdit* txtTurnsL1 = nullptr;
   platform::TurnsSpinner* UpDown2 = nullptr;
-  QLabel* lblAL = nullptr;
   QLineEdit* txtAL = nullptr;
-  QLabel* lblALexplain = nullptr;
   QPushButton* cmdC92minus = nullptr;
   QPushButton* cmdC92plus = nullptr;
   QPushButton* cmdC47minus = nullptr;
@@ -96,7 +95,6 @@ class frmDesign final : public platform::GridForm, private SchematicTarget {
   QPushButton* cmdSaveFile = nullptr;
   QPushButton* cmdRestart = nullptr;
   QPushButton* cmdExit = nullptr;
-  QLabel* lblCredit = nullptr;
   // Value boxes and inductance labels of the schematic.
   QLineEdit* Text1 = nullptr;  // C47
   QLabel* Label2 = nullptr;    // L2
@@ -105,10 +103,6 @@ class frmDesign final : public platform::GridForm, private SchematicTarget {
   QLineEdit* Text5 = nullptr;  // C92
   QLineEdit* Text6 = nullptr;  // C49
 
- protected:
-  void closeEvent(QCloseEvent* event) override;
-
- private:
   void CreateControls();
   void SetMinimumSize();
   void SetBandCaption();
@@ -121,7 +115,7 @@ class frmDesign final : public platform::GridForm, private SchematicTarget {
   void Text6_Change();
   void txtAL_Change();
   void StepCapacitor(float& capacitance, bool up);
-  void ReadTurnsBox(QLineEdit* box, std::int16_t& turns);
+  std::int16_t ReadTurnsBox(QLineEdit* box);
   void ReadTurnsAndAl();
   void TakeTypedTurns();
   void ValueBox_Enter();

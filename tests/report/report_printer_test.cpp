@@ -57,7 +57,7 @@ TEST(PrintButtonTest, CancelPrintsNothingAndPrintToFileWritesTheReport) {
       ASSERT_NE(dialog, nullptr);
       accept ? dialog->accept() : dialog->reject();
     });
-    form.cmdPrint->click();
+    form.findChild<QPushButton*>("cmdPrint")->click();
     EXPECT_EQ(QFile::exists(pdf), accept);
   }
   EXPECT_TRUE(dialogs.messages.empty());

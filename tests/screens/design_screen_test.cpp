@@ -7,9 +7,13 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <array>
+#include <ostream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "../files/test_support.h"
 #include "model/analysis_problem.h"
@@ -148,6 +152,105 @@ TEST(TypedTurnsTest, EnterDuringARunWaitsForTheRun) {
   const QImage before = screen.manager.Design()->Surface().Image();
   QTest::keyClick(screen.Find<QLineEdit>("Text1"), Qt::Key_Return);
   EXPECT_EQ(screen.manager.Design()->Surface().Image(), before);
+}
+
+// What the design screen shows and allows at one moment.
+struct ScreenState {
+  bool lossShown;       // lblLossLow, lblLossHigh
+  bool worstShown;      // lblWorst, lblWorstSecond, lblWorstThird
+  bool stopShown;       // cmdMonteStop (over cmdMonte)
+  bool monteEnabled;    // cmdMonte
+  bool restartEnabled;  // cmdRestart
+  bool othersEnabled;   // every other button, the spinners, the turns and AL boxes
+  bool operator==(const ScreenState&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const ScreenState& s) {
+  return out << "loss " << s.lossShown << " worst " << s.worstShown << " stop " << s.stopShown
+             << " monte " << s.monteEnabled << " restart " << s.restartEnabled << " others "
+             << s.othersEnabled;
+}
+
+ScreenState StateOf(DesignScreen& screen) {
+  const auto shown = [&](std::initializer_list<const char*> names) {
+    bool all = true;
+    bool none = true;
+    for (const char* name : names) {
+      const bool visible = !screen.Find<QWidget>(name)->isHidden();
+      all = all && visible;
+      none = none && !visible;
+    }
+    EXPECT_TRUE(all || none) << "mixed: " << *names.begin();
+    return all;
+  };
+  bool othersAll = true;
+  bool othersNone = true;
+  for (const char* name :
+       {"cmdAccept", "cmdSaveFile", "cmdSpice", "cmdPrint", "cmdExit", "cmdC47minus", "cmdC47plus",
+        "cmdC48minus", "cmdC48plus", "cmdC92minus", "cmdC92plus", "cmdC49minus", "cmdC49plus",
+        "UpDown1", "UpDown2", "txtTurnsL1", "txtTurnsL2", "txtAL"}) {
+    const bool enabled = screen.Find<QWidget>(name)->isEnabled();
+    othersAll = othersAll && enabled;
+    othersNone = othersNone && !enabled;
+  }
+  EXPECT_TRUE(othersAll || othersNone) << "some controls enabled, some not";
+  return {shown({"lblLossLow", "lblLossHigh"}),
+          shown({"lblWorst", "lblWorstSecond", "lblWorstThird"}),
+          shown({"cmdMonteStop"}),
+          screen.Find<QWidget>("cmdMonte")->isEnabled(),
+          screen.Find<QWidget>("cmdRestart")->isEnabled(),
+          othersAll};
+}
+
+// The design screen's labels and buttons through a Monte Carlo run and
+// the tuning that follows it.
+TEST(DesignScreenStateTest, VisibleAndEnabledThroughARunAndTuning) {
+  DesignScreen screen;
+  std::vector<std::pair<std::string, ScreenState>> seen;
+  const auto note = [&](const char* moment) { seen.emplace_back(moment, StateOf(screen)); };
+  note("before a run");
+  // A first run watched in its first trial, a second one stopped there.
+  QTimer::singleShot(0, [&] { note("during a run"); });
+  screen.Find<QPushButton>("cmdMonte")->click();
+  note("after the run");
+  QTimer::singleShot(0, [&] {
+    screen.Find<QPushButton>("cmdMonteStop")->click();
+    note("after Stop, before the run's end");
+  });
+  screen.Find<QPushButton>("cmdMonte")->click();
+  note("after a stopped run");
+  screen.Find<platform::TurnsSpinner>("UpDown2")->UpButton()->click();
+  note("after a spinner click");
+  screen.Find<QPushButton>("cmdC48plus")->click();
+  note("after a step");
+  screen.Find<QPushButton>("cmdMonte")->click();
+  screen.Type("Text3", "330p");
+  note("after a typed value");
+  screen.Find<QPushButton>("cmdMonte")->click();
+  note("after a run on a typed value");
+  screen.Find<QPushButton>("cmdAccept")->click();
+  note("after Replot");
+
+  // clang-format off
+  const std::vector<std::pair<std::string, ScreenState>> expected = {
+      //                                 loss   worst  stop   monte  restart others
+      {"before a run",                     {true,  false, false, true,  true,  true}},
+      {"during a run",                     {false, true,  true,  false, false, false}},
+      {"after the run",                    {true,  true,  false, true,  true,  true}},
+      {"after Stop, before the run's end", {false, true,  false, true,  false, true}},
+      {"after a stopped run",              {true,  true,  false, true,  true,  true}},
+      {"after a spinner click",            {true,  true,  false, true,  true,  true}},
+      {"after a step",                     {true,  false, false, true,  true,  true}},
+      {"after a typed value",              {true,  false, false, true,  true,  true}},
+      {"after a run on a typed value",     {true,  true,  false, true,  true,  true}},
+      {"after Replot",                     {true,  false, false, true,  true,  true}},
+  };
+  // clang-format on
+  ASSERT_EQ(seen.size(), expected.size());
+  for (std::size_t i = 0; i < seen.size(); ++i) {
+    EXPECT_EQ(seen[i].first, expected[i].first);
+    EXPECT_EQ(seen[i].second, expected[i].second) << expected[i].first;
+  }
 }
 
 struct ProblemRow {

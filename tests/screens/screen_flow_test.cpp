@@ -30,6 +30,14 @@ namespace {
 namespace fs = std::filesystem;
 using namespace diruruzevuv::testing;
 
+// A control of a screen, found by its object name.
+template <typename T>
+T* Control(QWidget& screen, const char* name) {
+  T* control = screen.findChild<T*>(QString::fromLatin1(name));
+  EXPECT_NE(control, nullptr) << name;
+  return control;
+}
+
 const fs::path kShipped = DIRU_SOURCE_DATA_DIR;
 
 std::array<float, 7> Values(const model::DesignState& d) {
@@ -56,11 +64,15 @@ class ScreenFlowTest : public ::testing::Test {
 
   frmDesign& Form() { return *manager.Design(); }
   void ShowWorstCase() {
-    for (QLabel* l : {Form().lblWorst, Form().lblWorstSecond, Form().lblWorstThird}) l->show();
+    for (QLabel* l :
+         {Control<QLabel>(Form(), "lblWorst"), Control<QLabel>(Form(), "lblWorstSecond"),
+          Control<QLabel>(Form(), "lblWorstThird")})
+      l->show();
   }
   bool WorstCaseHidden() {
-    return Form().lblWorst->isHidden() && Form().lblWorstSecond->isHidden() &&
-           Form().lblWorstThird->isHidden();
+    return Control<QLabel>(Form(), "lblWorst")->isHidden() &&
+           Control<QLabel>(Form(), "lblWorstSecond")->isHidden() &&
+           Control<QLabel>(Form(), "lblWorstThird")->isHidden();
   }
 
   // Clicks "Exit" and "Exit" on the modal exit screen; tells whether its
@@ -75,7 +87,7 @@ class ScreenFlowTest : public ::testing::Test {
       QTimer::singleShot(5000, exit, &QDialog::reject);  // never hang in the modal loop
       exit->cmdExit->click();
     });
-    manager.Design()->cmdExit->click();
+    Control<QPushButton>(*manager.Design(), "cmdExit")->click();
     return labelShown;
   }
 
@@ -105,16 +117,16 @@ TEST_F(ScreenFlowTest, StartWithLastSessionOpensTheStoredDesign) {
   Settle();
   ASSERT_NE(manager.Design(), nullptr);
   EXPECT_EQ(session.design.Band, 40);
-  EXPECT_EQ(manager.Design()->Text1->text(), "470pF");
+  EXPECT_EQ(Control<QLineEdit>(*manager.Design(), "Text1")->text(), "470pF");
 }
 
 TEST_F(ScreenFlowTest, BandButtonOpensTheDesignScreen) {
   frmDesign* design = OpenDesignOn20();
   ASSERT_NE(design, nullptr);
   EXPECT_EQ(manager.Opening(), nullptr);
-  EXPECT_EQ(design->lblBand->text(), "20-meter band: 14MHz to 14.35MHz");
+  EXPECT_EQ(Control<QLabel>(*design, "lblBand")->text(), "20-meter band: 14MHz to 14.35MHz");
   EXPECT_EQ(session.design.CurrentFile, "20.TXT");
-  EXPECT_EQ(design->Text1->text(), "200pF");
+  EXPECT_EQ(Control<QLineEdit>(*design, "Text1")->text(), "200pF");
   EXPECT_TRUE(dialogs.messages.empty());
   EXPECT_TRUE(fs::is_empty(dir.path()));  // the working folder stays clean
 }
@@ -124,7 +136,7 @@ TEST_F(ScreenFlowTest, RestartReadsTheGlobalDefaultsAgain) {
   std::string defaults = ReadText(kShipped / files::kGlobalDefaultsName);
   defaults.replace(defaults.find("Inductor Q: 200"), 15, "Inductor Q: 150");
   WriteText(dir / files::kGlobalDefaultsName, defaults);
-  manager.Design()->cmdRestart->click();
+  Control<QPushButton>(*manager.Design(), "cmdRestart")->click();
   Settle();
   ASSERT_NE(manager.Opening(), nullptr);
   EXPECT_EQ(manager.Design(), nullptr);
@@ -166,21 +178,21 @@ TEST_F(ScreenFlowTest, GetOldReadsOnlyAChosenFile) {
   Settle();
   ASSERT_NE(manager.Design(), nullptr);
   EXPECT_EQ(session.design.Band, 17);
-  EXPECT_EQ(manager.Design()->Text1->text(), "300pF");
+  EXPECT_EQ(Control<QLineEdit>(*manager.Design(), "Text1")->text(), "300pF");
 }
 
 TEST_F(ScreenFlowTest, SaveWritesOnlyUnderAnAllowedChosenName) {
   OpenDesignOn20();
-  manager.Design()->cmdSaveFile->click();  // cancelled
+  Control<QPushButton>(*manager.Design(), "cmdSaveFile")->click();  // cancelled
   EXPECT_EQ(session.design.CurrentFile, "20.TXT");
   EXPECT_TRUE(fs::is_empty(dir.path()));
   const std::string refused = (dir / "MyDefaults.TXT").string();
   const std::string target = (dir / "saved.TXT").string();
   dialogs.answers = {refused, target};
-  manager.Design()->cmdSaveFile->click();
+  Control<QPushButton>(*manager.Design(), "cmdSaveFile")->click();
   EXPECT_EQ(dialogs.messages, std::vector<std::string>{"That filename is not allowed"});
   EXPECT_FALSE(fs::exists(refused));
-  manager.Design()->cmdSaveFile->click();
+  Control<QPushButton>(*manager.Design(), "cmdSaveFile")->click();
   EXPECT_EQ(session.design.CurrentFile, target);
   EXPECT_EQ(ReadText(target).rfind(target + "\r\n", 0), 0u);
 }
@@ -230,18 +242,18 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(ScreenFlowTest, TypedValuesAndReplot) {
   OpenDesignOn20();
   ShowWorstCase();
-  Form().Text1->setText("abc");
+  Control<QLineEdit>(Form(), "Text1")->setText("abc");
   EXPECT_EQ(session.design.C47, 0.0f);
   EXPECT_TRUE(WorstCaseHidden());
-  Form().txtAL->setText("0.5");
+  Control<QLineEdit>(Form(), "txtAL")->setText("0.5");
   EXPECT_EQ(session.design.ToroidAL, 1.0f);
-  EXPECT_EQ(Form().txtAL->text(), "0.5");
-  Form().txtTurnsL1->clear();
-  Form().txtTurnsL2->setText("40000");
+  EXPECT_EQ(Control<QLineEdit>(Form(), "txtAL")->text(), "0.5");
+  Control<QLineEdit>(Form(), "txtTurnsL1")->clear();
+  Control<QLineEdit>(Form(), "txtTurnsL2")->setText("40000");
   EXPECT_EQ(session.design.TurnsL1, 12);
-  Form().cmdAccept->click();
-  EXPECT_EQ(Form().txtAL->text(), "  1");
-  EXPECT_EQ(Form().txtTurnsL1->text(), " 1");
+  Control<QPushButton>(Form(), "cmdAccept")->click();
+  EXPECT_EQ(Control<QLineEdit>(Form(), "txtAL")->text(), "  1");
+  EXPECT_EQ(Control<QLineEdit>(Form(), "txtTurnsL1")->text(), " 1");
   EXPECT_EQ(session.design.TurnsL1, 1);
   EXPECT_EQ(session.design.L1, 1e-9f);
   EXPECT_EQ(session.design.TurnsL2, 32767);
@@ -252,19 +264,19 @@ TEST_F(ScreenFlowTest, FullRunMakes201TrialsAndGivesEverythingBack) {
   const auto before = Values(session.design);
   std::vector<bool> enabled;
   for (QWidget* w : Form().findChildren<QWidget*>()) enabled.push_back(w->isEnabled());
-  Form().cmdMonte->click();
+  Control<QPushButton>(Form(), "cmdMonte")->click();
   EXPECT_EQ(session.monte.trialCount, 201);
   EXPECT_EQ(Values(session.design), before);
   std::vector<bool> after;
   for (QWidget* w : Form().findChildren<QWidget*>()) after.push_back(w->isEnabled());
   EXPECT_EQ(after, enabled);
-  EXPECT_TRUE(Form().cmdMonteStop->isHidden());
+  EXPECT_TRUE(Control<QPushButton>(Form(), "cmdMonteStop")->isHidden());
   // The nominal curve ends the run in yellow.
   const QImage image = Form().Surface().Image().convertToFormat(QImage::Format_RGB32);
   const auto* pixels = reinterpret_cast<const QRgb*>(image.constBits());
   const auto* end = pixels + image.width() * image.height();
   EXPECT_NE(std::find(pixels, end, qRgb(255, 255, 0)), end);
-  const std::string worst = Form().lblWorst->text().toStdString();
+  const std::string worst = Control<QLabel>(Form(), "lblWorst")->text().toStdString();
   EXPECT_EQ(worst.rfind("Worst-case passband loss: ", 0), 0u);
   // The drawing-free run of the command-line tool gives the same figures.
   model::Session quiet;
@@ -275,39 +287,42 @@ TEST_F(ScreenFlowTest, FullRunMakes201TrialsAndGivesEverythingBack) {
   model::WorstCaseLabels labels;
   model::RunMonteCarloWithoutDrawing(quiet, boxes, labels);
   EXPECT_EQ(labels.worst, worst);
-  EXPECT_EQ(labels.worstSecond, Form().lblWorstSecond->text().toStdString());
-  EXPECT_EQ(labels.worstThird, Form().lblWorstThird->text().toStdString());
+  EXPECT_EQ(labels.worstSecond, Control<QLabel>(Form(), "lblWorstSecond")->text().toStdString());
+  EXPECT_EQ(labels.worstThird, Control<QLabel>(Form(), "lblWorstThird")->text().toStdString());
 
-  Form().cmdMonte->click();  // a second run draws other values
-  EXPECT_NE(Form().lblWorst->text().toStdString(), worst);
-  Form().UpDown1->UpButton()->click();  // a spinner click keeps the figures
+  Control<QPushButton>(Form(), "cmdMonte")->click();  // a second run draws other values
+  EXPECT_NE(Control<QLabel>(Form(), "lblWorst")->text().toStdString(), worst);
+  Control<platform::TurnsSpinner>(Form(), "UpDown1")
+      ->UpButton()
+      ->click();  // a spinner click keeps the figures
   EXPECT_EQ(session.design.TurnsL2, 15);
-  EXPECT_FALSE(Form().lblWorst->isHidden());
-  EXPECT_FALSE(Form().lblWorstThird->isHidden());
+  EXPECT_FALSE(Control<QLabel>(Form(), "lblWorst")->isHidden());
+  EXPECT_FALSE(Control<QLabel>(Form(), "lblWorstThird")->isHidden());
 }
 
 TEST_F(ScreenFlowTest, StopInTheFirstTrialRestoresAndASecondStartIsImpossible) {
   OpenDesignOn20();
   const auto before = Values(session.design);
   QTimer::singleShot(0, [this] {
-    EXPECT_FALSE(Form().cmdMonte->isEnabled());
-    EXPECT_FALSE(Form().cmdExit->isEnabled());
-    Form().cmdMonteStop->click();
-    Form().cmdMonte->click();  // enabled again by Stop, but the run is not over
+    EXPECT_FALSE(Control<QPushButton>(Form(), "cmdMonte")->isEnabled());
+    EXPECT_FALSE(Control<QPushButton>(Form(), "cmdExit")->isEnabled());
+    Control<QPushButton>(Form(), "cmdMonteStop")->click();
+    Control<QPushButton>(Form(), "cmdMonte")
+        ->click();  // enabled again by Stop, but the run is not over
   });
-  Form().cmdMonte->click();
+  Control<QPushButton>(Form(), "cmdMonte")->click();
   EXPECT_EQ(session.monte.trialCount, 1);
   EXPECT_EQ(session.monte.trialColorCounter, 1);
   EXPECT_EQ(Values(session.design), before);
   EXPECT_FALSE(session.monte.running);
-  EXPECT_TRUE(Form().cmdRestart->isEnabled());
+  EXPECT_TRUE(Control<QPushButton>(Form(), "cmdRestart")->isEnabled());
 }
 
 TEST_F(ScreenFlowTest, ClosingTheWindowDuringARunStopsCleanly) {
   OpenDesignOn20();
   const auto before = Values(session.design);
   QTimer::singleShot(0, [this] { Form().close(); });
-  Form().cmdMonte->click();
+  Control<QPushButton>(Form(), "cmdMonte")->click();
   EXPECT_EQ(endCalls, 1);
   EXPECT_EQ(session.monte.trialCount, 1);
   EXPECT_EQ(Values(session.design), before);
@@ -337,7 +352,7 @@ TEST_F(ScreenFlowTest, WizardRefusesThenLeadsToTheDesignScreen) {
   ASSERT_NE(manager.Design(), nullptr);
   EXPECT_EQ(session.design.LowerEdge, 7e6f);
   EXPECT_EQ(session.design.TurnsL1, 16);
-  EXPECT_EQ(manager.Design()->Text3->text().toStdString(),
+  EXPECT_EQ(Control<QLineEdit>(*manager.Design(), "Text3")->text().toStdString(),
             notation::FormatCapacitance(session.design.C48));
 }
 
