@@ -297,8 +297,7 @@ void PrintGround(Canvas& page, double x, double y) {
 
 void DrawReport(Canvas& page, model::Session& session, const ReportOptions& options) {
   const model::DesignState& d = session.design;
-  const PlotGeometry geometry(model::kReportPlotFrame, d.SweepStart, d.SweepStop,
-                              session.defaults.PlotFloorDb);
+  const PlotGeometry geometry(model::kReportPlotFrame, d, session.defaults);
   const model::PlotFrame& frame = geometry.Frame();
 
   page.SetLineWidth(12);

@@ -169,8 +169,7 @@ LabelText EdgeLossLabel(float edge, double gainDb) {
 PlotLabels Plot(platform::Canvas& canvas, model::Session& session, double screenWidthTwips) {
   const model::DesignState& design = session.design;
   const model::GlobalDefaults& defaults = session.defaults;
-  const PlotGeometry geometry(model::kScreenPlotFrame, design.SweepStart, design.SweepStop,
-                              defaults.PlotFloorDb);
+  const PlotGeometry geometry(model::kScreenPlotFrame, design, defaults);
   PlotLabels labels;
 
   session.plot.grid = model::ComputePlotGrid(design.SweepStart, design.SweepStop);
