@@ -18,6 +18,9 @@ class Dialogs : public model::Notifier {
                                const std::string& presetName) = 0;
   virtual std::string SaveFile(const std::string& title, const std::string& filter,
                                const std::string& presetName) = 0;
+  // A question with Yes and No, captioned "DIRUruzevuv"; true for Yes.
+  // Where nobody can answer, the answer is No.
+  virtual bool Confirm(const std::string& /*question*/) { return false; }
 };
 
 }  // namespace diruruzevuv::platform

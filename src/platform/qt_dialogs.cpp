@@ -1,7 +1,9 @@
 #include "platform/qt_dialogs.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QStringList>
 
@@ -50,16 +52,38 @@ void QtDialogs::Beep() {
   QApplication::beep();
 }
 
+QString QtDialogs::StartPath(const std::string& presetName) const {
+  const QString preset = FromText(presetName);
+  if (m_lastFolder.isEmpty() || QFileInfo(preset).isAbsolute() || preset.contains(QLatin1Char('/')))
+    return preset;
+  return QDir(m_lastFolder).filePath(preset);
+}
+
+void QtDialogs::Remember(const QString& chosen) {
+  if (!chosen.isEmpty()) m_lastFolder = QFileInfo(chosen).absolutePath();
+}
+
 std::string QtDialogs::OpenFile(const std::string& title, const std::string& filter,
                                 const std::string& presetName) {
-  return ToText(QFileDialog::getOpenFileName(DialogParent(), FromText(title), FromText(presetName),
-                                             TranslateFilter(filter)));
+  const QString chosen = QFileDialog::getOpenFileName(
+      DialogParent(), FromText(title), StartPath(presetName), TranslateFilter(filter));
+  Remember(chosen);
+  return ToText(chosen);
 }
 
 std::string QtDialogs::SaveFile(const std::string& title, const std::string& filter,
                                 const std::string& presetName) {
-  return ToText(QFileDialog::getSaveFileName(DialogParent(), FromText(title), FromText(presetName),
-                                             TranslateFilter(filter)));
+  const QString chosen = QFileDialog::getSaveFileName(
+      DialogParent(), FromText(title), StartPath(presetName), TranslateFilter(filter));
+  Remember(chosen);
+  return ToText(chosen);
+}
+
+bool QtDialogs::Confirm(const std::string& question) {
+  QMessageBox box(QMessageBox::Question, QStringLiteral("DIRUruzevuv"), FromText(question),
+                  QMessageBox::Yes | QMessageBox::No, DialogParent());
+  box.setDefaultButton(QMessageBox::No);
+  return box.exec() == QMessageBox::Yes;
 }
 
 }  // namespace diruruzevuv::platform

@@ -24,6 +24,15 @@ class QtDialogs final : public Dialogs {
                        const std::string& presetName) override;
   std::string SaveFile(const std::string& title, const std::string& filter,
                        const std::string& presetName) override;
+  bool Confirm(const std::string& question) override;
+
+  // Where a file dialog starts: a bare preset name (or none) in the folder
+  // where the last file dialog of this run ended.
+  QString StartPath(const std::string& presetName) const;
+  void Remember(const QString& chosen);
+
+ private:
+  QString m_lastFolder;
 };
 
 }  // namespace diruruzevuv::platform

@@ -8,6 +8,7 @@
 #include <QSizeF>
 #include <QString>
 
+#include "files/file_names.h"
 #include "report/page_painter.h"
 
 namespace diruruzevuv::report {
@@ -28,13 +29,21 @@ std::string Describe(const QPrinter& printer, const char* what) {
 
 }  // namespace
 
+QString WithPdfExtension(const QPrinter& printer) {
+  const QString name = printer.outputFileName();
+  if (printer.outputFormat() != QPrinter::PdfFormat || name.isEmpty()) return name;
+  return QString::fromStdString(files::WithDefaultExtension(name.toStdString(), ".pdf"));
+}
+
 QtReportPrinter::QtReportPrinter(QPrinter& printer, QWidget* dialogParent, bool askUser)
     : m_printer(printer), m_parent(dialogParent), m_askUser(askUser) {}
 
 bool QtReportPrinter::ShowPrintDialog() {
   if (!m_askUser) return true;
   QPrintDialog dialog(&m_printer, m_parent);
-  return dialog.exec() == QDialog::Accepted;
+  if (dialog.exec() != QDialog::Accepted) return false;
+  m_printer.setOutputFileName(WithPdfExtension(m_printer));
+  return true;
 }
 
 void QtReportPrinter::SendPage(const platform::RecordingCanvas& page) {

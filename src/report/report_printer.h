@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <string>
 
 #include "model/session.h"
@@ -34,6 +35,10 @@ class QtReportPrinter final : public BufferedReportPrinter {
 // Puts a complete recorded page on the printer in landscape, then sets
 // portrait again. Throws PrinterError when the printer cannot start or
 // reports an error; nothing is sent then.
+// The printer's output file name with ".pdf" added when printing to a PDF
+// file whose name was typed without an extension.
+QString WithPdfExtension(const QPrinter& printer);
+
 void RenderPageOnPrinter(const platform::RecordingCanvas& page, QPrinter& printer);
 
 // The design screen's "Print" button: print dialog, then the report.

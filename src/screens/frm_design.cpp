@@ -8,6 +8,7 @@
 #include <type_traits>
 
 #include "files/design_file.h"
+#include "files/file_names.h"
 #include "files/spice_export.h"
 #include "model/adjustment.h"
 #include "model/monte_carlo.h"
@@ -586,14 +587,25 @@ void frmDesign::cmdMonteStop_Click() {
 }
 
 void frmDesign::cmdSaveFile_Click() {
-  const std::string name = m_dialogs.SaveFile("Write DIRUruzevuv file", files::kDesignFilter,
-                                              m_session.design.CurrentFile);
+  std::string name = m_dialogs.SaveFile("Write DIRUruzevuv file", files::kDesignFilter,
+                                        m_session.design.CurrentFile);
   // A cancelled dialog writes nothing and keeps the name offered.
   if (name.empty()) return;
+  // A name typed without an extension gets the designs' own; names too
+  // short to be written stay as they are.
+  if (name.size() >= 2) name = files::WithDefaultExtension(name, ".TXT");
   m_session.design.CurrentFile = name;
   if (name.find("Defaults") != std::string::npos) {
     m_dialogs.Message("That filename is not allowed");
     m_session.design.CurrentFile.clear();
+    return;
+  }
+  // Such a file takes the shipped preset's place for the band's button.
+  if (const std::int16_t band = files::PresetBandAt(name, m_session.locations.workDir);
+      band != 0 &&
+      !m_dialogs.Confirm(std::to_string(band) + ".TXT is the " + std::to_string(band) +
+                         "-meter band preset: from now on the " + std::to_string(band) +
+                         " button opens this design.\r\nReplace the band preset?")) {
     return;
   }
   files::WriteDesignFile(m_session.design.CurrentFile, m_session.design, m_dialogs);
@@ -605,12 +617,12 @@ void frmDesign::cmdSpice_Click() {
   m_session.SpiceFileName =
       m_dialogs.SaveFile(files::kSpiceDialogTitle, files::kSpiceFilter, std::string());
   if (!files::SpiceNameAccepted(m_session.SpiceFileName)) return;
+  m_session.SpiceFileName = files::WithDefaultExtension(m_session.SpiceFileName, ".ASC");
   files::WriteSpiceSchematic(m_session.SpiceFileName, m_session.design, m_dialogs);
 }
 
 QPrinter& frmDesign::cdbPrintSchematic() {
-  if (!m_printer) m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-  return *m_printer;
+  return m_manager.Printer();
 }
 
 void frmDesign::cmdPrint_Click() {

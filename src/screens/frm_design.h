@@ -55,7 +55,7 @@ class frmDesign final : public platform::GridForm, private SchematicTarget {
   platform::Dialogs& DialogsUsed() noexcept { return m_dialogs; }
   ScreenManager& Manager() noexcept { return m_manager; }
   // The printer behind the print dialog; it keeps the user's choices
-  // (printer, print to file) from one report to the next.
+  // (printer, print to file) from one report to the next for the whole run.
   QPrinter& cdbPrintSchematic();
 
  protected:
@@ -138,7 +138,6 @@ class frmDesign final : public platform::GridForm, private SchematicTarget {
   model::Session& m_session;
   platform::Dialogs& m_dialogs;
   ScreenManager& m_manager;
-  std::unique_ptr<QPrinter> m_printer;
   std::vector<std::pair<QPointer<QWidget>, bool>> m_enabledBeforeRun;
   // The control that had the keyboard focus when the run started.
   QPointer<QWidget> m_focusBeforeRun;

@@ -1,5 +1,6 @@
 #include "screens/screen_manager.h"
 
+#include <QPrinter>
 #include <QWidget>
 #include <utility>
 
@@ -102,6 +103,11 @@ void ScreenManager::EndProgram() {
 
 void ScreenManager::ScreenClosedByUser() {
   EndProgram();
+}
+
+QPrinter& ScreenManager::Printer() {
+  if (!m_printer) m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+  return *m_printer;
 }
 
 }  // namespace diruruzevuv::screens

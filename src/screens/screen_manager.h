@@ -2,10 +2,12 @@
 
 #include <QPointer>
 #include <functional>
+#include <memory>
 
 #include "model/session.h"
 #include "platform/dialogs.h"
 
+class QPrinter;
 class QWidget;
 
 namespace diruruzevuv::screens {
@@ -54,6 +56,9 @@ class ScreenManager {
   void SetShowScreens(bool show) noexcept { m_showScreens = show; }
 
   model::Session& Session() noexcept { return m_session; }
+  // The printer the design screens print on; it keeps the user's choices
+  // (printer, print to file and its folder) for the whole run.
+  QPrinter& Printer();
   platform::Dialogs& Dialogs() noexcept { return m_dialogs; }
 
  private:
@@ -69,6 +74,7 @@ class ScreenManager {
   float m_exitPause = 2.0f;
   bool m_showScreens = true;
   bool m_ended = false;
+  std::unique_ptr<QPrinter> m_printer;
 };
 
 }  // namespace diruruzevuv::screens

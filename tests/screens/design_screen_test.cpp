@@ -5,11 +5,13 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPrinter>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
 #include <array>
+#include <filesystem>
 #include <ostream>
 #include <string>
 #include <utility>
@@ -18,9 +20,11 @@
 #include "../files/test_support.h"
 #include "model/analysis_problem.h"
 #include "model/session.h"
+#include "platform/qt_dialogs.h"
 #include "platform/recording_canvas.h"
 #include "platform/turns_spinner.h"
 #include "report/report.h"
+#include "report/report_printer.h"
 #include "screens/frm_design.h"
 #include "screens/frm_opening.h"
 #include "screens/plot.h"
@@ -251,6 +255,59 @@ TEST(DesignScreenStateTest, VisibleAndEnabledThroughARunAndTuning) {
     EXPECT_EQ(seen[i].first, expected[i].first);
     EXPECT_EQ(seen[i].second, expected[i].second) << expected[i].first;
   }
+}
+
+// Save dialogs add the extension that was not typed; a name that would
+// take a band preset's place in the working folder is asked about first.
+TEST(SaveDialogTest, ExtensionsAndPresetNames) {
+  DesignScreen screen;
+  const std::string plain = (screen.dir / "mine").string();
+  screen.dialogs.answers = {plain, (screen.dir / "x").string(), "y",
+                            (screen.dir / "circuit").string()};
+  screen.Find<QPushButton>("cmdSaveFile")->click();
+  EXPECT_EQ(screen.session.design.CurrentFile, plain + ".TXT");
+  EXPECT_EQ(ReadText(plain + ".TXT").rfind(plain + ".TXT\r\n", 0), 0u);
+  screen.Find<QPushButton>("cmdSaveFile")->click();
+  EXPECT_TRUE(std::filesystem::exists(screen.dir / "x.TXT"));
+  screen.Find<QPushButton>("cmdSaveFile")->click();  // one character: nothing, as before
+  EXPECT_FALSE(std::filesystem::exists("y.TXT"));
+  EXPECT_FALSE(std::filesystem::exists("y"));
+  screen.Find<QPushButton>("cmdSpice")->click();
+  EXPECT_TRUE(std::filesystem::exists(screen.dir / "circuit.ASC"));
+  EXPECT_TRUE(screen.dialogs.questions.empty());
+
+  const std::string preset = (screen.dir / "40").string();
+  screen.dialogs.answers = {preset, preset};
+  screen.Find<QPushButton>("cmdSaveFile")->click();  // the question answered No
+  ASSERT_EQ(screen.dialogs.questions.size(), 1u);
+  EXPECT_NE(screen.dialogs.questions[0].find("40-meter band preset"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(screen.dir / "40.TXT"));
+  screen.dialogs.confirm = true;
+  screen.Find<QPushButton>("cmdSaveFile")->click();
+  EXPECT_TRUE(std::filesystem::exists(screen.dir / "40.TXT"));
+  EXPECT_TRUE(screen.dialogs.messages.empty());
+}
+
+// Print to file adds ".pdf" to a name typed without one.
+TEST(SaveDialogTest, PrintToFileGetsItsExtension) {
+  QPrinter printer;
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(QStringLiteral("/tmp/reports/filter"));
+  EXPECT_EQ(report::WithPdfExtension(printer), QStringLiteral("/tmp/reports/filter.pdf"));
+  printer.setOutputFileName(QStringLiteral("/tmp/reports/filter.PDF"));
+  EXPECT_EQ(report::WithPdfExtension(printer), QStringLiteral("/tmp/reports/filter.PDF"));
+}
+
+// File dialogs of one run start where the last one ended.
+TEST(SaveDialogTest, DialogsRememberTheLastFolder) {
+  platform::QtDialogs dialogs;
+  EXPECT_EQ(dialogs.StartPath("20.TXT"), QStringLiteral("20.TXT"));
+  dialogs.Remember(QStringLiteral("/home/me/filters/40m.TXT"));
+  EXPECT_EQ(dialogs.StartPath("20.TXT"), QStringLiteral("/home/me/filters/20.TXT"));
+  EXPECT_EQ(dialogs.StartPath(""), QStringLiteral("/home/me/filters"));
+  EXPECT_EQ(dialogs.StartPath("/elsewhere/a.TXT"), QStringLiteral("/elsewhere/a.TXT"));
+  dialogs.Remember(QString());  // a cancelled dialog changes nothing
+  EXPECT_EQ(dialogs.StartPath("x"), QStringLiteral("/home/me/filters/x"));
 }
 
 struct ProblemRow {

@@ -24,7 +24,14 @@ class ScriptedDialogs final : public platform::Dialogs {
     return Next();
   }
 
+  bool Confirm(const std::string& question) override {
+    questions.push_back(question);
+    return confirm;
+  }
+
   std::deque<std::string> answers;
+  std::vector<std::string> questions;
+  bool confirm = false;
   std::vector<std::string> messages;
   std::vector<std::string> titles;
   int beeps = 0;
