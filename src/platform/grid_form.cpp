@@ -92,6 +92,11 @@ void GridForm::paintEvent(QPaintEvent* event) {
 }
 
 void GridForm::resizeEvent(QResizeEvent* event) {
+  // A window manager keeps the window at its minimum size or above; where
+  // none does (or one ignores the hint), the window grows back itself.
+  if (event->size().expandedTo(minimumSize()) != event->size()) {
+    QTimer::singleShot(0, this, [this] { resize(size().expandedTo(minimumSize())); });
+  }
   FitTo(event->size());
   QWidget::resizeEvent(event);
 }
