@@ -21,6 +21,12 @@ int RunMonteCarloCommand(const std::vector<std::string>& args) {
   files::ReadGlobalDefaults(session.locations, session.design, session.defaults, notifier);
   if (!files::ReadDesignFile(args[0], session.design, notifier)) return 1;
   model::UpdateInductances(session.design);
+  // A design that sweep refuses has no worst case either.
+  session.analysis.RunSweep(session.design);
+  if (!session.analysis.Result().valid) {
+    std::fputs(kCannotAnalyse, stderr);
+    return 1;
+  }
   // The design screen's load writes the values into its boxes and reads
   // them back, so the run starts from the displayed values.
   model::ValueBoxes boxes;

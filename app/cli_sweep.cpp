@@ -44,10 +44,7 @@ int RunSweepCommand(const std::vector<std::string>& args) {
   session.analysis.RunSweep(session.design);
   const model::SweepResult& result = session.analysis.Result();
   if (!result.valid) {
-    std::fputs(
-        "diruruzevuv-cli: the design cannot be analysed (check the sweep range, "
-        "inductances, Q values and terminations)\n",
-        stderr);
+    std::fputs(kCannotAnalyse, stderr);
     return 1;
   }
 
