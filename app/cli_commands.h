@@ -14,11 +14,6 @@ int RunMonteCarloCommand(const std::vector<std::string>& args);
 int RunSpiceCommand(const std::vector<std::string>& args);
 int RunReportCommand(const std::vector<std::string>& args, int argc, char** argv);
 
-// What sweep and montecarlo say about a design whose response cannot be computed.
-inline constexpr const char* kCannotAnalyse =
-    "diruruzevuv-cli: the design cannot be analysed (check the sweep range, "
-    "inductances, Q values and terminations)\n";
-
 inline constexpr const char* kUsage =
     "usage: diruruzevuv-cli sweep [DESIGN_FILE]\n"
     "       diruruzevuv-cli wizard LOWER_EDGE AL TERMINATION OUT_FILE\n"
