@@ -26,14 +26,14 @@ void AppendNumber(std::string& line, float value) {
 
 }  // namespace
 
-int RunSweepCommand(const std::vector<std::string>& args) {
+int RunSweepCommand(const Context& context, const std::vector<std::string>& args) {
   if (args.size() > 1) {
     std::fputs(kUsage, stderr);
     return 2;
   }
   StderrNotifier notifier;
   model::Session session;
-  const model::FileLocations where{};
+  const model::FileLocations& where = context.locations;
   files::ReadGlobalDefaults(where, session.design, session.defaults, notifier);
   if (args.empty()) {
     model::ApplyDefaultDesign(session.design);
