@@ -37,7 +37,10 @@ int RunReportCommand(const Context& context, const std::vector<std::string>& arg
     std::fprintf(stderr, "diruruzevuv-cli: cannot start %s: %s\n", argv[0], std::strerror(errno));
     return 1;
   }
-  std::fputs("diruruzevuv-cli: this build has no report (built without Qt)\n", stderr);
+  std::fputs(
+      "diruruzevuv-cli: no report renderer (diruruzevuv-report) is installed; a build "
+      "without Qt has none\n",
+      stderr);
   return 1;
 }
 
