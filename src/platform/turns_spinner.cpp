@@ -6,15 +6,14 @@
 #include <algorithm>
 #include <cmath>
 
-#include "files/line_reader.h"
+#include "notation/leading_number.h"
 
 namespace diruruzevuv::platform {
 
 int ReadWholeNumber(std::string_view text) noexcept {
-  const double value = files::LeadingNumber(text);
+  const double value = notation::LeadingNumber(text);
   if (std::isnan(value)) return 0;
-  // Default rounding mode: halves go to the even neighbour.
-  return static_cast<int>(std::nearbyint(std::clamp(value, -32768.0, 32767.0)));
+  return static_cast<int>(notation::RoundHalfEven(std::clamp(value, -32768.0, 32767.0)));
 }
 
 TurnsSpinner::TurnsSpinner(QWidget* parent) : QWidget(parent) {

@@ -5,7 +5,7 @@
 
 #include "files/design_file.h"
 #include "files/global_defaults_file.h"
-#include "model/band_preset.h"
+#include "files/band_preset.h"
 #include "screens/frm_wizard.h"
 #include "screens/program_constants.h"
 #include "screens/schematic.h"
@@ -95,7 +95,7 @@ void frmOpening::Schematic() {
 }
 
 void frmOpening::cmdBand_Click(std::int16_t band) {
-  model::SelectBand(band, m_session.design, m_session.locations, m_dialogs);
+  files::SelectBand(band, m_session.design, m_session.locations, m_dialogs);
   m_manager.ShowDesign();
 }
 

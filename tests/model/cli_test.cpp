@@ -85,6 +85,20 @@ TEST(CliTest, WizardAndMonteCarloPrintTheirResults) {
       << labels;
 }
 
+// The tool's first run of a preset, pinned to the independently worked
+// figures of monte_carlo_figures_test.cpp (the shipped Q values 200 and 2000).
+TEST(CliTest, MonteCarloPrintsTheFirstRunsFigures) {
+  EXPECT_EQ(RunCli("montecarlo \"" DIRU_SOURCE_DATA_DIR "/40.TXT\""),
+            CliRun(0,
+                   "Worst-case passband loss: 0.12723 dB\n"
+                   "Worst-case 2nd harm. atten: 38.549 dB\n"
+                   "Worst-case 3ed harm. atten: 43.204 dB\n"));
+  EXPECT_EQ(RunCli("montecarlo \"" DIRU_SOURCE_DATA_DIR "/20.TXT\"").second,
+            "Worst-case passband loss: 0.18326 dB\n"
+            "Worst-case 2nd harm. atten: 39.03 dB\n"
+            "Worst-case 3ed harm. atten: 41.85 dB\n");
+}
+
 // The spice command writes what the export makes of the design as the tool reads it.
 TEST(CliTest, SpiceWritesTheSchematicOfTheDesignFile) {
   testing::TempDir dir;
