@@ -19,7 +19,7 @@ int RunMonteCarloCommand(const std::vector<std::string>& args) {
   model::Session session;
   StderrNotifier notifier;
   files::ReadGlobalDefaults(session.locations, session.design, session.defaults, notifier);
-  if (!files::ReadDesignFile(args[0], session.design, notifier)) return 1;
+  if (!ReadDesignOrTellWhy(args[0], session.design, notifier)) return 1;
   model::UpdateInductances(session.design);
   // The design screen's load writes the values into its boxes and reads
   // them back, so the run starts from the displayed values.

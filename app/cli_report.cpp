@@ -62,7 +62,7 @@ int RunReportCommand(const std::vector<std::string>& args, int argc, char** argv
   model::Session session;
   const model::FileLocations where{};
   files::ReadGlobalDefaults(where, session.design, session.defaults, notifier);
-  if (!files::ReadDesignFile(args[0], session.design, notifier)) return 1;
+  if (!ReadDesignOrTellWhy(args[0], session.design, notifier)) return 1;
 
   // What the design screen's redisplay leaves behind: the displayed values,
   // the sweep and the plot's frequency grid.
