@@ -20,7 +20,7 @@ int RunMonteCarloCommand(const Context& context, const std::vector<std::string>&
   StderrNotifier notifier;
   session.locations = context.locations;
   files::ReadGlobalDefaults(session.locations, session.design, session.defaults, notifier);
-  if (!files::ReadDesignFile(args[0], session.design, notifier)) return 1;
+  if (!ReadDesignOrTellWhy(args[0], session.design, notifier)) return 1;
   model::UpdateInductances(session.design);
   // The design screen's load writes the values into its boxes and reads
   // them back, so the run starts from the displayed values.

@@ -62,7 +62,7 @@ int RenderReport(const model::FileLocations& where, const std::vector<std::strin
   StderrNotifier notifier;
   model::Session session;
   files::ReadGlobalDefaults(where, session.design, session.defaults, notifier);
-  if (!files::ReadDesignFile(args[0], session.design, notifier)) return 1;
+  if (!ReadDesignOrTellWhy(args[0], session.design, notifier)) return 1;
 
   // What the design screen's redisplay leaves behind: the displayed values,
   // the sweep and the plot's frequency grid.

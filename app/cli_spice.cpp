@@ -23,7 +23,7 @@ int RunSpiceCommand(const Context& context, const std::vector<std::string>& args
   model::GlobalDefaults defaults;
   const model::FileLocations& where = context.locations;
   files::ReadGlobalDefaults(where, design, defaults, notifier);
-  if (!files::ReadDesignFile(args[0], design, notifier)) {
+  if (!ReadDesignOrTellWhy(args[0], design, notifier)) {
     if (!notifier.Told()) notifier.Message("diruruzevuv-cli: cannot read " + args[0]);
     return 1;
   }

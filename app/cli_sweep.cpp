@@ -6,6 +6,7 @@
 #include "files/design_file.h"
 #include "files/global_defaults_file.h"
 #include "model/analysis.h"
+#include "model/analysis_problem.h"
 #include "model/design_state.h"
 #include "model/global_defaults.h"
 #include "model/session.h"
@@ -34,17 +35,14 @@ int RunSweepCommand(const Context& context, const std::vector<std::string>& args
   files::ReadGlobalDefaults(where, session.design, session.defaults, notifier);
   if (args.empty()) {
     model::ApplyDefaultDesign(session.design);
-  } else if (!files::ReadDesignFile(args[0], session.design, notifier)) {
+  } else if (!ReadDesignOrTellWhy(args[0], session.design, notifier)) {
     return 1;
   }
 
   session.analysis.RunSweep(session.design);
   const model::SweepResult& result = session.analysis.Result();
   if (!result.valid) {
-    std::fputs(
-        "diruruzevuv-cli: the design cannot be analysed (check the sweep range, "
-        "inductances, Q values and terminations)\n",
-        stderr);
+    PrintUnanalysable(model::DescribeUnanalysable(session.design));
     return 1;
   }
 

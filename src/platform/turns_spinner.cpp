@@ -49,7 +49,10 @@ void TurnsSpinner::Step(int delta) {
   if (!m_buddy) return;
   const int current = ReadWholeNumber(m_buddy->text().toStdString());
   const int next = std::clamp(current + delta, m_minimum, m_maximum);
-  if (next == current) return;
+  if (next == current) {
+    emit stoppedAtLimit();
+    return;
+  }
   m_buddy->setText(QString::number(next));
   emit changed();
 }

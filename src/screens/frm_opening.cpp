@@ -35,6 +35,7 @@ frmOpening::frmOpening(model::Session& session, platform::Dialogs& dialogs, Scre
   lblVersion->setText(QStringLiteral("Version ") + QString::fromLatin1(kProgramVersion));
   lblCredit->setText(QString::fromUtf8(kCreditText));
   lblWebsite->setText(QString::fromUtf8(kWebsiteText));
+  SetMinimumForTexts(CaptionNeeds());
 }
 
 frmOpening::~frmOpening() = default;

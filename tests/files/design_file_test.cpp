@@ -6,11 +6,13 @@
 #include <cmath>
 #include <csignal>
 #include <map>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "files/replace_file.h"
 #include "files/spice_export.h"
+#include "model/band_preset.h"
 #include "test_support.h"
 
 namespace diruruzevuv::files {
@@ -105,6 +107,72 @@ TEST(DesignFileTest, ReadsOrFallsBack) {
     EXPECT_EQ(n.events, row.events);
     ExpectSameDesign(d, row.expected ? Design(row.expected) : Design());
   }
+}
+
+// Files that give no design, or one that cannot be analysed, are not
+// retrieved: both readers fall back with their own message. The start is
+// a sound design, so an empty file cannot pass by leaving it in place.
+TEST(DesignFileTest, UnanalysableAndEmptyFilesFallBack) {
+  std::string random(4096, '\0');
+  std::mt19937 bytes(13);
+  for (char& c : random) c = static_cast<char>(bytes());
+  const std::string zeros = CrLf(Lines(16, "0"));
+  const std::pair<const char*, std::string> rows[] = {
+      {"Zeros", zeros},
+      {"Random bytes", random},
+      {"Empty", ""},
+      {"Header only", CrLf({"x", "date", ""})},
+      {"L1 of 0 turns", CrLf(FortyLines("x", {{6, "L1 turns: 0"}}))},
+      {"Sweep range empty", CrLf(FortyLines("x", {{12, "Analysis stop freq: 2400000"}}))},
+      {"Termination 0", CrLf(FortyLines("x", {{14, "Input termination: 0"}}))}};
+  for (const auto& [name, text] : rows) {
+    SCOPED_TRACE(name);
+    for (const bool lastSession : {false, true}) {
+      model::DesignState d = Design(Forty);
+      RecordingNotifier n;
+      EXPECT_FALSE(lastSession ? ReadLastSessionText(text, d, n) : ReadDesignText(text, d, n));
+      EXPECT_EQ(n.events, Lines{lastSession ? kLastFailed : kDesignFailed});
+      ExpectSameDesign(d, Design());
+    }
+  }
+  // A path reader can say why; the Q values of the global defaults are no
+  // part of the file and do not count against it.
+  TempDir dir;
+  WriteText(dir / "turns.TXT", std::get<1>(rows[4]));
+  model::DesignState d = Design(Forty);
+  RecordingNotifier n;
+  std::string reason = "stale";
+  EXPECT_FALSE(ReadDesignFile((dir / "turns.TXT").string(), d, n, &reason));
+  EXPECT_EQ(reason, "L1 has 0 turns");
+  WriteText(dir / "forty.TXT", CrLf(FortyLines("x")));
+  d.InductorQ = d.CapacitorQ = 0.0f;
+  EXPECT_TRUE(ReadDesignFile((dir / "forty.TXT").string(), d, n, &reason));
+  EXPECT_EQ(reason, "");
+}
+
+// The shipped presets and a saved design read through "Get old" and "Last
+// session" exactly as the band buttons and the writer have them.
+TEST(DesignFileTest, PresetsAndSavedDesignsReadAsBefore) {
+  const model::FileLocations shipped{"/nonexistent-folder", DIRU_SOURCE_DATA_DIR};
+  for (const std::int16_t band : {160, 80, 60, 40, 30, 20, 17, 15, 12, 10}) {
+    SCOPED_TRACE(band);
+    RecordingNotifier n;
+    model::DesignState preset = Design(Forty);
+    model::LoadBandPreset(band, preset, shipped, n);
+    const std::string text = ReadText(shipped.dataDir / (std::to_string(band) + ".TXT"));
+    for (const bool lastSession : {false, true}) {
+      model::DesignState d = Design(Forty);
+      EXPECT_TRUE(lastSession ? ReadLastSessionText(text, d, n) : ReadDesignText(text, d, n));
+      ExpectSameDesign(d, preset);
+    }
+    EXPECT_TRUE(n.events.empty());
+  }
+  const auto saved = Design([](auto& d) { Forty(d), d.C92 = 0.0f, d.TurnsL2 = 0; });
+  model::DesignState d = Design();
+  RecordingNotifier n;
+  EXPECT_TRUE(ReadDesignText(DesignText(saved, FileKind::kDesign, "/a/b.TXT", "x"), d, n));
+  ExpectSameDesign(d, saved);
+  EXPECT_TRUE(n.events.empty());
 }
 
 // Every file and folder under the folder, with its contents.
