@@ -12,7 +12,7 @@
 
 #include "files/replace_file.h"
 #include "files/spice_export.h"
-#include "model/band_preset.h"
+#include "files/band_preset.h"
 #include "test_support.h"
 
 namespace diruruzevuv::files {
@@ -158,7 +158,7 @@ TEST(DesignFileTest, PresetsAndSavedDesignsReadAsBefore) {
     SCOPED_TRACE(band);
     RecordingNotifier n;
     model::DesignState preset = Design(Forty);
-    model::LoadBandPreset(band, preset, shipped, n);
+    files::LoadBandPreset(band, preset, shipped, n);
     const std::string text = ReadText(shipped.dataDir / (std::to_string(band) + ".TXT"));
     for (const bool lastSession : {false, true}) {
       model::DesignState d = Design(Forty);
