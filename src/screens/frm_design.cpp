@@ -139,7 +139,7 @@ frmDesign::frmDesign(model::Session& session, platform::Dialogs& dialogs, Screen
   setWindowTitle(QStringLiteral("DIRUruzevuv - Design page"));
   setObjectName(QStringLiteral("frmDesign"));
   CreateControls();
-  SetMinimumSize();
+  MeasureMinimumSize();
   SetBandCaption();
   m_session.monte.trialCount = 0;
   Redisplay();
@@ -289,7 +289,7 @@ void frmDesign::CreateControls() {
 
 // The widest texts the changing labels and the value boxes show for the
 // bands' designs; the credit lies under the buttons by design.
-void frmDesign::SetMinimumSize() {
+void frmDesign::MeasureMinimumSize() {
   std::vector<platform::ScreenGeometry::TextNeed> needs;
   for (const auto& need : CaptionNeeds())
     if (need.control != lblCredit) needs.push_back(need);

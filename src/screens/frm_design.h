@@ -104,7 +104,7 @@ class frmDesign final : public platform::GridForm, private SchematicTarget {
   QLineEdit* Text6 = nullptr;  // C49
 
   void CreateControls();
-  void SetMinimumSize();
+  void MeasureMinimumSize();
   void SetBandCaption();
   void ApplyPlotLabels(const PlotLabels& labels);
   void SetField(SchematicField field, const std::string& text) override;

@@ -53,12 +53,11 @@ class WindowSizeTest : public ::testing::Test {
 // inside its frame: the box's own style and font, the text two pixels in
 // from the frame as the box draws it, the cursor (and so the view) at the
 // start.
-struct Peek : QLineEdit {
-  using QLineEdit::initStyleOption;
-};
 bool ShowsWhole(QLineEdit* box) {
-  QStyleOptionFrame frame;
-  static_cast<Peek*>(box)->initStyleOption(&frame);
+  QStyleOptionFrame frame;  // as the box sets it up for drawing
+  frame.initFrom(box);
+  frame.lineWidth = box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &frame, box);
+  frame.state |= QStyle::State_Sunken;
   const QRect contents = box->style()->subElementRect(QStyle::SE_LineEditContents, &frame, box);
   const QFontMetrics metrics = box->fontMetrics();
   const QString text = box->text();
