@@ -12,13 +12,14 @@
 
 namespace diruruzevuv::cli {
 
-int RunMonteCarloCommand(const std::vector<std::string>& args) {
+int RunMonteCarloCommand(const Context& context, const std::vector<std::string>& args) {
   if (args.size() != 1) {
     std::fputs(kUsage, stderr);
     return 2;
   }
   model::Session session;
   StderrNotifier notifier;
+  session.locations = context.locations;
   files::ReadGlobalDefaults(session.locations, session.design, session.defaults, notifier);
   if (!ReadDesignOrTellWhy(args[0], session.design, notifier)) return 1;
   model::UpdateInductances(session.design);

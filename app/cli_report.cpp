@@ -47,7 +47,8 @@ void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& m
 
 }  // namespace
 
-int RunReportCommand(const std::vector<std::string>& args, int argc, char** argv) {
+int RenderReport(const model::FileLocations& where, const std::vector<std::string>& args, int argc,
+                 char** argv) {
   if (args.size() != 2) {
     std::fputs(kUsage, stderr);
     return 2;
@@ -60,7 +61,6 @@ int RunReportCommand(const std::vector<std::string>& args, int argc, char** argv
 
   StderrNotifier notifier;
   model::Session session;
-  const model::FileLocations where{};
   files::ReadGlobalDefaults(where, session.design, session.defaults, notifier);
   if (!ReadDesignOrTellWhy(args[0], session.design, notifier)) return 1;
 

@@ -1,7 +1,5 @@
-#include <charconv>
 #include <cstdio>
 #include <string>
-#include <system_error>
 
 #include "cli_commands.h"
 #include "cli_notifier.h"
@@ -12,29 +10,28 @@
 #include "model/design_state.h"
 #include "model/global_defaults.h"
 #include "model/session.h"
+#include "notation/float_digits.h"
 
 namespace diruruzevuv::cli {
 namespace {
 
-// Nine significant digits bring every float back unchanged; to_chars
+// Nine significant digits bring every float back unchanged; the writer
 // never looks at the locale.
 void AppendNumber(std::string& line, float value) {
-  char buffer[32];
-  const auto [end, error] =
-      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 9);
-  if (error == std::errc{}) line.append(buffer, end);
+  char buffer[notation::kFloat9Room];
+  line.append(buffer, notation::WriteFloat9(buffer, value));
 }
 
 }  // namespace
 
-int RunSweepCommand(const std::vector<std::string>& args) {
+int RunSweepCommand(const Context& context, const std::vector<std::string>& args) {
   if (args.size() > 1) {
     std::fputs(kUsage, stderr);
     return 2;
   }
   StderrNotifier notifier;
   model::Session session;
-  const model::FileLocations where{};
+  const model::FileLocations& where = context.locations;
   files::ReadGlobalDefaults(where, session.design, session.defaults, notifier);
   if (args.empty()) {
     model::ApplyDefaultDesign(session.design);

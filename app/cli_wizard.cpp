@@ -10,7 +10,7 @@
 
 namespace diruruzevuv::cli {
 
-int RunWizardCommand(const std::vector<std::string>& args) {
+int RunWizardCommand(const Context&, const std::vector<std::string>& args) {
   if (args.size() != 4) {
     std::fputs(kUsage, stderr);
     return 2;

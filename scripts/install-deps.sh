@@ -4,7 +4,8 @@
 set -euo pipefail
 
 packages=(build-essential cmake g++ qt6-base-dev qt6-qpa-plugins libgl-dev libgtest-dev
-  libbenchmark-dev fonts-liberation clang libclang-rt-dev poppler-utils locales)
+  libbenchmark-dev fonts-liberation clang libclang-rt-dev poppler-utils locales librsvg2-bin
+  dpkg-dev desktop-file-utils appstream)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -32,7 +32,8 @@ CliRun RunCli(const std::string& arguments, const std::string& errors = "/dev/nu
 TEST(CliTest, SweepPrintsEveryPointOfTheBuiltInDesignExactly) {
   Session session;
   SilentNotifier quiet;
-  files::ReadGlobalDefaults(FileLocations{}, session.design, session.defaults, quiet);
+  files::ReadGlobalDefaults(FileLocations{".", DIRU_SOURCE_DATA_DIR}, session.design,
+                            session.defaults, quiet);
   ApplyDefaultDesign(session.design);
   session.analysis.RunSweep(session.design);
   const SweepResult& r = session.analysis.Result();
@@ -126,7 +127,8 @@ TEST(CliTest, SpiceWritesTheSchematicOfTheDesignFile) {
   testing::TempDir dir;
   Session session;
   SilentNotifier quiet;
-  files::ReadGlobalDefaults(FileLocations{}, session.design, session.defaults, quiet);
+  files::ReadGlobalDefaults(FileLocations{".", DIRU_SOURCE_DATA_DIR}, session.design,
+                            session.defaults, quiet);
   ASSERT_TRUE(files::ReadDesignFile(DIRU_SOURCE_DATA_DIR "/40.TXT", session.design, quiet));
   const std::string out = (dir / "F.ASC").string();
   EXPECT_EQ(RunCli("spice \"" DIRU_SOURCE_DATA_DIR "/40.TXT\" \"" + out + "\"").first, 0);
