@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs every test twice: an
-# optimised build, and a build under AddressSanitizer and
+# optimised build, and a build under AddressSanitizer, LeakSanitizer and
 # UndefinedBehaviorSanitizer, checks the Debian package from the first build,
 # and finishes with a short fuzzing run.
 set -euo pipefail
