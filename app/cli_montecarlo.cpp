@@ -6,6 +6,7 @@
 #include "files/design_file.h"
 #include "files/global_defaults_file.h"
 #include "model/adjustment.h"
+#include "model/analysis_problem.h"
 #include "model/monte_carlo.h"
 #include "model/session.h"
 
@@ -22,6 +23,12 @@ int RunMonteCarloCommand(const Context& context, const std::vector<std::string>&
   files::ReadGlobalDefaults(session.locations, session.design, session.defaults, notifier);
   if (!ReadDesignOrTellWhy(args[0], session.design, notifier)) return 1;
   model::UpdateInductances(session.design);
+  // A design that sweep refuses has no worst case either.
+  session.analysis.RunSweep(session.design);
+  if (!session.analysis.Result().valid) {
+    PrintUnanalysable(model::DescribeUnanalysable(session.design));
+    return 1;
+  }
   // The design screen's load writes the values into its boxes and reads
   // them back, so the run starts from the displayed values.
   model::ValueBoxes boxes;

@@ -200,8 +200,7 @@ TEST(DesignFileTest, FailedWritesTellAndLeaveTheFolderAsItWas) {
       {"Disk full", "d.TXT", {"d.TXT"}, kDesignWrite, true},
       {"Last session is a folder", kLast, {kLast + "/", kLast + "/x"},
        "The last-session file was not written correctly."},
-      {"Spice, temporary name taken", "a.ASC", {"a.ASC", TemporaryPathFor("a.ASC") + "/"},
-       kSpiceWriteFailed},
+      {"Spice, target is a folder", "a.ASC", {"a.ASC/", "a.ASC/x"}, kSpiceWriteFailed},
       {"Spice, InductorQ 0", "a.ASC", {}, kSpiceWriteFailed, false, 0}};
   // clang-format on
   for (const auto& row : rows) {

@@ -85,6 +85,29 @@ TEST(CliTest, WizardAndMonteCarloPrintTheirResults) {
       << labels;
 }
 
+// montecarlo refuses what sweep refuses, with the same message; a wizard
+// output name that cannot be written is an error, not a silent success.
+TEST(CliTest, MonteCarloAndWizardFailuresExitWithOne) {
+  testing::TempDir dir;
+  const std::string errors = (dir / "errors").string();
+  DesignState design;
+  ApplyDefaultDesign(design);
+  design.SweepStart = 0.0f;
+  SilentNotifier quiet;
+  const std::string broken = (dir / "BROKEN.TXT").string();
+  ASSERT_TRUE(files::WriteDesignFile(broken, design, quiet));
+  EXPECT_EQ(RunCli("sweep \"" + broken + "\"", errors), CliRun(1, ""));
+  const std::string sweepSays = testing::ReadText(errors);
+  EXPECT_EQ(RunCli("montecarlo \"" + broken + "\"", errors), CliRun(1, ""));
+  EXPECT_EQ(testing::ReadText(errors), sweepSays);
+  for (const char* name : {"x", "\"\""}) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(RunCli("wizard 7M 3 50 " + std::string(name), errors), CliRun(1, ""));
+    EXPECT_NE(testing::ReadText(errors).find("too short"), std::string::npos);
+  }
+  EXPECT_FALSE(std::filesystem::exists("x"));
+}
+
 // The tool's first run of a preset, pinned to the independently worked
 // figures of monte_carlo_figures_test.cpp (the shipped Q values 200 and 2000).
 TEST(CliTest, MonteCarloPrintsTheFirstRunsFigures) {
