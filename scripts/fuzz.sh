@@ -32,7 +32,7 @@ for target in "${targets[@]}"; do
   log="build-fuzz/$target.log"
   mkdir -p "$corpus"
   case "$target" in
-    design_file_fuzz | global_defaults_fuzz) cp data/*.TXT "$corpus/" ;;
+    design_file_fuzz | global_defaults_fuzz | pipeline_fuzz) cp data/*.TXT "$corpus/" ;;
   esac
   echo "-- $target (${seconds}s)"
   status=0
