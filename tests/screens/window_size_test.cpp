@@ -10,6 +10,7 @@
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
+#include <cmath>
 #include <iostream>
 #include <string>
 
@@ -17,6 +18,7 @@
 #include "model/session.h"
 #include "platform/screen_geometry.h"
 #include "screens/frm_design.h"
+#include "screens/frm_exit.h"
 #include "screens/frm_opening.h"
 #include "screens/frm_wizard.h"
 #include "screens/screen_manager.h"
@@ -95,6 +97,17 @@ TEST_F(WindowSizeTest, WindowsCannotBeMadeSmallerThanTheirMinimum) {
             << ", design " << design.width() << "x" << design.height() << ", wizard "
             << wizard.width() << "x" << wizard.height() << "; text legible from " << legible.width()
             << "x" << legible.height() << "\n";
+}
+
+// The exit screen sizes itself against the display; never so small that
+// its text could not be read.
+TEST_F(WindowSizeTest, TheExitScreenIsNeverTooSmallToRead) {
+  const QSize legible = ScreenGeometry::LegibleClientSize();
+  frmExit exit(session, dialogs, manager, QSize(200, 150), nullptr);
+  EXPECT_EQ(exit.size(), QSize(static_cast<int>(std::lround(legible.width() * 0.45)),
+                               static_cast<int>(std::lround(legible.height() * 0.3))));
+  frmExit large(session, dialogs, manager, QSize(1200, 900), nullptr);
+  EXPECT_EQ(large.size(), QSize(540, 270));
 }
 
 // At the design screen's minimum the widest values of the bands' designs
