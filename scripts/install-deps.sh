@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(build-essential cmake g++ qt6-base-dev qt6-qpa-plugins libgl-dev libgtest-dev
-  libbenchmark-dev fonts-liberation clang libclang-rt-dev poppler-utils)
+  libbenchmark-dev fonts-liberation clang libclang-rt-dev poppler-utils libeigen3-dev)
 
 missing=()
 for p in "${packages[@]}"; do
