@@ -17,6 +17,8 @@ int main(int argc, char** argv) {
   if (command == "wizard") return RunWizardCommand(args);
   if (command == "montecarlo") return RunMonteCarloCommand(args);
   if (command == "spice") return RunSpiceCommand(args);
+  if (command == "compare") return RunCompareCommand(args);
+  if (command == "fit") return RunFitCommand(args);
   if (command == "report") {
 #ifdef DIRU_NO_REPORT
     std::fputs("diruruzevuv-cli: this build has no report (built without Qt)\n", stderr);
