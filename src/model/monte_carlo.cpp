@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "model/random.h"
-#include "model/worst_case.h"
 #include "notation/notation.h"
 
 namespace diruruzevuv::model {
@@ -101,35 +100,56 @@ void FinishEndOfRun(Session& session) noexcept {
   session.monte.running = false;
 }
 
-void PlotWithoutDrawing(Session& session, WorstCaseLabels& labels) {
-  // The plot draws nothing, tracks nothing and evaluates no edge for a
-  // sweep it cannot place on its axis.
-  const DesignState& design = session.design;
-  if (!session.analysis.Result().valid || !(design.SweepStart > 0.0f) ||
-      !(design.SweepStop > 0.0f) || !std::isfinite(design.SweepStart) ||
-      !std::isfinite(design.SweepStop) || design.SweepStart == design.SweepStop) {
-    return;
-  }
-  const WorstHarmonicUpdate update =
-      TrackWorstHarmonics(session.design, session.analysis.Result(), session.plot);
-  if (update.secondChanged) labels.worstSecond = WorstSecondText(session.plot.worstSecond);
-  if (update.thirdChanged) labels.worstThird = WorstThirdText(session.plot.worstThird);
-  EvaluateBandEdges(session.analysis, session.design);
-}
-
-void RunMonteCarloWithoutDrawing(Session& session, ValueBoxes& boxes, WorstCaseLabels& labels) {
-  if (!StartMonteCarlo(session)) return;
-  WriteValueBoxes(boxes, session.design);
-  session.analysis.RunSweep(session.design);
-  PlotWithoutDrawing(session, labels);
+bool RunMonteCarlo(Session& session, MonteCarloView& view) {
+  if (!StartMonteCarlo(session)) return false;
+  view.ShowNominal();
   while (MonteCarloContinues(session.monte)) {
     BeginTrial(session);
-    PlotWithoutDrawing(session, labels);
-    if (auto text = FinishTrial(session)) labels.worst = std::move(*text);
+    view.Plot();
+    if (const auto text = FinishTrial(session)) view.ShowWorst(*text);
+    if (!view.TrialDone()) return false;
   }
+  view.Ending();
   BeginEndOfRun(session);
-  PlotWithoutDrawing(session, labels);
+  view.Plot();
+  view.Ended();
   FinishEndOfRun(session);
+  return true;
+}
+
+void ApplyPlotFigures(const PlotFigures& figures, const PlotState& plot, WorstCaseLabels& labels) {
+  if (figures.worst.secondChanged) labels.worstSecond = WorstSecondText(plot.worstSecond);
+  if (figures.worst.thirdChanged) labels.worstThird = WorstThirdText(plot.worstThird);
+}
+
+namespace {
+
+class DrawingFreeView final : public MonteCarloView {
+ public:
+  DrawingFreeView(Session& session, ValueBoxes& boxes, WorstCaseLabels& labels)
+      : m_session(session), m_boxes(boxes), m_labels(labels) {}
+
+  void ShowNominal() override {
+    WriteValueBoxes(m_boxes, m_session.design);
+    m_session.analysis.RunSweep(m_session.design);
+    Plot();
+  }
+  void Plot() override {
+    ApplyPlotFigures(TakePlotFigures(m_session), m_session.plot, m_labels);
+  }
+  void ShowWorst(const std::string& text) override { m_labels.worst = text; }
+
+ private:
+  Session& m_session;
+  ValueBoxes& m_boxes;
+  WorstCaseLabels& m_labels;
+};
+
+}  // namespace
+
+void RunMonteCarloWithoutDrawing(Session& session, ValueBoxes& boxes, WorstCaseLabels& labels) {
+  DrawingFreeView view(session, boxes, labels);
+  RunMonteCarlo(session, view);
 }
 
 }  // namespace diruruzevuv::model

@@ -8,6 +8,7 @@
 #include "model/adjustment.h"
 #include "model/rgb.h"
 #include "model/session.h"
+#include "model/worst_case.h"
 
 namespace diruruzevuv::model {
 
@@ -66,6 +67,33 @@ void BeginEndOfRun(Session& session) noexcept;
 // After the final plot: blue again, the stop flag set, the run over.
 void FinishEndOfRun(Session& session) noexcept;
 
+// What a run asks of whoever shows it. The run itself (values, colours,
+// figures, order) is RunMonteCarlo's; a view only draws and lets events in.
+class MonteCarloView {
+ public:
+  virtual ~MonteCarloView() = default;
+  // After the start of the run: the nominal design once (the screen's
+  // redisplay: value boxes written and read back, sweep, plot).
+  virtual void ShowNominal() = 0;
+  // After every sweep of the run: the plot, which must take the plot
+  // figures (model::TakePlotFigures) of the sweep.
+  virtual void Plot() = 0;
+  // The worst passband figure changed to this text.
+  virtual void ShowWorst(const std::string& text) = 0;
+  // After each trial; false abandons the run at once (no end of run).
+  virtual bool TrialDone() { return true; }
+  // Before the end of the run restores and sweeps the nominal design.
+  virtual void Ending() {}
+  // After the nominal design's final plot, before the run is over.
+  virtual void Ended() {}
+};
+
+// A whole run: start, the nominal design, trials until 201 are made or the
+// stop flag is seen, then the end with the nominal response in yellow.
+// Returns false when the run could not start (one is under way) or the
+// view abandoned it.
+bool RunMonteCarlo(Session& session, MonteCarloView& view);
+
 // What the three worst-case labels read.
 struct WorstCaseLabels {
   std::string worst = "Worst-case loss: ";
@@ -73,15 +101,12 @@ struct WorstCaseLabels {
   std::string worstThird;
 };
 
-// What Plot does to the model, without drawing: worst harmonic tracking on
-// the last sweep, then the two band edges (leaving the upper edge's gain as
-// the point result). Updates the harmonic label texts that changed.
-void PlotWithoutDrawing(Session& session, WorstCaseLabels& labels);
+// The label texts of the harmonic figures a plot changed.
+void ApplyPlotFigures(const PlotFigures& figures, const PlotState& plot, WorstCaseLabels& labels);
 
-// A complete run, nominal redraw (value boxes written and read back, sweep,
-// plot), trials and end, with nothing drawn. The boxes hold what the
-// design screen's boxes show; the labels hold the texts at the end of the
-// run. Does nothing while a run is under way.
+// A complete run with nothing drawn (the command-line tool's). The boxes
+// hold what the design screen's boxes show; the labels hold the texts at
+// the end of the run. Does nothing while a run is under way.
 void RunMonteCarloWithoutDrawing(Session& session, ValueBoxes& boxes, WorstCaseLabels& labels);
 
 }  // namespace diruruzevuv::model

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "model/plot_geometry.h"
+
 namespace diruruzevuv::model {
 
 WorstHarmonicUpdate TrackWorstHarmonics(const DesignState& design, const SweepResult& sweep,
@@ -35,6 +37,16 @@ EdgeGains EvaluateBandEdges(Analyzer& analysis, const DesignState& design) noexc
   analysis.AnalyzePoint(design, design.UpperEdge);
   gains.upper = analysis.Result().pointGain;
   return gains;
+}
+
+PlotFigures TakePlotFigures(Session& session) noexcept {
+  PlotFigures figures;
+  const SweepResult& sweep = session.analysis.Result();
+  if (!SweepDrawable(sweep, session.design)) return figures;
+  figures.taken = true;
+  figures.worst = TrackWorstHarmonics(session.design, sweep, session.plot);
+  figures.edges = EvaluateBandEdges(session.analysis, session.design);
+  return figures;
 }
 
 }  // namespace diruruzevuv::model

@@ -26,4 +26,14 @@ struct EdgeGains {
 // analysis' point result afterwards is the upper edge's).
 EdgeGains EvaluateBandEdges(Analyzer& analysis, const DesignState& design) noexcept;
 
+// The figures every plot of a sweep takes, drawn or not: the worst
+// harmonic attenuations, then the two band edges. A sweep the plot cannot
+// place on its axis gives none (taken false) and changes nothing.
+struct PlotFigures {
+  bool taken = false;
+  WorstHarmonicUpdate worst;
+  EdgeGains edges;
+};
+PlotFigures TakePlotFigures(Session& session) noexcept;
+
 }  // namespace diruruzevuv::model

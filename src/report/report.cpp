@@ -8,7 +8,8 @@
 #include <vector>
 
 #include "files/design_file.h"
-#include "model/plot_grid.h"
+#include "model/plot_geometry.h"
+#include "model/worst_case.h"
 #include "notation/notation.h"
 
 namespace diruruzevuv::report {
@@ -22,14 +23,6 @@ namespace {
 constexpr Rgb kBoxFill{255, 240, 240};
 constexpr Rgb kBoxOutline{255, 17, 17};
 
-// The plot rectangle on the page.
-constexpr double kLeft = 2000.0;
-constexpr double kTop = 1500.0;
-constexpr double kRight = 7000.0;
-constexpr double kBottom = 5000.0;
-constexpr double kWidth = kRight - kLeft;
-constexpr double kHeight = kBottom - kTop;
-
 // A text with its top left corner at (x, y): plotting a white point moves
 // the text position there.
 void PlaceText(Canvas& page, double x, double y, std::string_view text) {
@@ -37,103 +30,57 @@ void PlaceText(Canvas& page, double x, double y, std::string_view text) {
   page.Text(text);
 }
 
-// Frequency and level to page coordinates.
-class PlotMapping {
- public:
-  PlotMapping(float sweepStart, float sweepStop, float plotFloorDb) {
-    const double start = sweepStart;
-    const double stop = sweepStop;
-    m_usable =
-        std::isfinite(start) && std::isfinite(stop) && start > 0.0 && stop > 0.0 && start != stop;
-    if (m_usable) {
-      m_logStart = std::log(start);
-      m_logSpan = std::log(stop) - m_logStart;
-    }
-    // A floor of 0 would divide by zero; the screen takes it as -60 dB.
-    const double floor = plotFloorDb;
-    m_floorMagnitude = (floor == 0.0 || !std::isfinite(floor)) ? 60.0 : std::fabs(floor);
-  }
+using model::PlotGeometry;
 
-  // False when the sweep limits give no logarithmic axis.
-  bool Usable() const noexcept { return m_usable; }
-  double X(double frequency) const {
-    return kLeft + kWidth * (std::log(frequency) - m_logStart) / m_logSpan;
-  }
-  double Y(double level) const { return kTop - kHeight * level / m_floorMagnitude; }
-  // Levels above the top (and NaN) lie on the top edge, below the floor on
-  // the bottom edge.
-  static double ClampY(double y) {
-    if (y > kBottom) return kBottom;
-    if (y >= kTop) return y;
-    return kTop;
-  }
-  static double ClampX(double x) { return std::clamp(x, kLeft, kRight); }
+GridPoint At(model::PlotPoint p) { return {p.x, p.y}; }
 
- private:
-  bool m_usable = false;
-  double m_logStart = 0.0;
-  double m_logSpan = 1.0;
-  double m_floorMagnitude = 60.0;
-};
-
-void DrawFrequencyGrid(Canvas& page, const model::Session& session, bool usable) {
+void DrawFrequencyGrid(Canvas& page, const model::Session& session, const PlotGeometry& geometry) {
   const model::PlotGrid& grid = session.plot.grid;
-  const int count = usable ? std::clamp(grid.count, 0, model::PlotGrid::kMaxLines) : 0;
+  const model::PlotFrame& frame = geometry.Frame();
+  const int count = geometry.Usable() ? std::clamp(grid.count, 0, model::PlotGrid::kMaxLines) : 0;
   page.SetLineWidth(2);
   for (int i = 0; i < count; ++i) {
-    const double x = kLeft + kWidth * grid.position[i];
-    page.Line({x, kTop}, {x, kBottom}, model::kGrey);
+    const double x = geometry.XAt(grid.position[i]);
+    page.Line({x, frame.top}, {x, frame.bottom}, model::kGrey);
   }
   page.SetFontSize(10);
   if (count == 0) return;
   const model::DesignState& design = session.design;
   for (int i : model::ChooseFrequencyLabels(grid, design.SweepStart, design.SweepStop)) {
     if (i < 0 || i >= count) continue;
-    PlaceText(page, 1750.0 + kWidth * grid.position[i], 5100.0,
-              notation::FormatFrequency(grid.frequency[i]));
+    const model::PlotPoint at = geometry.FrequencyLabelAt(grid.position[i]);
+    PlaceText(page, at.x, at.y, notation::FormatFrequency(grid.frequency[i]));
   }
 }
 
-void DrawLevelGrid(Canvas& page, std::int16_t gridDivisions, double screenWidthTwips) {
+void DrawLevelGrid(Canvas& page, const PlotGeometry& geometry, std::int16_t gridDivisions,
+                   double screenWidthTwips) {
   // No divisions, no grid. More than nine are drawn as asked, in 32-bit
   // arithmetic so that the products cannot overflow.
   const std::int32_t divisions = gridDivisions;
   if (divisions <= 0) return;
+  const model::PlotFrame& frame = geometry.Frame();
   for (std::int32_t j = 0; j <= divisions; ++j) {
-    const double y = kTop + static_cast<double>(3500 * j / divisions);
-    page.Line({kLeft, y}, {kRight, y}, model::kGrey);
+    const double y = geometry.LevelLineY(j, divisions);
+    page.Line({frame.left, y}, {frame.right, y}, model::kGrey);
   }
-  const double width = screenWidthTwips > 0.0 ? screenWidthTwips : 12000.0;
   for (std::int32_t j = 0; j <= divisions; ++j) {
     const std::string text = std::to_string(-10 * j);
-    const double x = 1900.0 - static_cast<double>(text.size()) * 120.0 * 12000.0 / width;
-    const double y = 1400.0 + static_cast<double>(3500 * j / divisions);
-    PlaceText(page, x, y, text);
+    const model::PlotPoint at = geometry.LevelLabelAt(j, divisions, text.size(), screenWidthTwips);
+    PlaceText(page, at.x, at.y, text);
   }
 }
 
-void DrawAidBoxes(Canvas& page, const model::Session& session, const PlotMapping& map) {
-  const model::DesignState& d = session.design;
-  const model::GlobalDefaults& g = session.defaults;
-  struct BoxRow {
-    double lineWidth;
-    int harmonic;
-    float level;
-  };
-  const BoxRow rows[] = {
-      {5, 1, g.PassbandBoxDb}, {6, 2, g.SecondHarmonicBoxDb}, {6, 3, g.ThirdHarmonicBoxDb}};
-  const double m = g.BandwidthMultiplier;
-  for (const BoxRow& row : rows) {
-    const double f1 = row.harmonic * static_cast<double>(d.LowerEdge) / m;
-    const double f2 = row.harmonic * static_cast<double>(d.UpperEdge) * m;
-    if (!(f1 > 0.0) || !(f2 > 0.0) || !std::isfinite(f1) || !std::isfinite(f2)) continue;
+void DrawAidBoxes(Canvas& page, const model::Session& session, const PlotGeometry& geometry) {
+  // Line widths of the passband box and the two harmonic boxes.
+  constexpr double kLineWidth[] = {5, 6, 6};
+  for (const model::AidBox& box : geometry.AidBoxes(session.design, session.defaults)) {
     // Kept inside the frame: on paper a box running past it would print
     // over the figures or the schematic.
-    const GridPoint a{PlotMapping::ClampX(map.X(f1)), kTop};
-    const GridPoint b{PlotMapping::ClampX(map.X(f2)), PlotMapping::ClampY(map.Y(row.level))};
-    page.SetLineWidth(row.lineWidth);
-    page.FilledBox(a, b, kBoxFill);
-    page.Box(a, b, kBoxOutline);
+    const model::AidBox clipped = geometry.ClipToFrame(box);
+    page.SetLineWidth(kLineWidth[box.harmonic - 1]);
+    page.FilledBox(At(clipped.topLeft), At(clipped.bottomRight), kBoxFill);
+    page.Box(At(clipped.topLeft), At(clipped.bottomRight), kBoxOutline);
   }
 }
 
@@ -162,9 +109,9 @@ struct Window {
   bool Contains(float f) const noexcept { return low < f && f < high; }
 };
 
-void DrawCurves(Canvas& page, const model::Session& session, const PlotMapping& map) {
+void DrawCurves(Canvas& page, const model::Session& session, const PlotGeometry& geometry) {
   const model::SweepResult& sweep = session.analysis.Result();
-  if (!sweep.valid || !map.Usable()) return;
+  if (!sweep.valid || !geometry.Usable()) return;
   const model::DesignState& d = session.design;
   const model::GlobalDefaults& g = session.defaults;
   const int last = std::clamp<int>(sweep.intervals, 0, model::SweepResult::kCapacity - 1);
@@ -179,7 +126,7 @@ void DrawCurves(Canvas& page, const model::Session& session, const PlotMapping& 
   for (int k = 0; k <= last; ++k) {
     const float f = sweep.frequency[k];
     const float t = sweep.gain[k];
-    points[k] = {map.X(f), PlotMapping::ClampY(map.Y(t))};
+    points[k] = {geometry.ReachX(geometry.X(f)), geometry.ClampedY(t)};
     red[k] = (second.Contains(f) && t > g.SecondHarmonicBoxDb) ||
              (third.Contains(f) && t > g.ThirdHarmonicBoxDb);
   }
@@ -189,7 +136,7 @@ void DrawCurves(Canvas& page, const model::Session& session, const PlotMapping& 
   for (int k = 0; k <= last; ++k) {
     const float f = sweep.frequency[k];
     const float r = sweep.reflection[k];
-    points[k].y = PlotMapping::ClampY(map.Y(r));
+    points[k].y = geometry.ClampedY(r);
     red[k] = passband.Contains(f) && r > g.PassbandBoxDb;
   }
   page.SetLineWidth(6);
@@ -223,12 +170,9 @@ void FigureLine(Canvas& page, double y, const std::string& text) {
   page.Text(text);
 }
 
-// "Loss at ... edge: " with the loss just computed at that edge. A design
-// that could not be analysed shows no number rather than garbage.
-std::string EdgeLoss(model::Session& session, float edge) {
-  if (!session.analysis.Result().valid) return {};
-  session.analysis.AnalyzePoint(session.design, edge);
-  const double gain = session.analysis.Result().pointGain;
+// "Loss at ... edge: " with the loss at that edge. A design that could
+// not be analysed shows no number rather than garbage.
+std::string EdgeLoss(double gain) {
   if (!std::isfinite(gain)) return {};
   return notation::FormatValue(static_cast<float>(std::fabs(gain))) + "dB";
 }
@@ -237,11 +181,20 @@ void DrawFigures(Canvas& page, model::Session& session) {
   const model::DesignState& d = session.design;
   using notation::FormatFrequency;
   using notation::FormatValue;
+  // The band edges are evaluated as on the design screen; an invalid
+  // sweep leaves the analysis alone.
+  std::string lossLower;
+  std::string lossUpper;
+  if (session.analysis.Result().valid) {
+    const model::EdgeGains gains = model::EvaluateBandEdges(session.analysis, d);
+    lossLower = EdgeLoss(gains.lower);
+    lossUpper = EdgeLoss(gains.upper);
+  }
   page.SetFontSize(10);
   FigureLine(page, 2000, "Lower bandedge: " + FormatFrequency(d.LowerEdge));
   FigureLine(page, 2300, "Upper bandedge: " + FormatFrequency(d.UpperEdge));
-  FigureLine(page, 2700, "Loss at lower edge: " + EdgeLoss(session, d.LowerEdge));
-  FigureLine(page, 3000, "Loss at upper edge: " + EdgeLoss(session, d.UpperEdge));
+  FigureLine(page, 2700, "Loss at lower edge: " + lossLower);
+  FigureLine(page, 3000, "Loss at upper edge: " + lossUpper);
   FigureLine(page, 3400, "Toroid Al: " + FormatValue(d.ToroidAL) + " nH per turns squared");
   FigureLine(page, 3800, "Number of turns, L1: " + FormatValue(d.TurnsL1));
   FigureLine(page, 4100, "Number of turns, L2: " + FormatValue(d.TurnsL2));
@@ -320,15 +273,17 @@ void PrintGround(Canvas& page, double x, double y) {
 
 void DrawReport(Canvas& page, model::Session& session, const ReportOptions& options) {
   const model::DesignState& d = session.design;
-  const PlotMapping map(d.SweepStart, d.SweepStop, session.defaults.PlotFloorDb);
+  const PlotGeometry geometry(model::kReportPlotFrame, d.SweepStart, d.SweepStop,
+                              session.defaults.PlotFloorDb);
+  const model::PlotFrame& frame = geometry.Frame();
 
   page.SetLineWidth(12);
-  page.Box({kLeft, kTop}, {kRight, kBottom}, model::kBlack);
+  page.Box({frame.left, frame.top}, {frame.right, frame.bottom}, model::kBlack);
 
-  DrawFrequencyGrid(page, session, map.Usable());
-  DrawLevelGrid(page, session.defaults.GridDivisions, options.screenWidthTwips);
-  if (map.Usable()) DrawAidBoxes(page, session, map);
-  DrawCurves(page, session, map);
+  DrawFrequencyGrid(page, session, geometry);
+  DrawLevelGrid(page, geometry, session.defaults.GridDivisions, options.screenWidthTwips);
+  if (geometry.Usable()) DrawAidBoxes(page, session, geometry);
+  DrawCurves(page, session, geometry);
   DrawSchematic(page, d);
   DrawFigures(page, session);
 

@@ -358,6 +358,55 @@ std::vector<QWidget*> frmDesign::MonteCarloLocked() const {
           cmdC49plus,  UpDown1,     UpDown2,     txtTurnsL1, txtTurnsL2,  txtAL};
 }
 
+// The run as the screen shows it: every trial drawn, the event loop
+// turned after each one.
+class frmDesign::MonteCarloScreen final : public model::MonteCarloView {
+ public:
+  explicit MonteCarloScreen(frmDesign& form) : m_form(form), m_alive(&form) {}
+
+  void ShowNominal() override {
+    m_form.Surface().SetAutoRedraw(false);
+    m_form.Redisplay();
+    // Trials change only the inside of the plot frame (the axis labels are
+    // drawn again as they were). The window is repainted there at most
+    // about sixty times a second: a trial takes about a millisecond, and
+    // copying the picture to the window after each one would cost more
+    // than the trial. Every trial still gets its turn of the event loop.
+    m_plotArea = m_form.Geometry().Map(5950, 450, 5100, 3600);
+    m_form.Surface().SetChangedCallback([] {});
+    m_sinceRepaint.start();
+  }
+  void Plot() override { m_form.Plot(); }
+  void ShowWorst(const std::string& text) override { m_form.lblWorst->setText(FromText(text)); }
+  bool TrialDone() override {
+    // Stop, typing and repainting happen here.
+    if (m_sinceRepaint.elapsed() >= 16) {
+      m_form.update(m_plotArea);
+      m_sinceRepaint.restart();
+    }
+    QCoreApplication::processEvents();
+    if (!m_alive) return false;
+    if (m_form.m_runAbandoned) {
+      frmDesign& form = m_form;
+      form.Surface().SetChangedCallback([&form] { form.update(); });
+      return false;
+    }
+    return true;
+  }
+  void Ending() override { m_form.Surface().SetLineWidth(1); }
+  void Ended() override {
+    frmDesign& form = m_form;
+    form.Surface().SetChangedCallback([&form] { form.update(); });
+    form.update();
+  }
+
+ private:
+  frmDesign& m_form;
+  const QPointer<frmDesign> m_alive;
+  QRect m_plotArea;
+  QElapsedTimer m_sinceRepaint;
+};
+
 void frmDesign::cmdMonte_Click() {
   // One run at a time: Stop re-enables this button before the run's end.
   if (m_session.monte.running) return;
@@ -376,46 +425,12 @@ void frmDesign::cmdMonte_Click() {
   lblWorstThird->setVisible(true);
   lblLossLow->setVisible(false);
   lblLossHigh->setVisible(false);
-  model::StartMonteCarlo(m_session);
-  Surface().SetAutoRedraw(false);
-  Redisplay();
-  // Trials change only the inside of the plot frame (the axis labels are
-  // drawn again as they were). The window is repainted there at most about
-  // sixty times a second: a trial takes about a millisecond, and copying
-  // the picture to the window after each one would cost more than the
-  // trial. Every trial still gets its turn of the event loop.
-  const QRect plotArea = Geometry().Map(5950, 450, 5100, 3600);
-  Surface().SetChangedCallback([] {});
-  QElapsedTimer sinceRepaint;
-  sinceRepaint.start();
-
-  const QPointer<frmDesign> alive(this);
-  while (model::MonteCarloContinues(m_session.monte)) {
-    model::BeginTrial(m_session);
-    Plot();
-    if (const auto text = model::FinishTrial(m_session)) lblWorst->setText(FromText(*text));
-    // Stop, typing and repainting happen here.
-    if (sinceRepaint.elapsed() >= 16) {
-      update(plotArea);
-      sinceRepaint.restart();
-    }
-    QCoreApplication::processEvents();
-    if (!alive) return;
-    if (m_runAbandoned) {
-      Surface().SetChangedCallback([this] { update(); });
-      return;
-    }
-  }
-  EndMonteCarlo();
+  MonteCarloScreen view(*this);
+  // An abandoned run (the window closed) touches the window no more.
+  if (model::RunMonteCarlo(m_session, view)) EndMonteCarlo();
 }
 
 void frmDesign::EndMonteCarlo() {
-  Surface().SetLineWidth(1);
-  model::BeginEndOfRun(m_session);
-  Plot();
-  Surface().SetChangedCallback([this] { update(); });
-  update();
-  model::FinishEndOfRun(m_session);
   Surface().SetAutoRedraw(true);
   lblLossLow->setVisible(true);
   lblLossHigh->setVisible(true);

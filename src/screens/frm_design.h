@@ -124,6 +124,8 @@ class frmDesign final : public platform::GridForm, private SchematicTarget {
   void cmdAccept_Click();
   void cmdMonte_Click();
   void cmdMonteStop_Click();
+  class MonteCarloScreen;
+  // The end of a run that was not abandoned, after its final plot.
   void EndMonteCarlo();
   // The controls a Monte Carlo run disables, and whether each was enabled
   // when the run started (restored at its end).
