@@ -19,6 +19,13 @@ struct MeasuredNetwork {
   std::string name;  // the file's name, for legends and messages
 };
 
+// A measurement shown over the design's response: referred to the
+// design's termination, remembering what the analyser measured against.
+struct ShownMeasurement {
+  MeasuredNetwork network;
+  std::array<double, 2> measuredOhms{50.0, 50.0};
+};
+
 // True when both ports are referred to ohms already.
 bool IsReferredTo(const MeasuredNetwork& network, double ohms) noexcept;
 

@@ -13,6 +13,7 @@
 #include "notation/notation.h"
 #include "platform/screen_geometry.h"
 #include "report/report_printer.h"
+#include "screens/measurement_control.h"
 #include "screens/program_constants.h"
 #include "screens/screen_manager.h"
 
@@ -53,6 +54,7 @@ frmDesign::frmDesign(model::Session& session, platform::Dialogs& dialogs, Screen
   setWindowTitle(QStringLiteral("DIRUruzevuv - Design page"));
   setObjectName(QStringLiteral("frmDesign"));
   CreateControls();
+  m_measurement = new MeasurementControl(*this);
   SetBandCaption();
   m_session.monte.trialCount = 0;
   Redisplay();

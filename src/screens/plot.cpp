@@ -3,14 +3,18 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "model/comparison.h"
+#include "model/fit.h"
 #include "model/monte_carlo.h"
 #include "model/plot_geometry.h"
 #include "model/worst_case.h"
 #include "notation/notation.h"
+#include "screens/measurement_overlay.h"
 
 namespace diruruzevuv::screens {
 namespace {
@@ -141,6 +145,12 @@ void DrawCurve(Canvas& canvas, const std::vector<double>& xs, const float* level
   canvas.Polyline(std::span<const GridPoint>(thin).subspan(2), colour);
 }
 
+// The measured loss beside the computed one: "...: 0.14dB, measured 0.31dB".
+void AppendMeasuredLoss(LabelText& label, const std::optional<double>& loss) {
+  label.text += ", measured " + (loss ? notation::FormatValue(static_cast<float>(*loss)) + "dB"
+                                      : std::string("-"));
+}
+
 }  // namespace
 
 LabelText EdgeLossLabel(float edge, double gainDb) {
@@ -170,6 +180,7 @@ PlotLabels Plot(platform::Canvas& canvas, model::Session& session, double screen
   const model::SweepResult& sweep = session.analysis.Result();
   if (!model::SweepDrawable(sweep, design)) {
     canvas.SetLineWidth(1);
+    if (session.measurement) DrawMeasurementOverlay(canvas, geometry, *session.measurement, design, {});
     return labels;
   }
 
@@ -181,6 +192,7 @@ PlotLabels Plot(platform::Canvas& canvas, model::Session& session, double screen
   DrawCurve(canvas, xs, sweep.gain.data(), geometry, session.DrawColor, path, thin);
   canvas.SetLineWidth(1);
   DrawCurve(canvas, xs, sweep.reflection.data(), geometry, session.DrawColor, path, thin);
+  if (session.measurement) DrawMeasurementOverlay(canvas, geometry, *session.measurement, design, {});
 
   const model::PlotFigures figures = model::TakePlotFigures(session);
   if (figures.worst.secondChanged) {
@@ -193,6 +205,12 @@ PlotLabels Plot(platform::Canvas& canvas, model::Session& session, double screen
   }
   labels.lossLow = EdgeLossLabel(design.LowerEdge, figures.edges.lower);
   labels.lossHigh = EdgeLossLabel(design.UpperEdge, figures.edges.upper);
+  if (session.measurement && session.measurement->network.ports == 2) {
+    const model::Comparison c = model::CompareWithDesign(
+        design, defaults, session.measurement->network, model::kDefaultFloorDb);
+    AppendMeasuredLoss(labels.lossLow, c.measuredLossLow);
+    AppendMeasuredLoss(labels.lossHigh, c.measuredLossHigh);
+  }
   return labels;
 }
 
