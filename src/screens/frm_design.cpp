@@ -246,6 +246,7 @@ void frmDesign::ApplyPlotLabels(const PlotLabels& labels) {
   SetTextColour(lblLossLow, labels.lossLow.colour);
   lblLossHigh->setText(FromText(labels.lossHigh.text));
   SetTextColour(lblLossHigh, labels.lossHigh.colour);
+  if (m_measurement != nullptr) m_measurement->ShowMeasuredLoss(labels.measuredLoss);
 }
 
 void frmDesign::HideWorstCase() {

@@ -5,6 +5,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QImage>
+#include <QLabel>
 #include <QMenu>
 #include <QMimeData>
 #include <QUrl>
@@ -69,6 +70,17 @@ MeasurementControl::MeasurementControl(frmDesign& form)
     : QObject(&form), m_form(form), m_session(form.SessionState()) {
   form.setAcceptDrops(true);
   form.installEventFilter(this);
+  lblMeasuredLoss = new QLabel(&form);
+  lblMeasuredLoss->setObjectName(QStringLiteral("lblMeasuredLoss"));
+  lblMeasuredLoss->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  // Between the band caption and the computed losses, free on this screen.
+  form.Place(lblMeasuredLoss, 1000, 1500, 4400, 450);
+  lblMeasuredLoss->hide();
+}
+
+void MeasurementControl::ShowMeasuredLoss(const std::string& text) {
+  lblMeasuredLoss->setText(QString::fromStdString(text));
+  lblMeasuredLoss->setVisible(!text.empty());
 }
 
 // Leaving the design screen takes the measurement away with it.

@@ -7,6 +7,7 @@
 #include "model/fit.h"
 #include "model/session.h"
 
+class QLabel;
 class QMenu;
 
 namespace diruruzevuv::screens {
@@ -37,6 +38,11 @@ class MeasurementControl final : public QObject {
   // The plot's context menu, built for a click at this layout-grid point;
   // empty when the point lies outside the plot. The caller owns it.
   QMenu* MenuAt(QPointF gridPoint);
+
+  // The measured band-edge losses above the computed ones; hidden when
+  // the text is empty (no two-port measurement shown).
+  void ShowMeasuredLoss(const std::string& text);
+  QLabel* lblMeasuredLoss = nullptr;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -145,10 +145,14 @@ void DrawCurve(Canvas& canvas, const std::vector<double>& xs, const float* level
   canvas.Polyline(std::span<const GridPoint>(thin).subspan(2), colour);
 }
 
-// The measured loss beside the computed one: "...: 0.14dB, measured 0.31dB".
-void AppendMeasuredLoss(LabelText& label, const std::optional<double>& loss) {
-  label.text += ", measured " + (loss ? notation::FormatValue(static_cast<float>(*loss)) + "dB"
-                                      : std::string("-"));
+// The built filter's loss at both band edges, as measured.
+std::string MeasuredLossText(const model::DesignState& design, const model::Comparison& c) {
+  auto loss = [](const std::optional<double>& v) {
+    return v ? notation::FormatValue(static_cast<float>(*v)) + "dB" : std::string("-");
+  };
+  return "Measured loss at" + notation::FormatFrequency(design.LowerEdge) +
+         "Hz: " + loss(c.measuredLossLow) + "\nMeasured loss at" +
+         notation::FormatFrequency(design.UpperEdge) + "Hz: " + loss(c.measuredLossHigh);
 }
 
 }  // namespace
@@ -208,8 +212,7 @@ PlotLabels Plot(platform::Canvas& canvas, model::Session& session, double screen
   if (session.measurement && session.measurement->network.ports == 2) {
     const model::Comparison c = model::CompareWithDesign(
         design, defaults, session.measurement->network, model::kDefaultFloorDb);
-    AppendMeasuredLoss(labels.lossLow, c.measuredLossLow);
-    AppendMeasuredLoss(labels.lossHigh, c.measuredLossHigh);
+    labels.measuredLoss = MeasuredLossText(design, c);
   }
   return labels;
 }
