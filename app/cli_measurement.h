@@ -85,6 +85,10 @@ inline std::optional<LoadedMeasurement> LoadMeasurement(const MeasurementArgumen
     return std::nullopt;
   }
   const double ohms = loaded.design.InputTermination;
+  if (const std::string problem = model::ReferralProblem(*read.network, ohms); !problem.empty()) {
+    notifier.Message("diruruzevuv-cli: " + problem);
+    return std::nullopt;
+  }
   if (!model::Renormalise(*read.network, ohms, loaded.measured)) {
     notifier.Message("diruruzevuv-cli: " + read.network->name +
                      ": cannot be referred to the design's termination");

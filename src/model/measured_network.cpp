@@ -1,6 +1,7 @@
 #include "model/measured_network.h"
 
 #include <cmath>
+#include <cstdio>
 
 namespace diruruzevuv::model {
 namespace {
@@ -16,6 +17,24 @@ bool Finite(Complex v) noexcept {
 bool IsReferredTo(const MeasuredNetwork& network, double ohms) noexcept {
   return network.referenceOhms[0] == ohms &&
          (network.ports < 2 || network.referenceOhms[1] == ohms);
+}
+
+std::string ReferralProblem(const MeasuredNetwork& network, double ohms) {
+  if (network.ports != 2 || IsReferredTo(network, ohms) || network.s.empty()) return {};
+  bool zero = true;
+  bool copied = true;
+  for (const MeasuredNetwork::Matrix& m : network.s) {
+    zero = zero && m[2] == 0.0 && m[3] == 0.0;
+    copied = copied && m[2] == m[1] && m[3] == m[0];
+  }
+  if (!zero && !copied) return {};
+  char text[200];
+  std::snprintf(text, sizeof text,
+                "%s: S12 and S22 %s, so a measurement at %g ohm cannot be judged at the "
+                "design's %g ohm; measure at %g ohm or save all four parameters",
+                network.name.c_str(), zero ? "are zero" : "are copies of S21 and S11",
+                network.referenceOhms[0], ohms, ohms);
+  return text;
 }
 
 // With G = diag(sqrt(Z0i)) the impedance matrix of a measurement at the

@@ -29,6 +29,12 @@ struct ShownMeasurement {
 // True when both ports are referred to ohms already.
 bool IsReferredTo(const MeasuredNetwork& network, double ohms) noexcept;
 
+// Why the measurement cannot be referred to ohms, or empty when it can.
+// Referring a two-port needs all four parameters; many analysers' PC
+// programs save S12 and S22 as zeros or as copies of S21 and S11, and such
+// a file can only be judged at the impedance it was measured at.
+std::string ReferralProblem(const MeasuredNetwork& network, double ohms);
+
 // The same network referred to a real reference of ohms on every port.
 // The conversion goes through the impedance matrix Z, with the products
 // multiplied out so that a network without one (a plain series element,

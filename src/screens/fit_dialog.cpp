@@ -49,7 +49,7 @@ FitDialog::FitDialog(const model::Session& session, const model::FitResult& fit,
   layout->addWidget(table);
   layout->addLayout(buttons);
   const QFontMetrics metrics(table->font());
-  resize(metrics.horizontalAdvance(QString(64, QLatin1Char('0'))) + 60,
+  resize(metrics.horizontalAdvance(QString(96, QLatin1Char('0'))) + 60,
          metrics.lineSpacing() * 22 + 80);
 }
 

@@ -95,6 +95,11 @@ bool MeasurementControl::Load(const std::string& path) {
     m_form.DialogsUsed().Message(read.error.Text());
     return false;
   }
+  const std::string problem = model::ReferralProblem(*read.network, session.design.InputTermination);
+  if (!problem.empty()) {
+    m_form.DialogsUsed().Message(problem);
+    return false;
+  }
   model::ShownMeasurement shown;
   shown.measuredOhms = read.network->referenceOhms;
   if (!model::Renormalise(*read.network, session.design.InputTermination, shown.network)) {

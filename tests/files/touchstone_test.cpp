@@ -243,6 +243,24 @@ TEST(RenormaliseTest, UnequalPortReferences) {
   ExpectMatrix(out.s[0], SeriesResistor(r, 12.5));
 }
 
+// A two-port file without real S12 and S22 cannot be referred elsewhere:
+// the result would look plausible and be wrong.
+TEST(RenormaliseTest, ZeroOrCopiedPortTwoCannotBeReferred) {
+  model::MeasuredNetwork n;
+  n.name = "half.s2p";
+  n.ports = 2;
+  n.frequency = {1e6, 2e6};
+  n.s = {{Complex(0.1, 0.2), Complex(0.9, 0.1), 0.0, 0.0}, {Complex(0.2), Complex(0.8), 0.0, 0.0}};
+  EXPECT_EQ(model::ReferralProblem(n, 12.5),
+            "half.s2p: S12 and S22 are zero, so a measurement at 50 ohm cannot be judged at the "
+            "design's 12.5 ohm; measure at 12.5 ohm or save all four parameters");
+  EXPECT_EQ(model::ReferralProblem(n, 50.0), "");  // judged where it was measured
+  for (auto& m : n.s) m[2] = m[1], m[3] = m[0];
+  EXPECT_NE(model::ReferralProblem(n, 12.5).find("are copies of S21 and S11"), std::string::npos);
+  n.s[1][3] = Complex(0.3);
+  EXPECT_EQ(model::ReferralProblem(n, 12.5), "");
+}
+
 // A filter designed for 12.5 ohm, measured at 50 ohm and judged at
 // 12.5 ohm, shows what the program's own analysis computes at 12.5 ohm.
 TEST(RenormaliseTest, FilterMeasuredAtFiftyOhmMatchesTheAnalysisAtItsTermination) {

@@ -116,6 +116,11 @@ TEST(CliMeasurementTest, FailuresExitWithOneAndWrongUsageWithTwo) {
     EXPECT_EQ(RunCli(command + f.Args(" --floor x")).first, 2);
     EXPECT_EQ(RunCli(command + f.Args(" --unknown")).first, 2);
   }
+  // Without S12 and S22 a 50 ohm file cannot be judged at 12.5 ohm.
+  testing::WriteText(f.dir / "half.s2p", "# MHz S RI R 50\n7 0.1 0 0.9 0 0 0 0 0\n8 0.2 0 0.8 0 0 0 0 0\n");
+  const std::string half = "\"" + f.designFile + "\" \"" + (f.dir / "half.s2p").string() + "\"";
+  EXPECT_EQ(RunCli("fit " + half, errors), CliRun(1, ""));
+  EXPECT_NE(testing::ReadText(errors).find("half.s2p: S12 and S22 are zero"), std::string::npos);
   EXPECT_EQ(RunCli("compare " + f.Args(" --tolerance 5")).first, 2);
   EXPECT_EQ(RunCli("fit " + f.Args(" --tolerance 0")).first, 2);
 }
