@@ -19,7 +19,8 @@ void FitBuiltValues401(benchmark::State& state) {
   built[model::kPartL2] *= (15.0 / 14.0) * (15.0 / 14.0);
   testing::Synthesis synthesis;
   synthesis.noiseDb = -90.0;
-  const auto read = files::ParseTouchstone(testing::MeasurementText(design, built, synthesis), "b.s2p");
+  const auto read =
+      files::ParseTouchstone(testing::MeasurementText(design, built, synthesis), "b.s2p");
   const model::MeasuredNetwork& measured = *read.network;
   for (auto _ : state) {
     const model::FitResult fit = model::FitBuiltValues(design, measured, model::FitOptions{});

@@ -46,6 +46,7 @@ void CheckRead(const files::TouchstoneRead& read) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
-  for (const char* name : {"fuzz.s1p", "fuzz.s2p", "fuzz.ts"}) CheckRead(files::ParseTouchstone(text, name));
+  for (const char* name : {"fuzz.s1p", "fuzz.s2p", "fuzz.ts"})
+    CheckRead(files::ParseTouchstone(text, name));
   return 0;
 }

@@ -75,8 +75,8 @@ struct Header {
   double unit = 1e9;  // GHz unless the option line says otherwise
   Format format = Format::kMagnitudeAngle;
   double optionReference = 50.0;
-  int ports = 0;                 // 0: not known yet
-  bool order21First = true;      // S11 S21 S12 S22
+  int ports = 0;             // 0: not known yet
+  bool order21First = true;  // S11 S21 S12 S22
   bool orderGiven = false;
   enum class Matrix { kFull, kLower, kUpper } matrix = Matrix::kFull;
   long long frequencyCount = -1;  // [Number of Frequencies], -1 when absent
@@ -205,8 +205,9 @@ class Parser {
       m_h.version2 = true;
       return true;
     }
-    if (!m_h.version2) return Fail(number, "the keyword [" + std::string(line.substr(1, close - 1)) +
-                                               "] belongs to version 2 files but [Version] is missing");
+    if (!m_h.version2)
+      return Fail(number, "the keyword [" + std::string(line.substr(1, close - 1)) +
+                              "] belongs to version 2 files but [Version] is missing");
     if (key == "number of ports") {
       long long n = 0;
       if (!Integer(rest, n)) return Fail(number, "[Number of Ports] needs a whole number");
@@ -328,8 +329,7 @@ class Parser {
     const std::size_t perRecord = 1 + 2 * static_cast<std::size_t>(PairsPerRecord());
     for (std::size_t i = 0; i < words.size(); ++i) {
       double v = 0.0;
-      if (!ParseNumber(words[i], v))
-        return Fail(number, NotANumber(words[i]));
+      if (!ParseNumber(words[i], v)) return Fail(number, NotANumber(words[i]));
       if (!std::isfinite(v)) return Fail(number, "a number is not finite");
       if (m_record.empty()) {
         m_recordLine = number;

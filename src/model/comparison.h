@@ -17,8 +17,8 @@ struct BandComparison {
   double start = 0.0;  // Hz, the box's span
   double stop = 0.0;
   double boxDb = 0.0;
-  int points = 0;    // measured points inside the span, above the floor
-  int leftOut = 0;   // inside the span but below the floor
+  int points = 0;   // measured points inside the span, above the floor
+  int leftOut = 0;  // inside the span but below the floor
   // Measured minus computed transmission over the points (two ports).
   std::optional<double> worstGainDifferenceDb;  // the largest in size, with its sign
   std::optional<double> rmsGainDifferenceDb;

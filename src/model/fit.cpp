@@ -18,8 +18,8 @@ constexpr double kReflectionWeight = kDbPerNeper;
 // How far a value may move from the design, as ln(fitted / design).
 const double kPartRange = std::log(2.0);
 const double kQRange = std::log(10.0);
-// The extra starts move one part by this much (about 16 %): a turn too
-// many or too few is 10 to 20 % of an inductance.
+// The extra starts move one capacitor by this much (about 16 %) either
+// way; a toroid's starts are one turn more and one turn less.
 constexpr double kStartStep = 0.15;
 constexpr int kMaxPoints = 1001;
 constexpr double kQTolerancePercent = 10.0;
@@ -35,8 +35,8 @@ struct Point {
   double frequency = 0.0;
   Complex s11;
   double s21Db = 0.0;
-  double weight = 1.0;  // of the transmission difference
-  double reflectionWeight = 1.0;
+  double weight = 1.0;           // of the transmission difference
+  double frequencyWeight = 1.0;  // of both differences
 };
 
 // The least-squares problem in the solver's terms. Each fitted value is
@@ -72,7 +72,7 @@ struct Problem : Eigen::DenseFunctor<double> {
     for (const Point& p : m_points) {
       const NetworkResponse n = Respond(v, m_losses, p.frequency, m_ohms);
       if (m_twoPort) r[row++] = (kDbPerNeper * std::log(std::abs(n.s21)) - p.s21Db) * p.weight;
-      const Complex d = (n.s11 - p.s11) * (kReflectionWeight * p.reflectionWeight);
+      const Complex d = (n.s11 - p.s11) * (kReflectionWeight * p.frequencyWeight);
       r[row++] = d.real();
       r[row++] = d.imag();
     }
@@ -103,7 +103,7 @@ struct Problem : Eigen::DenseFunctor<double> {
         ++row;
       }
       for (int i = 0; i < n; ++i) {
-        const Complex ds = d.s11[m_fitted[i]] * (kReflectionWeight * p.reflectionWeight * chain[i]);
+        const Complex ds = d.s11[m_fitted[i]] * (kReflectionWeight * p.frequencyWeight * chain[i]);
         j(row, i) = ds.real();
         j(row + 1, i) = ds.imag();
       }
@@ -172,7 +172,8 @@ FitResult FitBuiltValues(const DesignState& design, const MeasuredNetwork& measu
   const double ohms = design.InputTermination;
   if (!(ohms > 0.0) || !(losses.referenceFrequency > 0.0) || !(losses.capacitorQ > 0.0) ||
       !(start[kPartQ] > 0.0) || !(start[kPartL1] > 0.0) || !(start[kPartL2] > 0.0)) {
-    result.error = "the design cannot be analysed (check the inductances, Q values and terminations)";
+    result.error =
+        "the design cannot be analysed (check the inductances, Q values and terminations)";
     return result;
   }
   const bool twoPort = measured.ports == 2;
@@ -188,7 +189,7 @@ FitResult FitBuiltValues(const DesignState& design, const MeasuredNetwork& measu
     // whose effect grows with the square of the frequency; far above the
     // band the points count less, so that they do not pull the values.
     const double above = static_cast<double>(design.UpperEdge) / f;
-    p.reflectionWeight = std::min(1.0, above * above);
+    p.frequencyWeight = std::min(1.0, above * above);
     if (twoPort) {
       const double magnitude = std::abs(measured.s[i][1]);
       p.s21Db = magnitude > 0.0 ? kDbPerNeper * std::log(magnitude)
@@ -197,7 +198,7 @@ FitResult FitBuiltValues(const DesignState& design, const MeasuredNetwork& measu
         ++result.pointsLeftOut;
         continue;
       }
-      p.weight = std::min(1.0, magnitude / kFullWeightTransmission) * p.reflectionWeight;
+      p.weight = std::min(1.0, magnitude / kFullWeightTransmission) * p.frequencyWeight;
     }
     all.push_back(p);
   }

@@ -31,8 +31,8 @@ struct FittedPart {
 // What a toroid's fitted inductance says about the winding.
 struct TurnAdvice {
   std::int16_t turns = 0;
-  double impliedAL = 0.0;  // nH per turns squared: fitted L / turns^2
-  int change = 0;          // whole turns that bring L nearest the design value
+  double impliedAL = 0.0;        // nH per turns squared: fitted L / turns^2
+  int change = 0;                // whole turns that bring L nearest the design value
   double inductanceAfter = 0.0;  // implied AL x (turns + change)^2, henries
 };
 
@@ -42,7 +42,10 @@ struct FitResult {
   std::vector<FittedPart> parts;  // C47, C48, C92 (when fitted), C49, L2, L1, Q
   TurnAdvice l2;
   TurnAdvice l1;
-  double residualDb = 0.0;  // RMS of the remaining differences, dB
+  // RMS of the remaining differences, dB, weighted as the fit weighs them
+  // (the transmission deep in the stop band and points far above the band
+  // count less).
+  double residualDb = 0.0;
   int pointsUsed = 0;
   int pointsLeftOut = 0;  // below the floor
   bool poor = false;      // the figures do not explain the measurement

@@ -132,8 +132,7 @@ std::string ComparisonCsv(const Comparison& c, const DesignState& design) {
       "band,from_hz,to_hz,points,left_out,worst_difference_db,rms_difference_db,"
       "worst_measured_db,worst_computed_db,box_db,box_met\n";
   auto opt = [](const std::optional<double>& v) { return v ? General(*v) : std::string(); };
-  t += "all,,," + std::to_string(c.pointsUsed) + "," + std::to_string(c.pointsLeftOut) +
-       ",,,,,,\n";
+  t += "all,,," + std::to_string(c.pointsUsed) + "," + std::to_string(c.pointsLeftOut) + ",,,,,,\n";
   for (int k = 0; k < 3; ++k) {
     const BandComparison& b = c.bands[k];
     t += std::string(kBandKeys[k]) + "," + General(b.start) + "," + General(b.stop) + "," +
@@ -143,10 +142,10 @@ std::string ComparisonCsv(const Comparison& c, const DesignState& design) {
          CsvVerdict(b.verdict) + "\n";
   }
   // The edge rows give the loss (positive dB) as measured and computed.
-  t += "lower_edge_loss," + General(design.LowerEdge) + "," + General(design.LowerEdge) +
-       ",,,,," + opt(c.measuredLossLow) + "," + General(c.computedLossLow) + ",,\n";
-  t += "upper_edge_loss," + General(design.UpperEdge) + "," + General(design.UpperEdge) +
-       ",,,,," + opt(c.measuredLossHigh) + "," + General(c.computedLossHigh) + ",,\n";
+  t += "lower_edge_loss," + General(design.LowerEdge) + "," + General(design.LowerEdge) + ",,,,," +
+       opt(c.measuredLossLow) + "," + General(c.computedLossLow) + ",,\n";
+  t += "upper_edge_loss," + General(design.UpperEdge) + "," + General(design.UpperEdge) + ",,,,," +
+       opt(c.measuredLossHigh) + "," + General(c.computedLossHigh) + ",,\n";
   return t;
 }
 

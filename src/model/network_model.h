@@ -8,11 +8,20 @@
 namespace diruruzevuv::model {
 
 // The values a fit may change, in SI units; the inductor Q is the last.
-enum FitPart : int { kPartC47, kPartC48, kPartC92, kPartC49, kPartL2, kPartL1, kPartQ, kFitPartCount };
+enum FitPart : int {
+  kPartC47,
+  kPartC48,
+  kPartC92,
+  kPartC49,
+  kPartL2,
+  kPartL1,
+  kPartQ,
+  kFitPartCount
+};
 using PartValues = std::array<double, kFitPartCount>;
 
 inline constexpr const char* kFitPartNames[kFitPartCount] = {"C47", "C48", "C92", "C49",
-                                                              "L2",  "L1",  "Q"};
+                                                             "L2",  "L1",  "Q"};
 
 // What the loss model needs besides the parts: the frequency that fixes
 // the inductors' loss resistance (the lower band edge), the capacitor Q

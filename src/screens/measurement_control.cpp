@@ -28,9 +28,9 @@ constexpr const char* kPngFilter = "PNG images (*.png)|*.png";
 constexpr const char* kCsvFilter = "CSV files (*.csv)|*.csv";
 
 // The plot with its labels around it, in layout-grid units.
-constexpr double kImageLeft = 5000.0;
-constexpr double kImageTop = 350.0;
-constexpr double kImageRight = 11200.0;
+constexpr double kImageLeft = 5400.0;
+constexpr double kImageTop = 300.0;
+constexpr double kImageRight = 11450.0;
 constexpr double kImageBottom = 4400.0;
 
 void AppendNumber(std::string& line, float value) {
@@ -95,7 +95,8 @@ bool MeasurementControl::Load(const std::string& path) {
     m_form.DialogsUsed().Message(read.error.Text());
     return false;
   }
-  const std::string problem = model::ReferralProblem(*read.network, session.design.InputTermination);
+  const std::string problem =
+      model::ReferralProblem(*read.network, session.design.InputTermination);
   if (!problem.empty()) {
     m_form.DialogsUsed().Message(problem);
     return false;

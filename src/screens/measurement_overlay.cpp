@@ -55,8 +55,8 @@ std::string MeasurementLegend(const model::ShownMeasurement& shown) {
                      (n.ports == 2 ? " (green |S21|, violet |S11|)" : " (violet |S11|)");
   if (shown.measuredOhms[0] != n.referenceOhms[0] ||
       (n.ports == 2 && shown.measuredOhms[1] != n.referenceOhms[1])) {
-    text += ", " + Ohms(shown.measuredOhms[0]) + " ohm judged at " + Ohms(n.referenceOhms[0]) +
-            " ohm";
+    text +=
+        ", " + Ohms(shown.measuredOhms[0]) + " ohm judged at " + Ohms(n.referenceOhms[0]) + " ohm";
   }
   return text;
 }

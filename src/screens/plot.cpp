@@ -184,7 +184,9 @@ PlotLabels Plot(platform::Canvas& canvas, model::Session& session, double screen
   const model::SweepResult& sweep = session.analysis.Result();
   if (!model::SweepDrawable(sweep, design)) {
     canvas.SetLineWidth(1);
-    if (session.measurement) DrawMeasurementOverlay(canvas, geometry, *session.measurement, design, {});
+    if (session.measurement) {
+      DrawMeasurementOverlay(canvas, geometry, *session.measurement, design, {});
+    }
     return labels;
   }
 
@@ -196,7 +198,9 @@ PlotLabels Plot(platform::Canvas& canvas, model::Session& session, double screen
   DrawCurve(canvas, xs, sweep.gain.data(), geometry, session.DrawColor, path, thin);
   canvas.SetLineWidth(1);
   DrawCurve(canvas, xs, sweep.reflection.data(), geometry, session.DrawColor, path, thin);
-  if (session.measurement) DrawMeasurementOverlay(canvas, geometry, *session.measurement, design, {});
+  if (session.measurement) {
+    DrawMeasurementOverlay(canvas, geometry, *session.measurement, design, {});
+  }
 
   const model::PlotFigures figures = model::TakePlotFigures(session);
   if (figures.worst.secondChanged) {

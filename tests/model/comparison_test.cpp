@@ -34,7 +34,8 @@ MeasuredNetwork Measure(const DesignState& design, const PartValues& built,
 
 TEST(ComparisonTest, BuiltAsDesignedDiffersByNothing) {
   const DesignState design = testing::BandDesign(20);
-  const Comparison c = CompareWithDesign(design, Boxes(), Measure(design, DesignParts(design)), -70);
+  const Comparison c =
+      CompareWithDesign(design, Boxes(), Measure(design, DesignParts(design)), -70);
   EXPECT_TRUE(c.twoPort);
   EXPECT_EQ(c.pointsUsed + c.pointsLeftOut, 801);
   for (const BandComparison& band : c.bands) {
@@ -75,7 +76,8 @@ TEST(ComparisonTest, PointsBelowTheFloorAreLeftOutEverywhere) {
   for (std::size_t i = 0; i < m.frequency.size(); ++i) {
     const bool under = 20 * std::log10(std::abs(m.s[i][1])) < -40.0;
     below += under;
-    belowThird += under && m.frequency[i] >= c0.bands[2].start && m.frequency[i] <= c0.bands[2].stop;
+    belowThird +=
+        under && m.frequency[i] >= c0.bands[2].start && m.frequency[i] <= c0.bands[2].stop;
   }
   GlobalDefaults boxes = Boxes();
   const Comparison c = CompareWithDesign(design, boxes, m, -40);
@@ -96,8 +98,8 @@ TEST(ComparisonTest, OnePortFileGivesTheReflectionOnly) {
   testing::Synthesis one;
   one.twoPort = false;
   one.points = 401;
-  const auto read = files::ParseTouchstone(
-      testing::MeasurementText(design, DesignParts(design), one), "m.s1p");
+  const auto read =
+      files::ParseTouchstone(testing::MeasurementText(design, DesignParts(design), one), "m.s1p");
   const Comparison c = CompareWithDesign(design, Boxes(), *read.network, -70);
   EXPECT_FALSE(c.twoPort);
   EXPECT_EQ(c.pointsLeftOut, 0);

@@ -29,8 +29,8 @@ DesignState MakeDesign(Which which) {
 struct FitCase {
   const char* label;
   Which design;
-  FitPart part;           // the part that is off
-  double factor;          // its built value over the design value; 0: one turn more on it
+  FitPart part;   // the part that is off
+  double factor;  // its built value over the design value; 0: one turn more on it
   bool parasitics = false;
 };
 
@@ -114,8 +114,8 @@ TEST(FitTest, AdvisesWholeTurnsAndTheImpliedAL) {
   const DesignState design = testing::BandDesign(20);
   testing::Synthesis synthesis;
   synthesis.noiseDb = -90.0;
-  const FitResult fit = FitBuiltValues(
-      design, Measure(design, OneTurnMoreOnL2(design), synthesis), FitOptions{});
+  const FitResult fit =
+      FitBuiltValues(design, Measure(design, OneTurnMoreOnL2(design), synthesis), FitOptions{});
   ASSERT_TRUE(fit.done);
   EXPECT_EQ(fit.l2.turns, 14);
   EXPECT_EQ(fit.l2.change, -1);
@@ -179,7 +179,8 @@ TEST(FitTest, SaysPlainlyWhenTheFitIsPoor) {
   ASSERT_TRUE(uncalibrated.done);
   EXPECT_TRUE(uncalibrated.poor);
 
-  const FitResult good = FitBuiltValues(design, Measure(design, DesignParts(design), {}), FitOptions{});
+  const FitResult good =
+      FitBuiltValues(design, Measure(design, DesignParts(design), {}), FitOptions{});
   EXPECT_FALSE(good.poor);
   EXPECT_LT(good.residualDb, 1e-3);
 }
@@ -188,7 +189,8 @@ TEST(FitTest, RefusesWithoutEnoughPoints) {
   const DesignState design = testing::BandDesign(20);
   testing::Synthesis few;
   few.points = 2;
-  const FitResult fit = FitBuiltValues(design, Measure(design, DesignParts(design), few), FitOptions{});
+  const FitResult fit =
+      FitBuiltValues(design, Measure(design, DesignParts(design), few), FitOptions{});
   EXPECT_FALSE(fit.done);
   EXPECT_EQ(fit.error, "too few measured points above the floor to fit the parts");
 }

@@ -44,12 +44,12 @@ inline model::DesignState WizardDesign12() {
 }
 
 struct Synthesis {
-  double ohms = 50.0;      // reference impedance of the file
+  double ohms = 50.0;  // reference impedance of the file
   int points = 401;
-  double start = 0.0;      // 0: the design's sweep range
+  double start = 0.0;  // 0: the design's sweep range
   double stop = 0.0;
-  double noiseDb = 0.0;    // 0: no noise; otherwise its level, e.g. -90
-  bool parasitics = false; // 1.5 nH in each capacitor, 1 pF across each toroid
+  double noiseDb = 0.0;     // 0: no noise; otherwise its level, e.g. -90
+  bool parasitics = false;  // 1.5 nH in each capacitor, 1 pF across each toroid
   bool twoPort = true;
   unsigned seed = 1;
 };
@@ -67,8 +67,8 @@ inline model::NetworkResponse RespondWithParasitics(const model::PartValues& p,
     return 1.0 / (1.0 / y + C(0.0, w * lead));
   };
   const double loss = k.twoPi * k.referenceFrequency / p[model::kPartQ];
-  const C z2 = 1.0 / (1.0 / C(loss * p[model::kPartL2], w * p[model::kPartL2]) +
-                      C(0.0, w * winding));
+  const C z2 =
+      1.0 / (1.0 / C(loss * p[model::kPartL2], w * p[model::kPartL2]) + C(0.0, w * winding));
   const C y4 = 1.0 / C(loss * p[model::kPartL1], w * p[model::kPartL1]) + C(0.0, w * winding) +
                cap(p[model::kPartC92]) + 1e-11;
   const C z4 = 1.0 / y4;
@@ -94,16 +94,17 @@ inline std::string MeasurementText(const model::DesignState& design, const model
   std::mt19937 random(s.seed);
   std::normal_distribution<double> gauss(0.0, std::pow(10.0, s.noiseDb / 20.0) / std::sqrt(2.0));
   auto noise = [&] {
-    return s.noiseDb == 0.0 ? std::complex<double>() : std::complex<double>(gauss(random), gauss(random));
+    return s.noiseDb == 0.0 ? std::complex<double>()
+                            : std::complex<double>(gauss(random), gauss(random));
   };
   char line[256];
   std::snprintf(line, sizeof line, "! synthesised\r\n# Hz S RI R %.17g\r\n", s.ohms);
   std::string text = line;
   for (int i = 0; i < s.points; ++i) {
-    const double f = std::exp(std::log(start) + (std::log(stop) - std::log(start)) * i / (s.points - 1));
-    const model::NetworkResponse r = s.parasitics
-                                         ? RespondWithParasitics(built, losses, f, s.ohms)
-                                         : model::Respond(built, losses, f, s.ohms);
+    const double f =
+        std::exp(std::log(start) + (std::log(stop) - std::log(start)) * i / (s.points - 1));
+    const model::NetworkResponse r = s.parasitics ? RespondWithParasitics(built, losses, f, s.ohms)
+                                                  : model::Respond(built, losses, f, s.ohms);
     const std::complex<double> s11 = r.s11 + noise(), s21 = r.s21 + noise();
     const std::complex<double> s12 = r.s21 + noise(), s22 = r.s22 + noise();
     if (s.twoPort) {

@@ -41,8 +41,8 @@ TEST(NetworkModelTest, AgreesWithTheAnalysis) {
       const NetworkResponse r = Respond(parts, losses, f, d.design.InputTermination);
       worst = std::max(worst, std::fabs(20 * std::log10(std::abs(r.s21)) - sweep.pointGain));
       if (sweep.pointReflection > -139.0)
-        worst = std::max(worst,
-                         std::fabs(20 * std::log10(std::abs(r.s11)) - sweep.pointReflection));
+        worst =
+            std::max(worst, std::fabs(20 * std::log10(std::abs(r.s11)) - sweep.pointReflection));
     }
     EXPECT_LT(worst, 1e-4) << d.label;
   }

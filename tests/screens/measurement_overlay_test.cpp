@@ -1,5 +1,7 @@
 // The measured filter over the design screen's plot and the report's:
 // through the recording canvas, and on the design screen as a user works it.
+#include "screens/measurement_overlay.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -11,8 +13,8 @@
 #include <QTimer>
 #include <QUrl>
 #include <algorithm>
-#include <cstring>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -27,7 +29,6 @@
 #include "screens/frm_design.h"
 #include "screens/frm_opening.h"
 #include "screens/measurement_control.h"
-#include "screens/measurement_overlay.h"
 #include "screens/plot.h"
 #include "screens/screen_manager.h"
 #include "scripted_dialogs.h"
@@ -105,8 +106,10 @@ TEST(MeasurementOverlayTest, ScreenPlotDrawsBothCurvesClippedWithTheLegend) {
   EXPECT_TRUE(std::any_of(s21.begin(), s21.end(), [](const Op& op) { return op.a.y == 4000.0; }));
   EXPECT_TRUE(HasText(canvas, "Measured: built.s2p (green |S21|, violet |S11|)"));
   // The measured losses stand beside the computed ones.
-  EXPECT_EQ(labels.measuredLoss.substr(0, 28), "Measured loss at 14MHz: 0.13") << labels.measuredLoss;
-  EXPECT_NE(labels.measuredLoss.find("dB\nMeasured loss at 14.35MHz: 0.14"), std::string::npos) << labels.measuredLoss;
+  EXPECT_EQ(labels.measuredLoss.substr(0, 28), "Measured loss at 14MHz: 0.13")
+      << labels.measuredLoss;
+  EXPECT_NE(labels.measuredLoss.find("dB\nMeasured loss at 14.35MHz: 0.14"), std::string::npos)
+      << labels.measuredLoss;
   // No other curve of the screen uses the two colours.
   for (model::Rgb other : {model::kBlue, model::kYellow, model::kRed, model::kGrey})
     EXPECT_FALSE(other == kMeasuredTransmissionColour || other == kMeasuredReflectionColour);
@@ -121,7 +124,8 @@ TEST(MeasurementOverlayTest, OnePortAndReferredFilesSayWhatTheyShow) {
   const PlotLabels labels = Plot(canvas, s, 12000.0);
   EXPECT_TRUE(Strokes(canvas, kMeasuredTransmissionColour).empty());
   EXPECT_FALSE(Strokes(canvas, kMeasuredReflectionColour).empty());
-  EXPECT_TRUE(HasText(canvas, "Measured: reflection.s1p (violet |S11|), 50 ohm judged at 12.5 ohm"));
+  EXPECT_TRUE(
+      HasText(canvas, "Measured: reflection.s1p (violet |S11|), 50 ohm judged at 12.5 ohm"));
   EXPECT_EQ(labels.measuredLoss, "");
 }
 
