@@ -186,10 +186,11 @@ FitResult FitBuiltValues(const DesignState& design, const MeasuredNetwork& measu
     p.frequency = f;
     p.s11 = measured.s[i][0];
     // Real parts carry small inductances and capacitances of their own,
-    // whose effect grows with the square of the frequency; far above the
-    // band the points count less, so that they do not pull the values.
+    // whose effect grows with the square of the frequency (and its square
+    // in the squared differences); above the band the points count less
+    // by the fourth power, so that they do not pull the values.
     const double above = static_cast<double>(design.UpperEdge) / f;
-    p.frequencyWeight = std::min(1.0, above * above);
+    p.frequencyWeight = std::min(1.0, (above * above) * (above * above));
     if (twoPort) {
       const double magnitude = std::abs(measured.s[i][1]);
       p.s21Db = magnitude > 0.0 ? kDbPerNeper * std::log(magnitude)
@@ -246,15 +247,28 @@ FitResult FitBuiltValues(const DesignState& design, const MeasuredNetwork& measu
   // A few steps from every start, then the most promising ones to the end.
   std::vector<std::pair<double, Eigen::VectorXd>> tried;
   for (Eigen::VectorXd u : starts) {
-    const double cost = Solve(problem, u, 6);
+    const double cost = Solve(problem, u, 4);
     tried.emplace_back(cost, u);
   }
   std::sort(tried.begin(), tried.end(),
             [](const auto& a, const auto& b) { return a.first < b.first; });
   double bestCost = std::numeric_limits<double>::infinity();
   Eigen::VectorXd best = tried.front().second;
-  for (std::size_t k = 0; k < tried.size() && k < 3; ++k) {
+  for (std::size_t k = 0; k < tried.size() && k < 2; ++k) {
     Eigen::VectorXd u = tried[k].second;
+    const double cost = Solve(problem, u, 200);
+    if (cost < bestCost) {
+      bestCost = cost;
+      best = u;
+    }
+  }
+  // With a toroid far off, the loss can find a false minimum with the Q
+  // at the edge of its range; the parts as found, with the design's Q,
+  // start one more run.
+  const int qIndex = n - 1;  // Q is fitted last
+  if (std::fabs(std::tanh(best[qIndex] / kQRange)) > 0.9) {
+    Eigen::VectorXd u = best;
+    u[qIndex] = 0.0;
     const double cost = Solve(problem, u, 200);
     if (cost < bestCost) {
       bestCost = cost;
