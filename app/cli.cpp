@@ -1,31 +1,74 @@
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli_commands.h"
+#include "files/data_folder.h"
 
 using namespace diruruzevuv::cli;
+
+namespace {
+
+struct Command {
+  const char* name;
+  int (*run)(const Context&, const std::vector<std::string>&);
+  const char* summary;  // one line for --help
+};
+
+constexpr Command kCommands[] = {
+    {"sweep", RunSweepCommand,
+     "print the 2001-point response as CSV (built-in 20-metre design without a file)"},
+    {"wizard", RunWizardCommand, "design a filter from the band edge, AL and termination"},
+    {"montecarlo", RunMonteCarloCommand, "print the worst-case figures of a Monte Carlo run"},
+    {"spice", RunSpiceCommand, "write the LTspice schematic of a design"},
+    {"report", RunReportCommand, "write the printed one-page report as a PDF file"},
+    {"compare", RunCompareCommand, "compare a measured filter with its design"},
+    {"fit", RunFitCommand, "fit the built part values to a measured filter"},
+};
+
+void PrintHelp() {
+  std::string text = kUsage;
+  text +=
+      "\nDesigns and checks the transmit low-pass filter of a small SSB transmitter\n"
+      "without opening a window.\n\ncommands:\n";
+  for (const Command& command : kCommands) {
+    text += "  ";
+    text += command.name;
+    text.append(12 - std::string_view(command.name).size(), ' ');
+    text += command.summary;
+    text += '\n';
+  }
+  text +=
+      "\n  --help      show this text and exit\n"
+      "  --version   show the version and exit\n"
+      "\nExit status: 0 done, 1 an error (message on standard error), 2 wrong usage.\n"
+      "See diruruzevuv-cli(1) for the files each command reads and writes.\n";
+  std::fputs(text.c_str(), stdout);
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 2) {
     std::fputs(kUsage, stderr);
     return 2;
   }
-  const std::string command = argv[1];
-  const std::vector<std::string> args(argv + 2, argv + argc);
-  if (command == "sweep") return RunSweepCommand(args);
-  if (command == "wizard") return RunWizardCommand(args);
-  if (command == "montecarlo") return RunMonteCarloCommand(args);
-  if (command == "spice") return RunSpiceCommand(args);
-  if (command == "compare") return RunCompareCommand(args);
-  if (command == "fit") return RunFitCommand(args);
-  if (command == "report") {
-#ifdef DIRU_NO_REPORT
-    std::fputs("diruruzevuv-cli: this build has no report (built without Qt)\n", stderr);
-    return 1;
-#else
-    return RunReportCommand(args, argc, argv);
-#endif
+  const std::string_view command = argv[1];
+  if (command == "--help" || command == "-h") {
+    PrintHelp();
+    return 0;
+  }
+  if (command == "--version") {
+    std::fputs("diruruzevuv-cli " DIRU_VERSION "\n", stdout);
+    return 0;
+  }
+  for (const Command& entry : kCommands) {
+    if (command != entry.name) continue;
+    Context context;
+    context.programDir = diruruzevuv::files::RunningProgramFolder();
+    context.locations.dataDir = diruruzevuv::files::ShippedDataFolder(context.programDir);
+    return entry.run(context, std::vector<std::string>(argv + 2, argv + argc));
   }
   std::fputs(kUsage, stderr);
   return 2;

@@ -1,20 +1,38 @@
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "model/session.h"
+
 namespace diruruzevuv::cli {
+
+// What every command may need from the tool's start: the working folder
+// (the current one) and the shipped data folder found from the tool's own
+// location, and that location itself.
+struct Context {
+  model::FileLocations locations;
+  std::filesystem::path programDir;
+};
 
 // Each command gets its arguments after the command word and returns the
 // process exit status: 0 done, 1 a failure (message on standard error),
-// 2 wrong usage.
-int RunSweepCommand(const std::vector<std::string>& args);
-int RunWizardCommand(const std::vector<std::string>& args);
-int RunMonteCarloCommand(const std::vector<std::string>& args);
-int RunSpiceCommand(const std::vector<std::string>& args);
-int RunCompareCommand(const std::vector<std::string>& args);
-int RunFitCommand(const std::vector<std::string>& args);
-int RunReportCommand(const std::vector<std::string>& args, int argc, char** argv);
+// 2 wrong usage. A new command is one more app/cli_<name>.cpp, its line in
+// the table of cli.cpp and its line in kUsage.
+int RunSweepCommand(const Context& context, const std::vector<std::string>& args);
+int RunWizardCommand(const Context& context, const std::vector<std::string>& args);
+int RunMonteCarloCommand(const Context& context, const std::vector<std::string>& args);
+int RunSpiceCommand(const Context& context, const std::vector<std::string>& args);
+int RunCompareCommand(const Context& context, const std::vector<std::string>& args);
+int RunFitCommand(const Context& context, const std::vector<std::string>& args);
+// Hands over to the report renderer, a separate program that loads Qt.
+int RunReportCommand(const Context& context, const std::vector<std::string>& args);
+
+// The report command's work inside the renderer program (which loads Qt):
+// reads the design as the program does and writes the PDF.
+int RenderReport(const model::FileLocations& where, const std::vector<std::string>& args, int argc,
+                 char** argv);
 
 inline constexpr const char* kUsage =
     "usage: diruruzevuv-cli sweep [DESIGN_FILE]\n"

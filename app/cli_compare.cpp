@@ -7,13 +7,13 @@ namespace diruruzevuv::cli {
 
 // compare DESIGN_FILE MEASURED_FILE [--floor DB] [--csv]: the measured
 // filter against its design over the design-aid boxes.
-int RunCompareCommand(const std::vector<std::string>& args) {
+int RunCompareCommand(const Context& context, const std::vector<std::string>& args) {
   MeasurementArguments parsed;
   if (!ParseMeasurementArguments(args, false, parsed)) {
     std::fputs(kUsage, stderr);
     return 2;
   }
-  const auto loaded = LoadMeasurement(parsed);
+  const auto loaded = LoadMeasurement(context, parsed);
   if (!loaded) return 1;
   const model::Comparison comparison =
       model::CompareWithDesign(loaded->design, loaded->defaults, loaded->measured, parsed.floorDb);

@@ -7,13 +7,13 @@ namespace diruruzevuv::cli {
 
 // fit DESIGN_FILE MEASURED_FILE [--floor DB] [--tolerance PCT] [--csv]:
 // the part values that explain the measurement, and what to change.
-int RunFitCommand(const std::vector<std::string>& args) {
+int RunFitCommand(const Context& context, const std::vector<std::string>& args) {
   MeasurementArguments parsed;
   if (!ParseMeasurementArguments(args, true, parsed)) {
     std::fputs(kUsage, stderr);
     return 2;
   }
-  const auto loaded = LoadMeasurement(parsed);
+  const auto loaded = LoadMeasurement(context, parsed);
   if (!loaded) return 1;
   model::FitOptions options;
   options.floorDb = parsed.floorDb;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "cli_commands.h"
 #include "cli_notifier.h"
 #include "files/design_file.h"
 #include "files/global_defaults_file.h"
@@ -71,11 +72,12 @@ struct LoadedMeasurement {
 };
 
 // Reads everything; on failure says why on standard error and returns nothing.
-inline std::optional<LoadedMeasurement> LoadMeasurement(const MeasurementArguments& args) {
+inline std::optional<LoadedMeasurement> LoadMeasurement(const Context& context,
+                                                        const MeasurementArguments& args) {
   StderrNotifier notifier;
   LoadedMeasurement loaded;
-  files::ReadGlobalDefaults(model::FileLocations{}, loaded.design, loaded.defaults, notifier);
-  if (!files::ReadDesignFile(args.design, loaded.design, notifier)) {
+  files::ReadGlobalDefaults(context.locations, loaded.design, loaded.defaults, notifier);
+  if (!ReadDesignOrTellWhy(args.design, loaded.design, notifier)) {
     if (!notifier.Told()) notifier.Message("diruruzevuv-cli: cannot read " + args.design);
     return std::nullopt;
   }

@@ -6,21 +6,29 @@
 #include "files/design_file.h"
 #include "files/global_defaults_file.h"
 #include "model/adjustment.h"
+#include "model/analysis_problem.h"
 #include "model/monte_carlo.h"
 #include "model/session.h"
 
 namespace diruruzevuv::cli {
 
-int RunMonteCarloCommand(const std::vector<std::string>& args) {
+int RunMonteCarloCommand(const Context& context, const std::vector<std::string>& args) {
   if (args.size() != 1) {
     std::fputs(kUsage, stderr);
     return 2;
   }
   model::Session session;
   StderrNotifier notifier;
+  session.locations = context.locations;
   files::ReadGlobalDefaults(session.locations, session.design, session.defaults, notifier);
-  if (!files::ReadDesignFile(args[0], session.design, notifier)) return 1;
+  if (!ReadDesignOrTellWhy(args[0], session.design, notifier)) return 1;
   model::UpdateInductances(session.design);
+  // A design that sweep refuses has no worst case either.
+  session.analysis.RunSweep(session.design);
+  if (!session.analysis.Result().valid) {
+    PrintUnanalysable(model::DescribeUnanalysable(session.design));
+    return 1;
+  }
   // The design screen's load writes the values into its boxes and reads
   // them back, so the run starts from the displayed values.
   model::ValueBoxes boxes;

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "files/design_file.h"
 #include "model/notifier.h"
 
 namespace diruruzevuv::cli {
@@ -23,5 +24,20 @@ class StderrNotifier final : public model::Notifier {
  private:
   bool m_told = false;
 };
+
+// Why a design gave no response, on standard error.
+inline void PrintUnanalysable(const std::string& reason) {
+  std::fprintf(stderr, "diruruzevuv-cli: the design cannot be analysed: %s\n",
+               reason.empty() ? "its values are out of the analysis's range" : reason.c_str());
+}
+
+// ReadDesignFile, and on a design that cannot be analysed the reason too.
+inline bool ReadDesignOrTellWhy(const std::string& path, model::DesignState& design,
+                                model::Notifier& notifier) {
+  std::string reason;
+  if (files::ReadDesignFile(path, design, notifier, &reason)) return true;
+  if (!reason.empty()) PrintUnanalysable(reason);
+  return false;
+}
 
 }  // namespace diruruzevuv::cli

@@ -47,7 +47,8 @@ void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& m
 
 }  // namespace
 
-int RunReportCommand(const std::vector<std::string>& args, int argc, char** argv) {
+int RenderReport(const model::FileLocations& where, const std::vector<std::string>& args, int argc,
+                 char** argv) {
   if (args.size() != 2) {
     std::fputs(kUsage, stderr);
     return 2;
@@ -60,9 +61,8 @@ int RunReportCommand(const std::vector<std::string>& args, int argc, char** argv
 
   StderrNotifier notifier;
   model::Session session;
-  const model::FileLocations where{};
   files::ReadGlobalDefaults(where, session.design, session.defaults, notifier);
-  if (!files::ReadDesignFile(args[0], session.design, notifier)) return 1;
+  if (!ReadDesignOrTellWhy(args[0], session.design, notifier)) return 1;
 
   // What the design screen's redisplay leaves behind: the displayed values,
   // the sweep and the plot's frequency grid.

@@ -13,7 +13,7 @@ namespace diruruzevuv::cli {
 
 // spice DESIGN_FILE OUT_FILE: the schematic of a saved design, read the way
 // the program reads it (global defaults first, then the design file).
-int RunSpiceCommand(const std::vector<std::string>& args) {
+int RunSpiceCommand(const Context& context, const std::vector<std::string>& args) {
   if (args.size() != 2) {
     std::fputs(kUsage, stderr);
     return 2;
@@ -21,9 +21,9 @@ int RunSpiceCommand(const std::vector<std::string>& args) {
   StderrNotifier notifier;
   model::DesignState design;
   model::GlobalDefaults defaults;
-  const model::FileLocations where;
+  const model::FileLocations& where = context.locations;
   files::ReadGlobalDefaults(where, design, defaults, notifier);
-  if (!files::ReadDesignFile(args[0], design, notifier)) {
+  if (!ReadDesignOrTellWhy(args[0], design, notifier)) {
     if (!notifier.Told()) notifier.Message("diruruzevuv-cli: cannot read " + args[0]);
     return 1;
   }

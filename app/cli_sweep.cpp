@@ -1,53 +1,48 @@
-#include <charconv>
 #include <cstdio>
 #include <string>
-#include <system_error>
 
 #include "cli_commands.h"
 #include "cli_notifier.h"
 #include "files/design_file.h"
 #include "files/global_defaults_file.h"
 #include "model/analysis.h"
+#include "model/analysis_problem.h"
 #include "model/design_state.h"
 #include "model/global_defaults.h"
 #include "model/session.h"
+#include "notation/float_digits.h"
 
 namespace diruruzevuv::cli {
 namespace {
 
-// Nine significant digits bring every float back unchanged; to_chars
+// Nine significant digits bring every float back unchanged; the writer
 // never looks at the locale.
 void AppendNumber(std::string& line, float value) {
-  char buffer[32];
-  const auto [end, error] =
-      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 9);
-  if (error == std::errc{}) line.append(buffer, end);
+  char buffer[notation::kFloat9Room];
+  line.append(buffer, notation::WriteFloat9(buffer, value));
 }
 
 }  // namespace
 
-int RunSweepCommand(const std::vector<std::string>& args) {
+int RunSweepCommand(const Context& context, const std::vector<std::string>& args) {
   if (args.size() > 1) {
     std::fputs(kUsage, stderr);
     return 2;
   }
   StderrNotifier notifier;
   model::Session session;
-  const model::FileLocations where{};
+  const model::FileLocations& where = context.locations;
   files::ReadGlobalDefaults(where, session.design, session.defaults, notifier);
   if (args.empty()) {
     model::ApplyDefaultDesign(session.design);
-  } else if (!files::ReadDesignFile(args[0], session.design, notifier)) {
+  } else if (!ReadDesignOrTellWhy(args[0], session.design, notifier)) {
     return 1;
   }
 
   session.analysis.RunSweep(session.design);
   const model::SweepResult& result = session.analysis.Result();
   if (!result.valid) {
-    std::fputs(
-        "diruruzevuv-cli: the design cannot be analysed (check the sweep range, "
-        "inductances, Q values and terminations)\n",
-        stderr);
+    PrintUnanalysable(model::DescribeUnanalysable(session.design));
     return 1;
   }
 

@@ -10,10 +10,18 @@
 
 namespace diruruzevuv::cli {
 
-int RunWizardCommand(const std::vector<std::string>& args) {
+int RunWizardCommand(const Context&, const std::vector<std::string>& args) {
   if (args.size() != 4) {
     std::fputs(kUsage, stderr);
     return 2;
+  }
+  StderrNotifier notifier;
+  // The file writer quietly skips names shorter than two characters (a
+  // cancelled save dialog); here that would be a success that wrote nothing.
+  if (args[3].size() < 2) {
+    notifier.Message("diruruzevuv-cli: the output file name \"" + args[3] +
+                     "\" is too short (at least two characters); nothing was written");
+    return 1;
   }
   model::WizardEntries entries;
   entries.lowerEdge = args[0];
@@ -22,7 +30,6 @@ int RunWizardCommand(const std::vector<std::string>& args) {
   model::DesignState design;
   model::GlobalDefaults defaults;
   const model::WizardOutcome outcome = model::WizardPreview(entries, design, defaults);
-  StderrNotifier notifier;
   if (!outcome.accepted) {
     notifier.Message("diruruzevuv-cli: " + outcome.message);
     return 1;

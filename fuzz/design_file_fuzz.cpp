@@ -36,7 +36,7 @@ std::string Written(const model::DesignState& d) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
-  Check(!std::isnan(files::LeadingNumber(text)));
+  Check(!std::isnan(notation::LeadingNumber(text)));
 
   model::SilentNotifier silent;
   model::DesignState start;

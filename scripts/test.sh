@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs every test twice: an
 # optimised build, and a build under AddressSanitizer and
-# UndefinedBehaviorSanitizer. Finishes with a short fuzzing run.
+# UndefinedBehaviorSanitizer, checks the Debian package from the first build,
+# and finishes with a short fuzzing run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -14,6 +15,9 @@ echo "== optimised build =="
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs"
+
+echo "== installation =="
+bash scripts/check-install.sh build
 
 echo "== sanitizer build =="
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DDIRU_SANITIZE=ON -DDIRU_BUILD_BENCH=OFF

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "files/replace_file.h"
+#include "model/analysis_problem.h"
 #include "notation/notation.h"
 
 namespace diruruzevuv::files {
@@ -20,36 +21,58 @@ constexpr const char* kLastSessionReadFailed =
 constexpr const char* kDesignWriteFailed = "The file was not written correctly.";
 constexpr const char* kLastSessionWriteFailed = "The last-session file was not written correctly.";
 constexpr const char* kLastSessionTitle = "DIRUruzevuv last-session file";
+// Stands in for a Q value the global defaults left at 0 or below.
+constexpr float kJudgingQ = 200.0f;
 
-// Both readers share everything but the "Defaults" test and the message.
+// The Q values come from the global defaults, not from the file: a file is
+// judged by the values it holds.
+std::string FileProblem(const model::DesignState& design) {
+  model::DesignState judged = design;
+  if (!(judged.InductorQ > 0.0f)) judged.InductorQ = kJudgingQ;
+  if (!(judged.CapacitorQ > 0.0f)) judged.CapacitorQ = kJudgingQ;
+  return model::DescribeUnanalysable(judged);
+}
+
+// Both readers share everything but the "Defaults" test and the message. A
+// file without a single design value, or one whose design cannot be
+// analysed, counts as not retrieved: the user would otherwise be left with
+// an empty plot and no word of what went wrong.
 bool ReadDesignLayout(std::string_view text, bool refuseDefaults, const char* failureMessage,
-                      model::DesignState& design, model::Notifier& notifier) {
+                      model::DesignState& design, model::Notifier& notifier,
+                      std::string* unanalysable) {
   LineReader reader(text);
-  bool failed = false;
+  bool failed = true;
   if (const auto title = reader.NextValueLine()) {
-    failed = refuseDefaults && title->find("Defaults") != std::string_view::npos;
-    if (!failed && reader.NextValueLine())
+    const bool refused = refuseDefaults && title->find("Defaults") != std::string_view::npos;
+    const bool hasDate = !refused && reader.NextValueLine().has_value();
+    LineReader probe = reader;
+    if (hasDate && probe.NextValueLine())  // at least C47
       failed = ReadDesignValues(reader, design) == ValuesOutcome::kOutOfRange;
+  }
+  if (!failed) {
+    model::UpdateInductances(design);
+    std::string problem = FileProblem(design);
+    failed = !problem.empty();
+    if (unanalysable) *unanalysable = std::move(problem);
   }
   if (failed) {
     notifier.Message(failureMessage);
     model::ApplyDefaultDesign(design);
     return false;
   }
-  model::UpdateInductances(design);
   return true;
 }
 
 bool ReadDesignPath(const std::filesystem::path& path, bool refuseDefaults,
                     const char* failureMessage, model::DesignState& design,
-                    model::Notifier& notifier) {
+                    model::Notifier& notifier, std::string* unanalysable) {
   const auto text = ReadWholeFile(path);
   if (!text) {
     notifier.Message(failureMessage);
     model::ApplyDefaultDesign(design);
     return false;
   }
-  return ReadDesignLayout(*text, refuseDefaults, failureMessage, design, notifier);
+  return ReadDesignLayout(*text, refuseDefaults, failureMessage, design, notifier, unanalysable);
 }
 
 bool ReadFloat(LineReader& reader, float& field) {
@@ -114,23 +137,23 @@ ValuesOutcome ReadDesignValues(LineReader& reader, model::DesignState& design) {
 }
 
 bool ReadDesignText(std::string_view text, model::DesignState& design, model::Notifier& notifier) {
-  return ReadDesignLayout(text, true, kDesignReadFailed, design, notifier);
+  return ReadDesignLayout(text, true, kDesignReadFailed, design, notifier, nullptr);
 }
 
 bool ReadLastSessionText(std::string_view text, model::DesignState& design,
                          model::Notifier& notifier) {
-  return ReadDesignLayout(text, false, kLastSessionReadFailed, design, notifier);
+  return ReadDesignLayout(text, false, kLastSessionReadFailed, design, notifier, nullptr);
 }
 
-bool ReadDesignFile(const std::string& path, model::DesignState& design,
-                    model::Notifier& notifier) {
-  return ReadDesignPath(path, true, kDesignReadFailed, design, notifier);
+bool ReadDesignFile(const std::string& path, model::DesignState& design, model::Notifier& notifier,
+                    std::string* unanalysable) {
+  return ReadDesignPath(path, true, kDesignReadFailed, design, notifier, unanalysable);
 }
 
 bool ReadLastSession(const model::FileLocations& where, model::DesignState& design,
                      model::Notifier& notifier) {
   return ReadDesignPath(where.workDir / kLastSessionName, false, kLastSessionReadFailed, design,
-                        notifier);
+                        notifier, nullptr);
 }
 
 bool LastSessionExists(const model::FileLocations& where) {

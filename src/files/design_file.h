@@ -14,9 +14,13 @@ inline constexpr const char* kLastSessionName = "DIRUruzevuvLastSession.TXT";
 inline constexpr const char* kDesignFilter = "DIRUruzevuv files (*.TXT)|*.TXT";
 
 // Reads a design file into the design. On failure (cannot open, 16-bit
-// overflow, "Defaults" in the first value line) tells the user and falls
-// back to the built-in 20-metre design. Returns false on that failure.
-bool ReadDesignFile(const std::string& path, model::DesignState& design, model::Notifier& notifier);
+// overflow, "Defaults" in the first value line, no design value at all, a
+// design that cannot be analysed) tells the user and falls back to the
+// built-in 20-metre design. Returns false on that failure. When given,
+// unanalysable receives why the file's design could not be analysed
+// (empty text when it could, or the read failed for another reason).
+bool ReadDesignFile(const std::string& path, model::DesignState& design, model::Notifier& notifier,
+                    std::string* unanalysable = nullptr);
 
 // Reads the last-session file from the working directory, likewise.
 bool ReadLastSession(const model::FileLocations& where, model::DesignState& design,

@@ -1,41 +1,171 @@
 #include "files/replace_file.h"
 
-#include <filesystem>
-#include <fstream>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <random>
 #include <system_error>
 
 namespace diruruzevuv::files {
 
-std::string TemporaryPathFor(const std::string& path) {
-  return path + ".diru-new";
+namespace {
+
+// As the system counts them when it follows links itself.
+constexpr int kMaxLinks = 40;
+// A clash of random names is rare; this many in a row means names are
+// being taken on purpose.
+constexpr int kNameAttempts = 100;
+// Leaves room for the rest of the temporary name within a file name's
+// 255-byte limit.
+constexpr std::size_t kMaxNamePart = 200;
+
+std::string ErrorText(int error) {
+  return std::error_code(error, std::generic_category()).message();
 }
 
-bool ReplaceFileContents(const std::string& path, std::string_view text) {
-  if (path.empty()) return false;
-  const std::filesystem::path target(path);
-  const std::filesystem::path staging(TemporaryPathFor(path));
-  std::error_code ignored;
-  bool written = false;
-  {
-    std::ofstream out(staging, std::ios::binary | std::ios::trunc);
-    if (out) {
-      out.write(text.data(), static_cast<std::streamsize>(text.size()));
-      out.flush();
-      written = static_cast<bool>(out);
-      out.close();
-      written = written && !out.fail();
+// The folder part with its trailing slash ("" for a bare name).
+std::string FolderOf(const std::string& path) {
+  const auto slash = path.rfind('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string NameOf(const std::string& path) {
+  const auto slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string RandomPart() {
+  static constexpr char kChars[] =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  std::random_device source;
+  std::uniform_int_distribution<std::size_t> pick(0, sizeof kChars - 2);
+  std::string part(12, ' ');
+  for (char& c : part) c = kChars[pick(source)];
+  return part;
+}
+
+// Follows symbolic links from the path to the file they finally name,
+// which need not exist yet.
+bool ResolveLinks(std::string path, std::string& resolved, std::string& why) {
+  for (int hops = 0;; ++hops) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0) {
+      if (errno != ENOENT) {
+        why = path + ": " + ErrorText(errno);
+        return false;
+      }
+      break;  // a new file, or a link to one
     }
+    if (!S_ISLNK(info.st_mode)) break;
+    if (hops == kMaxLinks) {
+      why = path + ": " + ErrorText(ELOOP);
+      return false;
+    }
+    std::string target(static_cast<std::size_t>(std::max<off_t>(info.st_size, 0)) + 256, '\0');
+    const ssize_t length = ::readlink(path.c_str(), target.data(), target.size());
+    if (length < 0 || static_cast<std::size_t>(length) >= target.size()) {
+      why = path + ": " + ErrorText(length < 0 ? errno : ENAMETOOLONG);
+      return false;
+    }
+    target.resize(static_cast<std::size_t>(length));
+    path = target.starts_with('/') ? target : FolderOf(path) + target;
   }
-  if (written) {
-    std::error_code error;
-    std::filesystem::rename(staging, target, error);
-    if (!error) return true;
+  resolved = std::move(path);
+  return true;
+}
+
+// Makes a renamed file's entry durable; a failure here cannot undo the
+// rename, so it is not reported.
+void SyncFolder(const std::string& file) {
+  const std::string folder = FolderOf(file).empty() ? std::string(".") : FolderOf(file);
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
+bool WriteAll(int fd, std::string_view text) {
+  while (!text.empty()) {
+    const std::size_t chunk = std::min<std::size_t>(text.size(), 1u << 30);
+    const ssize_t written = ::write(fd, text.data(), chunk);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) {
+      if (written == 0) errno = EIO;
+      return false;
+    }
+    text.remove_prefix(static_cast<std::size_t>(written));
   }
-  // Only remove what we created: a directory in the way is left alone.
-  if (std::filesystem::is_regular_file(staging, ignored)) {
-    std::filesystem::remove(staging, ignored);
+  return true;
+}
+
+}  // namespace
+
+std::string TemporaryPathFor(const std::string& path, std::string_view varyingPart) {
+  std::string name = NameOf(path).substr(0, kMaxNamePart);
+  return FolderOf(path) + "." + name + ".diru-" + std::string(varyingPart);
+}
+
+bool ReplaceFileContents(const std::string& path, std::string_view text, std::string* why) {
+  return ReplaceFileContents(path, text, why, RandomPart);
+}
+
+bool ReplaceFileContents(const std::string& path, std::string_view text, std::string* why,
+                         const TemporaryNameSource& names) {
+  std::string reason;
+  const auto fail = [&](std::string message) {
+    if (why != nullptr) *why = std::move(message);
+    return false;
+  };
+  if (path.empty() || NameOf(path).empty()) return fail("\"" + path + "\" is not a file name");
+
+  std::string target;
+  if (!ResolveLinks(path, target, reason)) return fail(reason);
+  // Only looked at, never opened: opening a pipe would wait for a reader.
+  struct stat old {};
+  const bool exists = ::lstat(target.c_str(), &old) == 0;
+  if (!exists && errno != ENOENT) return fail(target + ": " + ErrorText(errno));
+  if (exists && S_ISDIR(old.st_mode)) return fail(target + " is a folder, not a file");
+  if (exists && !S_ISREG(old.st_mode)) return fail(target + " is not a regular file");
+
+  // Exclusive creation never follows a link and never reuses a file that
+  // someone else placed at the name.
+  std::string temporary;
+  int fd = -1;
+  for (int attempt = 0; attempt < kNameAttempts && fd < 0; ++attempt) {
+    temporary = TemporaryPathFor(target, names());
+    fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                exists ? 0600 : 0666);
+    if (fd < 0 && errno != EEXIST) return fail(temporary + ": " + ErrorText(errno));
   }
-  return false;
+  if (fd < 0) return fail(FolderOf(target) + ": no free temporary file name");
+
+  bool ok = true;
+  if (exists) {
+    // The owner can only be kept with the right to change it; the mode
+    // always can.
+    if (old.st_uid != ::geteuid() || old.st_gid != ::getegid())
+      static_cast<void>(::fchown(fd, old.st_uid, old.st_gid));
+    ok = ::fchmod(fd, old.st_mode & 07777) == 0;
+  }
+  ok = ok && WriteAll(fd, text) && ::fsync(fd) == 0;
+  int error = ok ? 0 : errno;
+  if (::close(fd) != 0 && ok) {
+    ok = false;
+    error = errno;
+  }
+  if (ok && ::rename(temporary.c_str(), target.c_str()) != 0) {
+    ok = false;
+    error = errno;
+  }
+  if (!ok) {
+    ::unlink(temporary.c_str());
+    return fail(target + ": " + ErrorText(error));
+  }
+  SyncFolder(target);
+  return true;
 }
 
 }  // namespace diruruzevuv::files

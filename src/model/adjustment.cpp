@@ -2,23 +2,10 @@
 
 #include <cmath>
 
-#include "files/line_reader.h"
+#include "notation/leading_number.h"
 #include "notation/notation.h"
 
 namespace diruruzevuv::model {
-namespace {
-
-// Nearest integer, halves to the even neighbour.
-double RoundHalfEven(double value) noexcept {
-  const double lower = std::floor(value);
-  const double fraction = value - lower;
-  if (fraction > 0.5) return lower + 1.0;
-  if (fraction < 0.5) return lower;
-  return std::fmod(lower, 2.0) == 0.0 ? lower : lower + 1.0;
-}
-
-}  // namespace
-
 float StepCapacitorUp(float capacitance) noexcept {
   return static_cast<float>(static_cast<double>(capacitance) * 1.01);
 }
@@ -28,13 +15,13 @@ float StepCapacitorDown(float capacitance) noexcept {
 }
 
 TurnsBoxReading ReadTurnsBox(std::string_view text) {
-  const double number = files::LeadingNumber(text);
+  const double number = notation::LeadingNumber(text);
   TurnsBoxReading reading;
   if (!(number < INT16_MAX)) {  // also catches an infinite number
     reading.turns = INT16_MAX;
     return reading;
   }
-  const double rounded = RoundHalfEven(number);
+  const double rounded = notation::RoundHalfEven(number);
   if (rounded < 1.0) {
     reading.turns = 1;
     reading.resetBoxToOne = true;

@@ -61,6 +61,11 @@ class PlotGeometry {
  public:
   PlotGeometry(const PlotFrame& frame, float sweepStart, float sweepStop,
                float plotFloorDb) noexcept;
+  // The plot of this design's sweep with these defaults' floor: what the
+  // screen and the report draw, and what anything drawn over them uses.
+  PlotGeometry(const PlotFrame& frame, const DesignState& design,
+               const GlobalDefaults& defaults) noexcept
+      : PlotGeometry(frame, design.SweepStart, design.SweepStop, defaults.PlotFloorDb) {}
 
   const PlotFrame& Frame() const noexcept { return m_frame; }
   // False when the sweep limits give no logarithmic axis; X is then NaN

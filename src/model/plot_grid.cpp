@@ -3,7 +3,7 @@
 #include <cmath>
 #include <initializer_list>
 
-#include "files/line_reader.h"
+#include "notation/leading_number.h"
 #include "notation/notation.h"
 
 namespace diruruzevuv::model {
@@ -64,7 +64,7 @@ std::vector<int> ChooseFrequencyLabels(const PlotGrid& grid, float sweepStart, f
     if (p - lastLabelled < 0.04) continue;
     if (!(p <= 0.95 || p >= 0.999)) continue;
     // The label text's leading number: " 15M" gives 15, the prefix is not applied.
-    const double n = files::LeadingNumber(notation::FormatFrequency(grid.frequency[i]));
+    const double n = notation::LeadingNumber(notation::FormatFrequency(grid.frequency[i]));
     if (IsOneOf(n, {1.5, 7.0, 9.0})) continue;
     if (ratio > 1000.0) {
       if (IsOneOf(n, {2.0, 3.0, 4.0, 5.0, 6.0, 7.0, 8.0, 9.0})) continue;

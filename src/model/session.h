@@ -39,7 +39,7 @@ struct MonteCarloState {
 // Where the program finds and puts its own files.
 struct FileLocations {
   std::filesystem::path workDir = ".";  // last-session file, first look for data files
-  std::filesystem::path dataDir = DIRU_SOURCE_DATA_DIR;  // shipped presets and defaults
+  std::filesystem::path dataDir;  // shipped presets and defaults, found at start
 };
 
 // The one owner of everything that lives for the whole run. Screens and

@@ -1,6 +1,9 @@
 #include "platform/grid_form.h"
 
+#include <QAbstractButton>
 #include <QGuiApplication>
+#include <QHash>
+#include <QLabel>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QResizeEvent>
@@ -36,6 +39,28 @@ void GridForm::ShowComfortably() {
     move(available.center() - QPoint(size.width() / 2, size.height() / 2));
   }
   show();
+}
+
+std::vector<ScreenGeometry::TextNeed> GridForm::CaptionNeeds() const {
+  std::vector<ScreenGeometry::TextNeed> needs;
+  for (const QWidget* child : findChildren<QWidget*>()) {
+    if (m_geometry.GridRect(child).isNull()) continue;
+    QString text;
+    if (const auto* label = qobject_cast<const QLabel*>(child)) text = label->text();
+    if (const auto* button = qobject_cast<const QAbstractButton*>(child)) text = button->text();
+    if (!text.isEmpty()) needs.push_back({child, text});
+  }
+  return needs;
+}
+
+void GridForm::SetMinimumForTexts(const std::vector<ScreenGeometry::TextNeed>& needs) {
+  for (const auto& need : needs) m_geometry.FitText(need.control, need.text);
+  // Measured once per screen: every screen of a kind has the same controls.
+  static QHash<QString, QSize> measured;
+  auto known = measured.constFind(objectName());
+  if (known == measured.constEnd())
+    known = measured.insert(objectName(), m_geometry.MinimumClientSize(needs));
+  setMinimumSize(*known);
 }
 
 void GridForm::FitTo(QSize client) {

@@ -2,6 +2,7 @@
 
 #include <QTimer>
 #include <QWidget>
+#include <vector>
 
 #include "platform/drawing_surface.h"
 #include "platform/screen_geometry.h"
@@ -34,6 +35,16 @@ class GridForm : public QWidget {
 
   // Opens at a comfortable size, centred on the current screen.
   void ShowComfortably();
+
+  // Makes the window no smaller than the size at which ordinary text is
+  // legible and every text of needs fits its control (captions and
+  // examples of changing texts); where the rounding of a font size to
+  // whole pixels would cut one of these texts, its control's font is a
+  // pixel smaller. The measure is kept per screen name: it depends on the
+  // fonts alone.
+  void SetMinimumForTexts(const std::vector<ScreenGeometry::TextNeed>& needs);
+  // Every placed label's and button's caption as it stands.
+  std::vector<ScreenGeometry::TextNeed> CaptionNeeds() const;
 
  protected:
   void paintEvent(QPaintEvent* event) override;

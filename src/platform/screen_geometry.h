@@ -6,6 +6,7 @@
 #include <QRect>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 #include <vector>
 
@@ -57,13 +58,45 @@ class ScreenGeometry {
   // with the grid's 4:3 proportions.
   static QSize ComfortableWindowSize(const QScreen* screen);
 
+  // A text that a placed control must show whole (labels, buttons and
+  // line edits).
+  struct TextNeed {
+    const QWidget* control;
+    QString text;
+  };
+  // Ordinary text (factor 0.001) is legible from this height in pixels.
+  static constexpr int kLegiblePixels = 11;
+  // The smallest client size with the grid's proportions at which
+  // ordinary text is legible.
+  static QSize LegibleClientSize();
+  // Client sizes from here on are measured; this one is the largest
+  // minimum a screen may ask for.
+  static constexpr int kMeasureFromWidth = 1200;
+  // The smallest client size with the grid's proportions from which on,
+  // up to kMeasureFromWidth, ordinary text is legible and every text of
+  // needs fits its control (in steps of 4 pixels of width).
+  QSize MinimumClientSize(const std::vector<TextNeed>& needs) const;
+  // Whether the text fits the control at this geometry's scale.
+  bool Fits(const TextNeed& need) const;
+  // The control's font is made a pixel or two smaller (never below
+  // kLegiblePixels) where its own size would cut this text; for each
+  // text a control must show whole.
+  void FitText(const QWidget* control, const QString& text);
+
  private:
   struct Placed {
     QPointer<QWidget> control;
     QRectF grid;
     double fontFactor;
     QString family;
+    QStringList fitTexts;
   };
+  // Pixels a text may take in the control before it is cut.
+  int Room(const Placed& p) const;
+  QFont FontFor(const Placed& p) const;
+  static int InkWidth(const QFont& font, const QString& text);
+  const Placed* Find(const QWidget* control) const;
+
   QSize m_client;
   double m_pixelsPerUnit = 0.1;
   QPointF m_origin;

@@ -6,15 +6,14 @@
 #include <algorithm>
 #include <cmath>
 
-#include "files/line_reader.h"
+#include "notation/leading_number.h"
 
 namespace diruruzevuv::platform {
 
 int ReadWholeNumber(std::string_view text) noexcept {
-  const double value = files::LeadingNumber(text);
+  const double value = notation::LeadingNumber(text);
   if (std::isnan(value)) return 0;
-  // Default rounding mode: halves go to the even neighbour.
-  return static_cast<int>(std::nearbyint(std::clamp(value, -32768.0, 32767.0)));
+  return static_cast<int>(notation::RoundHalfEven(std::clamp(value, -32768.0, 32767.0)));
 }
 
 TurnsSpinner::TurnsSpinner(QWidget* parent) : QWidget(parent) {
@@ -50,7 +49,10 @@ void TurnsSpinner::Step(int delta) {
   if (!m_buddy) return;
   const int current = ReadWholeNumber(m_buddy->text().toStdString());
   const int next = std::clamp(current + delta, m_minimum, m_maximum);
-  if (next == current) return;
+  if (next == current) {
+    emit stoppedAtLimit();
+    return;
+  }
   m_buddy->setText(QString::number(next));
   emit changed();
 }

@@ -36,6 +36,9 @@ class TurnsSpinner final : public QWidget {
   void StepDown();
 
  signals:
+  // After a click that could not step (the box is at the end of the
+  // range): the number may still be one typed but not yet taken.
+  void stoppedAtLimit();
   // After a click that changed the number in the box.
   void changed();
 

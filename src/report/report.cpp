@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "files/design_file.h"
+#include "model/analysis_problem.h"
 #include "model/comparison.h"
 #include "model/fit.h"
 #include "model/plot_geometry.h"
@@ -36,7 +37,9 @@ void PlaceText(Canvas& page, double x, double y, std::string_view text) {
 
 using model::PlotGeometry;
 
-GridPoint At(model::PlotPoint p) { return {p.x, p.y}; }
+GridPoint At(model::PlotPoint p) {
+  return {p.x, p.y};
+}
 
 void DrawFrequencyGrid(Canvas& page, const model::Session& session, const PlotGeometry& geometry) {
   const model::PlotGrid& grid = session.plot.grid;
@@ -181,7 +184,24 @@ std::string EdgeLoss(double gain) {
   return notation::FormatValue(static_cast<float>(std::fabs(gain))) + "dB";
 }
 
-void DrawFigures(Canvas& page, model::Session& session) {
+// Why there is no response, or empty text when there is one.
+std::string UnanalysableText(const model::Session& session, const PlotGeometry& geometry) {
+  if (session.analysis.Result().valid && geometry.Usable()) return {};
+  const std::string reason = model::DescribeUnanalysable(session.design);
+  return reason.empty() ? std::string() : model::UnanalysableLine(reason);
+}
+
+// The plot of a design without a response says why, inside the frame.
+void DrawUnanalysableLine(Canvas& page, const model::PlotFrame& frame, const std::string& line) {
+  if (line.empty()) return;
+  // On a white band, so that the grid and the boxes do not run through it.
+  const double top = frame.top + frame.Height() / 2.0 - 150.0;
+  page.FilledBox({frame.left + 100.0, top}, {frame.right - 100.0, top + 300.0}, model::kWhite);
+  page.SetFontSize(10);
+  PlaceText(page, frame.left + 150.0, top + 50.0, line);
+}
+
+void DrawFigures(Canvas& page, model::Session& session, const std::string& unanalysable) {
   const model::DesignState& d = session.design;
   using notation::FormatFrequency;
   using notation::FormatValue;
@@ -189,7 +209,7 @@ void DrawFigures(Canvas& page, model::Session& session) {
   // sweep leaves the analysis alone.
   std::string lossLower;
   std::string lossUpper;
-  if (session.analysis.Result().valid) {
+  if (session.analysis.Result().valid && unanalysable.empty()) {
     const model::EdgeGains gains = model::EvaluateBandEdges(session.analysis, d);
     lossLower = EdgeLoss(gains.lower);
     lossUpper = EdgeLoss(gains.upper);
@@ -197,8 +217,12 @@ void DrawFigures(Canvas& page, model::Session& session) {
   page.SetFontSize(10);
   FigureLine(page, 2000, "Lower bandedge: " + FormatFrequency(d.LowerEdge));
   FigureLine(page, 2300, "Upper bandedge: " + FormatFrequency(d.UpperEdge));
-  FigureLine(page, 2700, "Loss at lower edge: " + lossLower);
-  FigureLine(page, 3000, "Loss at upper edge: " + lossUpper);
+  if (unanalysable.empty()) {
+    FigureLine(page, 2700, "Loss at lower edge: " + lossLower);
+    FigureLine(page, 3000, "Loss at upper edge: " + lossUpper);
+  } else {
+    FigureLine(page, 2700, unanalysable);  // no losses to give
+  }
   FigureLine(page, 3400, "Toroid Al: " + FormatValue(d.ToroidAL) + " nH per turns squared");
   FigureLine(page, 3800, "Number of turns, L1: " + FormatValue(d.TurnsL1));
   FigureLine(page, 4100, "Number of turns, L2: " + FormatValue(d.TurnsL2));
@@ -292,8 +316,7 @@ void PrintGround(Canvas& page, double x, double y) {
 
 void DrawReport(Canvas& page, model::Session& session, const ReportOptions& options) {
   const model::DesignState& d = session.design;
-  const PlotGeometry geometry(model::kReportPlotFrame, d.SweepStart, d.SweepStop,
-                              session.defaults.PlotFloorDb);
+  const PlotGeometry geometry(model::kReportPlotFrame, d, session.defaults);
   const model::PlotFrame& frame = geometry.Frame();
 
   page.SetLineWidth(12);
@@ -311,8 +334,10 @@ void DrawReport(Canvas& page, model::Session& session, const ReportOptions& opti
     style.legendHeight = 300;
     screens::DrawMeasurementOverlay(page, geometry, *session.measurement, d, style);
   }
+  const std::string unanalysable = UnanalysableText(session, geometry);
+  DrawUnanalysableLine(page, frame, unanalysable);
   DrawSchematic(page, d);
-  DrawFigures(page, session);
+  DrawFigures(page, session, unanalysable);
 
   page.SetFontSize(16);
   page.SetTextPosition({5000, 900});

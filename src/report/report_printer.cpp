@@ -1,5 +1,7 @@
 #include "report/report_printer.h"
 
+#include <QByteArray>
+#include <QFile>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
@@ -7,7 +9,10 @@
 #include <QPrinter>
 #include <QSizeF>
 #include <QString>
+#include <QTemporaryDir>
+#include <charconv>
 
+#include "files/replace_file.h"
 #include "report/page_painter.h"
 
 namespace diruruzevuv::report {
@@ -26,7 +31,82 @@ std::string Describe(const QPrinter& printer, const char* what) {
   return "The printer " + name.toStdString() + " " + what + ".";
 }
 
+// Draws the page on the printer as it is set up.
+void RenderDirectly(const platform::RecordingCanvas& page, QPrinter& printer) {
+  QPainter painter;
+  if (!painter.begin(&printer)) throw PrinterError(Describe(printer, "cannot be written to"));
+  {
+    PagePainterCanvas canvas(painter, QSizeF(printer.width(), printer.height()));
+    Replay(page, canvas);
+  }
+  const bool ended = painter.end();
+  if (!ended || printer.printerState() == QPrinter::Error ||
+      printer.printerState() == QPrinter::Aborted)
+    throw PrinterError(Describe(printer, "reported an error"));
+}
+
+// The printer's own PDF output opens its file with truncation (through any
+// link, and waiting on a pipe) and does not report failed writes. So the
+// PDF is made in a private folder, checked, and only then put in place
+// through the same writer as every other file.
+void RenderPdfFile(const platform::RecordingCanvas& page, QPrinter& printer) {
+  const QString target = printer.outputFileName();
+  QTemporaryDir staging;
+  if (!staging.isValid()) throw PrinterError(Describe(printer, "cannot be written to"));
+  const QString rendered = staging.filePath(QStringLiteral("report.pdf"));
+  printer.setOutputFileName(rendered);
+  try {
+    RenderDirectly(page, printer);
+  } catch (const PrinterError&) {
+    printer.setOutputFileName(target);  // the message names the user's file
+    throw PrinterError(Describe(printer, "cannot be written to"));
+  }
+  printer.setOutputFileName(target);
+  QFile file(rendered);
+  const QByteArray pdf = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  if (!PdfIsComplete(std::string_view(pdf.constData(), static_cast<std::size_t>(pdf.size()))))
+    throw PrinterError(Describe(printer, "reported an error"));
+  std::string why;
+  if (!files::ReplaceFileContents(QFile::encodeName(target).toStdString(),
+                                  std::string_view(pdf.constData(), pdf.size()), &why))
+    throw PrinterError("The file " + target.toStdString() + " cannot be written to: " + why + ".");
+}
+
 }  // namespace
+
+bool PdfIsComplete(std::string_view pdf) {
+  // Every offset the cross-reference table gives must start its object,
+  // and the table must be where the end of the file says it is.
+  constexpr std::string_view kEnd = "%%EOF";
+  while (!pdf.empty() && (pdf.back() == '\n' || pdf.back() == '\r')) pdf.remove_suffix(1);
+  if (!pdf.ends_with(kEnd)) return false;
+  const auto startxref = pdf.rfind("startxref");
+  if (startxref == std::string_view::npos) return false;
+  const auto readNumber = [&](std::size_t& at, std::size_t& value) {
+    while (at < pdf.size() && (pdf[at] == ' ' || pdf[at] == '\r' || pdf[at] == '\n')) ++at;
+    const auto [end, error] = std::from_chars(pdf.data() + at, pdf.data() + pdf.size(), value);
+    if (error != std::errc{}) return false;
+    at = static_cast<std::size_t>(end - pdf.data());
+    return true;
+  };
+  std::size_t at = startxref + 9, table = 0;
+  if (!readNumber(at, table) || table >= startxref || pdf.substr(table, 4) != "xref") return false;
+  at = table + 4;
+  std::size_t first = 0, count = 0;
+  if (!readNumber(at, first) || !readNumber(at, count) || count == 0) return false;
+  for (std::size_t i = 0; i < count; ++i) {
+    std::size_t offset = 0, generation = 0;
+    if (!readNumber(at, offset) || !readNumber(at, generation)) return false;
+    while (at < pdf.size() && pdf[at] == ' ') ++at;
+    if (at >= pdf.size()) return false;
+    const char kind = pdf[at++];
+    if (kind == 'f') continue;
+    if (kind != 'n' || offset >= table) return false;
+    std::size_t objectAt = offset, number = 0;
+    if (!readNumber(objectAt, number) || number != first + i) return false;
+  }
+  return true;
+}
 
 QtReportPrinter::QtReportPrinter(QPrinter& printer, QWidget* dialogParent, bool askUser)
     : m_printer(printer), m_parent(dialogParent), m_askUser(askUser) {}
@@ -44,16 +124,10 @@ void QtReportPrinter::SendPage(const platform::RecordingCanvas& page) {
 void RenderPageOnPrinter(const platform::RecordingCanvas& page, QPrinter& printer) {
   if (printer.outputFormat() == QPrinter::PdfFormat) printer.setResolution(kPdfResolution);
   printer.setPageOrientation(QPageLayout::Landscape);
-  QPainter painter;
-  if (!painter.begin(&printer)) throw PrinterError(Describe(printer, "cannot be written to"));
-  {
-    PagePainterCanvas canvas(painter, QSizeF(printer.width(), printer.height()));
-    Replay(page, canvas);
-  }
-  const bool ended = painter.end();
-  if (!ended || printer.printerState() == QPrinter::Error ||
-      printer.printerState() == QPrinter::Aborted)
-    throw PrinterError(Describe(printer, "reported an error"));
+  if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty())
+    RenderPdfFile(page, printer);
+  else
+    RenderDirectly(page, printer);
   printer.setPageOrientation(QPageLayout::Portrait);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "model/session.h"
 #include "platform/dialogs.h"
@@ -33,8 +34,14 @@ class QtReportPrinter final : public BufferedReportPrinter {
 
 // Puts a complete recorded page on the printer in landscape, then sets
 // portrait again. Throws PrinterError when the printer cannot start or
-// reports an error; nothing is sent then.
+// reports an error; nothing is sent then. A PDF file is made aside and
+// replaces its target only when complete; an older file survives any
+// failure.
 void RenderPageOnPrinter(const platform::RecordingCanvas& page, QPrinter& printer);
+
+// True when the PDF ends properly and every object its cross-reference
+// table lists starts where the table says: no part of it went missing.
+bool PdfIsComplete(std::string_view pdf);
 
 // The design screen's "Print" button: print dialog, then the report.
 // Returns true when the page was sent.

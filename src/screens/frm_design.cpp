@@ -34,10 +34,17 @@ void SetTextColour(QLabel* label, model::Rgb colour) {
   label->setPalette(palette);
 }
 
-// Writes a box as if typed; an unchanged text changes nothing.
+// Writes a box as if typed, showing the start of the text: a text too
+// long for its box is cut at its end, where the eye expects the unit,
+// never at its first digits. An unchanged text changes nothing.
+void WriteBox(QLineEdit* box, const QString& value) {
+  if (box->text() == value) return;
+  box->setText(value);
+  box->setCursorPosition(0);
+}
+
 void WriteBox(QLineEdit* box, const std::string& text) {
-  const QString value = FromText(text);
-  if (box->text() != value) box->setText(value);
+  WriteBox(box, FromText(text));
 }
 
 }  // namespace
@@ -55,6 +62,7 @@ frmDesign::frmDesign(model::Session& session, platform::Dialogs& dialogs, Screen
   setObjectName(QStringLiteral("frmDesign"));
   CreateControls();
   m_measurement = new MeasurementControl(*this);
+  SetMinimumSize();
   SetBandCaption();
   m_session.monte.trialCount = 0;
   Redisplay();
@@ -190,6 +198,18 @@ void frmDesign::CreateControls() {
   connect(Text5, &QLineEdit::textChanged, this, &frmDesign::Text5_Change);
   connect(Text6, &QLineEdit::textChanged, this, &frmDesign::Text6_Change);
   connect(txtAL, &QLineEdit::textChanged, this, &frmDesign::txtAL_Change);
+  // Enter in a value box is "Replot".
+  for (QLineEdit* edit : {Text1, Text3, Text5, Text6, txtTurnsL1, txtTurnsL2, txtAL})
+    connect(edit, &QLineEdit::returnPressed, this, &frmDesign::ValueBox_Enter);
+  // A turns count is read only by a spinner, "Replot" or Enter; one typed
+  // and then followed by a step is taken first rather than overwritten.
+  connect(txtTurnsL1, &QLineEdit::textEdited, this, [this] { m_turnsL1Typed = true; });
+  connect(txtTurnsL2, &QLineEdit::textEdited, this, [this] { m_turnsL2Typed = true; });
+  for (platform::TurnsSpinner* spinner : {UpDown1, UpDown2}) {
+    connect(spinner, &platform::TurnsSpinner::stoppedAtLimit, this, [this] {
+      if (m_turnsL1Typed || m_turnsL2Typed) UpDown_Change();
+    });
+  }
 
   const auto step = [this](QPushButton* control, float model::DesignState::*value, bool up) {
     connect(control, &QPushButton::clicked, this,
@@ -214,6 +234,35 @@ void frmDesign::CreateControls() {
   connect(cmdPrint, &QPushButton::clicked, this, &frmDesign::cmdPrint_Click);
   connect(cmdRestart, &QPushButton::clicked, this, &frmDesign::cmdRestart_Click);
   connect(cmdExit, &QPushButton::clicked, this, &frmDesign::cmdExit_Click);
+}
+
+// The widest texts the changing labels and the value boxes show for the
+// bands' designs; the credit lies under the buttons by design.
+void frmDesign::SetMinimumSize() {
+  std::vector<platform::ScreenGeometry::TextNeed> needs;
+  for (const auto& need : CaptionNeeds())
+    if (need.control != lblCredit) needs.push_back(need);
+  const auto add = [&needs](const QWidget* control, const char* text) {
+    needs.push_back({control, QString::fromLatin1(text)});
+  };
+  add(lblBand, "160-meter band: 1.81MHz to 2MHz");
+  for (const QWidget* loss : {lblLossLow, lblLossHigh})
+    add(loss, "Target-value parts loss at 14.35MHz: 0.14321dB");
+  add(lblWorst, "Worst-case passband loss: 0.18326dB");
+  add(lblWorstSecond, "Worst-case 2nd harm. atten: 45.678dB");
+  add(lblWorstThird, "Worst-case 3ed harm. atten: 45.678dB");
+  add(lblTerminations, "Terminations: 50 ohms");
+  add(lblinductorQ, "Inductor Q values: 200");
+  add(lblcapacitorQ, "Capacitor Q values: 2000");
+  // Six significant digits, every digit as wide as the widest.
+  for (QLineEdit* box : {Text1, Text3, Text5, Text6}) {
+    add(box, "8888.88pF");
+    add(box, "0.33489pF");
+  }
+  for (const QWidget* inductance : {Label2, Label4}) add(inductance, "2.028uH");
+  for (const QWidget* turns : {txtTurnsL1, txtTurnsL2}) add(turns, " 99");
+  add(txtAL, " 12.34");
+  SetMinimumForTexts(needs);
 }
 
 void frmDesign::SetBandCaption() {
@@ -265,9 +314,11 @@ void frmDesign::SetField(SchematicField field, const std::string& text) {
       break;
     case SchematicField::txtTurnsL2:
       WriteBox(txtTurnsL2, text);
+      m_turnsL2Typed = false;
       break;
     case SchematicField::txtTurnsL1:
       WriteBox(txtTurnsL1, text);
+      m_turnsL1Typed = false;
       break;
     case SchematicField::lblinductorQ:
       lblinductorQ->setText(FromText(text));
@@ -323,25 +374,48 @@ void frmDesign::txtAL_Change() {
 
 // Capacitor step: hide the worst-case figures, step, redraw.
 void frmDesign::StepCapacitor(float& capacitance, bool up) {
+  TakeTypedTurns();
   HideWorstCase();
   capacitance = up ? model::StepCapacitorUp(capacitance) : model::StepCapacitorDown(capacitance);
   Redisplay();
 }
 
+void frmDesign::ReadTurnsBox(QLineEdit* box, std::int16_t& turns) {
+  const model::TurnsBoxReading reading = model::ReadTurnsBox(box->text().toStdString());
+  turns = reading.turns;
+  if (reading.resetBoxToOne) WriteBox(box, QStringLiteral("1"));
+}
+
 // What a spinner click and "Replot" read: both turns boxes, then AL.
 void frmDesign::ReadTurnsAndAl() {
   model::DesignState& design = m_session.design;
-  const model::TurnsBoxReading l1 = model::ReadTurnsBox(txtTurnsL1->text().toStdString());
-  design.TurnsL1 = l1.turns;
-  if (l1.resetBoxToOne) txtTurnsL1->setText(QStringLiteral("1"));
-  const model::TurnsBoxReading l2 = model::ReadTurnsBox(txtTurnsL2->text().toStdString());
-  design.TurnsL2 = l2.turns;
-  if (l2.resetBoxToOne) txtTurnsL2->setText(QStringLiteral("1"));
+  ReadTurnsBox(txtTurnsL1, design.TurnsL1);
+  ReadTurnsBox(txtTurnsL2, design.TurnsL2);
+  m_turnsL1Typed = false;
+  m_turnsL2Typed = false;
   const model::AlBoxReading al = model::ReadAlBox(txtAL->text().toStdString());
   design.ToroidAL = al.al;
   // Like any change of the box, this runs txtAL_Change.
-  if (al.resetBoxToOne) txtAL->setText(QStringLiteral("1"));
+  if (al.resetBoxToOne) WriteBox(txtAL, QStringLiteral("1"));
   model::UpdateInductances(design);
+}
+
+// Only a box the user typed into is read, so that a step leaves designs
+// that nobody typed into exactly as they were.
+void frmDesign::TakeTypedTurns() {
+  if (!m_turnsL1Typed && !m_turnsL2Typed) return;
+  model::DesignState& design = m_session.design;
+  if (m_turnsL1Typed) ReadTurnsBox(txtTurnsL1, design.TurnsL1);
+  if (m_turnsL2Typed) ReadTurnsBox(txtTurnsL2, design.TurnsL2);
+  m_turnsL1Typed = false;
+  m_turnsL2Typed = false;
+  model::UpdateInductances(design);
+}
+
+void frmDesign::ValueBox_Enter() {
+  // Enter does what a click on "Replot" would do, and nothing while the
+  // button cannot be clicked (a Monte Carlo run).
+  if (cmdAccept->isEnabled()) cmdAccept_Click();
 }
 
 void frmDesign::UpDown_Change() {

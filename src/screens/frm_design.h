@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <utility>
@@ -112,6 +113,7 @@ class frmDesign final : public platform::GridForm, private SchematicTarget {
 
  private:
   void CreateControls();
+  void SetMinimumSize();
   void SetBandCaption();
   void ApplyPlotLabels(const PlotLabels& labels);
   void SetField(SchematicField field, const std::string& text) override;
@@ -122,7 +124,10 @@ class frmDesign final : public platform::GridForm, private SchematicTarget {
   void Text6_Change();
   void txtAL_Change();
   void StepCapacitor(float& capacitance, bool up);
+  void ReadTurnsBox(QLineEdit* box, std::int16_t& turns);
   void ReadTurnsAndAl();
+  void TakeTypedTurns();
+  void ValueBox_Enter();
   void UpDown_Change();
   void cmdAccept_Click();
   void cmdMonte_Click();
@@ -150,6 +155,9 @@ class frmDesign final : public platform::GridForm, private SchematicTarget {
   // Set when the window is closed during a run: the run ends at once,
   // without drawing into a window that is going away.
   bool m_runAbandoned = false;
+  // A turns box edited by the user since it was last read or written.
+  bool m_turnsL1Typed = false;
+  bool m_turnsL2Typed = false;
 };
 
 // The band caption: "20-meter band: 14MHz to 14.35MHz", only the edges

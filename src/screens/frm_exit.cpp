@@ -18,8 +18,10 @@ frmExit::frmExit(model::Session& session, platform::Dialogs& dialogs, ScreenMana
   setObjectName(QStringLiteral("frmExit"));
   setModal(true);
 
-  const double w = std::max(1, display.width());
-  const double h = std::max(1, display.height());
+  // Never so small that its text could not be read.
+  display = display.expandedTo(platform::ScreenGeometry::LegibleClientSize());
+  const double w = display.width();
+  const double h = display.height();
   auto px = [](double v) { return static_cast<int>(std::lround(v)); };
   setFixedSize(px(w * 0.45), px(h * 0.3));
 

@@ -5,7 +5,7 @@
 
 #include "files/design_file.h"
 #include "files/global_defaults_file.h"
-#include "model/band_preset.h"
+#include "files/band_preset.h"
 #include "screens/frm_wizard.h"
 #include "screens/program_constants.h"
 #include "screens/schematic.h"
@@ -35,6 +35,7 @@ frmOpening::frmOpening(model::Session& session, platform::Dialogs& dialogs, Scre
   lblVersion->setText(QStringLiteral("Version ") + QString::fromLatin1(kProgramVersion));
   lblCredit->setText(QString::fromUtf8(kCreditText));
   lblWebsite->setText(QString::fromUtf8(kWebsiteText));
+  SetMinimumForTexts(CaptionNeeds());
 }
 
 frmOpening::~frmOpening() = default;
@@ -95,7 +96,7 @@ void frmOpening::Schematic() {
 }
 
 void frmOpening::cmdBand_Click(std::int16_t band) {
-  model::SelectBand(band, m_session.design, m_session.locations, m_dialogs);
+  files::SelectBand(band, m_session.design, m_session.locations, m_dialogs);
   m_manager.ShowDesign();
 }
 

@@ -3,6 +3,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <utility>
+#include <vector>
 
 #include "model/wizard.h"
 
@@ -51,7 +53,19 @@ frmWizard::frmWizard(model::Session& session, model::Notifier& notifier, QWidget
   connect(cmdPreview, &QPushButton::clicked, this, &frmWizard::cmdPreview_Click);
   connect(cmdExit, &QPushButton::clicked, this, &frmWizard::cmdExit_Click);
 
-  const QSize size = platform::ScreenGeometry::ComfortableWindowSize(screen());
+  // No smaller than where every caption, entry and result reads whole.
+  std::vector<platform::ScreenGeometry::TextNeed> needs;
+  for (QLabel* label : {lblTitle, lblLowerEdge, lblToroid, lblInput})
+    needs.push_back({label, label->text()});
+  for (QLabel* caption : captions) needs.push_back({caption, caption->text()});
+  for (QPushButton* button : {cmdPreview, cmdExit}) needs.push_back({button, button->text()});
+  for (QLineEdit* box : {txtLowerEdge, txtToroid, txtInput})
+    needs.push_back({box, QStringLiteral("14.35M")});
+  for (QLabel* result : results) needs.push_back({result, QStringLiteral("26  (result: 2.028uH)")});
+  setMinimumSize(m_geometry.MinimumClientSize(needs));
+
+  const QSize size =
+      platform::ScreenGeometry::ComfortableWindowSize(screen()).expandedTo(minimumSize());
   resize(size);
   m_geometry.SetClientSize(size);
   m_geometry.Apply();
@@ -78,9 +92,12 @@ void frmWizard::cmdPreview_Click() {
   }
   // Setting the lower-edge text runs its change handler, which re-reads the
   // edge the synthesis already used.
-  txtLowerEdge->setText(QString::fromStdString(outcome.normalised.lowerEdge));
-  txtToroid->setText(QString::fromStdString(outcome.normalised.toroid));
-  txtInput->setText(QString::fromStdString(outcome.normalised.input));
+  for (const auto& [box, text] : {std::pair{txtLowerEdge, &outcome.normalised.lowerEdge},
+                                  std::pair{txtToroid, &outcome.normalised.toroid},
+                                  std::pair{txtInput, &outcome.normalised.input}}) {
+    box->setText(QString::fromStdString(*text));
+    box->setCursorPosition(0);  // a text too long for its box shows its start
+  }
   for (std::size_t row = 0; row < results.size(); ++row) {
     results[row]->setText(QString::fromStdString(outcome.results[row]));
   }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "model/analysis_problem.h"
 #include "model/comparison.h"
 #include "model/fit.h"
 #include "model/monte_carlo.h"
@@ -28,7 +29,9 @@ using model::PlotGeometry;
 constexpr Rgb kBoxFill{255, 221, 221};
 constexpr Rgb kPassbandOutline{255, 17, 17};
 
-GridPoint At(model::PlotPoint p) { return {p.x, p.y}; }
+GridPoint At(model::PlotPoint p) {
+  return {p.x, p.y};
+}
 
 void MarkText(Canvas& canvas, GridPoint topLeft, std::string_view text) {
   canvas.Point(topLeft, model::kWhite);
@@ -155,6 +158,18 @@ std::string MeasuredLossText(const model::DesignState& design, const model::Comp
          notation::FormatFrequency(design.UpperEdge) + "Hz: " + loss(c.measuredLossHigh);
 }
 
+// In place of the curves: one line inside the frame naming what stops the
+// analysis, on a white band so that the grid and the boxes do not run
+// through it.
+void DrawUnanalysableLine(Canvas& canvas, const model::PlotFrame& frame,
+                          const model::DesignState& design) {
+  const std::string reason = model::DescribeUnanalysable(design);
+  if (reason.empty()) return;
+  const double top = frame.top + frame.Height() / 2.0 - 150.0;
+  canvas.FilledBox({frame.left + 100.0, top}, {frame.right - 100.0, top + 300.0}, model::kWhite);
+  MarkText(canvas, {frame.left + 150.0, top + 50.0}, model::UnanalysableLine(reason));
+}
+
 }  // namespace
 
 LabelText EdgeLossLabel(float edge, double gainDb) {
@@ -168,8 +183,7 @@ LabelText EdgeLossLabel(float edge, double gainDb) {
 PlotLabels Plot(platform::Canvas& canvas, model::Session& session, double screenWidthTwips) {
   const model::DesignState& design = session.design;
   const model::GlobalDefaults& defaults = session.defaults;
-  const PlotGeometry geometry(model::kScreenPlotFrame, design.SweepStart, design.SweepStop,
-                              defaults.PlotFloorDb);
+  const PlotGeometry geometry(model::kScreenPlotFrame, design, defaults);
   PlotLabels labels;
 
   session.plot.grid = model::ComputePlotGrid(design.SweepStart, design.SweepStop);
@@ -183,6 +197,7 @@ PlotLabels Plot(platform::Canvas& canvas, model::Session& session, double screen
 
   const model::SweepResult& sweep = session.analysis.Result();
   if (!model::SweepDrawable(sweep, design)) {
+    DrawUnanalysableLine(canvas, frame, design);
     canvas.SetLineWidth(1);
     if (session.measurement) {
       DrawMeasurementOverlay(canvas, geometry, *session.measurement, design, {});

@@ -3,16 +3,16 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
-#include <cfloat>
 #include <cmath>
 #include <csignal>
-#include <limits>
 #include <map>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "files/replace_file.h"
 #include "files/spice_export.h"
+#include "files/band_preset.h"
 #include "test_support.h"
 
 namespace diruruzevuv::files {
@@ -24,37 +24,6 @@ using Lines = std::vector<std::string>;
 const std::string kFallback = "20-meter band values are being used for defaults.";
 const std::string kDesignFailed = "We did not successfully retrieve that file;\r\n" + kFallback;
 const std::string kLastFailed = "We did not retrieve the Last Session file;\r\nthe " + kFallback;
-
-constexpr double kInf = std::numeric_limits<double>::infinity();
-
-TEST(LineReaderTest, LeadingNumbers) {
-  // clang-format off
-  const std::pair<std::string, double> rows[] = {
-      {" 1 4 0 0 ", 1400}, {"\t-12.5\t", -12.5}, {"+3", 3}, {"3.6e-10", 3.6e-10}, {"-.25", -0.25},
-      {"1.4d+07", 1.4e7}, {"- 1 2 . 5 E 1", -125}, {"200p", 200}, {"C47 200p", 0}, {"1.2.3", 1.2},
-      {"7E+", 7}, {"--5", 0}, {"-0", 0}, {"&H1F", 31}, {"&H1G", 1}, {"&o78", 7}, {"&X12", 0},
-      {" & h 1 0", 16}, {"1E400", kInf}, {"1E-400", 0}, {"0E999999999999999999999", 0},
-      {std::string(500, '0') + "12", 12}, {"0." + std::string(400, '0') + "1E402", 10},
-      {"&H" + std::string(300, 'F'), kInf}, {"4.9406564584124654E-324", 4.9406564584124654E-324}};
-  // clang-format on
-  for (const auto& [text, expected] : rows) {
-    const double got = LeadingNumber(text);
-    EXPECT_EQ(got, expected) << '"' << text << '"';
-    EXPECT_FALSE(std::signbit(got) && got == 0.0) << "negative zero from " << text;
-  }
-}
-
-TEST(LineReaderTest, StoredIntegersHalveToEvenAndOverflowFails) {
-  // clang-format off
-  const std::pair<double, std::optional<std::int16_t>> rows[] = {
-      {12.5, 12}, {13.5, 14}, {12.49, 12}, {-12.5, -12}, {-13.5, -14}, {32767, 32767},
-      {32767.5, {}}, {-32768.5, -32768}, {-32768.6, {}}, {kInf, {}}, {std::nan(""), {}}};
-  // clang-format on
-  for (const auto& [value, expected] : rows) EXPECT_EQ(ToStoredInt16(value), expected) << value;
-  EXPECT_EQ(ToStoredFloat(1e39), FLT_MAX);
-  EXPECT_EQ(ToStoredFloat(-kInf), -FLT_MAX);
-  EXPECT_EQ(ToStoredFloat(std::nan("")), 0.0f);
-}
 
 TEST(DesignFileTest, WritesByteForByte) {
   EXPECT_EQ(
@@ -140,6 +109,72 @@ TEST(DesignFileTest, ReadsOrFallsBack) {
   }
 }
 
+// Files that give no design, or one that cannot be analysed, are not
+// retrieved: both readers fall back with their own message. The start is
+// a sound design, so an empty file cannot pass by leaving it in place.
+TEST(DesignFileTest, UnanalysableAndEmptyFilesFallBack) {
+  std::string random(4096, '\0');
+  std::mt19937 bytes(13);
+  for (char& c : random) c = static_cast<char>(bytes());
+  const std::string zeros = CrLf(Lines(16, "0"));
+  const std::pair<const char*, std::string> rows[] = {
+      {"Zeros", zeros},
+      {"Random bytes", random},
+      {"Empty", ""},
+      {"Header only", CrLf({"x", "date", ""})},
+      {"L1 of 0 turns", CrLf(FortyLines("x", {{6, "L1 turns: 0"}}))},
+      {"Sweep range empty", CrLf(FortyLines("x", {{12, "Analysis stop freq: 2400000"}}))},
+      {"Termination 0", CrLf(FortyLines("x", {{14, "Input termination: 0"}}))}};
+  for (const auto& [name, text] : rows) {
+    SCOPED_TRACE(name);
+    for (const bool lastSession : {false, true}) {
+      model::DesignState d = Design(Forty);
+      RecordingNotifier n;
+      EXPECT_FALSE(lastSession ? ReadLastSessionText(text, d, n) : ReadDesignText(text, d, n));
+      EXPECT_EQ(n.events, Lines{lastSession ? kLastFailed : kDesignFailed});
+      ExpectSameDesign(d, Design());
+    }
+  }
+  // A path reader can say why; the Q values of the global defaults are no
+  // part of the file and do not count against it.
+  TempDir dir;
+  WriteText(dir / "turns.TXT", std::get<1>(rows[4]));
+  model::DesignState d = Design(Forty);
+  RecordingNotifier n;
+  std::string reason = "stale";
+  EXPECT_FALSE(ReadDesignFile((dir / "turns.TXT").string(), d, n, &reason));
+  EXPECT_EQ(reason, "L1 has 0 turns");
+  WriteText(dir / "forty.TXT", CrLf(FortyLines("x")));
+  d.InductorQ = d.CapacitorQ = 0.0f;
+  EXPECT_TRUE(ReadDesignFile((dir / "forty.TXT").string(), d, n, &reason));
+  EXPECT_EQ(reason, "");
+}
+
+// The shipped presets and a saved design read through "Get old" and "Last
+// session" exactly as the band buttons and the writer have them.
+TEST(DesignFileTest, PresetsAndSavedDesignsReadAsBefore) {
+  const model::FileLocations shipped{"/nonexistent-folder", DIRU_SOURCE_DATA_DIR};
+  for (const std::int16_t band : {160, 80, 60, 40, 30, 20, 17, 15, 12, 10}) {
+    SCOPED_TRACE(band);
+    RecordingNotifier n;
+    model::DesignState preset = Design(Forty);
+    files::LoadBandPreset(band, preset, shipped, n);
+    const std::string text = ReadText(shipped.dataDir / (std::to_string(band) + ".TXT"));
+    for (const bool lastSession : {false, true}) {
+      model::DesignState d = Design(Forty);
+      EXPECT_TRUE(lastSession ? ReadLastSessionText(text, d, n) : ReadDesignText(text, d, n));
+      ExpectSameDesign(d, preset);
+    }
+    EXPECT_TRUE(n.events.empty());
+  }
+  const auto saved = Design([](auto& d) { Forty(d), d.C92 = 0.0f, d.TurnsL2 = 0; });
+  model::DesignState d = Design();
+  RecordingNotifier n;
+  EXPECT_TRUE(ReadDesignText(DesignText(saved, FileKind::kDesign, "/a/b.TXT", "x"), d, n));
+  ExpectSameDesign(d, saved);
+  EXPECT_TRUE(n.events.empty());
+}
+
 // Every file and folder under the folder, with its contents.
 std::map<std::string, std::string> Snapshot(const std::filesystem::path& dir) {
   std::map<std::string, std::string> files;
@@ -165,8 +200,7 @@ TEST(DesignFileTest, FailedWritesTellAndLeaveTheFolderAsItWas) {
       {"Disk full", "d.TXT", {"d.TXT"}, kDesignWrite, true},
       {"Last session is a folder", kLast, {kLast + "/", kLast + "/x"},
        "The last-session file was not written correctly."},
-      {"Spice, temporary name taken", "a.ASC", {"a.ASC", TemporaryPathFor("a.ASC") + "/"},
-       kSpiceWriteFailed},
+      {"Spice, target is a folder", "a.ASC", {"a.ASC/", "a.ASC/x"}, kSpiceWriteFailed},
       {"Spice, InductorQ 0", "a.ASC", {}, kSpiceWriteFailed, false, 0}};
   // clang-format on
   for (const auto& row : rows) {

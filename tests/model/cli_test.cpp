@@ -32,7 +32,8 @@ CliRun RunCli(const std::string& arguments, const std::string& errors = "/dev/nu
 TEST(CliTest, SweepPrintsEveryPointOfTheBuiltInDesignExactly) {
   Session session;
   SilentNotifier quiet;
-  files::ReadGlobalDefaults(FileLocations{}, session.design, session.defaults, quiet);
+  files::ReadGlobalDefaults(FileLocations{".", DIRU_SOURCE_DATA_DIR}, session.design,
+                            session.defaults, quiet);
   ApplyDefaultDesign(session.design);
   session.analysis.RunSweep(session.design);
   const SweepResult& r = session.analysis.Result();
@@ -84,12 +85,50 @@ TEST(CliTest, WizardAndMonteCarloPrintTheirResults) {
       << labels;
 }
 
+// montecarlo refuses what sweep refuses, with the same message; a wizard
+// output name that cannot be written is an error, not a silent success.
+TEST(CliTest, MonteCarloAndWizardFailuresExitWithOne) {
+  testing::TempDir dir;
+  const std::string errors = (dir / "errors").string();
+  DesignState design;
+  ApplyDefaultDesign(design);
+  design.SweepStart = 0.0f;
+  SilentNotifier quiet;
+  const std::string broken = (dir / "BROKEN.TXT").string();
+  ASSERT_TRUE(files::WriteDesignFile(broken, design, quiet));
+  EXPECT_EQ(RunCli("sweep \"" + broken + "\"", errors), CliRun(1, ""));
+  const std::string sweepSays = testing::ReadText(errors);
+  EXPECT_EQ(RunCli("montecarlo \"" + broken + "\"", errors), CliRun(1, ""));
+  EXPECT_EQ(testing::ReadText(errors), sweepSays);
+  for (const char* name : {"x", "\"\""}) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(RunCli("wizard 7M 3 50 " + std::string(name), errors), CliRun(1, ""));
+    EXPECT_NE(testing::ReadText(errors).find("too short"), std::string::npos);
+  }
+  EXPECT_FALSE(std::filesystem::exists("x"));
+}
+
+// The tool's first run of a preset, pinned to the independently worked
+// figures of monte_carlo_figures_test.cpp (the shipped Q values 200 and 2000).
+TEST(CliTest, MonteCarloPrintsTheFirstRunsFigures) {
+  EXPECT_EQ(RunCli("montecarlo \"" DIRU_SOURCE_DATA_DIR "/40.TXT\""),
+            CliRun(0,
+                   "Worst-case passband loss: 0.12723 dB\n"
+                   "Worst-case 2nd harm. atten: 38.549 dB\n"
+                   "Worst-case 3ed harm. atten: 43.204 dB\n"));
+  EXPECT_EQ(RunCli("montecarlo \"" DIRU_SOURCE_DATA_DIR "/20.TXT\"").second,
+            "Worst-case passband loss: 0.18326 dB\n"
+            "Worst-case 2nd harm. atten: 39.03 dB\n"
+            "Worst-case 3ed harm. atten: 41.85 dB\n");
+}
+
 // The spice command writes what the export makes of the design as the tool reads it.
 TEST(CliTest, SpiceWritesTheSchematicOfTheDesignFile) {
   testing::TempDir dir;
   Session session;
   SilentNotifier quiet;
-  files::ReadGlobalDefaults(FileLocations{}, session.design, session.defaults, quiet);
+  files::ReadGlobalDefaults(FileLocations{".", DIRU_SOURCE_DATA_DIR}, session.design,
+                            session.defaults, quiet);
   ASSERT_TRUE(files::ReadDesignFile(DIRU_SOURCE_DATA_DIR "/40.TXT", session.design, quiet));
   const std::string out = (dir / "F.ASC").string();
   EXPECT_EQ(RunCli("spice \"" DIRU_SOURCE_DATA_DIR "/40.TXT\" \"" + out + "\"").first, 0);

@@ -7,12 +7,18 @@
 #include <QPageLayout>
 #include <QPrinter>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTimer>
 
+#include <algorithm>
+#include <map>
+
 #include "../files/test_support.h"
+#include "../files/write_cases.h"
 #include "../screens/scripted_dialogs.h"
 #include "files/design_file.h"
 #include "model/design_state.h"
+#include "report/report_printer.h"
 #include "screens/frm_design.h"
 #include "screens/screen_manager.h"
 
@@ -90,6 +96,128 @@ TEST(ReportCliTest, WritesThePdfOfADesignFileAndReportsFailures) {
   RunProgram(DIRU_CLI_PATH, {"report", designFile, Path(dir, "no/folder/out.pdf")}, dir, &status, &err);
   EXPECT_EQ(status, 1);
   EXPECT_TRUE(err.contains("Printer Error")) << err.toStdString();
+}
+
+// Print to file from the window: a target that cannot take the report is
+// refused through "Printer Error"; a linked target is written through and
+// the link kept. (A pipe, which would hang this process if opened, is
+// tried through the tool, which shares this path.)
+TEST(PrintButtonTest, PrintToFileGoesThroughTheSafeWriter) {
+  TempDir dir;
+  diruruzevuv::testing::MakeEntries(dir.path(), {"folder.pdf/", "real.pdf",
+                                                 "link.pdf->real.pdf"});
+  model::Session session;
+  session.locations.workDir = dir.path();
+  session.locations.dataDir = dir.path();
+  model::ApplyDefaultDesign(session.design);
+  diruruzevuv::testing::ScriptedDialogs dialogs;
+  screens::ScreenManager manager{session, dialogs, [] {}};
+  manager.SetShowScreens(false);
+  manager.ShowDesign();
+  screens::frmDesign& form = *manager.Design();
+  form.cdbPrintSchematic().setOutputFormat(QPrinter::PdfFormat);
+  auto before = diruruzevuv::testing::FolderSnapshot(dir.path());
+  for (const char* name : {"folder.pdf", "missing/x.pdf", "link.pdf"}) {
+    form.cdbPrintSchematic().setOutputFileName(Path(dir, name));
+    QTimer::singleShot(0, [] {
+      if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+        dialog->accept();
+    });
+    form.cmdPrint->click();
+  }
+  EXPECT_EQ(dialogs.titles, (std::vector<std::string>{"Printer Error", "Printer Error"}));
+  ASSERT_EQ(dialogs.messages.size(), 2u);
+  EXPECT_NE(dialogs.messages[0].find("folder.pdf cannot be written to"), std::string::npos)
+      << dialogs.messages[0];
+  EXPECT_NE(dialogs.messages[1].find("x.pdf cannot be written to"), std::string::npos)
+      << dialogs.messages[1];
+  auto after = diruruzevuv::testing::FolderSnapshot(dir.path());
+  EXPECT_TRUE(after["real.pdf"].find("%PDF-") != std::string::npos);
+  EXPECT_EQ(after["real.pdf"].substr(0, 4), before["real.pdf"].substr(0, 4));  // mode kept
+  before.erase("real.pdf");
+  after.erase("real.pdf");
+  EXPECT_EQ(after, before);
+}
+
+TEST(ReportCliTest, EveryFailedOrCompetingWriteLeavesTheFolderAsItWas) {
+  diruruzevuv::testing::ExpectSafeWrites(
+      {[](const std::string& out) {
+         return std::vector<std::string>{DIRU_CLI_PATH, "report", DIRU_SOURCE_DATA_DIR "/20.TXT",
+                                         out};
+       },
+       "%PDF-"});
+}
+
+// The creation time is the only part of the PDF that differs between runs.
+QByteArray WithoutCreationTime(QByteArray pdf) {
+  const qsizetype at = pdf.indexOf("/CreationDate (D:");
+  if (at >= 0) pdf.remove(at, pdf.indexOf(')', at) - at);
+  return pdf;
+}
+
+QByteArray ReadBytes(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Thirty reports of different designs to one file at once: every writer
+// succeeds and the file is exactly one writer's report, whole.
+TEST(ReportCliTest, ParallelWritersLeaveExactlyOneWholeReport) {
+  TempDir dir;
+  model::SilentNotifier quiet;
+  std::vector<std::vector<std::string>> commands;
+  std::map<QString, std::string> designByEdge;  // the title's upper edge names the design
+  const std::string shared = (dir / "shared.pdf").string();
+  for (int i = 0; i < 30; ++i) {
+    model::DesignState design;
+    model::ApplyDefaultDesign(design);
+    design.UpperEdge = 14.40e6f + 1.0e4f * static_cast<float>(i);
+    const std::string file = (dir.path() / "D").concat(std::to_string(i)).concat(".TXT");
+    ASSERT_TRUE(files::WriteDesignFile(file, design, quiet));
+    designByEdge[QString::number(14.40 + 0.01 * i, 'g', 4) + "M"] = file;
+    commands.push_back({DIRU_CLI_PATH, "report", file, shared});
+  }
+  for (const auto& run : diruruzevuv::testing::RunTogether(commands))
+    EXPECT_EQ(run.status, 0) << run.err;
+  const QByteArray pdf = ReadBytes(QString::fromStdString(shared));
+  EXPECT_TRUE(PdfIsComplete(std::string_view(pdf.constData(), pdf.size())));
+  EXPECT_EQ(pdf.count("%%EOF"), 1);
+  const QString text = RunProgram("pdftotext", {QString::fromStdString(shared), "-"}, dir);
+  const QString edge =
+      QRegularExpression(QStringLiteral("Utility - 14M to ([0-9.]+M)")).match(text).captured(1);
+  ASSERT_TRUE(designByEdge.contains(edge)) << text.toStdString();
+  // The same writer again, alone, gives the same bytes.
+  int status = -1;
+  RunProgram(DIRU_CLI_PATH, {"report", QString::fromStdString(designByEdge[edge]), Path(dir, "alone.pdf")},
+             dir, &status);
+  ASSERT_EQ(status, 0);
+  EXPECT_EQ(WithoutCreationTime(pdf), WithoutCreationTime(ReadBytes(Path(dir, "alone.pdf"))));
+}
+
+// A PDF with a part missing is never put in place of an older report.
+TEST(ReportPdfTest, CompletenessCheckFindsMissingParts) {
+  TempDir dir;
+  model::DesignState design;
+  model::ApplyDefaultDesign(design);
+  model::SilentNotifier quiet;
+  ASSERT_TRUE(files::WriteDesignFile((dir / "F.TXT").string(), design, quiet));
+  int status = -1;
+  RunProgram(DIRU_CLI_PATH, {"report", Path(dir, "F.TXT"), Path(dir, "r.pdf")}, dir, &status);
+  ASSERT_EQ(status, 0);
+  const std::string pdf = diruruzevuv::testing::ReadText(dir / "r.pdf");
+  ASSERT_TRUE(PdfIsComplete(pdf));
+  const std::size_t middle = pdf.size() / 2;
+  const struct {
+    const char* name;
+    std::string text;
+  } broken[] = {
+      {"cut at the end", pdf.substr(0, pdf.size() - 10)},
+      {"cut in the middle", pdf.substr(0, middle)},
+      {"a block lost", pdf.substr(0, 4096) + pdf.substr(8192)},
+      {"a block doubled", pdf.substr(0, 8192) + pdf.substr(4096)},
+      {"empty", ""},
+  };
+  for (const auto& b : broken) EXPECT_FALSE(PdfIsComplete(b.text)) << b.name;
 }
 
 }  // namespace

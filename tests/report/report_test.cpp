@@ -175,6 +175,87 @@ TEST(ReportTest, FiguresTitleFooterAndSchematicValues) {
   for (const auto& [at, text] : rows) EXPECT_EQ(TextAt(page, at), text);
 }
 
+// The figures block of two designs, edge losses included, pinned to
+// figures worked out independently (tests/model/monte_carlo_figures.py).
+struct FiguresRow {
+  const char* name;
+  void (*load)(model::DesignState&);
+  std::vector<std::string> lines;  // the block from top to bottom
+};
+
+class ReportFiguresTest : public ::testing::TestWithParam<FiguresRow> {};
+
+TEST_P(ReportFiguresTest, FiguresBlockWithBothEdgeLosses) {
+  model::Session s;
+  model::ApplyDefaultDesign(s.design);
+  GetParam().load(s.design);
+  s.design.InductorQ = 200;
+  s.design.CapacitorQ = 2000;
+  model::UpdateInductances(s.design);
+  s.analysis.RunSweep(s.design);
+  s.plot.grid = model::ComputePlotGrid(s.design.SweepStart, s.design.SweepStop);
+  const RecordingCanvas page = Draw(s);
+  std::vector<std::string> lines;
+  const auto& ops = page.Ops();
+  for (std::size_t i = 0; i + 1 < ops.size(); ++i)
+    if (ops[i].kind == Kind::TextPosition && ops[i].a.x == 9000 && ops[i + 1].kind == Kind::Text)
+      lines.push_back(ops[i + 1].text);
+  EXPECT_EQ(lines, GetParam().lines);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Designs, ReportFiguresTest,
+    ::testing::Values(
+        FiguresRow{"TwentyMetres",
+                   [](model::DesignState&) {},
+                   {"Lower bandedge:  14M", "Upper bandedge:  14.35M",
+                    "Loss at lower edge: 0.13502 dB", "Loss at upper edge: 0.14229 dB",
+                    "Toroid Al: 3  nH per turns squared", "Number of turns, L1: 12 ",
+                    "Number of turns, L2: 14 ", "Inductor Q values: 200 ",
+                    "Capacitor Q values: 2k"}},
+        FiguresRow{"FortyMetres",
+                   [](model::DesignState& d) {
+                     d.C47 = 4.7e-10f, d.TurnsL2 = 18, d.C48 = 9.1e-10f, d.TurnsL1 = 16;
+                     d.C92 = 1.5e-10f, d.C49 = 4.3e-10f, d.LowerEdge = 7e6f, d.UpperEdge = 7.3e6f;
+                     d.SweepStart = 2.3e6f, d.SweepStop = 2.55e7f;
+                   },
+                   {"Lower bandedge:  7M", "Upper bandedge:  7.3M",
+                    "Loss at lower edge: 0.11008 dB", "Loss at upper edge: 0.11235 dB",
+                    "Toroid Al: 3  nH per turns squared", "Number of turns, L1: 16 ",
+                    "Number of turns, L2: 18 ", "Inductor Q values: 200 ",
+                    "Capacitor Q values: 2k"}}),
+    [](const ::testing::TestParamInfo<FiguresRow>& p) { return std::string(p.param.name); });
+
+// Harmonic boxes past the end of the sweep (the third harmonic of 20 metres
+// on a sweep to 35 MHz) and a level below the floor stay inside the frame;
+// each box is filled and outlined at its own width.
+TEST(ReportTest, DesignAidBoxesAreClippedToTheFrame) {
+  model::Session s = TwentyMetreSession();
+  s.design.SweepStop = 35e6f;
+  s.defaults.SecondHarmonicBoxDb = -100;
+  s.analysis.RunSweep(s.design);
+  s.plot.grid = model::ComputePlotGrid(s.design.SweepStart, s.design.SweepStop);
+  const RecordingCanvas page = Draw(s);
+  std::vector<Op> boxes;
+  for (const Op& op : page.Ops())
+    if ((op.kind == Kind::FilledBox || op.kind == Kind::Box) && op.lineWidth != 12)
+      boxes.push_back(op);
+  ASSERT_EQ(boxes.size(), 6u);
+  const auto inside = [](GridPoint p) {
+    return p.x >= 2000 && p.x <= 7000 && p.y >= 1500 && p.y <= 5000;
+  };
+  for (const Op& op : boxes) EXPECT_TRUE(inside(op.a) && inside(op.b)) << op.a.x << " " << op.b.x;
+  // Second harmonic: 25.45 to 31.57 MHz, down to the floor.
+  const double log35 = std::log(35.0 / 5.0);
+  EXPECT_NEAR(boxes[2].a.x, 2000 + 5000 * std::log(2 * 14 / 1.1f / 5.0) / log35, 1e-3);
+  EXPECT_EQ(boxes[2].b.y, 5000);
+  // Third harmonic: 38.2 to 47.4 MHz, wholly past the sweep: on the right edge.
+  EXPECT_EQ(boxes[4].a, (GridPoint{7000, 1500}));
+  EXPECT_EQ(boxes[4].b.x, 7000);
+  const std::vector<double> widths = {boxes[0].lineWidth, boxes[2].lineWidth, boxes[4].lineWidth};
+  EXPECT_EQ(widths, (std::vector<double>{5, 6, 6}));
+}
+
 // --- The print flow ---------------------------------------------------
 
 // A printer whose driver fails after a number of drawing operations.

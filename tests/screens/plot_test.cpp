@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -144,6 +145,52 @@ TEST_F(PlotTest, CurvesInTheDrawColourClippedToTheFrame) {
     EXPECT_NEAR(curves[1].b.y, row.reflectionY, 1e-9);
   }
   EXPECT_TRUE(Strokes(model::kBlue).empty());
+}
+
+// A real sweep of the 20-metre design: the drawn transmission (width 2)
+// and reflection (width 1) follow the computed levels at every one of the
+// 2001 points, within a layout unit, which is less than a pixel on any
+// screen the plot fits on.
+TEST_F(PlotTest, RealSweepIsDrawnPointByPointWithBothWidths) {
+  session.design.InductorQ = 200.0f;
+  session.design.CapacitorQ = 1000.0f;
+  session.analysis.RunSweep(session.design);
+  const model::SweepResult& sweep = session.analysis.Result();
+  ASSERT_TRUE(sweep.valid);
+  Draw();
+  // Each curve as the path its strokes trace, by line width.
+  std::vector<GridPoint> paths[3];
+  for (const Op& op : Strokes(model::kBlue)) {
+    ASSERT_TRUE(op.lineWidth == 1.0 || op.lineWidth == 2.0) << op.lineWidth;
+    std::vector<GridPoint>& path = paths[static_cast<int>(op.lineWidth)];
+    if (op.kind == Kind::Line) {
+      ASSERT_TRUE(path.empty()) << "one path per curve";
+      path.push_back(op.a);
+    }
+    path.push_back(op.b);
+  }
+  const auto levelY = [](double db) { return std::clamp(500.0 - 3500.0 * db / 60.0, 500.0, 4000.0); };
+  const double logSpan = std::log(50e6 / 5e6);
+  for (const int width : {2, 1}) {
+    SCOPED_TRACE(width == 2 ? "transmission" : "reflection");
+    const std::vector<GridPoint>& path = paths[width];
+    ASSERT_GE(path.size(), 2u);
+    EXPECT_NEAR(path.front().x, 6000.0, 1e-6);
+    EXPECT_NEAR(path.back().x, 11000.0, 1e-6);
+    const float* levels = width == 2 ? sweep.gain.data() : sweep.reflection.data();
+    std::size_t segment = 0;
+    for (int i = 0; i <= sweep.intervals; ++i) {
+      const double x = 6000.0 + 5000.0 * std::log(sweep.frequency[i] / 5e6) / logSpan;
+      while (segment + 2 < path.size() && path[segment + 1].x < x) ++segment;
+      const GridPoint a = path[segment];
+      const GridPoint b = path[segment + 1];
+      const double y = b.x == a.x ? a.y : a.y + (b.y - a.y) * (x - a.x) / (b.x - a.x);
+      ASSERT_NEAR(y, levelY(levels[i]), 1.0) << "point " << i;
+    }
+  }
+  // The curve really bends: a straight line would miss by far more.
+  EXPECT_GT(paths[2].size(), 20u);
+  EXPECT_GT(paths[1].size(), 20u);
 }
 
 TEST_F(PlotTest, InvalidSweepOrUnusableLimitsDrawNoCurvesAndNoLosses) {

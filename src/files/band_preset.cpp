@@ -1,4 +1,4 @@
-#include "model/band_preset.h"
+#include "files/band_preset.h"
 
 #include <optional>
 #include <string>
@@ -6,7 +6,12 @@
 #include "files/design_file.h"
 #include "files/line_reader.h"
 
-namespace diruruzevuv::model {
+namespace diruruzevuv::files {
+
+using model::DesignState;
+using model::FileLocations;
+using model::Notifier;
+using model::UpdateInductances;
 
 void LoadBandPreset(std::int16_t band, DesignState& design, const FileLocations& where,
                     Notifier& notifier) {
@@ -32,4 +37,4 @@ void SelectBand(std::int16_t band, DesignState& design, const FileLocations& whe
   LoadBandPreset(band, design, where, notifier);
 }
 
-}  // namespace diruruzevuv::model
+}  // namespace diruruzevuv::files

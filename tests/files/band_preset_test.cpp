@@ -1,4 +1,4 @@
-#include "model/band_preset.h"
+#include "files/band_preset.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <tuple>
 #include <vector>
 
-#include "../files/test_support.h"
+#include "test_support.h"
 #include "files/global_defaults_file.h"
 #include "model/analysis.h"
 
@@ -19,6 +19,7 @@ namespace {
 
 using namespace testing;
 using Lines = std::vector<std::string>;
+using files::SelectBand;
 
 TEST(BandPresetTest, SelectBand) {
   const std::string notFound = "The file '40.TXT' was not found.";

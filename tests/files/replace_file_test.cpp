@@ -1,0 +1,122 @@
+#include "files/replace_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "files/design_file.h"
+#include "process_support.h"
+#include "write_cases.h"
+
+namespace diruruzevuv::files {
+namespace {
+
+using namespace testing;
+
+// Names the writer will try, in order: anyone can place something there first.
+TemporaryNameSource Predictable() {
+  return [n = 0]() mutable { return "guess" + std::to_string(n++); };
+}
+
+TEST(ReplaceFileTest, NeverWritesThroughSomethingPlacedAtATemporaryName) {
+  const TempDir dir;
+  const std::string target = dir / "d.TXT";
+  MakeEntries(dir.path(), {"d.TXT", "victim"});
+  // The first two names the writer will try are links to another file,
+  // one of them dangling; the third is free.
+  std::filesystem::create_symlink(dir / "victim", TemporaryPathFor(target, "guess0"));
+  std::filesystem::create_symlink(dir / "gone", TemporaryPathFor(target, "guess1"));
+  auto before = FolderSnapshot(dir.path());
+  std::string why;
+  ASSERT_TRUE(ReplaceFileContents(target, "new", &why, Predictable())) << why;
+  auto after = FolderSnapshot(dir.path());
+  EXPECT_EQ(after["d.TXT"].substr(after["d.TXT"].find(' ')), " new");
+  before.erase("d.TXT");
+  after.erase("d.TXT");
+  EXPECT_EQ(after, before);  // the victim untouched, the links still links, nothing made
+
+  // With every name taken the write fails and says so.
+  const auto always = [] { return std::string("guess0"); };
+  EXPECT_FALSE(ReplaceFileContents(target, "newer", &why, always));
+  EXPECT_NE(why.find("no free temporary file name"), std::string::npos) << why;
+  EXPECT_EQ(ReadText(target), "new");
+  EXPECT_EQ(ReadText(dir / "victim"), "older victim");
+}
+
+TEST(ReplaceFileTest, TemporaryNamesStayBesideTheTargetAndWithinTheNameLimit) {
+  EXPECT_EQ(TemporaryPathFor("a/b/c.TXT", "x1"), "a/b/.c.TXT.diru-x1");
+  EXPECT_EQ(TemporaryPathFor("c.TXT", "x1"), ".c.TXT.diru-x1");
+  const TempDir dir;
+  const std::string longName(250, 'n');  // a valid name whose temporary name would not be
+  std::string why;
+  ASSERT_TRUE(ReplaceFileContents(dir / longName, "long", &why)) << why;
+  EXPECT_EQ(ReadText(dir / longName), "long");
+  EXPECT_EQ(FolderSnapshot(dir.path()).size(), 1u);
+  EXPECT_FALSE(ReplaceFileContents("", "x", &why));
+  EXPECT_FALSE(ReplaceFileContents((dir / "sub/").string(), "x", &why));
+}
+
+// Refusals name the reason; nothing is opened, so a pipe cannot block.
+TEST(ReplaceFileTest, RefusesWhatIsNotARegularFileAndSaysWhy) {
+  const struct {
+    const char* name;
+    std::vector<std::string> entries;
+    const char* reason;
+  } rows[] = {
+      {"folder", {"out/"}, "is a folder, not a file"},
+      {"pipe", {"out|"}, "is not a regular file"},
+      {"link to a pipe", {"p|", "out->p"}, "is not a regular file"},
+      {"links in a loop", {"out->x", "x->out"}, "Too many levels of symbolic links"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    const TempDir dir;
+    MakeEntries(dir.path(), row.entries);
+    const auto before = FolderSnapshot(dir.path());
+    std::string why;
+    EXPECT_FALSE(ReplaceFileContents(dir / "out", "text", &why));
+    EXPECT_NE(why.find(row.reason), std::string::npos) << why;
+    EXPECT_EQ(FolderSnapshot(dir.path()), before);
+  }
+  const TempDir dir;
+  ::mkfifo((dir / "out").c_str(), 0644);
+  EXPECT_FALSE(ReplaceFileContents(dir / "out", "text"));
+}
+
+TEST(ReplaceFileTest, LastSessionKeepsItsModeAndItsLink) {
+  const TempDir dir, elsewhere;
+  WriteText(elsewhere / "kept.TXT", "old");
+  std::filesystem::permissions(elsewhere / "kept.TXT", std::filesystem::perms::owner_read |
+                                                           std::filesystem::perms::owner_write);
+  std::filesystem::create_symlink(elsewhere / "kept.TXT", dir / kLastSessionName);
+  model::DesignState design;
+  model::ApplyDefaultDesign(design);
+  RecordingNotifier n;
+  ASSERT_TRUE(WriteLastSession({dir.path(), {}}, design, n));
+  EXPECT_TRUE(std::filesystem::is_symlink(dir / kLastSessionName));
+  EXPECT_EQ(FolderSnapshot(elsewhere.path())["kept.TXT"].substr(0, 4), "384 ");  // 0600
+  EXPECT_TRUE(ReadText(elsewhere / "kept.TXT").starts_with("DIRUruzevuv last-session file\r\n"));
+  EXPECT_TRUE(n.events.empty());
+}
+
+// Many writers at once: each either wins whole or is replaced whole.
+TEST(ReplaceFileTest, ParallelWritersInOneProcessNeverMix) {
+  const TempDir dir;
+  const std::string target = dir / "t";
+  std::vector<std::string> texts;
+  for (int i = 0; i < 30; ++i) texts.push_back(std::string(20000 + i * 997, char('a' + i % 26)));
+  std::vector<std::thread> threads;
+  std::atomic<int> failures = 0;
+  for (const auto& text : texts)
+    threads.emplace_back([&] { failures += ReplaceFileContents(target, text) ? 0 : 1; });
+  for (auto& t : threads) t.join();
+  EXPECT_EQ(failures, 0);
+  EXPECT_EQ(std::count(texts.begin(), texts.end(), ReadText(target)), 1);
+  EXPECT_EQ(FolderSnapshot(dir.path()).size(), 1u);
+}
+
+}  // namespace
+}  // namespace diruruzevuv::files

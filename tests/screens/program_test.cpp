@@ -1,0 +1,152 @@
+// The program as started from a terminal or the menu: its options, and the
+// folder it keeps its own files in.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <filesystem>
+#include <string>
+
+#include "../files/test_support.h"
+#include "files/design_file.h"
+#include "model/design_state.h"
+
+namespace diruruzevuv::screens {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::TempDir;
+
+struct Outcome {
+  int status = -1;
+  QString out;
+};
+
+Outcome RunProgram(const fs::path& folder, const QStringList& args,
+                   const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment()) {
+  QProcess p;
+  QProcessEnvironment headless = env;
+  headless.insert("QT_QPA_PLATFORM", "offscreen");
+  p.setProcessEnvironment(headless);
+  p.setWorkingDirectory(QString::fromStdString(folder.string()));
+  p.start(DIRU_PROGRAM_PATH, args);
+  Outcome outcome;
+  if (p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit)
+    outcome.status = p.exitCode();
+  outcome.out = QString::fromUtf8(p.readAllStandardOutput());
+  return outcome;
+}
+
+QString Q(const fs::path& path) {
+  return QString::fromStdString(path.string());
+}
+
+void PutLastSession(const fs::path& folder) {
+  model::DesignState design;
+  model::ApplyDefaultDesign(design);
+  model::SilentNotifier quiet;
+  ASSERT_TRUE(files::WriteLastSession({folder, folder}, design, quiet));
+}
+
+// The opening screen offers "Last session" only when the working folder has
+// one, so its picture shows which folder the program works in.
+TEST(ProgramTest, WorkDirIsWhereTheOpeningScreenLooksForTheLastSession) {
+  TempDir start, root;
+  PutLastSession(start.path());  // the current folder has one; it must not count
+  const fs::path empty = root / "made/on/start", withSession = root / "with";
+  fs::create_directories(withSession);
+  PutLastSession(withSession);
+
+  ASSERT_EQ(
+      RunProgram(start.path(), {"--work-dir", Q(empty), "--snapshot", Q(root / "a.png")}).status,
+      0);
+  EXPECT_TRUE(fs::is_directory(empty));
+  ASSERT_EQ(
+      RunProgram(start.path(), {"--work-dir=" + Q(withSession), "--snapshot", Q(root / "b.png")})
+          .status,
+      0);
+  ASSERT_EQ(RunProgram(start.path(), {"--snapshot", Q(root / "c.png")}).status, 0);
+  const QImage a(Q(root / "a.png")), b(Q(root / "b.png")), c(Q(root / "c.png"));
+  ASSERT_FALSE(a.isNull());
+  EXPECT_GT(a.width(), 100);
+  EXPECT_NE(a, b);
+  EXPECT_EQ(b, c);  // a terminal start works in the current folder, as before
+}
+
+// A copy of the program in another prefix reads that prefix's shipped
+// defaults: their termination shows in the opening screen's schematic.
+TEST(ProgramTest, ACopiedProgramReadsTheDataBesideItsPrefix) {
+  TempDir prefix, work;
+  fs::create_directories(prefix / "bin");
+  fs::create_directories(prefix / "share/diruruzevuv");
+  fs::copy_file(DIRU_PROGRAM_PATH, prefix / "bin/diruruzevuv");
+  const fs::path shipped = fs::path(DIRU_SOURCE_DATA_DIR) / "DIRUruzevuvGlobalDefaults.TXT";
+  const fs::path copied = prefix / "share/diruruzevuv/DIRUruzevuvGlobalDefaults.TXT";
+  fs::copy_file(shipped, copied);
+  const auto snapshot = [&](const char* name) {
+    QProcess p;
+    p.setWorkingDirectory(Q(work.path()));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    p.setProcessEnvironment(env);
+    p.start(Q(prefix / "bin/diruruzevuv"), {"--snapshot", Q(work / name)});
+    EXPECT_TRUE(p.waitForFinished(60000) && p.exitCode() == 0) << name;
+    return QImage(Q(work / name));
+  };
+  const QImage asShipped = snapshot("shipped.png");
+  ASSERT_EQ(RunProgram(work.path(), {"--snapshot", Q(work / "build.png")}).status, 0);
+  EXPECT_EQ(asShipped, QImage(Q(work / "build.png")));
+  std::string text = testing::ReadText(copied);
+  const std::string from = "Input termination ohms: 50", to = "Input termination ohms: 75";
+  ASSERT_NE(text.find(from), std::string::npos);
+  text.replace(text.find(from), from.size(), to);
+  testing::WriteText(copied, text);
+  EXPECT_NE(snapshot("75.png"), asShipped);
+}
+
+TEST(ProgramTest, UserWorkDirIsMadeUnderTheUsersDataFolder) {
+  struct Row {
+    const char* name;
+    bool setXdg;
+    const char* expected;  // below the temporary folder
+  } rows[] = {{"XDG_DATA_HOME", true, "xdg/diruruzevuv"},
+              {"HOME only", false, "home/.local/share/diruruzevuv"}};
+  for (const Row& row : rows) {
+    TempDir root;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("HOME", Q(root / "home"));
+    if (row.setXdg)
+      env.insert("XDG_DATA_HOME", Q(root / "xdg"));
+    else
+      env.remove("XDG_DATA_HOME");
+    EXPECT_EQ(
+        RunProgram(root.path(), {"--user-work-dir", "--snapshot", Q(root / "s.png")}, env).status,
+        0)
+        << row.name;
+    EXPECT_TRUE(fs::is_directory(root / row.expected)) << row.name;
+    EXPECT_FALSE(fs::exists(root / "home/DIRUruzevuvLastSession.TXT")) << row.name;
+  }
+}
+
+TEST(ProgramTest, HelpVersionAndWrongUsage) {
+  TempDir dir;
+  const Outcome help = RunProgram(dir.path(), {"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_TRUE(help.out.contains("--work-dir DIR") && help.out.contains("--user-work-dir"))
+      << help.out.toStdString();
+  const Outcome version = RunProgram(dir.path(), {"--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, QStringLiteral("diruruzevuv " DIRU_VERSION "\n"));
+  EXPECT_EQ(RunProgram(dir.path(), {"--work-dir"}).status, 2);
+  EXPECT_EQ(RunProgram(dir.path(), {"--no-such-option"}).status, 2);
+  const fs::path blocked = dir / "file";
+  testing::WriteText(blocked, "x");
+  EXPECT_EQ(
+      RunProgram(dir.path(), {"--work-dir", Q(blocked / "sub"), "--snapshot", Q(dir / "x.png")})
+          .status,
+      1);
+}
+
+}  // namespace
+}  // namespace diruruzevuv::screens
