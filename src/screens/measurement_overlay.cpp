@@ -11,7 +11,8 @@ namespace {
 
 using platform::GridPoint;
 
-constexpr std::size_t kLongestName = 28;
+// The legend fits inside the plot's width with a name this long.
+constexpr std::size_t kLongestName = 24;
 
 std::string ShortName(const std::string& name) {
   if (name.size() <= kLongestName) return name;
@@ -51,14 +52,17 @@ void DrawCurve(platform::Canvas& canvas, const model::PlotGeometry& geometry,
 
 std::string MeasurementLegend(const model::ShownMeasurement& shown) {
   const model::MeasuredNetwork& n = shown.network;
-  std::string text = "Measured: " + ShortName(n.name) +
-                     (n.ports == 2 ? " (green |S21|, violet |S11|)" : " (violet |S11|)");
-  if (shown.measuredOhms[0] != n.referenceOhms[0] ||
-      (n.ports == 2 && shown.measuredOhms[1] != n.referenceOhms[1])) {
-    text +=
-        ", " + Ohms(shown.measuredOhms[0]) + " ohm judged at " + Ohms(n.referenceOhms[0]) + " ohm";
-  }
-  return text;
+  return "Measured: " + ShortName(n.name) +
+         (n.ports == 2 ? " (green S21, violet S11)" : " (violet S11)");
+}
+
+std::string MeasurementReferral(const model::ShownMeasurement& shown) {
+  const model::MeasuredNetwork& n = shown.network;
+  if (shown.measuredOhms[0] == n.referenceOhms[0] &&
+      (n.ports < 2 || shown.measuredOhms[1] == n.referenceOhms[1]))
+    return {};
+  return "Measured at " + Ohms(shown.measuredOhms[0]) + " ohm, judged at " +
+         Ohms(n.referenceOhms[0]) + " ohm";
 }
 
 void DrawMeasurementOverlay(platform::Canvas& canvas, const model::PlotGeometry& geometry,
@@ -76,7 +80,13 @@ void DrawMeasurementOverlay(platform::Canvas& canvas, const model::PlotGeometry&
   canvas.SetLineWidth(1);
   if (style.legendFontSize > 0.0) canvas.SetFontSize(style.legendFontSize);
   const model::PlotFrame& frame = geometry.Frame();
-  canvas.Point({frame.left + 80.0, frame.bottom - style.legendHeight}, model::kWhite);
+  const double x = frame.left + 80.0;
+  const double y = frame.bottom - style.legendHeight;
+  if (const std::string referral = MeasurementReferral(shown); !referral.empty()) {
+    canvas.Point({x, y - style.legendHeight * 0.8}, model::kWhite);
+    canvas.Text(referral);
+  }
+  canvas.Point({x, y}, model::kWhite);
   canvas.Text(MeasurementLegend(shown));
 }
 

@@ -23,9 +23,11 @@ struct OverlayStyle {
   double legendHeight = 250.0;  // room left for the legend above the bottom edge
 };
 
-// "Measured: built.s2p (green |S21|, violet |S11|)", with ", 50 ohm judged
-// at 12.5 ohm" when the file was referred to the design's termination.
+// "Measured: built.s2p (green S21, violet S11)": the legend's line.
 std::string MeasurementLegend(const model::ShownMeasurement& shown);
+// "Measured at 50 ohm, judged at 12.5 ohm" when the file was referred to
+// the design's termination (drawn just above the legend), otherwise empty.
+std::string MeasurementReferral(const model::ShownMeasurement& shown);
 
 // Draws the measured |S21| (two-port files) and |S11| in dB over the plot,
 // within its frequency range and floor, and the one-line legend inside the
