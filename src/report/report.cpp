@@ -331,7 +331,7 @@ void DrawReport(Canvas& page, model::Session& session, const ReportOptions& opti
     style.transmissionWidth = 9;
     style.reflectionWidth = 6;
     style.legendFontSize = 10;
-    style.legendHeight = 300;
+    style.legendLineHeight = 220;
     screens::DrawMeasurementOverlay(page, geometry, *session.measurement, d, style);
   }
   const std::string unanalysable = UnanalysableText(session, geometry);

@@ -80,10 +80,13 @@ void DrawMeasurementOverlay(platform::Canvas& canvas, const model::PlotGeometry&
   canvas.SetLineWidth(1);
   if (style.legendFontSize > 0.0) canvas.SetFontSize(style.legendFontSize);
   const model::PlotFrame& frame = geometry.Frame();
+  if (!style.legend) return;
+  // In the bottom left corner, which a low-pass filter's curves seldom
+  // cross; the referral, when there is one, on a line above.
   const double x = frame.left + 80.0;
-  const double y = frame.bottom - style.legendHeight;
+  const double y = frame.bottom - 20.0 - style.legendLineHeight;
   if (const std::string referral = MeasurementReferral(shown); !referral.empty()) {
-    canvas.Point({x, y - style.legendHeight * 0.8}, model::kWhite);
+    canvas.Point({x, y - style.legendLineHeight}, model::kWhite);
     canvas.Text(referral);
   }
   canvas.Point({x, y}, model::kWhite);

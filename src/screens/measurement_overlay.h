@@ -19,8 +19,12 @@ inline constexpr model::Rgb kMeasuredReflectionColour{200, 0, 200};
 struct OverlayStyle {
   double transmissionWidth = 2.0;
   double reflectionWidth = 1.0;
-  double legendFontSize = 0.0;  // 0: the surface's font as it is
-  double legendHeight = 250.0;  // room left for the legend above the bottom edge
+  double legendFontSize = 0.0;      // 0: the surface's font as it is
+  double legendLineHeight = 200.0;  // from one legend line to the next
+  // Off while a Monte Carlo run draws its trials over the plot: the legend
+  // drawn before the first trial stays, and text drawn again and again
+  // would blur.
+  bool legend = true;
 };
 
 // "Measured: built.s2p (green S21, violet S11)": the legend's line.
@@ -30,8 +34,9 @@ std::string MeasurementLegend(const model::ShownMeasurement& shown);
 std::string MeasurementReferral(const model::ShownMeasurement& shown);
 
 // Draws the measured |S21| (two-port files) and |S11| in dB over the plot,
-// within its frequency range and floor, and the one-line legend inside the
-// plot's bottom left corner. Leaves line width 1 behind.
+// within its frequency range and floor, and the one-line legend (with the
+// referral above it) inside the plot's bottom left corner. Leaves line width
+// 1 behind.
 void DrawMeasurementOverlay(platform::Canvas& canvas, const model::PlotGeometry& geometry,
                             const model::ShownMeasurement& shown, const model::DesignState& design,
                             const OverlayStyle& style);

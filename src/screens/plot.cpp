@@ -148,6 +148,12 @@ void DrawCurve(Canvas& canvas, const std::vector<double>& xs, const float* level
   canvas.Polyline(std::span<const GridPoint>(thin).subspan(2), colour);
 }
 
+OverlayStyle ScreenOverlayStyle(const model::Session& session) {
+  OverlayStyle style;
+  style.legend = !session.monte.running || session.monte.trialCount == 0;
+  return style;
+}
+
 // The built filter's loss at both band edges, as measured.
 std::string MeasuredLossText(const model::DesignState& design, const model::Comparison& c) {
   auto loss = [](const std::optional<double>& v) {
@@ -200,7 +206,8 @@ PlotLabels Plot(platform::Canvas& canvas, model::Session& session, double screen
     DrawUnanalysableLine(canvas, frame, design);
     canvas.SetLineWidth(1);
     if (session.measurement) {
-      DrawMeasurementOverlay(canvas, geometry, *session.measurement, design, {});
+      DrawMeasurementOverlay(canvas, geometry, *session.measurement, design,
+                             ScreenOverlayStyle(session));
     }
     return labels;
   }
@@ -214,7 +221,8 @@ PlotLabels Plot(platform::Canvas& canvas, model::Session& session, double screen
   canvas.SetLineWidth(1);
   DrawCurve(canvas, xs, sweep.reflection.data(), geometry, session.DrawColor, path, thin);
   if (session.measurement) {
-    DrawMeasurementOverlay(canvas, geometry, *session.measurement, design, {});
+    DrawMeasurementOverlay(canvas, geometry, *session.measurement, design,
+                           ScreenOverlayStyle(session));
   }
 
   const model::PlotFigures figures = model::TakePlotFigures(session);

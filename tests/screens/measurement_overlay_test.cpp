@@ -106,6 +106,22 @@ TEST(MeasurementOverlayTest, ScreenPlotDrawsBothCurvesClippedWithTheLegend) {
   EXPECT_TRUE(std::any_of(s21.begin(), s21.end(), [](const Op& op) { return op.a.y == 4000.0; }));
   EXPECT_TRUE(HasText(canvas, "Measured: built.s2p (green S21, violet S11)"));
   EXPECT_FALSE(HasText(canvas, "Measured at 50 ohm, judged at 50 ohm"));
+  // Text inside the plot's bottom left corner; none while a Monte Carlo
+  // run draws its trials over the legend drawn before it.
+  for (const Op& text : canvas.OfKind(Kind::Text)) {
+    if (text.text.rfind("Measured", 0) == 0)
+      EXPECT_TRUE(text.a.x > 6000.0 && text.a.y > 3000.0 && text.a.y < 4000.0);
+  }
+  s.monte.running = true;
+  s.monte.trialCount = 0;  // the run's first, nominal drawing has it
+  RecordingCanvas first;
+  Plot(first, s, 12000.0);
+  EXPECT_TRUE(HasText(first, "Measured: built.s2p (green S21, violet S11)"));
+  s.monte.trialCount = 1;
+  RecordingCanvas trial;
+  Plot(trial, s, 12000.0);
+  EXPECT_FALSE(HasText(trial, "Measured: built.s2p (green S21, violet S11)"));
+  EXPECT_FALSE(Strokes(trial, kMeasuredTransmissionColour).empty());
   // The measured losses stand beside the computed ones.
   EXPECT_EQ(labels.measuredLoss.substr(0, 28), "Measured loss at 14MHz: 0.13")
       << labels.measuredLoss;
