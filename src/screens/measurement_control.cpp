@@ -194,8 +194,9 @@ QMenu* MeasurementControl::MenuAt(QPointF grid) {
 
 bool MeasurementControl::eventFilter(QObject* watched, QEvent* event) {
   if (watched != &m_form) return false;
-  // A Monte Carlo run owns the plot until it ends.
-  const bool busy = m_form.MonteCarloRunning();
+  // A Monte Carlo run owns the plot until it ends. (The session, not the
+  // form: events still arrive while the form is being taken down.)
+  const bool busy = m_session.monte.running;
   switch (event->type()) {
     case QEvent::ContextMenu: {
       if (busy) return false;
