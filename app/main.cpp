@@ -42,7 +42,8 @@ fs::path PrepareWorkDir(const ProgramOptions& options, std::string& problem) {
     problem = "Cannot use the folder '" + dir.string() + "' for the program's files.";
     return {};
   }
-  return fs::absolute(dir, error);
+  const fs::path absolute = fs::absolute(dir, error);
+  return error ? dir : absolute;
 }
 
 }  // namespace

@@ -21,7 +21,7 @@ const char* const kProgramHelp =
     "  --version         show the version and exit\n"
     "\n"
     "The shipped presets and global defaults are read from ../share/diruruzevuv\n"
-    "beside the folder of the program. See also diruruzevuv-cli(1).\n";
+    "relative to the program's folder. See also diruruzevuv-cli(1).\n";
 
 std::string ProgramVersionText() {
   return std::string("diruruzevuv ") + DIRU_VERSION + "\n";

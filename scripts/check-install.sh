@@ -18,6 +18,8 @@ cleanup() {
   rm -rf "$scratch"
 }
 trap cleanup EXIT
+# An interrupted check still puts data/ back.
+trap 'exit 130' INT TERM HUP
 fail() {
   echo "install check: $*" >&2
   exit 1

@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DDIRU_BUILD_BENCH=OFF >/dev/null
-cmake --build build --target diruruzevuv diruruzevuv-cli -j"$(nproc)"
+cmake --build build --target diruruzevuv diruruzevuv-cli diruruzevuv-report -j"$(nproc)"
 mkdir -p run
 cd run
 exec ../build/diruruzevuv "$@"

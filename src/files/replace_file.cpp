@@ -38,8 +38,7 @@ std::string NameOf(const std::string& path) {
 }
 
 std::string RandomPart() {
-  static constexpr char kChars[] =
-      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  static constexpr char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
   std::random_device source;
   std::uniform_int_distribution<std::size_t> pick(0, sizeof kChars - 2);
   std::string part(12, ' ');
@@ -138,7 +137,8 @@ bool ReplaceFileContents(const std::string& path, std::string_view text, std::st
     temporary = TemporaryPathFor(target, names());
     fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
                 exists ? 0600 : 0666);
-    if (fd < 0 && errno != EEXIST) return fail(temporary + ": " + ErrorText(errno));
+    // The folder is what is missing or read-only, not the temporary name.
+    if (fd < 0 && errno != EEXIST) return fail(target + ": " + ErrorText(errno));
   }
   if (fd < 0) return fail(FolderOf(target) + ": no free temporary file name");
 

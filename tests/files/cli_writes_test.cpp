@@ -42,7 +42,7 @@ TEST(CliWritesTest, ParallelSpiceWritersLeaveExactlyOneWholeSchematic) {
   std::vector<std::string> expected;
   for (int i = 0; i < 30; ++i) {
     model::Session session;
-    ReadGlobalDefaults(model::FileLocations{}, session.design, session.defaults, quiet);
+    ReadGlobalDefaults({".", DIRU_SOURCE_DATA_DIR}, session.design, session.defaults, quiet);
     ASSERT_TRUE(ReadDesignFile(kForty, session.design, quiet));
     session.design.C47 = 3.0e-10f + 1.0e-12f * static_cast<float>(i);
     const std::string design = (dir.path() / "D").concat(std::to_string(i)).concat(".TXT");

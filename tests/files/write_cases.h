@@ -79,8 +79,7 @@ inline void ExpectSafeWrites(const CliWriter& writer) {
     MakeEntries(dir.path(), c.before);
     for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
       if (!entry.is_symlink() && entry.is_regular_file())
-        std::filesystem::permissions(entry.path(),
-                                     static_cast<std::filesystem::perms>(c.mode));
+        std::filesystem::permissions(entry.path(), static_cast<std::filesystem::perms>(c.mode));
     auto before = FolderSnapshot(dir.path());
     ProcessLimits limits;
     limits.fileSize = c.fileSize;
