@@ -147,20 +147,22 @@ bool MeasurementControl::SavePlotImage(const std::string& path) {
   buffer.open(QIODevice::WriteOnly);
   QImage plot = image.copy(pixels.intersected(image.rect()));
   plot.setDevicePixelRatio(1.0);
-  if (plot.isNull() || !plot.save(&buffer, "PNG") ||
-      !files::ReplaceFileContents(path, std::string_view(bytes.constData(), bytes.size()))) {
-    m_form.DialogsUsed().Message("Cannot write " + path);
-    return false;
+  std::string why;
+  if (plot.isNull() || !plot.save(&buffer, "PNG")) {
+    why = "the picture could not be made";
+  } else if (files::ReplaceFileContents(path, std::string_view(bytes.constData(), bytes.size()),
+                                        &why)) {
+    return true;
   }
-  return true;
+  m_form.DialogsUsed().Message("Cannot write " + path + (why.empty() ? "" : ": " + why));
+  return false;
 }
 
 bool MeasurementControl::SaveResponseCsv(const std::string& path) {
-  if (!files::ReplaceFileContents(path, ResponseCsv(m_form.SessionState()))) {
-    m_form.DialogsUsed().Message("Cannot write " + path);
-    return false;
-  }
-  return true;
+  std::string why;
+  if (files::ReplaceFileContents(path, ResponseCsv(m_form.SessionState()), &why)) return true;
+  m_form.DialogsUsed().Message("Cannot write " + path + (why.empty() ? "" : ": " + why));
+  return false;
 }
 
 QMenu* MeasurementControl::MenuAt(QPointF grid) {

@@ -296,6 +296,13 @@ TEST_F(MeasurementScreenTest, SavesThePlotAndTheComputedResponse) {
                 r.reflection[0]);
   EXPECT_EQ(text.substr(35, std::strlen(first)), first);
   EXPECT_TRUE(dialogs.messages.empty());
+  // A folder that does not exist: a message, no file.
+  const std::string nowhere = (dir / "missing" / "response.csv").string();
+  dialogs.answers = {nowhere};
+  Choose("Save computed response as CSV...");
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].rfind("Cannot write " + nowhere, 0), 0u) << dialogs.messages[0];
+  EXPECT_FALSE(fs::exists(nowhere));
 }
 
 // The fit dialog changes the design only when asked to.
