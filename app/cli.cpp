@@ -23,6 +23,8 @@ constexpr Command kCommands[] = {
     {"montecarlo", RunMonteCarloCommand, "print the worst-case figures of a Monte Carlo run"},
     {"spice", RunSpiceCommand, "write the LTspice schematic of a design"},
     {"report", RunReportCommand, "write the printed one-page report as a PDF file"},
+    {"compare", RunCompareCommand, "compare a measured filter with its design"},
+    {"fit", RunFitCommand, "fit the built part values to a measured filter"},
 };
 
 void PrintHelp() {

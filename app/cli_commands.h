@@ -24,6 +24,8 @@ int RunSweepCommand(const Context& context, const std::vector<std::string>& args
 int RunWizardCommand(const Context& context, const std::vector<std::string>& args);
 int RunMonteCarloCommand(const Context& context, const std::vector<std::string>& args);
 int RunSpiceCommand(const Context& context, const std::vector<std::string>& args);
+int RunCompareCommand(const Context& context, const std::vector<std::string>& args);
+int RunFitCommand(const Context& context, const std::vector<std::string>& args);
 // Hands over to the report renderer, a separate program that loads Qt.
 int RunReportCommand(const Context& context, const std::vector<std::string>& args);
 
@@ -37,6 +39,9 @@ inline constexpr const char* kUsage =
     "       diruruzevuv-cli wizard LOWER_EDGE AL TERMINATION OUT_FILE\n"
     "       diruruzevuv-cli montecarlo DESIGN_FILE\n"
     "       diruruzevuv-cli spice DESIGN_FILE OUT_FILE\n"
-    "       diruruzevuv-cli report DESIGN_FILE OUT_PDF\n";
+    "       diruruzevuv-cli report DESIGN_FILE OUT_PDF\n"
+    "       diruruzevuv-cli compare DESIGN_FILE MEASURED_FILE [--floor DB] [--csv]\n"
+    "       diruruzevuv-cli fit DESIGN_FILE MEASURED_FILE [--floor DB] [--tolerance PCT] "
+    "[--csv]\n";
 
 }  // namespace diruruzevuv::cli

@@ -3,11 +3,13 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "model/analysis.h"
 #include "model/design_state.h"
 #include "model/global_defaults.h"
+#include "model/measured_network.h"
 #include "model/plot_grid.h"
 #include "model/rgb.h"
 
@@ -51,6 +53,9 @@ struct Session {
   MonteCarloState monte;
   FileLocations locations;
   std::string SpiceFileName;
+  // The built filter's measurement drawn over the response, while the
+  // design screen shows it.
+  std::optional<ShownMeasurement> measurement;
 };
 
 }  // namespace diruruzevuv::model

@@ -3,15 +3,19 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "files/design_file.h"
 #include "model/analysis_problem.h"
+#include "model/comparison.h"
+#include "model/fit.h"
 #include "model/plot_geometry.h"
 #include "model/worst_case.h"
 #include "notation/notation.h"
+#include "screens/measurement_overlay.h"
 
 namespace diruruzevuv::report {
 
@@ -224,6 +228,21 @@ void DrawFigures(Canvas& page, model::Session& session, const std::string& unana
   FigureLine(page, 4100, "Number of turns, L2: " + FormatValue(d.TurnsL2));
   FigureLine(page, 4500, "Inductor Q values: " + FormatValue(d.InductorQ));
   FigureLine(page, 4800, "Capacitor Q values: " + FormatValue(d.CapacitorQ));
+  if (session.measurement) {
+    // The built filter's figures below the design's, from the same
+    // comparison the design screen and the command line use.
+    const model::MeasuredNetwork& n = session.measurement->network;
+    FigureLine(page, 5200, "Measured: " + n.name);
+    if (n.ports == 2) {
+      const model::Comparison c =
+          model::CompareWithDesign(d, session.defaults, n, model::kDefaultFloorDb);
+      auto loss = [](const std::optional<double>& v) {
+        return v ? FormatValue(static_cast<float>(*v)) + "dB" : std::string("-");
+      };
+      FigureLine(page, 5500, "Measured loss at lower edge: " + loss(c.measuredLossLow));
+      FigureLine(page, 5800, "Measured loss at upper edge: " + loss(c.measuredLossHigh));
+    }
+  }
 }
 
 }  // namespace
@@ -307,6 +326,14 @@ void DrawReport(Canvas& page, model::Session& session, const ReportOptions& opti
   DrawLevelGrid(page, geometry, session.defaults.GridDivisions, options.screenWidthTwips);
   if (geometry.Usable()) DrawAidBoxes(page, session, geometry);
   DrawCurves(page, session, geometry);
+  if (session.measurement) {
+    screens::OverlayStyle style;
+    style.transmissionWidth = 9;
+    style.reflectionWidth = 6;
+    style.legendFontSize = 10;
+    style.legendLineHeight = 220;
+    screens::DrawMeasurementOverlay(page, geometry, *session.measurement, d, style);
+  }
   const std::string unanalysable = UnanalysableText(session, geometry);
   DrawUnanalysableLine(page, frame, unanalysable);
   DrawSchematic(page, d);

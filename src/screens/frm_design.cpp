@@ -15,6 +15,7 @@
 #include "notation/notation.h"
 #include "platform/screen_geometry.h"
 #include "report/report_printer.h"
+#include "screens/measurement_control.h"
 #include "screens/program_constants.h"
 #include "screens/screen_manager.h"
 
@@ -139,6 +140,7 @@ frmDesign::frmDesign(model::Session& session, platform::Dialogs& dialogs, Screen
   setWindowTitle(QStringLiteral("DIRUruzevuv - Design page"));
   setObjectName(QStringLiteral("frmDesign"));
   CreateControls();
+  m_measurement = new MeasurementControl(*this);
   MeasureMinimumSize();
   SetBandCaption();
   m_session.monte.trialCount = 0;
@@ -346,6 +348,7 @@ void frmDesign::ApplyPlotLabels(const PlotLabels& labels) {
   SetTextColour(lblLossLow, labels.lossLow.colour);
   lblLossHigh->setText(FromText(labels.lossHigh.text));
   SetTextColour(lblLossHigh, labels.lossHigh.colour);
+  if (m_measurement != nullptr) m_measurement->ShowMeasuredLoss(labels.measuredLoss);
 }
 
 void frmDesign::HideWorstCase() {

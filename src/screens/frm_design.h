@@ -23,6 +23,7 @@ class QPrinter;
 namespace diruruzevuv::screens {
 
 class ScreenManager;
+class MeasurementControl;
 
 // The design screen: band caption, schematic with the value boxes and the
 // adjustment controls, the response plot, the band-edge losses and the
@@ -57,6 +58,8 @@ class frmDesign final : public platform::GridForm, private SchematicTarget {
   // The printer behind the print dialog; it keeps the user's choices
   // (printer, print to file) from one report to the next for the whole run.
   QPrinter& cdbPrintSchematic();
+  // The measured filter over the plot (drop, context menu, fit).
+  MeasurementControl& Measurement() noexcept { return *m_measurement; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -138,6 +141,7 @@ class frmDesign final : public platform::GridForm, private SchematicTarget {
   model::Session& m_session;
   platform::Dialogs& m_dialogs;
   ScreenManager& m_manager;
+  MeasurementControl* m_measurement = nullptr;  // a child object
   std::vector<std::pair<QPointer<QWidget>, bool>> m_enabledBeforeRun;
   // The control that had the keyboard focus when the run started.
   QPointer<QWidget> m_focusBeforeRun;

@@ -3,15 +3,19 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "model/analysis_problem.h"
+#include "model/comparison.h"
+#include "model/fit.h"
 #include "model/monte_carlo.h"
 #include "model/plot_geometry.h"
 #include "model/worst_case.h"
 #include "notation/notation.h"
+#include "screens/measurement_overlay.h"
 
 namespace diruruzevuv::screens {
 namespace {
@@ -144,6 +148,22 @@ void DrawCurve(Canvas& canvas, const std::vector<double>& xs, const float* level
   canvas.Polyline(std::span<const GridPoint>(thin).subspan(2), colour);
 }
 
+OverlayStyle ScreenOverlayStyle(const model::Session& session) {
+  OverlayStyle style;
+  style.legend = !session.monte.running || session.monte.trialCount == 0;
+  return style;
+}
+
+// The built filter's loss at both band edges, as measured.
+std::string MeasuredLossText(const model::DesignState& design, const model::Comparison& c) {
+  auto loss = [](const std::optional<double>& v) {
+    return v ? notation::FormatValue(static_cast<float>(*v)) + "dB" : std::string("-");
+  };
+  return "Measured loss at" + notation::FormatFrequency(design.LowerEdge) +
+         "Hz: " + loss(c.measuredLossLow) + "\nMeasured loss at" +
+         notation::FormatFrequency(design.UpperEdge) + "Hz: " + loss(c.measuredLossHigh);
+}
+
 // In place of the curves: one line inside the frame naming what stops the
 // analysis, on a white band so that the grid and the boxes do not run
 // through it.
@@ -185,6 +205,10 @@ PlotLabels Plot(platform::Canvas& canvas, model::Session& session, double screen
   if (!model::SweepDrawable(sweep, design)) {
     DrawUnanalysableLine(canvas, frame, design);
     canvas.SetLineWidth(1);
+    if (session.measurement) {
+      DrawMeasurementOverlay(canvas, geometry, *session.measurement, design,
+                             ScreenOverlayStyle(session));
+    }
     return labels;
   }
 
@@ -196,6 +220,10 @@ PlotLabels Plot(platform::Canvas& canvas, model::Session& session, double screen
   DrawCurve(canvas, xs, sweep.gain.data(), geometry, session.DrawColor, path, thin);
   canvas.SetLineWidth(1);
   DrawCurve(canvas, xs, sweep.reflection.data(), geometry, session.DrawColor, path, thin);
+  if (session.measurement) {
+    DrawMeasurementOverlay(canvas, geometry, *session.measurement, design,
+                           ScreenOverlayStyle(session));
+  }
 
   const model::PlotFigures figures = model::TakePlotFigures(session);
   if (figures.worst.secondChanged) {
@@ -208,6 +236,11 @@ PlotLabels Plot(platform::Canvas& canvas, model::Session& session, double screen
   }
   labels.lossLow = EdgeLossLabel(design.LowerEdge, figures.edges.lower);
   labels.lossHigh = EdgeLossLabel(design.UpperEdge, figures.edges.upper);
+  if (session.measurement && session.measurement->network.ports == 2) {
+    const model::Comparison c = model::CompareWithDesign(
+        design, defaults, session.measurement->network, model::kDefaultFloorDb);
+    labels.measuredLoss = MeasuredLossText(design, c);
+  }
   return labels;
 }
 

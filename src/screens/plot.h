@@ -21,6 +21,9 @@ struct PlotLabels {
   std::string worstThird;  // "Worst-case 3ed harm. atten: ..."
   LabelText lossLow;       // "Target-value parts loss at 14MHz: 0.14 dB"
   LabelText lossHigh;
+  // With a two-port measurement shown, two lines: "Measured loss at
+  // 14MHz: 0.25dB" and the same at the upper edge; empty otherwise.
+  std::string measuredLoss;
 };
 
 // Draws the response of the last sweep over what is on the canvas (grid,

@@ -88,7 +88,8 @@ TEST(CliRelocationTest, HelpListsEveryCommandAndVersionNamesTheRelease) {
   const auto [status, help] = RunIn(work.path(), tool + " --help");
   EXPECT_EQ(status, 0);
   for (const char* command : {"\n  sweep ", "\n  wizard ", "\n  montecarlo ", "\n  spice ",
-                              "\n  report ", "--version", "Exit status"})
+                              "\n  report ", "\n  compare ", "\n  fit ", "--version",
+                              "Exit status"})
     EXPECT_NE(help.find(command), std::string::npos) << command << "\n" << help;
   EXPECT_EQ(RunIn(work.path(), tool + " --version"),
             std::make_pair(0, std::string("diruruzevuv-cli " DIRU_VERSION "\n")));

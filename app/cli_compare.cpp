@@ -1,0 +1,25 @@
+#include "cli_commands.h"
+#include "cli_measurement.h"
+#include "model/comparison.h"
+#include "model/measurement_text.h"
+
+namespace diruruzevuv::cli {
+
+// compare DESIGN_FILE MEASURED_FILE [--floor DB] [--csv]: the measured
+// filter against its design over the design-aid boxes.
+int RunCompareCommand(const Context& context, const std::vector<std::string>& args) {
+  MeasurementArguments parsed;
+  if (!ParseMeasurementArguments(args, false, parsed)) {
+    std::fputs(kUsage, stderr);
+    return 2;
+  }
+  const auto loaded = LoadMeasurement(context, parsed);
+  if (!loaded) return 1;
+  const model::Comparison comparison =
+      model::CompareWithDesign(loaded->design, loaded->defaults, loaded->measured, parsed.floorDb);
+  if (parsed.csv) return WriteOut(model::ComparisonCsv(comparison, loaded->design));
+  return WriteOut("Design: " + parsed.design + "\nMeasured: " + loaded->summary + "\n" +
+                  model::ComparisonTable(comparison, loaded->design));
+}
+
+}  // namespace diruruzevuv::cli

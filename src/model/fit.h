@@ -1,0 +1,64 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "model/design_state.h"
+#include "model/measured_network.h"
+#include "model/network_model.h"
+
+namespace diruruzevuv::model {
+
+inline constexpr double kDefaultFloorDb = -70.0;
+inline constexpr double kDefaultTolerancePercent = 3.0;
+
+struct FitOptions {
+  double floorDb = kDefaultFloorDb;  // measured |S21| below this is left out
+  double tolerancePercent = kDefaultTolerancePercent;
+};
+
+struct FittedPart {
+  FitPart part = kPartC47;
+  double design = 0.0;
+  double fitted = 0.0;
+  double percent = 0.0;  // (fitted - design) / design x 100
+  bool flagged = false;  // off by more than the tolerance
+  bool atLimit = false;  // the fit ran into the edge of the allowed range
+};
+
+// What a toroid's fitted inductance says about the winding.
+struct TurnAdvice {
+  std::int16_t turns = 0;
+  double impliedAL = 0.0;        // nH per turns squared: fitted L / turns^2
+  int change = 0;                // whole turns that bring L nearest the design value
+  double inductanceAfter = 0.0;  // implied AL x (turns + change)^2, henries
+};
+
+struct FitResult {
+  bool done = false;  // false: error says why nothing was fitted
+  std::string error;
+  std::vector<FittedPart> parts;  // C47, C48, C92 (when fitted), C49, L2, L1, Q
+  TurnAdvice l2;
+  TurnAdvice l1;
+  // RMS of the remaining differences, dB, weighted as the fit weighs them
+  // (the transmission deep in the stop band and points far above the band
+  // count less).
+  double residualDb = 0.0;
+  int pointsUsed = 0;
+  int pointsLeftOut = 0;  // below the floor
+  bool poor = false;      // the figures do not explain the measurement
+  std::string poorReason;
+};
+
+// Finds the values of the parts and the inductor Q that best explain the
+// measurement, which must be referred to the design's termination. Fits
+// the complex input reflection and the transmission in dB (the reflection
+// alone for a one-port file), starting from the design and from starts
+// with one part moved either way, each value bounded to a range around
+// the design.
+FitResult FitBuiltValues(const DesignState& design, const MeasuredNetwork& measured,
+                         const FitOptions& options);
+
+}  // namespace diruruzevuv::model

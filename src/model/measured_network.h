@@ -1,0 +1,46 @@
+#pragma once
+
+#include <array>
+#include <complex>
+#include <string>
+#include <vector>
+
+namespace diruruzevuv::model {
+
+// A network measured with a vector network analyser: one or two ports,
+// S-parameters at increasing frequencies.
+struct MeasuredNetwork {
+  using Matrix = std::array<std::complex<double>, 4>;  // S11, S21, S12, S22
+  int ports = 0;                                       // 1 or 2
+  std::vector<double> frequency;                       // Hz, increasing
+  std::vector<Matrix> s;  // one per frequency; a one-port file fills S11 only
+  // The reference impedance of each port the analyser measured against.
+  std::array<double, 2> referenceOhms{50.0, 50.0};
+  std::string name;  // the file's name, for legends and messages
+};
+
+// A measurement shown over the design's response: referred to the
+// design's termination, remembering what the analyser measured against.
+struct ShownMeasurement {
+  MeasuredNetwork network;
+  std::array<double, 2> measuredOhms{50.0, 50.0};
+};
+
+// True when both ports are referred to ohms already.
+bool IsReferredTo(const MeasuredNetwork& network, double ohms) noexcept;
+
+// Why the measurement cannot be referred to ohms, or empty when it can.
+// Referring a two-port needs all four parameters; many analysers' PC
+// programs save S12 and S22 as zeros or as copies of S21 and S11, and such
+// a file can only be judged at the impedance it was measured at.
+std::string ReferralProblem(const MeasuredNetwork& network, double ohms);
+
+// The same network referred to a real reference of ohms on every port.
+// The conversion goes through the impedance matrix Z, with the products
+// multiplied out so that a network without one (a plain series element,
+// whose I - S is singular) converts as well. Returns false and leaves out
+// unchanged when the converted matrix is not defined (a short circuit
+// referred to 0 ohm and the like).
+bool Renormalise(const MeasuredNetwork& in, double ohms, MeasuredNetwork& out);
+
+}  // namespace diruruzevuv::model

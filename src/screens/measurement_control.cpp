@@ -1,0 +1,234 @@
+#include "screens/measurement_control.h"
+
+#include <QBuffer>
+#include <QContextMenuEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QImage>
+#include <QLabel>
+#include <QMenu>
+#include <QMimeData>
+#include <QUrl>
+#include <charconv>
+#include <memory>
+
+#include "files/replace_file.h"
+#include "files/touchstone.h"
+#include "model/measured_network.h"
+#include "model/plot_geometry.h"
+#include "screens/fit_dialog.h"
+#include "screens/frm_design.h"
+
+namespace diruruzevuv::screens {
+namespace {
+
+constexpr const char* kMeasurementFilter =
+    "Touchstone files (*.s1p *.s2p *.ts)|*.s1p;*.s2p;*.ts;*.S1P;*.S2P;*.TS";
+constexpr const char* kPngFilter = "PNG images (*.png)|*.png";
+constexpr const char* kCsvFilter = "CSV files (*.csv)|*.csv";
+
+// The plot with its labels around it, in layout-grid units.
+constexpr double kImageLeft = 5400.0;
+constexpr double kImageTop = 300.0;
+constexpr double kImageRight = 11450.0;
+constexpr double kImageBottom = 4400.0;
+
+void AppendNumber(std::string& line, float value) {
+  char buffer[32];
+  const auto [end, error] =
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 9);
+  if (error == std::errc{}) line.append(buffer, end);
+}
+
+// The one local file of a drop, or nothing.
+std::string DroppedFile(const QMimeData* mime) {
+  if (mime == nullptr || !mime->hasUrls() || mime->urls().size() != 1) return {};
+  const QUrl url = mime->urls().front();
+  if (!url.isLocalFile()) return {};
+  return url.toLocalFile().toStdString();
+}
+
+}  // namespace
+
+std::string ResponseCsv(const model::Session& session) {
+  const model::SweepResult& result = session.analysis.Result();
+  std::string text = "frequency_hz,gain_db,reflection_db\n";
+  if (!result.valid) return text;
+  text.reserve(text.size() + 48 * (result.intervals + 1));
+  for (int i = 0; i <= result.intervals; ++i) {
+    AppendNumber(text, result.frequency[i]);
+    text += ',';
+    AppendNumber(text, result.gain[i]);
+    text += ',';
+    AppendNumber(text, result.reflection[i]);
+    text += '\n';
+  }
+  return text;
+}
+
+MeasurementControl::MeasurementControl(frmDesign& form)
+    : QObject(&form), m_form(form), m_session(form.SessionState()) {
+  form.setAcceptDrops(true);
+  form.installEventFilter(this);
+  lblMeasuredLoss = new QLabel(&form);
+  lblMeasuredLoss->setObjectName(QStringLiteral("lblMeasuredLoss"));
+  lblMeasuredLoss->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  // Between the band caption and the computed losses, free on this screen.
+  form.Place(lblMeasuredLoss, 1000, 1500, 4400, 450);
+  lblMeasuredLoss->hide();
+}
+
+void MeasurementControl::ShowMeasuredLoss(const std::string& text) {
+  lblMeasuredLoss->setText(QString::fromStdString(text));
+  lblMeasuredLoss->setVisible(!text.empty());
+}
+
+// Leaving the design screen takes the measurement away with it.
+MeasurementControl::~MeasurementControl() {
+  m_session.measurement.reset();
+}
+
+bool MeasurementControl::Load(const std::string& path) {
+  model::Session& session = m_form.SessionState();
+  const files::TouchstoneRead read = files::ReadTouchstoneFile(path);
+  if (!read.network) {
+    m_form.DialogsUsed().Message(read.error.Text());
+    return false;
+  }
+  const std::string problem =
+      model::ReferralProblem(*read.network, session.design.InputTermination);
+  if (!problem.empty()) {
+    m_form.DialogsUsed().Message(problem);
+    return false;
+  }
+  model::ShownMeasurement shown;
+  shown.measuredOhms = read.network->referenceOhms;
+  if (!model::Renormalise(*read.network, session.design.InputTermination, shown.network)) {
+    m_form.DialogsUsed().Message(read.network->name +
+                                 ": cannot be referred to the design's termination");
+    return false;
+  }
+  session.measurement = std::move(shown);
+  m_form.Redisplay();
+  return true;
+}
+
+void MeasurementControl::Remove() {
+  m_form.SessionState().measurement.reset();
+  m_form.Redisplay();
+}
+
+void MeasurementControl::Fit() {
+  model::Session& session = m_form.SessionState();
+  if (!session.measurement) return;
+  const model::FitOptions options;
+  const model::FitResult fit =
+      model::FitBuiltValues(session.design, session.measurement->network, options);
+  if (!fit.done) {
+    m_form.DialogsUsed().Message("No fit: " + fit.error);
+    return;
+  }
+  FitDialog dialog(session, fit, options, &m_form);
+  if (dialog.exec() == QDialog::Accepted) {
+    ApplyFittedValues(fit, session.design);
+    m_form.Redisplay();
+  }
+}
+
+bool MeasurementControl::SavePlotImage(const std::string& path) {
+  const QImage& image = m_form.Surface().Image();
+  const QRect area = m_form.Geometry().Map(kImageLeft, kImageTop, kImageRight - kImageLeft,
+                                           kImageBottom - kImageTop);
+  const double ratio = image.devicePixelRatio();
+  const QRect pixels(QPoint(qRound(area.left() * ratio), qRound(area.top() * ratio)),
+                     QSize(qRound(area.width() * ratio), qRound(area.height() * ratio)));
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  QImage plot = image.copy(pixels.intersected(image.rect()));
+  plot.setDevicePixelRatio(1.0);
+  std::string why;
+  if (plot.isNull() || !plot.save(&buffer, "PNG")) {
+    why = "the picture could not be made";
+  } else if (files::ReplaceFileContents(path, std::string_view(bytes.constData(), bytes.size()),
+                                        &why)) {
+    return true;
+  }
+  m_form.DialogsUsed().Message("Cannot write " + path + (why.empty() ? "" : ": " + why));
+  return false;
+}
+
+bool MeasurementControl::SaveResponseCsv(const std::string& path) {
+  std::string why;
+  if (files::ReplaceFileContents(path, ResponseCsv(m_form.SessionState()), &why)) return true;
+  m_form.DialogsUsed().Message("Cannot write " + path + (why.empty() ? "" : ": " + why));
+  return false;
+}
+
+QMenu* MeasurementControl::MenuAt(QPointF grid) {
+  const model::PlotFrame& frame = model::kScreenPlotFrame;
+  if (grid.x() < frame.left || grid.x() > frame.right || grid.y() < frame.top ||
+      grid.y() > frame.bottom)
+    return nullptr;
+  const bool shown = m_form.SessionState().measurement.has_value();
+  auto* menu = new QMenu(&m_form);
+  platform::Dialogs& dialogs = m_form.DialogsUsed();
+  menu->addAction(QStringLiteral("Load measured filter..."), this, [this, &dialogs] {
+    const std::string path =
+        dialogs.OpenFile("Load measured filter", kMeasurementFilter, std::string());
+    if (!path.empty()) Load(path);
+  });
+  menu->addAction(QStringLiteral("Remove measurement"), this, [this] { Remove(); })
+      ->setEnabled(shown);
+  menu->addAction(QStringLiteral("Fit built values..."), this, [this] { Fit(); })
+      ->setEnabled(shown);
+  menu->addSeparator();
+  menu->addAction(QStringLiteral("Save plot as PNG..."), this, [this, &dialogs] {
+    const std::string path = dialogs.SaveFile("Save plot as PNG", kPngFilter, "plot.png");
+    if (!path.empty()) SavePlotImage(path);
+  });
+  menu->addAction(QStringLiteral("Save computed response as CSV..."), this, [this, &dialogs] {
+    const std::string path = dialogs.SaveFile("Save computed response", kCsvFilter, "response.csv");
+    if (!path.empty()) SaveResponseCsv(path);
+  });
+  return menu;
+}
+
+bool MeasurementControl::eventFilter(QObject* watched, QEvent* event) {
+  if (watched != &m_form) return false;
+  // A Monte Carlo run owns the plot until it ends. (The session, not the
+  // form: events still arrive while the form is being taken down.)
+  const bool busy = m_session.monte.running;
+  switch (event->type()) {
+    case QEvent::ContextMenu: {
+      if (busy) return false;
+      auto* e = static_cast<QContextMenuEvent*>(event);
+      const platform::ScreenGeometry& g = m_form.Geometry();
+      const QPointF grid = (QPointF(e->pos()) - g.Origin()) / g.PixelsPerUnit();
+      std::unique_ptr<QMenu> menu(MenuAt(grid));
+      if (!menu) return false;
+      menu->exec(e->globalPos());
+      return true;
+    }
+    case QEvent::DragEnter: {
+      auto* e = static_cast<QDragEnterEvent*>(event);
+      if (!busy && !DroppedFile(e->mimeData()).empty()) {
+        e->acceptProposedAction();
+        return true;
+      }
+      return false;
+    }
+    case QEvent::Drop: {
+      auto* e = static_cast<QDropEvent*>(event);
+      const std::string path = DroppedFile(e->mimeData());
+      if (busy || path.empty()) return false;
+      e->acceptProposedAction();
+      Load(path);
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+}  // namespace diruruzevuv::screens

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QObject>
+#include <QPointF>
+#include <string>
+
+#include "model/fit.h"
+#include "model/session.h"
+
+class QLabel;
+class QMenu;
+
+namespace diruruzevuv::screens {
+
+class frmDesign;
+
+// The built filter's measurement on the design screen: a file dropped on
+// the window or loaded from the plot's context menu is drawn over the
+// response until it is removed, replaced or the screen is left. The menu
+// also fits the built values, saves the plot as a PNG image and saves the
+// computed response as CSV.
+class MeasurementControl final : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit MeasurementControl(frmDesign& form);
+  ~MeasurementControl() override;
+
+  // Reads the file, refers it to the design's termination and shows it;
+  // a file that cannot be read is named in a message and nothing changes.
+  bool Load(const std::string& path);
+  void Remove();
+  // Fits the built values and shows them in the fit dialog.
+  void Fit();
+  bool SavePlotImage(const std::string& path);
+  bool SaveResponseCsv(const std::string& path);
+
+  // The plot's context menu, built for a click at this layout-grid point;
+  // empty when the point lies outside the plot. The caller owns it.
+  QMenu* MenuAt(QPointF gridPoint);
+
+  // The measured band-edge losses above the computed ones; hidden when
+  // the text is empty (no two-port measurement shown).
+  void ShowMeasuredLoss(const std::string& text);
+  QLabel* lblMeasuredLoss = nullptr;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  frmDesign& m_form;
+  model::Session& m_session;  // outlives the form
+};
+
+// The computed response of the last sweep as the command line's sweep
+// prints it: "frequency_hz,gain_db,reflection_db" and a line per point.
+std::string ResponseCsv(const model::Session& session);
+
+}  // namespace diruruzevuv::screens

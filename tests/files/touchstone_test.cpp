@@ -1,0 +1,394 @@
+#include "files/touchstone.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <complex>
+#include <string>
+
+#include "../model/measurement_support.h"
+#include "model/analysis.h"
+#include "model/measured_network.h"
+#include "test_support.h"
+
+namespace diruruzevuv::files {
+namespace {
+
+using Complex = std::complex<double>;
+using testing::CrLf;
+
+struct ReadCase {
+  const char* label;
+  const char* name;
+  std::string text;
+  int ports = 0;
+  int count = 0;
+  double frequency = 0.0;  // of the first point, Hz
+  Complex s11{};           // first point
+  Complex s21{};           // first point (two ports)
+  Complex s12{};
+  double reference = 50.0;
+};
+
+Complex Polar(double magnitude, double degrees) {
+  return std::polar(magnitude, degrees * 3.14159265358979323846 / 180.0);
+}
+
+class TouchstoneReads : public ::testing::TestWithParam<ReadCase> {};
+
+TEST_P(TouchstoneReads, Values) {
+  const ReadCase& c = GetParam();
+  const TouchstoneRead read = ParseTouchstone(c.text, c.name);
+  ASSERT_TRUE(read.network) << read.error.Text();
+  const model::MeasuredNetwork& n = *read.network;
+  EXPECT_EQ(n.ports, c.ports);
+  ASSERT_EQ(static_cast<int>(n.frequency.size()), c.count);
+  EXPECT_NEAR(n.frequency[0], c.frequency, c.frequency * 1e-15);
+  EXPECT_NEAR(std::abs(n.s[0][0] - c.s11), 0.0, 1e-12);
+  if (c.ports == 2) {
+    EXPECT_NEAR(std::abs(n.s[0][1] - c.s21), 0.0, 1e-12);
+    EXPECT_NEAR(std::abs(n.s[0][2] - c.s12), 0.0, 1e-12);
+  }
+  EXPECT_EQ(n.referenceOhms[0], c.reference);
+  EXPECT_EQ(n.name, c.name);
+}
+
+const std::string kTwoPortRow = "14000000 0.1 0.2 0.3 0.4 0.5 0.6 0.7 0.8";
+
+INSTANTIATE_TEST_SUITE_P(
+    Formats, TouchstoneReads,
+    ::testing::Values(
+        ReadCase{"OnePortRealImaginaryHz",
+                 "a.s1p",
+                 CrLf({"# HZ S RI R 50", "1000 0.5 -0.25", "2000 0.4 0"}),
+                 1,
+                 2,
+                 1000,
+                 {0.5, -0.25}},
+        ReadCase{"MagnitudeAngleKilohertzLowerCase",
+                 "b.S1P",
+                 CrLf({"# khz s ma r 75", "1.5 0.5 90"}, "\n"),
+                 1,
+                 1,
+                 1500,
+                 Polar(0.5, 90),
+                 {},
+                 {},
+                 75},
+        ReadCase{"DecibelMegahertz",
+                 "c.s1p",
+                 CrLf({"#MHz S DB R 50", "7 -6.020599913279624 180"}),
+                 1,
+                 1,
+                 7e6,
+                 Polar(0.5, 180),
+                 {},
+                 {},
+                 50},
+        ReadCase{"DefaultsGigahertzMagnitudeAngle50",
+                 "d.s1p",
+                 CrLf({"#", "0.5 0.25 -45"}),
+                 1,
+                 1,
+                 5e8,
+                 Polar(0.25, -45),
+                 {},
+                 {},
+                 50},
+        ReadCase{"NoOptionLineAtAll",
+                 "e.s1p",
+                 CrLf({"! only data", "2 0.1 10"}),
+                 1,
+                 1,
+                 2e9,
+                 Polar(0.1, 10),
+                 {},
+                 {},
+                 50},
+        ReadCase{"CommentsAnywhereAndLaterOptionLinesIgnored",
+                 "f.s1p",
+                 CrLf({"! analyser export", "# Hz S RI R 25 ! units", "# GHz S MA R 50",
+                       "  100 0.1 0.2 ! first", "", "200 0.3 0.4"}),
+                 1,
+                 2,
+                 100,
+                 {0.1, 0.2},
+                 {},
+                 {},
+                 25},
+        ReadCase{"TwoPortVersionOneOrder",
+                 "g.s2p",
+                 CrLf({"# Hz S RI R 50", kTwoPortRow}),
+                 2,
+                 1,
+                 14e6,
+                 {0.1, 0.2},
+                 {0.3, 0.4},
+                 {0.5, 0.6},
+                 50},
+        ReadCase{"TwoPortWrappedOverLines",
+                 "h.s2p",
+                 CrLf({"# Hz S RI R 50", "14000000 0.1 0.2", "0.3 0.4", "0.5 0.6 0.7 0.8",
+                       "15000000 1 2 3 4 5 6 7 8"}),
+                 2,
+                 2,
+                 14e6,
+                 {0.1, 0.2},
+                 {0.3, 0.4},
+                 {0.5, 0.6},
+                 50},
+        ReadCase{
+            "NoiseBlockEndsTheData",
+            "i.s2p",
+            CrLf({"# MHz S RI R 50", "14 0.1 0.2 0.3 0.4 0.5 0.6 0.7 0.8", "15 0 0 0 0 0 0 0 0",
+                  "! noise parameters", "1 2.5 0.5 30 0.2", "2 2.6 0.5 31 0.2"}),
+            2,
+            2,
+            14e6,
+            {0.1, 0.2},
+            {0.3, 0.4},
+            {0.5, 0.6},
+            50},
+        ReadCase{"UnknownEndingGuessesPortsFromTheFirstLine",
+                 "j.txt",
+                 CrLf({"# Hz S RI R 50", "100 0.5 0.5"}),
+                 1,
+                 1,
+                 100,
+                 {0.5, 0.5}},
+        ReadCase{"VersionTwoOrder12_21",
+                 "k.ts",
+                 CrLf({"[Version] 2.0", "# Hz S RI R 50", "[Number of Ports] 2",
+                       "[Two-Port Data Order] 12_21", "[Number of Frequencies] 1", "[Network Data]",
+                       kTwoPortRow, "[End]"}),
+                 2,
+                 1,
+                 14e6,
+                 {0.1, 0.2},
+                 {0.5, 0.6},
+                 {0.3, 0.4},
+                 50},
+        ReadCase{"VersionTwoOrder21_12WithReferenceOnNextLine",
+                 "l.ts",
+                 CrLf({"[version] 2.0", "# MHz S RI", "[Number of Ports] 2",
+                       "[Two-Port Data Order] 21_12", "[Reference]", "12.5 12.5", "[Network Data]",
+                       "14 0.1 0.2 0.3 0.4 0.5 0.6 0.7 0.8", "[End]", "anything after the end"}),
+                 2,
+                 1,
+                 14e6,
+                 {0.1, 0.2},
+                 {0.3, 0.4},
+                 {0.5, 0.6},
+                 12.5},
+        ReadCase{
+            "VersionTwoLowerMatrixAndNoiseData",
+            "m.ts",
+            CrLf({"[Version] 2.0", "# Hz S RI R 50", "[Number of Ports] 2",
+                  "[Two-Port Data Order] 21_12", "[Matrix Format] Lower", "[Begin Information]",
+                  "free text 1 2 3", "[End Information]", "[Network Data]",
+                  "100 0.1 0.2 0.3 0.4 0.7 0.8", "[Noise Data]", "50 1 2 3 4", "[End]"}),
+            2,
+            1,
+            100,
+            {0.1, 0.2},
+            {0.3, 0.4},
+            {0.3, 0.4},
+            50},
+        ReadCase{
+            "VersionTwoOnePort",
+            "n.ts",
+            CrLf({"[Version] 2.0", "# GHz S DB R 50", "[Number of Ports] 1",
+                  "[Number of Frequencies] 2", "[Network Data]", "1 0 0", "+2 -20 +90", "[End]"},
+                 "\n"),
+            1,
+            2,
+            1e9,
+            {1.0, 0.0},
+            {},
+            {},
+            50}),
+    [](const auto& row) { return std::string(row.param.label); });
+
+struct RefusalCase {
+  const char* label;
+  const char* name;
+  std::string text;
+  std::string message;
+};
+
+class TouchstoneRefuses : public ::testing::TestWithParam<RefusalCase> {};
+
+TEST_P(TouchstoneRefuses, WithFileLineAndReason) {
+  const RefusalCase& c = GetParam();
+  const TouchstoneRead read = ParseTouchstone(c.text, c.name);
+  EXPECT_FALSE(read.network);
+  EXPECT_EQ(read.error.Text(), c.message);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Refusals, TouchstoneRefuses,
+    ::testing::Values(
+        RefusalCase{"Empty", "a.s2p", "", "a.s2p: the file holds no network data"},
+        RefusalCase{"CommentsOnly", "a.s2p", CrLf({"! nothing", "# Hz S RI R 50"}),
+                    "a.s2p: the file holds no network data"},
+        RefusalCase{"OtherParameterKind", "y.s2p", CrLf({"! x", "# MHz Y RI R 50", "1 0 0"}),
+                    "y.s2p, line 2: holds Y-parameters; only S-parameters can be read"},
+        RefusalCase{"ThreePortsByName", "t.s3p", CrLf({"# Hz S RI R 50", "1 0 0 0 0 0 0"}),
+                    "t.s3p, line 2: the file has 3 ports; only one- and two-port files can be "
+                    "read"},
+        RefusalCase{"FourPortsByKeyword", "t.ts", CrLf({"[Version] 2.0", "[Number of Ports] 4"}),
+                    "t.ts, line 2: the file has 4 ports; only one- and two-port files can be "
+                    "read"},
+        RefusalCase{"SameFrequencyTwice", "r.s1p", CrLf({"# Hz S RI", "5 0 0", "5 0 0"}),
+                    "r.s1p, line 3: the frequencies do not increase"},
+        RefusalCase{"FallingFrequencyInOnePort", "r.s1p", CrLf({"# Hz S RI", "5 0 0", "4 0 0"}),
+                    "r.s1p, line 3: the frequencies do not increase"},
+        RefusalCase{"TooManyNumbers", "w.s1p", CrLf({"# Hz S RI", "5 0 0 0"}),
+                    "w.s1p, line 2: wrong count of numbers: 3 are needed for each frequency"},
+        RefusalCase{"TooFewNumbersAtTheEnd", "w.s2p", CrLf({"# Hz S RI", "5 0 0 0 0", "! end"}),
+                    "w.s2p, line 2: wrong count of numbers: 9 are needed for each frequency"},
+        RefusalCase{"NotFinite", "n.s1p", CrLf({"# Hz S RI", "5 inf 0"}),
+                    "n.s1p, line 2: a number is not finite"},
+        RefusalCase{"NotANumber", "n.s1p", CrLf({"# Hz S RI", "5 0,5 0"}),
+                    "n.s1p, line 2: \"0,5\" is not a number"},
+        RefusalCase{"DecibelsBeyondRange", "n.s1p", CrLf({"# Hz S DB", "5 9000 0"}),
+                    "n.s1p, line 2: a value is not finite"},
+        RefusalCase{"UnknownOption", "o.s1p", CrLf({"# Hz S XY R 50", "5 0 0"}),
+                    "o.s1p, line 1: unknown option \"XY\""},
+        RefusalCase{
+            "CountDisagrees", "c.ts",
+            CrLf({"[Version] 2.0", "# Hz S RI R 50", "[Number of Ports] 1",
+                  "[Number of Frequencies] 3", "[Network Data]", "1 0 0", "2 0 0", "[End]"}),
+            "c.ts, line 4: [Number of Frequencies] says 3 but the file holds 2"},
+        RefusalCase{
+            "TwoPortWithoutDataOrder", "c.ts",
+            CrLf({"[Version] 2.0", "# Hz S RI R 50", "[Number of Ports] 2", "[Network Data]"}),
+            "c.ts, line 4: a two-port file needs [Two-Port Data Order]"},
+        RefusalCase{"KeywordWithoutVersion", "k.s2p", CrLf({"[Number of Ports] 2"}),
+                    "k.s2p, line 1: the keyword [Number of Ports] belongs to version 2 files but "
+                    "[Version] is missing"}),
+    [](const auto& row) { return std::string(row.param.label); });
+
+TEST(TouchstoneTest, ReadsAFileFromDiskAndNamesAMissingOne) {
+  testing::TempDir dir;
+  testing::WriteText(dir / "built.s1p", CrLf({"# Hz S RI R 50", "100 0.5 0.5"}));
+  EXPECT_TRUE(ReadTouchstoneFile(dir / "built.s1p").network);
+  const TouchstoneRead missing = ReadTouchstoneFile(dir / "gone.s2p");
+  EXPECT_FALSE(missing.network);
+  EXPECT_EQ(missing.error.Text(), "gone.s2p: cannot be opened");
+}
+
+TEST(TouchstoneTest, ReadsAHundredThousandPoints) {
+  std::string text = "# Hz S RI R 50\n";
+  for (int i = 1; i <= 100000; ++i) text += std::to_string(i * 1000) + " 0.1 0.2\n";
+  const TouchstoneRead read = ParseTouchstone(text, "long.s1p");
+  ASSERT_TRUE(read.network);
+  EXPECT_EQ(read.network->frequency.size(), 100000u);
+  EXPECT_EQ(read.network->frequency.back(), 1e8);
+}
+
+// Networks worked by hand: a series resistor R and a shunt capacitor C
+// between two references z have S11 = R / (R + 2z), S21 = 2z / (R + 2z)
+// and S11 = -jwCz / (2 + jwCz), S21 = 2 / (2 + jwCz).
+model::MeasuredNetwork::Matrix SeriesResistor(double r, double z) {
+  return {r / (r + 2 * z), 2 * z / (r + 2 * z), 2 * z / (r + 2 * z), r / (r + 2 * z)};
+}
+model::MeasuredNetwork::Matrix ShuntCapacitor(double wc, double z) {
+  const Complex y(0.0, wc * z);
+  return {-y / (2.0 + y), 2.0 / (2.0 + y), 2.0 / (2.0 + y), -y / (2.0 + y)};
+}
+
+void ExpectMatrix(const model::MeasuredNetwork::Matrix& got,
+                  const model::MeasuredNetwork::Matrix& want) {
+  for (int k = 0; k < 4; ++k) EXPECT_NEAR(std::abs(got[k] - want[k]), 0.0, 1e-14) << "entry " << k;
+}
+
+TEST(RenormaliseTest, HandWorkedNetworksFromFiftyToTwelveAndAHalfOhm) {
+  model::MeasuredNetwork at50;
+  at50.ports = 2;
+  at50.frequency = {1e6, 2e6};
+  at50.s = {SeriesResistor(10.0, 50.0), ShuntCapacitor(0.02, 50.0)};
+  model::MeasuredNetwork at12;
+  ASSERT_TRUE(model::Renormalise(at50, 12.5, at12));
+  ExpectMatrix(at12.s[0], SeriesResistor(10.0, 12.5));
+  ExpectMatrix(at12.s[1], ShuntCapacitor(0.02, 12.5));
+  EXPECT_EQ(at12.referenceOhms, (std::array<double, 2>{12.5, 12.5}));
+
+  // One port: a 10 ohm resistor to ground, 2/3 reflection at 50 ohm down
+  // to -1/9 at 12.5 ohm.
+  model::MeasuredNetwork one;
+  one.ports = 1;
+  one.frequency = {1e6};
+  one.s = {{Complex(-40.0 / 60.0)}};
+  model::MeasuredNetwork oneAt12;
+  ASSERT_TRUE(model::Renormalise(one, 12.5, oneAt12));
+  EXPECT_NEAR(std::abs(oneAt12.s[0][0] - Complex(-2.5 / 22.5)), 0.0, 1e-15);
+}
+
+TEST(RenormaliseTest, UnequalPortReferences) {
+  // A series resistor measured with 50 ohm on port 1 and 25 ohm on port 2
+  // (power waves): S11 = (R + 25 - 50) / (R + 75), S21 = 2 sqrt(50 x 25) / (R + 75).
+  const double r = 10.0;
+  model::MeasuredNetwork mixed;
+  mixed.ports = 2;
+  mixed.referenceOhms = {50.0, 25.0};
+  mixed.frequency = {1e6};
+  const double s21 = 2.0 * std::sqrt(50.0 * 25.0) / (r + 75.0);
+  mixed.s = {{(r - 25.0) / (r + 75.0), s21, s21, (r + 25.0) / (r + 75.0)}};
+  model::MeasuredNetwork out;
+  ASSERT_TRUE(model::Renormalise(mixed, 12.5, out));
+  ExpectMatrix(out.s[0], SeriesResistor(r, 12.5));
+}
+
+// A two-port file without real S12 and S22 cannot be referred elsewhere:
+// the result would look plausible and be wrong.
+TEST(RenormaliseTest, ZeroOrCopiedPortTwoCannotBeReferred) {
+  model::MeasuredNetwork n;
+  n.name = "half.s2p";
+  n.ports = 2;
+  n.frequency = {1e6, 2e6};
+  n.s = {{Complex(0.1, 0.2), Complex(0.9, 0.1), 0.0, 0.0}, {Complex(0.2), Complex(0.8), 0.0, 0.0}};
+  EXPECT_EQ(model::ReferralProblem(n, 12.5),
+            "half.s2p: S12 and S22 are zero, so a measurement at 50 ohm cannot be judged at the "
+            "design's 12.5 ohm; measure at 12.5 ohm or save all four parameters");
+  EXPECT_EQ(model::ReferralProblem(n, 50.0), "");  // judged where it was measured
+  for (auto& m : n.s) m[2] = m[1], m[3] = m[0];
+  EXPECT_NE(model::ReferralProblem(n, 12.5).find("are copies of S21 and S11"), std::string::npos);
+  n.s[1][3] = Complex(0.3);
+  EXPECT_EQ(model::ReferralProblem(n, 12.5), "");
+}
+
+// A filter designed for 12.5 ohm, measured at 50 ohm and judged at
+// 12.5 ohm, shows what the program's own analysis computes at 12.5 ohm.
+TEST(RenormaliseTest, FilterMeasuredAtFiftyOhmMatchesTheAnalysisAtItsTermination) {
+  model::DesignState design = testing::WizardDesign12();
+  ASSERT_EQ(design.InputTermination, 12.5f);
+  testing::Synthesis fifty;
+  fifty.ohms = 50.0;
+  fifty.points = 201;
+  const TouchstoneRead read =
+      ParseTouchstone(testing::MeasurementText(design, model::DesignParts(design), fifty), "f.s2p");
+  ASSERT_TRUE(read.network);
+  model::MeasuredNetwork judged;
+  ASSERT_TRUE(model::Renormalise(*read.network, design.InputTermination, judged));
+  model::Analyzer analysis;
+  analysis.RunSweep(design);
+  for (std::size_t i = 0; i < judged.frequency.size(); ++i) {
+    analysis.AnalyzePoint(design, judged.frequency[i]);
+    const double gain = 20.0 * std::log10(std::abs(judged.s[i][1]));
+    const double reflection = 20.0 * std::log10(std::abs(judged.s[i][0]));
+    EXPECT_NEAR(gain, analysis.Result().pointGain, 0.001) << judged.frequency[i];
+    EXPECT_NEAR(reflection, analysis.Result().pointReflection, 0.001) << judged.frequency[i];
+  }
+  // Judged at 50 ohm the same filter looks quite different.
+  double apart = 0.0;
+  for (std::size_t i = 0; i < judged.frequency.size(); ++i) {
+    analysis.AnalyzePoint(design, judged.frequency[i]);
+    apart = std::max(apart, std::fabs(20.0 * std::log10(std::abs(read.network->s[i][1])) -
+                                      analysis.Result().pointGain));
+  }
+  EXPECT_GT(apart, 3.0);
+}
+
+}  // namespace
+}  // namespace diruruzevuv::files

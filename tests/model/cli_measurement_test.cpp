@@ -1,0 +1,131 @@
+// The command-line tool's compare and fit commands, run as a user runs them.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <string>
+#include <utility>
+
+#include "../files/test_support.h"
+#include "files/design_file.h"
+#include "measurement_support.h"
+
+namespace diruruzevuv::model {
+namespace {
+
+using CliRun = std::pair<int, std::string>;  // exit status and standard output
+
+CliRun RunCli(const std::string& arguments, const std::string& errors = "/dev/null") {
+  const std::string command =
+      std::string("\"") + DIRU_CLI_PATH + "\" " + arguments + " 2>\"" + errors + "\"";
+  FILE* pipe = popen(command.c_str(), "r");
+  std::string out;
+  for (char buffer[4096]; std::fgets(buffer, sizeof buffer, pipe) != nullptr;) out += buffer;
+  const int raw = pclose(pipe);
+  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, out};
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  for (std::size_t at; (at = text.find('\n', start)) != std::string::npos; start = at + 1)
+    lines.push_back(text.substr(start, at - start));
+  return lines;
+}
+
+std::size_t Fields(const std::string& line) {
+  return static_cast<std::size_t>(std::count(line.begin(), line.end(), ',')) + 1;
+}
+
+// A wizard design for 12.5 ohm with C49 5 % low, measured at 50 ohm.
+struct Files {
+  Files() {
+    const DesignState design = testing::WizardDesign12();
+    SilentNotifier quiet;
+    files::WriteDesignFile(designFile, design, quiet);
+    PartValues built = DesignParts(design);
+    built[kPartC49] *= 0.95;
+    testing::Synthesis synthesis;
+    synthesis.noiseDb = -90.0;
+    testing::WriteText(dir / "built.s2p", testing::MeasurementText(design, built, synthesis));
+  }
+  std::string Args(const std::string& options = "") const {
+    return "\"" + designFile + "\" \"" + (dir / "built.s2p").string() + "\"" + options;
+  }
+  testing::TempDir dir;
+  std::string designFile = (dir / "W12.TXT").string();
+};
+
+TEST(CliMeasurementTest, CompareTableAndCsv) {
+  const Files f;
+  const CliRun table = RunCli("compare " + f.Args());
+  ASSERT_EQ(table.first, 0);
+  const auto lines = Lines(table.second);
+  ASSERT_GE(lines.size(), 10u);
+  EXPECT_EQ(lines[1],
+            "Measured: built.s2p, two-port, 401 points, measured at 50 ohm, judged at 12.5 ohm");
+  EXPECT_EQ(lines[2], "Points used: 401; left out below -70.0 dB: 0");
+  EXPECT_EQ(lines[6].substr(0, 12), "2nd harmonic");
+
+  const CliRun csv = RunCli("compare " + f.Args(" --csv --floor -40"));
+  ASSERT_EQ(csv.first, 0);
+  const auto rows = Lines(csv.second);
+  ASSERT_EQ(rows.size(), 7u);
+  EXPECT_EQ(rows[0],
+            "band,from_hz,to_hz,points,left_out,worst_difference_db,rms_difference_db,"
+            "worst_measured_db,worst_computed_db,box_db,box_met");
+  for (const std::string& row : rows) EXPECT_EQ(Fields(row), 11u) << row;
+  EXPECT_EQ(rows[1].substr(0, 4), "all,");
+  EXPECT_NE(rows[1], "all,,,401,0,,,,,,");  // the higher floor leaves points out
+  EXPECT_EQ(rows[5].substr(0, 16), "lower_edge_loss,");
+}
+
+TEST(CliMeasurementTest, FitNamesThePartThatIsOff) {
+  const Files f;
+  const CliRun csv = RunCli("fit " + f.Args(" --csv"));
+  ASSERT_EQ(csv.first, 0);
+  const auto rows = Lines(csv.second);
+  ASSERT_EQ(rows.size(), 10u);
+  EXPECT_EQ(rows[0], "part,design,fitted,difference_percent,off,turns,implied_al,turn_change");
+  for (const std::string& row : rows) EXPECT_EQ(Fields(row), 8u) << row;
+  EXPECT_NE(rows[4].find("C49,"), std::string::npos);
+  EXPECT_NE(rows[4].find(",yes,"), std::string::npos);
+  EXPECT_NE(rows[1].find(",no,"), std::string::npos);
+  EXPECT_EQ(rows[9], "poor_fit,,no,,,,,");
+
+  const CliRun loose = RunCli("fit " + f.Args(" --tolerance 6"));
+  ASSERT_EQ(loose.first, 0);
+  EXPECT_NE(loose.second.find("Every part is within 6 % of the design."), std::string::npos);
+  EXPECT_NE(loose.second.find("L2: 7 turns, implied AL 4.90 nH per turns squared: keep 7 turns"),
+            std::string::npos);
+}
+
+TEST(CliMeasurementTest, FailuresExitWithOneAndWrongUsageWithTwo) {
+  const Files f;
+  const std::string errors = (f.dir / "errors").string();
+  testing::WriteText(f.dir / "bad.s2p", "# Hz S RI R 50\n1 0 0 0 0 0 0 0\n");
+  const std::string bad = "\"" + f.designFile + "\" \"" + (f.dir / "bad.s2p").string() + "\"";
+  for (const char* command : {"compare ", "fit "}) {
+    EXPECT_EQ(RunCli(command + bad, errors), CliRun(1, ""));
+    EXPECT_EQ(testing::ReadText(errors),
+              "diruruzevuv-cli: bad.s2p, line 2: wrong count of numbers: 9 are needed for each "
+              "frequency\n");
+    EXPECT_EQ(RunCli(command + f.Args().replace(f.Args().find("built"), 5, "gone"), errors).first,
+              1);
+    EXPECT_EQ(RunCli(std::string(command) + "\"" + f.designFile + "\"").first, 2);
+    EXPECT_EQ(RunCli(command + f.Args(" --floor")).first, 2);
+    EXPECT_EQ(RunCli(command + f.Args(" --floor x")).first, 2);
+    EXPECT_EQ(RunCli(command + f.Args(" --unknown")).first, 2);
+  }
+  // Without S12 and S22 a 50 ohm file cannot be judged at 12.5 ohm.
+  testing::WriteText(f.dir / "half.s2p",
+                     "# MHz S RI R 50\n7 0.1 0 0.9 0 0 0 0 0\n8 0.2 0 0.8 0 0 0 0 0\n");
+  const std::string half = "\"" + f.designFile + "\" \"" + (f.dir / "half.s2p").string() + "\"";
+  EXPECT_EQ(RunCli("fit " + half, errors), CliRun(1, ""));
+  EXPECT_NE(testing::ReadText(errors).find("half.s2p: S12 and S22 are zero"), std::string::npos);
+  EXPECT_EQ(RunCli("compare " + f.Args(" --tolerance 5")).first, 2);
+  EXPECT_EQ(RunCli("fit " + f.Args(" --tolerance 0")).first, 2);
+}
+
+}  // namespace
+}  // namespace diruruzevuv::model

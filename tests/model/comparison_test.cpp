@@ -1,0 +1,114 @@
+#include "model/comparison.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "files/touchstone.h"
+#include "measurement_support.h"
+#include "model/analysis.h"
+
+namespace diruruzevuv::model {
+namespace {
+
+GlobalDefaults Boxes() {
+  GlobalDefaults g;
+  g.PassbandBoxDb = -20.0f;
+  g.SecondHarmonicBoxDb = -35.0f;
+  g.ThirdHarmonicBoxDb = -35.0f;
+  g.BandwidthMultiplier = 1.01f;
+  g.GridDivisions = 6;
+  g.PlotFloorDb = -60.0f;
+  return g;
+}
+
+MeasuredNetwork Measure(const DesignState& design, const PartValues& built,
+                        testing::Synthesis synthesis = {}) {
+  synthesis.points = 801;
+  const auto read =
+      files::ParseTouchstone(testing::MeasurementText(design, built, synthesis), "m.s2p");
+  MeasuredNetwork referred;
+  EXPECT_TRUE(Renormalise(*read.network, design.InputTermination, referred));
+  return referred;
+}
+
+TEST(ComparisonTest, BuiltAsDesignedDiffersByNothing) {
+  const DesignState design = testing::BandDesign(20);
+  const Comparison c =
+      CompareWithDesign(design, Boxes(), Measure(design, DesignParts(design)), -70);
+  EXPECT_TRUE(c.twoPort);
+  EXPECT_EQ(c.pointsUsed + c.pointsLeftOut, 801);
+  for (const BandComparison& band : c.bands) {
+    ASSERT_GT(band.points, 0);
+    EXPECT_LT(std::fabs(*band.worstGainDifferenceDb), 1e-4);
+    EXPECT_LT(*band.rmsGainDifferenceDb, 1e-4);
+    EXPECT_NEAR(*band.worstMeasuredDb, *band.worstComputedDb, 1e-4);
+  }
+  EXPECT_EQ(c.bands[0].start, 14e6 / 1.01f);
+  ASSERT_TRUE(c.measuredLossLow && c.measuredLossHigh);
+  // Interpolated between measured points a few tenths of a percent apart.
+  EXPECT_NEAR(*c.measuredLossLow, c.computedLossLow, 0.002);
+  EXPECT_NEAR(*c.measuredLossHigh, c.computedLossHigh, 0.002);
+  // Built as designed, it meets exactly the boxes the design meets.
+  for (const BandComparison& band : c.bands)
+    EXPECT_EQ(band.verdict,
+              *band.worstComputedDb <= band.boxDb ? BoxVerdict::kPass : BoxVerdict::kFail);
+  EXPECT_EQ(c.bands[1].verdict, BoxVerdict::kPass);
+}
+
+TEST(ComparisonTest, AMissingTrapFailsTheSecondHarmonicBox) {
+  const DesignState design = testing::BandDesign(20);
+  PartValues noTrap = DesignParts(design);
+  noTrap[kPartC92] = 0.0;
+  const Comparison c = CompareWithDesign(design, Boxes(), Measure(design, noTrap), -70);
+  const BandComparison& second = c.bands[1];
+  EXPECT_EQ(second.verdict, BoxVerdict::kFail);
+  EXPECT_GT(*second.worstMeasuredDb, -35.0);
+  EXPECT_LT(*second.worstComputedDb, -35.0);
+  EXPECT_GT(std::fabs(*second.worstGainDifferenceDb), 5.0);
+}
+
+TEST(ComparisonTest, PointsBelowTheFloorAreLeftOutEverywhere) {
+  const DesignState design = testing::BandDesign(20);
+  const MeasuredNetwork m = Measure(design, DesignParts(design));
+  int below = 0, belowThird = 0;
+  const Comparison c0 = CompareWithDesign(design, Boxes(), m, -70);
+  for (std::size_t i = 0; i < m.frequency.size(); ++i) {
+    const bool under = 20 * std::log10(std::abs(m.s[i][1])) < -40.0;
+    below += under;
+    belowThird +=
+        under && m.frequency[i] >= c0.bands[2].start && m.frequency[i] <= c0.bands[2].stop;
+  }
+  GlobalDefaults boxes = Boxes();
+  const Comparison c = CompareWithDesign(design, boxes, m, -40);
+  EXPECT_EQ(c.pointsLeftOut, below);
+  EXPECT_EQ(c.bands[2].leftOut, belowThird);
+  EXPECT_EQ(c.bands[2].points + c.bands[2].leftOut, c0.bands[2].points + c0.bands[2].leftOut);
+  // A band wholly below a floor that is itself below the box passes.
+  boxes.ThirdHarmonicBoxDb = -30.0f;
+  const Comparison all = CompareWithDesign(design, boxes, m, -30);
+  if (all.bands[2].points == 0) {
+    EXPECT_EQ(all.bands[2].verdict, BoxVerdict::kPass);
+    EXPECT_FALSE(all.bands[2].worstMeasuredDb);
+  }
+}
+
+TEST(ComparisonTest, OnePortFileGivesTheReflectionOnly) {
+  const DesignState design = testing::BandDesign(160);
+  testing::Synthesis one;
+  one.twoPort = false;
+  one.points = 401;
+  const auto read =
+      files::ParseTouchstone(testing::MeasurementText(design, DesignParts(design), one), "m.s1p");
+  const Comparison c = CompareWithDesign(design, Boxes(), *read.network, -70);
+  EXPECT_FALSE(c.twoPort);
+  EXPECT_EQ(c.pointsLeftOut, 0);
+  EXPECT_FALSE(c.measuredLossLow);
+  EXPECT_FALSE(c.bands[0].worstGainDifferenceDb);
+  ASSERT_TRUE(c.bands[0].worstMeasuredDb);
+  EXPECT_NEAR(*c.bands[0].worstMeasuredDb, *c.bands[0].worstComputedDb, 1e-4);
+  EXPECT_EQ(c.bands[1].verdict, BoxVerdict::kNotMeasured);
+}
+
+}  // namespace
+}  // namespace diruruzevuv::model

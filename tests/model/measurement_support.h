@@ -1,0 +1,132 @@
+#pragma once
+
+// Measured-filter files made from the program's own model with known
+// deviations, noise and parasitics the model does not have.
+#include <cmath>
+#include <complex>
+#include <cstdio>
+#include <random>
+#include <string>
+
+#include "model/design_state.h"
+#include "model/global_defaults.h"
+#include "model/network_model.h"
+#include "model/notifier.h"
+#include "model/session.h"
+#include "model/wizard.h"
+
+namespace diruruzevuv::testing {
+
+// The shipped 20- and 160-metre band presets (20.TXT, 160.TXT) with the
+// shipped global defaults' Q values.
+inline model::DesignState BandDesign(std::int16_t band) {
+  model::DesignState d;
+  d.InductorQ = 200.0f;
+  d.CapacitorQ = 2000.0f;
+  d.InputTermination = d.LoadTermination = 50.0f;
+  d.Band = band;
+  if (band == 160) {
+    d.C47 = 2e-9f, d.TurnsL2 = 28, d.C48 = 3.6e-9f, d.TurnsL1 = 24, d.C92 = 6.2e-10f;
+    d.C49 = 1.6e-9f, d.LowerEdge = 1.8e6f, d.UpperEdge = 2e6f, d.SweepStart = 6e5f;
+    d.SweepStop = 7e6f, d.ToroidAL = 4.9f;
+  } else {
+    d.C47 = 2e-10f, d.TurnsL2 = 14, d.C48 = 3.6e-10f, d.TurnsL1 = 12, d.C92 = 6.8e-11f;
+    d.C49 = 2e-10f, d.LowerEdge = 1.4e7f, d.UpperEdge = 1.435e7f, d.SweepStart = 5e6f;
+    d.SweepStop = 5e7f, d.ToroidAL = 3.0f;
+  }
+  model::UpdateInductances(d);
+  return d;
+}
+
+// The wizard's 40-metre design for a 12.5 ohm transmitter.
+inline model::DesignState WizardDesign12() {
+  model::DesignState d;
+  d.InductorQ = 200.0f;
+  d.CapacitorQ = 2000.0f;
+  model::GlobalDefaults defaults;
+  model::WizardEntries entries;
+  entries.lowerEdge = "7M";
+  entries.toroid = "4.9";
+  entries.input = "12.5";
+  const auto outcome = model::WizardPreview(entries, d, defaults);
+  if (!outcome.accepted) std::abort();
+  return d;
+}
+
+struct Synthesis {
+  double ohms = 50.0;  // reference impedance of the file
+  int points = 401;
+  double start = 0.0;  // 0: the design's sweep range
+  double stop = 0.0;
+  double noiseDb = 0.0;     // 0: no noise; otherwise its level, e.g. -90
+  bool parasitics = false;  // 1.5 nH in each capacitor, 1 pF across each toroid
+  bool twoPort = true;
+  unsigned seed = 1;
+};
+
+// S11 and S21 of the built filter with parasitics, at reference ohms.
+inline model::NetworkResponse RespondWithParasitics(const model::PartValues& p,
+                                                    const model::LossContext& k, double f,
+                                                    double ohms) {
+  using C = std::complex<double>;
+  const double w = f * k.twoPi;
+  const double lead = 1.5e-9;
+  const double winding = 1e-12;
+  auto cap = [&](double c) {  // shunt admittance of a capacitor with its leads
+    const C y(w * c / k.capacitorQ, w * c);
+    return 1.0 / (1.0 / y + C(0.0, w * lead));
+  };
+  const double loss = k.twoPi * k.referenceFrequency / p[model::kPartQ];
+  const C z2 =
+      1.0 / (1.0 / C(loss * p[model::kPartL2], w * p[model::kPartL2]) + C(0.0, w * winding));
+  const C y4 = 1.0 / C(loss * p[model::kPartL1], w * p[model::kPartL1]) + C(0.0, w * winding) +
+               cap(p[model::kPartC92]) + 1e-11;
+  const C z4 = 1.0 / y4;
+  C a = 1.0, b = 0.0, c = 0.0, d = 1.0;
+  auto shunt = [&](C y) { a += b * y, c += d * y; };
+  auto series = [&](C z) { b += a * z, d += c * z; };
+  shunt(cap(p[model::kPartC47]));
+  series(z2);
+  shunt(cap(p[model::kPartC48]));
+  series(z4);
+  shunt(cap(p[model::kPartC49]));
+  const C den = a * ohms + b + c * ohms * ohms + d * ohms;
+  return {(a * ohms + b - c * ohms * ohms - d * ohms) / den, 2.0 * ohms / den,
+          (-a * ohms + b - c * ohms * ohms + d * ohms) / den};
+}
+
+// A version 1 Touchstone file ("# Hz S RI R <ohms>") of the built parts.
+inline std::string MeasurementText(const model::DesignState& design, const model::PartValues& built,
+                                   const Synthesis& s = {}) {
+  const model::LossContext losses = model::DesignLosses(design);
+  const double start = s.start > 0.0 ? s.start : design.SweepStart;
+  const double stop = s.stop > 0.0 ? s.stop : design.SweepStop;
+  std::mt19937 random(s.seed);
+  std::normal_distribution<double> gauss(0.0, std::pow(10.0, s.noiseDb / 20.0) / std::sqrt(2.0));
+  auto noise = [&] {
+    return s.noiseDb == 0.0 ? std::complex<double>()
+                            : std::complex<double>(gauss(random), gauss(random));
+  };
+  char line[256];
+  std::snprintf(line, sizeof line, "! synthesised\r\n# Hz S RI R %.17g\r\n", s.ohms);
+  std::string text = line;
+  for (int i = 0; i < s.points; ++i) {
+    const double f =
+        std::exp(std::log(start) + (std::log(stop) - std::log(start)) * i / (s.points - 1));
+    const model::NetworkResponse r = s.parasitics ? RespondWithParasitics(built, losses, f, s.ohms)
+                                                  : model::Respond(built, losses, f, s.ohms);
+    const std::complex<double> s11 = r.s11 + noise(), s21 = r.s21 + noise();
+    const std::complex<double> s12 = r.s21 + noise(), s22 = r.s22 + noise();
+    if (s.twoPort) {
+      std::snprintf(line, sizeof line, "%.17g %.17g %.17g %.17g %.17g %.17g %.17g %.17g %.17g\r\n",
+                    f, s11.real(), s11.imag(), s21.real(), s21.imag(), s12.real(), s12.imag(),
+                    s22.real(), s22.imag());
+    } else {
+      std::snprintf(line, sizeof line, "%.17g %.17g %.17g\r\n", f, s11.real(), s11.imag());
+    }
+    text += line;
+  }
+  return text;
+}
+
+}  // namespace diruruzevuv::testing

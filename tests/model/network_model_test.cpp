@@ -1,0 +1,81 @@
+#include "model/network_model.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "measurement_support.h"
+#include "model/analysis.h"
+
+namespace diruruzevuv::model {
+namespace {
+
+struct NamedDesign {
+  const char* label;
+  DesignState design;
+};
+
+std::vector<NamedDesign> Designs() {
+  DesignState noTrap = testing::BandDesign(20);
+  noTrap.C92 = 0.0f;
+  return {{"Band20", testing::BandDesign(20)},
+          {"Band160", testing::BandDesign(160)},
+          {"Wizard12Ohm", testing::WizardDesign12()},
+          {"Band20WithoutTrap", noTrap}};
+}
+
+// The fit's model and the program's analysis agree wherever both are
+// evaluated, to well within 0.001 dB.
+TEST(NetworkModelTest, AgreesWithTheAnalysis) {
+  for (NamedDesign& d : Designs()) {
+    Analyzer analysis;
+    analysis.RunSweep(d.design);
+    const SweepResult& sweep = analysis.Result();
+    ASSERT_TRUE(sweep.valid);
+    const PartValues parts = DesignParts(d.design);
+    const LossContext losses = DesignLosses(d.design);
+    double worst = 0.0;
+    for (int i = 0; i <= sweep.intervals; i += 5) {
+      const double f = sweep.frequency[i];
+      analysis.AnalyzePoint(d.design, f);
+      const NetworkResponse r = Respond(parts, losses, f, d.design.InputTermination);
+      worst = std::max(worst, std::fabs(20 * std::log10(std::abs(r.s21)) - sweep.pointGain));
+      if (sweep.pointReflection > -139.0)
+        worst =
+            std::max(worst, std::fabs(20 * std::log10(std::abs(r.s11)) - sweep.pointReflection));
+    }
+    EXPECT_LT(worst, 1e-4) << d.label;
+  }
+}
+
+// The derivatives match finite differences, including the Q that enters
+// both inductors and a trap capacitor of 0 F (not fitted).
+TEST(NetworkModelTest, DerivativesMatchDifferences) {
+  for (NamedDesign& d : Designs()) {
+    const PartValues parts = DesignParts(d.design);
+    const LossContext losses = DesignLosses(d.design);
+    for (double f : {0.5 * d.design.LowerEdge, 1.0 * d.design.LowerEdge, 2.1 * d.design.LowerEdge,
+                     3.0 * d.design.UpperEdge}) {
+      NetworkDerivatives dv;
+      RespondWithDerivatives(parts, losses, f, 50.0, dv);
+      for (int k = 0; k < kFitPartCount; ++k) {
+        if (parts[k] == 0.0) continue;
+        const double h = parts[k] * 1e-6;
+        PartValues up = parts, down = parts;
+        up[k] += h;
+        down[k] -= h;
+        const NetworkResponse a = Respond(up, losses, f, 50.0);
+        const NetworkResponse b = Respond(down, losses, f, 50.0);
+        const auto s11 = (a.s11 - b.s11) / (2 * h);
+        const auto s21 = (a.s21 - b.s21) / (2 * h);
+        EXPECT_NEAR(std::abs(dv.s11[k] - s11), 0.0, 1e-5 * std::abs(s11) + 1e-9 / parts[k])
+            << d.label << " " << kFitPartNames[k] << " at " << f;
+        EXPECT_NEAR(std::abs(dv.s21[k] - s21), 0.0, 1e-5 * std::abs(s21) + 1e-9 / parts[k])
+            << d.label << " " << kFitPartNames[k] << " at " << f;
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace diruruzevuv::model
