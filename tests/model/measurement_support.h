@@ -8,8 +8,12 @@
 #include <random>
 #include <string>
 
+#include <gtest/gtest.h>
+
+#include "files/touchstone.h"
 #include "model/design_state.h"
 #include "model/global_defaults.h"
+#include "model/measured_network.h"
 #include "model/network_model.h"
 #include "model/notifier.h"
 #include "model/session.h"
@@ -127,6 +131,17 @@ inline std::string MeasurementText(const model::DesignState& design, const model
     text += line;
   }
   return text;
+}
+
+// The file read as the program reads it and referred to the design's termination.
+inline model::MeasuredNetwork Measured(const model::DesignState& design,
+                                       const model::PartValues& built, const Synthesis& s = {}) {
+  const files::TouchstoneRead read =
+      files::ParseTouchstone(MeasurementText(design, built, s), "built.s2p");
+  model::MeasuredNetwork referred;
+  EXPECT_TRUE(read.network && Renormalise(*read.network, design.InputTermination, referred))
+      << read.error.Text();
+  return referred;
 }
 
 }  // namespace diruruzevuv::testing
