@@ -48,11 +48,7 @@ inline model::DesignState WizardDesign12() {
   d.InductorQ = 200.0f;
   d.CapacitorQ = 2000.0f;
   model::GlobalDefaults defaults;
-  model::WizardEntries entries;
-  entries.lowerEdge = "7M";
-  entries.toroid = "4.9";
-  entries.input = "12.5";
-  const auto outcome = model::WizardPreview(entries, d, defaults);
+  const auto outcome = model::WizardPreview({"7M", "4.9", "12.5"}, d, defaults);
   if (!outcome.accepted) std::abort();
   return d;
 }
