@@ -14,13 +14,13 @@ namespace {
 using namespace diruruzevuv;
 
 void FitBuiltValues401(benchmark::State& state) {
-  const model::DesignState design = testing::BandDesign(20);
+  const model::DesignState design = diruruzevuv::testing::BandDesign(20);
   model::PartValues built = model::DesignParts(design);
   built[model::kPartL2] *= (15.0 / 14.0) * (15.0 / 14.0);
-  testing::Synthesis synthesis;
+  diruruzevuv::testing::Synthesis synthesis;
   synthesis.noiseDb = -90.0;
   const auto read =
-      files::ParseTouchstone(testing::MeasurementText(design, built, synthesis), "b.s2p");
+      files::ParseTouchstone(diruruzevuv::testing::MeasurementText(design, built, synthesis), "b.s2p");
   const model::MeasuredNetwork& measured = *read.network;
   for (auto _ : state) {
     const model::FitResult fit = model::FitBuiltValues(design, measured, model::FitOptions{});

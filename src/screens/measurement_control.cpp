@@ -9,10 +9,10 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QUrl>
-#include <charconv>
 #include <memory>
 
 #include "files/replace_file.h"
+#include "files/sweep_csv.h"
 #include "files/touchstone.h"
 #include "model/measured_network.h"
 #include "model/plot_geometry.h"
@@ -33,13 +33,6 @@ constexpr double kImageTop = 300.0;
 constexpr double kImageRight = 11450.0;
 constexpr double kImageBottom = 4400.0;
 
-void AppendNumber(std::string& line, float value) {
-  char buffer[32];
-  const auto [end, error] =
-      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 9);
-  if (error == std::errc{}) line.append(buffer, end);
-}
-
 // The one local file of a drop, or nothing.
 std::string DroppedFile(const QMimeData* mime) {
   if (mime == nullptr || !mime->hasUrls() || mime->urls().size() != 1) return {};
@@ -51,19 +44,7 @@ std::string DroppedFile(const QMimeData* mime) {
 }  // namespace
 
 std::string ResponseCsv(const model::Session& session) {
-  const model::SweepResult& result = session.analysis.Result();
-  std::string text = "frequency_hz,gain_db,reflection_db\n";
-  if (!result.valid) return text;
-  text.reserve(text.size() + 48 * (result.intervals + 1));
-  for (int i = 0; i <= result.intervals; ++i) {
-    AppendNumber(text, result.frequency[i]);
-    text += ',';
-    AppendNumber(text, result.gain[i]);
-    text += ',';
-    AppendNumber(text, result.reflection[i]);
-    text += '\n';
-  }
-  return text;
+  return files::SweepCsvText(session.analysis.Result());
 }
 
 MeasurementControl::MeasurementControl(frmDesign& form)

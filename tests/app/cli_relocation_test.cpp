@@ -1,16 +1,13 @@
 // The command-line tool finds the shipped data from its own location, so a
 // copy in any prefix works without the source or build tree.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <utility>
 
+#include "../files/cli_support.h"
 #include "../files/test_support.h"
-#include "files/global_defaults_file.h"
-#include "model/session.h"
 
 namespace diruruzevuv::cli {
 namespace {
@@ -19,32 +16,11 @@ namespace fs = std::filesystem;
 using testing::TempDir;
 
 // Exit status and standard output of a command run by the shell in a folder.
-std::pair<int, std::string> RunIn(const fs::path& folder, const std::string& command) {
-  FILE* pipe =
-      popen(("cd \"" + folder.string() + "\" && " + command + " 2>/dev/null").c_str(), "r");
-  std::string out;
-  for (char buffer[4096]; std::fgets(buffer, sizeof buffer, pipe) != nullptr;) out += buffer;
-  const int raw = pclose(pipe);
-  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, out};
+testing::CliRun RunIn(const fs::path& folder, const std::string& command) {
+  return testing::RunShell("cd \"" + folder.string() + "\" && " + command);
 }
 
-// What sweep prints for the built-in design with the given file locations.
-std::string ExpectedSweep(const model::FileLocations& where) {
-  model::Session session;
-  model::SilentNotifier quiet;
-  files::ReadGlobalDefaults(where, session.design, session.defaults, quiet);
-  model::ApplyDefaultDesign(session.design);
-  session.analysis.RunSweep(session.design);
-  const model::SweepResult& r = session.analysis.Result();
-  std::string text = "frequency_hz,gain_db,reflection_db\n";
-  char line[80];
-  for (int i = 0; i <= r.intervals; ++i) {
-    std::snprintf(line, sizeof line, "%.9g,%.9g,%.9g\n", r.frequency[i], r.gain[i],
-                  r.reflection[i]);
-    text += line;
-  }
-  return text;
-}
+using testing::ExpectedSweep;
 
 std::string Defaults(const char* termination, const char* inductorQ) {
   return testing::CrLf({"Title", "Subtitle", "Passband: -20", "Second: -35", "Third: -35",

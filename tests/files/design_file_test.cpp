@@ -5,7 +5,6 @@
 
 #include <cmath>
 #include <csignal>
-#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -13,7 +12,7 @@
 #include "files/replace_file.h"
 #include "files/spice_export.h"
 #include "files/band_preset.h"
-#include "test_support.h"
+#include "write_cases.h"
 
 namespace diruruzevuv::files {
 namespace {
@@ -175,14 +174,6 @@ TEST(DesignFileTest, PresetsAndSavedDesignsReadAsBefore) {
   EXPECT_TRUE(n.events.empty());
 }
 
-// Every file and folder under the folder, with its contents.
-std::map<std::string, std::string> Snapshot(const std::filesystem::path& dir) {
-  std::map<std::string, std::string> files;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(dir))
-    files[entry.path()] = entry.is_directory() ? "<dir>" : testing::ReadText(entry.path());
-  return files;
-}
-
 // A write that cannot succeed beeps, tells the user, and leaves the folder
 // exactly as it was: an older file intact, no temporary or partial file.
 TEST(DesignFileTest, FailedWritesTellAndLeaveTheFolderAsItWas) {
@@ -191,7 +182,7 @@ TEST(DesignFileTest, FailedWritesTellAndLeaveTheFolderAsItWas) {
   const struct {
     const char* name;
     std::string target;
-    Lines before;         // files and folders ("name/") made first
+    Lines before;         // made first, see MakeEntries
     std::string message;  // also tells which writer
     bool diskFull = false;
     float inductorQ = 200;
@@ -206,10 +197,8 @@ TEST(DesignFileTest, FailedWritesTellAndLeaveTheFolderAsItWas) {
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     TempDir dir;
-    for (const auto& name : row.before)  // a folder, or a file with some text
-      name.back() == '/' ? void(std::filesystem::create_directory(dir / name))
-                         : testing::WriteText(dir / name, "older " + name);
-    const auto before = Snapshot(dir.path());
+    MakeEntries(dir.path(), row.before);
+    const auto before = FolderSnapshot(dir.path());
     model::DesignState design = Design();
     design.InductorQ = row.inductorQ;
     const std::string path = (dir / row.target).string();
@@ -226,7 +215,7 @@ TEST(DesignFileTest, FailedWritesTellAndLeaveTheFolderAsItWas) {
     std::signal(SIGXFSZ, handler);
     EXPECT_FALSE(ok);
     EXPECT_EQ(n.events, (Lines{"<beep>", row.message}));
-    EXPECT_EQ(Snapshot(dir.path()), before);
+    EXPECT_EQ(FolderSnapshot(dir.path()), before);
   }
 }
 

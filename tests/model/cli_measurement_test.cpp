@@ -1,11 +1,11 @@
 // The command-line tool's compare and fit commands, run as a user runs them.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
+#include <algorithm>
 #include <string>
-#include <utility>
+#include <vector>
 
+#include "../files/cli_support.h"
 #include "../files/test_support.h"
 #include "files/design_file.h"
 #include "measurement_support.h"
@@ -13,17 +13,7 @@
 namespace diruruzevuv::model {
 namespace {
 
-using CliRun = std::pair<int, std::string>;  // exit status and standard output
-
-CliRun RunCli(const std::string& arguments, const std::string& errors = "/dev/null") {
-  const std::string command =
-      std::string("\"") + DIRU_CLI_PATH + "\" " + arguments + " 2>\"" + errors + "\"";
-  FILE* pipe = popen(command.c_str(), "r");
-  std::string out;
-  for (char buffer[4096]; std::fgets(buffer, sizeof buffer, pipe) != nullptr;) out += buffer;
-  const int raw = pclose(pipe);
-  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, out};
-}
+using testing::CliRun, testing::RunCli;
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;

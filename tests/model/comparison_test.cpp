@@ -11,25 +11,12 @@
 namespace diruruzevuv::model {
 namespace {
 
-GlobalDefaults Boxes() {
-  GlobalDefaults g;
-  g.PassbandBoxDb = -20.0f;
-  g.SecondHarmonicBoxDb = -35.0f;
-  g.ThirdHarmonicBoxDb = -35.0f;
-  g.BandwidthMultiplier = 1.01f;
-  g.GridDivisions = 6;
-  g.PlotFloorDb = -60.0f;
-  return g;
-}
+GlobalDefaults Boxes() { return {-20.0f, -35.0f, -35.0f, 1.01f, 6, -60.0f}; }
 
-MeasuredNetwork Measure(const DesignState& design, const PartValues& built,
-                        testing::Synthesis synthesis = {}) {
+MeasuredNetwork Measure(const DesignState& design, const PartValues& built) {
+  testing::Synthesis synthesis;
   synthesis.points = 801;
-  const auto read =
-      files::ParseTouchstone(testing::MeasurementText(design, built, synthesis), "m.s2p");
-  MeasuredNetwork referred;
-  EXPECT_TRUE(Renormalise(*read.network, design.InputTermination, referred));
-  return referred;
+  return testing::Measured(design, built, synthesis);
 }
 
 TEST(ComparisonTest, BuiltAsDesignedDiffersByNothing) {

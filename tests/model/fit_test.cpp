@@ -15,15 +15,8 @@ namespace {
 enum class Which { kBand20, kBand160, kWizard12 };
 
 DesignState MakeDesign(Which which) {
-  switch (which) {
-    case Which::kBand20:
-      return testing::BandDesign(20);
-    case Which::kBand160:
-      return testing::BandDesign(160);
-    case Which::kWizard12:
-      break;
-  }
-  return testing::WizardDesign12();
+  return which == Which::kWizard12 ? testing::WizardDesign12()
+                                   : testing::BandDesign(which == Which::kBand160 ? 160 : 20);
 }
 
 struct FitCase {
@@ -34,17 +27,7 @@ struct FitCase {
   bool parasitics = false;
 };
 
-// Reads the synthesised file as the program would and refers it to the
-// design's termination.
-MeasuredNetwork Measure(const DesignState& design, const PartValues& built,
-                        const testing::Synthesis& synthesis) {
-  const files::TouchstoneRead read =
-      files::ParseTouchstone(testing::MeasurementText(design, built, synthesis), "built.s2p");
-  EXPECT_TRUE(read.network) << read.error.Text();
-  MeasuredNetwork referred;
-  EXPECT_TRUE(Renormalise(*read.network, design.InputTermination, referred));
-  return referred;
-}
+using testing::Measured;
 
 class FitFinds : public ::testing::TestWithParam<FitCase> {};
 
@@ -61,7 +44,7 @@ TEST_P(FitFinds, ThePartThatIsOff) {
   testing::Synthesis synthesis;
   synthesis.noiseDb = -90.0;
   synthesis.parasitics = c.parasitics;
-  const FitResult fit = FitBuiltValues(design, Measure(design, built, synthesis), FitOptions{});
+  const FitResult fit = FitBuiltValues(design, Measured(design, built, synthesis), FitOptions{});
   ASSERT_TRUE(fit.done) << fit.error;
   EXPECT_FALSE(fit.poor) << fit.poorReason;
   const double truePercent = (factor - 1.0) * 100.0;
@@ -115,7 +98,7 @@ TEST(FitTest, AdvisesWholeTurnsAndTheImpliedAL) {
   testing::Synthesis synthesis;
   synthesis.noiseDb = -90.0;
   const FitResult fit =
-      FitBuiltValues(design, Measure(design, OneTurnMoreOnL2(design), synthesis), FitOptions{});
+      FitBuiltValues(design, Measured(design, OneTurnMoreOnL2(design), synthesis), FitOptions{});
   ASSERT_TRUE(fit.done);
   EXPECT_EQ(fit.l2.turns, 14);
   EXPECT_EQ(fit.l2.change, -1);
@@ -131,7 +114,7 @@ TEST(FitTest, ToleranceDecidesTheFlagsAndTheFloorLeavesPointsOut) {
   const DesignState design = testing::BandDesign(20);
   PartValues built = DesignParts(design);
   built[kPartC48] *= 1.05;
-  const MeasuredNetwork measured = Measure(design, built, {});
+  const MeasuredNetwork measured = Measured(design, built, {});
   int below = 0;
   for (const auto& m : measured.s) below += 20 * std::log10(std::abs(m[1])) < -50.0;
   ASSERT_GE(below, 10);
@@ -167,12 +150,12 @@ TEST(FitTest, SaysPlainlyWhenTheFitIsPoor) {
   const DesignState design = testing::BandDesign(20);
   PartValues missing = DesignParts(design);
   missing[kPartC48] = 0.0;
-  const FitResult noC48 = FitBuiltValues(design, Measure(design, missing, {}), FitOptions{});
+  const FitResult noC48 = FitBuiltValues(design, Measured(design, missing, {}), FitOptions{});
   ASSERT_TRUE(noC48.done);
   EXPECT_TRUE(noC48.poor);
   EXPECT_FALSE(noC48.poorReason.empty());
 
-  MeasuredNetwork cable = Measure(design, DesignParts(design), {});
+  MeasuredNetwork cable = Measured(design, DesignParts(design), {});
   for (std::size_t i = 0; i < cable.frequency.size(); ++i)
     cable.s[i][0] *= std::polar(1.0, -2.0 * 2.0 * 3.14159265 * cable.frequency[i] * 5e-9);
   const FitResult uncalibrated = FitBuiltValues(design, cable, FitOptions{});
@@ -180,7 +163,7 @@ TEST(FitTest, SaysPlainlyWhenTheFitIsPoor) {
   EXPECT_TRUE(uncalibrated.poor);
 
   const FitResult good =
-      FitBuiltValues(design, Measure(design, DesignParts(design), {}), FitOptions{});
+      FitBuiltValues(design, Measured(design, DesignParts(design), {}), FitOptions{});
   EXPECT_FALSE(good.poor);
   EXPECT_LT(good.residualDb, 1e-3);
 }
@@ -190,7 +173,7 @@ TEST(FitTest, RefusesWithoutEnoughPoints) {
   testing::Synthesis few;
   few.points = 2;
   const FitResult fit =
-      FitBuiltValues(design, Measure(design, DesignParts(design), few), FitOptions{});
+      FitBuiltValues(design, Measured(design, DesignParts(design), few), FitOptions{});
   EXPECT_FALSE(fit.done);
   EXPECT_EQ(fit.error, "too few measured points above the floor to fit the parts");
 }

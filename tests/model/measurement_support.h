@@ -8,8 +8,12 @@
 #include <random>
 #include <string>
 
+#include <gtest/gtest.h>
+
+#include "files/touchstone.h"
 #include "model/design_state.h"
 #include "model/global_defaults.h"
+#include "model/measured_network.h"
 #include "model/network_model.h"
 #include "model/notifier.h"
 #include "model/session.h"
@@ -44,11 +48,7 @@ inline model::DesignState WizardDesign12() {
   d.InductorQ = 200.0f;
   d.CapacitorQ = 2000.0f;
   model::GlobalDefaults defaults;
-  model::WizardEntries entries;
-  entries.lowerEdge = "7M";
-  entries.toroid = "4.9";
-  entries.input = "12.5";
-  const auto outcome = model::WizardPreview(entries, d, defaults);
+  const auto outcome = model::WizardPreview({"7M", "4.9", "12.5"}, d, defaults);
   if (!outcome.accepted) std::abort();
   return d;
 }
@@ -127,6 +127,17 @@ inline std::string MeasurementText(const model::DesignState& design, const model
     text += line;
   }
   return text;
+}
+
+// The file read as the program reads it and referred to the design's termination.
+inline model::MeasuredNetwork Measured(const model::DesignState& design,
+                                       const model::PartValues& built, const Synthesis& s = {}) {
+  const files::TouchstoneRead read =
+      files::ParseTouchstone(MeasurementText(design, built, s), "built.s2p");
+  model::MeasuredNetwork referred;
+  EXPECT_TRUE(read.network && Renormalise(*read.network, design.InputTermination, referred))
+      << read.error.Text();
+  return referred;
 }
 
 }  // namespace diruruzevuv::testing

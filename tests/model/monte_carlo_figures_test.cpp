@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "model/adjustment.h"
@@ -67,27 +68,21 @@ TEST_P(FirstRunTest, FiguresAndTrialColours) {
   const DesignState before = session.design;
 
   RecordingView view(session);
+  const auto figures = std::tuple(std::string(row.worst), std::string(row.second),
+                                  std::string(row.third));
   ASSERT_TRUE(RunMonteCarlo(session, view));
-  EXPECT_EQ(view.labels.worst, row.worst);
-  EXPECT_EQ(view.labels.worstSecond, row.second);
-  EXPECT_EQ(view.labels.worstThird, row.third);
+  EXPECT_EQ(std::tie(view.labels.worst, view.labels.worstSecond, view.labels.worstThird), figures);
   // The nominal plot in blue, 201 trials in the nine trial colours from
   // the first, the restored nominal response in yellow.
   ASSERT_EQ(view.colours.size(), 203u);
   EXPECT_EQ(view.colours.front(), kBlue);
   EXPECT_EQ(view.colours.back(), kYellow);
   const std::vector<Rgb> firstTrials(view.colours.begin() + 1, view.colours.begin() + 12);
-  EXPECT_EQ(firstTrials, (std::vector<Rgb>{{17, 17, 255},
-                                           {51, 51, 255},
-                                           {85, 85, 255},
-                                           {119, 119, 255},
-                                           {153, 153, 255},
-                                           {187, 187, 255},
-                                           {204, 204, 255},
-                                           {221, 221, 255},
-                                           {17, 17, 119},
-                                           {17, 17, 255},
-                                           {51, 51, 255}}));
+  // clang-format off
+  EXPECT_EQ(firstTrials, (std::vector<Rgb>{{17, 17, 255}, {51, 51, 255}, {85, 85, 255},
+      {119, 119, 255}, {153, 153, 255}, {187, 187, 255}, {204, 204, 255}, {221, 221, 255},
+      {17, 17, 119}, {17, 17, 255}, {51, 51, 255}}));
+  // clang-format on
   EXPECT_EQ(session.DrawColor, kBlue);
   EXPECT_EQ(session.design.C48, before.C48);
   EXPECT_EQ(session.design.ToroidAL, before.ToroidAL);
@@ -100,9 +95,7 @@ TEST_P(FirstRunTest, FiguresAndTrialColours) {
   WriteValueBoxes(boxes, quiet.design);
   WorstCaseLabels labels;
   RunMonteCarloWithoutDrawing(quiet, boxes, labels);
-  EXPECT_EQ(labels.worst, row.worst);
-  EXPECT_EQ(labels.worstSecond, row.second);
-  EXPECT_EQ(labels.worstThird, row.third);
+  EXPECT_EQ(std::tie(labels.worst, labels.worstSecond, labels.worstThird), figures);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -109,8 +109,9 @@ TEST(MeasurementOverlayTest, ScreenPlotDrawsBothCurvesClippedWithTheLegend) {
   // Text inside the plot's bottom left corner; none while a Monte Carlo
   // run draws its trials over the legend drawn before it.
   for (const Op& text : canvas.OfKind(Kind::Text)) {
-    if (text.text.rfind("Measured", 0) == 0)
+    if (text.text.rfind("Measured", 0) == 0) {
       EXPECT_TRUE(text.a.x > 6000.0 && text.a.y > 3000.0 && text.a.y < 4000.0);
+    }
   }
   s.monte.running = true;
   s.monte.trialCount = 0;  // the run's first, nominal drawing has it
