@@ -15,12 +15,10 @@
 
 #include "../files/test_support.h"
 #include "../files/write_cases.h"
-#include "../screens/scripted_dialogs.h"
+#include "../screens/design_screen.h"
 #include "files/design_file.h"
 #include "model/design_state.h"
 #include "report/report_printer.h"
-#include "screens/frm_design.h"
-#include "screens/screen_manager.h"
 
 namespace diruruzevuv::report {
 namespace {
@@ -43,42 +41,44 @@ QString Path(const TempDir& dir, const std::string& name) {
   return QString::fromStdString((dir / name).string());
 }
 
+// The default design written to a file in the folder; its path.
+QString DefaultDesignFile(const TempDir& dir, const std::string& name) {
+  model::DesignState design;
+  model::ApplyDefaultDesign(design);
+  model::SilentNotifier quiet;
+  EXPECT_TRUE(files::WriteDesignFile((dir / name).string(), design, quiet));
+  return Path(dir, name);
+}
+
+// The design screen's "Print" with a PDF printer, the print dialog
+// answered with OK or Cancel.
+void PrintTo(diruruzevuv::testing::DesignScreen& screen, const QString& pdf, bool accept = true) {
+  screen.Form().cdbPrintSchematic().setOutputFormat(QPrinter::PdfFormat);
+  screen.Form().cdbPrintSchematic().setOutputFileName(pdf);
+  QTimer::singleShot(0, [accept] {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    accept ? dialog->accept() : dialog->reject();
+  });
+  screen.Click("cmdPrint");
+}
+
 TEST(PrintButtonTest, CancelPrintsNothingAndPrintToFileWritesTheReport) {
-  TempDir dir;
-  model::Session session;
-  session.locations.workDir = dir.path();
-  session.locations.dataDir = dir.path();
-  model::ApplyDefaultDesign(session.design);
-  diruruzevuv::testing::ScriptedDialogs dialogs;
-  screens::ScreenManager manager{session, dialogs, [] {}};
-  manager.SetShowScreens(false);
-  manager.ShowDesign();
-  screens::frmDesign& form = *manager.Design();
-  const QString pdf = Path(dir, "report.pdf");
-  form.cdbPrintSchematic().setOutputFormat(QPrinter::PdfFormat);
-  form.cdbPrintSchematic().setOutputFileName(pdf);
+  diruruzevuv::testing::DesignScreen screen;
+  const QString pdf = Path(screen.dir, "report.pdf");
   for (bool accept : {false, true}) {
-    QTimer::singleShot(0, [accept] {  // answers the modal print dialog
-      auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-      ASSERT_NE(dialog, nullptr);
-      accept ? dialog->accept() : dialog->reject();
-    });
-    form.findChild<QPushButton*>("cmdPrint")->click();
+    PrintTo(screen, pdf, accept);
     EXPECT_EQ(QFile::exists(pdf), accept);
   }
-  EXPECT_TRUE(dialogs.messages.empty());
-  EXPECT_EQ(form.cdbPrintSchematic().pageLayout().orientation(), QPageLayout::Portrait);
-  const QString text = RunProgram("pdftotext", {pdf, "-"}, dir);
+  EXPECT_TRUE(screen.dialogs.messages.empty());
+  EXPECT_EQ(screen.Form().cdbPrintSchematic().pageLayout().orientation(), QPageLayout::Portrait);
+  const QString text = RunProgram("pdftotext", {pdf, "-"}, screen.dir);
   EXPECT_TRUE(text.contains("DIRUruzevuv Utility - 14M to 14.35M")) << text.toStdString();
 }
 
 TEST(ReportCliTest, WritesThePdfOfADesignFileAndReportsFailures) {
   TempDir dir;
-  model::DesignState design;
-  model::ApplyDefaultDesign(design);
-  model::SilentNotifier quiet;
-  const QString designFile = Path(dir, "FILTER.TXT"), pdf = Path(dir, "out.pdf");
-  ASSERT_TRUE(files::WriteDesignFile(designFile.toStdString(), design, quiet));
+  const QString designFile = DefaultDesignFile(dir, "FILTER.TXT"), pdf = Path(dir, "out.pdf");
   int status = -1;
   QString err;
   RunProgram(DIRU_CLI_PATH, {"report", designFile, pdf}, dir, &status, &err);
@@ -103,28 +103,13 @@ TEST(ReportCliTest, WritesThePdfOfADesignFileAndReportsFailures) {
 // the link kept. (A pipe, which would hang this process if opened, is
 // tried through the tool, which shares this path.)
 TEST(PrintButtonTest, PrintToFileGoesThroughTheSafeWriter) {
-  TempDir dir;
-  diruruzevuv::testing::MakeEntries(dir.path(), {"folder.pdf/", "real.pdf",
-                                                 "link.pdf->real.pdf"});
-  model::Session session;
-  session.locations.workDir = dir.path();
-  session.locations.dataDir = dir.path();
-  model::ApplyDefaultDesign(session.design);
-  diruruzevuv::testing::ScriptedDialogs dialogs;
-  screens::ScreenManager manager{session, dialogs, [] {}};
-  manager.SetShowScreens(false);
-  manager.ShowDesign();
-  screens::frmDesign& form = *manager.Design();
-  form.cdbPrintSchematic().setOutputFormat(QPrinter::PdfFormat);
+  diruruzevuv::testing::DesignScreen screen([](const TempDir& dir) {
+    diruruzevuv::testing::MakeEntries(dir.path(), {"folder.pdf/", "real.pdf", "link.pdf->real.pdf"});
+  });
+  const TempDir& dir = screen.dir;
   auto before = diruruzevuv::testing::FolderSnapshot(dir.path());
-  for (const char* name : {"folder.pdf", "missing/x.pdf", "link.pdf"}) {
-    form.cdbPrintSchematic().setOutputFileName(Path(dir, name));
-    QTimer::singleShot(0, [] {
-      if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
-        dialog->accept();
-    });
-    form.findChild<QPushButton*>("cmdPrint")->click();
-  }
+  for (const char* name : {"folder.pdf", "missing/x.pdf", "link.pdf"}) PrintTo(screen, Path(dir, name));
+  const auto& dialogs = screen.dialogs;
   EXPECT_EQ(dialogs.titles, (std::vector<std::string>{"Printer Error", "Printer Error"}));
   ASSERT_EQ(dialogs.messages.size(), 2u);
   EXPECT_NE(dialogs.messages[0].find("folder.pdf cannot be written to"), std::string::npos)
@@ -197,12 +182,9 @@ TEST(ReportCliTest, ParallelWritersLeaveExactlyOneWholeReport) {
 // A PDF with a part missing is never put in place of an older report.
 TEST(ReportPdfTest, CompletenessCheckFindsMissingParts) {
   TempDir dir;
-  model::DesignState design;
-  model::ApplyDefaultDesign(design);
-  model::SilentNotifier quiet;
-  ASSERT_TRUE(files::WriteDesignFile((dir / "F.TXT").string(), design, quiet));
   int status = -1;
-  RunProgram(DIRU_CLI_PATH, {"report", Path(dir, "F.TXT"), Path(dir, "r.pdf")}, dir, &status);
+  RunProgram(DIRU_CLI_PATH, {"report", DefaultDesignFile(dir, "F.TXT"), Path(dir, "r.pdf")}, dir,
+             &status);
   ASSERT_EQ(status, 0);
   const std::string pdf = diruruzevuv::testing::ReadText(dir / "r.pdf");
   ASSERT_TRUE(PdfIsComplete(pdf));
