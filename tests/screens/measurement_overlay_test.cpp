@@ -19,6 +19,7 @@
 
 #include "../files/test_support.h"
 #include "../model/measurement_support.h"
+#include "../platform/canvas_checks.h"
 #include "files/touchstone.h"
 #include "model/plot_geometry.h"
 #include "notation/notation.h"
@@ -36,26 +37,14 @@ namespace fs = std::filesystem;
 using platform::RecordingCanvas;
 using Kind = RecordingCanvas::Kind;
 using Op = RecordingCanvas::Op;
-
-// Strokes of one colour: the measured curves.
-std::vector<Op> Strokes(const RecordingCanvas& canvas, model::Rgb colour) {
-  std::vector<Op> ops;
-  for (const Op& op : canvas.Ops())
-    if ((op.kind == Kind::Line || op.kind == Kind::LineTo) && op.colour == colour)
-      ops.push_back(op);
-  return ops;
-}
+using testing::HasText;
+using testing::Strokes;
 
 bool Inside(const Op& op, const model::PlotFrame& f) {
   auto in = [&](platform::GridPoint p) {
     return p.x >= f.left && p.x <= f.right && p.y >= f.top && p.y <= f.bottom;
   };
   return in(op.a) && (op.kind != Kind::Line || in(op.b));
-}
-
-bool HasText(const RecordingCanvas& canvas, const std::string& text) {
-  const auto texts = canvas.Texts();
-  return std::find(texts.begin(), texts.end(), text) != texts.end();
 }
 
 // The measurement of a design built as designed, from the given span.
