@@ -11,7 +11,6 @@
 #include <QTimer>
 #include <algorithm>
 #include <cmath>
-#include <iostream>
 #include <string>
 
 #include "design_screen.h"
@@ -67,10 +66,6 @@ TEST(WindowSizeTest, WindowsCannotBeMadeSmallerThanTheirMinimum) {
     EXPECT_GE(minimum.height(), legible.height());
     EXPECT_LE(minimum.width(), ScreenGeometry::kMeasureFromWidth);
   }
-  std::cout << "minimum client sizes: opening " << opening.width() << "x" << opening.height()
-            << ", design " << design.width() << "x" << design.height() << ", wizard "
-            << wizard.width() << "x" << wizard.height() << "; text legible from " << legible.width()
-            << "x" << legible.height() << "\n";
 }
 
 // The exit screen sizes itself against the display; never so small that
