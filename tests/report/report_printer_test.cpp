@@ -63,17 +63,21 @@ void PrintTo(diruruzevuv::testing::DesignScreen& screen, const QString& pdf, boo
   screen.Click("cmdPrint");
 }
 
-TEST(PrintButtonTest, CancelPrintsNothingAndPrintToFileWritesTheReport) {
-  diruruzevuv::testing::DesignScreen screen;
-  const QString pdf = Path(screen.dir, "report.pdf");
-  for (bool accept : {false, true}) {
-    PrintTo(screen, pdf, accept);
-    EXPECT_EQ(QFile::exists(pdf), accept);
-  }
-  EXPECT_TRUE(screen.dialogs.messages.empty());
-  EXPECT_EQ(screen.Form().cdbPrintSchematic().pageLayout().orientation(), QPageLayout::Portrait);
-  const QString text = RunProgram("pdftotext", {pdf, "-"}, screen.dir);
-  EXPECT_TRUE(text.contains("DIRUruzevuv Utility - 14M to 14.35M")) << text.toStdString();
+// A PDF with a part missing is never put in place of an older report.
+void ExpectCompletenessCheckFindsMissingParts(const std::string& pdf) {
+  ASSERT_TRUE(PdfIsComplete(pdf));
+  const std::size_t middle = pdf.size() / 2;
+  const struct {
+    const char* name;
+    std::string text;
+  } broken[] = {
+      {"cut at the end", pdf.substr(0, pdf.size() - 10)},
+      {"cut in the middle", pdf.substr(0, middle)},
+      {"a block lost", pdf.substr(0, 4096) + pdf.substr(8192)},
+      {"a block doubled", pdf.substr(0, 8192) + pdf.substr(4096)},
+      {"empty", ""},
+  };
+  for (const auto& b : broken) EXPECT_FALSE(PdfIsComplete(b.text)) << b.name;
 }
 
 TEST(ReportCliTest, WritesThePdfOfADesignFileAndReportsFailures) {
@@ -83,6 +87,7 @@ TEST(ReportCliTest, WritesThePdfOfADesignFileAndReportsFailures) {
   QString err;
   RunProgram(DIRU_CLI_PATH, {"report", designFile, pdf}, dir, &status, &err);
   ASSERT_EQ(status, 0) << err.toStdString();
+  ExpectCompletenessCheckFindsMissingParts(diruruzevuv::testing::ReadText(dir / "out.pdf"));
   const QString text = RunProgram("pdftotext", {"-layout", pdf, "-"}, dir);
   for (const char* expected :
        {"DIRUruzevuv Utility - 14M to 14.35M", "Lower bandedge: 14M", "Loss at upper edge:",
@@ -98,15 +103,27 @@ TEST(ReportCliTest, WritesThePdfOfADesignFileAndReportsFailures) {
   EXPECT_TRUE(err.contains("Printer Error")) << err.toStdString();
 }
 
-// Print to file from the window: a target that cannot take the report is
-// refused through "Printer Error"; a linked target is written through and
-// the link kept. (A pipe, which would hang this process if opened, is
-// tried through the tool, which shares this path.)
+// "Print" to a file: Cancel prints nothing, OK writes the report in
+// portrait; a target that cannot take the report is refused through
+// "Printer Error"; a linked target is written through and the link kept.
+// (A pipe, which would hang this process if opened, is tried through the
+// tool, which shares this path.)
 TEST(PrintButtonTest, PrintToFileGoesThroughTheSafeWriter) {
   diruruzevuv::testing::DesignScreen screen([](const TempDir& dir) {
     diruruzevuv::testing::MakeEntries(dir.path(), {"folder.pdf/", "real.pdf", "link.pdf->real.pdf"});
   });
   const TempDir& dir = screen.dir;
+  const QString pdf = Path(dir, "report.pdf");
+  for (bool accept : {false, true}) {
+    PrintTo(screen, pdf, accept);
+    EXPECT_EQ(QFile::exists(pdf), accept);
+  }
+  EXPECT_TRUE(screen.dialogs.messages.empty());
+  EXPECT_EQ(screen.Form().cdbPrintSchematic().pageLayout().orientation(), QPageLayout::Portrait);
+  const QString text = RunProgram("pdftotext", {pdf, "-"}, dir);
+  EXPECT_TRUE(text.contains("DIRUruzevuv Utility - 14M to 14.35M")) << text.toStdString();
+  QFile::remove(pdf);
+
   auto before = diruruzevuv::testing::FolderSnapshot(dir.path());
   for (const char* name : {"folder.pdf", "missing/x.pdf", "link.pdf"}) PrintTo(screen, Path(dir, name));
   const auto& dialogs = screen.dialogs;
@@ -177,29 +194,6 @@ TEST(ReportCliTest, ParallelWritersLeaveExactlyOneWholeReport) {
              dir, &status);
   ASSERT_EQ(status, 0);
   EXPECT_EQ(WithoutCreationTime(pdf), WithoutCreationTime(ReadBytes(Path(dir, "alone.pdf"))));
-}
-
-// A PDF with a part missing is never put in place of an older report.
-TEST(ReportPdfTest, CompletenessCheckFindsMissingParts) {
-  TempDir dir;
-  int status = -1;
-  RunProgram(DIRU_CLI_PATH, {"report", DefaultDesignFile(dir, "F.TXT"), Path(dir, "r.pdf")}, dir,
-             &status);
-  ASSERT_EQ(status, 0);
-  const std::string pdf = diruruzevuv::testing::ReadText(dir / "r.pdf");
-  ASSERT_TRUE(PdfIsComplete(pdf));
-  const std::size_t middle = pdf.size() / 2;
-  const struct {
-    const char* name;
-    std::string text;
-  } broken[] = {
-      {"cut at the end", pdf.substr(0, pdf.size() - 10)},
-      {"cut in the middle", pdf.substr(0, middle)},
-      {"a block lost", pdf.substr(0, 4096) + pdf.substr(8192)},
-      {"a block doubled", pdf.substr(0, 8192) + pdf.substr(4096)},
-      {"empty", ""},
-  };
-  for (const auto& b : broken) EXPECT_FALSE(PdfIsComplete(b.text)) << b.name;
 }
 
 }  // namespace
