@@ -21,20 +21,10 @@ struct Between {
 TEST(CanvasOverdrawTest, LabelIsWrittenAgainOnlyWhenSomethingCoveredIt) {
   const Between rows[] = {
       {"nothing", [](QPainterCanvas&) {}, false},
-      {"line elsewhere",
-       [](QPainterCanvas& c) {
-         c.Line({0, 8000}, {9000, 8500}, model::kBlue);
-       },
+      {"line elsewhere", [](QPainterCanvas& c) { c.Line({0, 8000}, {9000, 8500}, model::kBlue); },
        false},
-      {"box over it",
-       [](QPainterCanvas& c) {
-         c.FilledBox({900, 900}, {3000, 1800}, kPink);
-       },
-       true},
-      {"curve through it",
-       [](QPainterCanvas& c) {
-         c.Line({0, 0}, {4000, 2000}, model::kBlue);
-       },
+      {"box over it", [](QPainterCanvas& c) { c.FilledBox({900, 900}, {3000, 1800}, kPink); }, true},
+      {"curve through it", [](QPainterCanvas& c) { c.Line({0, 0}, {4000, 2000}, model::kBlue); },
        true},
       {"clear", [](QPainterCanvas& c) { c.Clear(); }, true},
   };

@@ -15,12 +15,10 @@
 
 #include "../files/test_support.h"
 #include "../files/write_cases.h"
-#include "../screens/scripted_dialogs.h"
+#include "../screens/design_screen.h"
 #include "files/design_file.h"
 #include "model/design_state.h"
 #include "report/report_printer.h"
-#include "screens/frm_design.h"
-#include "screens/screen_manager.h"
 
 namespace diruruzevuv::report {
 namespace {
@@ -43,46 +41,53 @@ QString Path(const TempDir& dir, const std::string& name) {
   return QString::fromStdString((dir / name).string());
 }
 
-TEST(PrintButtonTest, CancelPrintsNothingAndPrintToFileWritesTheReport) {
-  TempDir dir;
-  model::Session session;
-  session.locations.workDir = dir.path();
-  session.locations.dataDir = dir.path();
-  model::ApplyDefaultDesign(session.design);
-  diruruzevuv::testing::ScriptedDialogs dialogs;
-  screens::ScreenManager manager{session, dialogs, [] {}};
-  manager.SetShowScreens(false);
-  manager.ShowDesign();
-  screens::frmDesign& form = *manager.Design();
-  const QString pdf = Path(dir, "report.pdf");
-  form.cdbPrintSchematic().setOutputFormat(QPrinter::PdfFormat);
-  form.cdbPrintSchematic().setOutputFileName(pdf);
-  for (bool accept : {false, true}) {
-    QTimer::singleShot(0, [accept] {  // answers the modal print dialog
-      auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-      ASSERT_NE(dialog, nullptr);
-      accept ? dialog->accept() : dialog->reject();
-    });
-    form.findChild<QPushButton*>("cmdPrint")->click();
-    EXPECT_EQ(QFile::exists(pdf), accept);
-  }
-  EXPECT_TRUE(dialogs.messages.empty());
-  EXPECT_EQ(form.cdbPrintSchematic().pageLayout().orientation(), QPageLayout::Portrait);
-  const QString text = RunProgram("pdftotext", {pdf, "-"}, dir);
-  EXPECT_TRUE(text.contains("DIRUruzevuv Utility - 14M to 14.35M")) << text.toStdString();
+// The default design written to a file in the folder; its path.
+QString DefaultDesignFile(const TempDir& dir, const std::string& name) {
+  model::DesignState design;
+  model::ApplyDefaultDesign(design);
+  model::SilentNotifier quiet;
+  EXPECT_TRUE(files::WriteDesignFile((dir / name).string(), design, quiet));
+  return Path(dir, name);
+}
+
+// The design screen's "Print" with a PDF printer, the print dialog
+// answered with OK or Cancel.
+void PrintTo(diruruzevuv::testing::DesignScreen& screen, const QString& pdf, bool accept = true) {
+  screen.Form().cdbPrintSchematic().setOutputFormat(QPrinter::PdfFormat);
+  screen.Form().cdbPrintSchematic().setOutputFileName(pdf);
+  QTimer::singleShot(0, [accept] {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    accept ? dialog->accept() : dialog->reject();
+  });
+  screen.Click("cmdPrint");
+}
+
+// A PDF with a part missing is never put in place of an older report.
+void ExpectCompletenessCheckFindsMissingParts(const std::string& pdf) {
+  ASSERT_TRUE(PdfIsComplete(pdf));
+  const std::size_t middle = pdf.size() / 2;
+  const struct {
+    const char* name;
+    std::string text;
+  } broken[] = {
+      {"cut at the end", pdf.substr(0, pdf.size() - 10)},
+      {"cut in the middle", pdf.substr(0, middle)},
+      {"a block lost", pdf.substr(0, 4096) + pdf.substr(8192)},
+      {"a block doubled", pdf.substr(0, 8192) + pdf.substr(4096)},
+      {"empty", ""},
+  };
+  for (const auto& b : broken) EXPECT_FALSE(PdfIsComplete(b.text)) << b.name;
 }
 
 TEST(ReportCliTest, WritesThePdfOfADesignFileAndReportsFailures) {
   TempDir dir;
-  model::DesignState design;
-  model::ApplyDefaultDesign(design);
-  model::SilentNotifier quiet;
-  const QString designFile = Path(dir, "FILTER.TXT"), pdf = Path(dir, "out.pdf");
-  ASSERT_TRUE(files::WriteDesignFile(designFile.toStdString(), design, quiet));
+  const QString designFile = DefaultDesignFile(dir, "FILTER.TXT"), pdf = Path(dir, "out.pdf");
   int status = -1;
   QString err;
   RunProgram(DIRU_CLI_PATH, {"report", designFile, pdf}, dir, &status, &err);
   ASSERT_EQ(status, 0) << err.toStdString();
+  ExpectCompletenessCheckFindsMissingParts(diruruzevuv::testing::ReadText(dir / "out.pdf"));
   const QString text = RunProgram("pdftotext", {"-layout", pdf, "-"}, dir);
   for (const char* expected :
        {"DIRUruzevuv Utility - 14M to 14.35M", "Lower bandedge: 14M", "Loss at upper edge:",
@@ -98,33 +103,30 @@ TEST(ReportCliTest, WritesThePdfOfADesignFileAndReportsFailures) {
   EXPECT_TRUE(err.contains("Printer Error")) << err.toStdString();
 }
 
-// Print to file from the window: a target that cannot take the report is
-// refused through "Printer Error"; a linked target is written through and
-// the link kept. (A pipe, which would hang this process if opened, is
-// tried through the tool, which shares this path.)
+// "Print" to a file: Cancel prints nothing, OK writes the report in
+// portrait; a target that cannot take the report is refused through
+// "Printer Error"; a linked target is written through and the link kept.
+// (A pipe, which would hang this process if opened, is tried through the
+// tool, which shares this path.)
 TEST(PrintButtonTest, PrintToFileGoesThroughTheSafeWriter) {
-  TempDir dir;
-  diruruzevuv::testing::MakeEntries(dir.path(), {"folder.pdf/", "real.pdf",
-                                                 "link.pdf->real.pdf"});
-  model::Session session;
-  session.locations.workDir = dir.path();
-  session.locations.dataDir = dir.path();
-  model::ApplyDefaultDesign(session.design);
-  diruruzevuv::testing::ScriptedDialogs dialogs;
-  screens::ScreenManager manager{session, dialogs, [] {}};
-  manager.SetShowScreens(false);
-  manager.ShowDesign();
-  screens::frmDesign& form = *manager.Design();
-  form.cdbPrintSchematic().setOutputFormat(QPrinter::PdfFormat);
-  auto before = diruruzevuv::testing::FolderSnapshot(dir.path());
-  for (const char* name : {"folder.pdf", "missing/x.pdf", "link.pdf"}) {
-    form.cdbPrintSchematic().setOutputFileName(Path(dir, name));
-    QTimer::singleShot(0, [] {
-      if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
-        dialog->accept();
-    });
-    form.findChild<QPushButton*>("cmdPrint")->click();
+  diruruzevuv::testing::DesignScreen screen([](const TempDir& dir) {
+    diruruzevuv::testing::MakeEntries(dir.path(), {"folder.pdf/", "real.pdf", "link.pdf->real.pdf"});
+  });
+  const TempDir& dir = screen.dir;
+  const QString pdf = Path(dir, "report.pdf");
+  for (bool accept : {false, true}) {
+    PrintTo(screen, pdf, accept);
+    EXPECT_EQ(QFile::exists(pdf), accept);
   }
+  EXPECT_TRUE(screen.dialogs.messages.empty());
+  EXPECT_EQ(screen.Form().cdbPrintSchematic().pageLayout().orientation(), QPageLayout::Portrait);
+  const QString text = RunProgram("pdftotext", {pdf, "-"}, dir);
+  EXPECT_TRUE(text.contains("DIRUruzevuv Utility - 14M to 14.35M")) << text.toStdString();
+  QFile::remove(pdf);
+
+  auto before = diruruzevuv::testing::FolderSnapshot(dir.path());
+  for (const char* name : {"folder.pdf", "missing/x.pdf", "link.pdf"}) PrintTo(screen, Path(dir, name));
+  const auto& dialogs = screen.dialogs;
   EXPECT_EQ(dialogs.titles, (std::vector<std::string>{"Printer Error", "Printer Error"}));
   ASSERT_EQ(dialogs.messages.size(), 2u);
   EXPECT_NE(dialogs.messages[0].find("folder.pdf cannot be written to"), std::string::npos)
@@ -192,32 +194,6 @@ TEST(ReportCliTest, ParallelWritersLeaveExactlyOneWholeReport) {
              dir, &status);
   ASSERT_EQ(status, 0);
   EXPECT_EQ(WithoutCreationTime(pdf), WithoutCreationTime(ReadBytes(Path(dir, "alone.pdf"))));
-}
-
-// A PDF with a part missing is never put in place of an older report.
-TEST(ReportPdfTest, CompletenessCheckFindsMissingParts) {
-  TempDir dir;
-  model::DesignState design;
-  model::ApplyDefaultDesign(design);
-  model::SilentNotifier quiet;
-  ASSERT_TRUE(files::WriteDesignFile((dir / "F.TXT").string(), design, quiet));
-  int status = -1;
-  RunProgram(DIRU_CLI_PATH, {"report", Path(dir, "F.TXT"), Path(dir, "r.pdf")}, dir, &status);
-  ASSERT_EQ(status, 0);
-  const std::string pdf = diruruzevuv::testing::ReadText(dir / "r.pdf");
-  ASSERT_TRUE(PdfIsComplete(pdf));
-  const std::size_t middle = pdf.size() / 2;
-  const struct {
-    const char* name;
-    std::string text;
-  } broken[] = {
-      {"cut at the end", pdf.substr(0, pdf.size() - 10)},
-      {"cut in the middle", pdf.substr(0, middle)},
-      {"a block lost", pdf.substr(0, 4096) + pdf.substr(8192)},
-      {"a block doubled", pdf.substr(0, 8192) + pdf.substr(4096)},
-      {"empty", ""},
-  };
-  for (const auto& b : broken) EXPECT_FALSE(PdfIsComplete(b.text)) << b.name;
 }
 
 }  // namespace

@@ -7,11 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "../files/test_support.h"
-#include "screens/frm_design.h"
-#include "screens/frm_opening.h"
-#include "screens/screen_manager.h"
-#include "scripted_dialogs.h"
+#include "design_screen.h"
 
 namespace diruruzevuv::screens {
 namespace {
@@ -30,20 +26,15 @@ class HostileDefaultsTest : public ::testing::TestWithParam<HostileRow> {};
 
 TEST_P(HostileDefaultsTest, BoxesEndAtTheWindowEdge) {
   const HostileRow& row = GetParam();
-  TempDir dir;
-  WriteText(dir / "DIRUruzevuvGlobalDefaults.TXT",
-            CrLf({"Title", "Subtitle", std::string("Passband box level dB: ") + row.passbandDb,
-                  "Second harmonic box level dB: -35", "Third harmonic box level dB: -35",
-                  "Bandwidth multiplier: 1.01", "Toroid AL: 3", "Grid divisions: 6",
-                  std::string("Plot floor dB: ") + row.floorDb}));
-  model::Session session;
-  session.locations.workDir = dir.path();
-  session.locations.dataDir = DIRU_SOURCE_DATA_DIR;
-  ScriptedDialogs dialogs;
-  ScreenManager manager{session, dialogs, [] {}};
-  manager.ShowOpening();
-  manager.Opening()->cmd20->click();
-  frmDesign& form = *manager.Design();
+  DesignScreen screen([&row](const TempDir& dir) {
+    WriteText(dir / "DIRUruzevuvGlobalDefaults.TXT",
+              CrLf({"Title", "Subtitle", std::string("Passband box level dB: ") + row.passbandDb,
+                    "Second harmonic box level dB: -35", "Third harmonic box level dB: -35",
+                    "Bandwidth multiplier: 1.01", "Toroid AL: 3", "Grid divisions: 6",
+                    std::string("Plot floor dB: ") + row.floorDb}));
+  });
+  const model::Session& session = screen.session;
+  frmDesign& form = screen.Form();
   // The file's values arrive as written.
   ASSERT_EQ(session.defaults.PassbandBoxDb, std::strtof(row.passbandDb, nullptr));
   ASSERT_EQ(session.defaults.PlotFloorDb, std::strtof(row.floorDb, nullptr));

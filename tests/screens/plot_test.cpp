@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "model/design_state.h"
+#include "../platform/canvas_checks.h"
 #include "platform/recording_canvas.h"
 
 namespace diruruzevuv::screens {
@@ -40,15 +41,9 @@ class PlotTest : public ::testing::Test {
     canvas.Reset();
     return Plot(canvas, session, 12000.0);
   }
-  // Lines and continued lines in one colour: a flat curve is one Line,
-  // the transmission at width 2 before the reflection at width 1.
-  std::vector<Op> Strokes(model::Rgb colour) const {
-    std::vector<Op> ops;
-    for (const Op& op : canvas.Ops())
-      if ((op.kind == Kind::Line || op.kind == Kind::LineTo) && op.colour == colour)
-        ops.push_back(op);
-    return ops;
-  }
+  // A flat curve is one Line, the transmission at width 2 before the
+  // reflection at width 1.
+  std::vector<Op> Strokes(model::Rgb colour) const { return testing::Strokes(canvas, colour); }
   std::vector<Op> Texts(bool frequencyLabels) const {
     std::vector<Op> texts;
     for (const Op& op : canvas.OfKind(Kind::Text))

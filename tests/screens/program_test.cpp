@@ -24,13 +24,14 @@ struct Outcome {
 };
 
 Outcome RunProgram(const fs::path& folder, const QStringList& args,
-                   const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment()) {
+                   const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment(),
+                   const QString& program = DIRU_PROGRAM_PATH) {
   QProcess p;
   QProcessEnvironment headless = env;
   headless.insert("QT_QPA_PLATFORM", "offscreen");
   p.setProcessEnvironment(headless);
   p.setWorkingDirectory(QString::fromStdString(folder.string()));
-  p.start(DIRU_PROGRAM_PATH, args);
+  p.start(program, args);
   Outcome outcome;
   if (p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit)
     outcome.status = p.exitCode();
@@ -85,13 +86,11 @@ TEST(ProgramTest, ACopiedProgramReadsTheDataBesideItsPrefix) {
   const fs::path copied = prefix / "share/diruruzevuv/DIRUruzevuvGlobalDefaults.TXT";
   fs::copy_file(shipped, copied);
   const auto snapshot = [&](const char* name) {
-    QProcess p;
-    p.setWorkingDirectory(Q(work.path()));
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    p.setProcessEnvironment(env);
-    p.start(Q(prefix / "bin/diruruzevuv"), {"--snapshot", Q(work / name)});
-    EXPECT_TRUE(p.waitForFinished(60000) && p.exitCode() == 0) << name;
+    EXPECT_EQ(RunProgram(work.path(), {"--snapshot", Q(work / name)},
+                         QProcessEnvironment::systemEnvironment(), Q(prefix / "bin/diruruzevuv"))
+                  .status,
+              0)
+        << name;
     return QImage(Q(work / name));
   };
   const QImage asShipped = snapshot("shipped.png");

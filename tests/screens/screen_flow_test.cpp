@@ -13,8 +13,6 @@
 #include "../files/test_support.h"
 #include "files/design_file.h"
 #include "files/global_defaults_file.h"
-#include "model/adjustment.h"
-#include "model/monte_carlo.h"
 #include "model/session.h"
 #include "notation/notation.h"
 #include "screens/frm_design.h"
@@ -22,7 +20,7 @@
 #include "screens/frm_opening.h"
 #include "screens/frm_wizard.h"
 #include "screens/screen_manager.h"
-#include "scripted_dialogs.h"
+#include "design_screen.h"
 
 namespace diruruzevuv::screens {
 namespace {
@@ -30,49 +28,21 @@ namespace {
 namespace fs = std::filesystem;
 using namespace diruruzevuv::testing;
 
-// A control of a screen, found by its object name.
-template <typename T>
-T* Control(QWidget& screen, const char* name) {
-  T* control = screen.findChild<T*>(QString::fromLatin1(name));
-  EXPECT_NE(control, nullptr) << name;
-  return control;
-}
-
 const fs::path kShipped = DIRU_SOURCE_DATA_DIR;
 
 std::array<float, 7> Values(const model::DesignState& d) {
   return {d.C47, d.C48, d.C92, d.C49, d.ToroidAL, d.L1, d.L2};
 }
 
-class ScreenFlowTest : public ::testing::Test {
+// The program on its opening screen, ending its exit pause at once.
+class ScreenFlowTest : public ::testing::Test, public DesignScreen {
  protected:
-  ScreenFlowTest() {
-    session.locations.workDir = dir.path();
-    session.locations.dataDir = kShipped;
-    manager.SetExitPause(0.01f);
-  }
-
-  // Lets replaced screens go away, as the event loop would.
-  static void Settle() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+  ScreenFlowTest() : DesignScreen({}, nullptr) { manager.SetExitPause(0.01f); }
 
   frmDesign* OpenDesignOn20() {
-    manager.ShowOpening();
-    manager.Opening()->cmd20->click();
+    Click("cmd20");
     Settle();
     return manager.Design();
-  }
-
-  frmDesign& Form() { return *manager.Design(); }
-  void ShowWorstCase() {
-    for (QLabel* l :
-         {Control<QLabel>(Form(), "lblWorst"), Control<QLabel>(Form(), "lblWorstSecond"),
-          Control<QLabel>(Form(), "lblWorstThird")})
-      l->show();
-  }
-  bool WorstCaseHidden() {
-    return Control<QLabel>(Form(), "lblWorst")->isHidden() &&
-           Control<QLabel>(Form(), "lblWorstSecond")->isHidden() &&
-           Control<QLabel>(Form(), "lblWorstThird")->isHidden();
   }
 
   // Clicks "Exit" and "Exit" on the modal exit screen; tells whether its
@@ -87,19 +57,12 @@ class ScreenFlowTest : public ::testing::Test {
       QTimer::singleShot(5000, exit, &QDialog::reject);  // never hang in the modal loop
       exit->cmdExit->click();
     });
-    Control<QPushButton>(*manager.Design(), "cmdExit")->click();
+    Click("cmdExit");
     return labelShown;
   }
-
-  TempDir dir;
-  model::Session session;
-  ScriptedDialogs dialogs;
-  int endCalls = 0;
-  ScreenManager manager{session, dialogs, [this] { ++endCalls; }};
 };
 
 TEST_F(ScreenFlowTest, StartWithoutLastSessionLeavesAGapInTheColumn) {
-  manager.ShowOpening();
   frmOpening* opening = manager.Opening();
   EXPECT_TRUE(opening->cmdLast->isHidden());
   EXPECT_EQ(opening->Geometry().GridRect(opening->cmdWizard).top(), 6900);  // a gap above
@@ -111,22 +74,22 @@ TEST_F(ScreenFlowTest, StartWithoutLastSessionLeavesAGapInTheColumn) {
 
 TEST_F(ScreenFlowTest, StartWithLastSessionOpensTheStoredDesign) {
   fs::copy_file(kShipped / "40.TXT", dir / files::kLastSessionName);
-  manager.ShowOpening();
+  manager.ShowOpening();  // again, now that there is a last session
   ASSERT_FALSE(manager.Opening()->cmdLast->isHidden());
   manager.Opening()->cmdLast->click();
   Settle();
   ASSERT_NE(manager.Design(), nullptr);
   EXPECT_EQ(session.design.Band, 40);
-  EXPECT_EQ(Control<QLineEdit>(*manager.Design(), "Text1")->text(), "470pF");
+  EXPECT_EQ(Find<QLineEdit>("Text1")->text(), "470pF");
 }
 
 TEST_F(ScreenFlowTest, BandButtonOpensTheDesignScreen) {
   frmDesign* design = OpenDesignOn20();
   ASSERT_NE(design, nullptr);
   EXPECT_EQ(manager.Opening(), nullptr);
-  EXPECT_EQ(Control<QLabel>(*design, "lblBand")->text(), "20-meter band: 14MHz to 14.35MHz");
+  EXPECT_EQ(Find<QLabel>("lblBand")->text(), "20-meter band: 14MHz to 14.35MHz");
   EXPECT_EQ(session.design.CurrentFile, "20.TXT");
-  EXPECT_EQ(Control<QLineEdit>(*design, "Text1")->text(), "200pF");
+  EXPECT_EQ(Find<QLineEdit>("Text1")->text(), "200pF");
   EXPECT_TRUE(dialogs.messages.empty());
   EXPECT_TRUE(fs::is_empty(dir.path()));  // the working folder stays clean
 }
@@ -136,7 +99,7 @@ TEST_F(ScreenFlowTest, RestartReadsTheGlobalDefaultsAgain) {
   std::string defaults = ReadText(kShipped / files::kGlobalDefaultsName);
   defaults.replace(defaults.find("Inductor Q: 200"), 15, "Inductor Q: 150");
   WriteText(dir / files::kGlobalDefaultsName, defaults);
-  Control<QPushButton>(*manager.Design(), "cmdRestart")->click();
+  Click("cmdRestart");
   Settle();
   ASSERT_NE(manager.Opening(), nullptr);
   EXPECT_EQ(manager.Design(), nullptr);
@@ -167,7 +130,6 @@ TEST_F(ScreenFlowTest, FailedExitWriteWarnsHidesTheLabelAndStillEnds) {
 
 TEST_F(ScreenFlowTest, GetOldReadsOnlyAChosenFile) {
   fs::copy_file(kShipped / "17.TXT", dir / "mine.TXT");
-  manager.ShowOpening();
   session.design.C47 = 1.23e-10f;
   manager.Opening()->cmdGetOld->click();  // cancelled
   Settle();
@@ -178,30 +140,7 @@ TEST_F(ScreenFlowTest, GetOldReadsOnlyAChosenFile) {
   Settle();
   ASSERT_NE(manager.Design(), nullptr);
   EXPECT_EQ(session.design.Band, 17);
-  EXPECT_EQ(Control<QLineEdit>(*manager.Design(), "Text1")->text(), "300pF");
-}
-
-TEST_F(ScreenFlowTest, SaveWritesOnlyUnderAnAllowedChosenName) {
-  OpenDesignOn20();
-  Control<QPushButton>(*manager.Design(), "cmdSaveFile")->click();  // cancelled
-  EXPECT_EQ(session.design.CurrentFile, "20.TXT");
-  EXPECT_TRUE(fs::is_empty(dir.path()));
-  const std::string refused = (dir / "MyDefaults.TXT").string();
-  const std::string target = (dir / "saved.TXT").string();
-  dialogs.answers = {refused, target};
-  Control<QPushButton>(*manager.Design(), "cmdSaveFile")->click();
-  EXPECT_EQ(dialogs.messages, std::vector<std::string>{"That filename is not allowed"});
-  EXPECT_FALSE(fs::exists(refused));
-  Control<QPushButton>(*manager.Design(), "cmdSaveFile")->click();
-  EXPECT_EQ(session.design.CurrentFile, target);
-  EXPECT_EQ(ReadText(target).rfind(target + "\r\n", 0), 0u);
-}
-
-TEST_F(ScreenFlowTest, ClosingTheDesignWindowEndsWithoutWriting) {
-  OpenDesignOn20();
-  manager.Design()->close();
-  EXPECT_EQ(endCalls, 1);
-  EXPECT_FALSE(fs::exists(dir / files::kLastSessionName));
+  EXPECT_EQ(Find<QLineEdit>("Text1")->text(), "300pF");
 }
 
 struct StepRow {
@@ -220,9 +159,7 @@ TEST_P(StepButtonTest, UpThenDownReturnsToTheDisplayedValue) {
   OpenDesignOn20();
   auto* box = Form().findChild<QLineEdit*>(row.box);
   const QString shown = box->text();
-  ShowWorstCase();
   Form().findChild<QPushButton*>(QString("cmd%1plus").arg(row.name))->click();
-  EXPECT_TRUE(WorstCaseHidden());
   EXPECT_EQ(box->text(), row.up);
   EXPECT_EQ(session.design.*row.field, notation::ParseValue(row.up));
   Form().findChild<QPushButton*>(QString("cmd%1minus").arg(row.name))->click();
@@ -241,19 +178,17 @@ INSTANTIATE_TEST_SUITE_P(
 // Capacitor and AL boxes act on every change; turns only with Replot.
 TEST_F(ScreenFlowTest, TypedValuesAndReplot) {
   OpenDesignOn20();
-  ShowWorstCase();
-  Control<QLineEdit>(Form(), "Text1")->setText("abc");
+  Find<QLineEdit>("Text1")->setText("abc");
   EXPECT_EQ(session.design.C47, 0.0f);
-  EXPECT_TRUE(WorstCaseHidden());
-  Control<QLineEdit>(Form(), "txtAL")->setText("0.5");
+  Find<QLineEdit>("txtAL")->setText("0.5");
   EXPECT_EQ(session.design.ToroidAL, 1.0f);
-  EXPECT_EQ(Control<QLineEdit>(Form(), "txtAL")->text(), "0.5");
-  Control<QLineEdit>(Form(), "txtTurnsL1")->clear();
-  Control<QLineEdit>(Form(), "txtTurnsL2")->setText("40000");
+  EXPECT_EQ(Find<QLineEdit>("txtAL")->text(), "0.5");
+  Find<QLineEdit>("txtTurnsL1")->clear();
+  Find<QLineEdit>("txtTurnsL2")->setText("40000");
   EXPECT_EQ(session.design.TurnsL1, 12);
-  Control<QPushButton>(Form(), "cmdAccept")->click();
-  EXPECT_EQ(Control<QLineEdit>(Form(), "txtAL")->text(), "  1");
-  EXPECT_EQ(Control<QLineEdit>(Form(), "txtTurnsL1")->text(), " 1");
+  Click("cmdAccept");
+  EXPECT_EQ(Find<QLineEdit>("txtAL")->text(), "  1");
+  EXPECT_EQ(Find<QLineEdit>("txtTurnsL1")->text(), " 1");
   EXPECT_EQ(session.design.TurnsL1, 1);
   EXPECT_EQ(session.design.L1, 1e-9f);
   EXPECT_EQ(session.design.TurnsL2, 32767);
@@ -262,75 +197,48 @@ TEST_F(ScreenFlowTest, TypedValuesAndReplot) {
 TEST_F(ScreenFlowTest, FullRunMakes201TrialsAndGivesEverythingBack) {
   OpenDesignOn20();
   const auto before = Values(session.design);
-  std::vector<bool> enabled;
-  for (QWidget* w : Form().findChildren<QWidget*>()) enabled.push_back(w->isEnabled());
-  Control<QPushButton>(Form(), "cmdMonte")->click();
+  Click("cmdMonte");
   EXPECT_EQ(session.monte.trialCount, 201);
   EXPECT_EQ(Values(session.design), before);
-  std::vector<bool> after;
-  for (QWidget* w : Form().findChildren<QWidget*>()) after.push_back(w->isEnabled());
-  EXPECT_EQ(after, enabled);
-  EXPECT_TRUE(Control<QPushButton>(Form(), "cmdMonteStop")->isHidden());
   // The nominal curve ends the run in yellow.
   const QImage image = Form().Surface().Image().convertToFormat(QImage::Format_RGB32);
   const auto* pixels = reinterpret_cast<const QRgb*>(image.constBits());
   const auto* end = pixels + image.width() * image.height();
   EXPECT_NE(std::find(pixels, end, qRgb(255, 255, 0)), end);
-  const std::string worst = Control<QLabel>(Form(), "lblWorst")->text().toStdString();
-  EXPECT_EQ(worst.rfind("Worst-case passband loss: ", 0), 0u);
-  // The drawing-free run of the command-line tool gives the same figures.
-  model::Session quiet;
-  quiet.design = session.design;
-  quiet.defaults = session.defaults;
-  model::ValueBoxes boxes;
-  model::WriteValueBoxes(boxes, quiet.design);
-  model::WorstCaseLabels labels;
-  model::RunMonteCarloWithoutDrawing(quiet, boxes, labels);
-  EXPECT_EQ(labels.worst, worst);
-  EXPECT_EQ(labels.worstSecond, Control<QLabel>(Form(), "lblWorstSecond")->text().toStdString());
-  EXPECT_EQ(labels.worstThird, Control<QLabel>(Form(), "lblWorstThird")->text().toStdString());
-
-  Control<QPushButton>(Form(), "cmdMonte")->click();  // a second run draws other values
-  EXPECT_NE(Control<QLabel>(Form(), "lblWorst")->text().toStdString(), worst);
-  Control<platform::TurnsSpinner>(Form(), "UpDown1")
-      ->UpButton()
-      ->click();  // a spinner click keeps the figures
-  EXPECT_EQ(session.design.TurnsL2, 15);
-  EXPECT_FALSE(Control<QLabel>(Form(), "lblWorst")->isHidden());
-  EXPECT_FALSE(Control<QLabel>(Form(), "lblWorstThird")->isHidden());
+  const std::string worst = Label("lblWorst");
+  Click("cmdMonte");  // a second run draws other values
+  EXPECT_NE(Label("lblWorst"), worst);
+  Find<platform::TurnsSpinner>("UpDown1")->UpButton()->click();
+  EXPECT_EQ(session.design.TurnsL2, 15);  // UpDown1 steps L2's turns
 }
 
 TEST_F(ScreenFlowTest, StopInTheFirstTrialRestoresAndASecondStartIsImpossible) {
   OpenDesignOn20();
   const auto before = Values(session.design);
   QTimer::singleShot(0, [this] {
-    EXPECT_FALSE(Control<QPushButton>(Form(), "cmdMonte")->isEnabled());
-    EXPECT_FALSE(Control<QPushButton>(Form(), "cmdExit")->isEnabled());
-    Control<QPushButton>(Form(), "cmdMonteStop")->click();
-    Control<QPushButton>(Form(), "cmdMonte")
-        ->click();  // enabled again by Stop, but the run is not over
+    Click("cmdMonteStop");
+    Click("cmdMonte");  // enabled again by Stop, but the run is not over
   });
-  Control<QPushButton>(Form(), "cmdMonte")->click();
+  Click("cmdMonte");
   EXPECT_EQ(session.monte.trialCount, 1);
   EXPECT_EQ(session.monte.trialColorCounter, 1);
   EXPECT_EQ(Values(session.design), before);
   EXPECT_FALSE(session.monte.running);
-  EXPECT_TRUE(Control<QPushButton>(Form(), "cmdRestart")->isEnabled());
 }
 
-TEST_F(ScreenFlowTest, ClosingTheWindowDuringARunStopsCleanly) {
+TEST_F(ScreenFlowTest, ClosingTheWindowDuringARunStopsCleanlyWithoutWriting) {
   OpenDesignOn20();
   const auto before = Values(session.design);
   QTimer::singleShot(0, [this] { Form().close(); });
-  Control<QPushButton>(Form(), "cmdMonte")->click();
+  Click("cmdMonte");
   EXPECT_EQ(endCalls, 1);
   EXPECT_EQ(session.monte.trialCount, 1);
   EXPECT_EQ(Values(session.design), before);
+  EXPECT_FALSE(fs::exists(dir / files::kLastSessionName));  // closing is not "Exit"
 }
 
 // From the opening screen: a refused entry first, then a corrected preview.
 TEST_F(ScreenFlowTest, WizardRefusesThenLeadsToTheDesignScreen) {
-  manager.ShowOpening();
   QTimer::singleShot(0, [this] {
     auto* wizard = qobject_cast<frmWizard*>(QApplication::activeModalWidget());
     ASSERT_NE(wizard, nullptr);
@@ -352,7 +260,7 @@ TEST_F(ScreenFlowTest, WizardRefusesThenLeadsToTheDesignScreen) {
   ASSERT_NE(manager.Design(), nullptr);
   EXPECT_EQ(session.design.LowerEdge, 7e6f);
   EXPECT_EQ(session.design.TurnsL1, 16);
-  EXPECT_EQ(Control<QLineEdit>(*manager.Design(), "Text3")->text().toStdString(),
+  EXPECT_EQ(Find<QLineEdit>("Text3")->text().toStdString(),
             notation::FormatCapacitance(session.design.C48));
 }
 

@@ -11,45 +11,18 @@
 #include <QTimer>
 #include <algorithm>
 #include <cmath>
-#include <iostream>
 #include <string>
 
-#include "../files/test_support.h"
-#include "model/session.h"
+#include "design_screen.h"
 #include "platform/screen_geometry.h"
-#include "screens/frm_design.h"
 #include "screens/frm_exit.h"
-#include "screens/frm_opening.h"
 #include "screens/frm_wizard.h"
-#include "screens/screen_manager.h"
-#include "scripted_dialogs.h"
 
 namespace diruruzevuv::screens {
 namespace {
 
 using namespace diruruzevuv::testing;
 using platform::ScreenGeometry;
-
-class WindowSizeTest : public ::testing::Test {
- protected:
-  WindowSizeTest() {
-    session.locations.workDir = dir.path();
-    session.locations.dataDir = DIRU_SOURCE_DATA_DIR;
-    manager.SetShowScreens(false);
-    manager.ShowOpening();
-  }
-  void OpenDesign(const char* band = "cmd20") {
-    manager.Opening()->findChild<QPushButton*>(band)->click();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  }
-  QWidget& Design() { return *manager.Design(); }
-  QLineEdit* Box(const char* name) { return Design().findChild<QLineEdit*>(name); }
-
-  TempDir dir;
-  model::Session session;
-  ScriptedDialogs dialogs;
-  ScreenManager manager{session, dialogs, [] {}};
-};
 
 // Whether the box shows its text from the start to the last glyph's ink
 // inside its frame: the box's own style and font, the text two pixels in
@@ -69,16 +42,16 @@ bool ShowsWhole(QLineEdit* box) {
 
 // No screen can be made smaller than its minimum, and that minimum is
 // where ordinary text is still legible.
-TEST_F(WindowSizeTest, WindowsCannotBeMadeSmallerThanTheirMinimum) {
+TEST(WindowSizeTest, WindowsCannotBeMadeSmallerThanTheirMinimum) {
+  DesignScreen screen;
   const auto refusesSmaller = [](QWidget* screen) {
     screen->resize(200, 150);
     EXPECT_EQ(screen->size(), screen->minimumSize()) << screen->objectName().toStdString();
     return screen->minimumSize();
   };
-  const QSize opening = refusesSmaller(manager.Opening());
-  OpenDesign();
-  const QSize design = refusesSmaller(manager.Design());
-  manager.ShowOpening();
+  const QSize design = refusesSmaller(&screen.Form());
+  screen.manager.ShowOpening();
+  const QSize opening = refusesSmaller(screen.manager.Opening());
   QSize wizard;
   QTimer::singleShot(0, [&] {
     QWidget* modal = QApplication::activeModalWidget();
@@ -86,38 +59,37 @@ TEST_F(WindowSizeTest, WindowsCannotBeMadeSmallerThanTheirMinimum) {
     wizard = refusesSmaller(modal);
     modal->close();
   });
-  manager.Opening()->findChild<QPushButton*>("cmdWizard")->click();
+  screen.manager.Opening()->findChild<QPushButton*>("cmdWizard")->click();
   const QSize legible = ScreenGeometry::LegibleClientSize();
   for (const QSize minimum : {opening, design, wizard}) {
     EXPECT_GE(minimum.width(), legible.width());
     EXPECT_GE(minimum.height(), legible.height());
     EXPECT_LE(minimum.width(), ScreenGeometry::kMeasureFromWidth);
   }
-  std::cout << "minimum client sizes: opening " << opening.width() << "x" << opening.height()
-            << ", design " << design.width() << "x" << design.height() << ", wizard "
-            << wizard.width() << "x" << wizard.height() << "; text legible from " << legible.width()
-            << "x" << legible.height() << "\n";
 }
 
 // The exit screen sizes itself against the display; never so small that
 // its text could not be read.
-TEST_F(WindowSizeTest, TheExitScreenIsNeverTooSmallToRead) {
+TEST(WindowSizeTest, TheExitScreenIsNeverTooSmallToRead) {
+  DesignScreen s;
   const QSize legible = ScreenGeometry::LegibleClientSize();
-  frmExit exit(session, dialogs, manager, QSize(200, 150), nullptr);
+  frmExit exit(s.session, s.dialogs, s.manager, QSize(200, 150), nullptr);
   EXPECT_EQ(exit.size(), QSize(static_cast<int>(std::lround(legible.width() * 0.45)),
                                static_cast<int>(std::lround(legible.height() * 0.3))));
-  frmExit large(session, dialogs, manager, QSize(1200, 900), nullptr);
+  frmExit large(s.session, s.dialogs, s.manager, QSize(1200, 900), nullptr);
   EXPECT_EQ(large.size(), QSize(540, 270));
 }
 
 // At the design screen's minimum the widest values of the bands' designs
 // show whole in the real boxes, and four pixels narrower something is
 // cut or too small to read: the minimum is measured, not guessed.
-TEST_F(WindowSizeTest, TheMinimumIsWhereTheWidestValuesStillFit) {
-  OpenDesign();
-  Design().show();  // a hidden window lays out only when shown
-  const QSize minimum = Design().minimumSize();
-  Design().resize(minimum);
+TEST(WindowSizeTest, TheMinimumIsWhereTheWidestValuesStillFit) {
+  DesignScreen screen;
+  QWidget& design = screen.Form();
+  const auto Box = [&screen](const char* name) { return screen.Find<QLineEdit>(name); };
+  design.show();  // a hidden window lays out only when shown
+  const QSize minimum = design.minimumSize();
+  design.resize(minimum);
   for (const char* name : {"Text1", "Text3", "Text5", "Text6"}) {
     for (const char* text : {"8888.88pF", "0.33489pF"}) {
       Box(name)->setText(text);
@@ -126,8 +98,8 @@ TEST_F(WindowSizeTest, TheMinimumIsWhereTheWidestValuesStillFit) {
     }
   }
   if (minimum.width() > ScreenGeometry::LegibleClientSize().width()) {
-    Design().setMinimumSize(0, 0);
-    Design().resize(minimum.width() - 4, minimum.height() - 3);
+    design.setMinimumSize(0, 0);
+    design.resize(minimum.width() - 4, minimum.height() - 3);
     bool anyCut = false;
     for (const char* name : {"Text1", "Text3", "Text5", "Text6"}) {
       Box(name)->setText("8888.88pF");
@@ -140,32 +112,30 @@ TEST_F(WindowSizeTest, TheMinimumIsWhereTheWidestValuesStillFit) {
 
 // After every write by the program the boxes show the start of their
 // text, at the usual size and at 800 x 600 (or the minimum, if larger).
-TEST_F(WindowSizeTest, ValueBoxesShowTheStartOfTheirTextAfterEveryWrite) {
-  OpenDesign("cmd160");
+TEST(WindowSizeTest, ValueBoxesShowTheStartOfTheirTextAfterEveryWrite) {
+  DesignScreen screen({}, "cmd160");
+  QWidget& design = screen.Form();
+  const auto Box = [&screen](const char* name) { return screen.Find<QLineEdit>(name); };
   const char* boxes[] = {"Text1", "Text3", "Text5", "Text6", "txtTurnsL1", "txtTurnsL2", "txtAL"};
-  Design().show();
+  design.show();
   for (const QSize size : {QSize(1200, 900), QSize(800, 600)}) {
-    Design().resize(size);
-    ASSERT_EQ(Design().size(), size);  // 800 x 600 is allowed: boxes hold six digits there
+    design.resize(size);
+    ASSERT_EQ(design.size(), size);  // 800 x 600 is allowed: boxes hold six digits there
     const auto allAtStart = [&](const char* after) {
       for (const char* name : boxes)
         EXPECT_EQ(Box(name)->cursorPosition(), 0) << name << " after " << after;
     };
     // Long texts that the boxes cannot hold whole.
-    Box("Text1")->setFocus();
-    Box("Text1")->selectAll();
-    QTest::keyClicks(Box("Text1"), "0.0123456u");
+    screen.Type("Text1", "0.0123456u");
     QTest::keyClick(Box("Text1"), Qt::Key_Return);
     allAtStart("Enter");
-    Box("txtTurnsL2")->selectAll();
-    QTest::keyClicks(Box("txtTurnsL2"), "0");
-    Design().findChild<QPushButton*>("cmdAccept")->click();
+    screen.Type("txtTurnsL2", "0");
+    screen.Click("cmdAccept");
     allAtStart("Replot");
-    Design().findChild<QPushButton*>("cmdC48plus")->click();
+    screen.Click("cmdC48plus");
     allAtStart("a step");
-    Box("txtAL")->selectAll();
-    QTest::keyClicks(Box("txtAL"), "0.5");
-    Design().findChild<QPushButton*>("cmdC49minus")->click();
+    screen.Type("txtAL", "0.5");
+    screen.Click("cmdC49minus");
     allAtStart("AL 0.5 and a step");
     EXPECT_EQ(Box("Text1")->text(), "0.012346uF");  // too long for any size: cut at its end
     for (const char* name : {"Text3", "Text5", "Text6", "txtTurnsL1", "txtTurnsL2", "txtAL"})
