@@ -44,10 +44,10 @@ bool ShowsWhole(QLineEdit* box) {
 // where ordinary text is still legible.
 TEST(WindowSizeTest, WindowsCannotBeMadeSmallerThanTheirMinimum) {
   DesignScreen screen;
-  const auto refusesSmaller = [](QWidget* screen) {
-    screen->resize(200, 150);
-    EXPECT_EQ(screen->size(), screen->minimumSize()) << screen->objectName().toStdString();
-    return screen->minimumSize();
+  const auto refusesSmaller = [](QWidget* window) {
+    window->resize(200, 150);
+    EXPECT_EQ(window->size(), window->minimumSize()) << window->objectName().toStdString();
+    return window->minimumSize();
   };
   const QSize design = refusesSmaller(&screen.Form());
   screen.manager.ShowOpening();
