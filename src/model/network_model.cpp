@@ -145,24 +145,23 @@ NetworkResponse RespondWithDerivatives(const PartValues& parts, const LossContex
   Complex den, num;
   const NetworkResponse response = FromChain(m, ohms, den, num);
   const double r = ohms;
-  // dDen and dNum for a change of one element.
-  auto shunt = [&](int k, Complex dy, Complex& dDen, Complex& dNum) {
-    // dM_ij = dy P_i2 Q_1j
-    const Chain& p = pre[k];
-    const Chain& q = post[k];
-    const Complex da = dy * p.b * q.a, db = dy * p.b * q.b;
-    const Complex dc = dy * p.d * q.a, dd = dy * p.d * q.b;
+  // dDen and dNum for a change dM of the chain matrix.
+  auto fromDelta = [r](Complex da, Complex db, Complex dc, Complex dd, Complex& dDen,
+                       Complex& dNum) {
     dDen = da * r + db + dc * (r * r) + dd * r;
     dNum = da * r + db - dc * (r * r) - dd * r;
   };
-  auto series = [&](int k, Complex dz, Complex& dDen, Complex& dNum) {
-    // dM_ij = dz P_i1 Q_2j
+  // dM_ij = dy P_i2 Q_1j
+  auto shunt = [&](int k, Complex dy, Complex& dDen, Complex& dNum) {
     const Chain& p = pre[k];
     const Chain& q = post[k];
-    const Complex da = dz * p.a * q.c, db = dz * p.a * q.d;
-    const Complex dc = dz * p.c * q.c, dd = dz * p.c * q.d;
-    dDen = da * r + db + dc * (r * r) + dd * r;
-    dNum = da * r + db - dc * (r * r) - dd * r;
+    fromDelta(dy * p.b * q.a, dy * p.b * q.b, dy * p.d * q.a, dy * p.d * q.b, dDen, dNum);
+  };
+  // dM_ij = dz P_i1 Q_2j
+  auto series = [&](int k, Complex dz, Complex& dDen, Complex& dNum) {
+    const Chain& p = pre[k];
+    const Chain& q = post[k];
+    fromDelta(dz * p.a * q.c, dz * p.a * q.d, dz * p.c * q.c, dz * p.c * q.d, dDen, dNum);
   };
   std::array<Complex, kFitPartCount> dDen{}, dNum{};
   shunt(0, e.dy1, dDen[kPartC47], dNum[kPartC47]);
