@@ -1,0 +1,111 @@
+#pragma once
+
+#include <array>
+#include <complex>
+
+#include "model/design_state.h"
+
+namespace diruruzevuv::model {
+
+// The filter as built, described once. Every part of the program that needs
+// the topology (the sweep's element table, the fit's model, the exports,
+// both schematics, the stress on the parts, the analyser emulator) reads it
+// from here rather than writing it again.
+//
+//   Rs ─ node 1 ──L2── node 2 ──L1── node 3 ─ RL
+//          │              │   └─C92─┘   │
+//         C47            C48           C49
+//          ⏚              ⏚             ⏚
+enum LadderPart : int { kC47, kL2, kC48, kL1, kC92, kC49, kLadderPartCount };
+
+enum class PartKind { kCapacitor, kInductor };
+
+struct LadderPartInfo {
+  const char* name;
+  PartKind kind;
+  int from;  // node the part leaves: 1 input, 2 middle, 3 output
+  int to;    // node it reaches; 0 is ground (a shunt part)
+};
+
+inline constexpr int kLadderNodeCount = 3;
+
+// In order from the generator to the load; L1 and C92 share their nodes.
+inline constexpr std::array<LadderPartInfo, kLadderPartCount> kLadderParts = {{
+    {"C47", PartKind::kCapacitor, 1, 0},
+    {"L2", PartKind::kInductor, 1, 2},
+    {"C48", PartKind::kCapacitor, 2, 0},
+    {"L1", PartKind::kInductor, 2, 3},
+    {"C92", PartKind::kCapacitor, 2, 3},
+    {"C49", PartKind::kCapacitor, 3, 0},
+}};
+
+inline constexpr bool IsShunt(LadderPart part) noexcept {
+  return kLadderParts[part].to == 0;
+}
+
+// A capacitor of 0 F (not fitted) stands for this resistance and reactance,
+// and this resistance is always across L1 and C92: they keep every node
+// connected so that no division by zero is possible.
+inline constexpr double kOpenOhms = 1e11;
+inline constexpr double kShuntOhms = 1e11;
+
+struct Ladder {
+  std::array<double, kLadderPartCount> value{};  // farads and henries
+  double inductorQ = 0.0;
+  double capacitorQ = 0.0;
+  // The inductors' loss is a series resistance fixed at this frequency (the
+  // lower band edge), not one that grows with frequency.
+  double lossReferenceHz = 0.0;
+  double sourceOhms = 0.0;
+  double loadOhms = 0.0;
+  double twoPi = 2.0 * static_cast<double>(kPi);  // the program's float pi
+};
+
+// The design's parts, Q values, loss reference and terminations; the values
+// are the design's floats widened to double.
+Ladder LadderFromDesign(const DesignState& design) noexcept;
+
+// An inductor's series loss resistance, 2 pi fref L / Q, in double; the
+// single place the loss formula is written.
+inline double InductorLossOhms(double twoPi, double lossReferenceHz, double henries,
+                               double inductorQ) noexcept {
+  return twoPi * lossReferenceHz * henries / inductorQ;
+}
+double InductorLossOhms(const Ladder& ladder, LadderPart part) noexcept;
+
+using Complex = std::complex<double>;
+
+// The impedance of a series part and the admittance of a shunt part at one
+// frequency, with their losses (a capacitor's G = wC / Qc).
+Complex CapacitorAdmittance(const Ladder& ladder, double capacitance, double frequency) noexcept;
+Complex InductorImpedance(const Ladder& ladder, LadderPart part, double frequency) noexcept;
+// L1, C92 and the fixed shunt resistance as one series impedance.
+Complex TrapImpedance(const Ladder& ladder, double frequency) noexcept;
+
+// The ladder's 2x2 chain (ABCD) matrix from node 1 to node 3.
+struct ChainMatrix {
+  Complex a{1.0}, b{0.0}, c{0.0}, d{1.0};
+};
+ChainMatrix ChainOf(const Ladder& ladder, double frequency) noexcept;
+
+// S-parameters between two equal real references (ohms). The ladder is
+// reciprocal, so S12 = S21.
+struct SParameters {
+  Complex s11, s21, s22;
+};
+SParameters Respond(const Ladder& ladder, double frequency, double referenceOhms) noexcept;
+
+// Node voltages and part currents (RMS phasors) at one frequency, the
+// generator an EMF behind the source resistance and the ladder ending in
+// any load impedance.
+struct LadderSolution {
+  std::array<Complex, kLadderNodeCount + 1> node{};  // node[0] = 0 (ground)
+  std::array<Complex, kLadderPartCount> volts{};    // across each part, from -> to
+  std::array<Complex, kLadderPartCount> amps{};     // through each part, from -> to
+  Complex loadAmps;
+  Complex inputAmps;  // from the source into node 1
+};
+LadderSolution Solve(const Ladder& ladder, double frequency, Complex sourceVolts,
+                     Complex loadImpedance) noexcept;
+
+}  // namespace diruruzevuv::model
