@@ -14,6 +14,15 @@ void AppendNumber(std::string& out, double value) {
   out.append(buffer, result.ptr);
 }
 
+// Frequencies in plain digits (14123456.789, not 1.4123456789e+07), as
+// analysers write them; still the shortest text that reads back exactly.
+void AppendFrequency(std::string& out, double hz) {
+  char buffer[400];
+  const auto result =
+      std::to_chars(buffer, buffer + sizeof buffer, hz, std::chars_format::fixed);
+  out.append(buffer, result.ptr);
+}
+
 bool Writable(const model::MeasuredNetwork& n) {
   if (n.frequency.empty() || n.frequency.size() != n.s.size()) return false;
   if (n.ports != 1 && n.ports != 2) return false;
@@ -47,7 +56,7 @@ std::string TouchstoneText(const model::MeasuredNetwork& network,
   out += "\r\n";
   const int values = network.ports == 1 ? 1 : 4;
   for (std::size_t i = 0; i < network.frequency.size(); ++i) {
-    AppendNumber(out, network.frequency[i]);
+    AppendFrequency(out, network.frequency[i]);
     for (int k = 0; k < values; ++k) {
       out += ' ';
       AppendNumber(out, network.s[i][k].real());
