@@ -190,12 +190,13 @@ std::string FitTable(const FitResult& fit, const FitOptions& options) {
   t += std::string("Solver: ") +
        (fit.converged ? "converged" : "stopped at its limit of evaluations") + "\n";
   t += "Uncertainty: one standard deviation, for at least " + Fixed(kNoiseFloorDb, 2) +
-       " dB of measurement noise. A part or the Q is off when its difference exceeds both " +
+       " dB of measurement noise.\n";
+  t += "A part or the Q is off when its difference exceeds both " +
        General(options.tolerancePercent) + " % and twice its uncertainty.\n";
   if (fit.poor) {
     t += "POOR FIT: " + fit.poorReason + ". Do not trust the figures above.\n";
   } else if (off.empty()) {
-    t += "Every part is within " + General(options.tolerancePercent) + " % of the design.\n";
+    t += "No part is off.\n";
   } else {
     t += "Off: " + off + "\n";
   }
