@@ -83,9 +83,13 @@ constexpr int kPoints = 2001;
 
 PLAIN_TARGET inline double Log10(double x) {
   const std::uint64_t bits = std::bit_cast<std::uint64_t>(x);
-  const std::uint64_t t = bits - 0x3fe6a09e667f3bcdULL;
-  const double k = static_cast<double>(static_cast<std::int64_t>(t) >> 52);
-  const double m = std::bit_cast<double>(bits - (t & 0xfff0000000000000ULL));
+  // x = 2^k m, m in [sqrt(1/2), sqrt(2)); k biased so that shifts stay logical
+  // and the conversion to double needs no 64-bit integer instruction.
+  const std::uint64_t t = bits - 0x3fe6a09e667f3bcdULL + 0x4000000000000000ULL;
+  const double k =
+      (std::bit_cast<double>(0x4330000000000000ULL | (t >> 52)) - 4503599627370496.0) - 1024.0;
+  const double m =
+      std::bit_cast<double>(bits - (t & 0xfff0000000000000ULL) + 0x4000000000000000ULL);
   const double f = m - 1.0;
   const double s = f / (2.0 + f);
   const double z = s * s;
@@ -102,6 +106,8 @@ PLAIN_TARGET inline double Log10(double x) {
 
 struct Sweep {
   double w[kPoints];
+  double gainArg[kPoints];
+  double rho2[kPoints];
   float gain[kPoints];
   float reflection[kPoints];
 };
@@ -138,9 +144,16 @@ PLAIN_TARGET void Run(const DesignState& d, Sweep& s) {
     const double nr = ar * r + br, ni = ai * r + bi, er = cr * r + dr, ei = ci * r + di;
     const double mr = nr - r * er, mi = ni - r * ei, pr = nr + r * er, pi = ni + r * ei;
     const double rho2 = (mr * mr + mi * mi) / (pr * pr + pi * pi);
-    const double clamped = rho2 < 1e-14 ? 1e-14 : (rho2 > 0.9999998 ? 0.9999998 : rho2);
-    s.gain[i] = static_cast<float>(-10.0 * Log10((tr * tr + ti * ti) * 0.25));
-    s.reflection[i] = static_cast<float>(10.0 * Log10(clamped));
+    s.gainArg[i] = (tr * tr + ti * ti) * 0.25;
+    s.rho2[i] = rho2;
+  }
+  for (int i = 0; i < kPoints; ++i) {
+    const double rho2 = s.rho2[i];
+    s.rho2[i] = rho2 < 1e-14 ? 1e-14 : (rho2 > 0.9999998 ? 0.9999998 : rho2);
+  }
+  for (int i = 0; i < kPoints; ++i) {
+    s.gain[i] = static_cast<float>(-10.0 * Log10(s.gainArg[i]));
+    s.reflection[i] = static_cast<float>(10.0 * Log10(s.rho2[i]));
   }
 }
 
