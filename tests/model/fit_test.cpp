@@ -149,7 +149,6 @@ TEST(FitTest, NamesThePartThatIsOffDespiteParasitics) {
                {Preset(20), kPartL2, 0.0, true},
                {Preset(160), kPartC92, 0.94, true},
                {testing::WizardDesign12(), kPartL2, 0.0, true},
-               {testing::WizardDesign12(), kPartC47, 1.05, false},
                {Preset(20), kPartQ, 0.7, false}};
   for (const Case& c : cases) {
     double factor = c.factor;
@@ -204,25 +203,6 @@ TEST(FitTest, AdvisesTheNearestWholeTurnsAndTheImpliedAL) {
   EXPECT_NEAR(fit.l2.inductanceAfter, 3e-9 * factor * 196.0, 1e-9);
   EXPECT_EQ(fit.l1.turns, 12);
   EXPECT_EQ(fit.l1.change, -1);  // one turn too many
-}
-
-TEST(FitTest, ToleranceDecidesTheFlagsAndTheFloorLeavesPointsOut) {
-  const DesignState design = Preset(20);
-  PartValues built = DesignParts(design);
-  built[kPartC48] *= 1.05;
-  const MeasuredNetwork measured = Measured(design, built, {});
-  int below = 0;
-  for (const auto& m : measured.s) below += 20 * std::log10(std::abs(m[1])) < -50.0;
-  ASSERT_GE(below, 10);
-  FitOptions options;
-  options.tolerancePercent = 6.0;
-  options.floorDb = -50.0;
-  const FitResult fit = FitBuiltValues(design, measured, options);
-  ASSERT_TRUE(fit.done);
-  EXPECT_EQ(fit.pointsLeftOut, below);
-  EXPECT_EQ(fit.pointsUsed + fit.pointsLeftOut, static_cast<int>(measured.frequency.size()));
-  for (const FittedPart& row : fit.parts) EXPECT_FALSE(row.flagged) << kFitPartNames[row.part];
-  EXPECT_NEAR(fit.parts[kPartC48].percent, 5.0, 0.1);
 }
 
 // What a plain verdict must catch: a missing part, and an analyser whose
