@@ -33,37 +33,6 @@ bool Number(const std::string& text, double& value) {
   return !text.empty() && error == std::errc{} && stop == end && std::isfinite(value);
 }
 
-std::string Fixed(double value, int places) {
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.*f", places, value);
-  return buffer;
-}
-
-std::string SearchLines(const model::BuildableProposal& p, const model::DesignState& design) {
-  std::string out = "\nBuildable design search: " + std::to_string(p.combinations) +
-                    " combinations of standard values and turns\n";
-  out += "  Margin to the boxes           design     proposal\n";
-  const char* names[3] = {"Passband (reflection)", "2nd harmonic (gain)", "3rd harmonic (gain)"};
-  for (int k = 0; k < 3; ++k) {
-    std::string label = names[k];
-    label.resize(30, ' ');
-    std::string a = Fixed(p.designFigures.marginDb[k], 2) + " dB";
-    a.resize(11, ' ');
-    out += "  " + label + a + Fixed(p.proposalFigures.marginDb[k], 2) + " dB\n";
-  }
-  out += "  Proposal:";
-  for (int i = 0; i < 4; ++i) {
-    const model::LadderPart part = model::kSheetCapacitors[i];
-    out += std::string(" ") + model::kLadderParts[part].name + " " +
-           (p.capacitors[i].Fitted() ? model::CapacitorBuildText(p.capacitors[i])
-                                     : std::string("not fitted"));
-  }
-  out += ", L2 " + std::to_string(p.turnsL2) + " turns (was " + std::to_string(design.TurnsL2) +
-         "), L1 " + std::to_string(p.turnsL1) + " turns (was " + std::to_string(design.TurnsL1) +
-         ")\n";
-  return out;
-}
-
 int WriteOut(const std::string& text) {
   const bool written = std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
   return (written && std::fflush(stdout) == 0) ? 0 : 1;
@@ -201,7 +170,8 @@ int RunBuildSheetCommand(const Context& context, const std::vector<std::string>&
     text += line + "\n";
     if (!note.empty() && line.starts_with("  Source: ")) text += "  " + note + "\n";
   }
-  if (search) text += SearchLines(proposal, design);
+  if (search)
+    for (const std::string& line : model::ProposalLines(proposal, design)) text += line + "\n";
   return WriteOut(text);
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 namespace diruruzevuv::model {
 namespace {
@@ -98,6 +99,37 @@ BuildableProposal SearchBuildable(const DesignState& design, const GlobalDefault
   best.design = base;
   ApplyProposal(best, best.design);
   return best;
+}
+
+std::vector<std::string> ProposalLines(const BuildableProposal& p, const DesignState& before) {
+  const auto fixed = [](double value) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.2f dB", value);
+    std::string text = buffer;
+    return text;
+  };
+  std::vector<std::string> lines = {""};
+  lines.push_back("Buildable design search: " + std::to_string(p.combinations) +
+                  " combinations of standard values and turns" +
+                  (p.complete ? "" : " (stopped early)"));
+  lines.push_back("  Margin to the boxes           design     proposal");
+  const char* names[3] = {"Passband (reflection)", "2nd harmonic (gain)", "3rd harmonic (gain)"};
+  for (int k = 0; k < 3; ++k) {
+    std::string label = names[k];
+    label.resize(30, ' ');
+    std::string a = fixed(p.designFigures.marginDb[k]);
+    a.resize(11, ' ');
+    lines.push_back("  " + label + a + fixed(p.proposalFigures.marginDb[k]));
+  }
+  std::string values = "  Proposal:";
+  for (int i = 0; i < 4; ++i)
+    values += std::string(" ") + kLadderParts[kSheetCapacitors[i]].name + " " +
+              CapacitorBuildText(p.capacitors[i]);
+  lines.push_back(values);
+  lines.push_back("            L2 " + std::to_string(p.turnsL2) + " turns (was " +
+                  std::to_string(before.TurnsL2) + "), L1 " + std::to_string(p.turnsL1) +
+                  " turns (was " + std::to_string(before.TurnsL1) + ")");
+  return lines;
 }
 
 void ApplyProposal(const BuildableProposal& proposal, DesignState& design) noexcept {

@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "model/build_sheet.h"
 
@@ -33,6 +35,11 @@ std::vector<CapacitorBuild> CandidatesFor(double farads, ESeries series);
 BuildableProposal SearchBuildable(const DesignState& design, const GlobalDefaults& defaults,
                                   ESeries series,
                                   const std::function<bool(double)>& progress = {});
+
+// The proposal's margins beside the design's, and its values, as text
+// lines (the first one empty).
+std::vector<std::string> ProposalLines(const BuildableProposal& proposal,
+                                       const DesignState& before);
 
 // The proposal applied: its capacitors and turns, the inductances following.
 void ApplyProposal(const BuildableProposal& proposal, DesignState& design) noexcept;
