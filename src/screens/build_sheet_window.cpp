@@ -42,8 +42,8 @@ std::optional<double> ReadNumber(const std::string& text) {
 // Page layout of the printed sheet, in page units.
 constexpr double kPageLeft = 600.0;
 constexpr double kPageTop = 500.0;
-constexpr double kColumnWidth = 80.0;  // per character column at 8 points
-constexpr double kLineHeight = 200.0;
+constexpr double kColumnWidth = 90.0;  // per character column at 9 points
+constexpr double kLineHeight = 215.0;
 
 }  // namespace
 
@@ -84,7 +84,7 @@ platform::RecordingCanvas BuildSheetPage(const std::vector<std::string>& lines) 
   page.SetFontSize(12.0);
   page.SetTextPosition({kPageLeft, kPageTop});
   page.Text("DIRUruzevuv build sheet");
-  page.SetFontSize(8.0);
+  page.SetFontSize(9.0);
   double y = kPageTop + 2.0 * kLineHeight;
   for (const std::string& line : lines) {
     // Each run of text starts at its character column, so that the
