@@ -5,6 +5,7 @@
 #include <string>
 
 #include "../files/cli_support.h"
+#include "../files/test_support.h"
 #include "files/core_catalogue.h"
 #include "model/build_sheet.h"
 #include "model/buildable_search.h"
@@ -54,18 +55,18 @@ TEST(CoreCatalogueTest, BadRowsAreNamedAndSkippedAndALaterFileOverrides) {
   EXPECT_EQ(catalogue.problems[2].rfind("shipped.TXT line 6: ", 0), 0u) << catalogue.problems[2];
   EXPECT_EQ(catalogue.problems[3], "shipped.TXT line 7: AL is not a number: 'abc'");
 
-  files::AddCoreRows("t50-2, mine, 5.1, 12.7, 7.6, 4.8, 3, 1, 30, measured\r\n"
-                     "FT37-43, ferrite 43, 420, 9.5, 4.75, 3.3, 20, 0.01, 1, maker\r\n",
-                     "work.TXT", catalogue);
-  ASSERT_EQ(catalogue.cores.size(), 2u);
-  EXPECT_DOUBLE_EQ(catalogue.Find("T50-2")->alNh, 5.1);
-  EXPECT_EQ(catalogue.Find("ft37-43")->material, "ferrite 43");
-
-  // The shipped file reads whole.
-  const CoreCatalogue shipped = files::ReadCoreCatalogue(FileLocations{"", DIRU_SOURCE_DATA_DIR});
-  EXPECT_EQ(shipped.cores.size(), 15u);
-  EXPECT_TRUE(shipped.problems.empty());
-  EXPECT_DOUBLE_EQ(shipped.Find("T94-10")->alNh, 5.8);
+  // The shipped file, then the working folder's copy: a name already
+  // known is replaced (in any case), a new one added.
+  testing::TempDir work;
+  testing::WriteText(work / files::kCoreCatalogueName,
+                     "t50-2, mine, 5.1, 12.7, 7.6, 4.8, 3, 1, 30, measured\r\n"
+                     "FT37-43, ferrite 43, 420, 9.5, 4.75, 3.3, 20, 0.01, 1, maker\r\n");
+  const CoreCatalogue both = files::ReadCoreCatalogue(FileLocations{work.path(), DIRU_SOURCE_DATA_DIR});
+  EXPECT_EQ(both.cores.size(), 16u);
+  EXPECT_TRUE(both.problems.empty());
+  EXPECT_DOUBLE_EQ(both.Find("T50-2")->alNh, 5.1);
+  EXPECT_EQ(both.Find("ft37-43")->material, "ferrite 43");
+  EXPECT_DOUBLE_EQ(both.Find("T94-10")->alNh, 5.8);
 }
 
 // Worked by hand: the nearest single by ratio and the pair rule.
