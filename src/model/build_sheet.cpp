@@ -442,12 +442,12 @@ std::vector<std::string> BuildSheetLines(const BuildSheet& sheet) {
                   "): design, nearest single, best pair, soldered");
   for (int i = 0; i < 4; ++i) {
     const StandardChoice& s = sheet.capacitors[i];
-    std::string line = "  " + Pad(kLadderParts[kSheetCapacitors[i]].name, 5) +
-                       Pad(notation::FormatCapacitance(static_cast<float>(s.target)), 10);
+    std::string line = "  " + Pad(kLadderParts[kSheetCapacitors[i]].name, 5);
     if (!s.single) {
       lines.push_back(line + "not fitted");
       continue;
     }
+    line += Pad(notation::FormatCapacitance(static_cast<float>(s.target)), 10);
     line += Pad(CapacitorBuildText(*s.single) + " " + Percent(RatioError(s.single->Farads(), s.target)), 20);
     line += Pad(s.pair ? CapacitorBuildText(*s.pair) + " " +
                              Percent(RatioError(s.pair->Farads(), s.target))
