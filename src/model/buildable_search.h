@@ -11,8 +11,8 @@
 namespace diruruzevuv::model {
 
 // The buildable design nearest the boxes: over the standard values near
-// each capacitor (the single values either side, the best pairs either
-// side) and the turns within one of each toroid's, the combination whose
+// each capacitor (the single values either side, its best pair) and the
+// turns within one of each toroid's, the combination whose
 // smallest margin to the design-aid boxes is largest; of equal ones, the
 // one with the lower band-edge loss.
 struct BuildableProposal {
