@@ -83,6 +83,16 @@ TEST(CliMeasurementTest, FitNamesThePartThatIsOff) {
   EXPECT_EQ(rows[4].substr(0, 4), "C49,");
   EXPECT_NE(rows[4].find(",yes,"), std::string::npos);
   EXPECT_NE(rows[1].find(",no,"), std::string::npos);
+  // C49's uncertainty: a fraction of a percent on this clean measurement,
+  // beside its difference of about -5 %.
+  std::vector<std::string> c49;
+  for (std::size_t from = 0, at; from <= rows[4].size(); from = at + 1) {
+    at = std::min(rows[4].find(',', from), rows[4].size());
+    c49.push_back(rows[4].substr(from, at - from));
+  }
+  EXPECT_NEAR(std::stod(c49[3]), -5.0, 0.1);
+  EXPECT_GT(std::stod(c49[4]), 0.0);
+  EXPECT_LT(std::stod(c49[4]), 1.0);
   EXPECT_EQ(rows[9], "converged,,yes,,,,,,");
   EXPECT_EQ(rows[10], "poor_fit,,no,,,,,,");
 
