@@ -467,6 +467,16 @@ std::optional<model::MeasuredNetwork> Sweep(AnalyserShell& shell, const Analyser
   return network;
 }
 
+std::string TerminationProblem(double designOhms, const std::string& port) {
+  model::MeasuredNetwork probe;
+  probe.ports = 2;
+  probe.name = port;
+  probe.frequency = {1.0};
+  const std::complex<double> s11(0.5), s21(0.5);
+  probe.s = {model::MeasuredNetwork::Matrix{s11, s21, s21, 0.0}};
+  return model::ReferralProblem(probe, designOhms);
+}
+
 std::vector<SerialPortInfo> AnalyserPorts(const std::vector<SerialPortInfo>& ports) {
   std::vector<SerialPortInfo> found;
   for (const SerialPortInfo& port : ports)

@@ -108,6 +108,11 @@ inline constexpr const char* kOneDirectionComment =
     "S11 and S21 measured; S12 is a copy of S21 and S22 is 0 (the analyser measures one "
     "direction only)";
 
+// Why a design terminated in designOhms cannot use such a measurement
+// (the referral rules of every measurement), or empty when it can: the
+// analyser measures at 50 ohm and gives no S22 to refer it with.
+std::string TerminationProblem(double designOhms, const std::string& port);
+
 // The ports with the analyser's USB IDs.
 std::vector<SerialPortInfo> AnalyserPorts(const std::vector<SerialPortInfo>& ports);
 
