@@ -99,7 +99,18 @@ bool AnalyserShell::Send(const std::string& command) {
 
 bool AnalyserShell::ReadMore(int timeoutMs, const std::string& waitingFor, bool started) {
   char chunk[4096];
-  const ByteLink::ReadResult got = m_link->Read(chunk, sizeof chunk, timeoutMs);
+  ByteLink::ReadResult got;
+  for (int left = timeoutMs;;) {
+    if (m_timeouts.cancel != nullptr && m_timeouts.cancel->load()) {
+      m_cancelled = true;
+      SetError("cancelled");
+      return false;
+    }
+    const int slice = m_timeouts.cancel != nullptr ? std::min(left, 100) : left;
+    got = m_link->Read(chunk, sizeof chunk, slice);
+    left -= slice;
+    if (got.status != ByteLink::ReadStatus::kTimeout || left <= 0) break;
+  }
   switch (got.status) {
     case ByteLink::ReadStatus::kData:
       m_buffer.append(chunk, got.count);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -18,6 +19,9 @@ struct Timeouts {
   int replyMs = 2000;   // first byte of an ordinary command's reply
   int scanMs = 20000;   // first byte after a scan command
   int quietMs = 1000;   // between bytes once a reply has started
+  // When set, raising it ends any wait within a tenth of a second (the
+  // window's Cancel while the device is silent).
+  const std::atomic<bool>* cancel = nullptr;
 };
 
 // How the device sweeps, from what it says about itself.
