@@ -254,7 +254,8 @@ void AnalyserEmulator::SendPoints(double start, double stop, int points, int mas
     if (fault == EmulatedFault::kSlow)
       std::this_thread::sleep_for(std::chrono::milliseconds(m_options.slowMs));
     const std::uint32_t hz = FirmwareFrequency(static_cast<std::uint32_t>(start),
-                                               static_cast<std::uint32_t>(stop), points, i);
+                                               static_cast<std::uint32_t>(stop), points, i) +
+                             (fault == EmulatedFault::kOffFrequency ? 1000u : 0u);
     const model::SParameters s = model::Respond(m_filter, hz, 50.0);
     float v[4] = {static_cast<float>(s.s11.real()), static_cast<float>(s.s11.imag()),
                   static_cast<float>(s.s21.real()), static_cast<float>(s.s21.imag())};

@@ -29,6 +29,7 @@ enum class EmulatedFault {
   kGarbage,       // a scan is answered with noise
   kShortReply,    // a scan ends five points early
   kNonFinite,     // one value of a scan is not a number
+  kOffFrequency,  // a scan's frequencies lie 1 kHz above those asked for
 };
 
 struct EmulatorOptions {

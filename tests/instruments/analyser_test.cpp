@@ -129,6 +129,8 @@ TEST(Analyser, FailuresGiveAMessageNamingThePortAndNoMeasurement) {
        "sent 96 of 101 points for 'data 0'"},
       {"not a number", EmulatedKind::kH4, EmulatedFault::kNonFinite,
        "answered a value that is not a number at 5337500 Hz"},
+      {"other frequencies", EmulatedKind::kH4, EmulatedFault::kOffFrequency,
+       "answered 5001000 Hz where 5000000 Hz was asked"},
   };
   for (const FaultCase& c : cases) {
     SCOPED_TRACE(c.name);

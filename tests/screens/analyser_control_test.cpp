@@ -63,7 +63,7 @@ TEST_F(AnalyserScreenTest, MeasuresRepeatsWhileTheWindowAnswersAndSaves) {
   dialogs.answers.push_back(emulator.Port());
   Choose("Measure with analyser...");
   EXPECT_EQ(KeptPort(), emulator.Port());
-  EXPECT_TRUE(Analyser().Busy());
+  ASSERT_TRUE(Analyser().Busy());
   EXPECT_FALSE(Analyser().barSweep->isHidden());
   ASSERT_TRUE(WaitUntil([&] { return !Analyser().Busy(); }));
   EXPECT_TRUE(Analyser().barSweep->isHidden());
