@@ -5,8 +5,6 @@
 
 #include "analyser_emulator.h"
 #include "instruments/analyser.h"
-#include "model/design_state.h"
-#include "model/fit.h"
 
 namespace diruruzevuv::instruments {
 namespace {
@@ -149,23 +147,6 @@ TEST(Analyser, RequestsThatCannotBeSweptAreRefusedBeforeAnyScan) {
             "the number of points must lie between 2 and 100001");
   EXPECT_EQ(SweepRequestProblem({1000, 1100, 401}), "the points would lie closer than 1 Hz");
   EXPECT_EQ(SweepRequestProblem({5e6, 50e6, 2}), "");
-}
-
-TEST(Analyser, AFitOfTheEmulatorsMeasurementFindsThePartsInside) {
-  AnalyserEmulator emulator({EmulatedKind::kH4});
-  const model::DesignState design = testing::EmulatedDesign();
-  const Measured m = MeasureFrom(emulator, {design.SweepStart, design.SweepStop, 401});
-  ASSERT_TRUE(m.network) << m.why;
-  const model::FitResult fit = model::FitBuiltValues(design, *m.network, model::FitOptions{});
-  ASSERT_TRUE(fit.done) << fit.error;
-  const model::Ladder inside = testing::EmulatedFilter();
-  for (const model::FittedPart& part : fit.parts) {
-    double expected = part.design;
-    if (part.part == model::kPartC48) expected = inside.value[model::kC48];
-    if (part.part == model::kPartL2) expected = inside.value[model::kL2];
-    if (part.part == model::kPartQ) continue;
-    EXPECT_NEAR(part.fitted / expected, 1.0, 0.01) << static_cast<int>(part.part);
-  }
 }
 
 }  // namespace
