@@ -27,6 +27,7 @@ constexpr Command kCommands[] = {
     {"fit", RunFitCommand, "fit the built part values to a measured filter"},
     {"devices", RunDevicesCommand, "list the network analysers attached"},
     {"measure", RunMeasureCommand, "sweep the analyser into a Touchstone file"},
+    {"buildsheet", RunBuildSheetCommand, "core, wire, standard capacitors and part stress"},
 };
 
 void PrintHelp() {

@@ -28,6 +28,7 @@ int RunCompareCommand(const Context& context, const std::vector<std::string>& ar
 int RunFitCommand(const Context& context, const std::vector<std::string>& args);
 int RunMeasureCommand(const Context& context, const std::vector<std::string>& args);
 int RunDevicesCommand(const Context& context, const std::vector<std::string>& args);
+int RunBuildSheetCommand(const Context& context, const std::vector<std::string>& args);
 // Hands over to the report renderer, a separate program that loads Qt.
 int RunReportCommand(const Context& context, const std::vector<std::string>& args);
 
@@ -45,6 +46,9 @@ inline constexpr const char* kUsage =
     "       diruruzevuv-cli compare DESIGN_FILE MEASURED_FILE|--port PORT [--floor DB] [--csv]\n"
     "       diruruzevuv-cli fit DESIGN_FILE MEASURED_FILE|--port PORT [--floor DB] "
     "[--tolerance PCT] [--csv]\n"
+    "       diruruzevuv-cli buildsheet DESIGN_FILE [--core T50-2] [--wire 24|0.5mm] [--lead MM]\n"
+    "                  [--series E6|E12|E24] [--power W] [--swr S] [--rating V] [--margin X]\n"
+    "                  [--search] [--csv]\n"
     "       diruruzevuv-cli devices [--port PORT]\n"
     "       diruruzevuv-cli measure [--design DESIGN_FILE] [--port PORT] [--start HZ] [--stop HZ] "
     "[--points N] OUT_FILE\n";
