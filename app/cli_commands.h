@@ -26,6 +26,7 @@ int RunMonteCarloCommand(const Context& context, const std::vector<std::string>&
 int RunSpiceCommand(const Context& context, const std::vector<std::string>& args);
 int RunCompareCommand(const Context& context, const std::vector<std::string>& args);
 int RunFitCommand(const Context& context, const std::vector<std::string>& args);
+int RunTouchstoneCommand(const Context& context, const std::vector<std::string>& args);
 // Hands over to the report renderer, a separate program that loads Qt.
 int RunReportCommand(const Context& context, const std::vector<std::string>& args);
 
@@ -42,6 +43,8 @@ inline constexpr const char* kUsage =
     "       diruruzevuv-cli report DESIGN_FILE OUT_PDF\n"
     "       diruruzevuv-cli compare DESIGN_FILE MEASURED_FILE [--floor DB] [--csv]\n"
     "       diruruzevuv-cli fit DESIGN_FILE MEASURED_FILE [--floor DB] [--tolerance PCT] "
-    "[--csv]\n";
+    "[--csv]\n"
+    "       diruruzevuv-cli touchstone DESIGN_FILE OUT.s2p [--start HZ] [--stop HZ] "
+    "[--points N]\n";
 
 }  // namespace diruruzevuv::cli
