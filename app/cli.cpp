@@ -26,6 +26,7 @@ constexpr Command kCommands[] = {
     {"compare", RunCompareCommand, "compare a measured filter with its design"},
     {"fit", RunFitCommand, "fit the built part values to a measured filter"},
     {"touchstone", RunTouchstoneCommand, "write the design's computed S-parameters (.s2p)"},
+    {"buildsheet", RunBuildSheetCommand, "core, wire, standard capacitors and part stress"},
 };
 
 void PrintHelp() {

@@ -27,6 +27,7 @@ int RunSpiceCommand(const Context& context, const std::vector<std::string>& args
 int RunCompareCommand(const Context& context, const std::vector<std::string>& args);
 int RunFitCommand(const Context& context, const std::vector<std::string>& args);
 int RunTouchstoneCommand(const Context& context, const std::vector<std::string>& args);
+int RunBuildSheetCommand(const Context& context, const std::vector<std::string>& args);
 // Hands over to the report renderer, a separate program that loads Qt.
 int RunReportCommand(const Context& context, const std::vector<std::string>& args);
 
@@ -45,6 +46,9 @@ inline constexpr const char* kUsage =
     "       diruruzevuv-cli fit DESIGN_FILE MEASURED_FILE [--floor DB] [--tolerance PCT] "
     "[--csv]\n"
     "       diruruzevuv-cli touchstone DESIGN_FILE OUT.s2p [--start HZ] [--stop HZ] "
-    "[--points N]\n";
+    "[--points N]\n"
+    "       diruruzevuv-cli buildsheet DESIGN_FILE [--core T50-2] [--wire 24|0.5mm] [--lead MM]\n"
+    "                  [--series E6|E12|E24] [--power W] [--swr S] [--rating V] [--margin X]\n"
+    "                  [--search] [--csv]\n";
 
 }  // namespace diruruzevuv::cli

@@ -20,6 +20,7 @@
 #include "model/design_response.h"
 #include "model/measured_network.h"
 #include "model/plot_geometry.h"
+#include "screens/build_sheet_window.h"
 #include "screens/fit_dialog.h"
 #include "screens/frm_design.h"
 
@@ -200,6 +201,11 @@ QMenu* MeasurementControl::MenuAt(QPointF grid) {
     const std::string path = dialogs.SaveFile("Export response as Touchstone", kTouchstoneFilter,
                                               "response.s2p");
     if (!path.empty()) ExportResponseTouchstone(path);
+  });
+  menu->addSeparator();
+  menu->addAction(QStringLiteral("Build sheet..."), this, [this] {
+    BuildSheetWindow window(m_form);
+    window.exec();
   });
   return menu;
 }

@@ -246,7 +246,7 @@ TEST_F(MeasurementScreenTest, MenuOnlyOverThePlotAndOnlyWhatApplies) {
     if (!a->isSeparator() && a->isEnabled()) enabled << a->text();
   EXPECT_EQ(enabled, QStringList({"Load measured filter...", "Save plot as PNG...",
                                   "Save computed response as CSV...",
-                                  "Export response as Touchstone..."}));
+                                  "Export response as Touchstone...", "Build sheet..."}));
 }
 
 TEST_F(MeasurementScreenTest, SavesThePlotAndTheComputedResponse) {
