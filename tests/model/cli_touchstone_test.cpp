@@ -10,7 +10,6 @@
 #include "../files/cli_support.h"
 #include "../files/test_support.h"
 #include "files/design_file.h"
-#include "files/touchstone.h"
 #include "measurement_support.h"
 
 namespace diruruzevuv::model {
@@ -39,13 +38,6 @@ struct Files {
 TEST(CliTouchstoneTest, CompareWithItsOwnExportFindsNoDifference) {
   const Files f;
   ASSERT_EQ(RunCli("touchstone \"" + f.designFile + "\" \"" + f.out + "\""), CliRun(0, ""));
-  const files::TouchstoneRead read = files::ReadTouchstoneFile(f.out);
-  ASSERT_TRUE(read.network) << read.error.Text();
-  EXPECT_EQ(read.network->referenceOhms[0], 12.5);
-  ASSERT_EQ(read.network->frequency.size(), 2001u);
-  EXPECT_EQ(read.network->frequency.front(), f.low);
-  EXPECT_EQ(read.network->frequency.back(), f.high);
-
   const CliRun csv = RunCli("compare \"" + f.designFile + "\" \"" + f.out + "\" --csv");
   ASSERT_EQ(csv.first, 0);
   std::istringstream rows(csv.second);
