@@ -20,6 +20,7 @@
 #include "model/design_response.h"
 #include "model/measured_network.h"
 #include "model/plot_geometry.h"
+#include "screens/analyser_control.h"
 #include "screens/build_sheet_window.h"
 #include "screens/fit_dialog.h"
 #include "screens/frm_design.h"
@@ -63,6 +64,7 @@ MeasurementControl::MeasurementControl(frmDesign& form)
   // Between the band caption and the computed losses, free on this screen.
   form.Place(lblMeasuredLoss, 1000, 1500, 4400, 450);
   lblMeasuredLoss->hide();
+  m_analyser = new AnalyserControl(form, *this);
 }
 
 void MeasurementControl::ShowMeasuredLoss(const std::string& text) {
@@ -76,22 +78,25 @@ MeasurementControl::~MeasurementControl() {
 }
 
 bool MeasurementControl::Load(const std::string& path) {
-  model::Session& session = m_form.SessionState();
   const files::TouchstoneRead read = files::ReadTouchstoneFile(path);
   if (!read.network) {
     m_form.DialogsUsed().Message(read.error.Text());
     return false;
   }
-  const std::string problem =
-      model::ReferralProblem(*read.network, session.design.InputTermination);
+  return Show(*read.network);
+}
+
+bool MeasurementControl::Show(const model::MeasuredNetwork& network) {
+  model::Session& session = m_form.SessionState();
+  const std::string problem = model::ReferralProblem(network, session.design.InputTermination);
   if (!problem.empty()) {
     m_form.DialogsUsed().Message(problem);
     return false;
   }
   model::ShownMeasurement shown;
-  shown.measuredOhms = read.network->referenceOhms;
-  if (!model::Renormalise(*read.network, session.design.InputTermination, shown.network)) {
-    m_form.DialogsUsed().Message(read.network->name +
+  shown.measuredOhms = network.referenceOhms;
+  if (!model::Renormalise(network, session.design.InputTermination, shown.network)) {
+    m_form.DialogsUsed().Message(network.name +
                                  ": cannot be referred to the design's termination");
     return false;
   }
@@ -188,6 +193,8 @@ QMenu* MeasurementControl::MenuAt(QPointF grid) {
       ->setEnabled(shown);
   menu->addAction(QStringLiteral("Fit built values..."), this, [this] { Fit(); })
       ->setEnabled(shown);
+  menu->addSeparator();
+  m_analyser->AddMenuEntries(*menu);
   menu->addSeparator();
   menu->addAction(QStringLiteral("Save plot as PNG..."), this, [this, &dialogs] {
     const std::string path = dialogs.SaveFile("Save plot as PNG", kPngFilter, "plot.png");

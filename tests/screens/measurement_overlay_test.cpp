@@ -244,8 +244,8 @@ TEST_F(MeasurementScreenTest, MenuOnlyOverThePlotAndOnlyWhatApplies) {
   QStringList enabled;
   for (QAction* a : menu->actions())
     if (!a->isSeparator() && a->isEnabled()) enabled << a->text();
-  EXPECT_EQ(enabled, QStringList({"Load measured filter...", "Save plot as PNG...",
-                                  "Save computed response as CSV...",
+  EXPECT_EQ(enabled, QStringList({"Load measured filter...", "Measure with analyser...", "Repeat",
+                                  "Save plot as PNG...", "Save computed response as CSV...",
                                   "Export response as Touchstone...", "Build sheet..."}));
 }
 
