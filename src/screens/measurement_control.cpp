@@ -11,6 +11,7 @@
 #include <QUrl>
 #include <memory>
 
+#include "files/file_names.h"
 #include "files/replace_file.h"
 #include "files/sweep_csv.h"
 #include "files/touchstone.h"
@@ -166,11 +167,11 @@ QMenu* MeasurementControl::MenuAt(QPointF grid) {
   menu->addSeparator();
   menu->addAction(QStringLiteral("Save plot as PNG..."), this, [this, &dialogs] {
     const std::string path = dialogs.SaveFile("Save plot as PNG", kPngFilter, "plot.png");
-    if (!path.empty()) SavePlotImage(path);
+    if (!path.empty()) SavePlotImage(files::WithDefaultExtension(path, ".png"));
   });
   menu->addAction(QStringLiteral("Save computed response as CSV..."), this, [this, &dialogs] {
     const std::string path = dialogs.SaveFile("Save computed response", kCsvFilter, "response.csv");
-    if (!path.empty()) SaveResponseCsv(path);
+    if (!path.empty()) SaveResponseCsv(files::WithDefaultExtension(path, ".csv"));
   });
   return menu;
 }

@@ -248,10 +248,11 @@ TEST_F(MeasurementScreenTest, MenuOnlyOverThePlotAndOnlyWhatApplies) {
                                   "Save computed response as CSV..."}));
 }
 
+// Names typed without an extension get theirs, as every other save does.
 TEST_F(MeasurementScreenTest, SavesThePlotAndTheComputedResponse) {
   const std::string png = (dir / "plot.png").string();
   const std::string csv = (dir / "response.csv").string();
-  dialogs.answers = {png, csv};
+  dialogs.answers = {(dir / "plot").string(), (dir / "response").string()};
   Choose("Save plot as PNG...");
   Choose("Save computed response as CSV...");
   const QImage image(QString::fromStdString(png));
@@ -276,21 +277,20 @@ TEST_F(MeasurementScreenTest, FitDialogChangesTheDesignOnlyWhenAsked) {
   const float c48 = session.design.C48;
   QString shown;
   auto answer = [&](const char* button) {
-    QTimer::singleShot(0, [&shown, button] {
-      auto* dialog = qobject_cast<FitDialog*>(QApplication::activeModalWidget());
-      ASSERT_NE(dialog, nullptr);
-      shown = dialog->table->toPlainText();
-      dialog->findChild<QPushButton*>(button)->click();
-    });
+    testing::WhileModal([this] { Choose("Fit built values..."); },
+                        [&shown, button](QWidget& up) {
+                          auto* dialog = qobject_cast<FitDialog*>(&up);
+                          ASSERT_NE(dialog, nullptr);
+                          shown = dialog->table->toPlainText();
+                          dialog->findChild<QPushButton*>(button)->click();
+                        });
   };
   answer("cmdClose");
-  Choose("Fit built values...");
   EXPECT_EQ(session.design.C48, c48);
   EXPECT_NE(shown.indexOf("C48"), -1);
   EXPECT_NE(shown.indexOf("Off by more than 3 %: C48"), -1) << shown.toStdString();
 
   answer("cmdUse");
-  Choose("Fit built values...");
   EXPECT_NEAR(session.design.C48, c48 * 1.05f, c48 * 0.005f);
   EXPECT_EQ(Form().findChild<QLineEdit*>("Text3")->text().toStdString(),
             notation::FormatCapacitance(session.design.C48));
