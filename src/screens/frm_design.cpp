@@ -483,9 +483,10 @@ void frmDesign::cmdAccept_Click() {
 }
 
 std::vector<QWidget*> frmDesign::MonteCarloLocked() const {
-  return {cmdAccept,   cmdSaveFile, cmdMonte,    cmdSpice,   cmdPrint,    cmdRestart, cmdExit,
-          cmdC47minus, cmdC47plus,  cmdC48minus, cmdC48plus, cmdC92minus, cmdC92plus, cmdC49minus,
-          cmdC49plus,  UpDown1,     UpDown2,     txtTurnsL1, txtTurnsL2,  txtAL};
+  return {cmdAccept,   cmdSaveFile, cmdMonte,    cmdSpice,   cmdPrint,    cmdRestart,
+          cmdExit,     cmdC47minus, cmdC47plus,  cmdC48minus, cmdC48plus, cmdC92minus,
+          cmdC92plus,  cmdC49minus, cmdC49plus,  UpDown1,     UpDown2,    txtTurnsL1,
+          txtTurnsL2,  txtAL,       m_measurement->cmdMeasured};
 }
 
 // The run as the screen shows it: every trial drawn, the event loop

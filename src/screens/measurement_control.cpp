@@ -8,6 +8,8 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
+#include <QPushButton>
+#include <QShortcut>
 #include <QUrl>
 #include <memory>
 
@@ -58,6 +60,26 @@ MeasurementControl::MeasurementControl(frmDesign& form)
   // Between the band caption and the computed losses, free on this screen.
   form.Place(lblMeasuredLoss, 1000, 1500, 4400, 450);
   lblMeasuredLoss->hide();
+  // The menu seen and reached without the mouse: a button beside the
+  // curves' legend, free space on this screen, and the keys that open a
+  // context menu.
+  cmdMeasured = new QPushButton(QStringLiteral("Measured..."), &form);
+  cmdMeasured->setObjectName(QStringLiteral("cmdMeasured"));
+  cmdMeasured->setAutoDefault(false);
+  cmdMeasured->setToolTip(QStringLiteral(
+      "Load, fit and remove a measurement, save the plot (also Shift+F10 or the Menu key)"));
+  form.Place(cmdMeasured, 9600, 4500, 1400, 300);
+  connect(cmdMeasured, &QPushButton::clicked, this, &MeasurementControl::ShowMenu);
+  for (const QKeySequence& key : {QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)})
+    connect(new QShortcut(key, &form), &QShortcut::activated, this, &MeasurementControl::ShowMenu);
+}
+
+void MeasurementControl::ShowMenu() {
+  if (m_session.monte.running) return;
+  const model::PlotFrame& frame = model::kScreenPlotFrame;
+  std::unique_ptr<QMenu> menu(
+      MenuAt({(frame.left + frame.right) / 2, (frame.top + frame.bottom) / 2}));
+  if (menu) menu->exec(cmdMeasured->mapToGlobal(QPoint(0, cmdMeasured->height())));
 }
 
 void MeasurementControl::ShowMeasuredLoss(const std::string& text) {

@@ -157,7 +157,7 @@ std::string StateOf(DesignScreen& screen) {
           all({"cmdAccept", "cmdSaveFile", "cmdSpice", "cmdPrint", "cmdExit", "cmdC47minus",
                "cmdC47plus", "cmdC48minus", "cmdC48plus", "cmdC92minus", "cmdC92plus",
                "cmdC49minus", "cmdC49plus", "UpDown1", "UpDown2", "txtTurnsL1", "txtTurnsL2",
-               "txtAL"},
+               "txtAL", "cmdMeasured"},
               enabled)};
 }
 

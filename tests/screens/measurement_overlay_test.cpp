@@ -9,7 +9,9 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <QUrl>
 #include <algorithm>
@@ -249,6 +251,38 @@ TEST_F(MeasurementScreenTest, MenuOnlyOverThePlotAndOnlyWhatApplies) {
 }
 
 // Names typed without an extension get theirs, as every other save does.
+// The menu can be seen and reached without the mouse: the "Measured..."
+// button, which covers no other control, and Shift+F10 or the Menu key,
+// even from a value box that has a context menu of its own.
+TEST_F(MeasurementScreenTest, MeasuredButtonAndKeysOpenTheMenu) {
+  Form().show();
+  QPushButton* button = Form().Measurement().cmdMeasured;
+  auto* box = Form().findChild<QLineEdit*>(QStringLiteral("Text3"));
+  const auto opens = [this, box](const std::function<void()>& open) {
+    // Shortcuts act in the active window (a closed menu leaves none here).
+    Form().activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&Form()));
+    box->setFocus();
+    QStringList entries;
+    testing::WhileModal(open, [&entries](QWidget& up) {
+      auto* menu = qobject_cast<QMenu*>(&up);
+      ASSERT_NE(menu, nullptr);
+      for (const QAction* action : menu->actions()) entries << action->text();
+      menu->close();
+    });
+    return entries.contains(QStringLiteral("Load measured filter..."));
+  };
+  EXPECT_TRUE(opens([button] { button->click(); }));
+  EXPECT_TRUE(opens([box] { QTest::keyClick(box, Qt::Key_Menu); }));
+  EXPECT_TRUE(opens([box] { QTest::keyClick(box, Qt::Key_F10, Qt::ShiftModifier); }));
+  EXPECT_EQ(button->text(), QStringLiteral("Measured..."));
+  for (const QWidget* other : Form().findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    if (other != button && !other->isHidden())
+      EXPECT_FALSE(other->geometry().intersects(button->geometry()))
+          << other->objectName().toStdString();
+  }
+}
+
 TEST_F(MeasurementScreenTest, SavesThePlotAndTheComputedResponse) {
   const std::string png = (dir / "plot.png").string();
   const std::string csv = (dir / "response.csv").string();
