@@ -38,30 +38,38 @@ inline bool ReadOptionNumber(const std::string& text, double& value) {
   return error == std::errc{} && stop == end && std::isfinite(value);
 }
 
-// False on wrong usage. withTolerance: whether --tolerance is allowed.
-inline bool ParseMeasurementArguments(const std::vector<std::string>& args, bool withTolerance,
-                                      MeasurementArguments& out) {
+// Returns 0, or on wrong usage says what is wrong and returns 2.
+// withTolerance: whether --tolerance is allowed.
+inline int ParseMeasurementArguments(const char* command, const std::vector<std::string>& args,
+                                     bool withTolerance, MeasurementArguments& out) {
   std::vector<std::string> files;
+  const auto got = [&args](std::size_t i) {
+    return i < args.size() ? ", got '" + args[i] + "'" : std::string(", got nothing");
+  };
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     if (a == "--csv") {
       out.csv = true;
     } else if (a == "--floor") {
-      if (++i >= args.size() || !ReadOptionNumber(args[i], out.floorDb)) return false;
+      if (++i >= args.size() || !ReadOptionNumber(args[i], out.floorDb))
+        return UsageError("--floor needs a number of dB" + got(i));
     } else if (a == "--tolerance" && withTolerance) {
       if (++i >= args.size() || !ReadOptionNumber(args[i], out.tolerancePercent) ||
           !(out.tolerancePercent > 0.0))
-        return false;
-    } else if (a.size() > 1 && a[0] == '-' && a[1] == '-') {
-      return false;
+        return UsageError("--tolerance needs a percentage above 0" + got(i));
+    } else if (LooksLikeOption(a)) {
+      return UsageError("unknown option '" + a + "' for " + command);
     } else {
       files.push_back(a);
     }
   }
-  if (files.size() != 2) return false;
+  if (files.size() < 2)
+    return UsageError(std::string(command) + " needs a " +
+                      (files.empty() ? "DESIGN_FILE" : "MEASURED_FILE"));
+  if (files.size() > 2) return UsageError("unexpected operand '" + files[2] + "' for " + command);
   out.design = files[0];
   out.measured = files[1];
-  return true;
+  return 0;
 }
 
 struct LoadedMeasurement {
@@ -77,10 +85,7 @@ inline std::optional<LoadedMeasurement> LoadMeasurement(const Context& context,
   StderrNotifier notifier;
   LoadedMeasurement loaded;
   files::ReadGlobalDefaults(context.locations, loaded.design, loaded.defaults, notifier);
-  if (!ReadDesignOrTellWhy(args.design, loaded.design, notifier)) {
-    if (!notifier.Told()) notifier.Message("diruruzevuv-cli: cannot read " + args.design);
-    return std::nullopt;
-  }
+  if (!ReadDesignOrTellWhy(args.design, loaded.design, notifier)) return std::nullopt;
   const files::TouchstoneRead read = files::ReadTouchstoneFile(args.measured);
   if (!read.network) {
     notifier.Message("diruruzevuv-cli: " + read.error.Text());
