@@ -17,6 +17,7 @@
 #include "files/replace_file.h"
 #include "files/sweep_csv.h"
 #include "files/touchstone.h"
+#include "model/fitted_response.h"
 #include "model/measured_network.h"
 #include "model/plot_geometry.h"
 #include "screens/fit_dialog.h"
@@ -132,11 +133,15 @@ void MeasurementControl::Fit() {
     m_form.DialogsUsed().Message("No fit: " + fit.error);
     return;
   }
+  // The fitted parts' response lies over the measurement from now on, so
+  // that the diagnosis can be seen confirmed (or not).
+  session.measurement->fitted =
+      model::FittedResponse(fit, session.design, session.measurement->network.frequency);
   FitDialog dialog(session, fit, options, &m_form);
-  if (dialog.exec() == QDialog::Accepted) {
-    ApplyFittedValues(fit, session.design);
-    m_form.Redisplay();
-  }
+  const int answer = dialog.exec();
+  if (answer == QDialog::Accepted || answer == FitDialog::kUseWithTurns)
+    model::ApplyFit(fit, session.design, answer == FitDialog::kUseWithTurns);
+  m_form.Redisplay();
 }
 
 bool MeasurementControl::SavePlotImage(const std::string& path) {

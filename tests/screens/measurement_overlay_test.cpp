@@ -91,7 +91,7 @@ TEST(MeasurementOverlayTest, ScreenPlotDrawsBothCurvesClippedWithTheLegend) {
   for (const Op& op : s11) EXPECT_TRUE(Inside(op, model::kScreenPlotFrame));
   // Deep in the stop band the measured transmission lies on the floor.
   EXPECT_TRUE(std::any_of(s21.begin(), s21.end(), [](const Op& op) { return op.a.y == 4000.0; }));
-  EXPECT_TRUE(HasText(canvas, "Measured: built.s2p (green S21, violet S11)"));
+  EXPECT_TRUE(HasText(canvas, "Measured: built.s2p"));
   EXPECT_FALSE(HasText(canvas, "Measured at 50 ohm, judged at 50 ohm"));
   // Text inside the plot's bottom left corner; none while a Monte Carlo
   // run draws its trials over the legend drawn before it.
@@ -104,17 +104,62 @@ TEST(MeasurementOverlayTest, ScreenPlotDrawsBothCurvesClippedWithTheLegend) {
   s.monte.trialCount = 0;  // the run's first, nominal drawing has it
   RecordingCanvas first;
   Plot(first, s, 12000.0);
-  EXPECT_TRUE(HasText(first, "Measured: built.s2p (green S21, violet S11)"));
+  EXPECT_TRUE(HasText(first, "Measured: built.s2p"));
   s.monte.trialCount = 1;
   RecordingCanvas trial;
   Plot(trial, s, 12000.0);
-  EXPECT_FALSE(HasText(trial, "Measured: built.s2p (green S21, violet S11)"));
+  EXPECT_FALSE(HasText(trial, "Measured: built.s2p"));
   EXPECT_FALSE(Strokes(trial, kMeasuredTransmissionColour).empty());
   // The measured losses stand beside the computed ones.
   EXPECT_EQ(labels.measuredLoss.substr(0, 28), "Measured loss at 14MHz: 0.13")
       << labels.measuredLoss;
   EXPECT_NE(labels.measuredLoss.find("dB\nMeasured loss at 14.35MHz: 0.14"), std::string::npos)
       << labels.measuredLoss;
+}
+
+struct LegendRow {
+  const char* surface;
+  const model::PlotFrame* frame;
+  double charWidth;  // as the surface's overlay style has it
+};
+
+// On screen and on the report the legend lies on a plain box inside the
+// frame, drawn over the grid, the boxes and the curves; a long name is
+// shortened in its middle so that the line ends inside the frame.
+TEST(MeasurementOverlayTest, LegendStaysInsideTheFrameOnAPlainBox) {
+  model::Session s = SweptSession(testing::BandDesign(20));
+  const std::string name = "filter_built_on_the_kitchen_table_after_rewinding_L2_2026-12-06.s2p";
+  s.measurement = Shown(s.design, {}, name.c_str());
+  for (const LegendRow& row : {LegendRow{"screen", &model::kScreenPlotFrame, 100.0},
+                               LegendRow{"report", &model::kReportPlotFrame, 100.0}}) {
+    SCOPED_TRACE(row.surface);
+    RecordingCanvas canvas;
+    if (row.frame == &model::kScreenPlotFrame) {
+      Plot(canvas, s, 12000.0);
+    } else {
+      report::DrawReport(canvas, s, report::ReportOptions{12000, "06.12.2026"});
+    }
+    const model::PlotFrame& f = *row.frame;
+    const auto& ops = canvas.Ops();
+    const auto legend = std::find_if(ops.begin(), ops.end(), [](const Op& op) {
+      return op.kind == Kind::Text && op.text.rfind("Measured: ", 0) == 0;
+    });
+    ASSERT_NE(legend, ops.end());
+    EXPECT_EQ(legend->text, "Measured: filter_built_on_th...L2_2026-12-06.s2p");
+    EXPECT_TRUE(HasText(canvas, "green S21, violet S11"));
+    EXPECT_LE(legend->a.x + row.charWidth * legend->text.size(), f.right);
+    const auto box = std::find_if(ops.begin(), legend, [](const Op& op) {
+      return op.kind == Kind::FilledBox && op.colour == model::kWhite;
+    });
+    ASSERT_NE(box, legend);
+    EXPECT_TRUE(Inside(*box, f));
+    EXPECT_TRUE(box->a.x < legend->a.x && box->a.y < legend->a.y && box->b.y > legend->a.y);
+    EXPECT_LE(legend->a.x + row.charWidth * legend->text.size(), box->b.x);
+    // Nothing but the legend's own text is drawn after its box.
+    for (auto op = box + 1; op != legend; ++op) EXPECT_NE(op->kind, Kind::Line);
+  }
+  EXPECT_EQ(ShortenInTheMiddle("abcdefghij", 7), "ab...ij");
+  EXPECT_EQ(ShortenInTheMiddle("d\xc3\xa9" "f\xc3\xa9" "rent.s2p", 9), "d\xc3\xa9...s2p");
 }
 
 TEST(MeasurementOverlayTest, OnePortAndReferredFilesSayWhatTheyShow) {
@@ -126,7 +171,7 @@ TEST(MeasurementOverlayTest, OnePortAndReferredFilesSayWhatTheyShow) {
   const PlotLabels labels = Plot(canvas, s, 12000.0);
   EXPECT_TRUE(Strokes(canvas, kMeasuredTransmissionColour).empty());
   EXPECT_FALSE(Strokes(canvas, kMeasuredReflectionColour).empty());
-  EXPECT_TRUE(HasText(canvas, "Measured: reflection.s1p (violet S11)"));
+  EXPECT_TRUE(HasText(canvas, "Measured: reflection.s1p"));
   EXPECT_TRUE(HasText(canvas, "Measured at 50 ohm, judged at 12.5 ohm"));
   EXPECT_EQ(labels.measuredLoss, "");
 }
@@ -144,7 +189,7 @@ TEST(MeasurementOverlayTest, ReportDrawsTheMeasurementAndIsUnchangedWithout) {
   ASSERT_GT(s21.size(), 300u);
   for (const Op& op : s21) EXPECT_TRUE(Inside(op, model::kReportPlotFrame));
   EXPECT_EQ(s21.front().lineWidth, 9.0);
-  EXPECT_TRUE(HasText(with, "Measured: built.s2p (green S21, violet S11)"));
+  EXPECT_TRUE(HasText(with, "Measured: built.s2p"));
   EXPECT_TRUE(HasText(with, "Measured: built.s2p"));
   const auto texts = with.Texts();
   EXPECT_TRUE(std::any_of(texts.begin(), texts.end(), [](const std::string& t) {
@@ -303,6 +348,45 @@ TEST_F(MeasurementScreenTest, SavesThePlotAndTheComputedResponse) {
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0].rfind("Cannot write " + nowhere, 0), 0u) << dialogs.messages[0];
   EXPECT_FALSE(fs::exists(nowhere));
+}
+
+// After a fit the fitted parts' response is drawn over the measurement, on
+// the screen and on the report, where it lies on the measured curves.
+TEST_F(MeasurementScreenTest, FittedResponseLiesOnTheMeasurement) {
+  ASSERT_TRUE(Form().Measurement().Load(measured.string()));
+  QString shown;
+  testing::WhileModal([this] { Choose("Fit built values..."); },
+                      [&shown](QWidget& up) {
+                        shown = qobject_cast<FitDialog*>(&up)->table->toPlainText();
+                        qobject_cast<FitDialog*>(&up)->cmdClose->click();
+                      });
+  EXPECT_NE(shown.indexOf("Whole turns at AL 3 nH per turns squared come only this close: "
+                          "L2 14 turns 0.588 uH"),
+            -1)
+      << shown.toStdString();
+  RecordingCanvas screen;
+  Plot(screen, session, 12000.0);
+  RecordingCanvas page;
+  report::DrawReport(page, session, report::ReportOptions{12000, "06.12.2026"});
+  for (const RecordingCanvas* canvas : {&screen, &page}) {
+    const auto fitted = Strokes(*canvas, kFittedColour);
+    const auto s21 = Strokes(*canvas, kMeasuredTransmissionColour);
+    const auto s11 = Strokes(*canvas, kMeasuredReflectionColour);
+    ASSERT_EQ(fitted.size(), s21.size() + s11.size());
+    const double perDb = canvas == &screen ? 3500.0 / 60.0 : 3500.0 / 60.0;
+    double worst = 0.0;
+    for (std::size_t i = 0; i < s21.size(); ++i) {
+      worst = std::max(worst, std::fabs(fitted[i].a.y - s21[i].a.y));
+      worst = std::max(worst, std::fabs(fitted[s21.size() + i].a.y - s11[i].a.y));
+      EXPECT_EQ(fitted[i].a.x, s21[i].a.x);
+    }
+    EXPECT_LT(worst, 0.5 * perDb);  // within half a dB everywhere
+    EXPECT_TRUE(HasText(*canvas, "orange: fitted parts, S21 and S11"));
+  }
+  Choose("Remove measurement");
+  RecordingCanvas gone;
+  Plot(gone, session, 12000.0);
+  EXPECT_TRUE(Strokes(gone, kFittedColour).empty());
 }
 
 // The fit dialog changes the design only when asked to.
