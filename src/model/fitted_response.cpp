@@ -57,7 +57,7 @@ WholeTurns WholeTurnsAtDesignAL(const FitResult& fit, const DesignState& design)
 std::string WholeTurnsText(const WholeTurns& t, const DesignState& design) {
   const auto uh = [](double henries) { return Fixed(henries * 1e6, 3) + " uH"; };
   return "Whole turns at AL " + notation::ShortestFloatText(design.ToroidAL) +
-         " nH per turns squared come only this close: L2 " + std::to_string(t.turnsL2) +
+         " nH per turns squared come only this close:\nL2 " + std::to_string(t.turnsL2) +
          " turns " + uh(t.l2) + " (fitted " + uh(t.fittedL2) + "), L1 " +
          std::to_string(t.turnsL1) + " turns " + uh(t.l1) + " (fitted " + uh(t.fittedL1) + ")";
 }

@@ -31,8 +31,9 @@ struct WholeTurns {
 };
 WholeTurns WholeTurnsAtDesignAL(const FitResult& fit, const DesignState& design) noexcept;
 
-// "Whole turns at AL 3 nH per turns squared come only this close: L2 15
-// turns 0.675 uH (fitted 0.679 uH), L1 12 turns 0.432 uH (fitted 0.431 uH)".
+// "Whole turns at AL 3 nH per turns squared come only this close:" and on
+// a second line "L2 15 turns 0.675 uH (fitted 0.679 uH), L1 12 turns
+// 0.432 uH (fitted 0.431 uH)".
 std::string WholeTurnsText(const WholeTurns& turns, const DesignState& design);
 
 // Writes the fitted capacitors and inductor Q into the design, and with

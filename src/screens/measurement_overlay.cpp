@@ -113,12 +113,12 @@ void DrawMeasurementOverlay(platform::Canvas& canvas, const model::PlotGeometry&
     DrawCurve(canvas, geometry, design, n, 0, kMeasuredReflectionColour);
   }
   if (geometry.Usable() && shown.fitted) {
+    // Thin, over the measured curves, so that both stay in sight where
+    // they agree.
     const model::FittedCurves& fitted = *shown.fitted;
-    if (n.ports == 2) {
-      canvas.SetLineWidth(style.transmissionWidth);
-      DrawFitted(canvas, geometry, design, fitted.frequency, fitted.gainDb, kFittedColour);
-    }
     canvas.SetLineWidth(style.reflectionWidth);
+    if (n.ports == 2)
+      DrawFitted(canvas, geometry, design, fitted.frequency, fitted.gainDb, kFittedColour);
     DrawFitted(canvas, geometry, design, fitted.frequency, fitted.reflectionDb, kFittedColour);
   }
   canvas.SetLineWidth(1);

@@ -23,7 +23,7 @@ TEST(FittedResponseTest, WholeTurnsAtTheDesignsAL) {
   EXPECT_EQ(t.turnsL1, 13);
   EXPECT_DOUBLE_EQ(t.l1, 3e-9 * 169);
   EXPECT_EQ(WholeTurnsText(t, design),
-            "Whole turns at AL 3 nH per turns squared come only this close: L2 15 turns 0.675 uH "
+            "Whole turns at AL 3 nH per turns squared come only this close:\nL2 15 turns 0.675 uH "
             "(fitted 0.679 uH), L1 13 turns 0.507 uH (fitted 0.500 uH)");
   DesignState kept = design;
   ApplyFit(fit, kept, false);

@@ -360,7 +360,7 @@ TEST_F(MeasurementScreenTest, FittedResponseLiesOnTheMeasurement) {
                         shown = qobject_cast<FitDialog*>(&up)->table->toPlainText();
                         qobject_cast<FitDialog*>(&up)->cmdClose->click();
                       });
-  EXPECT_NE(shown.indexOf("Whole turns at AL 3 nH per turns squared come only this close: "
+  EXPECT_NE(shown.indexOf("Whole turns at AL 3 nH per turns squared come only this close:\n"
                           "L2 14 turns 0.588 uH"),
             -1)
       << shown.toStdString();
