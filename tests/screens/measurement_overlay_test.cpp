@@ -155,6 +155,10 @@ TEST(MeasurementOverlayTest, LegendStaysInsideTheFrameOnAPlainBox) {
     EXPECT_TRUE(Inside(*box, f));
     EXPECT_TRUE(box->a.x < legend->a.x && box->a.y < legend->a.y && box->b.y > legend->a.y);
     EXPECT_LE(legend->a.x + row.charWidth * legend->text.size(), box->b.x);
+    // The report's figures name the file within the page, too.
+    const auto texts = canvas.Texts();
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), legend->text),
+              row.frame == &model::kReportPlotFrame ? 2 : 1);
     // Nothing but the legend's own text is drawn after its box.
     for (auto op = box + 1; op != legend; ++op) EXPECT_NE(op->kind, Kind::Line);
   }
