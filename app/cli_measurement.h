@@ -15,6 +15,7 @@
 #include "files/design_file.h"
 #include "files/global_defaults_file.h"
 #include "files/touchstone.h"
+#include "instruments/analyser.h"
 #include "model/design_state.h"
 #include "model/fit.h"
 #include "model/global_defaults.h"
@@ -27,6 +28,7 @@ namespace diruruzevuv::cli {
 struct MeasurementArguments {
   std::string design;
   std::string measured;
+  std::string port;  // measure with the analyser there instead of reading a file
   double floorDb = model::kDefaultFloorDb;
   double tolerancePercent = model::kDefaultTolerancePercent;
   bool csv = false;
@@ -57,18 +59,22 @@ inline int ParseMeasurementArguments(const char* command, const std::vector<std:
       if (++i >= args.size() || !ReadOptionNumber(args[i], out.tolerancePercent) ||
           !(out.tolerancePercent > 0.0))
         return UsageError("--tolerance needs a percentage above 0" + got(i));
+    } else if (a == "--port") {
+      if (++i >= args.size()) return UsageError("--port needs a serial port, got nothing");
+      out.port = args[i];
     } else if (LooksLikeOption(a)) {
       return UsageError("unknown option '" + a + "' for " + command);
     } else {
       files.push_back(a);
     }
   }
-  if (files.size() < 2)
+  if (files.empty() || (out.port.empty() && files.size() < 2))
     return UsageError(std::string(command) + " needs a " +
                       (files.empty() ? "DESIGN_FILE" : "MEASURED_FILE"));
-  if (files.size() > 2) return UsageError("unexpected operand '" + files[2] + "' for " + command);
+  if (files.size() > (out.port.empty() ? 2u : 1u))
+    return UsageError("unexpected operand '" + files.back() + "' for " + command);
   out.design = files[0];
-  out.measured = files[1];
+  if (out.port.empty()) out.measured = files[1];
   return 0;
 }
 
@@ -86,7 +92,20 @@ inline std::optional<LoadedMeasurement> LoadMeasurement(const Context& context,
   LoadedMeasurement loaded;
   files::ReadGlobalDefaults(context.locations, loaded.design, loaded.defaults, notifier);
   if (!ReadDesignOrTellWhy(args.design, loaded.design, notifier)) return std::nullopt;
-  const files::TouchstoneRead read = files::ReadTouchstoneFile(args.measured);
+  files::TouchstoneRead read;
+  if (!args.port.empty()) {
+    // A live measurement over the design's sweep range takes the same
+    // way as a file from here on.
+    std::string why;
+    read.network = instruments::MeasureOnce(
+        args.port, {loaded.design.SweepStart, loaded.design.SweepStop, 401}, why);
+    if (!read.network) {
+      notifier.Message("diruruzevuv-cli: " + why);
+      return std::nullopt;
+    }
+  } else {
+    read = files::ReadTouchstoneFile(args.measured);
+  }
   if (!read.network) {
     notifier.Message("diruruzevuv-cli: " + read.error.Text());
     return std::nullopt;

@@ -20,6 +20,8 @@
 #include "model/fitted_response.h"
 #include "model/measured_network.h"
 #include "model/plot_geometry.h"
+#include "screens/analyser_control.h"
+#include "screens/build_sheet_window.h"
 #include "screens/fit_dialog.h"
 #include "screens/frm_design.h"
 
@@ -61,6 +63,7 @@ MeasurementControl::MeasurementControl(frmDesign& form)
   // Between the band caption and the computed losses, free on this screen.
   form.Place(lblMeasuredLoss, 1000, 1500, 4400, 450);
   lblMeasuredLoss->hide();
+  m_analyser = new AnalyserControl(form, *this);
   // The menu seen and reached without the mouse: a button beside the
   // curves' legend, free space on this screen, and the keys that open a
   // context menu.
@@ -94,22 +97,25 @@ MeasurementControl::~MeasurementControl() {
 }
 
 bool MeasurementControl::Load(const std::string& path) {
-  model::Session& session = m_form.SessionState();
   const files::TouchstoneRead read = files::ReadTouchstoneFile(path);
   if (!read.network) {
     m_form.DialogsUsed().Message(read.error.Text());
     return false;
   }
-  const std::string problem =
-      model::ReferralProblem(*read.network, session.design.InputTermination);
+  return Show(*read.network);
+}
+
+bool MeasurementControl::Show(const model::MeasuredNetwork& network) {
+  model::Session& session = m_form.SessionState();
+  const std::string problem = model::ReferralProblem(network, session.design.InputTermination);
   if (!problem.empty()) {
     m_form.DialogsUsed().Message(problem);
     return false;
   }
   model::ShownMeasurement shown;
-  shown.measuredOhms = read.network->referenceOhms;
-  if (!model::Renormalise(*read.network, session.design.InputTermination, shown.network)) {
-    m_form.DialogsUsed().Message(read.network->name +
+  shown.measuredOhms = network.referenceOhms;
+  if (!model::Renormalise(network, session.design.InputTermination, shown.network)) {
+    m_form.DialogsUsed().Message(network.name +
                                  ": cannot be referred to the design's termination");
     return false;
   }
@@ -192,6 +198,8 @@ QMenu* MeasurementControl::MenuAt(QPointF grid) {
   menu->addAction(QStringLiteral("Fit built values..."), this, [this] { Fit(); })
       ->setEnabled(shown);
   menu->addSeparator();
+  m_analyser->AddMenuEntries(*menu);
+  menu->addSeparator();
   menu->addAction(QStringLiteral("Save plot as PNG..."), this, [this, &dialogs] {
     const std::string path = dialogs.SaveFile("Save plot as PNG", kPngFilter, "plot.png");
     if (!path.empty()) SavePlotImage(files::WithDefaultExtension(path, ".png"));
@@ -199,6 +207,11 @@ QMenu* MeasurementControl::MenuAt(QPointF grid) {
   menu->addAction(QStringLiteral("Save computed response as CSV..."), this, [this, &dialogs] {
     const std::string path = dialogs.SaveFile("Save computed response", kCsvFilter, "response.csv");
     if (!path.empty()) SaveResponseCsv(files::WithDefaultExtension(path, ".csv"));
+  });
+  menu->addSeparator();
+  menu->addAction(QStringLiteral("Build sheet..."), this, [this] {
+    BuildSheetWindow window(m_form);
+    window.exec();
   });
   return menu;
 }

@@ -14,6 +14,7 @@ class QPushButton;
 namespace diruruzevuv::screens {
 
 class frmDesign;
+class AnalyserControl;
 
 // The built filter's measurement on the design screen: a file dropped on
 // the window or loaded from the plot's context menu is drawn over the
@@ -30,6 +31,11 @@ class MeasurementControl final : public QObject {
   // Reads the file, refers it to the design's termination and shows it;
   // a file that cannot be read is named in a message and nothing changes.
   bool Load(const std::string& path);
+  // Refers a measurement (a file's or the analyser's) to the design's
+  // termination and shows it; one that cannot be is named in a message.
+  bool Show(const model::MeasuredNetwork& network);
+  // The live link to the analyser.
+  AnalyserControl& Analyser() noexcept { return *m_analyser; }
   void Remove();
   // Fits the built values and shows them in the fit dialog.
   void Fit();
@@ -55,6 +61,7 @@ class MeasurementControl final : public QObject {
  private:
   frmDesign& m_form;
   model::Session& m_session;  // outlives the form
+  AnalyserControl* m_analyser = nullptr;  // a child object
 };
 
 // The computed response of the last sweep as the command line's sweep

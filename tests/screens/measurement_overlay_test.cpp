@@ -295,8 +295,9 @@ TEST_F(MeasurementScreenTest, MenuOnlyOverThePlotAndOnlyWhatApplies) {
   QStringList enabled;
   for (QAction* a : menu->actions())
     if (!a->isSeparator() && a->isEnabled()) enabled << a->text();
-  EXPECT_EQ(enabled, QStringList({"Load measured filter...", "Save plot as PNG...",
-                                  "Save computed response as CSV..."}));
+  EXPECT_EQ(enabled, QStringList({"Load measured filter...", "Measure with analyser...", "Repeat",
+                                  "Save plot as PNG...", "Save computed response as CSV...",
+                                  "Build sheet..."}));
 }
 
 // Names typed without an extension get theirs, as every other save does.
@@ -326,9 +327,10 @@ TEST_F(MeasurementScreenTest, MeasuredButtonAndKeysOpenTheMenu) {
   EXPECT_TRUE(opens([box] { QTest::keyClick(box, Qt::Key_F10, Qt::ShiftModifier); }));
   EXPECT_EQ(button->text(), QStringLiteral("Measured..."));
   for (const QWidget* other : Form().findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-    if (other != button && !other->isHidden())
+    if (other != button && !other->isHidden()) {
       EXPECT_FALSE(other->geometry().intersects(button->geometry()))
           << other->objectName().toStdString();
+    }
   }
 }
 

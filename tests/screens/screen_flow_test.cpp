@@ -30,10 +30,6 @@ using namespace diruruzevuv::testing;
 
 const fs::path kShipped = DIRU_SOURCE_DATA_DIR;
 
-std::array<float, 7> Values(const model::DesignState& d) {
-  return {d.C47, d.C48, d.C92, d.C49, d.ToroidAL, d.L1, d.L2};
-}
-
 // The program on its opening screen, ending its exit pause at once.
 class ScreenFlowTest : public ::testing::Test, public DesignScreen {
  protected:
