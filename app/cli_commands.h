@@ -29,6 +29,7 @@ int RunMonteCarloCommand(const Context& context, const std::vector<std::string>&
 int RunSpiceCommand(const Context& context, const std::vector<std::string>& args);
 int RunCompareCommand(const Context& context, const std::vector<std::string>& args);
 int RunFitCommand(const Context& context, const std::vector<std::string>& args);
+int RunTouchstoneCommand(const Context& context, const std::vector<std::string>& args);
 int RunMeasureCommand(const Context& context, const std::vector<std::string>& args);
 int RunDevicesCommand(const Context& context, const std::vector<std::string>& args);
 int RunBuildSheetCommand(const Context& context, const std::vector<std::string>& args);
@@ -82,6 +83,8 @@ inline constexpr const char* kUsage =
     "       diruruzevuv-cli compare DESIGN_FILE MEASURED_FILE|--port PORT [--floor DB] [--csv]\n"
     "       diruruzevuv-cli fit DESIGN_FILE MEASURED_FILE|--port PORT [--floor DB] "
     "[--tolerance PCT] [--csv]\n"
+    "       diruruzevuv-cli touchstone DESIGN_FILE OUT.s2p [--start HZ] [--stop HZ] "
+    "[--points N]\n"
     "       diruruzevuv-cli buildsheet DESIGN_FILE [--core T50-2] [--wire 24|0.5mm] [--lead MM]\n"
     "                  [--series E6|E12|E24] [--power W] [--swr S] [--rating V] [--margin X]\n"
     "                  [--search] [--csv]\n"

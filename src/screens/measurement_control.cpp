@@ -12,11 +12,15 @@
 #include <QShortcut>
 #include <QUrl>
 #include <memory>
+#include <optional>
 
 #include "files/file_names.h"
 #include "files/replace_file.h"
 #include "files/sweep_csv.h"
 #include "files/touchstone.h"
+#include "files/touchstone_writer.h"
+#include "model/analysis_problem.h"
+#include "model/design_response.h"
 #include "model/fitted_response.h"
 #include "model/measured_network.h"
 #include "model/plot_geometry.h"
@@ -32,6 +36,7 @@ constexpr const char* kMeasurementFilter =
     "Touchstone files (*.s1p *.s2p *.ts)|*.s1p;*.s2p;*.ts;*.S1P;*.S2P;*.TS";
 constexpr const char* kPngFilter = "PNG images (*.png)|*.png";
 constexpr const char* kCsvFilter = "CSV files (*.csv)|*.csv";
+constexpr const char* kTouchstoneFilter = "Touchstone files (*.s2p)|*.s2p";
 
 // The plot with its labels around it, in layout-grid units.
 constexpr double kImageLeft = 5400.0;
@@ -180,6 +185,25 @@ bool MeasurementControl::SaveResponseCsv(const std::string& path) {
   return false;
 }
 
+bool MeasurementControl::ExportResponseTouchstone(std::string path) {
+  // A name typed without an ending gets the Touchstone two-port one.
+  const std::size_t name = path.find_last_of('/') + 1;
+  if (path.find('.', name) == std::string::npos) path += ".s2p";
+  const model::DesignState& design = m_form.SessionState().design;
+  const std::optional<model::MeasuredNetwork> network =
+      model::DesignResponse(design, model::DesignResponseRange(design));
+  std::string why;
+  if (!network) {
+    why = model::DescribeUnanalysable(design);
+    if (why.empty()) why = "the design gives no response over its sweep range";
+  } else if (files::WriteTouchstoneFile(path, *network,
+                                        {"S-parameters computed by DIRUruzevuv"}, &why)) {
+    return true;
+  }
+  m_form.DialogsUsed().Message("Cannot write " + path + ": " + why);
+  return false;
+}
+
 QMenu* MeasurementControl::MenuAt(QPointF grid) {
   const model::PlotFrame& frame = model::kScreenPlotFrame;
   if (grid.x() < frame.left || grid.x() > frame.right || grid.y() < frame.top ||
@@ -207,6 +231,11 @@ QMenu* MeasurementControl::MenuAt(QPointF grid) {
   menu->addAction(QStringLiteral("Save computed response as CSV..."), this, [this, &dialogs] {
     const std::string path = dialogs.SaveFile("Save computed response", kCsvFilter, "response.csv");
     if (!path.empty()) SaveResponseCsv(files::WithDefaultExtension(path, ".csv"));
+  });
+  menu->addAction(QStringLiteral("Export response as Touchstone..."), this, [this, &dialogs] {
+    const std::string path = dialogs.SaveFile("Export response as Touchstone", kTouchstoneFilter,
+                                              "response.s2p");
+    if (!path.empty()) ExportResponseTouchstone(path);
   });
   menu->addSeparator();
   menu->addAction(QStringLiteral("Build sheet..."), this, [this] {

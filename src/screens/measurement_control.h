@@ -19,8 +19,8 @@ class AnalyserControl;
 // The built filter's measurement on the design screen: a file dropped on
 // the window or loaded from the plot's context menu is drawn over the
 // response until it is removed, replaced or the screen is left. The menu
-// also fits the built values, saves the plot as a PNG image and saves the
-// computed response as CSV.
+// also fits the built values, saves the plot as a PNG image, saves the
+// computed response as CSV and exports it as Touchstone.
 class MeasurementControl final : public QObject {
   Q_OBJECT
 
@@ -41,6 +41,9 @@ class MeasurementControl final : public QObject {
   void Fit();
   bool SavePlotImage(const std::string& path);
   bool SaveResponseCsv(const std::string& path);
+  // The design's computed S-parameters over its sweep range as a
+  // Touchstone two-port file; ".s2p" is added to a name without an ending.
+  bool ExportResponseTouchstone(std::string path);
 
   // The plot's context menu, built for a click at this layout-grid point;
   // empty when the point lies outside the plot. The caller owns it.

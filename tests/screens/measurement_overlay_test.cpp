@@ -297,7 +297,7 @@ TEST_F(MeasurementScreenTest, MenuOnlyOverThePlotAndOnlyWhatApplies) {
     if (!a->isSeparator() && a->isEnabled()) enabled << a->text();
   EXPECT_EQ(enabled, QStringList({"Load measured filter...", "Measure with analyser...", "Repeat",
                                   "Save plot as PNG...", "Save computed response as CSV...",
-                                  "Build sheet..."}));
+                                  "Export response as Touchstone...", "Build sheet..."}));
 }
 
 // Names typed without an extension get theirs, as every other save does.
@@ -393,6 +393,19 @@ TEST_F(MeasurementScreenTest, FittedResponseLiesOnTheMeasurement) {
   RecordingCanvas gone;
   Plot(gone, session, 12000.0);
   EXPECT_TRUE(Strokes(gone, kFittedColour).empty());
+}
+
+// A name typed without an ending gets ".s2p"; the file is the design's
+// response, which the program reads back.
+TEST_F(MeasurementScreenTest, ExportsTheResponseAsTouchstone) {
+  dialogs.answers = {(dir / "filter").string()};
+  Choose("Export response as Touchstone...");
+  EXPECT_TRUE(dialogs.messages.empty());
+  const files::TouchstoneRead read = files::ReadTouchstoneFile(dir / "filter.s2p");
+  ASSERT_TRUE(read.network) << read.error.Text();
+  EXPECT_EQ(read.network->ports, 2);
+  EXPECT_EQ(read.network->frequency.size(), 2001u);
+  EXPECT_EQ(read.network->referenceOhms[0], session.design.InputTermination);
 }
 
 // The fit dialog changes the design only when asked to.
