@@ -9,10 +9,7 @@ namespace diruruzevuv::cli {
 // filter against its design over the design-aid boxes.
 int RunCompareCommand(const Context& context, const std::vector<std::string>& args) {
   MeasurementArguments parsed;
-  if (!ParseMeasurementArguments(args, false, parsed)) {
-    std::fputs(kUsage, stderr);
-    return 2;
-  }
+  if (const int wrong = ParseMeasurementArguments("compare", args, false, parsed)) return wrong;
   const auto loaded = LoadMeasurement(context, parsed);
   if (!loaded) return 1;
   const model::Comparison comparison =

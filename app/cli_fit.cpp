@@ -9,10 +9,7 @@ namespace diruruzevuv::cli {
 // the part values that explain the measurement, and what to change.
 int RunFitCommand(const Context& context, const std::vector<std::string>& args) {
   MeasurementArguments parsed;
-  if (!ParseMeasurementArguments(args, true, parsed)) {
-    std::fputs(kUsage, stderr);
-    return 2;
-  }
+  if (const int wrong = ParseMeasurementArguments("fit", args, true, parsed)) return wrong;
   const auto loaded = LoadMeasurement(context, parsed);
   if (!loaded) return 1;
   model::FitOptions options;

@@ -40,33 +40,42 @@ inline bool ReadOptionNumber(const std::string& text, double& value) {
   return error == std::errc{} && stop == end && std::isfinite(value);
 }
 
-// False on wrong usage. withTolerance: whether --tolerance is allowed.
-inline bool ParseMeasurementArguments(const std::vector<std::string>& args, bool withTolerance,
-                                      MeasurementArguments& out) {
+// Returns 0, or on wrong usage says what is wrong and returns 2.
+// withTolerance: whether --tolerance is allowed.
+inline int ParseMeasurementArguments(const char* command, const std::vector<std::string>& args,
+                                     bool withTolerance, MeasurementArguments& out) {
   std::vector<std::string> files;
+  const auto got = [&args](std::size_t i) {
+    return i < args.size() ? ", got '" + args[i] + "'" : std::string(", got nothing");
+  };
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     if (a == "--csv") {
       out.csv = true;
     } else if (a == "--floor") {
-      if (++i >= args.size() || !ReadOptionNumber(args[i], out.floorDb)) return false;
+      if (++i >= args.size() || !ReadOptionNumber(args[i], out.floorDb))
+        return UsageError("--floor needs a number of dB" + got(i));
     } else if (a == "--tolerance" && withTolerance) {
       if (++i >= args.size() || !ReadOptionNumber(args[i], out.tolerancePercent) ||
           !(out.tolerancePercent > 0.0))
-        return false;
+        return UsageError("--tolerance needs a percentage above 0" + got(i));
     } else if (a == "--port") {
-      if (++i >= args.size()) return false;
+      if (++i >= args.size()) return UsageError("--port needs a serial port, got nothing");
       out.port = args[i];
-    } else if (a.size() > 1 && a[0] == '-' && a[1] == '-') {
-      return false;
+    } else if (LooksLikeOption(a)) {
+      return UsageError("unknown option '" + a + "' for " + command);
     } else {
       files.push_back(a);
     }
   }
-  if (files.size() != (out.port.empty() ? 2u : 1u)) return false;
+  if (files.empty() || (out.port.empty() && files.size() < 2))
+    return UsageError(std::string(command) + " needs a " +
+                      (files.empty() ? "DESIGN_FILE" : "MEASURED_FILE"));
+  if (files.size() > (out.port.empty() ? 2u : 1u))
+    return UsageError("unexpected operand '" + files.back() + "' for " + command);
   out.design = files[0];
   if (out.port.empty()) out.measured = files[1];
-  return true;
+  return 0;
 }
 
 struct LoadedMeasurement {
@@ -82,10 +91,7 @@ inline std::optional<LoadedMeasurement> LoadMeasurement(const Context& context,
   StderrNotifier notifier;
   LoadedMeasurement loaded;
   files::ReadGlobalDefaults(context.locations, loaded.design, loaded.defaults, notifier);
-  if (!ReadDesignOrTellWhy(args.design, loaded.design, notifier)) {
-    if (!notifier.Told()) notifier.Message("diruruzevuv-cli: cannot read " + args.design);
-    return std::nullopt;
-  }
+  if (!ReadDesignOrTellWhy(args.design, loaded.design, notifier)) return std::nullopt;
   files::TouchstoneRead read;
   if (!args.port.empty()) {
     // A live measurement over the design's sweep range takes the same

@@ -13,10 +13,7 @@
 namespace diruruzevuv::cli {
 
 int RunMonteCarloCommand(const Context& context, const std::vector<std::string>& args) {
-  if (args.size() != 1) {
-    std::fputs(kUsage, stderr);
-    return 2;
-  }
+  if (const int wrong = CheckOperands("montecarlo", args, {"DESIGN_FILE"}, 1)) return wrong;
   model::Session session;
   StderrNotifier notifier;
   session.locations = context.locations;
@@ -26,7 +23,7 @@ int RunMonteCarloCommand(const Context& context, const std::vector<std::string>&
   // A design that sweep refuses has no worst case either.
   session.analysis.RunSweep(session.design);
   if (!session.analysis.Result().valid) {
-    PrintUnanalysable(model::DescribeUnanalysable(session.design));
+    PrintUnanalysable(args[0], model::DescribeUnanalysable(session.design));
     return 1;
   }
   // The design screen's load writes the values into its boxes and reads

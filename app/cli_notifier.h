@@ -25,18 +25,29 @@ class StderrNotifier final : public model::Notifier {
   bool m_told = false;
 };
 
-// Why a design gave no response, on standard error.
-inline void PrintUnanalysable(const std::string& reason) {
-  std::fprintf(stderr, "diruruzevuv-cli: the design cannot be analysed: %s\n",
+// Why a design (a file's, or "the built-in design") gave no response, on
+// standard error.
+inline void PrintUnanalysable(const std::string& what, const std::string& reason) {
+  std::fprintf(stderr, "diruruzevuv-cli: %s: cannot be analysed: %s\n", what.c_str(),
                reason.empty() ? "its values are out of the analysis's range" : reason.c_str());
 }
 
-// ReadDesignFile, and on a design that cannot be analysed the reason too.
+// ReadDesignFile, saying in one line what is wrong with a file it could
+// not use: "cannot read X: No such file or directory", "X: cannot be
+// analysed: L1 has 0 turns", "X: no design values". The program's
+// fallback message ("...20-meter band values are being used...") belongs
+// on its screen: the tool uses no fallback.
 inline bool ReadDesignOrTellWhy(const std::string& path, model::DesignState& design,
                                 model::Notifier& notifier) {
-  std::string reason;
-  if (files::ReadDesignFile(path, design, notifier, &reason)) return true;
-  if (!reason.empty()) PrintUnanalysable(reason);
+  model::SilentNotifier quiet;
+  files::DesignReadFailure failure;
+  if (files::ReadDesignFile(path, design, quiet, &failure)) return true;
+  if (failure.unreadable) {
+    notifier.Message("diruruzevuv-cli: cannot read " + path + ": " + failure.reason);
+  } else {
+    notifier.Message("diruruzevuv-cli: " + path + ": " +
+                     (failure.unanalysable ? "cannot be analysed: " : "") + failure.reason);
+  }
   return false;
 }
 

@@ -14,10 +14,7 @@
 
 namespace diruruzevuv::cli {
 int RunSweepCommand(const Context& context, const std::vector<std::string>& args) {
-  if (args.size() > 1) {
-    std::fputs(kUsage, stderr);
-    return 2;
-  }
+  if (const int wrong = CheckOperands("sweep", args, {"DESIGN_FILE"}, 0)) return wrong;
   StderrNotifier notifier;
   model::Session session;
   const model::FileLocations& where = context.locations;
@@ -31,7 +28,8 @@ int RunSweepCommand(const Context& context, const std::vector<std::string>& args
   session.analysis.RunSweep(session.design);
   const model::SweepResult& result = session.analysis.Result();
   if (!result.valid) {
-    PrintUnanalysable(model::DescribeUnanalysable(session.design));
+    PrintUnanalysable(args.empty() ? "the built-in design" : args[0],
+                      model::DescribeUnanalysable(session.design));
     return 1;
   }
 

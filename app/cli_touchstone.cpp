@@ -128,7 +128,7 @@ int RunTouchstoneCommand(const Context& context, const std::vector<std::string>&
   }
   const std::optional<model::MeasuredNetwork> network = model::DesignResponse(design, range);
   if (!network) {
-    PrintUnanalysable(model::DescribeUnanalysable(design));
+    PrintUnanalysable(files[0], model::DescribeUnanalysable(design));
     return 1;
   }
   const std::string& out = files[1];

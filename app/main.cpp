@@ -11,6 +11,7 @@
 
 #include "files/data_folder.h"
 #include "model/session.h"
+#include "platform/instance_slot.h"
 #include "platform/qt_dialogs.h"
 #include "program_options.h"
 #include "screens/frm_opening.h"
@@ -95,6 +96,8 @@ int main(int argc, char** argv) {
       fs::path(QApplication::applicationDirPath().toStdString()));
 
   diruruzevuv::screens::ScreenManager screens(session, dialogs, [] { QApplication::exit(0); });
+  const diruruzevuv::platform::InstanceSlot slot(diruruzevuv::platform::InstanceSlotFolder());
+  screens.SetWindowOffset(slot.WindowOffset());
   screens.ShowOpening();
   if (!options.snapshot.empty()) {
     // Once the opening screen has been laid out and painted.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <complex>
 #include <string>
 #include <vector>
@@ -21,9 +22,18 @@ struct MeasuredNetwork {
 
 // A measurement shown over the design's response: referred to the
 // design's termination, remembering what the analyser measured against.
+// The response of the fitted parts at the measurement's frequencies, dB.
+struct FittedCurves {
+  std::vector<double> frequency;
+  std::vector<double> gainDb;
+  std::vector<double> reflectionDb;
+};
+
 struct ShownMeasurement {
   MeasuredNetwork network;
   std::array<double, 2> measuredOhms{50.0, 50.0};
+  // After a fit of this measurement: what the fitted parts give.
+  std::optional<FittedCurves> fitted;
 };
 
 // True when both ports are referred to ohms already.

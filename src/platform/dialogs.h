@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,19 @@ class Dialogs : public model::Notifier {
                                  const std::string& current) {
     return current;
   }
+
+  // The folder of the last file chosen in this run (file dialogs and a
+  // print to a file); empty before the first.
+  const std::string& LastFolder() const noexcept { return m_lastFolder; }
+  void RememberFolderOf(const std::string& chosen) {
+    if (chosen.empty()) return;
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(chosen, error);
+    if (!error) m_lastFolder = absolute.parent_path().string();
+  }
+
+ private:
+  std::string m_lastFolder;
 };
 
 }  // namespace diruruzevuv::platform

@@ -269,7 +269,8 @@ void DrawFigures(Canvas& page, model::Session& session, const std::string& unana
     // The built filter's figures below the design's, from the same
     // comparison the design screen and the command line use.
     const model::MeasuredNetwork& n = session.measurement->network;
-    FigureLine(page, 5200, "Measured: " + n.name);
+    // Shortened in its middle to end before the page's edge.
+    FigureLine(page, 5200, screens::MeasurementLegend(*session.measurement, 48));
     if (n.ports == 2) {
       const model::Comparison c =
           model::CompareWithDesign(d, session.defaults, n, model::kDefaultFloorDb);

@@ -1,6 +1,7 @@
 #include "report/report_printer.h"
 
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
 #include <QPageLayout>
 #include <QPageSize>
@@ -140,12 +141,29 @@ void RenderPageOnPrinter(const platform::RecordingCanvas& page, QPrinter& printe
   printer.setPageOrientation(QPageLayout::Portrait);
 }
 
+void StartPrintToFileIn(QPrinter& printer, const QString& folder) {
+  if (!printer.outputFileName().isEmpty()) return;  // the file of the last print
+  // Naming a file switches a printer to PDF; the printer chosen stays.
+  const QPrinter::OutputFormat format = printer.outputFormat();
+  printer.setOutputFileName(QDir(folder).filePath(QStringLiteral("report.pdf")));
+  if (format != printer.outputFormat()) printer.setOutputFormat(format);
+}
+
 bool PrintDesignReport(model::Session& session, QPrinter& printer, QWidget* parent,
                        platform::Dialogs& dialogs, double screenWidthTwips) {
+  // "Print to File" starts where the user last chose a file in this run,
+  // or in the working folder; never where the program happened to start.
+  const std::string folder = dialogs.LastFolder().empty()
+                                 ? session.locations.workDir.string()
+                                 : dialogs.LastFolder();
+  if (!folder.empty()) StartPrintToFileIn(printer, QString::fromStdString(folder));
   QtReportPrinter target(printer, parent);
   ReportOptions options;
   options.screenWidthTwips = screenWidthTwips;
-  return PrintReport(session, target, dialogs, options);
+  const bool printed = PrintReport(session, target, dialogs, options);
+  if (printer.outputFormat() == QPrinter::PdfFormat)
+    dialogs.RememberFolderOf(printer.outputFileName().toStdString());
+  return printed;
 }
 
 bool WriteReportPdf(model::Session& session, const std::string& path, platform::Dialogs& dialogs,

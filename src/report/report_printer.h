@@ -48,6 +48,10 @@ bool PdfIsComplete(std::string_view pdf);
 // file whose name was typed without an extension.
 QString WithPdfExtension(const QPrinter& printer);
 
+// Offers "report.pdf" in `folder` to a print to a file, when no file has
+// been printed to yet; the printer chosen stays.
+void StartPrintToFileIn(QPrinter& printer, const QString& folder);
+
 // The design screen's "Print" button: print dialog, then the report.
 // Returns true when the page was sent.
 bool PrintDesignReport(model::Session& session, QPrinter& printer, QWidget* parent,

@@ -483,9 +483,10 @@ void frmDesign::cmdAccept_Click() {
 }
 
 std::vector<QWidget*> frmDesign::MonteCarloLocked() const {
-  return {cmdAccept,   cmdSaveFile, cmdMonte,    cmdSpice,   cmdPrint,    cmdRestart, cmdExit,
-          cmdC47minus, cmdC47plus,  cmdC48minus, cmdC48plus, cmdC92minus, cmdC92plus, cmdC49minus,
-          cmdC49plus,  UpDown1,     UpDown2,     txtTurnsL1, txtTurnsL2,  txtAL};
+  return {cmdAccept,   cmdSaveFile, cmdMonte,    cmdSpice,   cmdPrint,    cmdRestart,
+          cmdExit,     cmdC47minus, cmdC47plus,  cmdC48minus, cmdC48plus, cmdC92minus,
+          cmdC92plus,  cmdC49minus, cmdC49plus,  UpDown1,     UpDown2,    txtTurnsL1,
+          txtTurnsL2,  txtAL,       m_measurement->cmdMeasured};
 }
 
 // The run as the screen shows it: every trial drawn, the event loop
@@ -520,13 +521,7 @@ class frmDesign::MonteCarloScreen final : public model::MonteCarloView {
       m_sinceRepaint.restart();
     }
     QCoreApplication::processEvents();
-    if (!m_alive) return false;
-    if (m_form.m_runAbandoned) {
-      frmDesign& form = m_form;
-      form.Surface().SetChangedCallback([&form] { form.update(); });
-      return false;
-    }
-    return true;
+    return !m_alive.isNull();
   }
   void Ending() override { m_form.Surface().SetLineWidth(1); }
   void Ended() override {
@@ -561,7 +556,6 @@ void frmDesign::cmdMonte_Click() {
   lblLossLow->setVisible(false);
   lblLossHigh->setVisible(false);
   MonteCarloScreen view(*this);
-  // An abandoned run (the window closed) touches the window no more.
   if (model::RunMonteCarlo(m_session, view)) EndMonteCarlo();
 }
 
@@ -643,17 +637,13 @@ void frmDesign::cmdExit_Click() {
 }
 
 void frmDesign::closeEvent(QCloseEvent* event) {
-  // A run under way stops here with the nominal values back; its loop then
-  // returns without touching the window again.
-  if (m_session.monte.running) {
-    model::StopMonteCarlo(m_session);
-    model::FinishEndOfRun(m_session);
-    m_runAbandoned = true;
-  }
-  // Leaving through the window's close box ends the program without
-  // writing the last-session file.
-  event->accept();
-  m_manager.ScreenClosedByUser();
+  // The window's close box (or Alt+F4) asks as "Exit" does, so that tuned
+  // values are not lost without a word: "Exit / Quit" saves the last
+  // session and ends, "Cancel / Continue" keeps the window. During a Monte
+  // Carlo run, when "Exit" cannot be pressed, it does nothing.
+  event->ignore();
+  if (m_session.monte.running || !cmdExit->isEnabled()) return;
+  m_manager.ShowExit();
 }
 
 }  // namespace diruruzevuv::screens

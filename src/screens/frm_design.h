@@ -145,9 +145,6 @@ class frmDesign final : public platform::GridForm, private SchematicTarget {
   std::vector<std::pair<QPointer<QWidget>, bool>> m_enabledBeforeRun;
   // The control that had the keyboard focus when the run started.
   QPointer<QWidget> m_focusBeforeRun;
-  // Set when the window is closed during a run: the run ends at once,
-  // without drawing into a window that is going away.
-  bool m_runAbandoned = false;
   // A turns box edited by the user since it was last read or written.
   bool m_turnsL1Typed = false;
   bool m_turnsL2Typed = false;

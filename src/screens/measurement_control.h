@@ -9,6 +9,7 @@
 
 class QLabel;
 class QMenu;
+class QPushButton;
 
 namespace diruruzevuv::screens {
 
@@ -47,6 +48,10 @@ class MeasurementControl final : public QObject {
   // The plot's context menu, built for a click at this layout-grid point;
   // empty when the point lies outside the plot. The caller owns it.
   QMenu* MenuAt(QPointF gridPoint);
+  // The same menu under the "Measured..." button, which Shift+F10 and the
+  // Menu key also open; nothing during a Monte Carlo run.
+  void ShowMenu();
+  QPushButton* cmdMeasured = nullptr;
 
   // The measured band-edge losses above the computed ones; hidden when
   // the text is empty (no two-port measurement shown).

@@ -140,13 +140,14 @@ TEST(DesignFileTest, UnanalysableAndEmptyFilesFallBack) {
   WriteText(dir / "turns.TXT", std::get<1>(rows[4]));
   model::DesignState d = Design(Forty);
   RecordingNotifier n;
-  std::string reason = "stale";
-  EXPECT_FALSE(ReadDesignFile((dir / "turns.TXT").string(), d, n, &reason));
-  EXPECT_EQ(reason, "L1 has 0 turns");
+  DesignReadFailure failure{true, "stale", false};
+  EXPECT_FALSE(ReadDesignFile((dir / "turns.TXT").string(), d, n, &failure));
+  EXPECT_EQ(failure.reason, "L1 has 0 turns");
+  EXPECT_TRUE(failure.unanalysable);
   WriteText(dir / "forty.TXT", CrLf(FortyLines("x")));
   d.InductorQ = d.CapacitorQ = 0.0f;
-  EXPECT_TRUE(ReadDesignFile((dir / "forty.TXT").string(), d, n, &reason));
-  EXPECT_EQ(reason, "");
+  EXPECT_TRUE(ReadDesignFile((dir / "forty.TXT").string(), d, n, &failure));
+  EXPECT_EQ(failure.reason, "");
 }
 
 // The shipped presets and a saved design read through "Get old" and "Last

@@ -50,9 +50,6 @@ TEST(CliTest, FailuresExitWithOneAndWrongUsageWithTwo) {
     EXPECT_NE(testing::ReadText(errors).find("too short"), std::string::npos);
   }
   EXPECT_FALSE(std::filesystem::exists("x"));
-  for (const char* usage : {"sweep one two", "", "no-such-command"}) {
-    EXPECT_EQ(RunCli(usage).first, 2) << usage;
-  }
 }
 
 // The wizard shares the program's code; the first Monte Carlo run of a

@@ -55,12 +55,12 @@ QString DefaultDesignFile(const TempDir& dir, const std::string& name) {
 void PrintTo(diruruzevuv::testing::DesignScreen& screen, const QString& pdf, bool accept = true) {
   screen.Form().cdbPrintSchematic().setOutputFormat(QPrinter::PdfFormat);
   screen.Form().cdbPrintSchematic().setOutputFileName(pdf);
-  QTimer::singleShot(0, [accept] {
-    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-    ASSERT_NE(dialog, nullptr);
-    accept ? dialog->accept() : dialog->reject();
-  });
-  screen.Click("cmdPrint");
+  diruruzevuv::testing::WhileModal([&screen] { screen.Click("cmdPrint"); },
+                                   [accept](QWidget& up) {
+                                     auto* dialog = qobject_cast<QDialog*>(&up);
+                                     ASSERT_NE(dialog, nullptr);
+                                     accept ? dialog->accept() : dialog->reject();
+                                   });
 }
 
 // A PDF with a part missing is never put in place of an older report.

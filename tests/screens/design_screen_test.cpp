@@ -157,7 +157,7 @@ std::string StateOf(DesignScreen& screen) {
           all({"cmdAccept", "cmdSaveFile", "cmdSpice", "cmdPrint", "cmdExit", "cmdC47minus",
                "cmdC47plus", "cmdC48minus", "cmdC48plus", "cmdC92minus", "cmdC92plus",
                "cmdC49minus", "cmdC49plus", "UpDown1", "UpDown2", "txtTurnsL1", "txtTurnsL2",
-               "txtAL"},
+               "txtAL", "cmdMeasured"},
               enabled)};
 }
 
@@ -175,9 +175,11 @@ TEST(DesignScreenStateTest, VisibleAndEnabledThroughARunAndTuning) {
   QTimer::singleShot(0, [&] {
     screen.Find<QPushButton>("cmdMonteStop")->click();
     note("after Stop, before the run's end");
+    screen.Find<QPushButton>("cmdMonte")->click();  // enabled, but the run is not over
   });
   screen.Find<QPushButton>("cmdMonte")->click();
   note("after a stopped run");
+  EXPECT_EQ(screen.session.monte.trialCount, 1);
   screen.Find<platform::TurnsSpinner>("UpDown2")->UpButton()->click();
   note("after a spinner click");
   screen.Find<QPushButton>("cmdC48plus")->click();
@@ -252,6 +254,24 @@ TEST(SaveDialogTest, PrintToFileGetsItsExtension) {
   EXPECT_EQ(report::WithPdfExtension(printer), QStringLiteral("/tmp/reports/filter.pdf"));
   printer.setOutputFileName(QStringLiteral("/tmp/reports/filter.PDF"));
   EXPECT_EQ(report::WithPdfExtension(printer), QStringLiteral("/tmp/reports/filter.PDF"));
+}
+
+// "Print" to a file starts in the folder of the last file chosen in this
+// run, or in the working folder; never where the program was started.
+TEST(SaveDialogTest, PrintToFileStartsInTheLastOrTheWorkingFolder) {
+  for (const bool chosenBefore : {false, true}) {
+    DesignScreen screen;
+    TempDir other;
+    if (chosenBefore) screen.dialogs.RememberFolderOf((other / "mine.TXT").string());
+    QString offered;
+    WhileModal([&] { screen.Click("cmdPrint"); },
+               [&](QWidget& up) {
+                 offered = screen.Form().cdbPrintSchematic().outputFileName();
+                 up.close();
+               });
+    const TempDir& folder = chosenBefore ? other : screen.dir;
+    EXPECT_EQ(offered.toStdString(), (folder / "report.pdf").string());
+  }
 }
 
 // File dialogs of one run start where the last one ended.
