@@ -140,15 +140,17 @@ void RenderPageOnPrinter(const platform::RecordingCanvas& page, QPrinter& printe
   printer.setPageOrientation(QPageLayout::Portrait);
 }
 
-bool PrintDesignReport(model::Session& session, QPrinter& printer, QWidget* parent,
-                       platform::Dialogs& dialogs, double screenWidthTwips) {
+bool PrintDesignReport(const model::Session& session, const model::Evaluation& shown,
+                       QPrinter& printer, QWidget* parent, platform::Dialogs& dialogs,
+                       double screenWidthTwips) {
   QtReportPrinter target(printer, parent);
   ReportOptions options;
   options.screenWidthTwips = screenWidthTwips;
-  return PrintReport(session, target, dialogs, options);
+  return PrintReport(session, shown, target, dialogs, options);
 }
 
-bool WriteReportPdf(model::Session& session, const std::string& path, platform::Dialogs& dialogs,
+bool WriteReportPdf(const model::Session& session, const model::Evaluation& shown,
+                    const std::string& path, platform::Dialogs& dialogs,
                     const ReportOptions& options) {
   QPrinter printer(QPrinter::HighResolution);
   printer.setOutputFormat(QPrinter::PdfFormat);
@@ -157,7 +159,7 @@ bool WriteReportPdf(model::Session& session, const std::string& path, platform::
   printer.setDocName(QStringLiteral("DIRUruzevuv report"));
   printer.setCreator(QStringLiteral("DIRUruzevuv"));
   QtReportPrinter target(printer, nullptr, /*askUser=*/false);
-  return PrintReport(session, target, dialogs, options);
+  return PrintReport(session, shown, target, dialogs, options);
 }
 
 }  // namespace diruruzevuv::report

@@ -11,10 +11,9 @@
 #include <QUrl>
 #include <memory>
 
+#include "files/measurement_file.h"
 #include "files/replace_file.h"
 #include "files/sweep_csv.h"
-#include "files/touchstone.h"
-#include "model/measured_network.h"
 #include "model/plot_geometry.h"
 #include "screens/fit_dialog.h"
 #include "screens/frm_design.h"
@@ -43,8 +42,8 @@ std::string DroppedFile(const QMimeData* mime) {
 
 }  // namespace
 
-std::string ResponseCsv(const model::Session& session) {
-  return files::SweepCsvText(session.analysis.Result());
+std::string ResponseCsv(const model::Evaluation& evaluation) {
+  return files::SweepCsvText(evaluation.sweep);
 }
 
 MeasurementControl::MeasurementControl(frmDesign& form)
@@ -70,26 +69,15 @@ MeasurementControl::~MeasurementControl() {
 }
 
 bool MeasurementControl::Load(const std::string& path) {
-  model::Session& session = m_form.SessionState();
-  const files::TouchstoneRead read = files::ReadTouchstoneFile(path);
-  if (!read.network) {
-    m_form.DialogsUsed().Message(read.error.Text());
+  return Show(files::LoadMeasurementFile(path, m_session.design.InputTermination));
+}
+
+bool MeasurementControl::Show(model::MeasurementIntake intake) {
+  if (!intake.shown) {
+    m_form.DialogsUsed().Message(intake.refusal);
     return false;
   }
-  const std::string problem =
-      model::ReferralProblem(*read.network, session.design.InputTermination);
-  if (!problem.empty()) {
-    m_form.DialogsUsed().Message(problem);
-    return false;
-  }
-  model::ShownMeasurement shown;
-  shown.measuredOhms = read.network->referenceOhms;
-  if (!model::Renormalise(*read.network, session.design.InputTermination, shown.network)) {
-    m_form.DialogsUsed().Message(read.network->name +
-                                 ": cannot be referred to the design's termination");
-    return false;
-  }
-  session.measurement = std::move(shown);
+  m_session.measurement = std::move(intake.shown);
   m_form.Redisplay();
   return true;
 }
@@ -141,7 +129,7 @@ bool MeasurementControl::SavePlotImage(const std::string& path) {
 
 bool MeasurementControl::SaveResponseCsv(const std::string& path) {
   std::string why;
-  if (files::ReplaceFileContents(path, ResponseCsv(m_form.SessionState()), &why)) return true;
+  if (files::ReplaceFileContents(path, ResponseCsv(m_form.LastEvaluation()), &why)) return true;
   m_form.DialogsUsed().Message("Cannot write " + path + (why.empty() ? "" : ": " + why));
   return false;
 }

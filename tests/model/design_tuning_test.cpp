@@ -87,7 +87,7 @@ TEST(MonteCarloTest, FullRunEndsInYellowAndStopRestoresExactly) {
   int trials = 0;
   float lowestAl = 2.0f, highestAl = 0.0f;
   for (const DesignState& d = session.design; MonteCarloContinues(session.monte); ++trials) {
-    BeginTrial(session);
+    const Evaluation trial = BeginTrial(session);
     EXPECT_FALSE(StartMonteCarlo(session));  // no second start while running
     for (const float ratio : {d.C47 / nominal[0], d.C48 / nominal[1], d.C92 / nominal[2],
                               d.C49 / nominal[3], d.ToroidAL}) {
@@ -95,7 +95,7 @@ TEST(MonteCarloTest, FullRunEndsInYellowAndStopRestoresExactly) {
     }
     lowestAl = std::min(lowestAl, d.ToroidAL), highestAl = std::max(highestAl, d.ToroidAL);
     EXPECT_EQ(d.L1, static_cast<float>(d.ToroidAL * 1e-9 * 144));  // coils follow, turns stay
-    FinishTrial(session);
+    FinishTrial(session, trial);
   }
   EXPECT_EQ(trials, 201);
   EXPECT_TRUE(lowestAl < 0.98f && highestAl > 1.02f);  // the spread is used
@@ -106,9 +106,8 @@ TEST(MonteCarloTest, FullRunEndsInYellowAndStopRestoresExactly) {
   EXPECT_EQ(std::pair(session.DrawColor, session.monte.running), std::pair(kBlue, false));
 
   ASSERT_TRUE(StartMonteCarlo(session));
-  BeginTrial(session);
+  FinishTrial(session, BeginTrial(session));
   EXPECT_NE(Values(session.design), nominal);
-  FinishTrial(session);
   StopMonteCarlo(session);
   EXPECT_EQ(Values(session.design), nominal);
   EXPECT_EQ(std::pair(session.DrawColor, MonteCarloContinues(session.monte)),

@@ -11,7 +11,7 @@
 
 #include "../screens/scripted_dialogs.h"
 #include "model/design_state.h"
-#include "model/plot_grid.h"
+#include "model/evaluation.h"
 #include "platform/recording_canvas.h"
 
 namespace diruruzevuv::report {
@@ -22,26 +22,30 @@ using platform::RecordingCanvas;
 using Kind = RecordingCanvas::Kind;
 using Op = RecordingCanvas::Op;
 
-// The 20-metre design, changed as given, swept and gridded as the design
-// screen leaves it.
-model::Session TwentyMetreSession(void (*change)(model::DesignState&) = nullptr) {
-  model::Session s;
+// A session with the evaluation the design screen last showed.
+struct Shown : model::Session {
+  model::Evaluation shown;
+};
+
+// The 20-metre design, changed as given, evaluated as the design screen
+// leaves it.
+Shown TwentyMetreSession(void (*change)(model::DesignState&) = nullptr) {
+  Shown s;
   model::ApplyDefaultDesign(s.design);
   s.design.InductorQ = 200;
   s.design.CapacitorQ = 1000;
   if (change) change(s.design);
   model::UpdateInductances(s.design);
   s.defaults = {-1, -40, -50, 1.1f, 6, -60};
-  s.analysis.RunSweep(s.design);
-  s.plot.grid = model::ComputePlotGrid(s.design.SweepStart, s.design.SweepStop);
+  s.shown = model::Evaluate(s.design, s.defaults);
   return s;
 }
 
 const ReportOptions kOptions{12000, "06.12.2026"};
 
-RecordingCanvas Draw(model::Session& s) {
+RecordingCanvas Draw(const Shown& s) {
   RecordingCanvas page;
-  DrawReport(page, s, kOptions);
+  DrawReport(page, s, s.shown, kOptions);
   return page;
 }
 
@@ -52,8 +56,8 @@ std::string TextAt(const RecordingCanvas& page, GridPoint at) {
 }
 
 // Points of {frequency, gain, reflection}.
-void SetSweep(model::Session& s, const std::vector<std::array<float, 3>>& points) {
-  model::SweepResult& r = s.analysis.Result();
+void SetSweep(Shown& s, const std::vector<std::array<float, 3>>& points) {
+  model::SweepResult& r = s.shown.sweep;
   r.intervals = static_cast<std::int16_t>(points.size() - 1);
   r.valid = true;
   for (std::size_t k = 0; k < points.size(); ++k) {
@@ -86,7 +90,7 @@ TEST(ReportTest, LevelLabelsAndGridLines) {
               {12, {"-120"}, {4900}},
               {0, {}, {}}};
   for (const auto& row : rows) {
-    model::Session s = TwentyMetreSession();
+    Shown s = TwentyMetreSession();
     s.defaults.GridDivisions = row.divisions;
     const RecordingCanvas page = Draw(s);
     std::vector<double> lineYs;  // across the frame, 100 units below each label
@@ -103,7 +107,7 @@ TEST(ReportTest, LevelLabelsAndGridLines) {
 }
 
 TEST(ReportTest, CurveColoursAtTheExactWindowLimits) {
-  model::Session s = TwentyMetreSession();
+  Shown s = TwentyMetreSession();
   const float lo = s.design.LowerEdge, hi = s.design.UpperEdge;
   const float lo2 = static_cast<float>(1.9 * lo), hi2 = static_cast<float>(2.1 * hi);
   const float lo3 = static_cast<float>(2.85 * lo), hi3 = static_cast<float>(3.15 * hi);
@@ -131,7 +135,7 @@ TEST(ReportTest, CurveColoursAtTheExactWindowLimits) {
 }
 
 TEST(ReportTest, CurvesAreClippedToTheFrameAndAZeroFloorIsSixty) {
-  model::Session s = TwentyMetreSession();
+  Shown s = TwentyMetreSession();
   SetSweep(s, {{5e6f, 3, -140}, {1e7f, -200, -30}, {5e7f, -60, 0}});
   const std::vector<double> xs = {2000, 2000 + 5000 * std::log10(2.0), 7000};
   const std::vector<double> ys = {1500, 5000, 5000, 5000, 3250, 1500};
@@ -147,8 +151,8 @@ TEST(ReportTest, CurvesAreClippedToTheFrameAndAZeroFloorIsSixty) {
 }
 
 TEST(ReportTest, AnInvalidSweepDrawsNoCurvesAndNoLosses) {
-  model::Session s = TwentyMetreSession();
-  s.analysis.Result().valid = false;
+  Shown s = TwentyMetreSession();
+  s.shown.sweep.valid = false;
   const RecordingCanvas page = Draw(s);
   EXPECT_TRUE(CurveOps(page, 9).empty() && CurveOps(page, 6).empty());
   EXPECT_EQ(TextAt(page, {9000, 2700}) + TextAt(page, {9000, 3000}),
@@ -156,7 +160,7 @@ TEST(ReportTest, AnInvalidSweepDrawsNoCurvesAndNoLosses) {
 }
 
 TEST(ReportTest, FiguresTitleFooterAndSchematicValues) {
-  model::Session s = TwentyMetreSession();
+  Shown s = TwentyMetreSession();
   s.design.LowerEdge = 7e6f;
   s.design.UpperEdge = 7.3e6f;
   s.design.C92 = 0;  // an empty value text
@@ -185,7 +189,7 @@ struct FiguresRow {
 class ReportFiguresTest : public ::testing::TestWithParam<FiguresRow> {};
 
 TEST_P(ReportFiguresTest, FiguresBlockWithBothEdgeLosses) {
-  model::Session s = TwentyMetreSession(GetParam().load);
+  Shown s = TwentyMetreSession(GetParam().load);
   const RecordingCanvas page = Draw(s);
   std::vector<std::string> lines;
   const auto& ops = page.Ops();
@@ -222,8 +226,9 @@ INSTANTIATE_TEST_SUITE_P(
 // on a sweep to 35 MHz) and a level below the floor stay inside the frame;
 // each box is filled and outlined at its own width.
 TEST(ReportTest, DesignAidBoxesAreClippedToTheFrame) {
-  model::Session s = TwentyMetreSession([](model::DesignState& d) { d.SweepStop = 35e6f; });
+  Shown s = TwentyMetreSession([](model::DesignState& d) { d.SweepStop = 35e6f; });
   s.defaults.SecondHarmonicBoxDb = -100;
+  s.shown = model::Evaluate(s.design, s.defaults);
   const RecordingCanvas page = Draw(s);
   std::vector<Op> boxes;
   for (const Op& op : page.Ops())
@@ -284,18 +289,18 @@ class FakePrinter final : public BufferedReportPrinter, public platform::Canvas 
 };
 
 TEST(PrintReportTest, AFailurePartWaySendsNothingAndTheNextReportStartsOnAFreshPage) {
-  model::Session reference = TwentyMetreSession();
+  Shown reference = TwentyMetreSession();
   const RecordingCanvas clean = Draw(reference);
   for (int failAfter : {1, 400, static_cast<int>(clean.Ops().size()) - 1}) {
-    model::Session s = TwentyMetreSession();
+    Shown s = TwentyMetreSession();
     FakePrinter printer;
     printer.failAfter = failAfter;
     diruruzevuv::testing::ScriptedDialogs dialogs;
-    EXPECT_FALSE(PrintReport(s, printer, dialogs, kOptions));
+    EXPECT_FALSE(PrintReport(s, s.shown, printer, dialogs, kOptions));
     EXPECT_TRUE(printer.sent.empty()) << failAfter;
     EXPECT_EQ(dialogs.titles, std::vector<std::string>{"Printer Error"});
     EXPECT_EQ(dialogs.messages, std::vector<std::string>{"The printer is out of paper."});
-    EXPECT_TRUE(PrintReport(s, printer, dialogs, kOptions));
+    EXPECT_TRUE(PrintReport(s, s.shown, printer, dialogs, kOptions));
     ASSERT_EQ(printer.sent.size(), 1u);
     EXPECT_EQ(printer.sent[0].Ops().size(), clean.Ops().size()) << failAfter;
     EXPECT_EQ(printer.sent[0].Texts(), clean.Texts());

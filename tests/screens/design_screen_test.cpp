@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "model/analysis_problem.h"
+#include "model/evaluation.h"
 #include "platform/qt_dialogs.h"
 #include "platform/recording_canvas.h"
 #include "platform/turns_spinner.h"
@@ -285,17 +286,17 @@ TEST_P(UnanalysableTest, PlotAndReportNameTheReason) {
   session.defaults = {-20.0f, -28.0f, -35.0f, 1.05f, 6, -60.0f};
   row.change(session.design);
   model::UpdateInductances(session.design);
-  session.analysis.RunSweep(session.design);
+  const model::Evaluation evaluation = model::Evaluate(session.design, session.defaults);
 
   platform::RecordingCanvas screen;
-  const PlotLabels labels = Plot(screen, session, 12000.0);
+  const PlotLabels labels = Plot(screen, session, evaluation, 12000.0);
   const auto texts = screen.Texts();
   const bool shown = std::find(texts.begin(), texts.end(), row.line) != texts.end();
   EXPECT_TRUE(shown) << row.name;
   EXPECT_TRUE(labels.lossLow.text.empty() && labels.lossHigh.text.empty());
 
   platform::RecordingCanvas page;
-  report::DrawReport(page, session, {12000.0, "06.12.2026"});
+  report::DrawReport(page, session, evaluation, {12000.0, "06.12.2026"});
   const auto printed = page.Texts();
   EXPECT_EQ(std::count(printed.begin(), printed.end(), row.line), 2) << row.name;
   for (const std::string& text : printed) EXPECT_EQ(text.find("Loss at"), std::string::npos);
@@ -317,8 +318,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(UnanalysableTest, ASoundDesignShowsNoLine) {
   DesignScreen screen;
   platform::RecordingCanvas canvas;
-  screen.session.analysis.RunSweep(screen.session.design);
-  Plot(canvas, screen.session, 12000.0);
+  Plot(canvas, screen.session, screen.Form().LastEvaluation(), 12000.0);
   for (const std::string& text : canvas.Texts())
     EXPECT_EQ(text.find("Cannot analyse"), std::string::npos);
 }

@@ -21,6 +21,7 @@
 #include "../model/measurement_support.h"
 #include "../platform/canvas_checks.h"
 #include "files/touchstone.h"
+#include "model/evaluation.h"
 #include "model/plot_geometry.h"
 #include "notation/notation.h"
 #include "platform/recording_canvas.h"
@@ -62,9 +63,12 @@ model::Session SweptSession(const model::DesignState& design) {
   model::Session s;
   s.design = design;
   s.defaults = {-20.0f, -35.0f, -35.0f, 1.01f, 6, -60.0f};
-  s.analysis.RunSweep(s.design);
-  s.plot.grid = model::ComputePlotGrid(s.design.SweepStart, s.design.SweepStop);
   return s;
+}
+
+// What the design screen evaluates: the design with its measurement.
+model::Evaluation Evaluated(const model::Session& s) {
+  return model::Evaluate(s.design, s.defaults, s.measurement ? &s.measurement->network : nullptr);
 }
 
 TEST(MeasurementOverlayTest, ScreenPlotDrawsBothCurvesClippedWithTheLegend) {
@@ -74,7 +78,8 @@ TEST(MeasurementOverlayTest, ScreenPlotDrawsBothCurvesClippedWithTheLegend) {
   wide.stop = 1e8;
   s.measurement = Shown(s.design, wide);
   RecordingCanvas canvas;
-  const PlotLabels labels = Plot(canvas, s, 12000.0);
+  const model::Evaluation shown = Evaluated(s);
+  Plot(canvas, s, shown, 12000.0);
   const auto s21 = Strokes(canvas, kMeasuredTransmissionColour);
   const auto s11 = Strokes(canvas, kMeasuredReflectionColour);
   const std::size_t inside = static_cast<std::size_t>(std::count_if(
@@ -101,18 +106,18 @@ TEST(MeasurementOverlayTest, ScreenPlotDrawsBothCurvesClippedWithTheLegend) {
   s.monte.running = true;
   s.monte.trialCount = 0;  // the run's first, nominal drawing has it
   RecordingCanvas first;
-  Plot(first, s, 12000.0);
+  Plot(first, s, shown, 12000.0);
   EXPECT_TRUE(HasText(first, "Measured: built.s2p (green S21, violet S11)"));
   s.monte.trialCount = 1;
   RecordingCanvas trial;
-  Plot(trial, s, 12000.0);
+  Plot(trial, s, shown, 12000.0);
   EXPECT_FALSE(HasText(trial, "Measured: built.s2p (green S21, violet S11)"));
   EXPECT_FALSE(Strokes(trial, kMeasuredTransmissionColour).empty());
   // The measured losses stand beside the computed ones.
-  EXPECT_EQ(labels.measuredLoss.substr(0, 28), "Measured loss at 14MHz: 0.13")
-      << labels.measuredLoss;
-  EXPECT_NE(labels.measuredLoss.find("dB\nMeasured loss at 14.35MHz: 0.14"), std::string::npos)
-      << labels.measuredLoss;
+  const std::string measuredLoss = MeasuredLossText(s.design, shown.comparison);
+  EXPECT_EQ(measuredLoss.substr(0, 28), "Measured loss at 14MHz: 0.13") << measuredLoss;
+  EXPECT_NE(measuredLoss.find("dB\nMeasured loss at 14.35MHz: 0.14"), std::string::npos)
+      << measuredLoss;
 }
 
 TEST(MeasurementOverlayTest, OnePortAndReferredFilesSayWhatTheyShow) {
@@ -121,23 +126,24 @@ TEST(MeasurementOverlayTest, OnePortAndReferredFilesSayWhatTheyShow) {
   onePort.twoPort = false;
   s.measurement = Shown(s.design, onePort, "reflection.s1p");
   RecordingCanvas canvas;
-  const PlotLabels labels = Plot(canvas, s, 12000.0);
+  const model::Evaluation shown = Evaluated(s);
+  Plot(canvas, s, shown, 12000.0);
   EXPECT_TRUE(Strokes(canvas, kMeasuredTransmissionColour).empty());
   EXPECT_FALSE(Strokes(canvas, kMeasuredReflectionColour).empty());
   EXPECT_TRUE(HasText(canvas, "Measured: reflection.s1p (violet S11)"));
   EXPECT_TRUE(HasText(canvas, "Measured at 50 ohm, judged at 12.5 ohm"));
-  EXPECT_EQ(labels.measuredLoss, "");
+  EXPECT_EQ(MeasuredLossText(s.design, shown.comparison), "");
 }
 
 TEST(MeasurementOverlayTest, ReportDrawsTheMeasurementAndIsUnchangedWithout) {
   model::Session s = SweptSession(testing::BandDesign(20));
   const report::ReportOptions options{12000, "06.12.2026"};
   RecordingCanvas before;
-  report::DrawReport(before, s, options);
+  report::DrawReport(before, s, Evaluated(s), options);
 
   s.measurement = Shown(s.design, {});
   RecordingCanvas with;
-  report::DrawReport(with, s, options);
+  report::DrawReport(with, s, Evaluated(s), options);
   const auto s21 = Strokes(with, kMeasuredTransmissionColour);
   ASSERT_GT(s21.size(), 300u);
   for (const Op& op : s21) EXPECT_TRUE(Inside(op, model::kReportPlotFrame));
@@ -151,7 +157,7 @@ TEST(MeasurementOverlayTest, ReportDrawsTheMeasurementAndIsUnchangedWithout) {
 
   s.measurement.reset();
   RecordingCanvas after;
-  report::DrawReport(after, s, options);
+  report::DrawReport(after, s, Evaluated(s), options);
   ASSERT_EQ(after.Ops().size(), before.Ops().size());
   for (std::size_t i = 0; i < before.Ops().size(); ++i) {
     const Op& a = before.Ops()[i];
@@ -175,7 +181,7 @@ class MeasurementScreenTest : public ::testing::Test, public testing::DesignScre
   }
   bool Drawn() {
     RecordingCanvas canvas;
-    Plot(canvas, session, 12000.0);
+    Plot(canvas, session, Evaluated(session), 12000.0);
     return !Strokes(canvas, kMeasuredTransmissionColour).empty();
   }
   // Runs the context-menu entry with this text at the middle of the plot.

@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "model/design_state.h"
+#include "model/evaluation.h"
+#include "model/plot_geometry.h"
 #include "../platform/canvas_checks.h"
 #include "platform/recording_canvas.h"
 
@@ -28,7 +30,6 @@ class PlotTest : public ::testing::Test {
   }
   // Flat levels over the 20-metre sweep, spaced as the analysis spaces them.
   void Fill(float gain, float reflection) {
-    model::SweepResult& sweep = session.analysis.Result();
     sweep.intervals = 2000;
     for (int i = 0; i <= 2000; ++i) {
       sweep.frequency[i] = static_cast<float>(5e6 * std::pow(10.0, i / 2000.0));
@@ -37,9 +38,13 @@ class PlotTest : public ::testing::Test {
     }
     sweep.valid = true;
   }
+  // The design's evaluation showing this sweep.
   PlotLabels Draw() {
     canvas.Reset();
-    return Plot(canvas, session, 12000.0);
+    model::Evaluation shown = model::Evaluate(session.design, session.defaults);
+    shown.sweep = sweep;
+    shown.drawable = model::SweepDrawable(sweep, session.design);
+    return Plot(canvas, session, shown, 12000.0);
   }
   // A flat curve is one Line, the transmission at width 2 before the
   // reflection at width 1.
@@ -51,6 +56,7 @@ class PlotTest : public ::testing::Test {
     return texts;
   }
   model::Session session;
+  model::SweepResult sweep;
   RecordingCanvas canvas;
 };
 
@@ -149,8 +155,7 @@ TEST_F(PlotTest, CurvesInTheDrawColourClippedToTheFrame) {
 TEST_F(PlotTest, RealSweepIsDrawnPointByPointWithBothWidths) {
   session.design.InductorQ = 200.0f;
   session.design.CapacitorQ = 1000.0f;
-  session.analysis.RunSweep(session.design);
-  const model::SweepResult& sweep = session.analysis.Result();
+  sweep = model::Evaluate(session.design, session.defaults).sweep;
   ASSERT_TRUE(sweep.valid);
   Draw();
   // Each curve as the path its strokes trace, by line width.
@@ -189,12 +194,12 @@ TEST_F(PlotTest, RealSweepIsDrawnPointByPointWithBothWidths) {
 }
 
 TEST_F(PlotTest, InvalidSweepOrUnusableLimitsDrawNoCurvesAndNoLosses) {
-  session.analysis.Result().valid = false;
+  sweep.valid = false;
   const PlotLabels labels = Draw();
   EXPECT_TRUE(Strokes(model::kBlue).empty());
   EXPECT_EQ(labels.lossLow.text + labels.lossHigh.text, "");
   EXPECT_EQ(canvas.OfKind(Kind::Box).size(), 4u);  // frame and boxes still there
-  session.analysis.Result().valid = true;
+  sweep.valid = true;
   session.design.SweepStart = 0.0f;  // no frequency axis: frame and levels only
   EXPECT_EQ(Draw().lossLow.text, "");
   EXPECT_EQ(canvas.OfKind(Kind::Box).size(), 1u);
