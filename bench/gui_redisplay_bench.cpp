@@ -39,10 +39,10 @@ void BM_RedisplayIntoBackingImage(benchmark::State& state) {
   IgnoreFields fields;
   for (auto _ : state) {
     screens::DrawDesignSchematic(surface, session, fields);
-    const model::Evaluation evaluation =
-        model::Evaluate(session.design, session.defaults, nullptr, session.analysis);
-    benchmark::DoNotOptimize(screens::Plot(surface, session, evaluation,
-                                           platform::ScreenGeometry::kDisplayWidthTwips));
+    const model::Evaluation evaluation = model::Evaluate(session.design, session.defaults, nullptr,
+                                                         model::kDefaultFloorDb, session.analysis);
+    benchmark::DoNotOptimize(
+        screens::Plot(surface, session, evaluation, platform::ScreenGeometry::kDisplayWidthTwips));
   }
 }
 BENCHMARK(BM_RedisplayIntoBackingImage)->Unit(benchmark::kMillisecond)->MinTime(2.0);

@@ -65,7 +65,8 @@ class ShortRun final : public model::MonteCarloView {
   explicit ShortRun(model::Session& session) : m_session(session) {}
   void ShowNominal() override {
     model::WriteValueBoxes(m_boxes, m_session.design);
-    Plot(model::Evaluate(m_session.design, m_session.defaults, nullptr, m_session.analysis));
+    Plot(model::Evaluate(m_session.design, m_session.defaults, nullptr, model::kDefaultFloorDb,
+                         m_session.analysis));
   }
   void Plot(const model::Evaluation& evaluation) override {
     CheckSweep(evaluation);

@@ -6,8 +6,7 @@
 
 namespace diruruzevuv::files {
 
-model::MeasurementIntake LoadMeasurementFile(const std::filesystem::path& path,
-                                             double designOhms) {
+model::MeasurementIntake LoadMeasurementFile(const std::filesystem::path& path, double designOhms) {
   TouchstoneRead read = ReadTouchstoneFile(path);
   if (!read.network) {
     model::MeasurementIntake refused;

@@ -4,7 +4,6 @@
 #include <limits>
 #include <memory>
 
-#include "model/fit.h"
 #include "model/plot_geometry.h"
 
 namespace diruruzevuv::model {
@@ -54,7 +53,7 @@ HarmonicFigures WeakestHarmonics(const DesignState& design, const SweepResult& s
 }  // namespace
 
 Evaluation Evaluate(const DesignState& design, const GlobalDefaults& defaults,
-                    const MeasuredNetwork* measured, Analyzer& workspace) {
+                    const MeasuredNetwork* measured, double floorDb, Analyzer& workspace) {
   Evaluation out;
   DesignState d = design;
   workspace.RunSweep(d);
@@ -70,15 +69,14 @@ Evaluation Evaluate(const DesignState& design, const GlobalDefaults& defaults,
     workspace.AnalyzePoint(d, d.UpperEdge);
     out.edges.upper = workspace.Result().pointGain;
   }
-  if (measured != nullptr)
-    out.comparison = CompareWithDesign(d, defaults, *measured, kDefaultFloorDb);
+  if (measured != nullptr) out.comparison = CompareWithDesign(d, defaults, *measured, floorDb);
   return out;
 }
 
 Evaluation Evaluate(const DesignState& design, const GlobalDefaults& defaults,
-                    const MeasuredNetwork* measured) {
+                    const MeasuredNetwork* measured, double floorDb) {
   auto workspace = std::make_unique<Analyzer>();  // large: keep it off the stack
-  return Evaluate(design, defaults, measured, *workspace);
+  return Evaluate(design, defaults, measured, floorDb, *workspace);
 }
 
 WorstHarmonicUpdate TakeWorstHarmonics(const Evaluation& evaluation, PlotState& plot) noexcept {

@@ -14,6 +14,7 @@
 #include "model/analysis.h"
 #include "model/comparison.h"
 #include "model/design_state.h"
+#include "model/fit.h"
 #include "model/global_defaults.h"
 #include "model/measured_network.h"
 #include "model/plot_grid.h"
@@ -77,14 +78,15 @@ struct Evaluation {
 
 // Sweeps the design and takes every figure from the sweep. The design is
 // not changed (its load termination is taken as the input's, as always).
-// With a measurement, the comparison is made at kDefaultFloorDb.
+// With a measurement (referred to the design's termination), the
+// comparison leaves out measured transmission below floorDb.
 Evaluation Evaluate(const DesignState& design, const GlobalDefaults& defaults,
-                    const MeasuredNetwork* measured = nullptr);
+                    const MeasuredNetwork* measured = nullptr, double floorDb = kDefaultFloorDb);
 // The same through a caller's analyser, whose frequency table then serves
 // the next evaluation over the same range (component steps, Monte Carlo
 // trials). Only the returned value holds figures.
 Evaluation Evaluate(const DesignState& design, const GlobalDefaults& defaults,
-                    const MeasuredNetwork* measured, Analyzer& workspace);
+                    const MeasuredNetwork* measured, double floorDb, Analyzer& workspace);
 
 // Which running worst values an evaluation lowered.
 struct WorstHarmonicUpdate {

@@ -65,7 +65,7 @@ Evaluation BeginTrial(Session& session) {
   }
   UpdateInductances(session.design);
   NextTrialColor(session);
-  return Evaluate(session.design, session.defaults, nullptr, session.analysis);
+  return Evaluate(session.design, session.defaults, nullptr, kDefaultFloorDb, session.analysis);
 }
 
 std::optional<std::string> FinishTrial(Session& session, const Evaluation& trial) {
@@ -92,7 +92,7 @@ void StopMonteCarlo(Session& session) noexcept {
 Evaluation BeginEndOfRun(Session& session) {
   RestoreNominal(session);
   session.DrawColor = kYellow;
-  return Evaluate(session.design, session.defaults, nullptr, session.analysis);
+  return Evaluate(session.design, session.defaults, nullptr, kDefaultFloorDb, session.analysis);
 }
 
 void FinishEndOfRun(Session& session) noexcept {
@@ -132,7 +132,8 @@ class DrawingFreeView final : public MonteCarloView {
 
   void ShowNominal() override {
     WriteValueBoxes(m_boxes, m_session.design);
-    Plot(Evaluate(m_session.design, m_session.defaults, nullptr, m_session.analysis));
+    Plot(Evaluate(m_session.design, m_session.defaults, nullptr, kDefaultFloorDb,
+                  m_session.analysis));
   }
   void Plot(const Evaluation& evaluation) override {
     ApplyWorstHarmonics(evaluation, m_session.plot, m_labels);

@@ -334,8 +334,9 @@ void frmDesign::Schematic() {
 
 void frmDesign::RunSweep() {
   const model::ShownMeasurement* shown = m_session.measurement ? &*m_session.measurement : nullptr;
-  m_evaluation = model::Evaluate(m_session.design, m_session.defaults,
-                                 shown ? &shown->network : nullptr, m_session.analysis);
+  m_evaluation =
+      model::Evaluate(m_session.design, m_session.defaults, shown ? &shown->network : nullptr,
+                      model::kDefaultFloorDb, m_session.analysis);
   if (m_measurement != nullptr)
     m_measurement->ShowMeasuredLoss(MeasuredLossText(m_session.design, m_evaluation.comparison));
 }
@@ -522,9 +523,7 @@ class frmDesign::MonteCarloScreen final : public model::MonteCarloView {
     m_form.Surface().SetChangedCallback([] {});
     m_sinceRepaint.start();
   }
-  void Plot(const model::Evaluation& evaluation) override {
-    m_form.PlotRunEvaluation(evaluation);
-  }
+  void Plot(const model::Evaluation& evaluation) override { m_form.PlotRunEvaluation(evaluation); }
   void ShowWorst(const std::string& text) override { m_form.lblWorst->setText(FromText(text)); }
   bool TrialDone() override {
     // Stop, typing and repainting happen here.
