@@ -52,7 +52,9 @@ PlotLabels Plot(platform::Canvas& canvas, model::Session& session,
   DrawAidBoxes(canvas, geometry, evaluation.aidBoxes, kScreenLook);
   DrawFrame(canvas, geometry, kScreenLook.frameWidth);
 
-  if (!evaluation.drawable) {
+  // An evaluation of other sweep limits than the design's has no place here.
+  const bool drawable = evaluation.drawable && geometry.Usable();
+  if (!drawable) {
     DrawUnanalysableLine(canvas, geometry.Frame(), UnanalysableText(design), kScreenLook);
     canvas.SetLineWidth(1);
   } else {
@@ -62,7 +64,7 @@ PlotLabels Plot(platform::Canvas& canvas, model::Session& session,
     DrawMeasurementOverlay(canvas, geometry, *session.measurement, design,
                            ScreenOverlayStyle(session));
   }
-  if (!evaluation.drawable) return labels;
+  if (!drawable) return labels;
 
   const model::WorstHarmonicUpdate worst = model::TakeWorstHarmonics(evaluation, session.plot);
   if (worst.secondChanged) {
