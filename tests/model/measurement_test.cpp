@@ -33,6 +33,14 @@ TEST(MeasurementIntakeTest, ReferredToTheDesignAndNamedByItsSource) {
   const MeasurementIntake half = TakeMeasurement(*read.network, "analyser", 12.5);
   EXPECT_FALSE(half.shown);
   EXPECT_EQ(half.refusal.rfind("analyser: S12 and S22 are zero", 0), 0u) << half.refusal;
+
+  // A short circuit has no reflection against a termination of 0 ohm.
+  MeasuredNetwork shorted;
+  shorted.ports = 1;
+  shorted.frequency = {1e6};
+  shorted.s = {{-1.0, 0.0, 0.0, 0.0}};
+  EXPECT_EQ(TakeMeasurement(shorted, "short.s1p", 0.0).refusal,
+            "short.s1p: cannot be referred to the design's termination");
 }
 
 }  // namespace
