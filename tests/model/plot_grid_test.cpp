@@ -39,36 +39,24 @@ INSTANTIATE_TEST_SUITE_P(
     Spans, PlotGridSpanTest,
     ::testing::Values(
         // Ratio exactly 10: only 1.5, 7 and 9 (and tenfold) are left out.
-        SpanRow{"TwentyMetres",
-                5e6f,
-                50e6f,
-                11,
+        SpanRow{"TwentyMetres", 5e6f, 50e6f, 11,
                 {" 5M", " 6M", " 8M", " 10M", " 20M", " 30M", " 40M", " 50M"}},
         // Just above 10: 1, 2 and 5 remain; 50 MHz falls in the unlabelled right stretch.
         SpanRow{"RatioTenPointTwo", 5e6f, 51e6f, 11, {" 5M", " 10M", " 20M"}},
         // The stop admits only a tiny overshoot of a line.
-        SpanRow{"StopJustBelowLine",
-                5e6f,
-                49.9975e6f,
-                11,
+        SpanRow{"StopJustBelowLine", 5e6f, 49.9975e6f, 11,
                 {" 5M", " 6M", " 8M", " 10M", " 20M", " 30M", " 40M", " 50M"}},
-        SpanRow{"StopWellBelowLine",
-                5e6f,
-                49.99e6f,
-                10,
+        SpanRow{"StopWellBelowLine", 5e6f, 49.99e6f, 10,
                 {" 5M", " 6M", " 8M", " 10M", " 20M", " 30M", " 40M"}},
-        SpanRow{"HundredToOne",
-                1e6f,
-                100e6f,
-                21,
+        SpanRow{"HundredToOne", 1e6f, 100e6f, 21,
                 {" 1M", " 2M", " 5M", " 10M", " 20M", " 50M", " 100M"}},
         SpanRow{"TenThousandToOne", 1e3f, 10e6f, 41, {" 1k", " 10k", " 100k", " 1M", " 10M"}},
         // Only the lowest 41 lines are kept; the spacing rule drops every other decade.
         SpanRow{"ThirtyDecades", 1.0f, 1e30f, 41, {" 1 ", " 100 ", " 10k"}},
-        SpanRow{"NarrowBand", 13.9e6f, 14.5e6f, 0, {}}, SpanRow{"ZeroStart", 0.0f, 50e6f, 0, {}},
-        SpanRow{"NegativeStart", -5e6f, 50e6f, 0, {}}, SpanRow{"EqualLimits", 14e6f, 14e6f, 0, {}},
-        SpanRow{"NaNStart", kNaN, 50e6f, 0, {}}, SpanRow{"InfiniteStop", 5e6f, kInf, 0, {}},
-        SpanRow{"Descending", 50e6f, 5e6f, 0, {}}),
+        SpanRow{"NarrowBand", 13.9e6f, 14.5e6f, 0, {}},
+        SpanRow{"ZeroStart", 0.0f, 50e6f, 0, {}}, SpanRow{"NegativeStart", -5e6f, 50e6f, 0, {}},
+        SpanRow{"EqualLimits", 14e6f, 14e6f, 0, {}}, SpanRow{"NaNStart", kNaN, 50e6f, 0, {}},
+        SpanRow{"InfiniteStop", 5e6f, kInf, 0, {}}, SpanRow{"Descending", 50e6f, 5e6f, 0, {}}),
     [](const auto& param) { return std::string(param.param.name); });
 
 TEST(PlotGridTest, HugeStopDoesNotRunAway) {
