@@ -1,8 +1,6 @@
 // The design screen where a user's expectations fill in: Enter in a value
 // box, typed turns followed by a step, designs that cannot be analysed,
 // global defaults far outside anything sensible.
-#include "design_screen.h"
-
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -30,6 +28,7 @@
 #include "report/report_printer.h"
 #include "screens/frm_design.h"
 #include "screens/plot.h"
+#include "design_screen.h"
 
 namespace diruruzevuv::screens {
 namespace {
@@ -160,16 +159,16 @@ std::string StateOf(DesignScreen& screen) {
   };
   const auto shown = [](QWidget* w) { return !w->isHidden(); };
   const auto enabled = [](QWidget* w) { return w->isEnabled(); };
-  return {
-      all({"lblLossLow", "lblLossHigh"}, shown),
-      all({"lblWorst", "lblWorstSecond", "lblWorstThird"}, shown),
-      all({"cmdMonteStop"}, shown),
-      all({"cmdMonte"}, enabled),
-      all({"cmdRestart"}, enabled),
-      all({"cmdAccept", "cmdSaveFile", "cmdSpice", "cmdPrint", "cmdExit", "cmdC47minus",
-           "cmdC47plus", "cmdC48minus", "cmdC48plus", "cmdC92minus", "cmdC92plus", "cmdC49minus",
-           "cmdC49plus", "UpDown1", "UpDown2", "txtTurnsL1", "txtTurnsL2", "txtAL"},
-          enabled)};
+  return {all({"lblLossLow", "lblLossHigh"}, shown),
+          all({"lblWorst", "lblWorstSecond", "lblWorstThird"}, shown),
+          all({"cmdMonteStop"}, shown),
+          all({"cmdMonte"}, enabled),
+          all({"cmdRestart"}, enabled),
+          all({"cmdAccept", "cmdSaveFile", "cmdSpice", "cmdPrint", "cmdExit", "cmdC47minus",
+               "cmdC47plus", "cmdC48minus", "cmdC48plus", "cmdC92minus", "cmdC92plus",
+               "cmdC49minus", "cmdC49plus", "UpDown1", "UpDown2", "txtTurnsL1", "txtTurnsL2",
+               "txtAL"},
+              enabled)};
 }
 
 // The design screen's labels and buttons through a Monte Carlo run and

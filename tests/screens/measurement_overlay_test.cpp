@@ -20,7 +20,6 @@
 #include "../files/test_support.h"
 #include "../model/measurement_support.h"
 #include "../platform/canvas_checks.h"
-#include "design_screen.h"
 #include "files/touchstone.h"
 #include "model/evaluation.h"
 #include "model/plot_geometry.h"
@@ -30,6 +29,7 @@
 #include "screens/fit_dialog.h"
 #include "screens/measurement_control.h"
 #include "screens/plot.h"
+#include "design_screen.h"
 
 namespace diruruzevuv::screens {
 namespace {
