@@ -8,6 +8,7 @@
 #include "files/design_file.h"
 #include "files/global_defaults_file.h"
 #include "files/measurement_file.h"
+#include "instruments/analyser.h"
 
 namespace diruruzevuv::cli {
 
@@ -30,15 +31,18 @@ bool ParseMeasurementArguments(const std::vector<std::string>& args, bool withTo
       if (++i >= args.size() || !ReadOptionNumber(args[i], out.tolerancePercent) ||
           !(out.tolerancePercent > 0.0))
         return false;
+    } else if (a == "--port") {
+      if (++i >= args.size()) return false;
+      out.port = args[i];
     } else if (a.size() > 1 && a[0] == '-' && a[1] == '-') {
       return false;
     } else {
       files.push_back(a);
     }
   }
-  if (files.size() != 2) return false;
+  if (files.size() != (out.port.empty() ? 2u : 1u)) return false;
   out.design = files[0];
-  out.measured = files[1];
+  if (out.port.empty()) out.measured = files[1];
   return true;
 }
 
@@ -51,8 +55,23 @@ std::optional<LoadedMeasurement> LoadMeasurement(const Context& context,
     if (!notifier.Told()) notifier.Message("diruruzevuv-cli: cannot read " + args.design);
     return std::nullopt;
   }
-  model::MeasurementIntake intake =
-      files::LoadMeasurementFile(args.measured, loaded.design.InputTermination);
+  const double ohms = loaded.design.InputTermination;
+  model::MeasurementIntake intake;
+  if (!args.port.empty()) {
+    // A live measurement over the design's sweep range takes the same
+    // way as a file from here on.
+    std::string why;
+    std::optional<model::MeasuredNetwork> network = instruments::MeasureOnce(
+        args.port, {loaded.design.SweepStart, loaded.design.SweepStop, 401}, why);
+    if (!network) {
+      notifier.Message("diruruzevuv-cli: " + why);
+      return std::nullopt;
+    }
+    const std::string name = network->name;
+    intake = model::TakeMeasurement(std::move(*network), name, ohms);
+  } else {
+    intake = files::LoadMeasurementFile(args.measured, ohms);
+  }
   if (!intake.shown) {
     notifier.Message("diruruzevuv-cli: " + intake.refusal);
     return std::nullopt;

@@ -18,6 +18,7 @@ namespace diruruzevuv::cli {
 struct MeasurementArguments {
   std::string design;
   std::string measured;
+  std::string port;  // measure with the analyser there instead of reading a file
   double floorDb = model::kDefaultFloorDb;
   double tolerancePercent = model::kDefaultTolerancePercent;
   bool csv = false;

@@ -23,16 +23,21 @@ std::string ReferralProblem(const MeasuredNetwork& network, double ohms) {
   if (network.ports != 2 || IsReferredTo(network, ohms) || network.s.empty()) return {};
   bool zero = true;
   bool copied = true;
+  bool oneWay = true;  // what an analyser that measures one direction gives
   for (const MeasuredNetwork::Matrix& m : network.s) {
     zero = zero && m[2] == 0.0 && m[3] == 0.0;
     copied = copied && m[2] == m[1] && m[3] == m[0];
+    oneWay = oneWay && m[2] == m[1] && m[3] == 0.0;
   }
-  if (!zero && !copied) return {};
+  if (!zero && !copied && !oneWay) return {};
   char text[200];
   std::snprintf(text, sizeof text,
                 "%s: S12 and S22 %s, so a measurement at %g ohm cannot be judged at the "
                 "design's %g ohm; measure at %g ohm or save all four parameters",
-                network.name.c_str(), zero ? "are zero" : "are copies of S21 and S11",
+                network.name.c_str(),
+                zero     ? "are zero"
+                : copied ? "are copies of S21 and S11"
+                         : "are a copy of S21 and zero",
                 network.referenceOhms[0], ohms, ohms);
   return text;
 }
