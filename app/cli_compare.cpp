@@ -1,6 +1,7 @@
 #include "cli_commands.h"
 #include "cli_measurement.h"
 #include "model/comparison.h"
+#include "model/evaluation.h"
 #include "model/measurement_text.h"
 
 namespace diruruzevuv::cli {
@@ -13,7 +14,8 @@ int RunCompareCommand(const Context& context, const std::vector<std::string>& ar
   const auto loaded = LoadMeasurement(context, parsed);
   if (!loaded) return 1;
   const model::Comparison comparison =
-      model::CompareWithDesign(loaded->design, loaded->defaults, loaded->measured, parsed.floorDb);
+      *model::Evaluate(loaded->design, loaded->defaults, &loaded->measured, parsed.floorDb)
+           .comparison;
   if (parsed.csv) return WriteOut(model::ComparisonCsv(comparison, loaded->design));
   return WriteOut("Design: " + parsed.design + "\nMeasured: " + loaded->summary + "\n" +
                   model::ComparisonTable(comparison, loaded->design));

@@ -7,6 +7,7 @@
 #include "files/global_defaults_file.h"
 #include "model/adjustment.h"
 #include "model/analysis_problem.h"
+#include "model/evaluation.h"
 #include "model/monte_carlo.h"
 #include "model/session.h"
 
@@ -21,8 +22,7 @@ int RunMonteCarloCommand(const Context& context, const std::vector<std::string>&
   if (!ReadDesignOrTellWhy(args[0], session.design, notifier)) return 1;
   model::UpdateInductances(session.design);
   // A design that sweep refuses has no worst case either.
-  session.analysis.RunSweep(session.design);
-  if (!session.analysis.Result().valid) {
+  if (!model::Evaluate(session.design, session.defaults).sweep.valid) {
     PrintUnanalysable(args[0], model::DescribeUnanalysable(session.design));
     return 1;
   }

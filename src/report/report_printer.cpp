@@ -149,8 +149,9 @@ void StartPrintToFileIn(QPrinter& printer, const QString& folder) {
   if (format != printer.outputFormat()) printer.setOutputFormat(format);
 }
 
-bool PrintDesignReport(model::Session& session, QPrinter& printer, QWidget* parent,
-                       platform::Dialogs& dialogs, double screenWidthTwips) {
+bool PrintDesignReport(const model::Session& session, const model::Evaluation& shown,
+                       QPrinter& printer, QWidget* parent, platform::Dialogs& dialogs,
+                       double screenWidthTwips) {
   // "Print to File" starts where the user last chose a file in this run,
   // or in the working folder; never where the program happened to start.
   const std::string folder = dialogs.LastFolder().empty()
@@ -160,13 +161,14 @@ bool PrintDesignReport(model::Session& session, QPrinter& printer, QWidget* pare
   QtReportPrinter target(printer, parent);
   ReportOptions options;
   options.screenWidthTwips = screenWidthTwips;
-  const bool printed = PrintReport(session, target, dialogs, options);
+  const bool printed = PrintReport(session, shown, target, dialogs, options);
   if (printer.outputFormat() == QPrinter::PdfFormat)
     dialogs.RememberFolderOf(printer.outputFileName().toStdString());
   return printed;
 }
 
-bool WriteReportPdf(model::Session& session, const std::string& path, platform::Dialogs& dialogs,
+bool WriteReportPdf(const model::Session& session, const model::Evaluation& shown,
+                    const std::string& path, platform::Dialogs& dialogs,
                     const ReportOptions& options) {
   QPrinter printer(QPrinter::HighResolution);
   printer.setOutputFormat(QPrinter::PdfFormat);
@@ -175,7 +177,7 @@ bool WriteReportPdf(model::Session& session, const std::string& path, platform::
   printer.setDocName(QStringLiteral("DIRUruzevuv report"));
   printer.setCreator(QStringLiteral("DIRUruzevuv"));
   QtReportPrinter target(printer, nullptr, /*askUser=*/false);
-  return PrintReport(session, target, dialogs, options);
+  return PrintReport(session, shown, target, dialogs, options);
 }
 
 }  // namespace diruruzevuv::report

@@ -333,12 +333,25 @@ void frmDesign::Schematic() {
 }
 
 void frmDesign::RunSweep() {
-  m_session.analysis.RunSweep(m_session.design);
+  const model::ShownMeasurement* shown = m_session.measurement ? &*m_session.measurement : nullptr;
+  m_evaluation =
+      model::Evaluate(m_session.design, m_session.defaults, shown ? &shown->network : nullptr,
+                      model::kDefaultFloorDb, m_session.analysis);
+  if (m_measurement != nullptr)
+    m_measurement->ShowMeasuredLoss(MeasuredLossText(m_session.design, m_evaluation.comparison));
 }
 
 void frmDesign::Plot() {
-  ApplyPlotLabels(
-      screens::Plot(Surface(), m_session, platform::ScreenGeometry::kDisplayWidthTwips));
+  ApplyPlotLabels(screens::Plot(Surface(), m_session, m_evaluation,
+                                platform::ScreenGeometry::kDisplayWidthTwips));
+}
+
+void frmDesign::PlotRunEvaluation(const model::Evaluation& evaluation) {
+  // The comparison stays the nominal design's: a trial is not what was built.
+  std::optional<model::Comparison> comparison = std::move(m_evaluation.comparison);
+  m_evaluation = evaluation;
+  m_evaluation.comparison = std::move(comparison);
+  Plot();
 }
 
 void frmDesign::ApplyPlotLabels(const PlotLabels& labels) {
@@ -348,7 +361,6 @@ void frmDesign::ApplyPlotLabels(const PlotLabels& labels) {
   SetTextColour(lblLossLow, labels.lossLow.colour);
   lblLossHigh->setText(FromText(labels.lossHigh.text));
   SetTextColour(lblLossHigh, labels.lossHigh.colour);
-  if (m_measurement != nullptr) m_measurement->ShowMeasuredLoss(labels.measuredLoss);
 }
 
 void frmDesign::HideWorstCase() {
@@ -512,7 +524,7 @@ class frmDesign::MonteCarloScreen final : public model::MonteCarloView {
     m_form.Surface().SetChangedCallback([] {});
     m_sinceRepaint.start();
   }
-  void Plot() override { m_form.Plot(); }
+  void Plot(const model::Evaluation& evaluation) override { m_form.PlotRunEvaluation(evaluation); }
   void ShowWorst(const std::string& text) override { m_form.lblWorst->setText(FromText(text)); }
   bool TrialDone() override {
     // Stop, typing and repainting happen here.
@@ -623,7 +635,7 @@ QPrinter& frmDesign::cdbPrintSchematic() {
 }
 
 void frmDesign::cmdPrint_Click() {
-  report::PrintDesignReport(m_session, cdbPrintSchematic(), this, m_dialogs,
+  report::PrintDesignReport(m_session, m_evaluation, cdbPrintSchematic(), this, m_dialogs,
                             platform::ScreenGeometry::kDisplayWidthTwips);
 }
 

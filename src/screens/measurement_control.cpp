@@ -15,6 +15,7 @@
 #include <optional>
 
 #include "files/file_names.h"
+#include "files/measurement_file.h"
 #include "files/replace_file.h"
 #include "files/sweep_csv.h"
 #include "files/touchstone.h"
@@ -54,8 +55,8 @@ std::string DroppedFile(const QMimeData* mime) {
 
 }  // namespace
 
-std::string ResponseCsv(const model::Session& session) {
-  return files::SweepCsvText(session.analysis.Result());
+std::string ResponseCsv(const model::Evaluation& evaluation) {
+  return files::SweepCsvText(evaluation.sweep);
 }
 
 MeasurementControl::MeasurementControl(frmDesign& form)
@@ -102,29 +103,19 @@ MeasurementControl::~MeasurementControl() {
 }
 
 bool MeasurementControl::Load(const std::string& path) {
-  const files::TouchstoneRead read = files::ReadTouchstoneFile(path);
-  if (!read.network) {
-    m_form.DialogsUsed().Message(read.error.Text());
-    return false;
-  }
-  return Show(*read.network);
+  return Show(files::LoadMeasurementFile(path, m_session.design.InputTermination));
 }
 
 bool MeasurementControl::Show(const model::MeasuredNetwork& network) {
-  model::Session& session = m_form.SessionState();
-  const std::string problem = model::ReferralProblem(network, session.design.InputTermination);
-  if (!problem.empty()) {
-    m_form.DialogsUsed().Message(problem);
+  return Show(model::TakeMeasurement(network, network.name, m_session.design.InputTermination));
+}
+
+bool MeasurementControl::Show(model::MeasurementIntake intake) {
+  if (!intake.shown) {
+    m_form.DialogsUsed().Message(intake.refusal);
     return false;
   }
-  model::ShownMeasurement shown;
-  shown.measuredOhms = network.referenceOhms;
-  if (!model::Renormalise(network, session.design.InputTermination, shown.network)) {
-    m_form.DialogsUsed().Message(network.name +
-                                 ": cannot be referred to the design's termination");
-    return false;
-  }
-  session.measurement = std::move(shown);
+  m_session.measurement = std::move(intake.shown);
   m_form.Redisplay();
   return true;
 }
@@ -180,7 +171,7 @@ bool MeasurementControl::SavePlotImage(const std::string& path) {
 
 bool MeasurementControl::SaveResponseCsv(const std::string& path) {
   std::string why;
-  if (files::ReplaceFileContents(path, ResponseCsv(m_form.SessionState()), &why)) return true;
+  if (files::ReplaceFileContents(path, ResponseCsv(m_form.LastEvaluation()), &why)) return true;
   m_form.DialogsUsed().Message("Cannot write " + path + (why.empty() ? "" : ": " + why));
   return false;
 }

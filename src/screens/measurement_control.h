@@ -4,7 +4,9 @@
 #include <QPointF>
 #include <string>
 
+#include "model/evaluation.h"
 #include "model/fit.h"
+#include "model/measurement.h"
 #include "model/session.h"
 
 class QLabel;
@@ -31,6 +33,9 @@ class MeasurementControl final : public QObject {
   // Reads the file, refers it to the design's termination and shows it;
   // a file that cannot be read is named in a message and nothing changes.
   bool Load(const std::string& path);
+  // Shows a measurement however it was made (model::TakeMeasurement), or
+  // tells why it was refused.
+  bool Show(model::MeasurementIntake intake);
   // Refers a measurement (a file's or the analyser's) to the design's
   // termination and shows it; one that cannot be is named in a message.
   bool Show(const model::MeasuredNetwork& network);
@@ -67,8 +72,8 @@ class MeasurementControl final : public QObject {
   AnalyserControl* m_analyser = nullptr;  // a child object
 };
 
-// The computed response of the last sweep as the command line's sweep
+// The computed response of an evaluation as the command line's sweep
 // prints it: "frequency_hz,gain_db,reflection_db" and a line per point.
-std::string ResponseCsv(const model::Session& session);
+std::string ResponseCsv(const model::Evaluation& evaluation);
 
 }  // namespace diruruzevuv::screens
