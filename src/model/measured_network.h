@@ -17,6 +17,9 @@ struct MeasuredNetwork {
   // The reference impedance of each port the analyser measured against.
   std::array<double, 2> referenceOhms{50.0, 50.0};
   std::string name;  // the file's name, for legends and messages
+  // What the reader ignored and the user should know ("a.s2p, line 7: a
+  // second option line is ignored").
+  std::vector<std::string> warnings;
 };
 
 // A measurement shown over the design's response: referred to the
