@@ -86,6 +86,9 @@ TEST(DesignFileTest, ReadsOrFallsBack) {
   } rows[] = {
       {"Plain, lower-case defaults", CrLf(FortyLines("C:\\defaults\\40m.TXT")), false, Forty, {}},
       {"Comments and blanks anywhere, LF only", CrLf(comments, "\n"), false, Forty, {}},
+      // Else the comment would count as the title and shift every value.
+      {"Byte-order mark before a comment", "\xEF\xBB\xBF* from an editor\r\n" + forty, false,
+       Forty, {}},
       {"Defaults refused", CrLf(FortyLines("C:\\My Defaults\\40m.TXT")), false, nullptr,
        {kDesignFailed}},
       {"Last session ignores Defaults", CrLf(FortyLines("Defaults")), true, Forty, {}},
