@@ -13,7 +13,7 @@ int RunFitCommand(const Context& context, const std::vector<std::string>& args) 
     std::fputs(kUsage, stderr);
     return 2;
   }
-  const auto loaded = LoadMeasurement(context, parsed);
+  const auto loaded = LoadMeasurement(context, parsed, model::MeasurementUse::kFit);
   if (!loaded) return 1;
   model::FitOptions options;
   options.floorDb = parsed.floorDb;

@@ -72,8 +72,9 @@ struct LoadedMeasurement {
 };
 
 // Reads everything; on failure says why on standard error and returns nothing.
-inline std::optional<LoadedMeasurement> LoadMeasurement(const Context& context,
-                                                        const MeasurementArguments& args) {
+inline std::optional<LoadedMeasurement> LoadMeasurement(
+    const Context& context, const MeasurementArguments& args,
+    model::MeasurementUse use = model::MeasurementUse::kJudge) {
   StderrNotifier notifier;
   LoadedMeasurement loaded;
   files::ReadGlobalDefaults(context.locations, loaded.design, loaded.defaults, notifier);
@@ -86,16 +87,15 @@ inline std::optional<LoadedMeasurement> LoadMeasurement(const Context& context,
     notifier.Message("diruruzevuv-cli: " + read.error.Text());
     return std::nullopt;
   }
+  for (const std::string& warning : read.network->warnings)
+    notifier.Message("diruruzevuv-cli: " + warning);
   const double ohms = loaded.design.InputTermination;
-  if (const std::string problem = model::ReferralProblem(*read.network, ohms); !problem.empty()) {
-    notifier.Message("diruruzevuv-cli: " + problem);
+  model::PreparedMeasurement prepared = model::PrepareMeasurement(*read.network, ohms, use);
+  if (!prepared.network) {
+    notifier.Message("diruruzevuv-cli: " + prepared.problem);
     return std::nullopt;
   }
-  if (!model::Renormalise(*read.network, ohms, loaded.measured)) {
-    notifier.Message("diruruzevuv-cli: " + read.network->name +
-                     ": cannot be referred to the design's termination");
-    return std::nullopt;
-  }
+  loaded.measured = std::move(*prepared.network);
   loaded.summary = model::MeasurementSummary(*read.network, ohms);
   return loaded;
 }

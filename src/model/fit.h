@@ -53,7 +53,9 @@ struct FitResult {
 };
 
 // Finds the values of the parts and the inductor Q that best explain the
-// measurement, which must be referred to the design's termination. Fits
+// measurement, which must be referred to the design's termination, or be
+// a one-port file kept at the analyser's impedance (PrepareMeasurement):
+// the model then loads the filter with that impedance, as it was. Fits
 // the complex input reflection and the transmission in dB (the reflection
 // alone for a one-port file), starting from the design and from starts
 // with one part moved either way, each value bounded to a range around

@@ -76,19 +76,15 @@ bool MeasurementControl::Load(const std::string& path) {
     m_form.DialogsUsed().Message(read.error.Text());
     return false;
   }
-  const std::string problem =
-      model::ReferralProblem(*read.network, session.design.InputTermination);
-  if (!problem.empty()) {
-    m_form.DialogsUsed().Message(problem);
+  model::PreparedMeasurement prepared = model::PrepareMeasurement(
+      *read.network, session.design.InputTermination, model::MeasurementUse::kJudge);
+  if (!prepared.network) {
+    m_form.DialogsUsed().Message(prepared.problem);
     return false;
   }
   model::ShownMeasurement shown;
   shown.measuredOhms = read.network->referenceOhms;
-  if (!model::Renormalise(*read.network, session.design.InputTermination, shown.network)) {
-    m_form.DialogsUsed().Message(read.network->name +
-                                 ": cannot be referred to the design's termination");
-    return false;
-  }
+  shown.network = std::move(*prepared.network);
   session.measurement = std::move(shown);
   m_form.Redisplay();
   return true;

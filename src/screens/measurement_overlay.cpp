@@ -52,8 +52,12 @@ void DrawCurve(platform::Canvas& canvas, const model::PlotGeometry& geometry,
 
 std::string MeasurementLegend(const model::ShownMeasurement& shown) {
   const model::MeasuredNetwork& n = shown.network;
-  return "Measured: " + ShortName(n.name) +
-         (n.ports == 2 ? " (green S21, violet S11)" : " (violet S11)");
+  std::string legend = "Measured: " + ShortName(n.name) +
+                       (n.ports == 2 ? " (green S21, violet S11)" : " (violet S11)");
+  // What the reader ignored, without the file's name said twice.
+  for (const std::string& warning : n.warnings)
+    legend += "; " + (warning.starts_with(n.name + ", ") ? warning.substr(n.name.size() + 2) : warning);
+  return legend;
 }
 
 std::string MeasurementReferral(const model::ShownMeasurement& shown) {

@@ -289,6 +289,29 @@ TEST(RenormaliseTest, ZeroOrCopiedPortTwoCannotBeReferred) {
   EXPECT_EQ(model::ReferralProblem(n, 12.5), "");
 }
 
+// S11 alone, measured at 50 ohm, says nothing sure about the match at
+// 12.5 ohm: refused for judging, kept as measured for a fit.
+TEST(RenormaliseTest, OnePortElsewhereIsKeptAsMeasuredForTheFitOnly) {
+  model::MeasuredNetwork one;
+  one.name = "in.s1p";
+  one.ports = 1;
+  one.frequency = {7e6};
+  one.s = {{Complex(0.25, 0.5)}};
+  const auto judged = model::PrepareMeasurement(one, 12.5, model::MeasurementUse::kJudge);
+  EXPECT_FALSE(judged.network);
+  EXPECT_EQ(judged.problem,
+            "in.s1p: a one-port measurement at 50 ohm cannot be judged at the design's 12.5 ohm "
+            "(its S11 depends on what loaded the output); measure both ports, or measure at "
+            "12.5 ohm");
+  const auto fitted = model::PrepareMeasurement(one, 12.5, model::MeasurementUse::kFit);
+  ASSERT_TRUE(fitted.network && fitted.asMeasured);
+  EXPECT_EQ(fitted.network->s, one.s);
+  EXPECT_EQ(fitted.network->referenceOhms[0], 50.0);
+  const auto same = model::PrepareMeasurement(one, 50.0, model::MeasurementUse::kJudge);
+  ASSERT_TRUE(same.network);
+  EXPECT_FALSE(same.asMeasured);
+}
+
 // A filter designed for 12.5 ohm, measured at 50 ohm and judged at
 // 12.5 ohm, shows what the program's own analysis computes at 12.5 ohm.
 TEST(RenormaliseTest, FilterMeasuredAtFiftyOhmMatchesTheAnalysisAtItsTermination) {
