@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <string>
 
+#include "files/replace_file.h"
 #include "files/data_folder.h"
 #include "model/session.h"
 #include "platform/qt_dialogs.h"
@@ -49,6 +50,8 @@ fs::path PrepareWorkDir(const ProgramOptions& options, std::string& problem) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A write past a file size limit then fails like any other.
+  diruruzevuv::files::IgnoreFileSizeSignal();
   ProgramOptions options = diruruzevuv::app::ParseProgramOptions(argc, argv);
   switch (options.action) {
     case ProgramOptions::Action::kHelp:

@@ -371,7 +371,10 @@ bool PrintReport(model::Session& session, ReportPrinter& printer, platform::Dial
     DrawReport(page, session, options);
     printer.EndDocument();
   } catch (const PrinterError& error) {
-    dialogs.MessageWithTitle(error.what(), "Printer Error");
+    if (error.write)
+      dialogs.WriteFailed(*error.write);
+    else
+      dialogs.MessageWithTitle(error.what(), "Printer Error");
     return false;
   }
   return true;
