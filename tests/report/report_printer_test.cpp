@@ -145,6 +145,12 @@ TEST(PrintButtonTest, PrintToFileGoesThroughTheSafeWriter) {
 TEST(ReportCliTest, FailsPlainlyUnderAFileSizeLimit) {
   diruruzevuv::testing::ExpectPlainFailureUnderSizeLimit([](const std::string& out) {
     return std::vector<std::string>{DIRU_CLI_PATH, "report", DIRU_SOURCE_DATA_DIR "/20.TXT", out};
+  });  // The renderer on its own as well: the tool's start does not cover it.
+  const std::string renderer =
+      (std::filesystem::path(DIRU_CLI_PATH).parent_path() / "diruruzevuv-report").string();
+  diruruzevuv::testing::ExpectPlainFailureUnderSizeLimit([&](const std::string& out) {
+    return std::vector<std::string>{renderer, DIRU_SOURCE_DATA_DIR, DIRU_SOURCE_DATA_DIR "/20.TXT",
+                                    out};
   });
 }
 
