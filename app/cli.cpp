@@ -26,6 +26,7 @@ constexpr Command kCommands[] = {
     {"report", RunReportCommand, "write the printed one-page report as a PDF file"},
     {"compare", RunCompareCommand, "compare a measured filter with its design"},
     {"fit", RunFitCommand, "fit the built part values to a measured filter"},
+    {"buildsheet", RunBuildSheetCommand, "core, wire, standard capacitors and part stress"},
 };
 
 void PrintHelp() {

@@ -26,6 +26,7 @@ int RunMonteCarloCommand(const Context& context, const std::vector<std::string>&
 int RunSpiceCommand(const Context& context, const std::vector<std::string>& args);
 int RunCompareCommand(const Context& context, const std::vector<std::string>& args);
 int RunFitCommand(const Context& context, const std::vector<std::string>& args);
+int RunBuildSheetCommand(const Context& context, const std::vector<std::string>& args);
 // Hands over to the report renderer, a separate program that loads Qt.
 int RunReportCommand(const Context& context, const std::vector<std::string>& args);
 
@@ -42,6 +43,9 @@ inline constexpr const char* kUsage =
     "       diruruzevuv-cli report DESIGN_FILE OUT_PDF\n"
     "       diruruzevuv-cli compare DESIGN_FILE MEASURED_FILE [--floor DB] [--csv]\n"
     "       diruruzevuv-cli fit DESIGN_FILE MEASURED_FILE [--floor DB] [--tolerance PCT] "
-    "[--csv]\n";
+    "[--csv]\n"
+    "       diruruzevuv-cli buildsheet DESIGN_FILE [--core T50-2] [--wire 24|0.5mm] [--lead MM]\n"
+    "                  [--series E6|E12|E24] [--power W] [--swr S] [--rating V] [--margin X]\n"
+    "                  [--search] [--csv]\n";
 
 }  // namespace diruruzevuv::cli

@@ -1,10 +1,12 @@
 #include "files/spice_export.h"
 
+#include <array>
 #include <cmath>
 #include <string_view>
 #include <utility>
 
 #include "files/replace_file.h"
+#include "model/ladder.h"
 #include "notation/notation.h"
 
 namespace diruruzevuv::files {
@@ -44,23 +46,57 @@ class Lines {
 
 std::optional<float> SeriesResistance(const model::DesignState& design, float inductance) {
   if (design.InductorQ == 0.0f) return std::nullopt;
-  const double r = 2.0 * static_cast<double>(model::kPi) * static_cast<double>(design.LowerEdge) *
-                   static_cast<double>(inductance) / static_cast<double>(design.InductorQ);
+  const model::Ladder ladder = model::LadderFromDesign(design);
+  const double r = model::InductorLossOhms(ladder.twoPi, ladder.lossReferenceHz, inductance,
+                                           ladder.inductorQ);
   if (!std::isfinite(r)) return std::nullopt;
   const float stored = static_cast<float>(r);
   if (!std::isfinite(stored)) return std::nullopt;
   return stored;
 }
 
+namespace {
+
+// Where each part of the ladder sits on the sheet, in the order the file
+// lists them, and the resistors between them.
+enum : int { kSourceResistor = model::kLadderPartCount, kLoadResistor };
+struct Placement {
+  int part;  // a model::LadderPart or one of the resistors
+  std::array<const char*, 3> lines;  // SYMBOL and WINDOW lines
+};
+constexpr Placement kPlacements[] = {
+    {model::kC47, {"SYMBOL cap 160 112 R0"}},
+    {model::kC48, {"SYMBOL cap 336 112 R0"}},
+    {model::kL2, {"SYMBOL ind 208 80 R270", "WINDOW 0 32 56 VTop 0", "WINDOW 3 5 56 VBottom 0"}},
+    {kSourceResistor,
+     {"SYMBOL res 32 80 R270", "WINDOW 0 32 56 VTop 0", "WINDOW 3 0 56 VBottom 0"}},
+    {model::kL1, {"SYMBOL ind 416 80 R270", "WINDOW 0 32 56 VTop 0", "WINDOW 3 5 56 VBottom 0"}},
+    {model::kC92,
+     {"SYMBOL cap 432 -32 R270", "WINDOW 0 32 32 VTop 0", "WINDOW 3 0 32 VBottom 0"}},
+    {model::kC49, {"SYMBOL cap 576 112 R0"}},
+    {kLoadResistor, {"SYMBOL res 688 80 R0"}},
+};
+
+}  // namespace
+
 std::optional<std::string> SpiceSchematicText(const model::DesignState& design) {
-  for (const float value :
-       {design.C47, design.C48, design.C92, design.C49, design.L1, design.L2, design.SweepStart,
-        design.SweepStop, design.InputTermination, design.LoadTermination}) {
+  const model::Ladder ladder = model::LadderFromDesign(design);
+  for (const double value : ladder.value) {
     if (!std::isfinite(value)) return std::nullopt;
   }
-  const std::optional<float> rserL2 = SeriesResistance(design, design.L2);
-  const std::optional<float> rserL1 = SeriesResistance(design, design.L1);
-  if (!rserL2 || !rserL1) return std::nullopt;
+  for (const float value :
+       {design.SweepStart, design.SweepStop, design.InputTermination, design.LoadTermination}) {
+    if (!std::isfinite(value)) return std::nullopt;
+  }
+  // The values are the design's floats, so narrowing them back is exact.
+  const auto value = [&ladder](int part) { return static_cast<float>(ladder.value[part]); };
+  std::array<float, model::kLadderPartCount> rser{};
+  for (int p = 0; p < model::kLadderPartCount; ++p) {
+    if (model::kLadderParts[p].kind != model::PartKind::kInductor) continue;
+    const std::optional<float> r = SeriesResistance(design, value(p));
+    if (!r) return std::nullopt;
+    rser[p] = *r;
+  }
 
   Lines out;
   out.Add("Version 4");
@@ -89,49 +125,26 @@ std::optional<std::string> SpiceSchematicText(const model::DesignState& design) 
   out.Add("SYMATTR InstName V1");
   out.Add("SYMATTR Value 0");
 
-  out.Add("SYMBOL cap 160 112 R0");
-  out.Add("SYMATTR InstName C47");
-  out.Add("SYMATTR Value ", notation::FormatCapacitance(design.C47));
-
-  out.Add("SYMBOL cap 336 112 R0");
-  out.Add("SYMATTR InstName C48");
-  out.Add("SYMATTR Value ", notation::FormatCapacitance(design.C48));
-
-  out.Add("SYMBOL ind 208 80 R270");
-  out.Add("WINDOW 0 32 56 VTop 0");
-  out.Add("WINDOW 3 5 56 VBottom 0");
-  out.Add("SYMATTR InstName L2");
-  out.Add("SYMATTR Value ", notation::FormatInductance(design.L2));
-  out.Add("SYMATTR SpiceLine Rser=", TrimBlanks(notation::FormatValue(*rserL2)));
-
-  out.Add("SYMBOL res 32 80 R270");
-  out.Add("WINDOW 0 32 56 VTop 0");
-  out.Add("WINDOW 3 0 56 VBottom 0");
-  out.Add("SYMATTR InstName Ramp");
-  // The source resistor keeps the formatter's trailing blank; the load's is
-  // trimmed.
-  out.Add("SYMATTR Value ", notation::FormatValue(design.InputTermination));
-
-  out.Add("SYMBOL ind 416 80 R270");
-  out.Add("WINDOW 0 32 56 VTop 0");
-  out.Add("WINDOW 3 5 56 VBottom 0");
-  out.Add("SYMATTR InstName L1");
-  out.Add("SYMATTR Value ", notation::FormatInductance(design.L1));
-  out.Add("SYMATTR SpiceLine Rser=", TrimBlanks(notation::FormatValue(*rserL1)));
-
-  out.Add("SYMBOL cap 432 -32 R270");
-  out.Add("WINDOW 0 32 32 VTop 0");
-  out.Add("WINDOW 3 0 32 VBottom 0");
-  out.Add("SYMATTR InstName C92");
-  out.Add("SYMATTR Value ", notation::FormatCapacitance(design.C92));
-
-  out.Add("SYMBOL cap 576 112 R0");
-  out.Add("SYMATTR InstName C49");
-  out.Add("SYMATTR Value ", notation::FormatCapacitance(design.C49));
-
-  out.Add("SYMBOL res 688 80 R0");
-  out.Add("SYMATTR InstName Rload");
-  out.Add("SYMATTR Value ", TrimBlanks(notation::FormatValue(design.LoadTermination)));
+  for (const Placement& place : kPlacements) {
+    for (const char* line : place.lines)
+      if (line) out.Add(line);
+    if (place.part == kSourceResistor) {
+      out.Add("SYMATTR InstName Ramp");
+      // The source resistor keeps the formatter's trailing blank; the
+      // load's is trimmed.
+      out.Add("SYMATTR Value ", notation::FormatValue(design.InputTermination));
+    } else if (place.part == kLoadResistor) {
+      out.Add("SYMATTR InstName Rload");
+      out.Add("SYMATTR Value ", TrimBlanks(notation::FormatValue(design.LoadTermination)));
+    } else if (model::kLadderParts[place.part].kind == model::PartKind::kCapacitor) {
+      out.Add("SYMATTR InstName ", model::kLadderParts[place.part].name);
+      out.Add("SYMATTR Value ", notation::FormatCapacitance(value(place.part)));
+    } else {
+      out.Add("SYMATTR InstName ", model::kLadderParts[place.part].name);
+      out.Add("SYMATTR Value ", notation::FormatInductance(value(place.part)));
+      out.Add("SYMATTR SpiceLine Rser=", TrimBlanks(notation::FormatValue(rser[place.part])));
+    }
+  }
 
   out.Add("TEXT -48 -56 Left 0 !.AC DEC 1000 ",
           DirectiveNumber(design.SweepStart) + DirectiveNumber(design.SweepStop));

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdint>
 
+#include "model/ladder.h"
+
 namespace diruruzevuv::model {
 namespace {
 
@@ -29,8 +31,6 @@ constexpr int kIntervals = 2000;
 #endif
 #define KERNEL_INLINE inline __attribute__((always_inline))
 
-constexpr double kOpenOhms = 1e11;   // stands in for a capacitor of 0 F
-constexpr double kShuntOhms = 1e11;  // fixed resistance across L1 and C92
 constexpr double kResonanceNudge = 1.00001;
 constexpr double kZeroPart = 1e-10;
 constexpr double kRhoMin = 1e-7;
@@ -322,13 +322,13 @@ bool MakePlan(const LadderElement* table, int count, float rl, float r0, float f
       e.openY = 1.0 / rp;
       e.openB = -1.0 / kOpenOhms;
     } else if (e.type == 1) {
-      const double loss = std::fabs(plan.twoPi * fref * e.l / qi);
+      const double loss = std::fabs(InductorLossOhms(plan.twoPi, fref, e.l, qi));
       if (!FitsFloat(loss)) return false;
       e.lossOhms = static_cast<float>(loss);
     } else if (e.type == 7) {
       // The trap divides by the inductor's reactance and loss resistance.
       if (!(e.l > 0.0)) return false;
-      e.lossOhms = plan.twoPi * fref * e.l / qi;
+      e.lossOhms = InductorLossOhms(plan.twoPi, fref, e.l, qi);
       if (!IsPositive(e.lossOhms)) return false;
     }
   }
@@ -425,12 +425,19 @@ void MarkInvalid(SweepResult& out, bool keepFrequencies) noexcept {
 // is marked invalid and its gain and reflection arrays hold zeros, so no
 // partial curve and no stale curve of an earlier design survives.
 void Analyzer::RunSweep(DesignState& design) noexcept {
-  m_elementCount = 5;
-  m_elements[1] = {4, design.C47, 0.0f};
-  m_elements[2] = {1, 0.0f, design.L2};
-  m_elements[3] = {4, design.C48, 0.0f};
-  m_elements[4] = {7, design.C92, design.L1};
-  m_elements[5] = {4, design.C49, 0.0f};
+  // The element table read off the ladder's sections: 4 a shunt
+  // capacitor, 1 a series inductor, 7 an inductor with a capacitor across.
+  const Ladder ladder = LadderFromDesign(design);
+  m_elementCount = kLadderSectionCount;
+  for (int p = 0; p < kLadderSectionCount; ++p) {
+    const LadderSection& section = kLadderSections[p];
+    const float part = static_cast<float>(ladder.value[section.part]);  // the design's float
+    const float across = static_cast<float>(ladder.value[section.across]);
+    m_elements[p + 1] = section.kind == SectionKind::kShuntCapacitor ? LadderElement{4, part, 0.0f}
+                        : section.kind == SectionKind::kSeriesInductor
+                            ? LadderElement{1, 0.0f, part}
+                            : LadderElement{7, across, part};
+  }
   SetTermination(design, design.InputTermination);
   m_rl = design.LoadTermination;
   m_r0 = design.InputTermination;

@@ -11,6 +11,25 @@ ChainMatrix TimesSeries(const ChainMatrix& m, Complex z) noexcept {
   return {m.a, m.a * z + m.b, m.c, m.c * z + m.d};
 }
 
+// The inductor with the capacitor across it and the fixed shunt
+// resistance, as one series impedance.
+Complex TrapOf(const Ladder& ladder, LadderPart inductor, LadderPart capacitor,
+               double frequency) noexcept {
+  const Complex yl = Reciprocal(InductorImpedance(ladder, inductor, frequency));
+  const double c = ladder.value[capacitor];
+  // Unlike a missing shunt capacitor, a missing trap capacitor is a plain
+  // kOpenOhms resistance and reactance.
+  const Complex yc = c == 0.0 ? Complex(1.0 / kOpenOhms, -1.0 / kOpenOhms)
+                              : CapacitorAdmittance(ladder, c, frequency);
+  return Reciprocal(yl + yc + 1.0 / kShuntOhms);
+}
+
+constexpr const LadderSection& TrapSection() noexcept {
+  for (const LadderSection& section : kLadderSections)
+    if (section.kind == SectionKind::kTrap) return section;
+  return kLadderSections[0];
+}
+
 }  // namespace
 
 Ladder LadderFromDesign(const DesignState& design) noexcept {
@@ -47,30 +66,38 @@ Complex InductorImpedance(const Ladder& ladder, LadderPart part, double frequenc
 }
 
 Complex TrapImpedance(const Ladder& ladder, double frequency) noexcept {
-  const Complex yl = 1.0 / InductorImpedance(ladder, kL1, frequency);
-  const double c92 = ladder.value[kC92];
-  // Unlike a missing shunt capacitor, a missing C92 is a plain kOpenOhms
-  // resistance and reactance.
-  const Complex yc = c92 == 0.0 ? Complex(1.0 / kOpenOhms, -1.0 / kOpenOhms)
-                                : CapacitorAdmittance(ladder, c92, frequency);
-  return 1.0 / (yl + yc + 1.0 / kShuntOhms);
+  constexpr LadderSection trap = TrapSection();
+  static_assert(trap.kind == SectionKind::kTrap);
+  return TrapOf(ladder, trap.part, trap.across, frequency);
+}
+
+Complex SectionImmittance(const Ladder& ladder, const LadderSection& section,
+                          double frequency) noexcept {
+  switch (section.kind) {
+    case SectionKind::kShuntCapacitor:
+      return CapacitorAdmittance(ladder, ladder.value[section.part], frequency);
+    case SectionKind::kSeriesInductor:
+      return InductorImpedance(ladder, section.part, frequency);
+    case SectionKind::kTrap:
+      return TrapOf(ladder, section.part, section.across, frequency);
+  }
+  return {};
 }
 
 ChainMatrix ChainOf(const Ladder& ladder, double frequency) noexcept {
   ChainMatrix m;
-  m = TimesShunt(m, CapacitorAdmittance(ladder, ladder.value[kC47], frequency));
-  m = TimesSeries(m, InductorImpedance(ladder, kL2, frequency));
-  m = TimesShunt(m, CapacitorAdmittance(ladder, ladder.value[kC48], frequency));
-  m = TimesSeries(m, TrapImpedance(ladder, frequency));
-  m = TimesShunt(m, CapacitorAdmittance(ladder, ladder.value[kC49], frequency));
+  for (const LadderSection& section : kLadderSections) {
+    const Complex x = SectionImmittance(ladder, section, frequency);
+    m = section.kind == SectionKind::kShuntCapacitor ? TimesShunt(m, x) : TimesSeries(m, x);
+  }
   return m;
 }
 
 SParameters Respond(const Ladder& ladder, double frequency, double r) noexcept {
   const ChainMatrix m = ChainOf(ladder, frequency);
-  const Complex den = m.a * r + m.b + m.c * (r * r) + m.d * r;
-  return {(m.a * r + m.b - m.c * (r * r) - m.d * r) / den, 2.0 * r / den,
-          (-m.a * r + m.b - m.c * (r * r) + m.d * r) / den};
+  const Complex inv = Reciprocal(m.a * r + m.b + m.c * (r * r) + m.d * r);
+  return {(m.a * r + m.b - m.c * (r * r) - m.d * r) * inv, 2.0 * r * inv,
+          (-m.a * r + m.b - m.c * (r * r) + m.d * r) * inv};
 }
 
 // Walks from the load back to the source with a unit load current, then

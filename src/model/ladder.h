@@ -43,6 +43,73 @@ inline constexpr bool IsShunt(LadderPart part) noexcept {
   return kLadderParts[part].to == 0;
 }
 
+// The ladder as a cascade of two-port sections from the generator to the
+// load, read off kLadderParts: a shunt capacitor, a series inductor, or a
+// series inductor with a capacitor across it (the trap). The sweep's
+// element table, the chain matrix and the fit's derivatives walk these.
+enum class SectionKind { kShuntCapacitor, kSeriesInductor, kTrap };
+
+struct LadderSection {
+  SectionKind kind;
+  LadderPart part;    // the shunt capacitor or the series inductor
+  LadderPart across;  // a trap's capacitor; otherwise the part itself
+};
+
+// The capacitor sharing both nodes with a series part, or the part itself.
+inline constexpr LadderPart PartAcross(LadderPart part) noexcept {
+  for (int p = 0; p < kLadderPartCount; ++p) {
+    if (p != part && kLadderParts[p].from == kLadderParts[part].from &&
+        kLadderParts[p].to == kLadderParts[part].to) {
+      return static_cast<LadderPart>(p);
+    }
+  }
+  return part;
+}
+
+inline constexpr int CountLadderSections() noexcept {
+  int count = 0;
+  for (int p = 0; p < kLadderPartCount; ++p) {
+    const LadderPart part = static_cast<LadderPart>(p);
+    if (IsShunt(part) || kLadderParts[p].kind == PartKind::kInductor) ++count;
+  }
+  return count;
+}
+
+inline constexpr int kLadderSectionCount = CountLadderSections();
+
+inline constexpr std::array<LadderSection, kLadderSectionCount> MakeLadderSections() noexcept {
+  std::array<LadderSection, kLadderSectionCount> sections{};
+  int n = 0;
+  for (int p = 0; p < kLadderPartCount; ++p) {
+    const LadderPart part = static_cast<LadderPart>(p);
+    if (IsShunt(part)) {
+      sections[n++] = {SectionKind::kShuntCapacitor, part, part};
+    } else if (kLadderParts[p].kind == PartKind::kInductor) {
+      const LadderPart across = PartAcross(part);
+      sections[n++] = {across == part ? SectionKind::kSeriesInductor : SectionKind::kTrap, part,
+                       across};
+    }  // a series capacitor is taken in with the inductor it bridges
+  }
+  return sections;
+}
+
+inline constexpr std::array<LadderSection, kLadderSectionCount> kLadderSections =
+    MakeLadderSections();
+
+// Every shunt part is a capacitor, and every series capacitor bridges an
+// inductor: the sections above describe the whole ladder.
+static_assert([] {
+  for (int p = 0; p < kLadderPartCount; ++p) {
+    const LadderPart part = static_cast<LadderPart>(p);
+    if (IsShunt(part) && kLadderParts[p].kind != PartKind::kCapacitor) return false;
+    if (!IsShunt(part) && kLadderParts[p].kind == PartKind::kCapacitor &&
+        kLadderParts[PartAcross(part)].kind != PartKind::kInductor) {
+      return false;
+    }
+  }
+  return true;
+}());
+
 // A capacitor of 0 F (not fitted) stands for this resistance and reactance,
 // and this resistance is always across L1 and C92: they keep every node
 // connected so that no division by zero is possible.
@@ -75,6 +142,13 @@ double InductorLossOhms(const Ladder& ladder, LadderPart part) noexcept;
 
 using Complex = std::complex<double>;
 
+// 1 / z without the library's careful complex division, which costs the
+// fit several times more; the values here never come near overflow.
+inline Complex Reciprocal(Complex z) noexcept {
+  const double scale = 1.0 / (z.real() * z.real() + z.imag() * z.imag());
+  return {z.real() * scale, -z.imag() * scale};
+}
+
 // The impedance of a series part and the admittance of a shunt part at one
 // frequency, with their losses (a capacitor's G = wC / Qc).
 Complex CapacitorAdmittance(const Ladder& ladder, double capacitance, double frequency) noexcept;
@@ -87,6 +161,10 @@ struct ChainMatrix {
   Complex a{1.0}, b{0.0}, c{0.0}, d{1.0};
 };
 ChainMatrix ChainOf(const Ladder& ladder, double frequency) noexcept;
+
+// One section's admittance (a shunt capacitor) or impedance (the others).
+Complex SectionImmittance(const Ladder& ladder, const LadderSection& section,
+                          double frequency) noexcept;
 
 // S-parameters between two equal real references (ohms). The ladder is
 // reciprocal, so S12 = S21.

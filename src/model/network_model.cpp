@@ -1,89 +1,95 @@
 #include "model/network_model.h"
 
+#include <string_view>
+
+#include "model/ladder.h"
+
 namespace diruruzevuv::model {
 namespace {
 
-using Complex = std::complex<double>;
+// The fit's value of each ladder part, matched by name.
+constexpr std::array<FitPart, kLadderPartCount> MakeFitPartOf() noexcept {
+  std::array<FitPart, kLadderPartCount> of{};
+  for (int p = 0; p < kLadderPartCount; ++p) {
+    of[p] = kFitPartCount;
+    for (int f = 0; f < kFitPartCount; ++f)
+      if (std::string_view(kLadderParts[p].name) == kFitPartNames[f]) of[p] = FitPart(f);
+  }
+  return of;
+}
+constexpr std::array<FitPart, kLadderPartCount> kFitPartOf = MakeFitPartOf();
+static_assert([] {
+  for (FitPart f : kFitPartOf)
+    if (f == kFitPartCount) return false;
+  return true;
+}());
 
-constexpr double kOpenOhms = 1e11;   // a capacitor of 0 F, as the analysis has it
-constexpr double kShuntOhms = 1e11;  // the analysis' fixed resistance across L1 and C92
-
-// 1 / z without the library's careful complex division, which costs
-// several times more; the values here never come near overflow.
-inline Complex Reciprocal(Complex z) noexcept {
-  const double scale = 1.0 / (z.real() * z.real() + z.imag() * z.imag());
-  return {z.real() * scale, -z.imag() * scale};
+Ladder LadderOf(const PartValues& parts, const LossContext& losses) noexcept {
+  Ladder ladder;
+  for (int p = 0; p < kLadderPartCount; ++p) ladder.value[p] = parts[kFitPartOf[p]];
+  ladder.inductorQ = parts[kPartQ];
+  ladder.capacitorQ = losses.capacitorQ;
+  ladder.lossReferenceHz = losses.referenceFrequency;
+  ladder.twoPi = losses.twoPi;
+  return ladder;
 }
 
 struct Chain {
   Complex a{1.0}, b{0.0}, c{0.0}, d{1.0};
 };
 
-Chain TimesShunt(const Chain& m, Complex y) noexcept {
-  return {m.a + m.b * y, m.b, m.c + m.d * y, m.d};
+Chain TimesSection(const Chain& m, bool shunt, Complex x) noexcept {
+  if (shunt) return {m.a + m.b * x, m.b, m.c + m.d * x, m.d};
+  return {m.a, m.a * x + m.b, m.c, m.c * x + m.d};
 }
-Chain TimesSeries(const Chain& m, Complex z) noexcept {
-  return {m.a, m.a * z + m.b, m.c, m.c * z + m.d};
-}
-Chain ShuntTimes(Complex y, const Chain& m) noexcept {
-  return {m.a, m.b, y * m.a + m.c, y * m.b + m.d};
-}
-Chain SeriesTimes(Complex z, const Chain& m) noexcept {
-  return {m.a + z * m.c, m.b + z * m.d, m.c, m.d};
+Chain SectionTimes(bool shunt, Complex x, const Chain& m) noexcept {
+  if (shunt) return {m.a, m.b, x * m.a + m.c, x * m.b + m.d};
+  return {m.a + x * m.c, m.b + x * m.d, m.c, m.d};
 }
 
-// A shunt capacitor with constant Q: G + jB with B = wC, G = wC / Qc.
-Complex CapacitorAdmittance(double c, double w, double qc) noexcept {
-  if (c == 0.0) return {1.0 / (qc * kOpenOhms), -1.0 / kOpenOhms};
-  return {w * c / qc, w * c};
-}
-
-// Everything one frequency needs, with the derivatives of each element.
-struct Elements {
-  Complex y1, z2, y3, z4, y5;
-  Complex dy1, dy3, dy5;  // by their capacitance
-  Complex dz2dL, dz2dQ;
-  Complex dz4dL, dz4dC, dz4dQ;
+// A section's immittance and its derivatives by the values it depends on:
+// its own part, a trap's capacitor, and the inductor Q.
+struct Section {
+  bool shunt = false;
+  Complex x;
+  Complex byPart, byAcross, byQ;
 };
 
-Elements Build(const PartValues& p, const LossContext& k, double f, bool derivatives) noexcept {
-  Elements e;
-  const double w = f * k.twoPi;
-  const double qi = p[kPartQ];
-  const double qc = k.capacitorQ;
-  const double lossPerHenry = k.twoPi * k.referenceFrequency / qi;
-  e.y1 = CapacitorAdmittance(p[kPartC47], w, qc);
-  e.y3 = CapacitorAdmittance(p[kPartC48], w, qc);
-  e.y5 = CapacitorAdmittance(p[kPartC49], w, qc);
-  // L2: a loss resistance fixed at the reference frequency.
-  const double r2 = lossPerHenry * p[kPartL2];
-  e.z2 = {r2, w * p[kPartL2]};
-  // L1 with C92 across it and the fixed shunt resistance.
-  const double r4 = lossPerHenry * p[kPartL1];
-  const Complex zl{r4, w * p[kPartL1]};
-  const Complex yl = Reciprocal(zl);
-  const Complex yc = p[kPartC92] == 0.0 ? Complex(1.0 / kOpenOhms, -1.0 / kOpenOhms)
-                                        : Complex(w * p[kPartC92] / qc, w * p[kPartC92]);
-  const Complex y4 = yl + yc + 1.0 / kShuntOhms;
-  e.z4 = Reciprocal(y4);
-  if (derivatives) {
-    const Complex dyc{w / qc, w};
-    e.dy1 = dyc;
-    e.dy3 = dyc;
-    e.dy5 = dyc;
-    e.dz2dL = {lossPerHenry, w};
-    e.dz2dQ = -r2 / qi;
-    const Complex z4sq = e.z4 * e.z4;
-    // dz4 = -z4^2 dy4; dyl = -yl^2 dzl
-    const Complex yl2 = yl * yl;
-    e.dz4dL = z4sq * yl2 * Complex(lossPerHenry, w);
-    e.dz4dQ = z4sq * yl2 * Complex(-r4 / qi, 0.0);
-    e.dz4dC = p[kPartC92] == 0.0 ? Complex(0.0) : -z4sq * dyc;
+Section Differentiate(const Ladder& ladder, const LadderSection& s, double f) noexcept {
+  Section out;
+  out.shunt = s.kind == SectionKind::kShuntCapacitor;
+  out.x = SectionImmittance(ladder, s, f);
+  const double w = f * ladder.twoPi;
+  const double qi = ladder.inductorQ;
+  // G + jB of a capacitor with constant Q, by its capacitance.
+  const Complex byCapacitance{w / ladder.capacitorQ, w};
+  // R + jX of an inductor, by its inductance and by the Q; the loss is
+  // linear in L.
+  const Complex byInductance{InductorLossOhms(ladder.twoPi, ladder.lossReferenceHz, 1.0, qi), w};
+  const Complex byQ{-InductorLossOhms(ladder, s.part) / qi, 0.0};
+  switch (s.kind) {
+    case SectionKind::kShuntCapacitor:
+      out.byPart = byCapacitance;
+      break;
+    case SectionKind::kSeriesInductor:
+      out.byPart = byInductance;
+      out.byQ = byQ;
+      break;
+    case SectionKind::kTrap: {
+      // z = 1 / y, y = 1 / zl + yc + g: dz = -z^2 dy, d(1 / zl) = -dzl / zl^2.
+      const Complex yl = Reciprocal(InductorImpedance(ladder, s.part, f));
+      const Complex z2yl2 = out.x * out.x * yl * yl;
+      out.byPart = z2yl2 * byInductance;
+      out.byQ = z2yl2 * byQ;
+      out.byAcross = ladder.value[s.across] == 0.0 ? Complex(0.0)
+                                                   : -out.x * out.x * byCapacitance;
+      break;
+    }
   }
-  return e;
+  return out;
 }
 
-// S11 and S21 from the chain matrix between equal references r.
+// S11, S21 and S22 from the chain matrix between equal references r.
 NetworkResponse FromChain(const Chain& m, double r, Complex& den, Complex& num) noexcept {
   den = m.a * r + m.b + m.c * (r * r) + m.d * r;
   num = m.a * r + m.b - m.c * (r * r) - m.d * r;
@@ -94,87 +100,60 @@ NetworkResponse FromChain(const Chain& m, double r, Complex& den, Complex& num) 
 }  // namespace
 
 PartValues DesignParts(const DesignState& d) noexcept {
+  const Ladder ladder = LadderFromDesign(d);
   PartValues p{};
-  p[kPartC47] = d.C47;
-  p[kPartC48] = d.C48;
-  p[kPartC92] = d.C92;
-  p[kPartC49] = d.C49;
-  p[kPartL2] = d.L2;
-  p[kPartL1] = d.L1;
-  p[kPartQ] = d.InductorQ;
+  for (int k = 0; k < kLadderPartCount; ++k) p[kFitPartOf[k]] = ladder.value[k];
+  p[kPartQ] = ladder.inductorQ;
   return p;
 }
 
 LossContext DesignLosses(const DesignState& d) noexcept {
-  return {2.0 * static_cast<double>(kPi), d.LowerEdge, d.CapacitorQ};
+  const Ladder ladder = LadderFromDesign(d);
+  return {ladder.twoPi, ladder.lossReferenceHz, ladder.capacitorQ};
 }
 
 NetworkResponse Respond(const PartValues& parts, const LossContext& losses, double frequency,
                         double ohms) noexcept {
-  const Elements e = Build(parts, losses, frequency, false);
-  Chain m;
-  m = TimesShunt(m, e.y1);
-  m = TimesSeries(m, e.z2);
-  m = TimesShunt(m, e.y3);
-  m = TimesSeries(m, e.z4);
-  m = TimesShunt(m, e.y5);
-  Complex den, num;
-  return FromChain(m, ohms, den, num);
+  const SParameters s = Respond(LadderOf(parts, losses), frequency, ohms);
+  return {s.s11, s.s21, s.s22};
 }
 
-// M = E1 E2 E3 E4 E5; the derivative by a value of element k is
-// (E1 .. Ek-1) dEk (Ek+1 .. E5), built from prefix and suffix products.
+// M = E1 .. En; the derivative by a value of section k is
+// (E1 .. Ek-1) dEk (Ek+1 .. En), built from prefix and suffix products.
 NetworkResponse RespondWithDerivatives(const PartValues& parts, const LossContext& losses,
                                        double frequency, double ohms,
                                        NetworkDerivatives& out) noexcept {
-  const Elements e = Build(parts, losses, frequency, true);
-  Chain pre[5];  // pre[k] = E1 .. Ek (k counted from 0: E(k+1) excluded)
-  pre[0] = Chain{};
-  pre[1] = TimesShunt(pre[0], e.y1);
-  pre[2] = TimesSeries(pre[1], e.z2);
-  pre[3] = TimesShunt(pre[2], e.y3);
-  pre[4] = TimesSeries(pre[3], e.z4);
-  const Chain m = TimesShunt(pre[4], e.y5);
-  Chain post[5];  // post[k] = E(k+2) .. E5
-  post[4] = Chain{};
-  post[3] = ShuntTimes(e.y5, post[4]);
-  post[2] = SeriesTimes(e.z4, post[3]);
-  post[1] = ShuntTimes(e.y3, post[2]);
-  post[0] = SeriesTimes(e.z2, post[1]);
+  constexpr int n = kLadderSectionCount;
+  const Ladder ladder = LadderOf(parts, losses);
+  std::array<Section, n> e;
+  for (int k = 0; k < n; ++k) e[k] = Differentiate(ladder, kLadderSections[k], frequency);
+  std::array<Chain, n + 1> pre;  // pre[k] = E1 .. Ek
+  for (int k = 0; k < n; ++k) pre[k + 1] = TimesSection(pre[k], e[k].shunt, e[k].x);
+  std::array<Chain, n> post;  // post[k] = E(k+2) .. En
+  for (int k = n - 1; k > 0; --k) post[k - 1] = SectionTimes(e[k].shunt, e[k].x, post[k]);
 
   Complex den, num;
-  const NetworkResponse response = FromChain(m, ohms, den, num);
+  const NetworkResponse response = FromChain(pre[n], ohms, den, num);
   const double r = ohms;
-  // dDen and dNum for a change dM of the chain matrix.
-  auto fromDelta = [r](Complex da, Complex db, Complex dc, Complex dd, Complex& dDen,
-                       Complex& dNum) {
-    dDen = da * r + db + dc * (r * r) + dd * r;
-    dNum = da * r + db - dc * (r * r) - dd * r;
-  };
-  // dM_ij = dy P_i2 Q_1j
-  auto shunt = [&](int k, Complex dy, Complex& dDen, Complex& dNum) {
-    const Chain& p = pre[k];
-    const Chain& q = post[k];
-    fromDelta(dy * p.b * q.a, dy * p.b * q.b, dy * p.d * q.a, dy * p.d * q.b, dDen, dNum);
-  };
-  // dM_ij = dz P_i1 Q_2j
-  auto series = [&](int k, Complex dz, Complex& dDen, Complex& dNum) {
-    const Chain& p = pre[k];
-    const Chain& q = post[k];
-    fromDelta(dz * p.a * q.c, dz * p.a * q.d, dz * p.c * q.c, dz * p.c * q.d, dDen, dNum);
-  };
   std::array<Complex, kFitPartCount> dDen{}, dNum{};
-  shunt(0, e.dy1, dDen[kPartC47], dNum[kPartC47]);
-  series(1, e.dz2dL, dDen[kPartL2], dNum[kPartL2]);
-  shunt(2, e.dy3, dDen[kPartC48], dNum[kPartC48]);
-  series(3, e.dz4dL, dDen[kPartL1], dNum[kPartL1]);
-  series(3, e.dz4dC, dDen[kPartC92], dNum[kPartC92]);
-  shunt(4, e.dy5, dDen[kPartC49], dNum[kPartC49]);
-  Complex qDen2, qNum2, qDen4, qNum4;
-  series(1, e.dz2dQ, qDen2, qNum2);
-  series(3, e.dz4dQ, qDen4, qNum4);
-  dDen[kPartQ] = qDen2 + qDen4;
-  dNum[kPartQ] = qNum2 + qNum4;
+  for (int k = 0; k < n; ++k) {
+    const Chain& p = pre[k];
+    const Chain& q = post[k];
+    // The change of M for a unit change of section k's immittance:
+    // shunt dM_ij = P_i2 Q_1j, series dM_ij = P_i1 Q_2j.
+    const Chain dm = e[k].shunt ? Chain{p.b * q.a, p.b * q.b, p.d * q.a, p.d * q.b}
+                                : Chain{p.a * q.c, p.a * q.d, p.c * q.c, p.c * q.d};
+    const Complex unitDen = dm.a * r + dm.b + dm.c * (r * r) + dm.d * r;
+    const Complex unitNum = dm.a * r + dm.b - dm.c * (r * r) - dm.d * r;
+    const LadderSection& s = kLadderSections[k];
+    const auto add = [&](FitPart part, Complex by) {
+      dDen[part] += by * unitDen;
+      dNum[part] += by * unitNum;
+    };
+    add(kFitPartOf[s.part], e[k].byPart);
+    if (s.kind == SectionKind::kTrap) add(kFitPartOf[s.across], e[k].byAcross);
+    if (s.kind != SectionKind::kShuntCapacitor) add(kPartQ, e[k].byQ);
+  }
   const Complex inv = Reciprocal(den);
   const Complex inv2 = inv * inv;
   for (int i = 0; i < kFitPartCount; ++i) {

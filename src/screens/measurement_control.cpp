@@ -16,6 +16,7 @@
 #include "files/touchstone.h"
 #include "model/measured_network.h"
 #include "model/plot_geometry.h"
+#include "screens/build_sheet_window.h"
 #include "screens/fit_dialog.h"
 #include "screens/frm_design.h"
 
@@ -167,6 +168,11 @@ QMenu* MeasurementControl::MenuAt(QPointF grid) {
   menu->addAction(QStringLiteral("Save computed response as CSV..."), this, [this, &dialogs] {
     const std::string path = dialogs.SaveFile("Save computed response", kCsvFilter, "response.csv");
     if (!path.empty()) SaveResponseCsv(path);
+  });
+  menu->addSeparator();
+  menu->addAction(QStringLiteral("Build sheet..."), this, [this] {
+    BuildSheetWindow window(m_form);
+    window.exec();
   });
   return menu;
 }

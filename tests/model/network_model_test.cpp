@@ -5,7 +5,6 @@
 #include <cmath>
 
 #include "measurement_support.h"
-#include "model/analysis.h"
 
 namespace diruruzevuv::model {
 namespace {
@@ -22,30 +21,6 @@ std::vector<NamedDesign> Designs() {
           {"Band160", testing::BandDesign(160)},
           {"Wizard12Ohm", testing::WizardDesign12()},
           {"Band20WithoutTrap", noTrap}};
-}
-
-// The fit's model and the program's analysis agree wherever both are
-// evaluated, to well within 0.001 dB.
-TEST(NetworkModelTest, AgreesWithTheAnalysis) {
-  for (NamedDesign& d : Designs()) {
-    Analyzer analysis;
-    analysis.RunSweep(d.design);
-    const SweepResult& sweep = analysis.Result();
-    ASSERT_TRUE(sweep.valid);
-    const PartValues parts = DesignParts(d.design);
-    const LossContext losses = DesignLosses(d.design);
-    double worst = 0.0;
-    for (int i = 0; i <= sweep.intervals; i += 5) {
-      const double f = sweep.frequency[i];
-      analysis.AnalyzePoint(d.design, f);
-      const NetworkResponse r = Respond(parts, losses, f, d.design.InputTermination);
-      worst = std::max(worst, std::fabs(20 * std::log10(std::abs(r.s21)) - sweep.pointGain));
-      if (sweep.pointReflection > -139.0)
-        worst =
-            std::max(worst, std::fabs(20 * std::log10(std::abs(r.s11)) - sweep.pointReflection));
-    }
-    EXPECT_LT(worst, 1e-4) << d.label;
-  }
 }
 
 // The derivatives match finite differences, including the Q that enters

@@ -245,7 +245,7 @@ TEST_F(MeasurementScreenTest, MenuOnlyOverThePlotAndOnlyWhatApplies) {
   for (QAction* a : menu->actions())
     if (!a->isSeparator() && a->isEnabled()) enabled << a->text();
   EXPECT_EQ(enabled, QStringList({"Load measured filter...", "Save plot as PNG...",
-                                  "Save computed response as CSV..."}));
+                                  "Save computed response as CSV...", "Build sheet..."}));
 }
 
 TEST_F(MeasurementScreenTest, SavesThePlotAndTheComputedResponse) {

@@ -1,0 +1,388 @@
+#include "screens/build_sheet_window.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <charconv>
+#include <cmath>
+
+#include "files/core_catalogue.h"
+#include "notation/notation.h"
+#include "report/report.h"
+#include "report/report_printer.h"
+#include "screens/frm_design.h"
+
+namespace diruruzevuv::screens {
+namespace {
+
+std::string NumberText(double value) {
+  return notation::ShortestFloatText(static_cast<float>(value));
+}
+
+std::optional<double> ReadNumber(const std::string& text) {
+  double value = 0.0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || ec != std::errc() || end != text.data() + text.size() ||
+      !std::isfinite(value))
+    return std::nullopt;
+  return value;
+}
+
+// Page layout of the printed sheet, in page units.
+constexpr double kPageLeft = 600.0;
+constexpr double kPageTop = 500.0;
+constexpr double kColumnWidth = 90.0;  // per character column at 9 points
+constexpr double kLineHeight = 215.0;
+
+}  // namespace
+
+void StoreChoices(const model::BuildSheetChoices& c, files::ProgramSettings& settings) {
+  settings.Set("buildsheet.core", c.core);
+  settings.Set("buildsheet.wire.L2", c.wire[0]);
+  settings.Set("buildsheet.wire.L1", c.wire[1]);
+  settings.Set("buildsheet.lead", NumberText(c.leadMm));
+  settings.Set("buildsheet.series", model::SeriesName(c.series));
+  settings.Set("buildsheet.power", NumberText(c.stress.watts));
+  settings.Set("buildsheet.swr", NumberText(c.stress.swr));
+  settings.Set("buildsheet.rating", NumberText(c.stress.ratingVolts));
+  settings.Set("buildsheet.margin", NumberText(c.stress.margin));
+}
+
+model::BuildSheetChoices LoadChoices(const files::ProgramSettings& settings) {
+  // A value that does not read keeps its default.
+  model::BuildSheetChoices c;
+  c.core = settings.Get("buildsheet.core");
+  for (int i = 0; i < 2; ++i) {
+    const std::string wire = settings.Get(i == 0 ? "buildsheet.wire.L2" : "buildsheet.wire.L1");
+    if (model::ParseWire(wire)) c.wire[i] = wire;
+  }
+  const auto number = [&](const char* key, double& value, double lowest) {
+    if (const auto v = ReadNumber(settings.Get(key)); v && *v >= lowest) value = *v;
+  };
+  number("buildsheet.lead", c.leadMm, 0.0);
+  number("buildsheet.power", c.stress.watts, 1e-6);
+  number("buildsheet.swr", c.stress.swr, 1.0);
+  number("buildsheet.rating", c.stress.ratingVolts, 1e-6);
+  number("buildsheet.margin", c.stress.margin, 1e-6);
+  if (const auto series = model::ParseSeries(settings.Get("buildsheet.series"))) c.series = *series;
+  return c;
+}
+
+platform::RecordingCanvas BuildSheetPage(const std::vector<std::string>& lines) {
+  platform::RecordingCanvas page;
+  page.SetFontSize(12.0);
+  page.SetTextPosition({kPageLeft, kPageTop});
+  page.Text("DIRUruzevuv build sheet");
+  page.SetFontSize(9.0);
+  double y = kPageTop + 2.0 * kLineHeight;
+  for (const std::string& line : lines) {
+    // Each run of text starts at its character column, so that the
+    // columns line up in any font.
+    std::size_t pos = 0;
+    while (pos < line.size()) {
+      pos = line.find_first_not_of(' ', pos);
+      if (pos == std::string::npos) break;
+      std::size_t end = line.find("  ", pos);
+      if (end == std::string::npos) end = line.size();
+      page.SetTextPosition({kPageLeft + kColumnWidth * static_cast<double>(pos), y});
+      page.Text(line.substr(pos, end - pos));
+      pos = end;
+    }
+    y += kLineHeight;
+  }
+  return page;
+}
+
+BuildSheetWindow::BuildSheetWindow(frmDesign& form) : QDialog(&form), m_form(form) {
+  setWindowTitle(QStringLiteral("Build sheet"));
+  setObjectName(QStringLiteral("BuildSheetWindow"));
+  model::Session& session = m_form.SessionState();
+  m_catalogue = files::ReadCoreCatalogue(session.locations);
+  m_settings = files::ReadSettingsFile(session.locations.workDir / files::kSettingsFileName);
+  m_choices = LoadChoices(m_settings);
+
+  auto* grid = new QGridLayout;
+  const auto field = [&](int row, int column, const char* label, QWidget* widget,
+                         const char* name) {
+    widget->setObjectName(QString::fromLatin1(name));
+    grid->addWidget(new QLabel(QString::fromLatin1(label)), row, column * 2);
+    grid->addWidget(widget, row, column * 2 + 1);
+  };
+  cboCore = new QComboBox;
+  for (const model::Core& core : m_catalogue.cores)
+    cboCore->addItem(QString::fromStdString(core.name + "  (AL " + NumberText(core.alNh) + ")"));
+  txtWireL2 = new QLineEdit;
+  txtWireL1 = new QLineEdit;
+  txtLead = new QLineEdit;
+  cboSeries = new QComboBox;
+  cboSeries->addItems({QStringLiteral("E6"), QStringLiteral("E12"), QStringLiteral("E24")});
+  txtPower = new QLineEdit;
+  txtSwr = new QLineEdit;
+  txtRating = new QLineEdit;
+  txtMargin = new QLineEdit;
+  field(0, 0, "Core:", cboCore, "cboCore");
+  field(0, 1, "L2 wire (AWG or mm):", txtWireL2, "txtWireL2");
+  field(0, 2, "L1 wire (AWG or mm):", txtWireL1, "txtWireL1");
+  field(0, 3, "Leads (mm each):", txtLead, "txtLead");
+  field(1, 0, "Capacitor series:", cboSeries, "cboSeries");
+  field(1, 1, "Power (W):", txtPower, "txtPower");
+  field(1, 2, "SWR at any phase:", txtSwr, "txtSwr");
+  field(1, 3, "Capacitor rating (V):", txtRating, "txtRating");
+  field(2, 3, "Safety margin:", txtMargin, "txtMargin");
+
+  sheetText = new QPlainTextEdit;
+  sheetText->setObjectName(QStringLiteral("sheetText"));
+  sheetText->setReadOnly(true);
+  sheetText->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  sheetText->setLineWrapMode(QPlainTextEdit::NoWrap);
+  sheetText->setMinimumSize(900, 560);
+
+  cmdUseTurns = new QPushButton(QStringLiteral("Use offered turns"));
+  cmdUseTurns->setObjectName(QStringLiteral("cmdUseTurns"));
+  cmdUseTurns->setEnabled(false);
+  cmdSearch = new QPushButton(QStringLiteral("Search buildable design"));
+  cmdSearch->setObjectName(QStringLiteral("cmdSearch"));
+  cmdStop = new QPushButton(QStringLiteral("Stop"));
+  cmdStop->setObjectName(QStringLiteral("cmdStop"));
+  cmdStop->setEnabled(false);
+  searchProgress = new QProgressBar;
+  searchProgress->setRange(0, 1000);
+  searchProgress->setValue(0);
+  lblSearch = new QLabel;
+  cmdAcceptProposal = new QPushButton(QStringLiteral("Accept proposal"));
+  cmdAcceptProposal->setObjectName(QStringLiteral("cmdAcceptProposal"));
+  cmdAcceptProposal->setEnabled(false);
+  cmdPrint = new QPushButton(QStringLiteral("Print..."));
+  cmdPrint->setObjectName(QStringLiteral("cmdPrint"));
+  auto* cmdClose = new QPushButton(QStringLiteral("Close"));
+  cmdClose->setObjectName(QStringLiteral("cmdClose"));
+
+  auto* buttons = new QHBoxLayout;
+  for (QWidget* w : std::initializer_list<QWidget*>{cmdUseTurns, cmdSearch, cmdStop, searchProgress,
+                                                   cmdAcceptProposal, cmdPrint, cmdClose})
+    buttons->addWidget(w);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(grid);
+  layout->addWidget(sheetText, 1);
+  layout->addWidget(lblSearch);
+  layout->addLayout(buttons);
+
+  // Controls from the saved choices. The core shown first is the saved
+  // one when the design's AL is within its tolerance, otherwise the one
+  // nearest the design's AL; showing it changes nothing.
+  const model::Core* shown = m_catalogue.Find(m_choices.core);
+  if (!shown || model::CheckCore(*shown, session.design).alOffCore)
+    shown = m_catalogue.NearestByAl(session.design.ToroidAL);
+  if (shown) {
+    cboCore->setCurrentIndex(static_cast<int>(shown - m_catalogue.cores.data()));
+    m_choices.core = shown->name;
+  }
+  txtWireL2->setText(QString::fromStdString(m_choices.wire[0]));
+  txtWireL1->setText(QString::fromStdString(m_choices.wire[1]));
+  txtLead->setText(QString::fromStdString(NumberText(m_choices.leadMm)));
+  cboSeries->setCurrentIndex(static_cast<int>(m_choices.series));
+  txtPower->setText(QString::fromStdString(NumberText(m_choices.stress.watts)));
+  txtSwr->setText(QString::fromStdString(NumberText(m_choices.stress.swr)));
+  txtRating->setText(QString::fromStdString(NumberText(m_choices.stress.ratingVolts)));
+  txtMargin->setText(QString::fromStdString(NumberText(m_choices.stress.margin)));
+
+  connect(cboCore, &QComboBox::currentIndexChanged, this, &BuildSheetWindow::CoreChosen);
+  connect(cboSeries, &QComboBox::currentIndexChanged, this, [this] { ChoicesChanged(); });
+  for (QLineEdit* box : {txtWireL2, txtWireL1, txtLead, txtPower, txtSwr, txtRating, txtMargin})
+    connect(box, &QLineEdit::editingFinished, this, [this] { ChoicesChanged(); });
+  connect(cmdUseTurns, &QPushButton::clicked, this, [this] { UseOfferedTurns(); });
+  connect(cmdSearch, &QPushButton::clicked, this, [this] { StartSearch(); });
+  connect(cmdStop, &QPushButton::clicked, this, [this] { StopSearch(); });
+  connect(cmdAcceptProposal, &QPushButton::clicked, this, [this] { AcceptProposal(); });
+  connect(cmdPrint, &QPushButton::clicked, this, [this] { Print(); });
+  connect(cmdClose, &QPushButton::clicked, this, &QDialog::reject);
+  m_poll = new QTimer(this);
+  m_poll->setInterval(50);
+  connect(m_poll, &QTimer::timeout, this, [this] { SearchTick(); });
+
+  m_loading = false;
+  Recompute();
+  if (!m_catalogue.problems.empty()) {
+    std::string text = "Some rows of the core catalogue were skipped:";
+    for (const std::string& problem : m_catalogue.problems) text += "\r\n" + problem;
+    m_form.DialogsUsed().Message(text);
+  }
+}
+
+BuildSheetWindow::~BuildSheetWindow() { StopSearch(); }
+
+void BuildSheetWindow::closeEvent(QCloseEvent* event) {
+  StopSearch();
+  QDialog::closeEvent(event);
+}
+
+void BuildSheetWindow::ChoicesChanged() {
+  if (m_loading) return;
+  model::BuildSheetChoices c = m_choices;
+  const auto wire = [](QLineEdit* box, std::string& value) {
+    const std::string text = box->text().trimmed().toStdString();
+    if (model::ParseWire(text)) value = text;
+    box->setText(QString::fromStdString(value));  // a wire that does not read is put back
+  };
+  wire(txtWireL2, c.wire[0]);
+  wire(txtWireL1, c.wire[1]);
+  const auto number = [](QLineEdit* box, double& value, double lowest, bool lowestAllowed) {
+    const auto v = ReadNumber(box->text().trimmed().toStdString());
+    if (v && (*v > lowest || (lowestAllowed && *v == lowest))) value = *v;
+    box->setText(QString::fromStdString(NumberText(value)));
+  };
+  number(txtLead, c.leadMm, 0.0, true);
+  number(txtPower, c.stress.watts, 0.0, false);
+  number(txtSwr, c.stress.swr, 1.0, true);
+  number(txtRating, c.stress.ratingVolts, 0.0, false);
+  number(txtMargin, c.stress.margin, 0.0, false);
+  c.series = static_cast<model::ESeries>(std::max(0, cboSeries->currentIndex()));
+  const int index = cboCore->currentIndex();
+  if (index >= 0 && index < static_cast<int>(m_catalogue.cores.size()))
+    c.core = m_catalogue.cores[index].name;
+  m_choices = c;
+  // Written only when a choice really changed.
+  files::ProgramSettings updated = m_settings;
+  StoreChoices(m_choices, updated);
+  if (updated.values != m_settings.values) {
+    std::string why;
+    model::Session& session = m_form.SessionState();
+    if (files::WriteSettingsFile(session.locations.workDir / files::kSettingsFileName, updated,
+                                 &why))
+      m_settings = updated;
+    else
+      m_form.DialogsUsed().Message("The settings file was not written: " + why);
+  }
+  Recompute();
+}
+
+void BuildSheetWindow::CoreChosen(int index) {
+  if (m_loading || index < 0 || index >= static_cast<int>(m_catalogue.cores.size())) return;
+  model::Session& session = m_form.SessionState();
+  m_offer = model::ChooseCore(session.design, m_catalogue.cores[index]);
+  m_form.Redisplay();
+  const bool differs =
+      m_offer->turnsL1 != session.design.TurnsL1 || m_offer->turnsL2 != session.design.TurnsL2;
+  cmdUseTurns->setEnabled(differs);
+  cmdUseTurns->setText(QString::fromStdString(
+      "Use offered turns (L2 " + std::to_string(m_offer->turnsL2) + ", L1 " +
+      std::to_string(m_offer->turnsL1) + ")"));
+  m_proposal.reset();
+  cmdAcceptProposal->setEnabled(false);
+  ChoicesChanged();
+}
+
+void BuildSheetWindow::UseOfferedTurns() {
+  if (!m_offer) return;
+  model::SetTurns(m_form.SessionState().design, m_offer->turnsL1, m_offer->turnsL2);
+  m_form.Redisplay();
+  cmdUseTurns->setEnabled(false);
+  m_proposal.reset();
+  cmdAcceptProposal->setEnabled(false);
+  Recompute();
+}
+
+void BuildSheetWindow::Recompute() {
+  const model::Session& session = m_form.SessionState();
+  m_sheet = model::MakeBuildSheet(session.design, session.defaults,
+                                  m_catalogue.Find(m_choices.core), m_choices);
+  std::vector<std::string> lines = model::BuildSheetLines(m_sheet);
+  if (m_proposal)
+    for (const std::string& line : model::ProposalLines(*m_proposal, session.design))
+      lines.push_back(line);
+  QString text;
+  for (const std::string& line : lines) text += QString::fromStdString(line) + QLatin1Char('\n');
+  sheetText->setPlainText(text);
+}
+
+void BuildSheetWindow::StartSearch() {
+  if (Searching()) return;
+  const model::Session& session = m_form.SessionState();
+  m_stop = false;
+  m_done = false;
+  m_progress = 0.0;
+  m_proposal.reset();
+  cmdAcceptProposal->setEnabled(false);
+  cmdSearch->setEnabled(false);
+  cmdStop->setEnabled(true);
+  lblSearch->setText(QStringLiteral("Searching..."));
+  // The worker has its own copies; nothing of the session is touched off
+  // the GUI thread.
+  m_worker = std::thread([this, design = session.design, defaults = session.defaults,
+                          series = m_choices.series] {
+    m_result = model::SearchBuildable(design, defaults, series, [this](double done) {
+      m_progress = done;
+      return !m_stop.load();
+    });
+    m_done = true;
+  });
+  m_poll->start();
+}
+
+void BuildSheetWindow::StopSearch() {
+  m_stop = true;
+  if (m_worker.joinable()) m_worker.join();
+  if (m_poll) m_poll->stop();
+  m_done = false;
+  if (cmdSearch) cmdSearch->setEnabled(true);
+  if (cmdStop) cmdStop->setEnabled(false);
+}
+
+void BuildSheetWindow::SearchTick() {
+  searchProgress->setValue(static_cast<int>(1000.0 * m_progress.load()));
+  if (!m_done) return;
+  m_worker.join();
+  m_poll->stop();
+  m_done = false;
+  cmdSearch->setEnabled(true);
+  cmdStop->setEnabled(false);
+  searchProgress->setValue(1000);
+  m_proposal = m_result;
+  const bool better = m_result.proposalFigures.SmallestMarginDb() >
+                      m_result.designFigures.SmallestMarginDb();
+  lblSearch->setText(QString::fromStdString(
+      m_result.complete ? (better ? "The proposal is below; the design changes only if you accept it."
+                                  : "No combination does better than the design.")
+                        : "Stopped: the best found so far is below."));
+  cmdAcceptProposal->setEnabled(true);
+  Recompute();
+}
+
+void BuildSheetWindow::AcceptProposal() {
+  if (!m_proposal) return;
+  model::ApplyProposal(*m_proposal, m_form.SessionState().design);
+  m_form.Redisplay();
+  m_proposal.reset();
+  cmdAcceptProposal->setEnabled(false);
+  lblSearch->setText(QStringLiteral("Proposal taken into the design."));
+  Recompute();
+}
+
+void BuildSheetWindow::Print() {
+  QPrinter& printer = m_form.cdbPrintSchematic();
+  QPrintDialog dialog(&printer, this);
+  if (dialog.exec() != QDialog::Accepted) return;
+  printer.setOutputFileName(report::WithPdfExtension(printer));
+  std::vector<std::string> lines = model::BuildSheetLines(m_sheet);
+  if (m_proposal)
+    for (const std::string& line : model::ProposalLines(*m_proposal, m_sheet.design))
+      lines.push_back(line);
+  try {
+    report::RenderPageOnPrinter(BuildSheetPage(lines), printer);
+  } catch (const report::PrinterError& error) {
+    m_form.DialogsUsed().MessageWithTitle(error.what(), "Printer Error");
+  }
+}
+
+}  // namespace diruruzevuv::screens

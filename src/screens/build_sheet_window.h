@@ -1,0 +1,104 @@
+#pragma once
+
+#include <QDialog>
+#include <atomic>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "files/settings_file.h"
+#include "model/build_sheet.h"
+#include "model/buildable_search.h"
+#include "platform/recording_canvas.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QPrinter;
+class QTimer;
+
+namespace diruruzevuv::screens {
+
+class frmDesign;
+
+// The build sheet of the design on the screen: core and windings,
+// standard capacitors, the stress at the user's power, the buildable
+// design search, and a page of its own to print. Its choices are kept in
+// the program's settings file; the design changes only when the user
+// picks a core, takes the offered turns or accepts the search's proposal.
+class BuildSheetWindow final : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit BuildSheetWindow(frmDesign& form);
+  ~BuildSheetWindow() override;
+
+  QComboBox* cboCore = nullptr;
+  QLineEdit* txtWireL2 = nullptr;
+  QLineEdit* txtWireL1 = nullptr;
+  QLineEdit* txtLead = nullptr;
+  QComboBox* cboSeries = nullptr;
+  QLineEdit* txtPower = nullptr;
+  QLineEdit* txtSwr = nullptr;
+  QLineEdit* txtRating = nullptr;
+  QLineEdit* txtMargin = nullptr;
+  QPlainTextEdit* sheetText = nullptr;
+  QPushButton* cmdUseTurns = nullptr;
+  QPushButton* cmdSearch = nullptr;
+  QPushButton* cmdStop = nullptr;
+  QPushButton* cmdAcceptProposal = nullptr;
+  QPushButton* cmdPrint = nullptr;
+  QProgressBar* searchProgress = nullptr;
+  QLabel* lblSearch = nullptr;
+
+  const model::BuildSheet& Sheet() const noexcept { return m_sheet; }
+  // The search runs on a worker thread; true while it does.
+  bool Searching() const noexcept { return m_worker.joinable(); }
+  void StartSearch();
+  void StopSearch();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void ReadChoices();
+  void ChoicesChanged();
+  void CoreChosen(int index);
+  void UseOfferedTurns();
+  void Recompute();
+  void SearchTick();
+  void AcceptProposal();
+  void Print();
+
+  frmDesign& m_form;
+  model::CoreCatalogue m_catalogue;
+  files::ProgramSettings m_settings;
+  model::BuildSheetChoices m_choices;
+  model::BuildSheet m_sheet;
+  std::optional<model::TurnsOffer> m_offer;
+  bool m_loading = true;
+  // The search: its own copy of the design, a progress fraction and a stop
+  // flag shared with the worker, the result handed back when it ends.
+  std::thread m_worker;
+  std::atomic<double> m_progress{0.0};
+  std::atomic<bool> m_stop{false};
+  std::atomic<bool> m_done{false};
+  model::BuildableProposal m_result;
+  std::optional<model::BuildableProposal> m_proposal;
+  QTimer* m_poll = nullptr;
+};
+
+// The sheet's lines on a landscape page of their own (14000 x 10000 units),
+// columns kept by placing each run of text at its character column.
+platform::RecordingCanvas BuildSheetPage(const std::vector<std::string>& lines);
+
+// The settings keys of the window's choices.
+void StoreChoices(const model::BuildSheetChoices& choices, files::ProgramSettings& settings);
+model::BuildSheetChoices LoadChoices(const files::ProgramSettings& settings);
+
+}  // namespace diruruzevuv::screens

@@ -1,0 +1,70 @@
+#include "screens/build_sheet_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPrinter>
+#include <QPushButton>
+#include <QTest>
+
+#include "design_screen.h"
+#include "files/settings_file.h"
+#include "report/report_printer.h"
+
+namespace diruruzevuv::screens {
+namespace {
+
+class BuildSheetWindowTest : public ::testing::Test, public testing::DesignScreen {};
+
+TEST_F(BuildSheetWindowTest, ChoicesAreKeptAndTheDesignChangesOnlyWhenTheUserSaysSo) {
+  const model::DesignState before = session.design;
+  BuildSheetWindow window(Form());
+  EXPECT_EQ(window.cboCore->currentText().toStdString(), "T37-6  (AL 3)");  // nearest AL 3
+  EXPECT_NE(window.sheetText->toPlainText().indexOf(QStringLiteral("OVER RATING")), -1);
+
+  window.txtPower->setText(QStringLiteral("5"));
+  emit window.txtPower->editingFinished();
+  const files::ProgramSettings saved =
+      files::ReadSettingsFile(dir / files::kSettingsFileName);
+  EXPECT_EQ(saved.Get("buildsheet.power"), "5");
+  EXPECT_EQ(saved.Get("buildsheet.core"), "T37-6");
+  EXPECT_EQ(window.Sheet().choices.stress.watts, 5.0);
+
+  // E24, then search off the GUI thread; nothing changes until accepted.
+  window.cboSeries->setCurrentIndex(2);
+  window.StartSearch();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return window.cmdAcceptProposal->isEnabled(); }, 20000));
+  EXPECT_EQ(session.design.C48, before.C48);
+  window.cmdAcceptProposal->click();
+  EXPECT_NEAR(session.design.C48, 390e-12, 1e-16);
+
+  // A core with another AL: the AL follows at once, the turns on request.
+  window.cboCore->setCurrentIndex(window.cboCore->findText(QStringLiteral("T50-2  (AL 4.9)")));
+  EXPECT_EQ(session.design.ToroidAL, 4.9f);
+  EXPECT_EQ(session.design.TurnsL1, before.TurnsL1);
+  ASSERT_TRUE(window.cmdUseTurns->isEnabled());
+  window.cmdUseTurns->click();
+  EXPECT_EQ(session.design.TurnsL1, 9);
+  EXPECT_EQ(session.design.TurnsL2, 11);
+  EXPECT_EQ(files::ReadSettingsFile(dir / files::kSettingsFileName).Get("buildsheet.core"),
+            "T50-2");
+}
+
+TEST_F(BuildSheetWindowTest, PrintsAPageOfItsOwnToPdf) {
+  BuildSheetWindow window(Form());
+  const auto page = BuildSheetPage(model::BuildSheetLines(window.Sheet()));
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  const std::string pdf = (dir / "sheet.pdf").string();
+  printer.setOutputFileName(QString::fromStdString(pdf));
+  report::RenderPageOnPrinter(page, printer);
+  EXPECT_TRUE(report::PdfIsComplete(testing::ReadText(pdf)));
+  // Columns keep their character positions: the stress table's volts.
+  const auto texts = page.Texts();
+  EXPECT_NE(std::find(texts.begin(), texts.end(), "OVER RATING"), texts.end());
+}
+
+}  // namespace
+}  // namespace diruruzevuv::screens
