@@ -1,11 +1,19 @@
 #pragma once
 
 #include <string>
+#include <utility>
 
 namespace diruruzevuv::model {
 
 // A file that could not be written.
 struct WriteFailure {
+  WriteFailure(std::string message_, std::string file_, std::string reason_,
+               std::string title_ = {}, bool beep_ = true)
+      : message(std::move(message_)),
+        file(std::move(file_)),
+        reason(std::move(reason_)),
+        title(std::move(title_)),
+        beep(beep_) {}
   std::string message;  // the screen's own text ("The file was not written correctly.")
   std::string file;     // as the user named it
   std::string reason;   // "No space left on device"

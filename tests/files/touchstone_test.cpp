@@ -28,7 +28,7 @@ struct ReadCase {
   Complex s21{};           // first point (two ports)
   Complex s12{};
   double reference = 50.0;
-  std::vector<int> ignoredLines;  // named in the warnings
+  std::vector<int> ignoredLines = {};  // named in the warnings
 };
 
 Complex Polar(double magnitude, double degrees) {
