@@ -26,6 +26,9 @@ constexpr Command kCommands[] = {
     {"report", RunReportCommand, "write the printed one-page report as a PDF file"},
     {"compare", RunCompareCommand, "compare a measured filter with its design"},
     {"fit", RunFitCommand, "fit the built part values to a measured filter"},
+    {"touchstone", RunTouchstoneCommand, "write the design's computed S-parameters (.s2p)"},
+    {"devices", RunDevicesCommand, "list the network analysers attached"},
+    {"measure", RunMeasureCommand, "sweep the analyser into a Touchstone file"},
     {"buildsheet", RunBuildSheetCommand, "core, wire, standard capacitors and part stress"},
 };
 

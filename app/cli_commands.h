@@ -26,6 +26,9 @@ int RunMonteCarloCommand(const Context& context, const std::vector<std::string>&
 int RunSpiceCommand(const Context& context, const std::vector<std::string>& args);
 int RunCompareCommand(const Context& context, const std::vector<std::string>& args);
 int RunFitCommand(const Context& context, const std::vector<std::string>& args);
+int RunTouchstoneCommand(const Context& context, const std::vector<std::string>& args);
+int RunMeasureCommand(const Context& context, const std::vector<std::string>& args);
+int RunDevicesCommand(const Context& context, const std::vector<std::string>& args);
 int RunBuildSheetCommand(const Context& context, const std::vector<std::string>& args);
 // Hands over to the report renderer, a separate program that loads Qt.
 int RunReportCommand(const Context& context, const std::vector<std::string>& args);
@@ -41,11 +44,16 @@ inline constexpr const char* kUsage =
     "       diruruzevuv-cli montecarlo DESIGN_FILE\n"
     "       diruruzevuv-cli spice DESIGN_FILE OUT_FILE\n"
     "       diruruzevuv-cli report DESIGN_FILE OUT_PDF\n"
-    "       diruruzevuv-cli compare DESIGN_FILE MEASURED_FILE [--floor DB] [--csv]\n"
-    "       diruruzevuv-cli fit DESIGN_FILE MEASURED_FILE [--floor DB] [--tolerance PCT] "
-    "[--csv]\n"
+    "       diruruzevuv-cli compare DESIGN_FILE MEASURED_FILE|--port PORT [--floor DB] [--csv]\n"
+    "       diruruzevuv-cli fit DESIGN_FILE MEASURED_FILE|--port PORT [--floor DB] "
+    "[--tolerance PCT] [--csv]\n"
+    "       diruruzevuv-cli touchstone DESIGN_FILE OUT.s2p [--start HZ] [--stop HZ] "
+    "[--points N]\n"
     "       diruruzevuv-cli buildsheet DESIGN_FILE [--core T50-2] [--wire 24|0.5mm] [--lead MM]\n"
     "                  [--series E6|E12|E24] [--power W] [--swr S] [--rating V] [--margin X]\n"
-    "                  [--search] [--csv]\n";
+    "                  [--search] [--csv]\n"
+    "       diruruzevuv-cli devices [--port PORT]\n"
+    "       diruruzevuv-cli measure [--design DESIGN_FILE] [--port PORT] [--start HZ] [--stop HZ] "
+    "[--points N] OUT_FILE\n";
 
 }  // namespace diruruzevuv::cli

@@ -15,6 +15,7 @@
 #include "files/design_file.h"
 #include "files/global_defaults_file.h"
 #include "files/touchstone.h"
+#include "instruments/analyser.h"
 #include "model/design_state.h"
 #include "model/fit.h"
 #include "model/global_defaults.h"
@@ -27,6 +28,7 @@ namespace diruruzevuv::cli {
 struct MeasurementArguments {
   std::string design;
   std::string measured;
+  std::string port;  // measure with the analyser there instead of reading a file
   double floorDb = model::kDefaultFloorDb;
   double tolerancePercent = model::kDefaultTolerancePercent;
   bool csv = false;
@@ -52,15 +54,18 @@ inline bool ParseMeasurementArguments(const std::vector<std::string>& args, bool
       if (++i >= args.size() || !ReadOptionNumber(args[i], out.tolerancePercent) ||
           !(out.tolerancePercent > 0.0))
         return false;
+    } else if (a == "--port") {
+      if (++i >= args.size()) return false;
+      out.port = args[i];
     } else if (a.size() > 1 && a[0] == '-' && a[1] == '-') {
       return false;
     } else {
       files.push_back(a);
     }
   }
-  if (files.size() != 2) return false;
+  if (files.size() != (out.port.empty() ? 2u : 1u)) return false;
   out.design = files[0];
-  out.measured = files[1];
+  if (out.port.empty()) out.measured = files[1];
   return true;
 }
 
@@ -82,7 +87,20 @@ inline std::optional<LoadedMeasurement> LoadMeasurement(
     if (!notifier.Told()) notifier.Message("diruruzevuv-cli: cannot read " + args.design);
     return std::nullopt;
   }
-  const files::TouchstoneRead read = files::ReadTouchstoneFile(args.measured);
+  files::TouchstoneRead read;
+  if (!args.port.empty()) {
+    // A live measurement over the design's sweep range takes the same
+    // way as a file from here on.
+    std::string why;
+    read.network = instruments::MeasureOnce(
+        args.port, {loaded.design.SweepStart, loaded.design.SweepStop, 401}, why);
+    if (!read.network) {
+      notifier.Message("diruruzevuv-cli: " + why);
+      return std::nullopt;
+    }
+  } else {
+    read = files::ReadTouchstoneFile(args.measured);
+  }
   if (!read.network) {
     notifier.Message("diruruzevuv-cli: " + read.error.Text());
     return std::nullopt;

@@ -51,6 +51,20 @@ cmp -s "$scratch/build.csv" "$scratch/unpacked.csv" || fail "sweep differs from 
 pdftotext "$scratch/report.pdf" - | grep -q "DIRUruzevuv Utility - 14M to 14.35M" ||
   fail "report.pdf does not show the design"
 
+# The analysers' udev rule: where udev reads it, before the seat rules that
+# grant uaccess, for the analysers' IDs only, ModemManager told off.
+rule="$usr/lib/udev/rules.d/70-diruruzevuv-analyser.rules"
+[ -f "$rule" ] || fail "no udev rule for the analysers"
+rule_line="$(grep -v '^#' "$rule" | grep -v '^$')"
+[ "$(printf '%s\n' "$rule_line" | wc -l)" -eq 1 ] || fail "the udev rule is not one line"
+for part in 'ATTRS{idVendor}=="0483"' 'ATTRS{idProduct}=="5740"' \
+  'ENV{ID_MM_DEVICE_IGNORE}="1"' 'TAG+="uaccess"'; do
+  printf '%s' "$rule_line" | grep -qF "$part" || fail "the udev rule lacks $part"
+done
+if udevadm verify --help >/dev/null 2>&1; then
+  udevadm verify --no-style "$rule" >/dev/null || fail "udevadm verify refuses the rule"
+fi
+
 # The program through its opening screen, in a working folder it makes.
 "$usr/bin/diruruzevuv" --work-dir "$scratch/work/new" --snapshot "$scratch/unpacked.png" \
   2>/dev/null || fail "the program did not show its opening screen"

@@ -1,12 +1,14 @@
 # The core's layers use each other one way only: notation at the bottom,
-# then model, then files. A file of a layer may include its own layer, the
+# then model, then files, then the analyser's device layer (instruments).
+# A file of a layer may include its own layer, the
 # layers below it and the standard library, nothing else (no Qt, no
 # screens). Run by CTest: cmake -DSOURCE_DIR=<src> -P core_layering.cmake
 set(allowed_notation "notation")
 set(allowed_model "notation|model")
 set(allowed_files "notation|model|files")
+set(allowed_instruments "notation|model|files|instruments")
 set(failures "")
-foreach(layer notation model files)
+foreach(layer notation model files instruments)
   file(GLOB_RECURSE sources "${SOURCE_DIR}/${layer}/*.h" "${SOURCE_DIR}/${layer}/*.cpp")
   foreach(source ${sources})
     file(STRINGS "${source}" includes REGEX "^[ \t]*#[ \t]*include")

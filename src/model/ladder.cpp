@@ -11,19 +11,6 @@ ChainMatrix TimesSeries(const ChainMatrix& m, Complex z) noexcept {
   return {m.a, m.a * z + m.b, m.c, m.c * z + m.d};
 }
 
-// The inductor with the capacitor across it and the fixed shunt
-// resistance, as one series impedance.
-Complex TrapOf(const Ladder& ladder, LadderPart inductor, LadderPart capacitor,
-               double frequency) noexcept {
-  const Complex yl = Reciprocal(InductorImpedance(ladder, inductor, frequency));
-  const double c = ladder.value[capacitor];
-  // Unlike a missing shunt capacitor, a missing trap capacitor is a plain
-  // kOpenOhms resistance and reactance.
-  const Complex yc = c == 0.0 ? Complex(1.0 / kOpenOhms, -1.0 / kOpenOhms)
-                              : CapacitorAdmittance(ladder, c, frequency);
-  return Reciprocal(yl + yc + 1.0 / kShuntOhms);
-}
-
 constexpr const LadderSection& TrapSection() noexcept {
   for (const LadderSection& section : kLadderSections)
     if (section.kind == SectionKind::kTrap) return section;
@@ -48,48 +35,23 @@ Ladder LadderFromDesign(const DesignState& design) noexcept {
   return ladder;
 }
 
-double InductorLossOhms(const Ladder& ladder, LadderPart part) noexcept {
-  return InductorLossOhms(ladder.twoPi, ladder.lossReferenceHz, ladder.value[part],
-                          ladder.inductorQ);
-}
-
-Complex CapacitorAdmittance(const Ladder& ladder, double capacitance, double frequency) noexcept {
-  const double qc = ladder.capacitorQ;
-  // A missing capacitor: a reactance of kOpenOhms with the capacitor's Q.
-  if (capacitance == 0.0) return {1.0 / (qc * kOpenOhms), -1.0 / kOpenOhms};
-  const double b = frequency * ladder.twoPi * capacitance;
-  return {b / qc, b};
-}
-
-Complex InductorImpedance(const Ladder& ladder, LadderPart part, double frequency) noexcept {
-  return {InductorLossOhms(ladder, part), frequency * ladder.twoPi * ladder.value[part]};
-}
-
 Complex TrapImpedance(const Ladder& ladder, double frequency) noexcept {
   constexpr LadderSection trap = TrapSection();
   static_assert(trap.kind == SectionKind::kTrap);
-  return TrapOf(ladder, trap.part, trap.across, frequency);
-}
-
-Complex SectionImmittance(const Ladder& ladder, const LadderSection& section,
-                          double frequency) noexcept {
-  switch (section.kind) {
-    case SectionKind::kShuntCapacitor:
-      return CapacitorAdmittance(ladder, ladder.value[section.part], frequency);
-    case SectionKind::kSeriesInductor:
-      return InductorImpedance(ladder, section.part, frequency);
-    case SectionKind::kTrap:
-      return TrapOf(ladder, section.part, section.across, frequency);
-  }
-  return {};
+  return SectionImmittance(ladder, trap, frequency);
 }
 
 ChainMatrix ChainOf(const Ladder& ladder, double frequency) noexcept {
   ChainMatrix m;
-  for (const LadderSection& section : kLadderSections) {
+  ForEachSection([&](auto k) {
+    constexpr LadderSection section = kLadderSections[k];
     const Complex x = SectionImmittance(ladder, section, frequency);
-    m = section.kind == SectionKind::kShuntCapacitor ? TimesShunt(m, x) : TimesSeries(m, x);
-  }
+    if constexpr (section.kind == SectionKind::kShuntCapacitor) {
+      m = TimesShunt(m, x);
+    } else {
+      m = TimesSeries(m, x);
+    }
+  });
   return m;
 }
 

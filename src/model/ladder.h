@@ -2,6 +2,8 @@
 
 #include <array>
 #include <complex>
+#include <type_traits>
+#include <utility>
 
 #include "model/design_state.h"
 
@@ -138,7 +140,10 @@ inline double InductorLossOhms(double twoPi, double lossReferenceHz, double henr
                                double inductorQ) noexcept {
   return twoPi * lossReferenceHz * henries / inductorQ;
 }
-double InductorLossOhms(const Ladder& ladder, LadderPart part) noexcept;
+inline double InductorLossOhms(const Ladder& ladder, LadderPart part) noexcept {
+  return InductorLossOhms(ladder.twoPi, ladder.lossReferenceHz, ladder.value[part],
+                          ladder.inductorQ);
+}
 
 using Complex = std::complex<double>;
 
@@ -149,22 +154,76 @@ inline Complex Reciprocal(Complex z) noexcept {
   return {z.real() * scale, -z.imag() * scale};
 }
 
-// The impedance of a series part and the admittance of a shunt part at one
-// frequency, with their losses (a capacitor's G = wC / Qc).
-Complex CapacitorAdmittance(const Ladder& ladder, double capacitance, double frequency) noexcept;
-Complex InductorImpedance(const Ladder& ladder, LadderPart part, double frequency) noexcept;
+// The element functions below are inline: the fit evaluates them hundreds
+// of thousands of times.
+
+// A shunt capacitor's admittance with its loss, G + jB with B = wC and
+// G = wC / Qc; a missing capacitor (0 F) is a reactance of kOpenOhms with
+// the capacitor's Q.
+inline Complex CapacitorAdmittance(const Ladder& ladder, double capacitance,
+                                   double frequency) noexcept {
+  const double qc = ladder.capacitorQ;
+  if (capacitance == 0.0) return {1.0 / (qc * kOpenOhms), -1.0 / kOpenOhms};
+  const double b = frequency * ladder.twoPi * capacitance;
+  return {b / qc, b};
+}
+
+// An inductor's impedance: its loss resistance fixed at the reference
+// frequency, and its reactance.
+inline Complex InductorImpedance(const Ladder& ladder, LadderPart part,
+                                 double frequency) noexcept {
+  return {InductorLossOhms(ladder, part), frequency * ladder.twoPi * ladder.value[part]};
+}
+
+// A trap section's admittances: its inductor's, and the whole of inductor,
+// capacitor and the fixed shunt resistance (the trap's impedance is 1 /
+// total).
+struct TrapAdmittances {
+  Complex inductor;
+  Complex total;
+};
+inline TrapAdmittances TrapAdmittancesOf(const Ladder& ladder, const LadderSection& trap,
+                                         double frequency) noexcept {
+  const Complex yl = Reciprocal(InductorImpedance(ladder, trap.part, frequency));
+  const double c = ladder.value[trap.across];
+  // Unlike a missing shunt capacitor, a missing trap capacitor is a plain
+  // kOpenOhms resistance and reactance.
+  const Complex yc = c == 0.0 ? Complex(1.0 / kOpenOhms, -1.0 / kOpenOhms)
+                              : CapacitorAdmittance(ladder, c, frequency);
+  return {yl, yl + yc + 1.0 / kShuntOhms};
+}
+
+// One section's admittance (a shunt capacitor) or impedance (the others).
+inline Complex SectionImmittance(const Ladder& ladder, const LadderSection& section,
+                                 double frequency) noexcept {
+  switch (section.kind) {
+    case SectionKind::kShuntCapacitor:
+      return CapacitorAdmittance(ladder, ladder.value[section.part], frequency);
+    case SectionKind::kSeriesInductor:
+      return InductorImpedance(ladder, section.part, frequency);
+    case SectionKind::kTrap:
+      return Reciprocal(TrapAdmittancesOf(ladder, section, frequency).total);
+  }
+  return {};
+}
+
 // L1, C92 and the fixed shunt resistance as one series impedance.
 Complex TrapImpedance(const Ladder& ladder, double frequency) noexcept;
+
+// Calls visit(std::integral_constant<int, k>{}) for each section k from
+// the generator to the load, so that each section is known when compiled.
+template <class Visit>
+inline void ForEachSection(Visit&& visit) {
+  [&]<int... k>(std::integer_sequence<int, k...>) {
+    (visit(std::integral_constant<int, k>{}), ...);
+  }(std::make_integer_sequence<int, kLadderSectionCount>{});
+}
 
 // The ladder's 2x2 chain (ABCD) matrix from node 1 to node 3.
 struct ChainMatrix {
   Complex a{1.0}, b{0.0}, c{0.0}, d{1.0};
 };
 ChainMatrix ChainOf(const Ladder& ladder, double frequency) noexcept;
-
-// One section's admittance (a shunt capacitor) or impedance (the others).
-Complex SectionImmittance(const Ladder& ladder, const LadderSection& section,
-                          double frequency) noexcept;
 
 // S-parameters between two equal real references (ohms). The ladder is
 // reciprocal, so S12 = S21.

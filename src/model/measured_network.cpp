@@ -36,12 +36,17 @@ std::string ReferralProblem(const MeasuredNetwork& network, double ohms) {
   }
   bool zero = true;
   bool copied = true;
+  bool oneWay = true;  // what an analyser that measures one direction gives
   for (const MeasuredNetwork::Matrix& m : network.s) {
     zero = zero && m[2] == 0.0 && m[3] == 0.0;
     copied = copied && m[2] == m[1] && m[3] == m[0];
+    oneWay = oneWay && m[2] == m[1] && m[3] == 0.0;
   }
-  if (!zero && !copied) return {};
-  return network.name + ": S12 and S22 " + (zero ? "are zero" : "are copies of S21 and S11") +
+  if (!zero && !copied && !oneWay) return {};
+  return network.name + ": S12 and S22 " +
+         (zero     ? "are zero"
+          : copied ? "are copies of S21 and S11"
+                   : "are a copy of S21 and zero") +
          ", so a measurement at " + Ohms(network.referenceOhms[0]) +
          " ohm cannot be judged at the design's " + Ohms(ohms) + " ohm; measure at " + Ohms(ohms) +
          " ohm or save all four parameters";

@@ -38,52 +38,52 @@ struct Chain {
   Complex a{1.0}, b{0.0}, c{0.0}, d{1.0};
 };
 
-Chain TimesSection(const Chain& m, bool shunt, Complex x) noexcept {
-  if (shunt) return {m.a + m.b * x, m.b, m.c + m.d * x, m.d};
+template <bool shunt>
+Chain TimesSection(const Chain& m, Complex x) noexcept {
+  if constexpr (shunt) return {m.a + m.b * x, m.b, m.c + m.d * x, m.d};
   return {m.a, m.a * x + m.b, m.c, m.c * x + m.d};
 }
-Chain SectionTimes(bool shunt, Complex x, const Chain& m) noexcept {
-  if (shunt) return {m.a, m.b, x * m.a + m.c, x * m.b + m.d};
+template <bool shunt>
+Chain SectionTimes(Complex x, const Chain& m) noexcept {
+  if constexpr (shunt) return {m.a, m.b, x * m.a + m.c, x * m.b + m.d};
   return {m.a + x * m.c, m.b + x * m.d, m.c, m.d};
 }
 
 // A section's immittance and its derivatives by the values it depends on:
 // its own part, a trap's capacitor, and the inductor Q.
 struct Section {
-  bool shunt = false;
   Complex x;
   Complex byPart, byAcross, byQ;
 };
 
-Section Differentiate(const Ladder& ladder, const LadderSection& s, double f) noexcept {
+// What every section at one frequency shares.
+struct Slopes {
+  Complex byCapacitance;  // of G + jB of a capacitor with constant Q
+  Complex byInductance;   // of R + jX of an inductor: the loss is linear in L
+};
+
+template <int k>
+Section Differentiate(const Ladder& ladder, const Slopes& slopes, double f) noexcept {
+  constexpr LadderSection s = kLadderSections[k];
   Section out;
-  out.shunt = s.kind == SectionKind::kShuntCapacitor;
-  out.x = SectionImmittance(ladder, s, f);
-  const double w = f * ladder.twoPi;
-  const double qi = ladder.inductorQ;
-  // G + jB of a capacitor with constant Q, by its capacitance.
-  const Complex byCapacitance{w / ladder.capacitorQ, w};
-  // R + jX of an inductor, by its inductance and by the Q; the loss is
-  // linear in L.
-  const Complex byInductance{InductorLossOhms(ladder.twoPi, ladder.lossReferenceHz, 1.0, qi), w};
-  const Complex byQ{-InductorLossOhms(ladder, s.part) / qi, 0.0};
-  switch (s.kind) {
-    case SectionKind::kShuntCapacitor:
-      out.byPart = byCapacitance;
-      break;
-    case SectionKind::kSeriesInductor:
-      out.byPart = byInductance;
+  if constexpr (s.kind == SectionKind::kShuntCapacitor) {
+    out.x = SectionImmittance(ladder, s, f);
+    out.byPart = slopes.byCapacitance;
+  } else {
+    const Complex byQ{-InductorLossOhms(ladder, s.part) / ladder.inductorQ, 0.0};
+    if constexpr (s.kind == SectionKind::kSeriesInductor) {
+      out.x = SectionImmittance(ladder, s, f);
+      out.byPart = slopes.byInductance;
       out.byQ = byQ;
-      break;
-    case SectionKind::kTrap: {
+    } else {
       // z = 1 / y, y = 1 / zl + yc + g: dz = -z^2 dy, d(1 / zl) = -dzl / zl^2.
-      const Complex yl = Reciprocal(InductorImpedance(ladder, s.part, f));
-      const Complex z2yl2 = out.x * out.x * yl * yl;
-      out.byPart = z2yl2 * byInductance;
+      const TrapAdmittances y = TrapAdmittancesOf(ladder, s, f);
+      out.x = Reciprocal(y.total);
+      const Complex z2 = out.x * out.x;
+      const Complex z2yl2 = z2 * y.inductor * y.inductor;
+      out.byPart = z2yl2 * slopes.byInductance;
       out.byQ = z2yl2 * byQ;
-      out.byAcross = ladder.value[s.across] == 0.0 ? Complex(0.0)
-                                                   : -out.x * out.x * byCapacitance;
-      break;
+      out.byAcross = ladder.value[s.across] == 0.0 ? Complex(0.0) : -z2 * slopes.byCapacitance;
     }
   }
   return out;
@@ -125,35 +125,47 @@ NetworkResponse RespondWithDerivatives(const PartValues& parts, const LossContex
                                        NetworkDerivatives& out) noexcept {
   constexpr int n = kLadderSectionCount;
   const Ladder ladder = LadderOf(parts, losses);
+  const double w = frequency * ladder.twoPi;
+  const Slopes slopes{
+      {w / ladder.capacitorQ, w},
+      {InductorLossOhms(ladder.twoPi, ladder.lossReferenceHz, 1.0, ladder.inductorQ), w}};
   std::array<Section, n> e;
-  for (int k = 0; k < n; ++k) e[k] = Differentiate(ladder, kLadderSections[k], frequency);
   std::array<Chain, n + 1> pre;  // pre[k] = E1 .. Ek
-  for (int k = 0; k < n; ++k) pre[k + 1] = TimesSection(pre[k], e[k].shunt, e[k].x);
+  ForEachSection([&](auto k) {
+    constexpr bool shunt = kLadderSections[k].kind == SectionKind::kShuntCapacitor;
+    e[k] = Differentiate<k>(ladder, slopes, frequency);
+    pre[k + 1] = TimesSection<shunt>(pre[k], e[k].x);
+  });
   std::array<Chain, n> post;  // post[k] = E(k+2) .. En
-  for (int k = n - 1; k > 0; --k) post[k - 1] = SectionTimes(e[k].shunt, e[k].x, post[k]);
+  ForEachSection([&](auto j) {
+    constexpr int k = n - 1 - j;
+    constexpr bool shunt = kLadderSections[k].kind == SectionKind::kShuntCapacitor;
+    if constexpr (k > 0) post[k - 1] = SectionTimes<shunt>(e[k].x, post[k]);
+  });
 
   Complex den, num;
   const NetworkResponse response = FromChain(pre[n], ohms, den, num);
   const double r = ohms;
   std::array<Complex, kFitPartCount> dDen{}, dNum{};
-  for (int k = 0; k < n; ++k) {
+  ForEachSection([&](auto k) {
+    constexpr LadderSection s = kLadderSections[k];
     const Chain& p = pre[k];
     const Chain& q = post[k];
     // The change of M for a unit change of section k's immittance:
     // shunt dM_ij = P_i2 Q_1j, series dM_ij = P_i1 Q_2j.
-    const Chain dm = e[k].shunt ? Chain{p.b * q.a, p.b * q.b, p.d * q.a, p.d * q.b}
-                                : Chain{p.a * q.c, p.a * q.d, p.c * q.c, p.c * q.d};
+    const Chain dm = s.kind == SectionKind::kShuntCapacitor
+                         ? Chain{p.b * q.a, p.b * q.b, p.d * q.a, p.d * q.b}
+                         : Chain{p.a * q.c, p.a * q.d, p.c * q.c, p.c * q.d};
     const Complex unitDen = dm.a * r + dm.b + dm.c * (r * r) + dm.d * r;
     const Complex unitNum = dm.a * r + dm.b - dm.c * (r * r) - dm.d * r;
-    const LadderSection& s = kLadderSections[k];
     const auto add = [&](FitPart part, Complex by) {
       dDen[part] += by * unitDen;
       dNum[part] += by * unitNum;
     };
     add(kFitPartOf[s.part], e[k].byPart);
-    if (s.kind == SectionKind::kTrap) add(kFitPartOf[s.across], e[k].byAcross);
-    if (s.kind != SectionKind::kShuntCapacitor) add(kPartQ, e[k].byQ);
-  }
+    if constexpr (s.kind == SectionKind::kTrap) add(kFitPartOf[s.across], e[k].byAcross);
+    if constexpr (s.kind != SectionKind::kShuntCapacitor) add(kPartQ, e[k].byQ);
+  });
   const Complex inv = Reciprocal(den);
   const Complex inv2 = inv * inv;
   for (int i = 0; i < kFitPartCount; ++i) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "model/notifier.h"
 
@@ -26,6 +27,13 @@ class Dialogs : public model::Notifier {
   // A question with Yes and No, captioned "DIRUruzevuv"; true for Yes.
   // Where nobody can answer, the answer is No.
   virtual bool Confirm(const std::string& /*question*/) { return false; }
+  // One of the items, or any text typed in their place; empty when
+  // cancelled. Where nobody can answer, the answer is the current choice.
+  virtual std::string ChooseItem(const std::string& /*title*/, const std::string& /*label*/,
+                                 const std::vector<std::string>& /*items*/,
+                                 const std::string& current) {
+    return current;
+  }
 };
 
 }  // namespace diruruzevuv::platform

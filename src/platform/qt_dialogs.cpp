@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QStringList>
 
@@ -77,6 +78,18 @@ std::string QtDialogs::SaveFile(const std::string& title, const std::string& fil
       DialogParent(), FromText(title), StartPath(presetName), TranslateFilter(filter));
   Remember(chosen);
   return ToText(chosen);
+}
+
+std::string QtDialogs::ChooseItem(const std::string& title, const std::string& label,
+                                  const std::vector<std::string>& items,
+                                  const std::string& current) {
+  QStringList list;
+  for (const std::string& item : items) list << FromText(item);
+  if (!current.empty() && !list.contains(FromText(current))) list.prepend(FromText(current));
+  bool ok = false;
+  const QString chosen = QInputDialog::getItem(DialogParent(), FromText(title), FromText(label),
+                                               list, 0, true, &ok);
+  return ok ? chosen.trimmed().toStdString() : std::string();
 }
 
 bool QtDialogs::Confirm(const std::string& question) {

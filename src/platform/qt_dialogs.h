@@ -25,6 +25,9 @@ class QtDialogs final : public Dialogs {
   std::string SaveFile(const std::string& title, const std::string& filter,
                        const std::string& presetName) override;
   bool Confirm(const std::string& question) override;
+  std::string ChooseItem(const std::string& title, const std::string& label,
+                         const std::vector<std::string>& items,
+                         const std::string& current) override;
 
   // Where a file dialog starts: a bare preset name (or none) in the folder
   // where the last file dialog of this run ended.

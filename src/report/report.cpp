@@ -12,9 +12,11 @@
 #include "model/analysis_problem.h"
 #include "model/comparison.h"
 #include "model/fit.h"
+#include "model/ladder.h"
 #include "model/plot_geometry.h"
 #include "model/worst_case.h"
 #include "notation/notation.h"
+#include "platform/schematic_symbols.h"
 #include "screens/measurement_overlay.h"
 
 namespace diruruzevuv::report {
@@ -150,20 +152,55 @@ void DrawCurves(Canvas& page, const model::Session& session, const PlotGeometry&
   DrawCurve(page, points, red);
 }
 
-void DrawSchematic(Canvas& page, const model::DesignState& d) {
-  page.SetLineWidth(8);
-  PrintGenerator(page, 2000, 7000);
-  PrintCapacitorV(page, "C47", d.C47, 4000, 7000);
-  PrintInductor(page, "L2", d.L2, 4500, 7000);
-  PrintCapacitorV(page, "C48", d.C48, 6200, 7000);
-  PrintInductor(page, "L1", d.L1, 6700, 7000);
-  PrintCapacitorH(page, "C92", d.C92, 6900, 6000);
-  PrintCapacitorV(page, "C49", d.C49, 8500, 7000);
-  PrintResistorH(page, "Rgen", d.InputTermination, 2500, 7000);
-  PrintResistorV(page, "Rload", d.LoadTermination, 9800, 7000);
-  for (double x : {2000.0, 4000.0, 6200.0, 8500.0, 9800.0}) PrintGround(page, x, 8000);
+// The report's symbols: shorter leads and smaller plates than on the
+// screen, every part with its value, all in black.
+constexpr platform::SymbolStyle kReportSymbols{
+    .generator = {.centreY = 480, .sineLeftX = -65, .sineRightX = 55, .topFrom = 280,
+                  .topTo = 0, .bottomFrom = 685, .bottomTo = 1000, .tail = 0,
+                  .sineBeforeLeads = false},
+    .resistorH = {.end = 1000, .labels = {{200, -400}, GridPoint{350, 200}, true}},
+    .resistorV = {.end = 1000, .labels = {{200, 300}, GridPoint{200, 550}, true}},
+    .capacitorH = {.plate = 450, .gap = 60, .halfWidth = 120, .end = 1000,
+                   .labels = {{300, -350}, GridPoint{250, 200}, true}},
+    .capacitorV = {.plate = 480, .gap = 60, .halfWidth = 120, .end = 1000,
+                   .labels = {{100, 200}, GridPoint{100, 650}, true}},
+    .inductor = {.leadIn = 420, .end = 1300, .labels = {{600, -400}, GridPoint{400, 200}, true}},
+};
 
+// Each part's anchor on the page, in the ladder's order.
+constexpr GridPoint kPartAnchors[model::kLadderPartCount] = {
+    {4000, 7000}, {4500, 7000}, {6200, 7000}, {6700, 7000}, {6900, 6000}, {8500, 7000}};
+constexpr GridPoint kGenerator{2000, 7000};
+constexpr GridPoint kSourceResistor{2500, 7000};
+constexpr GridPoint kLoadResistor{9800, 7000};
+constexpr double kGroundY = 8000;
+
+void DrawSchematic(Canvas& page, const model::DesignState& d) {
+  using platform::Orientation;
   const model::Rgb k = model::kBlack;
+  page.SetLineWidth(8);
+  platform::DrawGenerator(page, kReportSymbols.generator, kGenerator, k);
+  const model::Ladder ladder = model::LadderFromDesign(d);
+  for (int p = 0; p < model::kLadderPartCount; ++p) {
+    const float value = static_cast<float>(ladder.value[p]);  // the design's float
+    const std::string text = model::kLadderParts[p].kind == model::PartKind::kCapacitor
+                                 ? notation::FormatCapacitance(value)
+                                 : notation::FormatInductance(value);
+    platform::DrawLadderPart(page, kReportSymbols, model::LadderPart(p), kPartAnchors[p], text, k);
+  }
+  platform::DrawResistor(page, kReportSymbols.resistorH, Orientation::kHorizontal,
+                         kSourceResistor, "Rgen", notation::FormatEngineering(d.InputTermination),
+                         k);
+  platform::DrawResistor(page, kReportSymbols.resistorV, Orientation::kVertical, kLoadResistor,
+                         "Rload", notation::FormatEngineering(d.LoadTermination), k);
+  // A ground under the generator, each shunt part and the load.
+  platform::DrawGround(page, {kGenerator.x, kGroundY}, k);
+  for (int p = 0; p < model::kLadderPartCount; ++p) {
+    if (model::IsShunt(model::LadderPart(p)))
+      platform::DrawGround(page, {kPartAnchors[p].x, kGroundY}, k);
+  }
+  platform::DrawGround(page, {kLoadResistor.x, kGroundY}, k);
+
   page.Line({2000, 7000}, {2500, 7000}, k);
   page.Line({3500, 7000}, {4500, 7000}, k);
   page.Line({5800, 7000}, {6800, 7000}, k);
@@ -246,73 +283,6 @@ void DrawFigures(Canvas& page, model::Session& session, const std::string& unana
 }
 
 }  // namespace
-
-void PrintGenerator(Canvas& page, double x, double y) {
-  const model::Rgb k = model::kBlack;
-  page.Arc({x, y + 480}, 190, 0.0, 6.2, k);
-  page.Line({x, y + 685}, {x, y + 1000}, k);
-  page.Line({x, y + 280}, {x, y}, k);
-  page.Arc({x - 65, y + 480}, 60, 0.0, 3.2, k);
-  page.Arc({x + 55, y + 480}, 60, 3.1, 6.2, k);
-}
-
-void PrintResistorH(Canvas& page, std::string_view designator, float value, double x, double y) {
-  const model::Rgb k = model::kBlack;
-  page.Line({x, y}, {x + 260, y}, k);
-  const GridPoint zigzag[] = {{x + 290, y - 60}, {x + 350, y + 60}, {x + 410, y - 60},
-                              {x + 470, y + 60}, {x + 530, y - 60}, {x + 590, y + 60},
-                              {x + 620, y},      {x + 1000, y}};
-  for (const GridPoint& p : zigzag) page.LineTo(p, k);
-  PlaceText(page, x + 350, y + 200, notation::FormatEngineering(value));
-  PlaceText(page, x + 200, y - 400, designator);
-}
-
-void PrintResistorV(Canvas& page, std::string_view designator, float value, double x, double y) {
-  const model::Rgb k = model::kBlack;
-  page.Line({x, y}, {x, y + 320}, k);
-  const GridPoint zigzag[] = {{x + 60, y + 350}, {x - 60, y + 410}, {x + 60, y + 470},
-                              {x - 60, y + 530}, {x + 60, y + 590}, {x - 60, y + 650},
-                              {x, y + 680},      {x, y + 1000}};
-  for (const GridPoint& p : zigzag) page.LineTo(p, k);
-  PlaceText(page, x + 200, y + 550, notation::FormatEngineering(value));
-  PlaceText(page, x + 200, y + 300, designator);
-}
-
-void PrintCapacitorV(Canvas& page, std::string_view designator, float value, double x, double y) {
-  const model::Rgb k = model::kBlack;
-  page.Line({x, y}, {x, y + 480}, k);
-  page.Line({x - 120, y + 480}, {x + 120, y + 480}, k);
-  page.Line({x - 120, y + 540}, {x + 120, y + 540}, k);
-  page.Line({x, y + 540}, {x, y + 1000}, k);
-  PlaceText(page, x + 100, y + 650, notation::FormatCapacitance(value));
-  PlaceText(page, x + 100, y + 200, designator);
-}
-
-void PrintCapacitorH(Canvas& page, std::string_view designator, float value, double x, double y) {
-  const model::Rgb k = model::kBlack;
-  page.Line({x, y}, {x + 450, y}, k);
-  page.Line({x + 450, y - 120}, {x + 450, y + 120}, k);
-  page.Line({x + 510, y - 120}, {x + 510, y + 120}, k);
-  page.Line({x + 510, y}, {x + 1000, y}, k);
-  PlaceText(page, x + 250, y + 200, notation::FormatCapacitance(value));
-  PlaceText(page, x + 300, y - 350, designator);
-}
-
-void PrintInductor(Canvas& page, std::string_view designator, float value, double x, double y) {
-  const model::Rgb k = model::kBlack;
-  page.Line({x, y}, {x + 420, y}, k);
-  for (int hump = 1; hump <= 3; ++hump) page.Arc({x + 340 + 160 * hump, y}, 80, 0.0, model::kPi, k);
-  page.Line({x + 900, y}, {x + 1300, y}, k);
-  PlaceText(page, x + 400, y + 200, notation::FormatInductance(value));
-  PlaceText(page, x + 600, y - 400, designator);
-}
-
-void PrintGround(Canvas& page, double x, double y) {
-  const model::Rgb k = model::kBlack;
-  page.Line({x - 150, y}, {x + 150, y}, k);
-  page.LineTo({x, y + 150}, k);
-  page.LineTo({x - 150, y}, k);
-}
 
 void DrawReport(Canvas& page, model::Session& session, const ReportOptions& options) {
   const model::DesignState& d = session.design;

@@ -34,22 +34,6 @@ struct ReportOptions {
 // nothing but the analyser's single-point results.
 void DrawReport(platform::Canvas& page, model::Session& session, const ReportOptions& options);
 
-// The report's own schematic symbols, in black, at the current line width
-// and font size. Anchors as for the screen symbols; the report also writes
-// every value.
-void PrintGenerator(platform::Canvas& page, double x, double y);
-void PrintResistorH(platform::Canvas& page, std::string_view designator, float value, double x,
-                    double y);
-void PrintResistorV(platform::Canvas& page, std::string_view designator, float value, double x,
-                    double y);
-void PrintCapacitorV(platform::Canvas& page, std::string_view designator, float value, double x,
-                     double y);
-void PrintCapacitorH(platform::Canvas& page, std::string_view designator, float value, double x,
-                     double y);
-void PrintInductor(platform::Canvas& page, std::string_view designator, float value, double x,
-                   double y);
-void PrintGround(platform::Canvas& page, double x, double y);
-
 // A failure of the printer; what() is the platform's description. A PDF
 // file that could not be written also names the file and the reason.
 class PrinterError : public std::runtime_error {

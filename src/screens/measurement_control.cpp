@@ -10,12 +10,17 @@
 #include <QMimeData>
 #include <QUrl>
 #include <memory>
+#include <optional>
 
 #include "files/replace_file.h"
 #include "files/sweep_csv.h"
 #include "files/touchstone.h"
+#include "files/touchstone_writer.h"
+#include "model/analysis_problem.h"
+#include "model/design_response.h"
 #include "model/measured_network.h"
 #include "model/plot_geometry.h"
+#include "screens/analyser_control.h"
 #include "screens/build_sheet_window.h"
 #include "screens/fit_dialog.h"
 #include "screens/frm_design.h"
@@ -27,6 +32,7 @@ constexpr const char* kMeasurementFilter =
     "Touchstone files (*.s1p *.s2p *.ts)|*.s1p;*.s2p;*.ts;*.S1P;*.S2P;*.TS";
 constexpr const char* kPngFilter = "PNG images (*.png)|*.png";
 constexpr const char* kCsvFilter = "CSV files (*.csv)|*.csv";
+constexpr const char* kTouchstoneFilter = "Touchstone files (*.s2p)|*.s2p";
 
 // The plot with its labels around it, in layout-grid units.
 constexpr double kImageLeft = 5400.0;
@@ -58,6 +64,7 @@ MeasurementControl::MeasurementControl(frmDesign& form)
   // Between the band caption and the computed losses, free on this screen.
   form.Place(lblMeasuredLoss, 1000, 1500, 4400, 450);
   lblMeasuredLoss->hide();
+  m_analyser = new AnalyserControl(form, *this);
 }
 
 void MeasurementControl::ShowMeasuredLoss(const std::string& text) {
@@ -71,20 +78,24 @@ MeasurementControl::~MeasurementControl() {
 }
 
 bool MeasurementControl::Load(const std::string& path) {
-  model::Session& session = m_form.SessionState();
   const files::TouchstoneRead read = files::ReadTouchstoneFile(path);
   if (!read.network) {
     m_form.DialogsUsed().Message(read.error.Text());
     return false;
   }
+  return Show(*read.network);
+}
+
+bool MeasurementControl::Show(const model::MeasuredNetwork& network) {
+  model::Session& session = m_form.SessionState();
   model::PreparedMeasurement prepared = model::PrepareMeasurement(
-      *read.network, session.design.InputTermination, model::MeasurementUse::kJudge);
+      network, session.design.InputTermination, model::MeasurementUse::kJudge);
   if (!prepared.network) {
     m_form.DialogsUsed().Message(prepared.problem);
     return false;
   }
   model::ShownMeasurement shown;
-  shown.measuredOhms = read.network->referenceOhms;
+  shown.measuredOhms = network.referenceOhms;
   shown.network = std::move(*prepared.network);
   session.measurement = std::move(shown);
   m_form.Redisplay();
@@ -143,6 +154,25 @@ bool MeasurementControl::SaveResponseCsv(const std::string& path) {
   return false;
 }
 
+bool MeasurementControl::ExportResponseTouchstone(std::string path) {
+  // A name typed without an ending gets the Touchstone two-port one.
+  const std::size_t name = path.find_last_of('/') + 1;
+  if (path.find('.', name) == std::string::npos) path += ".s2p";
+  const model::DesignState& design = m_form.SessionState().design;
+  const std::optional<model::MeasuredNetwork> network =
+      model::DesignResponse(design, model::DesignResponseRange(design));
+  std::string why;
+  if (!network) {
+    why = model::DescribeUnanalysable(design);
+    if (why.empty()) why = "the design gives no response over its sweep range";
+  } else if (files::WriteTouchstoneFile(path, *network,
+                                        {"S-parameters computed by DIRUruzevuv"}, &why)) {
+    return true;
+  }
+  m_form.DialogsUsed().Message("Cannot write " + path + ": " + why);
+  return false;
+}
+
 QMenu* MeasurementControl::MenuAt(QPointF grid) {
   const model::PlotFrame& frame = model::kScreenPlotFrame;
   if (grid.x() < frame.left || grid.x() > frame.right || grid.y() < frame.top ||
@@ -161,6 +191,8 @@ QMenu* MeasurementControl::MenuAt(QPointF grid) {
   menu->addAction(QStringLiteral("Fit built values..."), this, [this] { Fit(); })
       ->setEnabled(shown);
   menu->addSeparator();
+  m_analyser->AddMenuEntries(*menu);
+  menu->addSeparator();
   menu->addAction(QStringLiteral("Save plot as PNG..."), this, [this, &dialogs] {
     const std::string path = dialogs.SaveFile("Save plot as PNG", kPngFilter, "plot.png");
     if (!path.empty()) SavePlotImage(path);
@@ -168,6 +200,11 @@ QMenu* MeasurementControl::MenuAt(QPointF grid) {
   menu->addAction(QStringLiteral("Save computed response as CSV..."), this, [this, &dialogs] {
     const std::string path = dialogs.SaveFile("Save computed response", kCsvFilter, "response.csv");
     if (!path.empty()) SaveResponseCsv(path);
+  });
+  menu->addAction(QStringLiteral("Export response as Touchstone..."), this, [this, &dialogs] {
+    const std::string path = dialogs.SaveFile("Export response as Touchstone", kTouchstoneFilter,
+                                              "response.s2p");
+    if (!path.empty()) ExportResponseTouchstone(path);
   });
   menu->addSeparator();
   menu->addAction(QStringLiteral("Build sheet..."), this, [this] {

@@ -13,12 +13,13 @@ class QMenu;
 namespace diruruzevuv::screens {
 
 class frmDesign;
+class AnalyserControl;
 
 // The built filter's measurement on the design screen: a file dropped on
 // the window or loaded from the plot's context menu is drawn over the
 // response until it is removed, replaced or the screen is left. The menu
-// also fits the built values, saves the plot as a PNG image and saves the
-// computed response as CSV.
+// also fits the built values, saves the plot as a PNG image, saves the
+// computed response as CSV and exports it as Touchstone.
 class MeasurementControl final : public QObject {
   Q_OBJECT
 
@@ -29,11 +30,19 @@ class MeasurementControl final : public QObject {
   // Reads the file, refers it to the design's termination and shows it;
   // a file that cannot be read is named in a message and nothing changes.
   bool Load(const std::string& path);
+  // Refers a measurement (a file's or the analyser's) to the design's
+  // termination and shows it; one that cannot be is named in a message.
+  bool Show(const model::MeasuredNetwork& network);
+  // The live link to the analyser.
+  AnalyserControl& Analyser() noexcept { return *m_analyser; }
   void Remove();
   // Fits the built values and shows them in the fit dialog.
   void Fit();
   bool SavePlotImage(const std::string& path);
   bool SaveResponseCsv(const std::string& path);
+  // The design's computed S-parameters over its sweep range as a
+  // Touchstone two-port file; ".s2p" is added to a name without an ending.
+  bool ExportResponseTouchstone(std::string path);
 
   // The plot's context menu, built for a click at this layout-grid point;
   // empty when the point lies outside the plot. The caller owns it.
@@ -50,6 +59,7 @@ class MeasurementControl final : public QObject {
  private:
   frmDesign& m_form;
   model::Session& m_session;  // outlives the form
+  AnalyserControl* m_analyser = nullptr;  // a child object
 };
 
 // The computed response of the last sweep as the command line's sweep

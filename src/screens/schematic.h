@@ -1,7 +1,6 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 
 #include "model/session.h"
 #include "platform/canvas.h"
@@ -46,23 +45,6 @@ inline constexpr BoxPlace kValueBoxes[] = {
     {SchematicField::Text3, 3759, 6300}, {SchematicField::Label4, 4250, 5550},
     {SchematicField::Text5, 4050, 4400}, {SchematicField::Text6, 5350, 6300},
 };
-
-// The screen's schematic primitives. (x, y) is the anchor; coordinates in
-// layout-grid units. Generator, capacitors and inductor draw in drawColor,
-// resistors and ground in blue. Capacitors and inductor write only their
-// designator; resistors write designator and value.
-void DrawGenerator(platform::Canvas& canvas, double x, double y, model::Rgb drawColor);
-void DrawResistorH(platform::Canvas& canvas, double x, double y, std::string_view designator,
-                   std::string_view value);
-void DrawResistorV(platform::Canvas& canvas, double x, double y, std::string_view designator,
-                   std::string_view value);
-void DrawCapacitorH(platform::Canvas& canvas, double x, double y, std::string_view designator,
-                    model::Rgb drawColor);
-void DrawCapacitorV(platform::Canvas& canvas, double x, double y, std::string_view designator,
-                    model::Rgb drawColor);
-void DrawInductor(platform::Canvas& canvas, double x, double y, std::string_view designator,
-                  model::Rgb drawColor);
-void DrawGround(platform::Canvas& canvas, double x, double y);
 
 // Design screen: clears the canvas, sets DrawColor to blue, fills the
 // fields, draws the legend keys, the circuit and the wires.

@@ -285,6 +285,8 @@ TEST(RenormaliseTest, ZeroOrCopiedPortTwoCannotBeReferred) {
   EXPECT_EQ(model::ReferralProblem(n, 50.0), "");  // judged where it was measured
   for (auto& m : n.s) m[2] = m[1], m[3] = m[0];
   EXPECT_NE(model::ReferralProblem(n, 12.5).find("are copies of S21 and S11"), std::string::npos);
+  for (auto& m : n.s) m[3] = 0.0;  // a live measurement's S12 = S21, S22 = 0
+  EXPECT_NE(model::ReferralProblem(n, 12.5).find("are a copy of S21 and zero"), std::string::npos);
   n.s[1][3] = Complex(0.3);
   EXPECT_EQ(model::ReferralProblem(n, 12.5), "");
 }

@@ -244,8 +244,9 @@ TEST_F(MeasurementScreenTest, MenuOnlyOverThePlotAndOnlyWhatApplies) {
   QStringList enabled;
   for (QAction* a : menu->actions())
     if (!a->isSeparator() && a->isEnabled()) enabled << a->text();
-  EXPECT_EQ(enabled, QStringList({"Load measured filter...", "Save plot as PNG...",
-                                  "Save computed response as CSV...", "Build sheet..."}));
+  EXPECT_EQ(enabled, QStringList({"Load measured filter...", "Measure with analyser...", "Repeat",
+                                  "Save plot as PNG...", "Save computed response as CSV...",
+                                  "Export response as Touchstone...", "Build sheet..."}));
 }
 
 TEST_F(MeasurementScreenTest, SavesThePlotAndTheComputedResponse) {
@@ -268,6 +269,19 @@ TEST_F(MeasurementScreenTest, SavesThePlotAndTheComputedResponse) {
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0].rfind("Cannot write " + nowhere, 0), 0u) << dialogs.messages[0];
   EXPECT_FALSE(fs::exists(nowhere));
+}
+
+// A name typed without an ending gets ".s2p"; the file is the design's
+// response, which the program reads back.
+TEST_F(MeasurementScreenTest, ExportsTheResponseAsTouchstone) {
+  dialogs.answers = {(dir / "filter").string()};
+  Choose("Export response as Touchstone...");
+  EXPECT_TRUE(dialogs.messages.empty());
+  const files::TouchstoneRead read = files::ReadTouchstoneFile(dir / "filter.s2p");
+  ASSERT_TRUE(read.network) << read.error.Text();
+  EXPECT_EQ(read.network->ports, 2);
+  EXPECT_EQ(read.network->frequency.size(), 2001u);
+  EXPECT_EQ(read.network->referenceOhms[0], session.design.InputTermination);
 }
 
 // The fit dialog changes the design only when asked to.

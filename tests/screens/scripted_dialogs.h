@@ -24,6 +24,12 @@ class ScriptedDialogs final : public platform::Dialogs {
     return Next();
   }
 
+  // The next answer when one is queued, else the current choice.
+  std::string ChooseItem(const std::string&, const std::string&, const std::vector<std::string>&,
+                         const std::string& current) override {
+    return answers.empty() ? current : Next();
+  }
+
   bool Confirm(const std::string& question) override {
     questions.push_back(question);
     return confirm;

@@ -1,0 +1,555 @@
+#include "instruments/analyser.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+
+namespace diruruzevuv::instruments {
+
+namespace {
+
+constexpr const char* kPrompt = "ch> ";
+// Output mask bits of the scan command: frequency, S11, S21, binary.
+constexpr int kMaskFrequency = 1, kMaskS11 = 2, kMaskS21 = 4, kMaskBinary = 0x80;
+constexpr int kTextMask = kMaskFrequency | kMaskS11 | kMaskS21;
+constexpr int kBinaryMask = kTextMask | kMaskBinary;
+constexpr std::size_t kBinaryPointBytes = 4 + 8 + 8;  // uint32 Hz, two float pairs
+// More than any reply of the shell: a device that sends this much without
+// the echo of our command is not talking its language.
+constexpr std::size_t kGarbageLimit = 1 << 20;
+
+std::string Seconds(int ms) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f s", ms / 1000.0);
+  return text;
+}
+
+// A short, printable excerpt of what the device sent, for messages.
+std::string Excerpt(std::string_view text) {
+  std::string out;
+  for (char c : text.substr(0, 40)) out += (c >= 0x20 && c < 0x7f) ? c : '?';
+  if (text.size() > 40) out += "...";
+  return out;
+}
+
+std::vector<std::string> SplitLines(std::string_view text) {
+  std::vector<std::string> lines;
+  while (!text.empty()) {
+    const std::size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    lines.emplace_back(line);
+    if (end == std::string_view::npos) break;
+    text.remove_prefix(end + 1);
+  }
+  return lines;
+}
+
+std::vector<std::string_view> Words(std::string_view line) {
+  std::vector<std::string_view> words;
+  std::size_t i = 0;
+  while (i < line.size()) {
+    while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+    const std::size_t start = i;
+    while (i < line.size() && line[i] != ' ' && line[i] != '\t') ++i;
+    if (i > start) words.push_back(line.substr(start, i - start));
+  }
+  return words;
+}
+
+// A number as the firmware prints it, with a full stop or (set so on some
+// firmware) a decimal comma; "nan" and "inf" read as such.
+bool ReadNumber(std::string_view word, double& value) {
+  std::string text(word);
+  std::replace(text.begin(), text.end(), ',', '.');
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, value);
+  return error == std::errc{} && stop == end;
+}
+
+// Where the prompt ends the reply: at the buffer's start or a line's.
+std::size_t FindPrompt(const std::string& buffer, std::size_t from = 0) {
+  for (std::size_t at = buffer.find(kPrompt, from); at != std::string::npos;
+       at = buffer.find(kPrompt, at + 1)) {
+    if (at == 0 || buffer[at - 1] == '\n') return at;
+  }
+  return std::string::npos;
+}
+
+bool ContainsNoCase(std::string_view text, std::string_view word) {
+  return std::search(text.begin(), text.end(), word.begin(), word.end(), [](char a, char b) {
+           return std::tolower(static_cast<unsigned char>(a)) ==
+                  std::tolower(static_cast<unsigned char>(b));
+         }) != text.end();
+}
+
+}  // namespace
+
+AnalyserShell::AnalyserShell(std::unique_ptr<ByteLink> link, std::string port, Timeouts timeouts)
+    : m_link(std::move(link)), m_port(std::move(port)), m_timeouts(timeouts) {}
+
+bool AnalyserShell::Send(const std::string& command) {
+  std::string why;
+  if (m_link->Write(command + "\r", why)) return true;
+  SetError(why + " (sending '" + command + "')");
+  return false;
+}
+
+bool AnalyserShell::ReadMore(int timeoutMs, const std::string& waitingFor, bool started) {
+  char chunk[4096];
+  ByteLink::ReadResult got;
+  for (int left = timeoutMs;;) {
+    if (m_timeouts.cancel != nullptr && m_timeouts.cancel->load()) {
+      m_cancelled = true;
+      SetError("cancelled");
+      return false;
+    }
+    const int slice = m_timeouts.cancel != nullptr ? std::min(left, 100) : left;
+    got = m_link->Read(chunk, sizeof chunk, slice);
+    left -= slice;
+    if (got.status != ByteLink::ReadStatus::kTimeout || left <= 0) break;
+  }
+  switch (got.status) {
+    case ByteLink::ReadStatus::kData:
+      m_buffer.append(chunk, got.count);
+      m_received += got.count;
+      return true;
+    case ByteLink::ReadStatus::kTimeout:
+      if (started)
+        SetError("stopped answering during '" + waitingFor + "' (nothing for " +
+                 Seconds(timeoutMs) + ")");
+      else
+        SetError("no answer to '" + waitingFor + "' within " + Seconds(timeoutMs));
+      return false;
+    case ByteLink::ReadStatus::kClosed:
+      SetError(got.error + " (during '" + waitingFor + "')");
+      return false;
+  }
+  return false;
+}
+
+bool AnalyserShell::SkipToEcho(const std::string& command, int timeoutMs) {
+  const std::string echo = command + "\r\n";
+  for (;;) {
+    if (const std::size_t at = m_buffer.find(echo); at != std::string::npos) {
+      m_buffer.erase(0, at + echo.size());
+      m_received = m_buffer.size();
+      return true;
+    }
+    if (m_buffer.size() > kGarbageLimit) {
+      SetError("answers '" + Excerpt(m_buffer) + "' instead of the analyser's shell");
+      return false;
+    }
+    if (!ReadMore(timeoutMs, command, false)) return false;
+  }
+}
+
+std::optional<std::vector<std::string>> AnalyserShell::Command(const std::string& command) {
+  return LineCommand(command, false, {});
+}
+
+std::optional<std::vector<std::string>> AnalyserShell::LineCommand(
+    const std::string& command, bool scan, const std::function<bool(std::size_t)>& progress) {
+  const int firstByteMs = scan ? m_timeouts.scanMs : m_timeouts.replyMs;
+  if (!Send(command) || !SkipToEcho(command, m_timeouts.replyMs)) return std::nullopt;
+  std::size_t lines = 0;
+  bool started = !m_buffer.empty();
+  for (;;) {
+    const std::size_t prompt = FindPrompt(m_buffer);
+    if (progress) {
+      const std::size_t complete = static_cast<std::size_t>(
+          std::count(m_buffer.begin(),
+                     prompt == std::string::npos ? m_buffer.end()
+                                                 : m_buffer.begin() + static_cast<long>(prompt),
+                     '\n'));
+      if (complete != lines) {
+        lines = complete;
+        if (!progress(lines)) {
+          m_cancelled = true;
+          SetError("cancelled");
+          return std::nullopt;
+        }
+      }
+    }
+    if (prompt != std::string::npos) {
+      std::vector<std::string> reply = SplitLines(std::string_view(m_buffer).substr(0, prompt));
+      m_buffer.erase(0, prompt + std::strlen(kPrompt));
+      return reply;
+    }
+    if (m_buffer.size() > kGarbageLimit) {
+      SetError("answers '" + Excerpt(m_buffer) + "' without end to '" + command + "'");
+      return std::nullopt;
+    }
+    if (!ReadMore(started ? m_timeouts.quietMs : firstByteMs, command, started))
+      return std::nullopt;
+    started = true;
+  }
+}
+
+std::optional<std::string> AnalyserShell::BinaryCommand(
+    const std::string& command, std::size_t bytes,
+    const std::function<bool(std::size_t)>& progress) {
+  m_shortReply = false;
+  if (!Send(command) || !SkipToEcho(command, m_timeouts.replyMs)) return std::nullopt;
+  bool started = !m_buffer.empty();
+  while (m_buffer.size() < bytes) {
+    if (progress && !progress(m_buffer.size())) {
+      m_cancelled = true;
+      SetError("cancelled");
+      return std::nullopt;
+    }
+    if (!ReadMore(started ? m_timeouts.quietMs : m_timeouts.scanMs, command, started)) {
+      m_received = m_buffer.size();
+      // The prompt at the end of what came: the device sent fewer points.
+      m_shortReply = m_buffer.size() >= 4 &&
+                     m_buffer.compare(m_buffer.size() - 4, 4, kPrompt) == 0;
+      if (m_shortReply) m_received -= 4;
+      return std::nullopt;
+    }
+    started = true;
+  }
+  if (progress && !progress(bytes)) {
+    m_cancelled = true;
+    SetError("cancelled");
+    return std::nullopt;
+  }
+  std::string data = m_buffer.substr(0, bytes);
+  m_buffer.erase(0, bytes);
+  // The prompt follows at once; anything else there means the count was wrong.
+  while (FindPrompt(m_buffer) == std::string::npos) {
+    if (m_buffer.size() > 64 || !ReadMore(m_timeouts.quietMs, command, true)) {
+      SetError("sent more than the " + std::to_string(bytes) + " bytes of '" + command + "'");
+      return std::nullopt;
+    }
+  }
+  if (FindPrompt(m_buffer) != 0) {
+    SetError("sent more than the " + std::to_string(bytes) + " bytes of '" + command + "'");
+    return std::nullopt;
+  }
+  m_buffer.erase(0, std::strlen(kPrompt));
+  return data;
+}
+
+std::optional<AnalyserInfo> Identify(AnalyserShell& shell) {
+  const auto info = shell.Command("info");
+  if (!info) return std::nullopt;
+  std::string all;
+  for (const std::string& line : *info) all += line + "\n";
+  if (ContainsNoCase(all, "tinySA") || ContainsNoCase(all, "spectrum")) {
+    shell.SetError("this is a spectrum analyser, not a vector network analyser");
+    return std::nullopt;
+  }
+  AnalyserInfo result;
+  result.port = shell.Port();
+  const bool hasInfo = !(info->size() == 1 && (*info)[0] == "info?");
+  if (hasInfo) {
+    for (const std::string& line : *info) {
+      if (line.rfind("Board: ", 0) == 0) result.kind = line.substr(7);
+      if (line.rfind("Version: ", 0) == 0) result.firmware = line.substr(9);
+    }
+    if (result.kind.empty() && !info->empty()) result.kind = info->front();
+  }
+  const auto help = shell.Command("help");
+  if (!help) return std::nullopt;
+  std::vector<std::string_view> commands;
+  for (const std::string& line : *help) {
+    if (line.rfind("Commands:", 0) != 0) continue;
+    commands = Words(std::string_view(line).substr(9));
+  }
+  const auto has = [&](std::string_view name) {
+    return std::find(commands.begin(), commands.end(), name) != commands.end();
+  };
+  if (has("scan_bin")) {
+    result.method = ScanMethod::kBinaryScan;
+  } else if (has("scan")) {
+    result.method = ScanMethod::kTextScan;
+  } else if (has("sweep") && has("data") && has("frequencies")) {
+    result.method = ScanMethod::kSweepData;
+  } else {
+    shell.SetError("does not answer as a vector network analyser ('help' gave '" +
+                   Excerpt(help->empty() ? std::string() : help->front()) + "')");
+    return std::nullopt;
+  }
+  if (result.firmware.empty()) {
+    const auto version = shell.Command("version");
+    if (!version) return std::nullopt;
+    if (!version->empty()) result.firmware = version->front();
+  }
+  if (result.kind.empty()) result.kind = "NanoVNA";
+  // The point limit: stated in newer version texts as "[p:401, ...";
+  // otherwise the H4 boards take 401 and the older ones 101.
+  if (const std::size_t p = result.firmware.find("p:"); p != std::string::npos) {
+    int points = 0;
+    const char* begin = result.firmware.data() + p + 2;
+    const auto [end, error] = std::from_chars(begin, result.firmware.data() + result.firmware.size(), points);
+    if (error == std::errc{} && end != begin && points >= 2) result.maxPoints = points;
+  } else if (ContainsNoCase(result.kind, "H4") || ContainsNoCase(result.kind, "H 4")) {
+    result.maxPoints = 401;
+  }
+  return result;
+}
+
+std::string SweepRequestProblem(const SweepRequest& request) {
+  if (!(std::isfinite(request.startHz) && std::isfinite(request.stopHz)) ||
+      request.startHz < 1.0 || request.stopHz > 4.0e9)
+    return "the range must lie between 1 Hz and 4 GHz";
+  if (!(request.stopHz > request.startHz)) return "the stop frequency must lie above the start";
+  if (request.points < 2 || request.points > 100001)
+    return "the number of points must lie between 2 and 100001";
+  if ((request.stopHz - request.startHz) / (request.points - 1) < 1.0)
+    return "the points would lie closer than 1 Hz";
+  return {};
+}
+
+namespace {
+
+struct Point {
+  double hz;
+  std::complex<double> s11, s21;
+};
+
+std::string Hz(double hz) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.0f Hz", hz);
+  return text;
+}
+
+// One scan of the device: count points from first to last Hz (whole hertz).
+bool Scan(AnalyserShell& shell, const AnalyserInfo& info, std::int64_t first, std::int64_t last,
+          int count, const std::function<bool(int)>& progress, std::vector<Point>& out) {
+  const std::string range = std::to_string(first) + " " + std::to_string(last);
+  const std::string n = std::to_string(count);
+  auto tooFew = [&](std::size_t got, const std::string& command) {
+    shell.SetError("sent " + std::to_string(got) + " of " + n + " points for '" + command +
+                   "'");
+    return false;
+  };
+  if (info.method == ScanMethod::kBinaryScan) {
+    const std::string command = "scan " + range + " " + n + " " + std::to_string(kBinaryMask);
+    const std::size_t bytes = 4 + kBinaryPointBytes * static_cast<std::size_t>(count);
+    const auto data = shell.BinaryCommand(command, bytes, [&](std::size_t got) {
+      return progress(got < 4 ? 0 : static_cast<int>((got - 4) / kBinaryPointBytes));
+    });
+    if (!data) {
+      if (!shell.ShortReply()) return false;
+      return tooFew(shell.Received() < 4 ? 0 : (shell.Received() - 4) / kBinaryPointBytes,
+                    command);
+    }
+    std::uint16_t mask, points;
+    std::memcpy(&mask, data->data(), 2);  // little-endian, as is this machine
+    std::memcpy(&points, data->data() + 2, 2);
+    if (mask != kBinaryMask || points != count) {
+      shell.SetError("answered '" + command + "' with mask " + std::to_string(mask) + " and " +
+                     std::to_string(points) + " points");
+      return false;
+    }
+    for (int i = 0; i < count; ++i) {
+      const char* p = data->data() + 4 + kBinaryPointBytes * static_cast<std::size_t>(i);
+      std::uint32_t hz;
+      float v[4];
+      std::memcpy(&hz, p, 4);
+      std::memcpy(v, p + 4, 16);
+      out.push_back({static_cast<double>(hz), {v[0], v[1]}, {v[2], v[3]}});
+    }
+    return true;
+  }
+  auto notData = [&](const std::string& command, const std::string& line) {
+    shell.SetError("answered '" + command + "' with '" + Excerpt(line) +
+                   "', which is not a measurement");
+    return false;
+  };
+  if (info.method == ScanMethod::kTextScan) {
+    const std::string command = "scan " + range + " " + n + " " + std::to_string(kTextMask);
+    const auto lines = shell.LineCommand(command, true, [&](std::size_t got) {
+      return progress(static_cast<int>(std::min<std::size_t>(got, static_cast<std::size_t>(count))));
+    });
+    if (!lines) return false;
+    for (const std::string& line : *lines) {
+      const auto words = Words(line);
+      double v[5];
+      if (words.size() != 5) return notData(command, line);
+      for (int k = 0; k < 5; ++k)
+        if (!ReadNumber(words[static_cast<std::size_t>(k)], v[k])) return notData(command, line);
+      out.push_back({v[0], {v[1], v[2]}, {v[3], v[4]}});
+    }
+    if (lines->size() != static_cast<std::size_t>(count)) return tooFew(lines->size(), command);
+    return true;
+  }
+  // Older firmware: set the sweep, then read its frequencies and both traces.
+  const std::string sweep = "sweep " + range + " " + n;
+  const auto set = shell.Command(sweep);
+  if (!set) return false;
+  if (!set->empty()) return notData(sweep, set->front());
+  const auto frequencies = shell.Command("frequencies");
+  if (!frequencies) return false;
+  if (frequencies->size() != static_cast<std::size_t>(count))
+    return tooFew(frequencies->size(), "frequencies");
+  std::vector<double> hz;
+  for (const std::string& line : *frequencies) {
+    double f;
+    if (!ReadNumber(line, f)) return notData("frequencies", line);
+    hz.push_back(f);
+  }
+  std::vector<std::complex<double>> trace[2];
+  for (int which = 0; which < 2; ++which) {
+    const std::string command = "data " + std::to_string(which);
+    const auto lines = shell.Command(command);
+    if (!lines) return false;
+    for (const std::string& line : *lines) {
+      const auto words = Words(line);
+      double re, im;
+      if (words.size() != 2 || !ReadNumber(words[0], re) || !ReadNumber(words[1], im))
+        return notData(command, line);
+      trace[which].emplace_back(re, im);
+    }
+    if (lines->size() != static_cast<std::size_t>(count)) return tooFew(lines->size(), command);
+    if (!progress(count * (which + 1) / 2)) return false;
+  }
+  for (int i = 0; i < count; ++i)
+    out.push_back({hz[static_cast<std::size_t>(i)], trace[0][static_cast<std::size_t>(i)],
+                   trace[1][static_cast<std::size_t>(i)]});
+  return true;
+}
+
+}  // namespace
+
+std::optional<model::MeasuredNetwork> Sweep(AnalyserShell& shell, const AnalyserInfo& info,
+                                            const SweepRequest& request,
+                                            const SweepProgress& progress) {
+  if (const std::string problem = SweepRequestProblem(request); !problem.empty()) {
+    shell.SetError(problem);
+    return std::nullopt;
+  }
+  const int total = request.points;
+  const int maxPoints = std::max(2, info.maxPoints);
+  const int scans = (total + maxPoints - 1) / maxPoints;
+  const auto grid = [&](int i) {
+    return request.startHz + (request.stopHz - request.startHz) * i / (total - 1);
+  };
+  model::MeasuredNetwork network;
+  network.ports = 2;
+  network.name = shell.Port();
+  network.referenceOhms = {50.0, 50.0};
+  int first = 0;
+  bool cancelled = false;
+  for (int scan = 0; scan < scans; ++scan) {
+    // Scans as equal as can be, each at least two points, none overlapping.
+    const int count = total / scans + (scan < total % scans ? 1 : 0);
+    const int last = first + count - 1;
+    std::vector<Point> points;
+    const int before = first;
+    const bool done = Scan(shell, info, std::llround(grid(first)), std::llround(grid(last)),
+                           count,
+                           [&](int got) {
+                             if (!progress || progress(before + got, total)) return true;
+                             cancelled = true;
+                             return false;
+                           },
+                           points);
+    if (!done) {
+      if (cancelled) shell.SetError("cancelled");
+      return std::nullopt;
+    }
+    for (int k = 0; k < count; ++k) {
+      const Point& p = points[static_cast<std::size_t>(k)];
+      const double asked = grid(first + k);
+      if (!(std::fabs(p.hz - asked) <= 1.0 + 1e-9 * asked)) {
+        shell.SetError("answered " + Hz(p.hz) + " where " + Hz(asked) + " was asked");
+        return std::nullopt;
+      }
+      if (!network.frequency.empty() && !(p.hz > network.frequency.back())) {
+        shell.SetError("answered " + Hz(p.hz) + " twice or out of order");
+        return std::nullopt;
+      }
+      if (!(std::isfinite(p.s11.real()) && std::isfinite(p.s11.imag()) &&
+            std::isfinite(p.s21.real()) && std::isfinite(p.s21.imag()))) {
+        shell.SetError("answered a value that is not a number at " + Hz(p.hz));
+        return std::nullopt;
+      }
+      network.frequency.push_back(p.hz);
+      network.s.push_back({p.s11, p.s21, p.s21, {0.0, 0.0}});
+    }
+    first = last + 1;
+  }
+  // A scan leaves the device's own screen paused; let it sweep again.
+  if (info.method != ScanMethod::kSweepData) shell.Command("resume");
+  return network;
+}
+
+std::string TerminationProblem(double designOhms, const std::string& port) {
+  model::MeasuredNetwork probe;
+  probe.ports = 2;
+  probe.name = port;
+  probe.frequency = {1.0};
+  const std::complex<double> s11(0.5), s21(0.5);
+  probe.s = {model::MeasuredNetwork::Matrix{s11, s21, s21, 0.0}};
+  return model::ReferralProblem(probe, designOhms);
+}
+
+std::vector<SerialPortInfo> AnalyserPorts(const std::vector<SerialPortInfo>& ports) {
+  std::vector<SerialPortInfo> found;
+  for (const SerialPortInfo& port : ports)
+    if (port.vendorId == kAnalyserVendorId && port.productId == kAnalyserProductId)
+      found.push_back(port);
+  return found;
+}
+
+std::optional<Connection> Connect(const std::string& port, std::string& why, Timeouts timeouts) {
+  std::string reason;
+  auto link = OpenSerialPort(port, reason);
+  if (!link) {
+    why = "cannot open " + port + ": " + reason;
+    return std::nullopt;
+  }
+  Connection connection;
+  connection.shell = std::make_unique<AnalyserShell>(std::move(link), port, timeouts);
+  const auto info = Identify(*connection.shell);
+  if (!info) {
+    why = connection.shell->Error();
+    return std::nullopt;
+  }
+  connection.info = *info;
+  return connection;
+}
+
+std::optional<std::string> OnlyAnalyserPort(std::string& why) {
+  std::vector<std::string> analysers, refused;
+  for (const SerialPortInfo& port : AnalyserPorts(ListSerialPorts())) {
+    std::string reason;
+    if (Connect(port.port, reason))
+      analysers.push_back(port.port);
+    else
+      refused.push_back(reason);
+  }
+  if (analysers.size() == 1) return analysers.front();
+  if (analysers.empty()) {
+    why = "no analyser found";
+    for (const std::string& reason : refused) why += "; " + reason;
+  } else {
+    why = "several analysers found (";
+    for (std::size_t i = 0; i < analysers.size(); ++i) why += (i ? ", " : "") + analysers[i];
+    why += "): name one with --port";
+  }
+  return std::nullopt;
+}
+
+std::optional<model::MeasuredNetwork> MeasureOnce(const std::string& port,
+                                                  const SweepRequest& request, std::string& why,
+                                                  const SweepProgress& progress,
+                                                  Timeouts timeouts) {
+  std::string chosen = port;
+  if (chosen.empty()) {
+    const auto only = OnlyAnalyserPort(why);
+    if (!only) return std::nullopt;
+    chosen = *only;
+  }
+  auto connection = Connect(chosen, why, timeouts);
+  if (!connection) return std::nullopt;
+  auto network = Sweep(*connection->shell, connection->info, request, progress);
+  if (!network) why = connection->shell->Error();
+  return network;
+}
+
+}  // namespace diruruzevuv::instruments

@@ -1,0 +1,143 @@
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "instruments/serial_port.h"
+#include "model/measured_network.h"
+
+namespace diruruzevuv::instruments {
+
+// How long to wait before a device is called silent. A sweep's first line
+// comes only after the device has measured every point of the scan, so it
+// gets its own, longer wait; between bytes of a reply the wait is short.
+struct Timeouts {
+  int replyMs = 2000;   // first byte of an ordinary command's reply
+  int scanMs = 20000;   // first byte after a scan command
+  int quietMs = 1000;   // between bytes once a reply has started
+  // When set, raising it ends any wait within a tenth of a second (the
+  // window's Cancel while the device is silent).
+  const std::atomic<bool>* cancel = nullptr;
+};
+
+// How the device sweeps, from what it says about itself.
+enum class ScanMethod {
+  kBinaryScan,  // scan with the binary output bit (scan_bin firmware)
+  kTextScan,    // scan START STOP POINTS OUTMASK, one text line per point
+  kSweepData,   // older firmware: sweep, then frequencies, data 0, data 1
+};
+
+struct AnalyserInfo {
+  std::string port;
+  std::string kind;      // the board's name as the device gives it
+  std::string firmware;  // its version text
+  int maxPoints = 101;   // the largest scan it takes
+  ScanMethod method = ScanMethod::kTextScan;
+};
+
+// The device's text shell: sends a command ending in CR and reads the
+// reply after the command's echo up to the next "ch> " prompt. Every read
+// has a timeout; every failure says what happened, naming the port.
+class AnalyserShell {
+ public:
+  AnalyserShell(std::unique_ptr<ByteLink> link, std::string port, Timeouts timeouts = {});
+
+  // The reply's lines (without line ends), or nothing with Error() set.
+  std::optional<std::vector<std::string>> Command(const std::string& command);
+  // The reply's bytes as they come, for the binary scan: calls progress
+  // with the count received so far; stops when progress returns false.
+  std::optional<std::string> BinaryCommand(const std::string& command, std::size_t bytes,
+                                           const std::function<bool(std::size_t)>& progress);
+  // A command whose text reply is read line by line, progress being
+  // told each complete line; the lines, or nothing with Error() set. A
+  // scan waits longer for its first line.
+  std::optional<std::vector<std::string>> LineCommand(
+      const std::string& command, bool scan, const std::function<bool(std::size_t)>& progress);
+
+  const std::string& Error() const noexcept { return m_error; }
+  const std::string& Port() const noexcept { return m_port; }
+  void SetError(std::string why) { m_error = m_port + ": " + std::move(why); }
+  bool Cancelled() const noexcept { return m_cancelled; }
+  // Bytes of the current reply received so far (after the echo).
+  std::size_t Received() const noexcept { return m_received; }
+  // Whether the last binary reply ended early with the prompt.
+  bool ShortReply() const noexcept { return m_shortReply; }
+
+ private:
+  bool Send(const std::string& command);
+  bool ReadMore(int timeoutMs, const std::string& waitingFor, bool started);
+  bool SkipToEcho(const std::string& command, int timeoutMs);
+  std::unique_ptr<ByteLink> m_link;
+  std::string m_port;
+  Timeouts m_timeouts;
+  std::string m_buffer;  // received and not yet consumed
+  std::string m_error;
+  bool m_cancelled = false;
+  std::size_t m_received = 0;
+  bool m_shortReply = false;
+};
+
+// Asks the device what it is. Nothing, with the shell's error set, when it
+// is not a network analyser of the line this program knows (a spectrum
+// analyser answers the same USB IDs) or does not answer sensibly.
+std::optional<AnalyserInfo> Identify(AnalyserShell& shell);
+
+struct SweepRequest {
+  double startHz = 0.0;
+  double stopHz = 0.0;
+  int points = 401;
+};
+
+// Why the request cannot be swept (empty when it can).
+std::string SweepRequestProblem(const SweepRequest& request);
+
+// Progress: points received so far and the total; false cancels.
+using SweepProgress = std::function<bool(int done, int total)>;
+
+// Sweeps the range linearly in as many of the device's largest scans as it
+// takes, joined without repeating a frequency: a two-port measurement with
+// S11 and S21 as measured, S12 = S21 and S22 = 0 (the analyser measures one
+// direction only), referred to 50 ohm. Nothing, with the shell's error
+// set, when any point is missing, out of place or not a number.
+std::optional<model::MeasuredNetwork> Sweep(AnalyserShell& shell, const AnalyserInfo& info,
+                                            const SweepRequest& request,
+                                            const SweepProgress& progress = {});
+
+// The comment written into a Touchstone file of such a measurement.
+inline constexpr const char* kOneDirectionComment =
+    "S11 and S21 measured; S12 is a copy of S21 and S22 is 0 (the analyser measures one "
+    "direction only)";
+
+// Why a design terminated in designOhms cannot use such a measurement
+// (the referral rules of every measurement), or empty when it can: the
+// analyser measures at 50 ohm and gives no S22 to refer it with.
+std::string TerminationProblem(double designOhms, const std::string& port);
+
+// The ports with the analyser's USB IDs.
+std::vector<SerialPortInfo> AnalyserPorts(const std::vector<SerialPortInfo>& ports);
+
+// Opens, identifies and keeps a connection; nothing with why set.
+struct Connection {
+  std::unique_ptr<AnalyserShell> shell;
+  AnalyserInfo info;
+};
+std::optional<Connection> Connect(const std::string& port, std::string& why,
+                                  Timeouts timeouts = {});
+
+// One measurement from the named port, or from the one analyser found when
+// the port is empty: nothing with why set (none or several found, with
+// their list; the device's own failure).
+std::optional<model::MeasuredNetwork> MeasureOnce(const std::string& port,
+                                                  const SweepRequest& request, std::string& why,
+                                                  const SweepProgress& progress = {},
+                                                  Timeouts timeouts = {});
+
+// The port to use when none is named: the one analyser found, or nothing
+// with why listing what was found.
+std::optional<std::string> OnlyAnalyserPort(std::string& why);
+
+}  // namespace diruruzevuv::instruments

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace diruruzevuv::instruments {
+
+// The USB identity of the analysers' serial interface (and, alas, of a
+// spectrum analyser of another line, told apart by its answers).
+inline constexpr int kAnalyserVendorId = 0x0483;
+inline constexpr int kAnalyserProductId = 0x5740;
+
+struct SerialPortInfo {
+  std::string port;  // /dev/ttyACM0
+  int vendorId = -1;  // -1 when the port is not on USB
+  int productId = -1;
+  std::string description;
+};
+
+// Every serial port the system knows, with its USB IDs where it has them.
+std::vector<SerialPortInfo> ListSerialPorts();
+
+// A byte link to a device. Reads wait at most the given time.
+class ByteLink {
+ public:
+  virtual ~ByteLink() = default;
+  enum class ReadStatus { kData, kTimeout, kClosed };
+  struct ReadResult {
+    ReadStatus status = ReadStatus::kTimeout;
+    std::size_t count = 0;
+    std::string error;  // why, for kClosed
+  };
+  virtual ReadResult Read(char* buffer, std::size_t size, int timeoutMs) = 0;
+  // False with why set when the bytes could not all be written.
+  virtual bool Write(std::string_view bytes, std::string& why) = 0;
+};
+
+// Opens a serial device (or a pseudo-terminal) raw, 8N1, no echo, no
+// translation of line ends; nullptr with why set when it cannot.
+std::unique_ptr<ByteLink> OpenSerialPort(const std::string& path, std::string& why);
+
+}  // namespace diruruzevuv::instruments

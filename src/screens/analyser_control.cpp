@@ -1,0 +1,199 @@
+#include "screens/analyser_control.h"
+
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+
+#include "files/settings_file.h"
+#include "files/touchstone_writer.h"
+#include "screens/frm_design.h"
+#include "screens/measurement_control.h"
+
+namespace diruruzevuv::screens {
+namespace {
+
+constexpr const char* kPortKey = "analyser.port";
+constexpr const char* kTouchstoneFilter = "Touchstone files (*.s2p)|*.s2p;*.S2P";
+constexpr int kSweepPoints = 401;
+
+}  // namespace
+
+AnalyserControl::AnalyserControl(frmDesign& form, MeasurementControl& measurement)
+    : QObject(&form), m_form(form), m_measurement(measurement) {
+  timeouts.cancel = &m_cancel;
+  barSweep = new QProgressBar(&form);
+  barSweep->setObjectName(QStringLiteral("barSweep"));
+  barSweep->setTextVisible(true);
+  cmdCancelSweep = new QPushButton(QStringLiteral("Cancel"), &form);
+  cmdCancelSweep->setObjectName(QStringLiteral("cmdCancelSweep"));
+  // Under the plot's legend, as wide as the plot.
+  form.Place(barSweep, 6000, 4900, 3900, 300);
+  form.Place(cmdCancelSweep, 10000, 4870, 1000, 360);
+  barSweep->hide();
+  cmdCancelSweep->hide();
+  connect(cmdCancelSweep, &QPushButton::clicked, this, [this] { Stop(); });
+  m_progressTimer = new QTimer(this);
+  m_progressTimer->setInterval(50);
+  connect(m_progressTimer, &QTimer::timeout, this, [this] {
+    barSweep->setMaximum(std::max(1, m_total.load()));
+    barSweep->setValue(m_done.load());
+  });
+}
+
+AnalyserControl::~AnalyserControl() {
+  m_cancel = true;
+  JoinWorker();
+}
+
+void AnalyserControl::JoinWorker() {
+  if (m_worker.joinable()) m_worker.join();
+}
+
+std::string AnalyserControl::KeptPort() const {
+  const model::Session& session = m_form.SessionState();
+  return files::ReadSettingsFile(session.locations.workDir / files::kSettingsFileName)
+      .Get(kPortKey);
+}
+
+std::string AnalyserControl::AskForPort() {
+  const model::Session& session = m_form.SessionState();
+  const auto path = session.locations.workDir / files::kSettingsFileName;
+  files::ProgramSettings settings = files::ReadSettingsFile(path);
+  std::vector<std::string> ports;
+  for (const auto& found : instruments::AnalyserPorts(instruments::ListSerialPorts()))
+    ports.push_back(found.port);
+  std::string current = settings.Get(kPortKey);
+  if (current.empty() && !ports.empty()) current = ports.front();
+  const std::string chosen = m_form.DialogsUsed().ChooseItem(
+      "Measure with analyser",
+      ports.empty() ? "No analyser found on USB; type its serial port:"
+                    : "The analyser's serial port:",
+      ports, current);
+  if (chosen.empty() || chosen == settings.Get(kPortKey)) return chosen;
+  settings.Set(kPortKey, chosen);
+  std::string why;
+  if (!files::WriteSettingsFile(path, settings, &why))
+    m_form.DialogsUsed().WriteFailed({"", path.string(), why});
+  return chosen;
+}
+
+void AnalyserControl::MeasureWithAnalyser() {
+  if (m_busy) return;
+  const std::string port = AskForPort();
+  if (!port.empty()) Start(port);
+}
+
+void AnalyserControl::StartRepeating() {
+  if (m_busy) return;
+  std::string port = KeptPort();
+  if (port.empty()) port = AskForPort();
+  if (port.empty()) return;
+  m_repeat = true;
+  if (!Start(port)) m_repeat = false;
+}
+
+void AnalyserControl::Stop() {
+  m_repeat = false;
+  if (m_busy) m_cancel = true;
+}
+
+bool AnalyserControl::Start(const std::string& port) {
+  const model::DesignState& design = m_form.SessionState().design;
+  if (const std::string problem = instruments::TerminationProblem(design.InputTermination, port);
+      !problem.empty()) {
+    m_form.DialogsUsed().Message(problem);
+    return false;
+  }
+  JoinWorker();
+  m_port = port;
+  m_busy = true;
+  m_cancel = false;
+  m_done = 0;
+  m_total = kSweepPoints;
+  barSweep->setRange(0, kSweepPoints);
+  barSweep->setValue(0);
+  barSweep->show();
+  cmdCancelSweep->show();
+  m_progressTimer->start();
+  const instruments::SweepRequest request{design.SweepStart, design.SweepStop, kSweepPoints};
+  const instruments::Timeouts waits = timeouts;
+  m_worker = std::thread([this, port, request, waits] {
+    std::string why;
+    auto network = instruments::MeasureOnce(
+        port, request, why,
+        [this](int done, int total) {
+          m_done = done;
+          m_total = total;
+          return !m_cancel.load();
+        },
+        waits);
+    {
+      std::lock_guard<std::mutex> lock(m_resultMutex);
+      m_result = std::move(network);
+      m_why = why;
+    }
+    QMetaObject::invokeMethod(this, [this] { Finished(); }, Qt::QueuedConnection);
+  });
+  return true;
+}
+
+void AnalyserControl::Finished() {
+  JoinWorker();
+  std::optional<model::MeasuredNetwork> result;
+  std::string why;
+  {
+    std::lock_guard<std::mutex> lock(m_resultMutex);
+    result = std::move(m_result);
+    m_result.reset();
+    why = m_why;
+  }
+  const bool cancelled = m_cancel.load();
+  m_busy = false;
+  m_progressTimer->stop();
+  barSweep->hide();
+  cmdCancelSweep->hide();
+  if (!result) {
+    m_repeat = false;
+    if (!cancelled) m_form.DialogsUsed().Message(why);
+    return;
+  }
+  ++m_sweeps;
+  m_live = *result;
+  // A Monte Carlo run owns the plot; this sweep is let go.
+  if (!m_form.MonteCarloRunning() && !m_measurement.Show(*result)) m_repeat = false;
+  if (m_repeat && !cancelled) Start(m_port);
+}
+
+bool AnalyserControl::LiveShown() const {
+  const auto& shown = m_form.SessionState().measurement;
+  return m_live && shown && shown->network.name == m_live->name &&
+         shown->network.frequency == m_live->frequency;
+}
+
+bool AnalyserControl::SaveTouchstone(const std::string& path) {
+  if (!m_live) return false;
+  std::string why;
+  if (files::WriteTouchstoneFile(path, *m_live, {instruments::kOneDirectionComment}, &why))
+    return true;
+  m_form.DialogsUsed().WriteFailed({"", path, why});
+  return false;
+}
+
+void AnalyserControl::AddMenuEntries(QMenu& menu) {
+  menu.addAction(QStringLiteral("Measure with analyser..."), this, [this] {
+    MeasureWithAnalyser();
+  })->setEnabled(!m_busy);
+  if (m_repeat)
+    menu.addAction(QStringLiteral("Stop repeating"), this, [this] { Stop(); });
+  else
+    menu.addAction(QStringLiteral("Repeat"), this, [this] { StartRepeating(); })
+        ->setEnabled(!m_busy);
+  menu.addAction(QStringLiteral("Save measurement as Touchstone..."), this, [this] {
+    const std::string path = m_form.DialogsUsed().SaveFile(
+        "Save measurement as Touchstone", kTouchstoneFilter, "measured.s2p");
+    if (!path.empty()) SaveTouchstone(path);
+  })->setEnabled(LiveShown());
+}
+
+}  // namespace diruruzevuv::screens

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QObject>
+#include <atomic>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "instruments/analyser.h"
+#include "model/measured_network.h"
+
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QTimer;
+
+namespace diruruzevuv::screens {
+
+class frmDesign;
+class MeasurementControl;
+
+// The design screen's live link to the analyser: "Measure with analyser..."
+// (the port kept as analyser.port in the program's settings file), a
+// progress bar with Cancel during the sweep, "Repeat" (sweep after sweep,
+// the overlay redrawn after each, until stopped) and "Save measurement as
+// Touchstone...". The sweep runs on its own thread so that the window
+// answers every click meanwhile; its result takes the same way onto the
+// plot as a file's.
+class AnalyserControl final : public QObject {
+  Q_OBJECT
+
+ public:
+  AnalyserControl(frmDesign& form, MeasurementControl& measurement);
+  ~AnalyserControl() override;
+
+  // Asks for the port (offering the analysers found and the last choice),
+  // keeps the choice and measures once.
+  void MeasureWithAnalyser();
+  // Starts repeating with the kept port (asking for one when none is kept).
+  void StartRepeating();
+  // Cancels the sweep under way and any repeating.
+  void Stop();
+  bool SaveTouchstone(const std::string& path);
+
+  bool Busy() const noexcept { return m_busy; }
+  bool Repeating() const noexcept { return m_repeat; }
+  // The shown measurement is the last live one.
+  bool LiveShown() const;
+  int SweepsDone() const noexcept { return m_sweeps; }
+  // The plot's menu entries.
+  void AddMenuEntries(QMenu& menu);
+
+  instruments::Timeouts timeouts;  // tests shorten them
+  QProgressBar* barSweep = nullptr;
+  QPushButton* cmdCancelSweep = nullptr;
+
+ private:
+  std::string KeptPort() const;
+  std::string AskForPort();
+  bool Start(const std::string& port);
+  void Finished();
+  void JoinWorker();
+
+  frmDesign& m_form;
+  MeasurementControl& m_measurement;
+  QTimer* m_progressTimer = nullptr;
+  std::thread m_worker;
+  std::atomic<bool> m_cancel{false};
+  std::atomic<int> m_done{0};
+  std::atomic<int> m_total{0};
+  std::mutex m_resultMutex;  // the worker's result, handed to the GUI thread
+  std::optional<model::MeasuredNetwork> m_result;
+  std::string m_why;
+  std::optional<model::MeasuredNetwork> m_live;  // as measured, for saving
+  std::string m_port;
+  bool m_busy = false;
+  bool m_repeat = false;
+  int m_sweeps = 0;
+};
+
+}  // namespace diruruzevuv::screens

@@ -1,0 +1,97 @@
+// The tool's devices and measure commands, and fit with --port, run as a
+// user runs them against the emulator.
+#include <gtest/gtest.h>
+
+#include "../files/cli_support.h"
+#include "../files/test_support.h"
+#include "analyser_emulator.h"
+#include "files/touchstone.h"
+
+namespace diruruzevuv::testing {
+namespace {
+
+struct Outcome {
+  int status;
+  std::string out, err;
+};
+
+Outcome Tool(const TempDir& dir, const std::string& arguments) {
+  const std::string errors = (dir / "errors.txt").string();
+  const CliRun run = RunCli(arguments, errors);
+  return {run.first, run.second, ReadText(errors)};
+}
+
+TEST(AnalyserCli, DevicesMeasureAndFitThroughTheEmulator) {
+  TempDir dir;
+  AnalyserEmulator emulator({EmulatedKind::kH4});
+  const std::string port = emulator.Port();
+
+  const Outcome devices = Tool(dir, "devices --port " + port);
+  EXPECT_EQ(devices.status, 0) << devices.err;
+  EXPECT_EQ(devices.out, port + "\tNanoVNA-H 4\t1.2.14 [p:401, IF:12k, ADC:384k, Lcd:480x320]\n");
+
+  const std::string out = (dir / "m.s2p").string();
+  const Outcome measure =
+      Tool(dir, "measure --port " + port + " --start 5e6 --stop 50e6 --points 801 " + out);
+  EXPECT_EQ(measure.status, 0) << measure.err;
+  const std::string text = ReadText(out);
+  EXPECT_EQ(text.substr(0, text.find("5000000 ")),
+            "! S11 and S21 measured; S12 is a copy of S21 and S22 is 0 (the analyser measures "
+            "one direction only)\r\n# Hz S RI R 50\r\n");
+  const files::TouchstoneRead read = files::ReadTouchstoneFile(out);
+  ASSERT_TRUE(read.network);
+  EXPECT_EQ(read.network->frequency.size(), 801u);
+
+  // fit with --port measures the design's sweep range and finds the parts
+  // inside (C48 5 % and L2 10 % high).
+  const Outcome fit = Tool(dir, std::string("fit ") + DIRU_SOURCE_DATA_DIR "/20.TXT --port " + port);
+  EXPECT_EQ(fit.status, 0) << fit.err;
+  for (const std::string& line :
+       {"Measured: " + port + ", two-port, 401 points\n",
+        std::string("C48      360.0 pF     378.0 pF      +5.0 %  off\n"),
+        std::string("L2       0.588 uH     0.647 uH     +10.0 %  off\n")})
+    EXPECT_NE(fit.out.find(line), std::string::npos) << line << fit.out;
+}
+
+TEST(AnalyserCli, RefusalsAndUsageErrors) {
+  TempDir dir;
+  AnalyserEmulator spectrum({EmulatedKind::kSpectrumAnalyser});
+  const std::string design125 = (dir / "D125.TXT").string();
+  ASSERT_EQ(Tool(dir, "wizard 14e6 3 12.5 " + design125).status, 0);
+  const std::string out = (dir / "m.s2p").string();
+  struct Case {
+    std::string args;
+    int status;
+    std::string err;
+  };
+  const Case cases[] = {
+      {"devices --port " + spectrum.Port(), 1,
+       "diruruzevuv-cli: " + spectrum.Port() +
+           ": this is a spectrum analyser, not a vector network analyser\n"
+           "diruruzevuv-cli: no analyser found\n"},
+      {"measure --design " + design125 + " --port " + spectrum.Port() + " " + out, 1,
+       "diruruzevuv-cli: " + design125 + ": " + spectrum.Port() +
+           ": S12 and S22 are a copy of S21 and zero, so a measurement at 50 ohm cannot be "
+           "judged at the design's 12.5 ohm; measure at 12.5 ohm or save all four parameters\n"},
+      {"measure --port " + spectrum.Port() + " --start 5e6 --stop 5e7 " + out, 1,
+       "diruruzevuv-cli: " + spectrum.Port() +
+           ": this is a spectrum analyser, not a vector network analyser\n"},
+      {"measure --start 5e6 " + out, 2,
+       "diruruzevuv-cli: measure needs --start and --stop, or --design\n"},
+      {"measure --start 5e6 --stop 5e7 --points 1x " + out, 2,
+       "diruruzevuv-cli: --points needs a whole number from 2 to 100001, got '1x'\n"},
+      {"measure --start 5e6 --stop 5e7 --frob " + out, 2,
+       "diruruzevuv-cli: unknown option '--frob' for measure\n"},
+      {"measure --start 5e6 --stop 5e7", 2, "diruruzevuv-cli: measure needs an OUT_FILE\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args);
+    const Outcome o = Tool(dir, c.args);
+    EXPECT_EQ(o.status, c.status);
+    EXPECT_EQ(o.err, c.err);
+    EXPECT_FALSE(std::filesystem::exists(out));
+  }
+}
+
+}  // namespace
+}  // namespace diruruzevuv::testing

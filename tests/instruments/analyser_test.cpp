@@ -1,0 +1,153 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <set>
+
+#include "analyser_emulator.h"
+#include "instruments/analyser.h"
+
+namespace diruruzevuv::instruments {
+namespace {
+
+using testing::AnalyserEmulator;
+using testing::EmulatedFault;
+using testing::EmulatedKind;
+using testing::EmulatorOptions;
+
+// Short enough that a silent device fails the test quickly, long enough
+// for a loaded machine.
+constexpr Timeouts kFast{300, 1500, 300};
+
+struct Measured {
+  std::optional<model::MeasuredNetwork> network;
+  std::string why;
+};
+
+Measured MeasureFrom(const AnalyserEmulator& emulator, SweepRequest request,
+                     Timeouts timeouts = kFast) {
+  Measured m;
+  m.network = MeasureOnce(emulator.Port(), request, m.why, {}, timeouts);
+  return m;
+}
+
+struct KindCase {
+  const char* name;
+  EmulatorOptions options;
+  int maxPoints;
+  ScanMethod method;
+  int scansFor2001;  // device scans (or data traces) a 2001-point sweep takes
+};
+
+TEST(Analyser, EachKindIsDetectedAndSweeps2001PointsJoinedFromItsScans) {
+  const KindCase cases[] = {
+      {"older board", {EmulatedKind::kOlderBoard}, 101, ScanMethod::kSweepData, 40},
+      {"text scan", {EmulatedKind::kTextScanBoard}, 101, ScanMethod::kTextScan, 20},
+      {"decimal comma",
+       {EmulatedKind::kTextScanBoard, EmulatedFault::kNone, 5, 0.0, true},
+       101, ScanMethod::kTextScan, 20},
+      {"H4 binary", {EmulatedKind::kH4}, 401, ScanMethod::kBinaryScan, 5},
+  };
+  const model::Ladder filter = testing::EmulatedFilter();
+  for (const KindCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    AnalyserEmulator emulator(c.options);
+    ASSERT_FALSE(emulator.Port().empty());
+    std::string why;
+    auto connection = Connect(emulator.Port(), why, kFast);
+    ASSERT_TRUE(connection) << why;
+    EXPECT_EQ(connection->info.maxPoints, c.maxPoints);
+    EXPECT_EQ(connection->info.method, c.method);
+    EXPECT_FALSE(connection->info.firmware.empty());
+    int lastDone = 0;
+    const auto network = Sweep(*connection->shell, connection->info, {5e6, 50e6, 2001},
+                               [&](int done, int total) {
+                                 EXPECT_GE(done, lastDone);
+                                 EXPECT_EQ(total, 2001);
+                                 lastDone = done;
+                                 return true;
+                               });
+    ASSERT_TRUE(network) << connection->shell->Error();
+    EXPECT_EQ(lastDone, 2001);
+    EXPECT_EQ(emulator.ScansServed(), c.scansFor2001);
+    ASSERT_EQ(network->frequency.size(), 2001u);
+    ASSERT_EQ(network->s.size(), 2001u);
+    EXPECT_EQ(network->frequency.front(), 5e6);
+    EXPECT_EQ(network->frequency.back(), 50e6);
+    for (std::size_t i = 0; i < 2001; ++i) {
+      const double grid = 5e6 + 45e6 * static_cast<double>(i) / 2000.0;
+      ASSERT_LE(std::fabs(network->frequency[i] - grid), 1.0) << i;
+      if (i > 0) {
+        ASSERT_GT(network->frequency[i], network->frequency[i - 1]) << i;
+      }
+      const model::SParameters s = model::Respond(filter, network->frequency[i], 50.0);
+      ASSERT_NEAR(std::abs(network->s[i][0] - s.s11), 0.0, 2e-6) << i;
+      ASSERT_NEAR(std::abs(network->s[i][1] - s.s21), 0.0, 2e-6) << i;
+      ASSERT_EQ(network->s[i][2], network->s[i][1]);
+      ASSERT_EQ(network->s[i][3], std::complex<double>(0.0));
+    }
+  }
+}
+
+TEST(Analyser, TheOtherInstrumentLineIsRefusedNamingThePort) {
+  AnalyserEmulator emulator({EmulatedKind::kSpectrumAnalyser});
+  const Measured m = MeasureFrom(emulator, {5e6, 50e6, 401});
+  EXPECT_FALSE(m.network);
+  EXPECT_EQ(m.why, emulator.Port() + ": this is a spectrum analyser, not a vector network analyser");
+  EXPECT_EQ(emulator.ScansServed(), 0);
+}
+
+TEST(Analyser, ASlowDeviceWithinTheWaitsIsMeasured) {
+  EmulatorOptions options{EmulatedKind::kTextScanBoard, EmulatedFault::kSlow, 5};
+  AnalyserEmulator emulator(options);
+  const Measured m = MeasureFrom(emulator, {5e6, 50e6, 150});
+  ASSERT_TRUE(m.network) << m.why;
+  EXPECT_EQ(m.network->frequency.size(), 150u);
+}
+
+TEST(Analyser, FailuresGiveAMessageNamingThePortAndNoMeasurement) {
+  struct FaultCase {
+    const char* name;
+    EmulatedKind kind;
+    EmulatedFault fault;
+    std::string expected;  // after "PORT: "
+  };
+  const FaultCase cases[] = {
+      {"stops answering", EmulatedKind::kH4, EmulatedFault::kStopsAnswering,
+       "stopped answering during 'scan 5000000 50000000 401 135' (nothing for 0.3 s)"},
+      {"closes mid-scan", EmulatedKind::kH4, EmulatedFault::kClosesMidScan,
+       "the device went away (during 'scan 5000000 50000000 401 135')"},
+      {"garbage", EmulatedKind::kTextScanBoard, EmulatedFault::kGarbage,
+       "answered 'scan 5000000 9500000 101 7' with '?@#%&*(? ? 12.5.6 ?" "?', which is not a "
+       "measurement"},
+      {"short reply, binary", EmulatedKind::kH4, EmulatedFault::kShortReply,
+       "sent 396 of 401 points for 'scan 5000000 50000000 401 135'"},
+      {"short reply, text", EmulatedKind::kTextScanBoard, EmulatedFault::kShortReply,
+       "sent 96 of 101 points for 'scan 5000000 9500000 101 7'"},
+      {"short reply, old", EmulatedKind::kOlderBoard, EmulatedFault::kShortReply,
+       "sent 96 of 101 points for 'data 0'"},
+      {"not a number", EmulatedKind::kH4, EmulatedFault::kNonFinite,
+       "answered a value that is not a number at 5337500 Hz"},
+      {"other frequencies", EmulatedKind::kH4, EmulatedFault::kOffFrequency,
+       "answered 5001000 Hz where 5000000 Hz was asked"},
+  };
+  for (const FaultCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    AnalyserEmulator emulator({c.kind, c.fault});
+    const auto started = std::chrono::steady_clock::now();
+    const Measured m = MeasureFrom(emulator, {5e6, 50e6, c.kind == EmulatedKind::kH4 ? 401 : 1001});
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+    EXPECT_FALSE(m.network);
+    EXPECT_EQ(m.why, emulator.Port() + ": " + c.expected);
+  }
+}
+
+TEST(Analyser, RequestsThatCannotBeSweptAreRefusedBeforeAnyScan) {
+  EXPECT_EQ(SweepRequestProblem({5e6, 5e6, 401}), "the stop frequency must lie above the start");
+  EXPECT_EQ(SweepRequestProblem({5e6, 50e6, 1}),
+            "the number of points must lie between 2 and 100001");
+  EXPECT_EQ(SweepRequestProblem({1000, 1100, 401}), "the points would lie closer than 1 Hz");
+  EXPECT_EQ(SweepRequestProblem({5e6, 50e6, 2}), "");
+}
+
+}  // namespace
+}  // namespace diruruzevuv::instruments

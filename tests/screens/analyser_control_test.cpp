@@ -1,0 +1,135 @@
+// "Measure with analyser...", "Repeat" and "Save measurement as
+// Touchstone..." on the design screen, against the emulator.
+#include "screens/analyser_control.h"
+
+#include <gtest/gtest.h>
+
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <thread>
+
+#include "../files/test_support.h"
+#include "analyser_emulator.h"
+#include "design_screen.h"
+#include "files/settings_file.h"
+#include "files/touchstone.h"
+#include "screens/measurement_control.h"
+
+namespace diruruzevuv::screens {
+namespace {
+
+using testing::EmulatedKind;
+
+// Runs the event loop until done() holds; false after ten seconds.
+bool WaitUntil(const std::function<bool()>& done) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  return true;
+}
+
+class AnalyserScreenTest : public ::testing::Test, public testing::DesignScreen {
+ protected:
+  AnalyserControl& Analyser() { return Form().Measurement().Analyser(); }
+  void Choose(const QString& entry) {
+    std::unique_ptr<QMenu> menu(Form().Measurement().MenuAt({8500.0, 2000.0}));
+    ASSERT_TRUE(menu);
+    for (QAction* action : menu->actions()) {
+      if (action->text() == entry) {
+        ASSERT_TRUE(action->isEnabled()) << entry.toStdString();
+        action->trigger();
+        return;
+      }
+    }
+    FAIL() << "no entry " << entry.toStdString();
+  }
+  std::string KeptPort() {
+    return files::ReadSettingsFile(dir / files::kSettingsFileName).Get("analyser.port");
+  }
+};
+
+TEST_F(AnalyserScreenTest, MeasuresRepeatsWhileTheWindowAnswersAndSaves) {
+  // Paced so that a sweep lasts a few tenths of a second.
+  testing::AnalyserEmulator emulator({EmulatedKind::kH4, testing::EmulatedFault::kNone, 5,
+                                      30000.0});
+  dialogs.answers.push_back(emulator.Port());
+  Choose("Measure with analyser...");
+  EXPECT_EQ(KeptPort(), emulator.Port());
+  ASSERT_TRUE(Analyser().Busy());
+  EXPECT_FALSE(Analyser().barSweep->isHidden());
+  ASSERT_TRUE(WaitUntil([&] { return !Analyser().Busy(); }));
+  EXPECT_TRUE(Analyser().barSweep->isHidden());
+  ASSERT_TRUE(session.measurement);
+  EXPECT_EQ(session.measurement->network.name, emulator.Port());
+  EXPECT_EQ(session.measurement->network.frequency.size(), 401u);
+  EXPECT_EQ(session.measurement->network.frequency.front(), session.design.SweepStart);
+  EXPECT_TRUE(dialogs.messages.empty());
+
+  // Repeat: the window takes a click while the sweep runs on, and the
+  // overlay comes back after every sweep.
+  Choose("Repeat");
+  ASSERT_TRUE(Analyser().Busy());
+  const float c48 = session.design.C48;
+  Find<QPushButton>("cmdC48plus")->click();
+  EXPECT_GT(session.design.C48, c48);
+  EXPECT_TRUE(Analyser().Busy());
+  ASSERT_TRUE(WaitUntil([&] { return Analyser().SweepsDone() >= 3; }));
+  EXPECT_TRUE(Analyser().Repeating());
+  Choose("Stop repeating");
+  ASSERT_TRUE(WaitUntil([&] { return !Analyser().Busy(); }));
+  EXPECT_FALSE(Analyser().Repeating());
+  EXPECT_TRUE(dialogs.messages.empty());
+  ASSERT_TRUE(session.measurement);
+
+  const std::string saved = (dir / "live.s2p").string();
+  dialogs.answers.push_back(saved);
+  Choose("Save measurement as Touchstone...");
+  const files::TouchstoneRead read = files::ReadTouchstoneFile(saved);
+  ASSERT_TRUE(read.network);
+  EXPECT_EQ(read.network->frequency.size(), 401u);
+  EXPECT_EQ(testing::ReadText(saved).rfind("! S11 and S21 measured;", 0), 0u);
+}
+
+TEST_F(AnalyserScreenTest, FailuresAreToldAndCancelLeavesThePlotAsItWas) {
+  {
+    testing::AnalyserEmulator spectrum({EmulatedKind::kSpectrumAnalyser});
+    dialogs.answers.push_back(spectrum.Port());
+    Choose("Measure with analyser...");
+    ASSERT_TRUE(WaitUntil([&] { return !Analyser().Busy(); }));
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0],
+              spectrum.Port() + ": this is a spectrum analyser, not a vector network analyser");
+    EXPECT_FALSE(session.measurement);
+  }
+  {
+    testing::AnalyserEmulator slow({EmulatedKind::kH4, testing::EmulatedFault::kNone, 5, 5000.0});
+    dialogs.answers.push_back(slow.Port());
+    Choose("Measure with analyser...");
+    ASSERT_TRUE(Analyser().Busy());
+    QTest::mouseClick(Analyser().cmdCancelSweep, Qt::LeftButton);
+    ASSERT_TRUE(WaitUntil([&] { return !Analyser().Busy(); }));
+    EXPECT_EQ(dialogs.messages.size(), 1u);  // a cancel is no failure
+    EXPECT_FALSE(session.measurement);
+  }
+  // A 12.5-ohm design is refused before anything is sent.
+  session.design.InputTermination = session.design.LoadTermination = 12.5f;
+  testing::AnalyserEmulator emulator({EmulatedKind::kH4});
+  dialogs.answers.push_back(emulator.Port());
+  Choose("Measure with analyser...");
+  EXPECT_FALSE(Analyser().Busy());
+  ASSERT_EQ(dialogs.messages.size(), 2u);
+  EXPECT_NE(dialogs.messages[1].find("cannot be judged at the design's 12.5 ohm"),
+            std::string::npos);
+  EXPECT_EQ(emulator.ScansServed(), 0);
+}
+
+}  // namespace
+}  // namespace diruruzevuv::screens
