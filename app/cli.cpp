@@ -3,6 +3,7 @@
 #include <string_view>
 #include <vector>
 
+#include "files/replace_file.h"
 #include "cli_commands.h"
 #include "files/data_folder.h"
 
@@ -58,6 +59,8 @@ void PrintHelp() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A write past a file size limit then fails like any other.
+  diruruzevuv::files::IgnoreFileSizeSignal();
   if (argc < 2) return UsageError("no command given; 'diruruzevuv-cli --help' lists them");
   const std::string_view command = argv[1];
   for (int i = 1; i < argc; ++i) {

@@ -16,6 +16,10 @@ int RunCompareCommand(const Context& context, const std::vector<std::string>& ar
   const model::Comparison comparison =
       *model::Evaluate(loaded->design, loaded->defaults, &loaded->measured, parsed.floorDb)
            .comparison;
+  if (!comparison.problem.empty()) {
+    std::fputs(("diruruzevuv-cli: " + comparison.problem + "\n").c_str(), stderr);
+    return 1;
+  }
   if (parsed.csv) return WriteOut(model::ComparisonCsv(comparison, loaded->design));
   return WriteOut("Design: " + parsed.design + "\nMeasured: " + loaded->summary + "\n" +
                   model::ComparisonTable(comparison, loaded->design));

@@ -10,7 +10,7 @@ namespace diruruzevuv::cli {
 int RunFitCommand(const Context& context, const std::vector<std::string>& args) {
   MeasurementArguments parsed;
   if (const int wrong = ParseMeasurementArguments("fit", args, true, parsed)) return wrong;
-  const auto loaded = LoadMeasurement(context, parsed);
+  const auto loaded = LoadMeasurement(context, parsed, model::MeasurementUse::kFit);
   if (!loaded) return 1;
   model::FitOptions options;
   options.floorDb = parsed.floorDb;

@@ -55,7 +55,8 @@ int ParseMeasurementArguments(const char* command, const std::vector<std::string
 }
 
 std::optional<LoadedMeasurement> LoadMeasurement(const Context& context,
-                                                 const MeasurementArguments& args) {
+                                                 const MeasurementArguments& args,
+                                                 model::MeasurementUse use) {
   StderrNotifier notifier;
   LoadedMeasurement loaded;
   files::ReadGlobalDefaults(context.locations, loaded.design, loaded.defaults, notifier);
@@ -76,14 +77,16 @@ std::optional<LoadedMeasurement> LoadMeasurement(const Context& context,
       return std::nullopt;
     }
     const std::string name = network->name;
-    intake = model::TakeMeasurement(std::move(*network), name, ohms);
+    intake = model::TakeMeasurement(std::move(*network), name, ohms, use);
   } else {
-    intake = files::LoadMeasurementFile(args.measured, ohms);
+    intake = files::LoadMeasurementFile(args.measured, ohms, use);
   }
   if (!intake.shown) {
     notifier.Message("diruruzevuv-cli: " + intake.refusal);
     return std::nullopt;
   }
+  for (const std::string& warning : intake.shown->network.warnings)
+    notifier.Message("diruruzevuv-cli: " + warning);
   loaded.measured = std::move(intake.shown->network);
   loaded.summary = std::move(intake.summary);
   return loaded;

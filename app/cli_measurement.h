@@ -39,8 +39,11 @@ struct LoadedMeasurement {
 };
 
 // Reads everything; on failure says why on standard error and returns nothing.
-std::optional<LoadedMeasurement> LoadMeasurement(const Context& context,
-                                                 const MeasurementArguments& args);
+// The fit may take a one-port file measured at another impedance as it
+// is; compare refuses it.
+std::optional<LoadedMeasurement> LoadMeasurement(
+    const Context& context, const MeasurementArguments& args,
+    model::MeasurementUse use = model::MeasurementUse::kJudge);
 
 int WriteOut(const std::string& text);
 

@@ -8,6 +8,12 @@
 
 namespace diruruzevuv::cli {
 
+// Every write failure of the tool and the report renderer, in one form:
+// "diruruzevuv-cli: cannot write filter.asc: No space left on device".
+inline void PrintWriteFailure(const model::WriteFailure& failure) {
+  std::fprintf(stderr, "diruruzevuv-cli: %s\n", model::CannotWriteText(failure).c_str());
+}
+
 // The command-line tool's way of telling the user: messages go to standard
 // error, one a line; a beep has no place there. Remembers whether anything
 // was said, so a command can turn a reported failure into its exit status.
@@ -19,6 +25,10 @@ class StderrNotifier final : public model::Notifier {
     m_told = true;
   }
   void Beep() override {}
+  void WriteFailed(const model::WriteFailure& failure) override {
+    PrintWriteFailure(failure);
+    m_told = true;
+  }
   bool Told() const noexcept { return m_told; }
 
  private:

@@ -33,6 +33,7 @@ class StderrDialogs final : public platform::Dialogs {
     return {};
   }
   void Beep() override {}
+  void WriteFailed(const model::WriteFailure& failure) override { PrintWriteFailure(failure); }
 };
 
 // Qt's notes about the environment (no runtime folder on a headless

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <string>
 
+#include "files/replace_file.h"
 #include "files/data_folder.h"
 #include "model/session.h"
 #include "platform/instance_slot.h"
@@ -50,6 +51,8 @@ fs::path PrepareWorkDir(const ProgramOptions& options, std::string& problem) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A write past a file size limit then fails like any other.
+  diruruzevuv::files::IgnoreFileSizeSignal();
   ProgramOptions options = diruruzevuv::app::ParseProgramOptions(argc, argv);
   switch (options.action) {
     case ProgramOptions::Action::kHelp:

@@ -131,9 +131,9 @@ void AppendValue(std::string& out, std::string_view label, std::int16_t value) {
 
 bool WriteDesignLayout(const std::filesystem::path& target, std::string_view text,
                        const char* failureMessage, model::Notifier& notifier) {
-  if (ReplaceFileContents(target.string(), text)) return true;
-  notifier.Beep();
-  notifier.Message(failureMessage);
+  std::string why;
+  if (ReplaceFileContents(target.string(), text, &why)) return true;
+  notifier.WriteFailed({failureMessage, target.string(), why});
   return false;
 }
 

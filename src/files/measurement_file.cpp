@@ -6,7 +6,8 @@
 
 namespace diruruzevuv::files {
 
-model::MeasurementIntake LoadMeasurementFile(const std::filesystem::path& path, double designOhms) {
+model::MeasurementIntake LoadMeasurementFile(const std::filesystem::path& path, double designOhms,
+                                             model::MeasurementUse use) {
   TouchstoneRead read = ReadTouchstoneFile(path);
   if (!read.network) {
     model::MeasurementIntake refused;
@@ -14,7 +15,7 @@ model::MeasurementIntake LoadMeasurementFile(const std::filesystem::path& path, 
     return refused;
   }
   std::string name = read.network->name;
-  return model::TakeMeasurement(std::move(*read.network), name, designOhms);
+  return model::TakeMeasurement(std::move(*read.network), name, designOhms, use);
 }
 
 }  // namespace diruruzevuv::files

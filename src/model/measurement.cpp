@@ -7,19 +7,17 @@
 namespace diruruzevuv::model {
 
 MeasurementIntake TakeMeasurement(MeasuredNetwork network, const std::string& sourceName,
-                                  double designOhms) {
+                                  double designOhms, MeasurementUse use) {
   MeasurementIntake intake;
   network.name = sourceName;
-  if (std::string problem = ReferralProblem(network, designOhms); !problem.empty()) {
-    intake.refusal = std::move(problem);
+  PreparedMeasurement prepared = PrepareMeasurement(network, designOhms, use);
+  if (!prepared.network) {
+    intake.refusal = std::move(prepared.problem);
     return intake;
   }
   ShownMeasurement shown;
   shown.measuredOhms = network.referenceOhms;
-  if (!Renormalise(network, designOhms, shown.network)) {
-    intake.refusal = network.name + ": cannot be referred to the design's termination";
-    return intake;
-  }
+  shown.network = std::move(*prepared.network);
   intake.summary = MeasurementSummary(network, designOhms);
   intake.shown = std::move(shown);
   return intake;

@@ -24,7 +24,9 @@ struct MeasurementIntake {
 // Takes an already-made measurement. sourceName names it in texts and
 // legends (a file's name; an analyser's description) and replaces the
 // network's own name.
+// A fit may take a one-port measurement at another impedance as it was
+// measured (use kFit); judging it against the design refuses it.
 MeasurementIntake TakeMeasurement(MeasuredNetwork network, const std::string& sourceName,
-                                  double designOhms);
+                                  double designOhms, MeasurementUse use = MeasurementUse::kJudge);
 
 }  // namespace diruruzevuv::model

@@ -15,6 +15,11 @@ class Dialogs : public model::Notifier {
  public:
   // Message box with one OK button and the caption "DIRUruzevuv".
   void Message(const std::string& text) override { MessageWithTitle(text, "DIRUruzevuv"); }
+  void WriteFailed(const model::WriteFailure& failure) override {
+    if (failure.beep) Beep();
+    MessageWithTitle(model::WriteFailureMessage(failure),
+                     failure.title.empty() ? "DIRUruzevuv" : failure.title);
+  }
   virtual void MessageWithTitle(const std::string& text, const std::string& title) = 0;
   virtual std::string OpenFile(const std::string& title, const std::string& filter,
                                const std::string& presetName) = 0;

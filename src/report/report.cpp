@@ -209,7 +209,10 @@ bool PrintReport(const model::Session& session, const model::Evaluation& shown,
     DrawReport(page, session, shown, options);
     printer.EndDocument();
   } catch (const PrinterError& error) {
-    dialogs.MessageWithTitle(error.what(), "Printer Error");
+    if (error.write)
+      dialogs.WriteFailed(*error.write);
+    else
+      dialogs.MessageWithTitle(error.what(), "Printer Error");
     return false;
   }
   return true;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -35,10 +36,14 @@ struct ReportOptions {
 void DrawReport(platform::Canvas& page, const model::Session& session,
                 const model::Evaluation& shown, const ReportOptions& options);
 
-// A failure of the printer; what() is the platform's description.
+// A failure of the printer; what() is the platform's description. A PDF
+// file that could not be written also names the file and the reason.
 class PrinterError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
+  PrinterError(const std::string& description, model::WriteFailure failure)
+      : std::runtime_error(description), write(std::move(failure)) {}
+  std::optional<model::WriteFailure> write;
 };
 
 // The printer as the report sees it.

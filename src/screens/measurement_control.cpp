@@ -165,14 +165,14 @@ bool MeasurementControl::SavePlotImage(const std::string& path) {
                                         &why)) {
     return true;
   }
-  m_form.DialogsUsed().Message("Cannot write " + path + (why.empty() ? "" : ": " + why));
+  m_form.DialogsUsed().WriteFailed({"", path, why});
   return false;
 }
 
 bool MeasurementControl::SaveResponseCsv(const std::string& path) {
   std::string why;
   if (files::ReplaceFileContents(path, ResponseCsv(m_form.LastEvaluation()), &why)) return true;
-  m_form.DialogsUsed().Message("Cannot write " + path + (why.empty() ? "" : ": " + why));
+  m_form.DialogsUsed().WriteFailed({"", path, why});
   return false;
 }
 

@@ -137,6 +137,12 @@ void DrawMeasurementOverlay(platform::Canvas& canvas, const model::PlotGeometry&
     lines.push_back(ShortenInTheMiddle(referral, longest));
   lines.push_back(MeasurementLegend(shown, longest));
   lines.push_back(MeasurementColours(shown));
+  // What the reader ignored, without the file's name said twice.
+  const std::string& name = shown.network.name;
+  for (const std::string& warning : shown.network.warnings) {
+    lines.push_back(ShortenInTheMiddle(
+        warning.starts_with(name + ", ") ? warning.substr(name.size() + 2) : warning, longest));
+  }
   if (std::string fitted = FittedLegend(shown); !fitted.empty()) lines.push_back(fitted);
   std::size_t widest = 0;
   for (const std::string& line : lines) widest = std::max(widest, line.size());

@@ -120,8 +120,10 @@ TEST_F(ScreenFlowTest, FailedExitWriteWarnsHidesTheLabelAndStillEnds) {
   fs::create_directories(dir / files::kLastSessionName);  // no file can replace it
   EXPECT_FALSE(ExitThrough());
   EXPECT_EQ(dialogs.beeps, 1);
+  // The program's own text, then the file and the reason.
   EXPECT_EQ(dialogs.messages,
-            std::vector<std::string>{"The last-session file was not written correctly."});
+            std::vector<std::string>{"The last-session file was not written correctly.\r\nCannot write " +
+                                     (dir / files::kLastSessionName).string() + ": Is a directory"});
   EXPECT_EQ(endCalls, 1);
 }
 
