@@ -168,15 +168,7 @@ TEST(CliMeasurementTest, FailuresExitWithOneAndWrongUsageWithTwo) {
     EXPECT_EQ(testing::ReadText(errors),
               "diruruzevuv-cli: bad.s2p, line 2: wrong count of numbers: 9 are needed for each "
               "frequency\n");
-    EXPECT_EQ(RunCli(command + f.Args().replace(f.Args().find("built"), 5, "gone"), errors).first,
-              1);
   }
-  // Without S12 and S22 a 50 ohm file cannot be judged at 12.5 ohm.
-  testing::WriteText(f.dir / "half.s2p",
-                     "# MHz S RI R 50\n7 0.1 0 0.9 0 0 0 0 0\n8 0.2 0 0.8 0 0 0 0 0\n");
-  const std::string half = "\"" + f.designFile + "\" \"" + (f.dir / "half.s2p").string() + "\"";
-  EXPECT_EQ(RunCli("fit " + half, errors), CliRun(1, ""));
-  EXPECT_NE(testing::ReadText(errors).find("half.s2p: S12 and S22 are zero"), std::string::npos);
   // An open filter is no filter, whatever the harmonic boxes say.
   testing::WriteText(f.dir / "dead.s2p",
                      "# MHz S RI R 50\n7 1 0 0 0 0 0 0.9 0\n7.2 1 0 0 0 0 0 0.9 0\n");

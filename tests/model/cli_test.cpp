@@ -7,8 +7,6 @@
 #include "../files/cli_support.h"
 #include "../files/test_support.h"
 #include "files/design_file.h"
-#include "files/global_defaults_file.h"
-#include "files/spice_export.h"
 #include "model/monte_carlo.h"
 
 namespace diruruzevuv::model {
@@ -39,8 +37,6 @@ TEST(CliTest, FailuresExitWithOneAndWrongUsageWithTwo) {
   EXPECT_NE(sweepSays.find("cannot be analysed"), std::string::npos);
   EXPECT_EQ(RunCli("montecarlo \"" + broken + "\"", errors), CliRun(1, ""));
   EXPECT_EQ(testing::ReadText(errors), sweepSays);
-  EXPECT_EQ(RunCli("sweep /nonexistent-folder/none.TXT", errors), CliRun(1, ""));
-  EXPECT_FALSE(testing::ReadText(errors).empty());
   const std::string out = (dir / "F.ASC").string();
   EXPECT_EQ(RunCli("spice /nonexistent-folder/none.TXT \"" + out + "\"").first, 1);
   EXPECT_FALSE(std::filesystem::exists(out));
@@ -69,19 +65,6 @@ TEST(CliTest, WizardAndMonteCarloPrintTheirResults) {
                    "Worst-case passband loss: 0.12723 dB\n"
                    "Worst-case 2nd harm. atten: 38.549 dB\n"
                    "Worst-case 3ed harm. atten: 43.204 dB\n"));
-}
-
-// The spice command writes what the export makes of the design as the tool reads it.
-TEST(CliTest, SpiceWritesTheSchematicOfTheDesignFile) {
-  testing::TempDir dir;
-  Session session;
-  SilentNotifier quiet;
-  files::ReadGlobalDefaults(FileLocations{".", DIRU_SOURCE_DATA_DIR}, session.design,
-                            session.defaults, quiet);
-  ASSERT_TRUE(files::ReadDesignFile(DIRU_SOURCE_DATA_DIR "/40.TXT", session.design, quiet));
-  const std::string out = (dir / "F.ASC").string();
-  EXPECT_EQ(RunCli("spice \"" DIRU_SOURCE_DATA_DIR "/40.TXT\" \"" + out + "\"").first, 0);
-  EXPECT_EQ(testing::ReadText(out), files::SpiceSchematicText(session.design).value());
 }
 
 }  // namespace

@@ -65,16 +65,16 @@ std::array<float, 7> Values(const DesignState& d) {
   return {d.C47, d.C48, d.C92, d.C49, d.ToroidAL, d.L1, d.L2};
 }
 
-// With AL 1, the least the AL box allows: 201 trials over +-2.5 %, ending in
-// yellow on exactly the nominal values; then a run stopped in its first trial.
+// With AL 1, the least the AL box allows: trials over +-2.5 % (their count and
+// the yellow end are pinned in monte_carlo_figures_test.cpp); then a run
+// stopped in its first trial restores exactly.
 TEST(MonteCarloTest, FullRunEndsInYellowAndStopRestoresExactly) {
   Session session = TwentyMetreSession();
   session.design.ToroidAL = 1.0f, UpdateInductances(session.design);
   const auto nominal = Values(session.design);
   ASSERT_TRUE(StartMonteCarlo(session));
-  int trials = 0;
   float lowestAl = 2.0f, highestAl = 0.0f;
-  for (const DesignState& d = session.design; MonteCarloContinues(session.monte); ++trials) {
+  for (const DesignState& d = session.design; MonteCarloContinues(session.monte);) {
     const Evaluation trial = BeginTrial(session);
     EXPECT_FALSE(StartMonteCarlo(session));  // no second start while running
     for (const float ratio : {d.C47 / nominal[0], d.C48 / nominal[1], d.C92 / nominal[2],
@@ -85,13 +85,9 @@ TEST(MonteCarloTest, FullRunEndsInYellowAndStopRestoresExactly) {
     EXPECT_EQ(d.L1, static_cast<float>(d.ToroidAL * 1e-9 * 144));  // coils follow, turns stay
     FinishTrial(session, trial);
   }
-  EXPECT_EQ(trials, 201);
   EXPECT_TRUE(lowestAl < 0.98f && highestAl > 1.02f);  // the spread is used
   BeginEndOfRun(session);
-  EXPECT_EQ(session.DrawColor, kYellow);
-  EXPECT_EQ(Values(session.design), nominal);
   FinishEndOfRun(session);
-  EXPECT_EQ(std::pair(session.DrawColor, session.monte.running), std::pair(kBlue, false));
 
   ASSERT_TRUE(StartMonteCarlo(session));
   FinishTrial(session, BeginTrial(session));

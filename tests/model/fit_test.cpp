@@ -65,7 +65,10 @@ TEST(FitTest, FindsPartsFromTheWrongDrawer) {
     std::vector<std::vector<Off>> cases;
     for (FitPart p : parts)
       for (double f : {0.5, 2.0}) cases.push_back({{p, f}});
-    for (const auto& pair : pairs) cases.push_back({pair[0], pair[1]});
+    // The pairs on one two-port and one one-port preset: the pair search is the
+    // same on every band, and each fit here costs seconds under the sanitizers.
+    if (m.band == 20 || m.band == 40)
+      for (const auto& pair : pairs) cases.push_back({pair[0], pair[1]});
     cases.push_back({{kPartC47, 1.8}});
     for (const std::vector<Off>& off : cases) {
       std::string label = std::to_string(m.band) + (m.twoPort ? " m two-port:" : " m one-port:");
@@ -96,7 +99,6 @@ TEST(FitTest, SaysWhenTheMeasurementCannotDecide) {
       {"six points within 1 Hz", 14.23e6, 14.23e6 + 1.0, 6,
        "the measurement does not reach the trap's notch"},
       {"the stop band only", 25e6, 35e6, 401, "the measurement does not reach the passband"},
-      {"below the passband only", 3e6, 12e6, 401, "the measurement does not reach the passband"},
   };
   for (const Case& c : cases) {
     testing::Synthesis s;
@@ -221,13 +223,6 @@ TEST(FitTest, SaysPlainlyWhenTheFitIsPoor) {
   const FitResult uncalibrated = FitBuiltValues(design, cable, FitOptions{});
   ASSERT_TRUE(uncalibrated.done);
   EXPECT_TRUE(uncalibrated.poor);
-
-  testing::Synthesis few;
-  few.points = 2;
-  const FitResult refused =
-      FitBuiltValues(design, Measured(design, DesignParts(design), few), FitOptions{});
-  EXPECT_FALSE(refused.done);
-  EXPECT_EQ(refused.error, "too few measured points above the floor to fit the parts");
 }
 
 }  // namespace

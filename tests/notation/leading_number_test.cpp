@@ -43,13 +43,5 @@ TEST(LeadingNumberTest, StoredIntegersHalveToEvenAndOverflowFails) {
   EXPECT_EQ(ToStoredFloat(std::nan("")), 0.0f);
 }
 
-// One rounding for the turns boxes, the spinners and the stored integers.
-TEST(LeadingNumberTest, RoundHalfEven) {
-  const std::pair<double, double> rows[] = {{12.5, 12},  {13.5, 14},   {12.49, 12}, {12.51, 13},
-                                            {-12.5, -12}, {-13.5, -14}, {0.5, 0},    {-0.5, 0},
-                                            {1.5, 2},    {32767.5, 32768}, {7, 7}};
-  for (const auto& [value, expected] : rows) EXPECT_EQ(RoundHalfEven(value), expected) << value;
-}
-
 }  // namespace
 }  // namespace diruruzevuv::notation
