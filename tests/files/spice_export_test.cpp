@@ -41,7 +41,7 @@ const std::string kTwenty =
 // clang-format on
 
 TEST(SpiceExportTest, TwentyMetreDesignLineByLine) {
-  model::DesignState d = Design([](model::DesignState& d) { d.InductorQ = 200.0f; });
+  model::DesignState d = Design([](model::DesignState& q) { q.InductorQ = 200.0f; });
   const auto text = SpiceSchematicText(d);
   ASSERT_TRUE(text);
   EXPECT_EQ(SplitCrLf(*text), SplitCrLf(kTwenty));
