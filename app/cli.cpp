@@ -46,6 +46,10 @@ void PrintHelp() {
   text +=
       "\n  --help      show this text and exit\n"
       "  --version   show the version and exit\n"
+      "\nfit: a part or the Q is off when its difference from the design exceeds both\n"
+      "the tolerance (--tolerance, default 3 %) and twice its uncertainty (one standard\n"
+      "deviation, for at least 0.05 dB of measurement noise). POOR FIT is a verdict\n"
+      "(exit 0): the measurement cannot decide, or the parts do not explain it.\n"
       "\nExit status: 0 done, 1 an error (message on standard error), 2 wrong usage.\n"
       "See diruruzevuv-cli(1) for the files each command reads and writes.\n";
   std::fputs(text.c_str(), stdout);

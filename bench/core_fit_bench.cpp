@@ -29,6 +29,24 @@ void FitBuiltValues401(benchmark::State& state) {
 }
 BENCHMARK(FitBuiltValues401)->Unit(benchmark::kMillisecond);
 
+// Two parts from the wrong drawer (L1 at 1.6x, C49 at 0.6x): the coarse
+// search has to find them before the solver.
+void FitTwoGrossErrors401(benchmark::State& state) {
+  const model::DesignState design = diruruzevuv::testing::BandDesign(20);
+  model::PartValues built = model::DesignParts(design);
+  built[model::kPartL1] *= 1.6;
+  built[model::kPartC49] *= 0.6;
+  diruruzevuv::testing::Synthesis synthesis;
+  synthesis.noiseDb = -90.0;
+  const auto read =
+      files::ParseTouchstone(diruruzevuv::testing::MeasurementText(design, built, synthesis), "b.s2p");
+  for (auto _ : state) {
+    const model::FitResult fit = model::FitBuiltValues(design, *read.network, model::FitOptions{});
+    benchmark::DoNotOptimize(fit.residualDb);
+  }
+}
+BENCHMARK(FitTwoGrossErrors401)->Unit(benchmark::kMillisecond);
+
 void ReadTouchstone100000(benchmark::State& state) {
   std::string text = "# Hz S RI R 50\r\n";
   for (int i = 1; i <= 100000; ++i)

@@ -16,13 +16,26 @@ constexpr double kDbPerNeper = 8.68588963806503655302;  // 20 / ln 10
 // reflection near 1 a small difference is then its change in dB.
 constexpr double kReflectionWeight = kDbPerNeper;
 // How far a value may move from the design, as ln(fitted / design).
-const double kPartRange = std::log(2.0);
+const double kPartRange = std::log(kPartRangeFactor);
 const double kQRange = std::log(10.0);
+// The coarse search tries each part at factors from 1/2.6 to 2.6 of its
+// present value, about 8 % apart, on at most this many points.
+const double kCoarseSpan = std::log(2.6);
+constexpr int kCoarseSteps = 12;  // each way
+constexpr int kCoarsePoints = 101;
+constexpr int kCoarseRounds = 5;
+constexpr int kPairSteps = 5;  // each way, about 21 % apart
+// A fit whose residual is above this (dB RMS), or with a part at the edge
+// of its range, tries the search over pairs of parts as well.
+constexpr double kSecondSearchDb = 0.005;
+// A part whose column of the Jacobian is this close to a combination of the
+// others (the variance inflation) cannot be told apart from them.
+constexpr double kMaxInflation = 1e4;
 // The extra starts move one capacitor by this much (about 16 %) either
 // way; a toroid's starts are one turn more and one turn less.
 constexpr double kStartStep = 0.15;
 constexpr int kMaxPoints = 1001;
-constexpr double kQTolerancePercent = 10.0;
+constexpr int kFinalEvaluations = 200;
 // Above this RMS residual the parts do not explain the measurement.
 constexpr double kPoorResidualDb = 0.5;
 
@@ -91,6 +104,13 @@ struct Problem : Eigen::DenseFunctor<double> {
       const double t = std::tanh(u[i] / Bound(part));
       chain[i] = v[part] * (1.0 - t * t);
     }
+    Jacobian(v, chain, j);
+    return 0;
+  }
+
+  // The derivatives of the residuals by each fitted value times chain[i].
+  void Jacobian(const PartValues& v, const std::array<double, kFitPartCount>& chain,
+                JacobianType& j) const {
     NetworkDerivatives d;
     int row = 0;
     const int n = static_cast<int>(m_fitted.size());
@@ -112,7 +132,12 @@ struct Problem : Eigen::DenseFunctor<double> {
     for (int r = 0; r < j.rows(); ++r)
       for (int c = 0; c < j.cols(); ++c)
         if (!std::isfinite(j(r, c))) j(r, c) = 0.0;
-    return 0;
+  }
+
+  // u for the values design x exp(x), x clamped inside the bound.
+  double ToU(int part, double x) const {
+    const double b = Bound(part);
+    return b * std::atanh(std::clamp(x / b, -0.999, 0.999));
   }
 
   const PartValues& m_design;
@@ -129,14 +154,83 @@ double Cost(const Problem& problem, const Eigen::VectorXd& u) {
   return r.squaredNorm();
 }
 
-// Runs the solver from u for at most evaluations residual evaluations.
-double Solve(Problem& problem, Eigen::VectorXd& u, int evaluations) {
+// Runs the solver from u for at most evaluations residual evaluations;
+// converged tells whether it stopped on its own tolerances.
+double Solve(Problem& problem, Eigen::VectorXd& u, int evaluations, bool* converged = nullptr) {
   Eigen::LevenbergMarquardt<Problem> solver(problem);
   solver.setMaxfev(evaluations);
   solver.setXtol(1e-8);
   solver.setFtol(1e-9);
-  solver.minimize(u);
+  const Eigen::LevenbergMarquardtSpace::Status status = solver.minimize(u);
+  if (converged != nullptr) {
+    using Eigen::LevenbergMarquardtSpace::Status;
+    *converged = status != Status::TooManyFunctionEvaluation &&
+                 status != Status::ImproperInputParameters && status != Status::Running;
+  }
   return Cost(problem, u);
+}
+
+// Each part but the Q tried at a ladder of factors with the others held;
+// the one move that lowers the cost most is made, and the search goes on
+// from there until no move helps. A part far off moves a notch or an edge
+// that the solver, starting near the design, would explain with the wrong
+// part; the best single move is the part that explains most of it.
+// With pairs, every two parts are first tried together on a coarser
+// ladder: two parts off can hide each other from single moves.
+Eigen::VectorXd CoarseSearch(const Problem& problem, const std::vector<int>& fitted, bool pairs) {
+  const int n = static_cast<int>(fitted.size());
+  std::vector<double> x(n, 0.0);  // ln(value / design)
+  auto u = [&] {
+    Eigen::VectorXd v(n);
+    for (int i = 0; i < n; ++i) v[i] = problem.ToU(fitted[i], x[i]);
+    return v;
+  };
+  double best = Cost(problem, u());
+  if (pairs) {
+    std::vector<double> bestX = x;
+    for (int i = 0; i < n; ++i) {
+      for (int j = i + 1; j < n; ++j) {
+        if (fitted[i] == kPartQ || fitted[j] == kPartQ) continue;
+        for (int a = -kPairSteps; a <= kPairSteps; ++a) {
+          for (int b = -kPairSteps; b <= kPairSteps; ++b) {
+            if (a == 0 || b == 0) continue;  // single moves follow
+            x[i] = kCoarseSpan * a / kPairSteps;
+            x[j] = kCoarseSpan * b / kPairSteps;
+            const double cost = Cost(problem, u());
+            if (cost < best) {
+              best = cost;
+              bestX = x;
+            }
+          }
+        }
+        x[i] = x[j] = 0.0;
+      }
+    }
+    x = bestX;
+  }
+  for (int round = 0; round < kCoarseRounds; ++round) {
+    int bestPart = -1;
+    double bestX = 0.0;
+    for (int i = 0; i < n; ++i) {
+      if (fitted[i] == kPartQ) continue;
+      const double held = x[i];
+      for (int k = -kCoarseSteps; k <= kCoarseSteps; ++k) {
+        if (k == 0) continue;
+        x[i] = held + kCoarseSpan * k / kCoarseSteps;
+        if (std::fabs(x[i]) > kPartRange) continue;
+        const double cost = Cost(problem, u());
+        if (cost < best) {
+          best = cost;
+          bestPart = i;
+          bestX = x[i];
+        }
+      }
+      x[i] = held;
+    }
+    if (bestPart < 0) break;
+    x[bestPart] = bestX;
+  }
+  return u();
 }
 
 TurnAdvice Advise(std::int16_t turns, double fitted, double design) {
@@ -224,10 +318,17 @@ FitResult FitBuiltValues(const DesignState& design, const MeasuredNetwork& measu
 
   Problem problem(start, losses, ohms, points, fitted, twoPort);
   const int n = static_cast<int>(fitted.size());
-  // Starts: the design, and the design with one part moved either way:
-  // a capacitor by about 16 %, a toroid by one turn more or less.
+  // Starts: the design, the coarse search's best, and the design with one
+  // part moved either way: a capacitor by about 16 %, a toroid by one turn
+  // more or less.
   std::vector<Eigen::VectorXd> starts;
   starts.push_back(Eigen::VectorXd::Zero(n));
+  std::vector<Point> coarse;
+  const std::size_t thinTo = std::min(points.size(), static_cast<std::size_t>(kCoarsePoints));
+  for (std::size_t k = 0; k < thinTo; ++k)
+    coarse.push_back(points[thinTo > 1 ? k * (points.size() - 1) / (thinTo - 1) : 0]);
+  const Problem thinned(start, losses, ohms, coarse, fitted, twoPort);
+  starts.push_back(CoarseSearch(thinned, fitted, false));
   for (int i = 0; i < n; ++i) {
     const int part = fitted[i];
     if (part == kPartQ) continue;
@@ -237,48 +338,127 @@ FitResult FitBuiltValues(const DesignState& design, const MeasuredNetwork& measu
       moves = {2.0 * std::log((turns - 1.0) / turns), 2.0 * std::log((turns + 1.0) / turns)};
     }
     for (double move : moves) {
-      const double b = problem.Bound(part);
-      if (std::fabs(move) >= 0.9 * b) continue;
+      if (std::fabs(move) >= 0.9 * problem.Bound(part)) continue;
       Eigen::VectorXd u = Eigen::VectorXd::Zero(n);
-      u[i] = b * std::atanh(move / b);
+      u[i] = problem.ToU(part, move);
       starts.push_back(u);
     }
   }
   // A few steps from every start, then the most promising ones to the end.
-  std::vector<std::pair<double, Eigen::VectorXd>> tried;
-  for (Eigen::VectorXd u : starts) {
-    const double cost = Solve(problem, u, 4);
-    tried.emplace_back(cost, u);
-  }
-  std::sort(tried.begin(), tried.end(),
-            [](const auto& a, const auto& b) { return a.first < b.first; });
   double bestCost = std::numeric_limits<double>::infinity();
-  Eigen::VectorXd best = tried.front().second;
-  for (std::size_t k = 0; k < tried.size() && k < 2; ++k) {
-    Eigen::VectorXd u = tried[k].second;
-    const double cost = Solve(problem, u, 200);
-    if (cost < bestCost) {
-      bestCost = cost;
-      best = u;
+  Eigen::VectorXd best = Eigen::VectorXd::Zero(n);
+  bool converged = false;
+  auto refine = [&](const std::vector<Eigen::VectorXd>& from) {
+    std::vector<std::pair<double, Eigen::VectorXd>> tried;
+    for (Eigen::VectorXd u : from) {
+      const double cost = Solve(problem, u, 4);
+      tried.emplace_back(cost, u);
     }
-  }
-  // With a toroid far off, the loss can find a false minimum with the Q
-  // at the edge of its range; the parts as found, with the design's Q,
-  // start one more run.
-  const int qIndex = n - 1;  // Q is fitted last
-  if (std::fabs(std::tanh(best[qIndex] / kQRange)) > 0.9) {
-    Eigen::VectorXd u = best;
-    u[qIndex] = 0.0;
-    const double cost = Solve(problem, u, 200);
-    if (cost < bestCost) {
-      bestCost = cost;
-      best = u;
+    std::stable_sort(tried.begin(), tried.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (std::size_t k = 0; k < tried.size() && k < 2; ++k) {
+      Eigen::VectorXd u = tried[k].second;
+      bool ended = false;
+      const double cost = Solve(problem, u, kFinalEvaluations, &ended);
+      if (cost < bestCost) {
+        bestCost = cost;
+        best = u;
+        converged = ended;
+      }
     }
+    // With a toroid far off, the loss can find a false minimum with the Q
+    // at the edge of its range; the parts as found, with the design's Q,
+    // start one more run.
+    const int qIndex = n - 1;  // Q is fitted last
+    if (std::fabs(std::tanh(best[qIndex] / kQRange)) > 0.9) {
+      Eigen::VectorXd u = best;
+      u[qIndex] = 0.0;
+      bool ended = false;
+      const double cost = Solve(problem, u, kFinalEvaluations, &ended);
+      if (cost < bestCost) {
+        bestCost = cost;
+        best = u;
+        converged = ended;
+      }
+    }
+  };
+  refine(starts);
+  const auto atEdge = [&] {
+    for (int i = 0; i < n; ++i) {
+      if (fitted[i] != kPartQ && std::fabs(std::tanh(best[i] / problem.Bound(fitted[i]))) > 0.9)
+        return true;
+    }
+    return false;
+  };
+  if (std::sqrt(bestCost / problem.values()) > kSecondSearchDb || atEdge()) {
+    refine({CoarseSearch(thinned, fitted, true)});
   }
+  result.converged = converged;
 
   const PartValues values = problem.Values(best);
   const int rows = problem.values();
   result.residualDb = std::sqrt(bestCost / rows);
+
+  // The uncertainties: the Jacobian by ln(value) at the solution, the
+  // residual's variance per degree of freedom but never below the stated
+  // noise, and the inverse of J'J; a column nearly a combination of the
+  // others (variance inflation) means the points cannot tell that part.
+  Problem::JacobianType jac(rows, n);
+  std::array<double, kFitPartCount> byLog{};
+  for (int i = 0; i < n; ++i) byLog[i] = values[fitted[i]];
+  problem.Jacobian(values, byLog, jac);
+  const double variance = std::max(
+      rows > n ? bestCost / (rows - n) : std::numeric_limits<double>::infinity(),
+      kNoiseFloorDb * kNoiseFloorDb);
+  Eigen::VectorXd norms = jac.colwise().norm().transpose();
+  Eigen::MatrixXd scaled = jac;
+  for (int i = 0; i < n; ++i) {
+    if (norms[i] > 0.0) scaled.col(i) /= norms[i];
+  }
+  const Eigen::JacobiSVD<Eigen::MatrixXd> svd(scaled, Eigen::ComputeThinV);
+  const Eigen::VectorXd sv = svd.singularValues();
+  Eigen::VectorXd inverseSquares(n);
+  for (int i = 0; i < n; ++i) inverseSquares[i] = sv[i] > 1e-12 * sv[0] ? 1.0 / (sv[i] * sv[i]) : 0.0;
+  // (scaled' scaled)^-1 = V S^-2 V'; its diagonal is each part's inflation.
+  const Eigen::MatrixXd inverse =
+      svd.matrixV() * inverseSquares.asDiagonal() * svd.matrixV().transpose();
+  const bool rankDeficient = sv[n - 1] <= 1e-12 * sv[0];
+  // The two parts the points tell apart worst: with too little information
+  // the largest two entries of the weakest direction; otherwise the part
+  // with the largest inflation and the one it correlates with most.
+  std::string unclear;
+  int worst = -1, partner = -1;
+  for (int i = 0; i < n; ++i) {
+    if (norms[i] == 0.0) {
+      unclear = std::string(kFitPartNames[fitted[i]]) + " cannot be told with these points";
+      break;
+    }
+  }
+  if (unclear.empty() && rankDeficient) {
+    const Eigen::VectorXd weakest = svd.matrixV().col(n - 1).cwiseAbs();
+    weakest.maxCoeff(&worst);
+    for (int j = 0; j < n; ++j)
+      if (j != worst && (partner < 0 || weakest[j] > weakest[partner])) partner = j;
+  } else if (unclear.empty()) {
+    for (int i = 0; i < n; ++i)
+      if (inverse(i, i) > kMaxInflation && (worst < 0 || inverse(i, i) > inverse(worst, worst)))
+        worst = i;
+    double strongest = -1.0;
+    for (int j = 0; worst >= 0 && j < n; ++j) {
+      if (j == worst) continue;
+      const double c =
+          std::fabs(inverse(worst, j)) / std::sqrt(inverse(worst, worst) * inverse(j, j));
+      if (c > strongest) {
+        strongest = c;
+        partner = j;
+      }
+    }
+  }
+  if (worst >= 0 && partner >= 0) {
+    unclear = std::string(kFitPartNames[fitted[worst]]) + " cannot be told from " +
+              kFitPartNames[fitted[partner]] + " with these points";
+  }
+
   for (std::size_t i = 0; i < fitted.size(); ++i) {
     const int part = fitted[i];
     FittedPart row;
@@ -286,23 +466,67 @@ FitResult FitBuiltValues(const DesignState& design, const MeasuredNetwork& measu
     row.design = start[part];
     row.fitted = values[part];
     row.percent = (values[part] - start[part]) / start[part] * 100.0;
-    // Nobody knows a toroid's Q to a few percent: it is flagged only when
-    // far off.
-    const double tolerance = part == kPartQ ? std::max(kQTolerancePercent, options.tolerancePercent)
-                                            : options.tolerancePercent;
-    row.flagged = std::fabs(row.percent) > tolerance;
+    const double logSigma =
+        norms[i] > 0.0 && !rankDeficient
+            ? std::sqrt(variance * inverse(static_cast<Eigen::Index>(i), static_cast<Eigen::Index>(i))) /
+                  norms[i]
+            : std::numeric_limits<double>::infinity();
+    row.uncertaintyPercent = values[part] * logSigma / start[part] * 100.0;
+    // One rule for parts and Q: a difference beyond the tolerance that the
+    // noise cannot explain either.
+    row.flagged = std::fabs(row.percent) > options.tolerancePercent &&
+                  std::fabs(row.percent) > 2.0 * row.uncertaintyPercent;
     row.atLimit = std::fabs(std::log(values[part] / start[part])) > 0.97 * problem.Bound(part);
     result.parts.push_back(row);
   }
   result.l2 = Advise(design.TurnsL2, values[kPartL2], start[kPartL2]);
   result.l1 = Advise(design.TurnsL1, values[kPartL1], start[kPartL1]);
 
-  if (!std::isfinite(result.residualDb) || result.residualDb > kPoorResidualDb) {
-    result.poor = true;
+  // What the points cover: the passband, and the trap's notch as fitted.
+  double lowest = std::numeric_limits<double>::infinity(), highest = 0.0;
+  bool inPassband = false;
+  for (const Point& p : all) {
+    lowest = std::min(lowest, p.frequency);
+    highest = std::max(highest, p.frequency);
+    inPassband |= p.frequency >= design.LowerEdge && p.frequency <= design.UpperEdge;
+  }
+  const bool passbandSpanned = lowest <= design.UpperEdge && highest >= design.LowerEdge;
+  bool notchReached = true;
+  if (values[kPartC92] > 0.0) {
+    const double notch = 1.0 / (losses.twoPi * std::sqrt(values[kPartL1] * values[kPartC92]));
+    notchReached = lowest <= notch && notch <= highest;
+  }
+  // The transmission the weights play down (deep in the stop band) still
+  // counts where the fitted filter passes: a measurement at -400 dB in the
+  // passband is a broken filter, not a good fit of the reflection.
+  double passDifference = 0.0;
+  int passPoints = 0;
+  if (twoPort) {
+    for (const Point& p : all) {
+      const NetworkResponse r = Respond(values, losses, p.frequency, ohms);
+      const double modelDb = kDbPerNeper * std::log(std::abs(r.s21));
+      if (!(modelDb > -3.0)) continue;
+      const double d = modelDb - std::max(p.s21Db, -200.0);
+      passDifference += d * d;
+      ++passPoints;
+    }
+  }
+  const double passResidualDb = passPoints > 0 ? std::sqrt(passDifference / passPoints) : 0.0;
+
+  result.poor = true;
+  if (!(inPassband || passbandSpanned)) {
+    result.poorReason = "the measurement does not reach the passband";
+  } else if (!notchReached) {
+    result.poorReason = "the measurement does not reach the trap's notch";
+  } else if (!std::isfinite(result.residualDb) || result.residualDb > kPoorResidualDb ||
+             passResidualDb > 2.0 * kPoorResidualDb) {
     result.poorReason =
         "the parts of this filter do not explain the measurement (a part missing, a wrong "
         "connection or an uncalibrated analyser?)";
+  } else if (!unclear.empty()) {
+    result.poorReason = unclear;
   } else {
+    result.poor = false;
     for (const FittedPart& row : result.parts) {
       if (row.atLimit) {
         result.poor = true;

@@ -13,6 +13,12 @@ namespace diruruzevuv::model {
 
 inline constexpr double kDefaultFloorDb = -70.0;
 inline constexpr double kDefaultTolerancePercent = 3.0;
+// The measurement noise the uncertainties assume at least, in dB RMS (a
+// difference in S11 counts as its change in dB near full reflection): a
+// perfect fit to few points is not taken for a certain one.
+inline constexpr double kNoiseFloorDb = 0.05;
+// How far the fit lets a part move from the design: a third to three times.
+inline constexpr double kPartRangeFactor = 3.0;
 
 struct FitOptions {
   double floorDb = kDefaultFloorDb;  // measured |S21| below this is left out
@@ -24,7 +30,10 @@ struct FittedPart {
   double design = 0.0;
   double fitted = 0.0;
   double percent = 0.0;  // (fitted - design) / design x 100
-  bool flagged = false;  // off by more than the tolerance
+  // One standard deviation of the fitted value, percent of the design value.
+  double uncertaintyPercent = 0.0;
+  // Off: the difference exceeds both the tolerance and twice the uncertainty.
+  bool flagged = false;
   bool atLimit = false;  // the fit ran into the edge of the allowed range
 };
 
@@ -48,16 +57,21 @@ struct FitResult {
   double residualDb = 0.0;
   int pointsUsed = 0;
   int pointsLeftOut = 0;  // below the floor
-  bool poor = false;      // the figures do not explain the measurement
+  // The final solve ended on its own tolerances rather than at its limit
+  // of evaluations.
+  bool converged = false;
+  bool poor = false;  // the figures do not explain the measurement
   std::string poorReason;
 };
 
 // Finds the values of the parts and the inductor Q that best explain the
 // measurement, which must be referred to the design's termination. Fits
 // the complex input reflection and the transmission in dB (the reflection
-// alone for a one-port file), starting from the design and from starts
-// with one part moved either way, each value bounded to a range around
-// the design.
+// alone for a one-port file). A coarse search over each part in turn
+// finds a part from the wrong drawer before the solver refines all of
+// them from that point, from the design and from starts with one part
+// moved either way; each value stays within a factor of three of the
+// design.
 FitResult FitBuiltValues(const DesignState& design, const MeasuredNetwork& measured,
                          const FitOptions& options);
 

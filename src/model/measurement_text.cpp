@@ -162,12 +162,14 @@ std::string FitTable(const FitResult& fit, const FitOptions& options) {
   std::string t;
   t += "Points used: " + std::to_string(fit.pointsUsed) + "; left out below " +
        Fixed(options.floorDb, 1) + " dB: " + std::to_string(fit.pointsLeftOut) + "\n\n";
-  t += "Part       Design       Fitted  Difference\n";
+  t += "Part       Design       Fitted  Difference  Uncertainty\n";
   std::string off;
   for (const FittedPart& row : fit.parts) {
     t += Pad(kFitPartNames[row.part], 4, false);
     t += Pad(PartValue(row.part, row.design), 13) + Pad(PartValue(row.part, row.fitted), 13);
     t += Pad(Signed(row.percent, 1) + " %", 12);
+    t += Pad(std::isfinite(row.uncertaintyPercent) ? Fixed(row.uncertaintyPercent, 1) + " %" : "-",
+             13);
     if (row.flagged) {
       t += "  off";
       off += (off.empty() ? "" : ", ") + std::string(kFitPartNames[row.part]);
@@ -185,22 +187,31 @@ std::string FitTable(const FitResult& fit, const FitOptions& options) {
   toroid("L2", fit.l2);
   toroid("L1", fit.l1);
   t += "Residual: " + Fixed(fit.residualDb, 3) + " dB RMS\n";
+  t += std::string("Solver: ") +
+       (fit.converged ? "converged" : "stopped at its limit of evaluations") + "\n";
+  t += "Uncertainty: one standard deviation, for at least " + Fixed(kNoiseFloorDb, 2) +
+       " dB of measurement noise.\n";
+  t += "A part or the Q is off when its difference exceeds both " +
+       General(options.tolerancePercent) + " % and twice its uncertainty.\n";
   if (fit.poor) {
     t += "POOR FIT: " + fit.poorReason + ". Do not trust the figures above.\n";
   } else if (off.empty()) {
-    t += "Every part is within " + General(options.tolerancePercent) + " % of the design.\n";
+    t += "No part is off.\n";
   } else {
-    t += "Off by more than " + General(options.tolerancePercent) + " %: " + off + "\n";
+    t += "Off: " + off + "\n";
   }
   return t;
 }
 
 std::string FitCsv(const FitResult& fit) {
   std::string t;
-  t += "part,design,fitted,difference_percent,off,turns,implied_al,turn_change\n";
+  t += "part,design,fitted,difference_percent,uncertainty_percent,off,turns,implied_al,"
+       "turn_change\n";
   for (const FittedPart& row : fit.parts) {
     t += std::string(kFitPartNames[row.part]) + "," + General(row.design) + "," +
-         General(row.fitted) + "," + Fixed(row.percent, 3) + "," + (row.flagged ? "yes" : "no");
+         General(row.fitted) + "," + Fixed(row.percent, 3) + "," +
+         (std::isfinite(row.uncertaintyPercent) ? Fixed(row.uncertaintyPercent, 3) : "") + "," +
+         (row.flagged ? "yes" : "no");
     const TurnAdvice* a = row.part == kPartL2 ? &fit.l2 : row.part == kPartL1 ? &fit.l1 : nullptr;
     if (a != nullptr) {
       t += ',';
@@ -214,8 +225,9 @@ std::string FitCsv(const FitResult& fit) {
       t += ",,,\n";
     }
   }
-  t += "residual_db,," + Fixed(fit.residualDb, 4) + ",,,,,\n";
-  t += std::string("poor_fit,,") + (fit.poor ? "yes" : "no") + ",,,,,\n";
+  t += "residual_db,," + Fixed(fit.residualDb, 4) + ",,,,,,\n";
+  t += std::string("converged,,") + (fit.converged ? "yes" : "no") + ",,,,,,\n";
+  t += std::string("poor_fit,,") + (fit.poor ? "yes" : "no") + ",,,,,,\n";
   return t;
 }
 

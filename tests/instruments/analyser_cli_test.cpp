@@ -48,8 +48,8 @@ TEST(AnalyserCli, DevicesMeasureAndFitThroughTheEmulator) {
   EXPECT_EQ(fit.status, 0) << fit.err;
   for (const std::string& line :
        {"Measured: " + port + ", two-port, 401 points\n",
-        std::string("C48      360.0 pF     378.0 pF      +5.0 %  off\n"),
-        std::string("L2       0.588 uH     0.647 uH     +10.0 %  off\n")})
+        std::string("C48      360.0 pF     378.0 pF      +5.0 %        0.1 %  off\n"),
+        std::string("L2       0.588 uH     0.647 uH     +10.0 %        0.1 %  off\n")})
     EXPECT_NE(fit.out.find(line), std::string::npos) << line << fit.out;
 }
 

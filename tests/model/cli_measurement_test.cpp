@@ -75,19 +75,60 @@ TEST(CliMeasurementTest, FitNamesThePartThatIsOff) {
   const CliRun csv = RunCli("fit " + f.Args(" --csv"));
   ASSERT_EQ(csv.first, 0);
   const auto rows = Lines(csv.second);
-  ASSERT_EQ(rows.size(), 10u);
-  EXPECT_EQ(rows[0], "part,design,fitted,difference_percent,off,turns,implied_al,turn_change");
-  for (const std::string& row : rows) EXPECT_EQ(Fields(row), 8u) << row;
-  EXPECT_NE(rows[4].find("C49,"), std::string::npos);
+  ASSERT_EQ(rows.size(), 11u);
+  EXPECT_EQ(rows[0],
+            "part,design,fitted,difference_percent,uncertainty_percent,off,turns,implied_al,"
+            "turn_change");
+  for (const std::string& row : rows) EXPECT_EQ(Fields(row), 9u) << row;
+  EXPECT_EQ(rows[4].substr(0, 4), "C49,");
   EXPECT_NE(rows[4].find(",yes,"), std::string::npos);
   EXPECT_NE(rows[1].find(",no,"), std::string::npos);
-  EXPECT_EQ(rows[9], "poor_fit,,no,,,,,");
+  // C49's uncertainty: a fraction of a percent on this clean measurement,
+  // beside its difference of about -5 %.
+  std::vector<std::string> c49;
+  for (std::size_t from = 0, at; from <= rows[4].size(); from = at + 1) {
+    at = std::min(rows[4].find(',', from), rows[4].size());
+    c49.push_back(rows[4].substr(from, at - from));
+  }
+  EXPECT_NEAR(std::stod(c49[3]), -5.0, 0.1);
+  EXPECT_GT(std::stod(c49[4]), 0.0);
+  EXPECT_LT(std::stod(c49[4]), 1.0);
+  EXPECT_EQ(rows[9], "converged,,yes,,,,,,");
+  EXPECT_EQ(rows[10], "poor_fit,,no,,,,,,");
 
-  const CliRun loose = RunCli("fit " + f.Args(" --tolerance 6"));
+  // --tolerance and --floor reach the fit: no part is off by 6 %, and
+  // the points below -40 dB are left out.
+  const CliRun loose = RunCli("fit " + f.Args(" --tolerance 6 --floor -40"));
   ASSERT_EQ(loose.first, 0);
-  EXPECT_NE(loose.second.find("Every part is within 6 % of the design."), std::string::npos);
+  const auto lines = Lines(loose.second);
+  EXPECT_EQ(lines[2], "Points used: 245; left out below -40.0 dB: 156");
+  EXPECT_NE(loose.second.find("both 6 % and twice its uncertainty.\nNo part is off.\n"), std::string::npos);
   EXPECT_NE(loose.second.find("L2: 7 turns, implied AL 4.90 nH per turns squared: keep 7 turns"),
             std::string::npos);
+}
+
+// A measurement that cannot decide is a verdict (exit 0); one that cannot
+// be fitted at all is refused (exit 1).
+TEST(CliMeasurementTest, PoorFitIsAVerdictAndTooFewPointsAFailure) {
+  const Files f;
+  const DesignState design = testing::WizardDesign12();
+  testing::Synthesis stopBand;
+  stopBand.start = 15e6, stopBand.stop = 25e6;
+  testing::WriteText(f.dir / "stop.s2p",
+                     testing::MeasurementText(design, DesignParts(design), stopBand));
+  const std::string stop = "\"" + f.designFile + "\" \"" + (f.dir / "stop.s2p").string() + "\"";
+  const CliRun poor = RunCli("fit " + stop);
+  EXPECT_EQ(poor.first, 0);
+  EXPECT_NE(poor.second.find("POOR FIT: the measurement does not reach the passband."),
+            std::string::npos);
+  testing::Synthesis two;
+  two.points = 2;
+  testing::WriteText(f.dir / "two.s2p", testing::MeasurementText(design, DesignParts(design), two));
+  const std::string errors = (f.dir / "errors").string();
+  const std::string few = "\"" + f.designFile + "\" \"" + (f.dir / "two.s2p").string() + "\"";
+  EXPECT_EQ(RunCli("fit " + few, errors), CliRun(1, ""));
+  EXPECT_EQ(testing::ReadText(errors),
+            "diruruzevuv-cli: too few measured points above the floor to fit the parts\n");
 }
 
 TEST(CliMeasurementTest, FailuresExitWithOneAndWrongUsageWithTwo) {

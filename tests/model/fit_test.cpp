@@ -4,7 +4,9 @@
 
 #include <cmath>
 #include <string>
+#include <vector>
 
+#include "files/band_preset.h"
 #include "files/touchstone.h"
 #include "measurement_support.h"
 #include "model/measured_network.h"
@@ -12,148 +14,206 @@
 namespace diruruzevuv::model {
 namespace {
 
-enum class Which { kBand20, kBand160, kWizard12 };
-
-DesignState MakeDesign(Which which) {
-  return which == Which::kWizard12 ? testing::WizardDesign12()
-                                   : testing::BandDesign(which == Which::kBand160 ? 160 : 20);
-}
-
-struct FitCase {
-  const char* label;
-  Which design;
-  FitPart part;   // the part that is off
-  double factor;  // its built value over the design value; 0: one turn more on it
-  bool parasitics = false;
-};
-
 using testing::Measured;
 
-class FitFinds : public ::testing::TestWithParam<FitCase> {};
+// A shipped band preset with the shipped global defaults' Q values.
+DesignState Preset(std::int16_t band) {
+  DesignState d;
+  d.InductorQ = 200.0f;
+  d.CapacitorQ = 2000.0f;
+  d.InputTermination = d.LoadTermination = 50.0f;
+  SilentNotifier quiet;
+  files::SelectBand(band, d, FileLocations{".", DIRU_SOURCE_DATA_DIR}, quiet);
+  return d;
+}
 
-TEST_P(FitFinds, ThePartThatIsOff) {
-  const FitCase& c = GetParam();
-  const DesignState design = MakeDesign(c.design);
+struct Off {
+  FitPart part;
+  double factor;  // built over design
+};
+
+FitResult FitBuilt(const DesignState& design, const std::vector<Off>& off, bool twoPort,
+                   testing::Synthesis synthesis = {}) {
   PartValues built = DesignParts(design);
-  double factor = c.factor;
-  if (factor == 0.0) {
-    const int turns = c.part == kPartL2 ? design.TurnsL2 : design.TurnsL1;
-    factor = std::pow((turns + 1.0) / turns, 2.0);
-  }
-  built[c.part] *= factor;
-  testing::Synthesis synthesis;
-  synthesis.noiseDb = -90.0;
-  synthesis.parasitics = c.parasitics;
-  const FitResult fit = FitBuiltValues(design, Measured(design, built, synthesis), FitOptions{});
-  ASSERT_TRUE(fit.done) << fit.error;
-  EXPECT_FALSE(fit.poor) << fit.poorReason;
-  const double truePercent = (factor - 1.0) * 100.0;
-  const FittedPart* off = nullptr;
-  for (const FittedPart& row : fit.parts) {
-    if (row.part == c.part) off = &row;
-  }
-  ASSERT_NE(off, nullptr);
-  EXPECT_NEAR(off->percent, truePercent, c.parasitics ? 1.5 : 0.5);
-  EXPECT_TRUE(off->flagged);
-  for (const FittedPart& row : fit.parts) {
-    if (row.part == c.part) continue;
-    if (!c.parasitics) {
-      EXPECT_LT(std::fabs(row.percent), 1.0) << kFitPartNames[row.part];
-    } else {
-      // Named: no other part looks as far off.
-      EXPECT_LT(std::fabs(row.percent), std::fabs(off->percent)) << kFitPartNames[row.part];
+  for (const Off& o : off) built[o.part] *= o.factor;
+  synthesis.twoPort = twoPort;
+  if (synthesis.noiseDb == 0.0) synthesis.noiseDb = -90.0;
+  const files::TouchstoneRead read = files::ParseTouchstone(
+      testing::MeasurementText(design, built, synthesis), twoPort ? "b.s2p" : "b.s1p");
+  MeasuredNetwork referred;
+  EXPECT_TRUE(read.network && Renormalise(*read.network, design.InputTermination, referred));
+  return FitBuiltValues(design, referred, FitOptions{});
+}
+
+// A part from the wrong drawer, alone or with a second one: each is found
+// within 1 % and called off, no other part is, on presets of several bands
+// measured with two ports and with one.
+TEST(FitTest, FindsPartsFromTheWrongDrawer) {
+  const FitPart parts[] = {kPartC47, kPartC48, kPartC92, kPartC49, kPartL2, kPartL1};
+  const Off pairs[][2] = {{{kPartL1, 1.6}, {kPartC49, 0.6}}, {{kPartC47, 2.0}, {kPartC48, 0.5}},
+                          {{kPartL2, 0.5}, {kPartL1, 0.5}},  {{kPartC48, 0.5}, {kPartL2, 0.5}},
+                          {{kPartC92, 2.0}, {kPartL2, 2.0}}, {{kPartC49, 0.5}, {kPartL1, 2.0}},
+                          {{kPartC47, 0.5}, {kPartL1, 0.5}}, {{kPartC48, 2.0}, {kPartL1, 2.0}},
+                          {{kPartC92, 0.6}, {kPartC47, 1.6}}, {{kPartC49, 2.0}, {kPartL2, 2.0}}};
+  struct Measurement {
+    std::int16_t band;
+    bool twoPort;
+  };
+  for (const Measurement m : {Measurement{20, true}, Measurement{160, true}, Measurement{40, false},
+                              Measurement{10, false}}) {
+    const DesignState design = Preset(m.band);
+    std::vector<std::vector<Off>> cases;
+    for (FitPart p : parts)
+      for (double f : {0.5, 2.0}) cases.push_back({{p, f}});
+    for (const auto& pair : pairs) cases.push_back({pair[0], pair[1]});
+    cases.push_back({{kPartC47, 1.8}});
+    for (const std::vector<Off>& off : cases) {
+      std::string label = std::to_string(m.band) + (m.twoPort ? " m two-port:" : " m one-port:");
+      for (const Off& o : off) label += std::string(" ") + kFitPartNames[o.part] + " x" + std::to_string(o.factor);
+      const FitResult fit = FitBuilt(design, off, m.twoPort);
+      ASSERT_TRUE(fit.done) << label;
+      EXPECT_FALSE(fit.poor) << label << ": " << fit.poorReason;
+      for (const FittedPart& row : fit.parts) {
+        double factor = 1.0;
+        for (const Off& o : off) factor = o.part == row.part ? o.factor : factor;
+        if (row.part != kPartQ)
+          EXPECT_NEAR(row.fitted / (row.design * factor), 1.0, 0.01) << label << " " << kFitPartNames[row.part];
+        EXPECT_EQ(row.flagged, factor != 1.0) << label << " " << kFitPartNames[row.part];
+      }
     }
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Designs, FitFinds,
-    ::testing::Values(
-        FitCase{"Band20C48Plus5", Which::kBand20, kPartC48, 1.05},
-        FitCase{"Band20C47Minus4", Which::kBand20, kPartC47, 0.96},
-        FitCase{"Band20C92Plus6", Which::kBand20, kPartC92, 1.06},
-        FitCase{"Band20C49Minus5", Which::kBand20, kPartC49, 0.95},
-        FitCase{"Band20OneTurnMoreOnL2", Which::kBand20, kPartL2, 0.0},
-        FitCase{"Band20OneTurnMoreOnL1", Which::kBand20, kPartL1, 0.0},
-        FitCase{"Band20InductorQLow", Which::kBand20, kPartQ, 0.7},
-        FitCase{"Band160C48Minus5", Which::kBand160, kPartC48, 0.95},
-        FitCase{"Band160OneTurnMoreOnL2", Which::kBand160, kPartL2, 0.0},
-        FitCase{"Band160InductorQHigh", Which::kBand160, kPartQ, 1.3},
-        FitCase{"Wizard12OhmC47Plus5", Which::kWizard12, kPartC47, 1.05},
-        FitCase{"Wizard12OhmOneTurnMoreOnL1", Which::kWizard12, kPartL1, 0.0},
-        FitCase{"Band20ParasiticsC48Plus5", Which::kBand20, kPartC48, 1.05, true},
-        FitCase{"Band20ParasiticsOneTurnMoreOnL2", Which::kBand20, kPartL2, 0.0, true},
-        FitCase{"Band160ParasiticsC92Minus6", Which::kBand160, kPartC92, 0.94, true},
-        FitCase{"Wizard12OhmParasiticsOneTurnMoreOnL2", Which::kWizard12, kPartL2, 0.0, true}),
-    [](const auto& row) { return std::string(row.param.label); });
+// Measurements that cannot decide the values give a verdict, not figures.
+TEST(FitTest, SaysWhenTheMeasurementCannotDecide) {
+  const DesignState design = Preset(20);
+  struct Case {
+    const char* label;
+    double start, stop;
+    int points;
+    const char* reason;
+  } cases[] = {
+      {"six points within 1 Hz", 14.23e6, 14.23e6 + 1.0, 6,
+       "the measurement does not reach the trap's notch"},
+      {"the stop band only", 25e6, 35e6, 401, "the measurement does not reach the passband"},
+      {"below the passband only", 3e6, 12e6, 401, "the measurement does not reach the passband"},
+  };
+  for (const Case& c : cases) {
+    testing::Synthesis s;
+    s.start = c.start, s.stop = c.stop, s.points = c.points;
+    const FitResult fit = FitBuilt(design, {{kPartC48, 1.05}}, true, s);
+    ASSERT_TRUE(fit.done) << c.label << fit.error;
+    EXPECT_TRUE(fit.poor) << c.label;
+    EXPECT_EQ(fit.poorReason, c.reason) << c.label;
+  }
+  // Points at two frequencies only, one in the passband and one at the
+  // notch: they cover both but cannot pin seven values.
+  MeasuredNetwork twoFrequencies;
+  for (double f : {14.2e6, 31e6}) {
+    testing::Synthesis s;
+    s.start = f, s.stop = f + 1.0, s.points = 4;
+    const MeasuredNetwork part = Measured(design, DesignParts(design), s);
+    twoFrequencies.ports = 2;
+    twoFrequencies.frequency.insert(twoFrequencies.frequency.end(), part.frequency.begin(),
+                                    part.frequency.end());
+    twoFrequencies.s.insert(twoFrequencies.s.end(), part.s.begin(), part.s.end());
+  }
+  const FitResult pair = FitBuiltValues(design, twoFrequencies, FitOptions{});
+  ASSERT_TRUE(pair.done) << pair.error;
+  EXPECT_EQ(pair.poorReason, "C49 cannot be told from C48 with these points");
+  EXPECT_GT(pair.parts[kPartC49].uncertaintyPercent, 100.0);
 
-PartValues OneTurnMoreOnL2(const DesignState& design) {
-  PartValues built = DesignParts(design);
-  built[kPartL2] *= std::pow((design.TurnsL2 + 1.0) / design.TurnsL2, 2.0);
-  return built;
+  // No transmission at all (an open filter) fitted with every point kept:
+  // the reflection alone must not make it a good fit.
+  PartValues parts = DesignParts(design);
+  MeasuredNetwork open = Measured(design, parts, {});
+  for (auto& s : open.s) s[1] = s[2] = std::polar(1e-20, 0.3);
+  FitOptions all;
+  all.floorDb = -1000.0;
+  const FitResult broken = FitBuiltValues(design, open, all);
+  ASSERT_TRUE(broken.done);
+  EXPECT_EQ(broken.pointsLeftOut, 0);
+  EXPECT_TRUE(broken.poor);
+  EXPECT_EQ(broken.poorReason.substr(0, 49), "the parts of this filter do not explain the measu");
 }
 
-TEST(FitTest, AdvisesWholeTurnsAndTheImpliedAL) {
-  const DesignState design = testing::BandDesign(20);
-  testing::Synthesis synthesis;
-  synthesis.noiseDb = -90.0;
-  const FitResult fit =
-      FitBuiltValues(design, Measured(design, OneTurnMoreOnL2(design), synthesis), FitOptions{});
-  ASSERT_TRUE(fit.done);
-  EXPECT_EQ(fit.l2.turns, 14);
-  EXPECT_EQ(fit.l2.change, -1);
-  EXPECT_NEAR(fit.l2.impliedAL, 3.0 * (15.0 / 14.0) * (15.0 / 14.0), 0.01);
-  // 13 turns on the core the fit implies come nearest the design's L2.
-  EXPECT_NEAR(fit.l2.inductanceAfter, 3e-9 * 225.0 / 196.0 * 169.0, 3e-9);
-  EXPECT_EQ(fit.l1.change, 0);
-  EXPECT_NEAR(fit.l1.impliedAL, 3.0, 0.01);
-  EXPECT_LT(fit.residualDb, 0.05);
+// Small differences with parasitics the model lacks and on a wizard design
+// for 12.5 ohm measured at 50 ohm: the part that is off is named.
+TEST(FitTest, NamesThePartThatIsOffDespiteParasitics) {
+  struct Case {
+    DesignState design;
+    FitPart part;
+    double factor;  // 0: one turn more
+    bool parasitics;
+  } cases[] = {{Preset(20), kPartC48, 1.05, true},
+               {Preset(20), kPartL2, 0.0, true},
+               {Preset(160), kPartC92, 0.94, true},
+               {testing::WizardDesign12(), kPartL2, 0.0, true},
+               {Preset(20), kPartQ, 0.7, false}};
+  for (const Case& c : cases) {
+    double factor = c.factor;
+    if (factor == 0.0) factor = std::pow((c.design.TurnsL2 + 1.0) / c.design.TurnsL2, 2.0);
+    testing::Synthesis s;
+    s.parasitics = c.parasitics;
+    const FitResult fit = FitBuilt(c.design, {{c.part, factor}}, true, s);
+    const std::string label = kFitPartNames[c.part] + std::string(" x") + std::to_string(factor);
+    ASSERT_TRUE(fit.done) << label;
+    EXPECT_FALSE(fit.poor) << label << fit.poorReason;
+    const FittedPart& off = fit.parts[c.part];
+    EXPECT_NEAR(off.percent, (factor - 1.0) * 100.0, c.parasitics ? 1.5 : 0.5) << label;
+    EXPECT_TRUE(off.flagged) << label;
+    for (const FittedPart& row : fit.parts) {
+      if (row.part != c.part)
+        EXPECT_LT(std::fabs(row.percent), c.parasitics ? std::fabs(off.percent) : 1.0)
+            << label << " " << kFitPartNames[row.part];
+    }
+  }
 }
 
-TEST(FitTest, ToleranceDecidesTheFlagsAndTheFloorLeavesPointsOut) {
-  const DesignState design = testing::BandDesign(20);
+// The rule for "off": beyond the tolerance and beyond twice the
+// uncertainty; the uncertainty never below what the stated noise allows.
+TEST(FitTest, CallsOffOnlyWhatTheNoiseCannotExplain) {
+  const DesignState design = Preset(20);
+  testing::Synthesis noisy;
+  noisy.noiseDb = -60.0;
   PartValues built = DesignParts(design);
   built[kPartC48] *= 1.05;
-  const MeasuredNetwork measured = Measured(design, built, {});
-  int below = 0;
-  for (const auto& m : measured.s) below += 20 * std::log10(std::abs(m[1])) < -50.0;
-  ASSERT_GE(below, 10);
-  FitOptions options;
-  options.tolerancePercent = 6.0;
-  options.floorDb = -50.0;
-  const FitResult fit = FitBuiltValues(design, measured, options);
+  FitOptions strict;
+  strict.tolerancePercent = 0.001;
+  const FitResult fit = FitBuiltValues(design, Measured(design, built, noisy), strict);
   ASSERT_TRUE(fit.done);
-  EXPECT_EQ(fit.pointsLeftOut, below);
-  EXPECT_EQ(fit.pointsUsed + fit.pointsLeftOut, static_cast<int>(measured.frequency.size()));
-  for (const FittedPart& row : fit.parts) EXPECT_FALSE(row.flagged) << kFitPartNames[row.part];
-  EXPECT_NEAR(fit.parts[kPartC48].percent, 5.0, 0.1);
+  EXPECT_FALSE(fit.poor) << fit.poorReason;
+  EXPECT_TRUE(fit.converged);
+  for (const FittedPart& row : fit.parts) {
+    EXPECT_EQ(row.flagged, row.part == kPartC48) << kFitPartNames[row.part];
+  }
 }
 
-TEST(FitTest, OnePortFileIsFittedFromTheReflection) {
-  const DesignState design = testing::BandDesign(160);
-  testing::Synthesis synthesis;
-  synthesis.twoPort = false;
-  synthesis.noiseDb = -90.0;
-  const files::TouchstoneRead read = files::ParseTouchstone(
-      testing::MeasurementText(design, OneTurnMoreOnL2(design), synthesis), "built.s1p");
-  ASSERT_TRUE(read.network);
-  const FitResult fit = FitBuiltValues(design, *read.network, FitOptions{});
+// L2 wound so that 13.6 turns would give the design's inductance: 14
+// turns come nearer than 13 (rounding down would remove one). L1 has one
+// turn too many.
+TEST(FitTest, AdvisesTheNearestWholeTurnsAndTheImpliedAL) {
+  const DesignState design = Preset(20);
+  ASSERT_EQ(design.TurnsL2, 14);
+  const double factor = (14.0 / 13.6) * (14.0 / 13.6);
+  const FitResult fit = FitBuilt(design, {{kPartL2, factor}, {kPartL1, 169.0 / 144.0}}, true);
   ASSERT_TRUE(fit.done);
-  EXPECT_FALSE(fit.poor);
-  EXPECT_EQ(fit.l2.change, -1);
-  EXPECT_EQ(fit.pointsLeftOut, 0);
+  EXPECT_EQ(fit.l2.change, 0);
+  EXPECT_NEAR(fit.l2.impliedAL, 3.0 * factor, 0.01);
+  EXPECT_NEAR(fit.l2.inductanceAfter, 3e-9 * factor * 196.0, 1e-9);
+  EXPECT_EQ(fit.l1.turns, 12);
+  EXPECT_EQ(fit.l1.change, -1);  // one turn too many
 }
 
 // What a plain verdict must catch: a missing part, and an analyser whose
 // reference plane is a metre of cable away (uncalibrated).
 TEST(FitTest, SaysPlainlyWhenTheFitIsPoor) {
-  const DesignState design = testing::BandDesign(20);
+  const DesignState design = Preset(20);
   PartValues missing = DesignParts(design);
   missing[kPartC48] = 0.0;
   const FitResult noC48 = FitBuiltValues(design, Measured(design, missing, {}), FitOptions{});
   ASSERT_TRUE(noC48.done);
   EXPECT_TRUE(noC48.poor);
-  EXPECT_FALSE(noC48.poorReason.empty());
 
   MeasuredNetwork cable = Measured(design, DesignParts(design), {});
   for (std::size_t i = 0; i < cable.frequency.size(); ++i)
@@ -162,20 +222,12 @@ TEST(FitTest, SaysPlainlyWhenTheFitIsPoor) {
   ASSERT_TRUE(uncalibrated.done);
   EXPECT_TRUE(uncalibrated.poor);
 
-  const FitResult good =
-      FitBuiltValues(design, Measured(design, DesignParts(design), {}), FitOptions{});
-  EXPECT_FALSE(good.poor);
-  EXPECT_LT(good.residualDb, 1e-3);
-}
-
-TEST(FitTest, RefusesWithoutEnoughPoints) {
-  const DesignState design = testing::BandDesign(20);
   testing::Synthesis few;
   few.points = 2;
-  const FitResult fit =
+  const FitResult refused =
       FitBuiltValues(design, Measured(design, DesignParts(design), few), FitOptions{});
-  EXPECT_FALSE(fit.done);
-  EXPECT_EQ(fit.error, "too few measured points above the floor to fit the parts");
+  EXPECT_FALSE(refused.done);
+  EXPECT_EQ(refused.error, "too few measured points above the floor to fit the parts");
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "files/touchstone.h"
 #include "model/design_state.h"
 #include "model/global_defaults.h"
+#include "model/ladder.h"
 #include "model/measured_network.h"
 #include "model/network_model.h"
 #include "model/notifier.h"
@@ -95,6 +96,22 @@ inline model::NetworkResponse RespondWithParasitics(const model::PartValues& p,
           (-a * ohms + b - c * ohms * ohms + d * ohms) / den};
 }
 
+// S11 and S21 of the built parts as the ladder computes them.
+inline model::NetworkResponse RespondFromLadder(const model::DesignState& design,
+                                                const model::PartValues& p, double f,
+                                                double ohms) {
+  model::Ladder ladder = model::LadderFromDesign(design);
+  ladder.value[model::kC47] = p[model::kPartC47];
+  ladder.value[model::kL2] = p[model::kPartL2];
+  ladder.value[model::kC48] = p[model::kPartC48];
+  ladder.value[model::kL1] = p[model::kPartL1];
+  ladder.value[model::kC92] = p[model::kPartC92];
+  ladder.value[model::kC49] = p[model::kPartC49];
+  ladder.inductorQ = p[model::kPartQ];
+  const model::SParameters s = model::Respond(ladder, f, ohms);
+  return {s.s11, s.s21, s.s22};
+}
+
 // A version 1 Touchstone file ("# Hz S RI R <ohms>") of the built parts.
 inline std::string MeasurementText(const model::DesignState& design, const model::PartValues& built,
                                    const Synthesis& s = {}) {
@@ -114,7 +131,7 @@ inline std::string MeasurementText(const model::DesignState& design, const model
     const double f =
         std::exp(std::log(start) + (std::log(stop) - std::log(start)) * i / (s.points - 1));
     const model::NetworkResponse r = s.parasitics ? RespondWithParasitics(built, losses, f, s.ohms)
-                                                  : model::Respond(built, losses, f, s.ohms);
+                                                  : RespondFromLadder(design, built, f, s.ohms);
     const std::complex<double> s11 = r.s11 + noise(), s21 = r.s21 + noise();
     const std::complex<double> s12 = r.s21 + noise(), s22 = r.s22 + noise();
     if (s.twoPort) {
