@@ -3,6 +3,7 @@
 #include <string_view>
 #include <vector>
 
+#include "files/replace_file.h"
 #include "cli_commands.h"
 #include "files/data_folder.h"
 
@@ -58,14 +59,15 @@ void PrintHelp() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::fputs(kUsage, stderr);
-    return 2;
-  }
+  // A write past a file size limit then fails like any other.
+  diruruzevuv::files::IgnoreFileSizeSignal();
+  if (argc < 2) return UsageError("no command given; 'diruruzevuv-cli --help' lists them");
   const std::string_view command = argv[1];
-  if (command == "--help" || command == "-h") {
-    PrintHelp();
-    return 0;
+  for (int i = 1; i < argc; ++i) {
+    if (std::string_view(argv[i]) == "--help" || std::string_view(argv[i]) == "-h") {
+      PrintHelp();
+      return 0;
+    }
   }
   if (command == "--version") {
     std::fputs("diruruzevuv-cli " DIRU_VERSION "\n", stdout);
@@ -78,6 +80,5 @@ int main(int argc, char** argv) {
     context.locations.dataDir = diruruzevuv::files::ShippedDataFolder(context.programDir);
     return entry.run(context, std::vector<std::string>(argv + 2, argv + argc));
   }
-  std::fputs(kUsage, stderr);
-  return 2;
+  return UsageError("unknown command '" + std::string(command) + "'");
 }

@@ -22,11 +22,6 @@ namespace {
 
 constexpr const char* kPrefix = "diruruzevuv-cli: ";
 
-int UsageError(const std::string& text) {
-  std::fprintf(stderr, "%s%s\n", kPrefix, text.c_str());
-  return 2;
-}
-
 bool Number(const std::string& text, double& value) {
   const char* end = text.data() + text.size();
   const auto [stop, error] = std::from_chars(text.data(), end, value);
@@ -112,20 +107,8 @@ int RunBuildSheetCommand(const Context& context, const std::vector<std::string>&
   files::ReadGlobalDefaults(session.locations, session.design, session.defaults, notifier);
   // The design reader's own failure message speaks of the screen's
   // fallback design, which the tool does not use.
-  if (std::FILE* probe = std::fopen(designPath.c_str(), "rb")) {
-    std::fclose(probe);
-  } else {
-    std::fprintf(stderr, "%scannot read %s: %s\n", kPrefix, designPath.c_str(),
-                 std::strerror(errno));
-    return 1;
-  }
-  model::SilentNotifier quiet;
-  std::string reason;
-  if (!files::ReadDesignFile(designPath, session.design, quiet, &reason)) {
-    std::fprintf(stderr, "%scannot read %s: %s\n", kPrefix, designPath.c_str(),
-                 reason.empty() ? "not a design file" : reason.c_str());
-    return 1;
-  }
+  StderrNotifier told;
+  if (!ReadDesignOrTellWhy(designPath, session.design, told)) return 1;
   model::DesignState& design = session.design;
   design.CurrentFile = std::filesystem::path(designPath).filename().string();
   model::UpdateInductances(design);

@@ -1,6 +1,7 @@
 #include "cli_commands.h"
 #include "cli_measurement.h"
 #include "model/comparison.h"
+#include "model/evaluation.h"
 #include "model/measurement_text.h"
 
 namespace diruruzevuv::cli {
@@ -9,14 +10,16 @@ namespace diruruzevuv::cli {
 // filter against its design over the design-aid boxes.
 int RunCompareCommand(const Context& context, const std::vector<std::string>& args) {
   MeasurementArguments parsed;
-  if (!ParseMeasurementArguments(args, false, parsed)) {
-    std::fputs(kUsage, stderr);
-    return 2;
-  }
+  if (const int wrong = ParseMeasurementArguments("compare", args, false, parsed)) return wrong;
   const auto loaded = LoadMeasurement(context, parsed);
   if (!loaded) return 1;
   const model::Comparison comparison =
-      model::CompareWithDesign(loaded->design, loaded->defaults, loaded->measured, parsed.floorDb);
+      *model::Evaluate(loaded->design, loaded->defaults, &loaded->measured, parsed.floorDb)
+           .comparison;
+  if (!comparison.problem.empty()) {
+    std::fputs(("diruruzevuv-cli: " + comparison.problem + "\n").c_str(), stderr);
+    return 1;
+  }
   if (parsed.csv) return WriteOut(model::ComparisonCsv(comparison, loaded->design));
   return WriteOut("Design: " + parsed.design + "\nMeasured: " + loaded->summary + "\n" +
                   model::ComparisonTable(comparison, loaded->design));

@@ -9,11 +9,8 @@ namespace diruruzevuv::cli {
 // the part values that explain the measurement, and what to change.
 int RunFitCommand(const Context& context, const std::vector<std::string>& args) {
   MeasurementArguments parsed;
-  if (!ParseMeasurementArguments(args, true, parsed)) {
-    std::fputs(kUsage, stderr);
-    return 2;
-  }
-  const auto loaded = LoadMeasurement(context, parsed);
+  if (const int wrong = ParseMeasurementArguments("fit", args, true, parsed)) return wrong;
+  const auto loaded = LoadMeasurement(context, parsed, model::MeasurementUse::kFit);
   if (!loaded) return 1;
   model::FitOptions options;
   options.floorDb = parsed.floorDb;

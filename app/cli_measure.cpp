@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "model/notifier.h"
 #include "cli_commands.h"
 #include "cli_measurement.h"
 #include "cli_notifier.h"
@@ -90,7 +91,7 @@ int RunMeasureCommand(const Context& context, const std::vector<std::string>& ar
   const auto network = instruments::MeasureOnce(port, request, why);
   if (!network) return Fail(why);
   if (!files::WriteTouchstoneFile(out, *network, {instruments::kOneDirectionComment}, &why))
-    return Fail("cannot write " + out + ": " + why);
+    return Fail(model::CannotWriteText({"", out, why}));
   return 0;
 }
 

@@ -3,25 +3,15 @@
 // What compare and fit share: their arguments, and reading the design,
 // the global defaults and the measurement referred to the design's
 // termination.
-#include <charconv>
-#include <cmath>
-#include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "cli_commands.h"
-#include "cli_notifier.h"
-#include "files/design_file.h"
-#include "files/global_defaults_file.h"
-#include "files/touchstone.h"
-#include "instruments/analyser.h"
 #include "model/design_state.h"
 #include "model/fit.h"
 #include "model/global_defaults.h"
 #include "model/measured_network.h"
-#include "model/measurement_text.h"
-#include "model/session.h"
 
 namespace diruruzevuv::cli {
 
@@ -34,40 +24,12 @@ struct MeasurementArguments {
   bool csv = false;
 };
 
-inline bool ReadOptionNumber(const std::string& text, double& value) {
-  const char* end = text.data() + text.size();
-  const auto [stop, error] = std::from_chars(text.data(), end, value);
-  return error == std::errc{} && stop == end && std::isfinite(value);
-}
+bool ReadOptionNumber(const std::string& text, double& value);
 
-// False on wrong usage. withTolerance: whether --tolerance is allowed.
-inline bool ParseMeasurementArguments(const std::vector<std::string>& args, bool withTolerance,
-                                      MeasurementArguments& out) {
-  std::vector<std::string> files;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (a == "--csv") {
-      out.csv = true;
-    } else if (a == "--floor") {
-      if (++i >= args.size() || !ReadOptionNumber(args[i], out.floorDb)) return false;
-    } else if (a == "--tolerance" && withTolerance) {
-      if (++i >= args.size() || !ReadOptionNumber(args[i], out.tolerancePercent) ||
-          !(out.tolerancePercent > 0.0))
-        return false;
-    } else if (a == "--port") {
-      if (++i >= args.size()) return false;
-      out.port = args[i];
-    } else if (a.size() > 1 && a[0] == '-' && a[1] == '-') {
-      return false;
-    } else {
-      files.push_back(a);
-    }
-  }
-  if (files.size() != (out.port.empty() ? 2u : 1u)) return false;
-  out.design = files[0];
-  if (out.port.empty()) out.measured = files[1];
-  return true;
-}
+// Returns 0, or on wrong usage says what is wrong and returns 2.
+// withTolerance: whether --tolerance is allowed.
+int ParseMeasurementArguments(const char* command, const std::vector<std::string>& args,
+                              bool withTolerance, MeasurementArguments& out);
 
 struct LoadedMeasurement {
   model::DesignState design;
@@ -77,50 +39,12 @@ struct LoadedMeasurement {
 };
 
 // Reads everything; on failure says why on standard error and returns nothing.
-inline std::optional<LoadedMeasurement> LoadMeasurement(const Context& context,
-                                                        const MeasurementArguments& args) {
-  StderrNotifier notifier;
-  LoadedMeasurement loaded;
-  files::ReadGlobalDefaults(context.locations, loaded.design, loaded.defaults, notifier);
-  if (!ReadDesignOrTellWhy(args.design, loaded.design, notifier)) {
-    if (!notifier.Told()) notifier.Message("diruruzevuv-cli: cannot read " + args.design);
-    return std::nullopt;
-  }
-  files::TouchstoneRead read;
-  if (!args.port.empty()) {
-    // A live measurement over the design's sweep range takes the same
-    // way as a file from here on.
-    std::string why;
-    read.network = instruments::MeasureOnce(
-        args.port, {loaded.design.SweepStart, loaded.design.SweepStop, 401}, why);
-    if (!read.network) {
-      notifier.Message("diruruzevuv-cli: " + why);
-      return std::nullopt;
-    }
-  } else {
-    read = files::ReadTouchstoneFile(args.measured);
-  }
-  if (!read.network) {
-    notifier.Message("diruruzevuv-cli: " + read.error.Text());
-    return std::nullopt;
-  }
-  const double ohms = loaded.design.InputTermination;
-  if (const std::string problem = model::ReferralProblem(*read.network, ohms); !problem.empty()) {
-    notifier.Message("diruruzevuv-cli: " + problem);
-    return std::nullopt;
-  }
-  if (!model::Renormalise(*read.network, ohms, loaded.measured)) {
-    notifier.Message("diruruzevuv-cli: " + read.network->name +
-                     ": cannot be referred to the design's termination");
-    return std::nullopt;
-  }
-  loaded.summary = model::MeasurementSummary(*read.network, ohms);
-  return loaded;
-}
+// The fit may take a one-port file measured at another impedance as it
+// is; compare refuses it.
+std::optional<LoadedMeasurement> LoadMeasurement(
+    const Context& context, const MeasurementArguments& args,
+    model::MeasurementUse use = model::MeasurementUse::kJudge);
 
-inline int WriteOut(const std::string& text) {
-  const bool written = std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
-  return (written && std::fflush(stdout) == 0) ? 0 : 1;
-}
+int WriteOut(const std::string& text);
 
 }  // namespace diruruzevuv::cli

@@ -7,16 +7,14 @@
 #include "files/global_defaults_file.h"
 #include "model/adjustment.h"
 #include "model/analysis_problem.h"
+#include "model/evaluation.h"
 #include "model/monte_carlo.h"
 #include "model/session.h"
 
 namespace diruruzevuv::cli {
 
 int RunMonteCarloCommand(const Context& context, const std::vector<std::string>& args) {
-  if (args.size() != 1) {
-    std::fputs(kUsage, stderr);
-    return 2;
-  }
+  if (const int wrong = CheckOperands("montecarlo", args, {"DESIGN_FILE"}, 1)) return wrong;
   model::Session session;
   StderrNotifier notifier;
   session.locations = context.locations;
@@ -24,9 +22,8 @@ int RunMonteCarloCommand(const Context& context, const std::vector<std::string>&
   if (!ReadDesignOrTellWhy(args[0], session.design, notifier)) return 1;
   model::UpdateInductances(session.design);
   // A design that sweep refuses has no worst case either.
-  session.analysis.RunSweep(session.design);
-  if (!session.analysis.Result().valid) {
-    PrintUnanalysable(model::DescribeUnanalysable(session.design));
+  if (!model::Evaluate(session.design, session.defaults).sweep.valid) {
+    PrintUnanalysable(args[0], model::DescribeUnanalysable(session.design));
     return 1;
   }
   // The design screen's load writes the values into its boxes and reads

@@ -8,6 +8,12 @@
 
 namespace diruruzevuv::cli {
 
+// Every write failure of the tool and the report renderer, in one form:
+// "diruruzevuv-cli: cannot write filter.asc: No space left on device".
+inline void PrintWriteFailure(const model::WriteFailure& failure) {
+  std::fprintf(stderr, "diruruzevuv-cli: %s\n", model::CannotWriteText(failure).c_str());
+}
+
 // The command-line tool's way of telling the user: messages go to standard
 // error, one a line; a beep has no place there. Remembers whether anything
 // was said, so a command can turn a reported failure into its exit status.
@@ -19,24 +25,39 @@ class StderrNotifier final : public model::Notifier {
     m_told = true;
   }
   void Beep() override {}
+  void WriteFailed(const model::WriteFailure& failure) override {
+    PrintWriteFailure(failure);
+    m_told = true;
+  }
   bool Told() const noexcept { return m_told; }
 
  private:
   bool m_told = false;
 };
 
-// Why a design gave no response, on standard error.
-inline void PrintUnanalysable(const std::string& reason) {
-  std::fprintf(stderr, "diruruzevuv-cli: the design cannot be analysed: %s\n",
+// Why a design (a file's, or "the built-in design") gave no response, on
+// standard error.
+inline void PrintUnanalysable(const std::string& what, const std::string& reason) {
+  std::fprintf(stderr, "diruruzevuv-cli: %s: cannot be analysed: %s\n", what.c_str(),
                reason.empty() ? "its values are out of the analysis's range" : reason.c_str());
 }
 
-// ReadDesignFile, and on a design that cannot be analysed the reason too.
+// ReadDesignFile, saying in one line what is wrong with a file it could
+// not use: "cannot read X: No such file or directory", "X: cannot be
+// analysed: L1 has 0 turns", "X: no design values". The program's
+// fallback message ("...20-meter band values are being used...") belongs
+// on its screen: the tool uses no fallback.
 inline bool ReadDesignOrTellWhy(const std::string& path, model::DesignState& design,
                                 model::Notifier& notifier) {
-  std::string reason;
-  if (files::ReadDesignFile(path, design, notifier, &reason)) return true;
-  if (!reason.empty()) PrintUnanalysable(reason);
+  model::SilentNotifier quiet;
+  files::DesignReadFailure failure;
+  if (files::ReadDesignFile(path, design, quiet, &failure)) return true;
+  if (failure.unreadable) {
+    notifier.Message("diruruzevuv-cli: cannot read " + path + ": " + failure.reason);
+  } else {
+    notifier.Message("diruruzevuv-cli: " + path + ": " +
+                     (failure.unanalysable ? "cannot be analysed: " : "") + failure.reason);
+  }
   return false;
 }
 

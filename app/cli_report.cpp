@@ -8,7 +8,7 @@
 #include "files/design_file.h"
 #include "files/global_defaults_file.h"
 #include "model/adjustment.h"
-#include "model/plot_grid.h"
+#include "model/evaluation.h"
 #include "model/session.h"
 #include "platform/dialogs.h"
 #include "platform/screen_geometry.h"
@@ -33,6 +33,7 @@ class StderrDialogs final : public platform::Dialogs {
     return {};
   }
   void Beep() override {}
+  void WriteFailed(const model::WriteFailure& failure) override { PrintWriteFailure(failure); }
 };
 
 // Qt's notes about the environment (no runtime folder on a headless
@@ -49,10 +50,7 @@ void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& m
 
 int RenderReport(const model::FileLocations& where, const std::vector<std::string>& args, int argc,
                  char** argv) {
-  if (args.size() != 2) {
-    std::fputs(kUsage, stderr);
-    return 2;
-  }
+  if (const int wrong = CheckOperands("report", args, {"DESIGN_FILE", "OUT_PDF"}, 2)) return wrong;
   // The report is rendered without a display.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
     qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
@@ -64,18 +62,17 @@ int RenderReport(const model::FileLocations& where, const std::vector<std::strin
   files::ReadGlobalDefaults(where, session.design, session.defaults, notifier);
   if (!ReadDesignOrTellWhy(args[0], session.design, notifier)) return 1;
 
-  // What the design screen's redisplay leaves behind: the displayed values,
-  // the sweep and the plot's frequency grid.
+  // What the design screen's redisplay shows: the displayed values and
+  // their evaluation.
   model::ValueBoxes boxes;
   model::WriteValueBoxes(boxes, session.design);
-  session.analysis.RunSweep(session.design);
-  session.plot.grid = model::ComputePlotGrid(session.design.SweepStart, session.design.SweepStop);
+  const model::Evaluation shown = model::Evaluate(session.design, session.defaults);
 
   report::ReportOptions options;
   // The level labels' width estimate as the design screen makes it.
   options.screenWidthTwips = platform::ScreenGeometry::kDisplayWidthTwips;
   StderrDialogs dialogs;
-  return report::WriteReportPdf(session, args[1], dialogs, options) ? 0 : 1;
+  return report::WriteReportPdf(session, shown, args[1], dialogs, options) ? 0 : 1;
 }
 
 }  // namespace diruruzevuv::cli

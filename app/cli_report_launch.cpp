@@ -17,10 +17,7 @@ namespace fs = std::filesystem;
 // place (same standard streams, same exit status). It lies beside the tool
 // in a build folder and in libexec/diruruzevuv when installed.
 int RunReportCommand(const Context& context, const std::vector<std::string>& args) {
-  if (args.size() != 2) {
-    std::fputs(kUsage, stderr);
-    return 2;
-  }
+  if (const int wrong = CheckOperands("report", args, {"DESIGN_FILE", "OUT_PDF"}, 2)) return wrong;
   const fs::path candidates[] = {
       context.programDir / "diruruzevuv-report",
       (context.programDir / ".." / "libexec" / "diruruzevuv" / "diruruzevuv-report")

@@ -14,19 +14,13 @@ namespace diruruzevuv::cli {
 // spice DESIGN_FILE OUT_FILE: the schematic of a saved design, read the way
 // the program reads it (global defaults first, then the design file).
 int RunSpiceCommand(const Context& context, const std::vector<std::string>& args) {
-  if (args.size() != 2) {
-    std::fputs(kUsage, stderr);
-    return 2;
-  }
+  if (const int wrong = CheckOperands("spice", args, {"DESIGN_FILE", "OUT_FILE"}, 2)) return wrong;
   StderrNotifier notifier;
   model::DesignState design;
   model::GlobalDefaults defaults;
   const model::FileLocations& where = context.locations;
   files::ReadGlobalDefaults(where, design, defaults, notifier);
-  if (!ReadDesignOrTellWhy(args[0], design, notifier)) {
-    if (!notifier.Told()) notifier.Message("diruruzevuv-cli: cannot read " + args[0]);
-    return 1;
-  }
+  if (!ReadDesignOrTellWhy(args[0], design, notifier)) return 1;
   if (!files::WriteSpiceSchematic(args[1], design, notifier)) return 1;
   return 0;
 }

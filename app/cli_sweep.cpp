@@ -6,7 +6,7 @@
 #include "files/design_file.h"
 #include "files/global_defaults_file.h"
 #include "files/sweep_csv.h"
-#include "model/analysis.h"
+#include "model/evaluation.h"
 #include "model/analysis_problem.h"
 #include "model/design_state.h"
 #include "model/global_defaults.h"
@@ -14,10 +14,7 @@
 
 namespace diruruzevuv::cli {
 int RunSweepCommand(const Context& context, const std::vector<std::string>& args) {
-  if (args.size() > 1) {
-    std::fputs(kUsage, stderr);
-    return 2;
-  }
+  if (const int wrong = CheckOperands("sweep", args, {"DESIGN_FILE"}, 0)) return wrong;
   StderrNotifier notifier;
   model::Session session;
   const model::FileLocations& where = context.locations;
@@ -28,10 +25,11 @@ int RunSweepCommand(const Context& context, const std::vector<std::string>& args
     return 1;
   }
 
-  session.analysis.RunSweep(session.design);
-  const model::SweepResult& result = session.analysis.Result();
+  const model::Evaluation evaluation = model::Evaluate(session.design, session.defaults);
+  const model::SweepResult& result = evaluation.sweep;
   if (!result.valid) {
-    PrintUnanalysable(model::DescribeUnanalysable(session.design));
+    PrintUnanalysable(args.empty() ? "the built-in design" : args[0],
+                      model::DescribeUnanalysable(session.design));
     return 1;
   }
 

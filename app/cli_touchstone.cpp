@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "model/notifier.h"
 #include "cli_commands.h"
 #include "cli_notifier.h"
 #include "files/design_file.h"
@@ -53,7 +54,7 @@ std::string Hz(double value) {
 std::string WriteFailure(const std::string& path, const std::string& why) {
   const std::string prefix = path + ": ";
   const std::string reason = why.rfind(prefix, 0) == 0 ? why.substr(prefix.size()) : why;
-  return "diruruzevuv-cli: cannot write " + path + ": " + reason + "\n";
+  return "diruruzevuv-cli: " + model::CannotWriteText({"", path, reason}) + "\n";
 }
 
 }  // namespace
@@ -128,7 +129,7 @@ int RunTouchstoneCommand(const Context& context, const std::vector<std::string>&
   }
   const std::optional<model::MeasuredNetwork> network = model::DesignResponse(design, range);
   if (!network) {
-    PrintUnanalysable(model::DescribeUnanalysable(design));
+    PrintUnanalysable(files[0], model::DescribeUnanalysable(design));
     return 1;
   }
   const std::string& out = files[1];

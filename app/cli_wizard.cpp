@@ -11,10 +11,9 @@
 namespace diruruzevuv::cli {
 
 int RunWizardCommand(const Context&, const std::vector<std::string>& args) {
-  if (args.size() != 4) {
-    std::fputs(kUsage, stderr);
-    return 2;
-  }
+  if (const int wrong =
+          CheckOperands("wizard", args, {"LOWER_EDGE", "AL", "TERMINATION", "OUT_FILE"}, 4))
+    return wrong;
   StderrNotifier notifier;
   // The file writer quietly skips names shorter than two characters (a
   // cancelled save dialog); here that would be a success that wrote nothing.

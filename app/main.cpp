@@ -9,8 +9,10 @@
 #include <filesystem>
 #include <string>
 
+#include "files/replace_file.h"
 #include "files/data_folder.h"
 #include "model/session.h"
+#include "platform/instance_slot.h"
 #include "platform/qt_dialogs.h"
 #include "program_options.h"
 #include "screens/frm_opening.h"
@@ -49,6 +51,8 @@ fs::path PrepareWorkDir(const ProgramOptions& options, std::string& problem) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A write past a file size limit then fails like any other.
+  diruruzevuv::files::IgnoreFileSizeSignal();
   ProgramOptions options = diruruzevuv::app::ParseProgramOptions(argc, argv);
   switch (options.action) {
     case ProgramOptions::Action::kHelp:
@@ -95,6 +99,8 @@ int main(int argc, char** argv) {
       fs::path(QApplication::applicationDirPath().toStdString()));
 
   diruruzevuv::screens::ScreenManager screens(session, dialogs, [] { QApplication::exit(0); });
+  const diruruzevuv::platform::InstanceSlot slot(diruruzevuv::platform::InstanceSlotFolder());
+  screens.SetWindowOffset(slot.WindowOffset());
   screens.ShowOpening();
   if (!options.snapshot.empty()) {
     // Once the opening screen has been laid out and painted.

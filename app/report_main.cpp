@@ -5,9 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "files/replace_file.h"
 #include "cli_commands.h"
 
 int main(int argc, char** argv) {
+  // A write past a file size limit then fails like any other.
+  diruruzevuv::files::IgnoreFileSizeSignal();
   if (argc != 4) {
     std::fputs(diruruzevuv::cli::kUsage, stderr);
     return 2;

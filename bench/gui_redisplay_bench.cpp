@@ -10,6 +10,7 @@
 
 #include "gui_bench_support.h"
 #include "model/design_state.h"
+#include "model/evaluation.h"
 #include "model/session.h"
 #include "platform/dialogs.h"
 #include "platform/drawing_surface.h"
@@ -38,9 +39,10 @@ void BM_RedisplayIntoBackingImage(benchmark::State& state) {
   IgnoreFields fields;
   for (auto _ : state) {
     screens::DrawDesignSchematic(surface, session, fields);
-    session.analysis.RunSweep(session.design);
+    const model::Evaluation evaluation = model::Evaluate(session.design, session.defaults, nullptr,
+                                                         model::kDefaultFloorDb, session.analysis);
     benchmark::DoNotOptimize(
-        screens::Plot(surface, session, platform::ScreenGeometry::kDisplayWidthTwips));
+        screens::Plot(surface, session, evaluation, platform::ScreenGeometry::kDisplayWidthTwips));
   }
 }
 BENCHMARK(BM_RedisplayIntoBackingImage)->Unit(benchmark::kMillisecond)->MinTime(2.0);
@@ -62,10 +64,10 @@ BENCHMARK(BM_PartSchematic)->Unit(benchmark::kMillisecond);
 void BM_PartPlot(benchmark::State& state) {
   model::Session session = TwentyMetreSession();
   platform::DrawingSurface surface(QSize(1600, 1200));
-  session.analysis.RunSweep(session.design);
+  const model::Evaluation evaluation = model::Evaluate(session.design, session.defaults);
   for (auto _ : state) {
     surface.Clear();
-    screens::Plot(surface, session, 12000);
+    screens::Plot(surface, session, evaluation, 12000);
   }
 }
 BENCHMARK(BM_PartPlot)->Unit(benchmark::kMillisecond);

@@ -14,10 +14,9 @@
 #include "files/global_defaults_file.h"
 #include "files/spice_export.h"
 #include "model/adjustment.h"
+#include "model/evaluation.h"
 #include "model/monte_carlo.h"
-#include "model/plot_grid.h"
 #include "model/session.h"
-#include "model/worst_case.h"
 #include "platform/recording_canvas.h"
 #include "report/report.h"
 
@@ -43,8 +42,8 @@ void CheckText(std::string_view text) {
   }
 }
 
-void CheckSweep(const model::Session& session) {
-  const model::SweepResult& r = session.analysis.Result();
+void CheckSweep(const model::Evaluation& evaluation) {
+  const model::SweepResult& r = evaluation.sweep;
   if (!r.valid) return;
   for (int i = 0; i <= r.intervals; ++i) {
     CheckFinite(r.frequency[i]);
@@ -66,12 +65,13 @@ class ShortRun final : public model::MonteCarloView {
   explicit ShortRun(model::Session& session) : m_session(session) {}
   void ShowNominal() override {
     model::WriteValueBoxes(m_boxes, m_session.design);
-    m_session.analysis.RunSweep(m_session.design);
-    Plot();
+    Plot(model::Evaluate(m_session.design, m_session.defaults, nullptr, model::kDefaultFloorDb,
+                         m_session.analysis));
   }
-  void Plot() override {
-    CheckSweep(m_session);
-    model::ApplyPlotFigures(model::TakePlotFigures(m_session), m_session.plot, m_labels);
+  void Plot(const model::Evaluation& evaluation) override {
+    CheckSweep(evaluation);
+    m_valid = evaluation.sweep.valid;
+    model::ApplyWorstHarmonics(evaluation, m_session.plot, m_labels);
   }
   void ShowWorst(const std::string& text) override { m_labels.worst = text; }
   bool TrialDone() override {
@@ -79,19 +79,21 @@ class ShortRun final : public model::MonteCarloView {
     return true;
   }
   const model::WorstCaseLabels& Labels() const { return m_labels; }
+  bool LastValid() const { return m_valid; }
 
  private:
   model::Session& m_session;
   model::ValueBoxes m_boxes;
   model::WorstCaseLabels m_labels;
   int m_trials = 0;
+  bool m_valid = false;
 };
 
 void ShortMonteCarlo(model::Session& session) {
   ShortRun run(session);
   model::RunMonteCarlo(session, run);
   CheckLabels(run.Labels());
-  if (session.analysis.Result().valid) CheckFinite(session.monte.worstPassbandGain);
+  if (run.LastValid()) CheckFinite(session.monte.worstPassbandGain);
 }
 
 void CheckPage(const platform::RecordingCanvas& page) {
@@ -118,16 +120,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // What the design screen's redisplay leaves behind.
   model::ValueBoxes boxes;
   model::WriteValueBoxes(boxes, session.design);
-  session.analysis.RunSweep(session.design);
-  CheckSweep(session);
-  session.plot.grid = model::ComputePlotGrid(session.design.SweepStart, session.design.SweepStop);
+  const model::Evaluation shown = model::Evaluate(session.design, session.defaults);
+  CheckSweep(shown);
+  CheckFinite(shown.edges.lower);
+  CheckFinite(shown.edges.upper);
 
   if (const auto spice = files::SpiceSchematicText(session.design)) CheckText(*spice);
 
   platform::RecordingCanvas page;
   report::ReportOptions options;
   options.date = "2026-01-01";
-  report::DrawReport(page, session, options);
+  report::DrawReport(page, session, shown, options);
   CheckPage(page);
 
   ShortMonteCarlo(session);

@@ -26,17 +26,17 @@ per_target="${DIRU_FUZZ_SECONDS:-15}"
 if [ "$seconds" -gt "$per_target" ]; then seconds="$per_target"; fi
 if [ "$seconds" -lt 1 ]; then seconds=1; fi
 
-# Seeds: the shipped data files are real inputs for both file readers.
+# Seeds: the shipped data files are real inputs for the design readers.
 for target in "${targets[@]}"; do
   corpus="build-fuzz/corpus/$target"
   log="build-fuzz/$target.log"
   mkdir -p "$corpus"
   case "$target" in
     design_file_fuzz | global_defaults_fuzz | pipeline_fuzz) cp data/*.TXT "$corpus/" ;;
-    touchstone_fuzz)
-      printf '! seed\r\n# Hz S RI R 50\r\n1000 0.1 0.2 0.9 0.1 0.9 0.1 0.2 0.1\r\n2000 0.1 0.2 0.3 0.4 0.5 0.6 0.7 0.8\r\n1 2 0.5 3 0.1\r\n' >"$corpus/seed1.s2p"
-      printf '[Version] 2.0\n# MHz S DB R 50\n[Number of Ports] 2\n[Two-Port Data Order] 12_21\n[Number of Frequencies] 2\n[Reference] 50\n25\n[Network Data]\n1 -1 2 -3 4\n-5 6 -7 8\n2 -1 2 -3 4 -5 6 -7 8\n[Noise Data]\n1 2 3 4 5\n[End]\n' >"$corpus/seed2.ts"
-      ;;
+    # The reader's own cases: noise blocks, version 2, and the shapes it
+    # refuses or warns about (an option line inside the data, falling
+    # frequencies, a byte-order mark, control bytes, a complex reference).
+    touchstone_fuzz) cp fuzz/seeds/touchstone/* "$corpus/" ;;
   esac
   echo "-- $target (${seconds}s)"
   status=0

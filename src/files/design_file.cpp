@@ -1,6 +1,8 @@
 #include "files/design_file.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <system_error>
 
@@ -39,23 +41,28 @@ std::string FileProblem(const model::DesignState& design) {
 // an empty plot and no word of what went wrong.
 bool ReadDesignLayout(std::string_view text, bool refuseDefaults, const char* failureMessage,
                       model::DesignState& design, model::Notifier& notifier,
-                      std::string* unanalysable) {
+                      DesignReadFailure* failure) {
   LineReader reader(text);
-  bool failed = true;
+  std::string reason = "no design values";
+  bool unanalysable = false;
   if (const auto title = reader.NextValueLine()) {
     const bool refused = refuseDefaults && title->find("Defaults") != std::string_view::npos;
+    if (refused) reason = "a global defaults file, not a design";
     const bool hasDate = !refused && reader.NextValueLine().has_value();
     LineReader probe = reader;
-    if (hasDate && probe.NextValueLine())  // at least C47
-      failed = ReadDesignValues(reader, design) == ValuesOutcome::kOutOfRange;
+    if (hasDate && probe.NextValueLine()) {  // at least C47
+      const char* field = "";
+      if (ReadDesignValues(reader, design, &field) == ValuesOutcome::kOutOfRange) {
+        reason = std::string(field) + " out of range (-32768 to 32767)";
+      } else {
+        model::UpdateInductances(design);
+        reason = FileProblem(design);
+        unanalysable = !reason.empty();
+      }
+    }
   }
-  if (!failed) {
-    model::UpdateInductances(design);
-    std::string problem = FileProblem(design);
-    failed = !problem.empty();
-    if (unanalysable) *unanalysable = std::move(problem);
-  }
-  if (failed) {
+  if (failure) *failure = DesignReadFailure{false, reason, unanalysable};
+  if (!reason.empty()) {
     notifier.Message(failureMessage);
     model::ApplyDefaultDesign(design);
     return false;
@@ -63,16 +70,27 @@ bool ReadDesignLayout(std::string_view text, bool refuseDefaults, const char* fa
   return true;
 }
 
+// What the system says about a file that could not be read.
+std::string WhyUnreadable(const std::filesystem::path& path) {
+  std::error_code error;
+  if (std::filesystem::is_directory(path, error)) return std::strerror(EISDIR);
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return std::strerror(errno);
+  std::fclose(file);
+  return "it could not be read";
+}
+
 bool ReadDesignPath(const std::filesystem::path& path, bool refuseDefaults,
                     const char* failureMessage, model::DesignState& design,
-                    model::Notifier& notifier, std::string* unanalysable) {
+                    model::Notifier& notifier, DesignReadFailure* failure) {
   const auto text = ReadWholeFile(path);
   if (!text) {
+    if (failure) *failure = DesignReadFailure{true, WhyUnreadable(path), false};
     notifier.Message(failureMessage);
     model::ApplyDefaultDesign(design);
     return false;
   }
-  return ReadDesignLayout(*text, refuseDefaults, failureMessage, design, notifier, unanalysable);
+  return ReadDesignLayout(*text, refuseDefaults, failureMessage, design, notifier, failure);
 }
 
 bool ReadFloat(LineReader& reader, float& field) {
@@ -83,11 +101,15 @@ bool ReadFloat(LineReader& reader, float& field) {
 }
 
 // Returns kComplete when stored, otherwise why not.
-ValuesOutcome ReadInt16(LineReader& reader, std::int16_t& field) {
+ValuesOutcome ReadInt16(LineReader& reader, std::int16_t& field, const char* label,
+                        const char** outOfRange) {
   const auto value = reader.NextValueLine();
   if (!value) return ValuesOutcome::kEndedEarly;
   const auto number = ToStoredInt16(LeadingNumber(*value));
-  if (!number) return ValuesOutcome::kOutOfRange;
+  if (!number) {
+    if (outOfRange) *outOfRange = label;
+    return ValuesOutcome::kOutOfRange;
+  }
   field = *number;
   return ValuesOutcome::kComplete;
 }
@@ -109,20 +131,21 @@ void AppendValue(std::string& out, std::string_view label, std::int16_t value) {
 
 bool WriteDesignLayout(const std::filesystem::path& target, std::string_view text,
                        const char* failureMessage, model::Notifier& notifier) {
-  if (ReplaceFileContents(target.string(), text)) return true;
-  notifier.Beep();
-  notifier.Message(failureMessage);
+  std::string why;
+  if (ReplaceFileContents(target.string(), text, &why)) return true;
+  notifier.WriteFailed({failureMessage, target.string(), why});
   return false;
 }
 
 }  // namespace
 
-ValuesOutcome ReadDesignValues(LineReader& reader, model::DesignState& design) {
+ValuesOutcome ReadDesignValues(LineReader& reader, model::DesignState& design,
+                               const char** outOfRange) {
   constexpr auto kEnded = ValuesOutcome::kEndedEarly;
   if (!ReadFloat(reader, design.C47)) return kEnded;
-  if (const auto r = ReadInt16(reader, design.TurnsL2); r != ValuesOutcome::kComplete) return r;
+  if (const auto r = ReadInt16(reader, design.TurnsL2, "L2 turns", outOfRange); r != ValuesOutcome::kComplete) return r;
   if (!ReadFloat(reader, design.C48)) return kEnded;
-  if (const auto r = ReadInt16(reader, design.TurnsL1); r != ValuesOutcome::kComplete) return r;
+  if (const auto r = ReadInt16(reader, design.TurnsL1, "L1 turns", outOfRange); r != ValuesOutcome::kComplete) return r;
   if (!ReadFloat(reader, design.C92)) return kEnded;
   if (!ReadFloat(reader, design.C49)) return kEnded;
   if (!ReadFloat(reader, design.LowerEdge)) return kEnded;
@@ -133,7 +156,7 @@ ValuesOutcome ReadDesignValues(LineReader& reader, model::DesignState& design) {
   if (design.ToroidAL < 1.0f) design.ToroidAL = 1.0f;
   if (!ReadFloat(reader, design.InputTermination)) return kEnded;
   model::SetTermination(design, design.InputTermination);
-  return ReadInt16(reader, design.Band);
+  return ReadInt16(reader, design.Band, "Band", outOfRange);
 }
 
 bool ReadDesignText(std::string_view text, model::DesignState& design, model::Notifier& notifier) {
@@ -146,8 +169,8 @@ bool ReadLastSessionText(std::string_view text, model::DesignState& design,
 }
 
 bool ReadDesignFile(const std::string& path, model::DesignState& design, model::Notifier& notifier,
-                    std::string* unanalysable) {
-  return ReadDesignPath(path, true, kDesignReadFailed, design, notifier, unanalysable);
+                    DesignReadFailure* failure) {
+  return ReadDesignPath(path, true, kDesignReadFailed, design, notifier, failure);
 }
 
 bool ReadLastSession(const model::FileLocations& where, model::DesignState& design,

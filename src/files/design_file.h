@@ -13,14 +13,23 @@ namespace diruruzevuv::files {
 inline constexpr const char* kLastSessionName = "DIRUruzevuvLastSession.TXT";
 inline constexpr const char* kDesignFilter = "DIRUruzevuv files (*.TXT)|*.TXT";
 
+// Why a design file was not retrieved, for a caller that says so in its
+// own words (the command-line tool) rather than through the message.
+struct DesignReadFailure {
+  bool unreadable = false;  // the file could not be opened or read
+  // "No such file or directory", "L1 has 0 turns", "no design values" ...;
+  // empty when the file was retrieved.
+  std::string reason;
+  bool unanalysable = false;  // the reason is why its design cannot be analysed
+};
+
 // Reads a design file into the design. On failure (cannot open, 16-bit
 // overflow, "Defaults" in the first value line, no design value at all, a
 // design that cannot be analysed) tells the user and falls back to the
-// built-in 20-metre design. Returns false on that failure. When given,
-// unanalysable receives why the file's design could not be analysed
-// (empty text when it could, or the read failed for another reason).
+// built-in 20-metre design. Returns false on that failure, whose reason
+// goes to `failure` when given.
 bool ReadDesignFile(const std::string& path, model::DesignState& design, model::Notifier& notifier,
-                    std::string* unanalysable = nullptr);
+                    DesignReadFailure* failure = nullptr);
 
 // Reads the last-session file from the working directory, likewise.
 bool ReadLastSession(const model::FileLocations& where, model::DesignState& design,
@@ -48,7 +57,9 @@ enum class ValuesOutcome {
 // stands after the two header lines, storing each value as soon as it is
 // read: AL below 1 becomes 1, LoadTermination follows InputTermination.
 // Does not recompute the inductances.
-ValuesOutcome ReadDesignValues(LineReader& reader, model::DesignState& design);
+// `outOfRange`, when given, receives the label of a value that does not fit.
+ValuesOutcome ReadDesignValues(LineReader& reader, model::DesignState& design,
+                               const char** outOfRange = nullptr);
 
 // The readers above on a file's text; the path readers use them and the
 // fuzzing targets call them directly. Same messages, fallback and result.

@@ -11,12 +11,20 @@
 
 namespace diruruzevuv::files {
 
+// The text without a leading UTF-8 byte-order mark.
+inline std::string_view WithoutByteOrderMark(std::string_view text) noexcept {
+  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+  return text;
+}
+
 // The one line reader of every input file. Works on the whole text of a
 // file held in memory. A line ends at CR LF, at a lone LF (files edited on
-// other systems) or at a lone CR; the last line needs no line end.
+// other systems) or at a lone CR; the last line needs no line end. A
+// UTF-8 byte-order mark at the start (as Windows editors write one) is
+// skipped.
 class LineReader {
  public:
-  explicit LineReader(std::string_view text) noexcept : m_text(text) {}
+  explicit LineReader(std::string_view text) noexcept : m_text(WithoutByteOrderMark(text)) {}
 
   // The value text of the next value line: the first line that is not
   // empty and does not start with "*", taken after its first ":" (the

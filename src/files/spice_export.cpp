@@ -154,9 +154,9 @@ std::optional<std::string> SpiceSchematicText(const model::DesignState& design) 
 bool WriteSpiceSchematic(const std::string& path, const model::DesignState& design,
                          model::Notifier& notifier) {
   const std::optional<std::string> text = SpiceSchematicText(design);
-  if (text && ReplaceFileContents(path, *text)) return true;
-  notifier.Beep();
-  notifier.Message(kSpiceWriteFailed);
+  std::string why = "the inductors' loss cannot be computed with an inductor Q of 0";
+  if (text && ReplaceFileContents(path, *text, &why)) return true;
+  notifier.WriteFailed({kSpiceWriteFailed, path, why});
   return false;
 }
 

@@ -9,13 +9,15 @@
 #include <system_error>
 #include <vector>
 
+#include "files/line_reader.h"
+
 namespace diruruzevuv::files {
 namespace {
 
 using Complex = std::complex<double>;
 
 constexpr double kDegree = 3.14159265358979323846 / 180.0;
-constexpr std::uintmax_t kMaxFileBytes = 64u << 20;
+constexpr std::size_t kReadPiece = 64u << 10;
 
 std::string Lower(std::string_view text) {
   std::string out(text);
@@ -56,15 +58,24 @@ bool ParseNumber(std::string_view word, double& value) {
   return error == std::errc{} && stop == end;
 }
 
-// GCC 12 warns falsely about "\"" + std::string(word) + ...; built by appending.
-std::string NotANumber(std::string_view word) {
-  std::string text;
-  text.reserve(word.size() + 20);
+// Text from the file between quotes, safe to print.
+std::string Quoted(std::string_view word) {
+  std::string text(1, '"');
+  text += PrintableExcerpt(word);
   text += '"';
-  text.append(word);
-  text += "\" is not a number";
   return text;
 }
+
+std::string NotANumber(std::string_view word) {
+  return Quoted(word) + " is not a number";
+}
+
+// "(50+50j)", "50+50j": a complex impedance as some writers give it.
+bool LooksComplex(std::string_view word) noexcept {
+  return !word.empty() && (word.front() == '(' || word.back() == ')' || word.back() == 'j' ||
+                           word.back() == 'J');
+}
+constexpr const char* kComplexReference = "complex reference impedances are not supported";
 
 enum class Format { kMagnitudeAngle, kDecibelAngle, kRealImaginary };
 
@@ -85,9 +96,10 @@ struct Header {
   bool referenceOpen = false;     // [Reference] still waits for values
 };
 
+// Takes the file a line at a time, so that a refusal can stop the reading.
 class Parser {
  public:
-  Parser(std::string_view text, std::string_view name) : m_text(text) {
+  explicit Parser(std::string_view name) {
     m_network.name = std::string(name);
     m_error.file = std::string(name);
     // Version 1 files say their port count in their name's ending.
@@ -102,9 +114,32 @@ class Parser {
     }
   }
 
-  TouchstoneRead Run() {
+  // The next line, without its line end. False: refused, or [End] read;
+  // Ended() tells which.
+  bool Feed(std::string_view line) {
+    const int number = ++m_lastLine;
+    if (number == 1) line = WithoutByteOrderMark(line);
+    const std::size_t bang = line.find('!');
+    if (bang != std::string_view::npos) line = line.substr(0, bang);
+    line = Trim(line);
+    if (line.empty()) return true;
+    return Line(line, number) && !m_ended;
+  }
+  bool Ended() const noexcept { return m_ended; }
+
+  // A line longer than anything the format needs.
+  TouchstoneRead RefuseLongLine() {
+    Fail(m_lastLine + 1,
+         "the line is longer than " + std::to_string(kMaxTouchstoneLine) + " bytes");
+    return Result(false);
+  }
+
+  TouchstoneRead Finish(bool fed) { return Result(fed && Finish()); }
+
+ private:
+  TouchstoneRead Result(bool ok) {
     TouchstoneRead read;
-    if (!ReadLines() || !Finish()) {
+    if (!ok) {
       read.error = m_error;
       return read;
     }
@@ -112,30 +147,14 @@ class Parser {
     return read;
   }
 
- private:
   bool Fail(int line, std::string reason) {
     m_error.line = line;
     m_error.reason = std::move(reason);
     return false;
   }
 
-  bool ReadLines() {
-    std::size_t at = 0;
-    int lineNumber = 0;
-    while (at < m_text.size() && !m_ended) {
-      std::size_t end = m_text.find('\n', at);
-      if (end == std::string_view::npos) end = m_text.size();
-      std::string_view line = m_text.substr(at, end - at);
-      at = end + 1;
-      ++lineNumber;
-      const std::size_t bang = line.find('!');
-      if (bang != std::string_view::npos) line = line.substr(0, bang);
-      line = Trim(line);
-      if (line.empty()) continue;
-      if (!Line(line, lineNumber)) return false;
-    }
-    m_lastLine = lineNumber;
-    return true;
+  void Warn(int line, const char* what) {
+    m_network.warnings.push_back(m_network.name + ", line " + std::to_string(line) + ": " + what);
   }
 
   bool Line(std::string_view line, int number) {
@@ -151,12 +170,21 @@ class Parser {
       if (m_afterData) return true;  // noise data of a 2.0 file
       return Fail(number, "numbers outside [Network Data]");
     }
-    if (m_afterData) return true;  // the noise block of a 1.x file
+    if (m_afterData) return NoiseLine(line, number);
     return Numbers(line, number);
   }
 
   bool Option(std::string_view line, int number) {
-    if (m_h.optionSeen) return true;  // later option lines are ignored
+    // Only the first option line counts, and only before the data: one
+    // that came later must not rescale what was read.
+    if (!m_network.frequency.empty() || !m_record.empty() || m_afterData) {
+      Warn(number, "an option line after the data is ignored");
+      return true;
+    }
+    if (m_h.optionSeen) {
+      Warn(number, "a second option line is ignored; only the first counts");
+      return true;
+    }
     m_h.optionSeen = true;
     const auto words = Words(line.substr(1));
     for (std::size_t i = 0; i < words.size(); ++i) {
@@ -182,6 +210,8 @@ class Parser {
         m_h.format = Format::kRealImaginary;
       } else if (w == "r") {
         double r = 0.0;
+        if (i + 1 < words.size() && LooksComplex(words[i + 1]))
+          return Fail(number, kComplexReference);
         if (i + 1 >= words.size() || !ParseNumber(words[i + 1], r))
           return Fail(number, "the option line has no number after R");
         if (!std::isfinite(r) || !(r > 0.0))
@@ -189,7 +219,7 @@ class Parser {
         m_h.optionReference = r;
         ++i;
       } else {
-        return Fail(number, "unknown option \"" + std::string(words[i]) + "\"");
+        return Fail(number, "unknown option " + Quoted(words[i]));
       }
     }
     return true;
@@ -206,7 +236,7 @@ class Parser {
       return true;
     }
     if (!m_h.version2)
-      return Fail(number, "the keyword [" + std::string(line.substr(1, close - 1)) +
+      return Fail(number, "the keyword [" + PrintableExcerpt(line.substr(1, close - 1)) +
                               "] belongs to version 2 files but [Version] is missing");
     if (key == "number of ports") {
       long long n = 0;
@@ -293,6 +323,7 @@ class Parser {
   bool ReferenceValues(std::string_view line, int number) {
     for (std::string_view word : Words(line)) {
       double r = 0.0;
+      if (LooksComplex(word)) return Fail(number, kComplexReference);
       if (!ParseNumber(word, r)) return Fail(number, NotANumber(word));
       if (!std::isfinite(r) || !(r > 0.0))
         return Fail(number, "the reference impedance must be a positive number of ohms");
@@ -333,16 +364,12 @@ class Parser {
       if (!std::isfinite(v)) return Fail(number, "a number is not finite");
       if (m_record.empty()) {
         m_recordLine = number;
-        const double f = v * m_h.unit;
-        if (!std::isfinite(f) || f < 0.0)
-          return Fail(number, "the frequency must be a finite number of at least 0");
-        if (!m_network.frequency.empty() && f <= m_network.frequency.back()) {
-          // In a two-port 1.x file a falling frequency starts the noise data.
-          if (!m_h.version2 && m_h.ports == 2 && f < m_network.frequency.back() && i == 0) {
-            m_afterData = true;
-            return true;
-          }
-          return Fail(number, "the frequencies do not increase");
+        // In a two-port 1.x file a falling frequency starts the noise
+        // data, whose rows have five numbers; anything else is data out of order.
+        if (i == 0 && !m_h.version2 && m_h.ports == 2 && !m_network.frequency.empty() &&
+            v * m_h.unit < m_network.frequency.back() && words.size() == kNoiseNumbers) {
+          m_afterData = true;
+          return NoiseLine(line, number);
         }
       }
       m_record.push_back(v);
@@ -353,6 +380,15 @@ class Parser {
         if (!StoreRecord(number)) return false;
       }
     }
+    return true;
+  }
+
+  static constexpr std::size_t kNoiseNumbers = 5;
+
+  // A row of a 1.x two-port file's noise block, which is not read.
+  bool NoiseLine(std::string_view line, int number) {
+    if (Words(line).size() != kNoiseNumbers)
+      return Fail(number, "the frequencies do not increase");
     return true;
   }
 
@@ -370,6 +406,15 @@ class Parser {
 
   bool StoreRecord(int number) {
     const auto& r = m_record;
+    // Checked once the record is complete, with the unit it was read in.
+    const double f = r[0] * m_h.unit;
+    if (!std::isfinite(f) || f < 0.0)
+      return Fail(m_recordLine, "the frequency must be a finite number of at least 0");
+    if (!m_network.frequency.empty() && f <= m_network.frequency.back())
+      return Fail(m_recordLine, "the frequencies do not increase");
+    if (m_network.frequency.size() >= kMaxMeasuredPoints)
+      return Fail(number, "more than " + std::to_string(kMaxMeasuredPoints) +
+                              " points; no analyser measures so many");
     model::MeasuredNetwork::Matrix m{};
     std::array<Complex, 4> v{};
     const int pairs = PairsPerRecord();
@@ -389,7 +434,7 @@ class Parser {
       if (!std::isfinite(c.real()) || !std::isfinite(c.imag()))
         return Fail(number, "a value is not finite");
     }
-    m_network.frequency.push_back(r[0] * m_h.unit);
+    m_network.frequency.push_back(f);
     m_network.s.push_back(m);
     m_record.clear();
     return true;
@@ -421,7 +466,6 @@ class Parser {
     return true;
   }
 
-  std::string_view m_text;
   Header m_h;
   int m_portsFromName = 0;
   bool m_inData = false;
@@ -442,8 +486,49 @@ std::string TouchstoneError::Text() const {
   return file + ": " + reason;
 }
 
+std::string PrintableExcerpt(std::string_view text) {
+  constexpr std::size_t kLimit = 80;
+  constexpr std::string_view kCut = "...";
+  const auto width = [](unsigned char c) -> std::size_t { return c < 0x20 || c == 0x7f ? 4 : 1; };
+  std::size_t whole = 0;
+  for (std::size_t i = 0; i < text.size() && whole <= kLimit; ++i)
+    whole += width(static_cast<unsigned char>(text[i]));
+  const std::size_t room = whole <= kLimit ? kLimit : kLimit - kCut.size();
+  std::string out;
+  for (const char ch : text) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (out.size() + width(c) > room) break;
+    if (width(c) == 1) {
+      out += ch;
+    } else {
+      static constexpr char kHex[] = "0123456789ABCDEF";
+      out += "\\x";
+      out += kHex[c >> 4];
+      out += kHex[c & 15];
+    }
+  }
+  if (whole > kLimit) out += kCut;
+  return out;
+}
+
 TouchstoneRead ParseTouchstone(std::string_view text, std::string_view name) {
-  return Parser(text, name).Run();
+  Parser parser(name);
+  std::size_t at = 0;
+  while (at < text.size()) {
+    // Looks no further than one byte past the longest line.
+    const std::string_view ahead = text.substr(at, kMaxTouchstoneLine + 2);
+    std::size_t end = ahead.find('\n');
+    if (end == std::string_view::npos) {
+      if (ahead.size() > kMaxTouchstoneLine + 1) return parser.RefuseLongLine();
+      end = ahead.size();
+    }
+    std::string_view line = ahead.substr(0, end);
+    if (line.ends_with('\r')) line.remove_suffix(1);
+    if (line.size() > kMaxTouchstoneLine) return parser.RefuseLongLine();
+    at += end + 1;
+    if (!parser.Feed(line)) return parser.Finish(parser.Ended());
+  }
+  return parser.Finish(true);
 }
 
 TouchstoneRead ReadTouchstoneFile(const std::filesystem::path& path) {
@@ -456,7 +541,7 @@ TouchstoneRead ReadTouchstoneFile(const std::filesystem::path& path) {
     read.error.reason = "cannot be opened";
     return read;
   }
-  if (size > kMaxFileBytes) {
+  if (size > kMaxTouchstoneBytes) {
     read.error.reason = "is too large to be a measurement";
     return read;
   }
@@ -465,10 +550,41 @@ TouchstoneRead ReadTouchstoneFile(const std::filesystem::path& path) {
     read.error.reason = "cannot be opened";
     return read;
   }
-  std::string text(static_cast<std::size_t>(size), '\0');
-  in.read(text.data(), static_cast<std::streamsize>(text.size()));
-  text.resize(static_cast<std::size_t>(in.gcount()));
-  return ParseTouchstone(text, name);
+  // A piece at a time: the lines so far and a partial last one are all
+  // that is held besides the network, and a refusal stops the reading.
+  Parser parser(name);
+  std::string pending;
+  std::vector<char> piece(kReadPiece);
+  std::uintmax_t total = 0;
+  while (in) {
+    in.read(piece.data(), static_cast<std::streamsize>(piece.size()));
+    const auto got = static_cast<std::size_t>(in.gcount());
+    if (got == 0) break;
+    total += got;
+    if (total > kMaxTouchstoneBytes) {
+      read.error.reason = "is too large to be a measurement";
+      return read;
+    }
+    pending.append(piece.data(), got);
+    std::size_t at = 0;
+    for (std::size_t end; (end = pending.find('\n', at)) != std::string::npos; at = end + 1) {
+      std::string_view line(pending.data() + at, end - at);
+      if (line.ends_with('\r')) line.remove_suffix(1);
+      if (line.size() > kMaxTouchstoneLine) return parser.RefuseLongLine();
+      if (!parser.Feed(line)) return parser.Finish(parser.Ended());
+    }
+    pending.erase(0, at);
+    if (pending.size() > kMaxTouchstoneLine + 1) return parser.RefuseLongLine();
+  }
+  if (in.bad()) {
+    read.error.reason = "cannot be read";
+    return read;
+  }
+  std::string_view last(pending);
+  if (last.ends_with('\r')) last.remove_suffix(1);
+  if (last.size() > kMaxTouchstoneLine) return parser.RefuseLongLine();
+  if (!last.empty() && !parser.Feed(last)) return parser.Finish(parser.Ended());
+  return parser.Finish(true);
 }
 
 }  // namespace diruruzevuv::files

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -24,13 +26,31 @@ struct TouchstoneRead {
   TouchstoneError error;                          // otherwise
 };
 
+// No analyser measures anywhere near this many points; a file with more
+// is refused as soon as the count passes it, so a huge file cannot take
+// memory out of proportion.
+inline constexpr std::size_t kMaxMeasuredPoints = 200000;
+// The longest line read, in bytes; a longer one is refused without being
+// read whole.
+inline constexpr std::size_t kMaxTouchstoneLine = 4096;
+// The largest file read at all.
+inline constexpr std::uintmax_t kMaxTouchstoneBytes = 64u << 20;
+
 // Reads Touchstone 1.x and 2.0 text with one or two ports of S-parameters.
 // name is the file's name: it names the file in messages and, for 1.x
 // files, its ending (.s1p, .s2p) gives the number of ports. Accepts LF and
-// CR LF line ends. Never throws.
+// CR LF line ends and a leading UTF-8 byte-order mark. Only the first
+// option line counts, and only before the data; a later one is ignored
+// and named in the network's warnings. Text quoted from the file in a
+// message has its control bytes escaped and is cut short. Never throws.
 TouchstoneRead ParseTouchstone(std::string_view text, std::string_view name);
 
-// Reads the file at path (at most 64 MiB) and parses it.
+// Reads the file at path (at most kMaxTouchstoneBytes) a piece at a time
+// and parses it; a refusal stops the reading.
 TouchstoneRead ReadTouchstoneFile(const std::filesystem::path& path);
+
+// Text from a file made safe to print: control bytes and NULs as \xHH,
+// at most 80 characters, ending in "..." when cut.
+std::string PrintableExcerpt(std::string_view text);
 
 }  // namespace diruruzevuv::files

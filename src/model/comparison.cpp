@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <charconv>
 #include <memory>
 
 #include "model/analysis.h"
@@ -11,7 +12,11 @@ namespace {
 
 double Db(std::complex<double> v) {
   const double m = std::abs(v);
-  return m > 0.0 ? 20.0 * std::log10(m) : -std::numeric_limits<double>::infinity();
+  return m > 0.0 ? std::max(20.0 * std::log10(m), kShownFloorDb) : kShownFloorDb;
+}
+
+void KeepHighest(std::optional<double>& worst, double value) {
+  worst = worst ? std::max(*worst, value) : value;
 }
 
 }  // namespace
@@ -79,11 +84,11 @@ Comparison CompareWithDesign(const DesignState& design, const GlobalDefaults& de
       }
       if (k == 0) {
         const double reflection = Db(measured.s[i][0]);
-        band.worstMeasuredDb = std::max(band.worstMeasuredDb.value_or(-1e300), reflection);
-        band.worstComputedDb = std::max(band.worstComputedDb.value_or(-1e300), r.pointReflection);
+        KeepHighest(band.worstMeasuredDb, reflection);
+        KeepHighest(band.worstComputedDb, std::max<double>(r.pointReflection, kShownFloorDb));
       } else if (out.twoPort) {
-        band.worstMeasuredDb = std::max(band.worstMeasuredDb.value_or(-1e300), gain);
-        band.worstComputedDb = std::max(band.worstComputedDb.value_or(-1e300), r.pointGain);
+        KeepHighest(band.worstMeasuredDb, gain);
+        KeepHighest(band.worstComputedDb, std::max<double>(r.pointGain, kShownFloorDb));
       }
     }
   }
@@ -104,6 +109,15 @@ Comparison CompareWithDesign(const DesignState& design, const GlobalDefaults& de
   out.computedLossHigh = std::fabs(analysis->Result().pointGain);
   if (const auto g = MeasuredGainAt(measured, d.LowerEdge, floorDb)) out.measuredLossLow = -*g;
   if (const auto g = MeasuredGainAt(measured, d.UpperEdge, floorDb)) out.measuredLossHigh = -*g;
+  // An open or dead filter would otherwise meet every harmonic box.
+  const BandComparison& passband = out.bands[0];
+  if (out.twoPort && passband.points == 0 && passband.leftOut > 0) {
+    char floor[64];
+    const auto end =
+        std::to_chars(floor, floor + sizeof floor, floorDb, std::chars_format::fixed, 1).ptr;
+    out.problem = measured.name + ": S21 stays below the floor (" + std::string(floor, end) +
+                  " dB) in the passband: not a working filter";
+  }
   return out;
 }
 

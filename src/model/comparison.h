@@ -2,6 +2,7 @@
 
 #include <array>
 #include <optional>
+#include <string>
 
 #include "model/design_state.h"
 #include "model/global_defaults.h"
@@ -10,6 +11,11 @@
 namespace diruruzevuv::model {
 
 enum class BoxVerdict { kNotMeasured, kPass, kFail };
+
+// The lowest level the comparison shows, the analysis's own floor (its
+// smallest reflection, 1e-7): a perfect match reads as this, not as a
+// number no one can print.
+inline constexpr double kShownFloorDb = -140.0;
 
 // One design-aid box: the passband (judged on the reflection) or a
 // harmonic band (judged on the transmission).
@@ -41,11 +47,16 @@ struct Comparison {
   double computedLossHigh = 0.0;
   std::optional<double> measuredLossLow;
   std::optional<double> measuredLossHigh;
+  // Why the measurement is not of a working filter ("built.s2p: S21 stays
+  // below the floor (-70.0 dB) in the passband: not a working filter"),
+  // or empty.
+  std::string problem;
 };
 
 // Compares a measurement, referred to the design's termination, with the
 // design's own analysis over the design-aid boxes. Points whose measured
-// transmission is below floorDb are left out of every figure.
+// transmission is below floorDb are left out of every figure; levels
+// below kShownFloorDb count as that floor.
 Comparison CompareWithDesign(const DesignState& design, const GlobalDefaults& defaults,
                              const MeasuredNetwork& measured, double floorDb);
 

@@ -263,7 +263,9 @@ FitResult FitBuiltValues(const DesignState& design, const MeasuredNetwork& measu
   FitResult result;
   const PartValues start = DesignParts(design);
   const LossContext losses = DesignLosses(design);
-  const double ohms = design.InputTermination;
+  // The measurement's own reference: the design's termination once
+  // referred, or the analyser's impedance loading a one-port measurement.
+  const double ohms = measured.referenceOhms[0];
   if (!(ohms > 0.0) || !(losses.referenceFrequency > 0.0) || !(losses.capacitorQ > 0.0) ||
       !(start[kPartQ] > 0.0) || !(start[kPartL1] > 0.0) || !(start[kPartL2] > 0.0)) {
     result.error =

@@ -65,7 +65,9 @@ struct FitResult {
 };
 
 // Finds the values of the parts and the inductor Q that best explain the
-// measurement, which must be referred to the design's termination. Fits
+// measurement, which must be referred to the design's termination, or be
+// a one-port file kept at the analyser's impedance (PrepareMeasurement):
+// the model then loads the filter with that impedance, as it was. Fits
 // the complex input reflection and the transmission in dB (the reflection
 // alone for a one-port file). A coarse search over each part in turn
 // finds a part from the wrong drawer before the solver refines all of

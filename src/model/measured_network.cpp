@@ -1,12 +1,19 @@
 #include "model/measured_network.h"
 
 #include <cmath>
-#include <cstdio>
+#include <charconv>
 
 namespace diruruzevuv::model {
 namespace {
 
 using Complex = std::complex<double>;
+
+// Ohms as a person writes them, whatever the locale: 12.5, 50.
+std::string Ohms(double ohms) {
+  char text[40];
+  const auto end = std::to_chars(text, text + sizeof text, ohms).ptr;
+  return std::string(text, end);
+}
 
 bool Finite(Complex v) noexcept {
   return std::isfinite(v.real()) && std::isfinite(v.imag());
@@ -20,7 +27,13 @@ bool IsReferredTo(const MeasuredNetwork& network, double ohms) noexcept {
 }
 
 std::string ReferralProblem(const MeasuredNetwork& network, double ohms) {
-  if (network.ports != 2 || IsReferredTo(network, ohms) || network.s.empty()) return {};
+  if (IsReferredTo(network, ohms) || network.s.empty()) return {};
+  if (network.ports == 1) {
+    return network.name + ": a one-port measurement at " + Ohms(network.referenceOhms[0]) +
+           " ohm cannot be judged at the design's " + Ohms(ohms) +
+           " ohm (its S11 depends on what loaded the output); measure both ports, or measure at " +
+           Ohms(ohms) + " ohm";
+  }
   bool zero = true;
   bool copied = true;
   bool oneWay = true;  // what an analyser that measures one direction gives
@@ -30,16 +43,32 @@ std::string ReferralProblem(const MeasuredNetwork& network, double ohms) {
     oneWay = oneWay && m[2] == m[1] && m[3] == 0.0;
   }
   if (!zero && !copied && !oneWay) return {};
-  char text[200];
-  std::snprintf(text, sizeof text,
-                "%s: S12 and S22 %s, so a measurement at %g ohm cannot be judged at the "
-                "design's %g ohm; measure at %g ohm or save all four parameters",
-                network.name.c_str(),
-                zero     ? "are zero"
-                : copied ? "are copies of S21 and S11"
-                         : "are a copy of S21 and zero",
-                network.referenceOhms[0], ohms, ohms);
-  return text;
+  return network.name + ": S12 and S22 " +
+         (zero     ? "are zero"
+          : copied ? "are copies of S21 and S11"
+                   : "are a copy of S21 and zero") +
+         ", so a measurement at " + Ohms(network.referenceOhms[0]) +
+         " ohm cannot be judged at the design's " + Ohms(ohms) + " ohm; measure at " + Ohms(ohms) +
+         " ohm or save all four parameters";
+}
+
+PreparedMeasurement PrepareMeasurement(const MeasuredNetwork& read, double ohms,
+                                       MeasurementUse use) {
+  PreparedMeasurement prepared;
+  if (use == MeasurementUse::kFit && read.ports == 1 && !IsReferredTo(read, ohms)) {
+    prepared.network = read;
+    prepared.asMeasured = true;
+    return prepared;
+  }
+  prepared.problem = ReferralProblem(read, ohms);
+  if (!prepared.problem.empty()) return prepared;
+  MeasuredNetwork referred;
+  if (!Renormalise(read, ohms, referred)) {
+    prepared.problem = read.name + ": cannot be referred to the design's termination";
+    return prepared;
+  }
+  prepared.network = std::move(referred);
+  return prepared;
 }
 
 // With G = diag(sqrt(Z0i)) the impedance matrix of a measurement at the

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <complex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,23 +19,54 @@ struct MeasuredNetwork {
   // The reference impedance of each port the analyser measured against.
   std::array<double, 2> referenceOhms{50.0, 50.0};
   std::string name;  // the file's name, for legends and messages
+  // What the reader ignored and the user should know ("a.s2p, line 7: a
+  // second option line is ignored").
+  std::vector<std::string> warnings;
 };
 
 // A measurement shown over the design's response: referred to the
 // design's termination, remembering what the analyser measured against.
+// The response of the fitted parts at the measurement's frequencies, dB.
+struct FittedCurves {
+  std::vector<double> frequency;
+  std::vector<double> gainDb;
+  std::vector<double> reflectionDb;
+};
+
 struct ShownMeasurement {
   MeasuredNetwork network;
   std::array<double, 2> measuredOhms{50.0, 50.0};
+  // After a fit of this measurement: what the fitted parts give.
+  std::optional<FittedCurves> fitted;
 };
 
 // True when both ports are referred to ohms already.
 bool IsReferredTo(const MeasuredNetwork& network, double ohms) noexcept;
 
 // Why the measurement cannot be referred to ohms, or empty when it can.
-// Referring a two-port needs all four parameters; many analysers' PC
-// programs save S12 and S22 as zeros or as copies of S21 and S11, and such
-// a file can only be judged at the impedance it was measured at.
+// Referring needs all four parameters: a one-port file's S11 depends on
+// what loaded the filter's output while it was measured, and many
+// analysers' PC programs save S12 and S22 as zeros or as copies of S21 and
+// S11. Such a file can only be judged at the impedance it was measured at.
 std::string ReferralProblem(const MeasuredNetwork& network, double ohms);
+
+// What the measurement is for: judging it against the design (the
+// overlay, compare), or fitting the built values.
+enum class MeasurementUse { kJudge, kFit };
+
+// A measurement made ready for use against a design of the given ohms.
+struct PreparedMeasurement {
+  std::optional<MeasuredNetwork> network;  // empty when refused
+  std::string problem;                     // why it was refused
+  // A one-port file measured at another impedance, kept as measured for a
+  // fit that loads the filter with the analyser's impedance, as it was.
+  bool asMeasured = false;
+};
+
+// Refers the measurement to ohms, or refuses it saying why and what to
+// measure instead; a fit may use a one-port file as it was measured.
+PreparedMeasurement PrepareMeasurement(const MeasuredNetwork& read, double ohms,
+                                       MeasurementUse use);
 
 // The same network referred to a real reference of ohms on every port.
 // The conversion goes through the impedance matrix Z, with the products

@@ -90,7 +90,11 @@ std::string MeasurementSummary(const MeasuredNetwork& measured, double designOhm
     text += ", measured at " + General(measured.referenceOhms[0]) + " ohm";
     if (measured.ports == 2 && measured.referenceOhms[1] != measured.referenceOhms[0])
       text += " and " + General(measured.referenceOhms[1]) + " ohm";
-    text += ", judged at " + General(designOhms) + " ohm";
+    // Only a fit takes a one-port file that was not referred.
+    text += measured.ports == 1
+                ? ", fitted with the filter's output loaded by " +
+                      General(measured.referenceOhms[0]) + " ohm as on the analyser"
+                : ", judged at " + General(designOhms) + " ohm";
   }
   return text;
 }

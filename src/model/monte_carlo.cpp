@@ -54,7 +54,7 @@ bool MonteCarloContinues(const MonteCarloState& monte) noexcept {
   return !monte.stopFlag && monte.trialCount <= kLastTrialCount;
 }
 
-void BeginTrial(Session& session) noexcept {
+Evaluation BeginTrial(Session& session) {
   MonteCarloState& monte = session.monte;
   ++monte.trialCount;
   const auto values = PerturbedValues(session.design);
@@ -65,11 +65,12 @@ void BeginTrial(Session& session) noexcept {
   }
   UpdateInductances(session.design);
   NextTrialColor(session);
-  session.analysis.RunSweep(session.design);
+  return Evaluate(session.design, session.defaults, nullptr, kDefaultFloorDb, session.analysis);
 }
 
-std::optional<std::string> FinishTrial(Session& session) {
-  const float gain = static_cast<float>(session.analysis.Result().pointGain);
+std::optional<std::string> FinishTrial(Session& session, const Evaluation& trial) {
+  if (!trial.drawable) return std::nullopt;
+  const float gain = static_cast<float>(trial.edges.upper);
   MonteCarloState& monte = session.monte;
   if (!(gain < monte.worstPassbandGain)) return std::nullopt;
   monte.worstPassbandGain = gain;
@@ -88,10 +89,10 @@ void StopMonteCarlo(Session& session) noexcept {
   RestoreNominal(session);
 }
 
-void BeginEndOfRun(Session& session) noexcept {
+Evaluation BeginEndOfRun(Session& session) {
   RestoreNominal(session);
   session.DrawColor = kYellow;
-  session.analysis.RunSweep(session.design);
+  return Evaluate(session.design, session.defaults, nullptr, kDefaultFloorDb, session.analysis);
 }
 
 void FinishEndOfRun(Session& session) noexcept {
@@ -104,22 +105,22 @@ bool RunMonteCarlo(Session& session, MonteCarloView& view) {
   if (!StartMonteCarlo(session)) return false;
   view.ShowNominal();
   while (MonteCarloContinues(session.monte)) {
-    BeginTrial(session);
-    view.Plot();
-    if (const auto text = FinishTrial(session)) view.ShowWorst(*text);
+    const Evaluation trial = BeginTrial(session);
+    view.Plot(trial);
+    if (const auto text = FinishTrial(session, trial)) view.ShowWorst(*text);
     if (!view.TrialDone()) return false;
   }
   view.Ending();
-  BeginEndOfRun(session);
-  view.Plot();
+  view.Plot(BeginEndOfRun(session));
   view.Ended();
   FinishEndOfRun(session);
   return true;
 }
 
-void ApplyPlotFigures(const PlotFigures& figures, const PlotState& plot, WorstCaseLabels& labels) {
-  if (figures.worst.secondChanged) labels.worstSecond = WorstSecondText(plot.worstSecond);
-  if (figures.worst.thirdChanged) labels.worstThird = WorstThirdText(plot.worstThird);
+void ApplyWorstHarmonics(const Evaluation& evaluation, PlotState& plot, WorstCaseLabels& labels) {
+  const WorstHarmonicUpdate update = TakeWorstHarmonics(evaluation, plot);
+  if (update.secondChanged) labels.worstSecond = WorstSecondText(plot.worstSecond);
+  if (update.thirdChanged) labels.worstThird = WorstThirdText(plot.worstThird);
 }
 
 namespace {
@@ -131,11 +132,11 @@ class DrawingFreeView final : public MonteCarloView {
 
   void ShowNominal() override {
     WriteValueBoxes(m_boxes, m_session.design);
-    m_session.analysis.RunSweep(m_session.design);
-    Plot();
+    Plot(Evaluate(m_session.design, m_session.defaults, nullptr, kDefaultFloorDb,
+                  m_session.analysis));
   }
-  void Plot() override {
-    ApplyPlotFigures(TakePlotFigures(m_session), m_session.plot, m_labels);
+  void Plot(const Evaluation& evaluation) override {
+    ApplyWorstHarmonics(evaluation, m_session.plot, m_labels);
   }
   void ShowWorst(const std::string& text) override { m_labels.worst = text; }
 

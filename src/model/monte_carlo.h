@@ -8,7 +8,7 @@
 #include "model/adjustment.h"
 #include "model/rgb.h"
 #include "model/session.h"
-#include "model/worst_case.h"
+#include "model/evaluation.h"
 
 namespace diruruzevuv::model {
 
@@ -43,15 +43,16 @@ bool StartMonteCarlo(Session& session) noexcept;
 // True while another trial is due: not stopped and at most 200 trials made.
 bool MonteCarloContinues(const MonteCarloState& monte) noexcept;
 
-// One trial up to its sweep: counts it, perturbs the five values by up to
-// +-2.5 % of nominal, derives the inductances, takes the next trial colour
-// and runs the sweep. The caller plots the result next.
-void BeginTrial(Session& session) noexcept;
+// One trial up to its evaluation: counts it, perturbs the five values by
+// up to +-2.5 % of nominal, derives the inductances, takes the next trial
+// colour and evaluates the design (without a measurement: the comparison
+// describes the nominal design). The caller plots the result next.
+Evaluation BeginTrial(Session& session);
 
-// After the trial's plot (whose band-edge evaluation leaves the gain at
-// UpperEdge as the point result): keeps the lowest passband gain. Returns
-// the new lblWorst text when the worst figure changed.
-std::optional<std::string> FinishTrial(Session& session);
+// After the trial's plot: keeps the lowest passband gain, the trial's gain
+// at UpperEdge rounded to float. Returns the new lblWorst text when the
+// worst figure changed.
+std::optional<std::string> FinishTrial(Session& session, const Evaluation& trial);
 
 // Puts back the nominal five values and derives the inductances.
 void RestoreNominal(Session& session) noexcept;
@@ -61,8 +62,8 @@ void RestoreNominal(Session& session) noexcept;
 void StopMonteCarlo(Session& session) noexcept;
 
 // End of the run up to the final plot: nominal values back, DrawColor
-// yellow, sweep. The caller then plots the nominal response.
-void BeginEndOfRun(Session& session) noexcept;
+// yellow, evaluation. The caller then plots the nominal response.
+Evaluation BeginEndOfRun(Session& session);
 
 // After the final plot: blue again, the stop flag set, the run over.
 void FinishEndOfRun(Session& session) noexcept;
@@ -73,11 +74,11 @@ class MonteCarloView {
  public:
   virtual ~MonteCarloView() = default;
   // After the start of the run: the nominal design once (the screen's
-  // redisplay: value boxes written and read back, sweep, plot).
+  // redisplay: value boxes written and read back, evaluation, plot).
   virtual void ShowNominal() = 0;
-  // After every sweep of the run: the plot, which must take the plot
-  // figures (model::TakePlotFigures) of the sweep.
-  virtual void Plot() = 0;
+  // After every evaluation of the run: the plot, which must fold the
+  // evaluation's harmonic figures into the session's (TakeWorstHarmonics).
+  virtual void Plot(const Evaluation& evaluation) = 0;
   // The worst passband figure changed to this text.
   virtual void ShowWorst(const std::string& text) = 0;
   // After each trial; false abandons the run at once (no end of run).
@@ -101,8 +102,9 @@ struct WorstCaseLabels {
   std::string worstThird;
 };
 
-// The label texts of the harmonic figures a plot changed.
-void ApplyPlotFigures(const PlotFigures& figures, const PlotState& plot, WorstCaseLabels& labels);
+// Folds an evaluation's harmonic figures into the session's running worst
+// values and updates the label texts of those that changed.
+void ApplyWorstHarmonics(const Evaluation& evaluation, PlotState& plot, WorstCaseLabels& labels);
 
 // A complete run with nothing drawn (the command-line tool's). The boxes
 // hold what the design screen's boxes show; the labels hold the texts at

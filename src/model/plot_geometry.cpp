@@ -96,23 +96,6 @@ PlotPoint PlotGeometry::FrequencyLabelAt(double fraction) const noexcept {
           m_frame.bottom + 100.0};
 }
 
-std::vector<AidBox> PlotGeometry::AidBoxes(const DesignState& design,
-                                           const GlobalDefaults& defaults) const {
-  std::vector<AidBox> boxes;
-  const float levels[] = {defaults.PassbandBoxDb, defaults.SecondHarmonicBoxDb,
-                          defaults.ThirdHarmonicBoxDb};
-  const double m = defaults.BandwidthMultiplier;
-  for (int k = 1; k <= 3; ++k) {
-    const double f1 = k * static_cast<double>(design.LowerEdge) / m;
-    const double f2 = k * static_cast<double>(design.UpperEdge) * m;
-    const double x1 = X(f1);
-    const double x2 = X(f2);
-    if (!std::isfinite(x1) || !std::isfinite(x2)) continue;
-    boxes.push_back({k, {x1, m_frame.top}, {x2, Y(levels[k - 1])}});
-  }
-  return boxes;
-}
-
 AidBox PlotGeometry::ClipToFrame(AidBox box) const noexcept {
   box.topLeft = {ClampX(box.topLeft.x), ClampY(box.topLeft.y)};
   box.bottomRight = {ClampX(box.bottomRight.x), ClampY(box.bottomRight.y)};

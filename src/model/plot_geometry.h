@@ -103,11 +103,6 @@ class PlotGeometry {
   // Top left of the label of a frequency grid line at this fraction.
   PlotPoint FrequencyLabelAt(double fraction) const noexcept;
 
-  // The three design-aid boxes (passband, 2nd, 3rd harmonic) with the
-  // edges widened by the bandwidth multiplier, unclipped; a box whose
-  // edges have no place on the axis (a multiplier of 0, a broken sweep) is
-  // left out. The level may lie anywhere, even beyond the frame.
-  std::vector<AidBox> AidBoxes(const DesignState& design, const GlobalDefaults& defaults) const;
   // A box kept inside the frame (the report's boxes must not print over
   // the figures).
   AidBox ClipToFrame(AidBox box) const noexcept;

@@ -10,14 +10,12 @@
 #include "model/design_state.h"
 #include "model/global_defaults.h"
 #include "model/measured_network.h"
-#include "model/plot_grid.h"
 #include "model/rgb.h"
 
 namespace diruruzevuv::model {
 
 // What the response plot keeps between calls.
 struct PlotState {
-  PlotGrid grid;
   // Weakest attenuation (positive dB) seen in the harmonic bands since the
   // last Monte Carlo start; 0 at program start.
   float worstSecond = 0.0f;
@@ -47,6 +45,9 @@ struct FileLocations {
 struct Session {
   DesignState design;
   GlobalDefaults defaults;
+  // The sweep's workspace, kept so that sweeps over an unchanged range
+  // reuse its frequency table. Figures come from model::Evaluate's result,
+  // never from here.
   Analyzer analysis;
   Rgb DrawColor = kBlue;
   PlotState plot;

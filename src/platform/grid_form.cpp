@@ -30,13 +30,13 @@ void GridForm::Place(QWidget* control, double left, double top, double width, do
   m_geometry.Place(control, left, top, width, height, fontFactor, family);
 }
 
-void GridForm::ShowComfortably() {
+void GridForm::ShowComfortably(QPoint offset) {
   const QScreen* current = screen() ? screen() : QGuiApplication::primaryScreen();
   const QSize size = ScreenGeometry::ComfortableWindowSize(current);
   resize(size);
   if (current) {
     const QRect available = current->availableGeometry();
-    move(available.center() - QPoint(size.width() / 2, size.height() / 2));
+    move(available.center() - QPoint(size.width() / 2, size.height() / 2) + offset);
   }
   show();
 }

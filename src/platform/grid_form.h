@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QTimer>
+#include <QPoint>
 #include <QWidget>
 #include <vector>
 
@@ -33,8 +34,9 @@ class GridForm : public QWidget {
              double fontFactor = kScreenFontFactor,
              const QString& family = QStringLiteral("Arial"));
 
-  // Opens at a comfortable size, centred on the current screen.
-  void ShowComfortably();
+  // Opens at a comfortable size, centred on the current screen and moved
+  // by `offset` (another copy of the program may have a window there).
+  void ShowComfortably(QPoint offset = QPoint());
 
   // Makes the window no smaller than the size at which ordinary text is
   // legible and every text of needs fits its control (captions and

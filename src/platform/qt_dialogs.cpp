@@ -55,13 +55,13 @@ void QtDialogs::Beep() {
 
 QString QtDialogs::StartPath(const std::string& presetName) const {
   const QString preset = FromText(presetName);
-  if (m_lastFolder.isEmpty() || QFileInfo(preset).isAbsolute() || preset.contains(QLatin1Char('/')))
+  if (LastFolder().empty() || QFileInfo(preset).isAbsolute() || preset.contains(QLatin1Char('/')))
     return preset;
-  return QDir(m_lastFolder).filePath(preset);
+  return QDir(FromText(LastFolder())).filePath(preset);
 }
 
 void QtDialogs::Remember(const QString& chosen) {
-  if (!chosen.isEmpty()) m_lastFolder = QFileInfo(chosen).absolutePath();
+  RememberFolderOf(ToText(chosen));
 }
 
 std::string QtDialogs::OpenFile(const std::string& title, const std::string& filter,

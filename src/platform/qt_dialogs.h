@@ -33,9 +33,6 @@ class QtDialogs final : public Dialogs {
   // where the last file dialog of this run ended.
   QString StartPath(const std::string& presetName) const;
   void Remember(const QString& chosen);
-
- private:
-  QString m_lastFolder;
 };
 
 }  // namespace diruruzevuv::platform

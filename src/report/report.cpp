@@ -9,15 +9,13 @@
 #include <vector>
 
 #include "files/design_file.h"
-#include "model/analysis_problem.h"
 #include "model/comparison.h"
-#include "model/fit.h"
 #include "model/ladder.h"
 #include "model/plot_geometry.h"
-#include "model/worst_case.h"
 #include "notation/notation.h"
 #include "platform/schematic_symbols.h"
 #include "screens/measurement_overlay.h"
+#include "screens/plot_drawing.h"
 
 namespace diruruzevuv::report {
 
@@ -27,9 +25,6 @@ using platform::GridPoint;
 
 namespace {
 
-constexpr Rgb kBoxFill{255, 240, 240};
-constexpr Rgb kBoxOutline{255, 17, 17};
-
 // A text with its top left corner at (x, y): plotting a white point moves
 // the text position there.
 void PlaceText(Canvas& page, double x, double y, std::string_view text) {
@@ -37,123 +32,6 @@ void PlaceText(Canvas& page, double x, double y, std::string_view text) {
   page.Text(text);
 }
 
-using model::PlotGeometry;
-
-GridPoint At(model::PlotPoint p) {
-  return {p.x, p.y};
-}
-
-void DrawFrequencyGrid(Canvas& page, const model::Session& session, const PlotGeometry& geometry) {
-  const model::PlotGrid& grid = session.plot.grid;
-  const model::PlotFrame& frame = geometry.Frame();
-  const int count = geometry.Usable() ? std::clamp(grid.count, 0, model::PlotGrid::kMaxLines) : 0;
-  page.SetLineWidth(2);
-  for (int i = 0; i < count; ++i) {
-    const double x = geometry.XAt(grid.position[i]);
-    page.Line({x, frame.top}, {x, frame.bottom}, model::kGrey);
-  }
-  page.SetFontSize(10);
-  if (count == 0) return;
-  const model::DesignState& design = session.design;
-  for (int i : model::ChooseFrequencyLabels(grid, design.SweepStart, design.SweepStop)) {
-    if (i < 0 || i >= count) continue;
-    const model::PlotPoint at = geometry.FrequencyLabelAt(grid.position[i]);
-    PlaceText(page, at.x, at.y, notation::FormatFrequency(grid.frequency[i]));
-  }
-}
-
-void DrawLevelGrid(Canvas& page, const PlotGeometry& geometry, std::int16_t gridDivisions,
-                   double screenWidthTwips) {
-  // No divisions, no grid. More than nine are drawn as asked, in 32-bit
-  // arithmetic so that the products cannot overflow.
-  const std::int32_t divisions = gridDivisions;
-  if (divisions <= 0) return;
-  const model::PlotFrame& frame = geometry.Frame();
-  for (std::int32_t j = 0; j <= divisions; ++j) {
-    const double y = geometry.LevelLineY(j, divisions);
-    page.Line({frame.left, y}, {frame.right, y}, model::kGrey);
-  }
-  for (std::int32_t j = 0; j <= divisions; ++j) {
-    const std::string text = std::to_string(-10 * j);
-    const model::PlotPoint at = geometry.LevelLabelAt(j, divisions, text.size(), screenWidthTwips);
-    PlaceText(page, at.x, at.y, text);
-  }
-}
-
-void DrawAidBoxes(Canvas& page, const model::Session& session, const PlotGeometry& geometry) {
-  // Line widths of the passband box and the two harmonic boxes.
-  constexpr double kLineWidth[] = {5, 6, 6};
-  for (const model::AidBox& box : geometry.AidBoxes(session.design, session.defaults)) {
-    // Kept inside the frame: on paper a box running past it would print
-    // over the figures or the schematic.
-    const model::AidBox clipped = geometry.ClipToFrame(box);
-    page.SetLineWidth(kLineWidth[box.harmonic - 1]);
-    page.FilledBox(At(clipped.topLeft), At(clipped.bottomRight), kBoxFill);
-    page.Box(At(clipped.topLeft), At(clipped.bottomRight), kBoxOutline);
-  }
-}
-
-// One curve: runs of one colour go out as one polyline.
-void DrawCurve(Canvas& page, const std::vector<GridPoint>& points, const std::vector<bool>& red) {
-  if (points.empty()) return;
-  auto colourOf = [&](std::size_t k) { return red[k] ? model::kRed : model::kBlue; };
-  page.Line(points[0], points[0], colourOf(0));
-  std::size_t k = 1;
-  while (k < points.size()) {
-    std::size_t end = k + 1;
-    while (end < points.size() && red[end] == red[k]) ++end;
-    page.Polyline(std::span<const GridPoint>(points.data() + k, end - k), colourOf(k));
-    k = end;
-  }
-}
-
-// A window (lowFactor x LowerEdge, highFactor x UpperEdge), its limits
-// rounded to float; a point is inside only strictly between them.
-struct Window {
-  float low;
-  float high;
-  Window(double lowFactor, float lowerEdge, double highFactor, float upperEdge)
-      : low(static_cast<float>(lowFactor * lowerEdge)),
-        high(static_cast<float>(highFactor * upperEdge)) {}
-  bool Contains(float f) const noexcept { return low < f && f < high; }
-};
-
-void DrawCurves(Canvas& page, const model::Session& session, const PlotGeometry& geometry) {
-  const model::SweepResult& sweep = session.analysis.Result();
-  if (!sweep.valid || !geometry.Usable()) return;
-  const model::DesignState& d = session.design;
-  const model::GlobalDefaults& g = session.defaults;
-  const int last = std::clamp<int>(sweep.intervals, 0, model::SweepResult::kCapacity - 1);
-
-  const Window second(1.9, d.LowerEdge, 2.1, d.UpperEdge);
-  const Window third(2.85, d.LowerEdge, 3.15, d.UpperEdge);
-  const Window passband(0.95, d.LowerEdge, 1.05, d.UpperEdge);
-
-  std::vector<GridPoint> points(last + 1);
-  std::vector<bool> red(last + 1);
-
-  for (int k = 0; k <= last; ++k) {
-    const float f = sweep.frequency[k];
-    const float t = sweep.gain[k];
-    points[k] = {geometry.ReachX(geometry.X(f)), geometry.ClampedY(t)};
-    red[k] = (second.Contains(f) && t > g.SecondHarmonicBoxDb) ||
-             (third.Contains(f) && t > g.ThirdHarmonicBoxDb);
-  }
-  page.SetLineWidth(9);
-  DrawCurve(page, points, red);
-
-  for (int k = 0; k <= last; ++k) {
-    const float f = sweep.frequency[k];
-    const float r = sweep.reflection[k];
-    points[k].y = geometry.ClampedY(r);
-    red[k] = passband.Contains(f) && r > g.PassbandBoxDb;
-  }
-  page.SetLineWidth(6);
-  DrawCurve(page, points, red);
-}
-
-// The report's symbols: shorter leads and smaller plates than on the
-// screen, every part with its value, all in black.
 constexpr platform::SymbolStyle kReportSymbols{
     .generator = {.centreY = 480, .sineLeftX = -65, .sineRightX = 55, .topFrom = 280,
                   .topTo = 0, .bottomFrom = 685, .bottomTo = 1000, .tail = 0,
@@ -222,34 +100,23 @@ std::string EdgeLoss(double gain) {
 }
 
 // Why there is no response, or empty text when there is one.
-std::string UnanalysableText(const model::Session& session, const PlotGeometry& geometry) {
-  if (session.analysis.Result().valid && geometry.Usable()) return {};
-  const std::string reason = model::DescribeUnanalysable(session.design);
-  return reason.empty() ? std::string() : model::UnanalysableLine(reason);
+std::string UnanalysableText(const model::Evaluation& shown, const model::DesignState& design,
+                             const model::PlotGeometry& geometry) {
+  if (shown.sweep.valid && geometry.Usable()) return {};
+  return screens::UnanalysableText(design);
 }
 
-// The plot of a design without a response says why, inside the frame.
-void DrawUnanalysableLine(Canvas& page, const model::PlotFrame& frame, const std::string& line) {
-  if (line.empty()) return;
-  // On a white band, so that the grid and the boxes do not run through it.
-  const double top = frame.top + frame.Height() / 2.0 - 150.0;
-  page.FilledBox({frame.left + 100.0, top}, {frame.right - 100.0, top + 300.0}, model::kWhite);
-  page.SetFontSize(10);
-  PlaceText(page, frame.left + 150.0, top + 50.0, line);
-}
-
-void DrawFigures(Canvas& page, model::Session& session, const std::string& unanalysable) {
+void DrawFigures(Canvas& page, const model::Session& session, const model::Evaluation& shown,
+                 const std::string& unanalysable) {
   const model::DesignState& d = session.design;
   using notation::FormatFrequency;
   using notation::FormatValue;
-  // The band edges are evaluated as on the design screen; an invalid
-  // sweep leaves the analysis alone.
+  // The band-edge losses of the evaluation the plot shows.
   std::string lossLower;
   std::string lossUpper;
-  if (session.analysis.Result().valid && unanalysable.empty()) {
-    const model::EdgeGains gains = model::EvaluateBandEdges(session.analysis, d);
-    lossLower = EdgeLoss(gains.lower);
-    lossUpper = EdgeLoss(gains.upper);
+  if (shown.sweep.valid && unanalysable.empty()) {
+    lossLower = EdgeLoss(shown.edges.lower);
+    lossUpper = EdgeLoss(shown.edges.upper);
   }
   page.SetFontSize(10);
   FigureLine(page, 2000, "Lower bandedge: " + FormatFrequency(d.LowerEdge));
@@ -266,36 +133,37 @@ void DrawFigures(Canvas& page, model::Session& session, const std::string& unana
   FigureLine(page, 4500, "Inductor Q values: " + FormatValue(d.InductorQ));
   FigureLine(page, 4800, "Capacitor Q values: " + FormatValue(d.CapacitorQ));
   if (session.measurement) {
-    // The built filter's figures below the design's, from the same
-    // comparison the design screen and the command line use.
+    // The built filter's figures below the design's, from the comparison
+    // the design screen shows.
     const model::MeasuredNetwork& n = session.measurement->network;
-    FigureLine(page, 5200, "Measured: " + n.name);
+    // Shortened in its middle to end before the page's edge.
+    FigureLine(page, 5200, screens::MeasurementLegend(*session.measurement, 48));
     if (n.ports == 2) {
-      const model::Comparison c =
-          model::CompareWithDesign(d, session.defaults, n, model::kDefaultFloorDb);
       auto loss = [](const std::optional<double>& v) {
         return v ? FormatValue(static_cast<float>(*v)) + "dB" : std::string("-");
       };
-      FigureLine(page, 5500, "Measured loss at lower edge: " + loss(c.measuredLossLow));
-      FigureLine(page, 5800, "Measured loss at upper edge: " + loss(c.measuredLossHigh));
+      const model::Comparison* c = shown.comparison ? &*shown.comparison : nullptr;
+      FigureLine(page, 5500,
+                 "Measured loss at lower edge: " + loss(c ? c->measuredLossLow : std::nullopt));
+      FigureLine(page, 5800,
+                 "Measured loss at upper edge: " + loss(c ? c->measuredLossHigh : std::nullopt));
     }
   }
 }
 
 }  // namespace
 
-void DrawReport(Canvas& page, model::Session& session, const ReportOptions& options) {
+void DrawReport(Canvas& page, const model::Session& session, const model::Evaluation& shown,
+                const ReportOptions& options) {
   const model::DesignState& d = session.design;
-  const PlotGeometry geometry(model::kReportPlotFrame, d, session.defaults);
-  const model::PlotFrame& frame = geometry.Frame();
+  const model::PlotGeometry geometry(model::kReportPlotFrame, d, session.defaults);
+  const screens::PlotLook& look = screens::kPageLook;
 
-  page.SetLineWidth(12);
-  page.Box({frame.left, frame.top}, {frame.right, frame.bottom}, model::kBlack);
-
-  DrawFrequencyGrid(page, session, geometry);
-  DrawLevelGrid(page, geometry, session.defaults.GridDivisions, options.screenWidthTwips);
-  if (geometry.Usable()) DrawAidBoxes(page, session, geometry);
-  DrawCurves(page, session, geometry);
+  screens::DrawFrame(page, geometry, look.frameWidth);
+  screens::DrawFrequencyGrid(page, geometry, shown.grid, d, look);
+  screens::DrawLevelGrid(page, geometry, session.defaults.GridDivisions, options.screenWidthTwips);
+  screens::DrawAidBoxes(page, geometry, shown.aidBoxes, look);
+  screens::DrawMarkedResponse(page, geometry, shown.sweep, d, session.defaults);
   if (session.measurement) {
     screens::OverlayStyle style;
     style.transmissionWidth = 9;
@@ -304,10 +172,10 @@ void DrawReport(Canvas& page, model::Session& session, const ReportOptions& opti
     style.legendLineHeight = 220;
     screens::DrawMeasurementOverlay(page, geometry, *session.measurement, d, style);
   }
-  const std::string unanalysable = UnanalysableText(session, geometry);
-  DrawUnanalysableLine(page, frame, unanalysable);
+  const std::string unanalysable = UnanalysableText(shown, d, geometry);
+  screens::DrawUnanalysableLine(page, geometry.Frame(), unanalysable, look);
   DrawSchematic(page, d);
-  DrawFigures(page, session, unanalysable);
+  DrawFigures(page, session, shown, unanalysable);
 
   page.SetFontSize(16);
   page.SetTextPosition({5000, 900});
@@ -333,15 +201,18 @@ void BufferedReportPrinter::EndDocument() {
   SendPage(page);
 }
 
-bool PrintReport(model::Session& session, ReportPrinter& printer, platform::Dialogs& dialogs,
-                 const ReportOptions& options) {
+bool PrintReport(const model::Session& session, const model::Evaluation& shown,
+                 ReportPrinter& printer, platform::Dialogs& dialogs, const ReportOptions& options) {
   if (!printer.ShowPrintDialog()) return false;
   try {
     Canvas& page = printer.StartFreshPage();
-    DrawReport(page, session, options);
+    DrawReport(page, session, shown, options);
     printer.EndDocument();
   } catch (const PrinterError& error) {
-    dialogs.MessageWithTitle(error.what(), "Printer Error");
+    if (error.write)
+      dialogs.WriteFailed(*error.write);
+    else
+      dialogs.MessageWithTitle(error.what(), "Printer Error");
     return false;
   }
   return true;

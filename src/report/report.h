@@ -1,9 +1,11 @@
 #pragma once
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 
+#include "model/evaluation.h"
 #include "model/session.h"
 #include "platform/canvas.h"
 #include "platform/dialogs.h"
@@ -27,16 +29,21 @@ struct ReportOptions {
   std::string date;
 };
 
-// Draws the whole report page onto the canvas. The frequency grid is the
-// design screen's (session.plot.grid), the curves are the last sweep; only
-// the two band-edge losses are computed here (AnalyzePoint), which changes
-// nothing but the analyser's single-point results.
-void DrawReport(platform::Canvas& page, model::Session& session, const ReportOptions& options);
+// Draws the whole report page onto the canvas: the design's values and
+// schematic from the session, the plot and its figures from the evaluation
+// the design screen last showed (its sweep, frequency grid, band-edge
+// losses and comparison), computing nothing itself.
+void DrawReport(platform::Canvas& page, const model::Session& session,
+                const model::Evaluation& shown, const ReportOptions& options);
 
-// A failure of the printer; what() is the platform's description.
+// A failure of the printer; what() is the platform's description. A PDF
+// file that could not be written also names the file and the reason.
 class PrinterError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
+  PrinterError(const std::string& description, model::WriteFailure failure)
+      : std::runtime_error(description), write(std::move(failure)) {}
+  std::optional<model::WriteFailure> write;
 };
 
 // The printer as the report sees it.
@@ -73,8 +80,8 @@ class BufferedReportPrinter : public ReportPrinter {
 // Cancelling the dialog prints nothing. A printer failure shows its
 // description in a message box titled "Printer Error" and sends nothing.
 // Returns true when the page was sent.
-bool PrintReport(model::Session& session, ReportPrinter& printer, platform::Dialogs& dialogs,
-                 const ReportOptions& options);
+bool PrintReport(const model::Session& session, const model::Evaluation& shown,
+                 ReportPrinter& printer, platform::Dialogs& dialogs, const ReportOptions& options);
 
 // Draws a recorded page onto another canvas, operation by operation.
 void Replay(const platform::RecordingCanvas& recording, platform::Canvas& target);

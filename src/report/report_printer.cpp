@@ -1,6 +1,7 @@
 #include "report/report_printer.h"
 
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
 #include <QPageLayout>
 #include <QPageSize>
@@ -9,8 +10,12 @@
 #include <QPrinter>
 #include <QSizeF>
 #include <QString>
-#include <QTemporaryDir>
+#include <sys/resource.h>
+#include <sys/statvfs.h>
+
+#include <cerrno>
 #include <charconv>
+#include <cstring>
 
 #include "files/file_names.h"
 #include "files/replace_file.h"
@@ -46,31 +51,48 @@ void RenderDirectly(const platform::RecordingCanvas& page, QPrinter& printer) {
     throw PrinterError(Describe(printer, "reported an error"));
 }
 
+// Why the printer's PDF came out short: it does not say, but a file size
+// limit or a full disk are what usually stop it.
+std::string WhyIncomplete(const std::string& file, std::size_t size) {
+  rlimit limit{};
+  if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
+      size >= limit.rlim_cur)
+    return std::strerror(EFBIG);
+  struct statvfs space {};
+  if (::statvfs(file.c_str(), &space) == 0 && space.f_bavail == 0) return std::strerror(ENOSPC);
+  return "the PDF came out incomplete";
+}
+
 // The printer's own PDF output opens its file with truncation (through any
 // link, and waiting on a pipe) and does not report failed writes. So the
-// PDF is made in a private folder, checked, and only then put in place
-// through the same writer as every other file.
+// PDF is made in the same writer's temporary file beside the target as
+// every other file, checked, and only then put in place; a failure
+// removes it.
 void RenderPdfFile(const platform::RecordingCanvas& page, QPrinter& printer) {
   const QString target = printer.outputFileName();
-  QTemporaryDir staging;
-  if (!staging.isValid()) throw PrinterError(Describe(printer, "cannot be written to"));
-  const QString rendered = staging.filePath(QStringLiteral("report.pdf"));
-  printer.setOutputFileName(rendered);
-  try {
-    RenderDirectly(page, printer);
-  } catch (const PrinterError&) {
-    printer.setOutputFileName(target);  // the message names the user's file
-    throw PrinterError(Describe(printer, "cannot be written to"));
-  }
-  printer.setOutputFileName(target);
-  QFile file(rendered);
-  const QByteArray pdf = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-  if (!PdfIsComplete(std::string_view(pdf.constData(), static_cast<std::size_t>(pdf.size()))))
-    throw PrinterError(Describe(printer, "reported an error"));
+  const std::string path = QFile::encodeName(target).toStdString();
+  const files::ContentWriter render = [&](int, const std::string& temporary, std::string& why) {
+    printer.setOutputFileName(QFile::decodeName(temporary.c_str()));
+    try {
+      RenderDirectly(page, printer);
+    } catch (const PrinterError&) {
+      why = "the printer's PDF output failed";
+    }
+    printer.setOutputFileName(target);  // messages name the user's file
+    if (!why.empty()) return false;
+    QFile file(QFile::decodeName(temporary.c_str()));
+    const QByteArray pdf = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    if (PdfIsComplete(std::string_view(pdf.constData(), static_cast<std::size_t>(pdf.size()))))
+      return true;
+    why = WhyIncomplete(temporary, static_cast<std::size_t>(pdf.size()));
+    return false;
+  };
   std::string why;
-  if (!files::ReplaceFileContents(QFile::encodeName(target).toStdString(),
-                                  std::string_view(pdf.constData(), pdf.size()), &why))
-    throw PrinterError("The file " + target.toStdString() + " cannot be written to: " + why + ".");
+  if (!files::ReplaceFileUsing(path, render, &why)) {
+    model::WriteFailure failure{Describe(printer, "cannot be written to"), path, why,
+                                "Printer Error", false};
+    throw PrinterError(failure.message, failure);
+  }
 }
 
 }  // namespace
@@ -140,15 +162,34 @@ void RenderPageOnPrinter(const platform::RecordingCanvas& page, QPrinter& printe
   printer.setPageOrientation(QPageLayout::Portrait);
 }
 
-bool PrintDesignReport(model::Session& session, QPrinter& printer, QWidget* parent,
-                       platform::Dialogs& dialogs, double screenWidthTwips) {
+void StartPrintToFileIn(QPrinter& printer, const QString& folder) {
+  if (!printer.outputFileName().isEmpty()) return;  // the file of the last print
+  // Naming a file switches a printer to PDF; the printer chosen stays.
+  const QPrinter::OutputFormat format = printer.outputFormat();
+  printer.setOutputFileName(QDir(folder).filePath(QStringLiteral("report.pdf")));
+  if (format != printer.outputFormat()) printer.setOutputFormat(format);
+}
+
+bool PrintDesignReport(const model::Session& session, const model::Evaluation& shown,
+                       QPrinter& printer, QWidget* parent, platform::Dialogs& dialogs,
+                       double screenWidthTwips) {
+  // "Print to File" starts where the user last chose a file in this run,
+  // or in the working folder; never where the program happened to start.
+  const std::string folder = dialogs.LastFolder().empty()
+                                 ? session.locations.workDir.string()
+                                 : dialogs.LastFolder();
+  if (!folder.empty()) StartPrintToFileIn(printer, QString::fromStdString(folder));
   QtReportPrinter target(printer, parent);
   ReportOptions options;
   options.screenWidthTwips = screenWidthTwips;
-  return PrintReport(session, target, dialogs, options);
+  const bool printed = PrintReport(session, shown, target, dialogs, options);
+  if (printer.outputFormat() == QPrinter::PdfFormat)
+    dialogs.RememberFolderOf(printer.outputFileName().toStdString());
+  return printed;
 }
 
-bool WriteReportPdf(model::Session& session, const std::string& path, platform::Dialogs& dialogs,
+bool WriteReportPdf(const model::Session& session, const model::Evaluation& shown,
+                    const std::string& path, platform::Dialogs& dialogs,
                     const ReportOptions& options) {
   QPrinter printer(QPrinter::HighResolution);
   printer.setOutputFormat(QPrinter::PdfFormat);
@@ -157,7 +198,7 @@ bool WriteReportPdf(model::Session& session, const std::string& path, platform::
   printer.setDocName(QStringLiteral("DIRUruzevuv report"));
   printer.setCreator(QStringLiteral("DIRUruzevuv"));
   QtReportPrinter target(printer, nullptr, /*askUser=*/false);
-  return PrintReport(session, target, dialogs, options);
+  return PrintReport(session, shown, target, dialogs, options);
 }
 
 }  // namespace diruruzevuv::report

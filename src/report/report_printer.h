@@ -48,14 +48,21 @@ bool PdfIsComplete(std::string_view pdf);
 // file whose name was typed without an extension.
 QString WithPdfExtension(const QPrinter& printer);
 
+// Offers "report.pdf" in `folder` to a print to a file, when no file has
+// been printed to yet; the printer chosen stays.
+void StartPrintToFileIn(QPrinter& printer, const QString& folder);
+
 // The design screen's "Print" button: print dialog, then the report.
 // Returns true when the page was sent.
-bool PrintDesignReport(model::Session& session, QPrinter& printer, QWidget* parent,
-                       platform::Dialogs& dialogs, double screenWidthTwips);
+// The report shows the evaluation the design screen last drew.
+bool PrintDesignReport(const model::Session& session, const model::Evaluation& shown,
+                       QPrinter& printer, QWidget* parent, platform::Dialogs& dialogs,
+                       double screenWidthTwips);
 
 // Writes the report as a one-page landscape PDF without asking anything.
 // Errors go to the dialogs as "Printer Error"; returns true on success.
-bool WriteReportPdf(model::Session& session, const std::string& path, platform::Dialogs& dialogs,
+bool WriteReportPdf(const model::Session& session, const model::Evaluation& shown,
+                    const std::string& path, platform::Dialogs& dialogs,
                     const ReportOptions& options);
 
 }  // namespace diruruzevuv::report

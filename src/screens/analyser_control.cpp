@@ -74,7 +74,7 @@ std::string AnalyserControl::AskForPort() {
   settings.Set(kPortKey, chosen);
   std::string why;
   if (!files::WriteSettingsFile(path, settings, &why))
-    m_form.DialogsUsed().Message("Cannot write " + path.string() + ": " + why);
+    m_form.DialogsUsed().WriteFailed({"", path.string(), why});
   return chosen;
 }
 
@@ -176,7 +176,7 @@ bool AnalyserControl::SaveTouchstone(const std::string& path) {
   std::string why;
   if (files::WriteTouchstoneFile(path, *m_live, {instruments::kOneDirectionComment}, &why))
     return true;
-  m_form.DialogsUsed().Message("Cannot write " + path + ": " + why);
+  m_form.DialogsUsed().WriteFailed({"", path, why});
   return false;
 }
 

@@ -258,11 +258,11 @@ void BuildSheetWindow::ChoicesChanged() {
   if (updated.values != m_settings.values) {
     std::string why;
     model::Session& session = m_form.SessionState();
-    if (files::WriteSettingsFile(session.locations.workDir / files::kSettingsFileName, updated,
-                                 &why))
+    const auto path = session.locations.workDir / files::kSettingsFileName;
+    if (files::WriteSettingsFile(path, updated, &why))
       m_settings = updated;
     else
-      m_form.DialogsUsed().Message("The settings file was not written: " + why);
+      m_form.DialogsUsed().WriteFailed({"The settings file was not written.", path.string(), why});
   }
   Recompute();
 }

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "model/fitted_response.h"
 #include "model/measurement_text.h"
 
 namespace diruruzevuv::screens {
@@ -28,6 +29,9 @@ FitDialog::FitDialog(const model::Session& session, const model::FitResult& fit,
             "\n";
   }
   text += model::FitTable(fit, options);
+  if (fit.done)
+    text += model::WholeTurnsText(model::WholeTurnsAtDesignAL(fit, session.design), session.design) +
+            "\n";
   table = new QPlainTextEdit(QString::fromStdString(text), this);
   table->setObjectName(QStringLiteral("txtFit"));
   table->setReadOnly(true);
@@ -36,6 +40,10 @@ FitDialog::FitDialog(const model::Session& session, const model::FitResult& fit,
   cmdUse = new QPushButton(QStringLiteral("Use fitted capacitors and Q"), this);
   cmdUse->setObjectName(QStringLiteral("cmdUse"));
   cmdUse->setEnabled(fit.done && !fit.poor);
+  cmdUseTurns = new QPushButton(QStringLiteral("Use fitted values and whole turns"), this);
+  cmdUseTurns->setObjectName(QStringLiteral("cmdUseTurns"));
+  cmdUseTurns->setEnabled(cmdUse->isEnabled());
+  connect(cmdUseTurns, &QPushButton::clicked, this, [this] { done(kUseWithTurns); });
   cmdClose = new QPushButton(QStringLiteral("Close"), this);
   cmdClose->setObjectName(QStringLiteral("cmdClose"));
   cmdClose->setDefault(true);
@@ -44,6 +52,7 @@ FitDialog::FitDialog(const model::Session& session, const model::FitResult& fit,
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
   buttons->addWidget(cmdUse);
+  buttons->addWidget(cmdUseTurns);
   buttons->addWidget(cmdClose);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(table);
@@ -51,31 +60,6 @@ FitDialog::FitDialog(const model::Session& session, const model::FitResult& fit,
   const QFontMetrics metrics(table->font());
   resize(metrics.horizontalAdvance(QString(96, QLatin1Char('0'))) + 60,
          metrics.lineSpacing() * 22 + 80);
-}
-
-void ApplyFittedValues(const model::FitResult& fit, model::DesignState& design) {
-  for (const model::FittedPart& row : fit.parts) {
-    const float v = static_cast<float>(row.fitted);
-    switch (row.part) {
-      case model::kPartC47:
-        design.C47 = v;
-        break;
-      case model::kPartC48:
-        design.C48 = v;
-        break;
-      case model::kPartC92:
-        design.C92 = v;
-        break;
-      case model::kPartC49:
-        design.C49 = v;
-        break;
-      case model::kPartQ:
-        design.InductorQ = v;
-        break;
-      default:
-        break;
-    }
-  }
 }
 
 }  // namespace diruruzevuv::screens

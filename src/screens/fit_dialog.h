@@ -23,11 +23,13 @@ class FitDialog final : public QDialog {
 
   QPlainTextEdit* table = nullptr;
   QPushButton* cmdUse = nullptr;
+  // Also sets the whole turns at the design's AL nearest the fitted
+  // inductances (the dialog says how close those come).
+  QPushButton* cmdUseTurns = nullptr;
+  // The dialog's result when cmdUseTurns was pressed.
+  static constexpr int kUseWithTurns = 2;
   QPushButton* cmdClose = nullptr;
 };
 
-// Writes the fitted capacitors and inductor Q into the design; the turns
-// and AL stay (the turn advice says what to change on the toroids).
-void ApplyFittedValues(const model::FitResult& fit, model::DesignState& design);
 
 }  // namespace diruruzevuv::screens

@@ -333,12 +333,25 @@ void frmDesign::Schematic() {
 }
 
 void frmDesign::RunSweep() {
-  m_session.analysis.RunSweep(m_session.design);
+  const model::ShownMeasurement* shown = m_session.measurement ? &*m_session.measurement : nullptr;
+  m_evaluation =
+      model::Evaluate(m_session.design, m_session.defaults, shown ? &shown->network : nullptr,
+                      model::kDefaultFloorDb, m_session.analysis);
+  if (m_measurement != nullptr)
+    m_measurement->ShowMeasuredLoss(MeasuredLossText(m_session.design, m_evaluation.comparison));
 }
 
 void frmDesign::Plot() {
-  ApplyPlotLabels(
-      screens::Plot(Surface(), m_session, platform::ScreenGeometry::kDisplayWidthTwips));
+  ApplyPlotLabels(screens::Plot(Surface(), m_session, m_evaluation,
+                                platform::ScreenGeometry::kDisplayWidthTwips));
+}
+
+void frmDesign::PlotRunEvaluation(const model::Evaluation& evaluation) {
+  // The comparison stays the nominal design's: a trial is not what was built.
+  std::optional<model::Comparison> comparison = std::move(m_evaluation.comparison);
+  m_evaluation = evaluation;
+  m_evaluation.comparison = std::move(comparison);
+  Plot();
 }
 
 void frmDesign::ApplyPlotLabels(const PlotLabels& labels) {
@@ -348,7 +361,6 @@ void frmDesign::ApplyPlotLabels(const PlotLabels& labels) {
   SetTextColour(lblLossLow, labels.lossLow.colour);
   lblLossHigh->setText(FromText(labels.lossHigh.text));
   SetTextColour(lblLossHigh, labels.lossHigh.colour);
-  if (m_measurement != nullptr) m_measurement->ShowMeasuredLoss(labels.measuredLoss);
 }
 
 void frmDesign::HideWorstCase() {
@@ -483,9 +495,10 @@ void frmDesign::cmdAccept_Click() {
 }
 
 std::vector<QWidget*> frmDesign::MonteCarloLocked() const {
-  return {cmdAccept,   cmdSaveFile, cmdMonte,    cmdSpice,   cmdPrint,    cmdRestart, cmdExit,
-          cmdC47minus, cmdC47plus,  cmdC48minus, cmdC48plus, cmdC92minus, cmdC92plus, cmdC49minus,
-          cmdC49plus,  UpDown1,     UpDown2,     txtTurnsL1, txtTurnsL2,  txtAL};
+  return {cmdAccept,   cmdSaveFile, cmdMonte,    cmdSpice,   cmdPrint,    cmdRestart,
+          cmdExit,     cmdC47minus, cmdC47plus,  cmdC48minus, cmdC48plus, cmdC92minus,
+          cmdC92plus,  cmdC49minus, cmdC49plus,  UpDown1,     UpDown2,    txtTurnsL1,
+          txtTurnsL2,  txtAL,       m_measurement->cmdMeasured};
 }
 
 // The run as the screen shows it: every trial drawn, the event loop
@@ -511,7 +524,7 @@ class frmDesign::MonteCarloScreen final : public model::MonteCarloView {
     m_form.Surface().SetChangedCallback([] {});
     m_sinceRepaint.start();
   }
-  void Plot() override { m_form.Plot(); }
+  void Plot(const model::Evaluation& evaluation) override { m_form.PlotRunEvaluation(evaluation); }
   void ShowWorst(const std::string& text) override { m_form.lblWorst->setText(FromText(text)); }
   bool TrialDone() override {
     // Stop, typing and repainting happen here.
@@ -520,13 +533,7 @@ class frmDesign::MonteCarloScreen final : public model::MonteCarloView {
       m_sinceRepaint.restart();
     }
     QCoreApplication::processEvents();
-    if (!m_alive) return false;
-    if (m_form.m_runAbandoned) {
-      frmDesign& form = m_form;
-      form.Surface().SetChangedCallback([&form] { form.update(); });
-      return false;
-    }
-    return true;
+    return !m_alive.isNull();
   }
   void Ending() override { m_form.Surface().SetLineWidth(1); }
   void Ended() override {
@@ -561,7 +568,6 @@ void frmDesign::cmdMonte_Click() {
   lblLossLow->setVisible(false);
   lblLossHigh->setVisible(false);
   MonteCarloScreen view(*this);
-  // An abandoned run (the window closed) touches the window no more.
   if (model::RunMonteCarlo(m_session, view)) EndMonteCarlo();
 }
 
@@ -629,7 +635,7 @@ QPrinter& frmDesign::cdbPrintSchematic() {
 }
 
 void frmDesign::cmdPrint_Click() {
-  report::PrintDesignReport(m_session, cdbPrintSchematic(), this, m_dialogs,
+  report::PrintDesignReport(m_session, m_evaluation, cdbPrintSchematic(), this, m_dialogs,
                             platform::ScreenGeometry::kDisplayWidthTwips);
 }
 
@@ -643,17 +649,13 @@ void frmDesign::cmdExit_Click() {
 }
 
 void frmDesign::closeEvent(QCloseEvent* event) {
-  // A run under way stops here with the nominal values back; its loop then
-  // returns without touching the window again.
-  if (m_session.monte.running) {
-    model::StopMonteCarlo(m_session);
-    model::FinishEndOfRun(m_session);
-    m_runAbandoned = true;
-  }
-  // Leaving through the window's close box ends the program without
-  // writing the last-session file.
-  event->accept();
-  m_manager.ScreenClosedByUser();
+  // The window's close box (or Alt+F4) asks as "Exit" does, so that tuned
+  // values are not lost without a word: "Exit / Quit" saves the last
+  // session and ends, "Cancel / Continue" keeps the window. During a Monte
+  // Carlo run, when "Exit" cannot be pressed, it does nothing.
+  event->ignore();
+  if (m_session.monte.running || !cmdExit->isEnabled()) return;
+  m_manager.ShowExit();
 }
 
 }  // namespace diruruzevuv::screens

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "model/evaluation.h"
 #include "model/session.h"
 #include "platform/dialogs.h"
 #include "platform/grid_form.h"
@@ -42,11 +43,13 @@ class frmDesign final : public platform::GridForm, private SchematicTarget {
   // Clears the surface, draws the circuit and writes the value boxes (which
   // read back into the design as if typed).
   void Schematic();
-  // Analyses the current design over the sweep.
+  // Evaluates the current design (with the measurement shown, if any).
   void RunSweep();
-  // Draws the last sweep's response over what is on the surface and
+  // Draws the last evaluation's response over what is on the surface and
   // updates the loss and worst-case labels.
   void Plot();
+  // What the screen last evaluated and drew: the report prints it.
+  const model::Evaluation& LastEvaluation() const noexcept { return m_evaluation; }
   // Hides lblWorst, lblWorstSecond and lblWorstThird.
   void HideWorstCase();
   // True while a Monte Carlo run is under way.
@@ -110,6 +113,8 @@ class frmDesign final : public platform::GridForm, private SchematicTarget {
   void MeasureMinimumSize();
   void SetBandCaption();
   void ApplyPlotLabels(const PlotLabels& labels);
+  // A Monte Carlo evaluation drawn over the plot.
+  void PlotRunEvaluation(const model::Evaluation& evaluation);
   void SetField(SchematicField field, const std::string& text) override;
 
   void Text1_Change();
@@ -142,12 +147,10 @@ class frmDesign final : public platform::GridForm, private SchematicTarget {
   platform::Dialogs& m_dialogs;
   ScreenManager& m_manager;
   MeasurementControl* m_measurement = nullptr;  // a child object
+  model::Evaluation m_evaluation;
   std::vector<std::pair<QPointer<QWidget>, bool>> m_enabledBeforeRun;
   // The control that had the keyboard focus when the run started.
   QPointer<QWidget> m_focusBeforeRun;
-  // Set when the window is closed during a run: the run ends at once,
-  // without drawing into a window that is going away.
-  bool m_runAbandoned = false;
   // A turns box edited by the user since it was last read or written.
   bool m_turnsL1Typed = false;
   bool m_turnsL2Typed = false;

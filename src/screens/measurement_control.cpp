@@ -8,16 +8,21 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
+#include <QPushButton>
+#include <QShortcut>
 #include <QUrl>
 #include <memory>
 #include <optional>
 
+#include "files/file_names.h"
+#include "files/measurement_file.h"
 #include "files/replace_file.h"
 #include "files/sweep_csv.h"
 #include "files/touchstone.h"
 #include "files/touchstone_writer.h"
 #include "model/analysis_problem.h"
 #include "model/design_response.h"
+#include "model/fitted_response.h"
 #include "model/measured_network.h"
 #include "model/plot_geometry.h"
 #include "screens/analyser_control.h"
@@ -50,8 +55,8 @@ std::string DroppedFile(const QMimeData* mime) {
 
 }  // namespace
 
-std::string ResponseCsv(const model::Session& session) {
-  return files::SweepCsvText(session.analysis.Result());
+std::string ResponseCsv(const model::Evaluation& evaluation) {
+  return files::SweepCsvText(evaluation.sweep);
 }
 
 MeasurementControl::MeasurementControl(frmDesign& form)
@@ -65,6 +70,26 @@ MeasurementControl::MeasurementControl(frmDesign& form)
   form.Place(lblMeasuredLoss, 1000, 1500, 4400, 450);
   lblMeasuredLoss->hide();
   m_analyser = new AnalyserControl(form, *this);
+  // The menu seen and reached without the mouse: a button beside the
+  // curves' legend, free space on this screen, and the keys that open a
+  // context menu.
+  cmdMeasured = new QPushButton(QStringLiteral("Measured..."), &form);
+  cmdMeasured->setObjectName(QStringLiteral("cmdMeasured"));
+  cmdMeasured->setAutoDefault(false);
+  cmdMeasured->setToolTip(QStringLiteral(
+      "Load, fit and remove a measurement, save the plot (also Shift+F10 or the Menu key)"));
+  form.Place(cmdMeasured, 9600, 4500, 1400, 300);
+  connect(cmdMeasured, &QPushButton::clicked, this, &MeasurementControl::ShowMenu);
+  for (const QKeySequence& key : {QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)})
+    connect(new QShortcut(key, &form), &QShortcut::activated, this, &MeasurementControl::ShowMenu);
+}
+
+void MeasurementControl::ShowMenu() {
+  if (m_session.monte.running) return;
+  const model::PlotFrame& frame = model::kScreenPlotFrame;
+  std::unique_ptr<QMenu> menu(
+      MenuAt({(frame.left + frame.right) / 2, (frame.top + frame.bottom) / 2}));
+  if (menu) menu->exec(cmdMeasured->mapToGlobal(QPoint(0, cmdMeasured->height())));
 }
 
 void MeasurementControl::ShowMeasuredLoss(const std::string& text) {
@@ -78,29 +103,19 @@ MeasurementControl::~MeasurementControl() {
 }
 
 bool MeasurementControl::Load(const std::string& path) {
-  const files::TouchstoneRead read = files::ReadTouchstoneFile(path);
-  if (!read.network) {
-    m_form.DialogsUsed().Message(read.error.Text());
-    return false;
-  }
-  return Show(*read.network);
+  return Show(files::LoadMeasurementFile(path, m_session.design.InputTermination));
 }
 
 bool MeasurementControl::Show(const model::MeasuredNetwork& network) {
-  model::Session& session = m_form.SessionState();
-  const std::string problem = model::ReferralProblem(network, session.design.InputTermination);
-  if (!problem.empty()) {
-    m_form.DialogsUsed().Message(problem);
+  return Show(model::TakeMeasurement(network, network.name, m_session.design.InputTermination));
+}
+
+bool MeasurementControl::Show(model::MeasurementIntake intake) {
+  if (!intake.shown) {
+    m_form.DialogsUsed().Message(intake.refusal);
     return false;
   }
-  model::ShownMeasurement shown;
-  shown.measuredOhms = network.referenceOhms;
-  if (!model::Renormalise(network, session.design.InputTermination, shown.network)) {
-    m_form.DialogsUsed().Message(network.name +
-                                 ": cannot be referred to the design's termination");
-    return false;
-  }
-  session.measurement = std::move(shown);
+  m_session.measurement = std::move(intake.shown);
   m_form.Redisplay();
   return true;
 }
@@ -120,11 +135,15 @@ void MeasurementControl::Fit() {
     m_form.DialogsUsed().Message("No fit: " + fit.error);
     return;
   }
+  // The fitted parts' response lies over the measurement from now on, so
+  // that the diagnosis can be seen confirmed (or not).
+  session.measurement->fitted =
+      model::FittedResponse(fit, session.design, session.measurement->network.frequency);
   FitDialog dialog(session, fit, options, &m_form);
-  if (dialog.exec() == QDialog::Accepted) {
-    ApplyFittedValues(fit, session.design);
-    m_form.Redisplay();
-  }
+  const int answer = dialog.exec();
+  if (answer == QDialog::Accepted || answer == FitDialog::kUseWithTurns)
+    model::ApplyFit(fit, session.design, answer == FitDialog::kUseWithTurns);
+  m_form.Redisplay();
 }
 
 bool MeasurementControl::SavePlotImage(const std::string& path) {
@@ -146,14 +165,14 @@ bool MeasurementControl::SavePlotImage(const std::string& path) {
                                         &why)) {
     return true;
   }
-  m_form.DialogsUsed().Message("Cannot write " + path + (why.empty() ? "" : ": " + why));
+  m_form.DialogsUsed().WriteFailed({"", path, why});
   return false;
 }
 
 bool MeasurementControl::SaveResponseCsv(const std::string& path) {
   std::string why;
-  if (files::ReplaceFileContents(path, ResponseCsv(m_form.SessionState()), &why)) return true;
-  m_form.DialogsUsed().Message("Cannot write " + path + (why.empty() ? "" : ": " + why));
+  if (files::ReplaceFileContents(path, ResponseCsv(m_form.LastEvaluation()), &why)) return true;
+  m_form.DialogsUsed().WriteFailed({"", path, why});
   return false;
 }
 
@@ -198,11 +217,11 @@ QMenu* MeasurementControl::MenuAt(QPointF grid) {
   menu->addSeparator();
   menu->addAction(QStringLiteral("Save plot as PNG..."), this, [this, &dialogs] {
     const std::string path = dialogs.SaveFile("Save plot as PNG", kPngFilter, "plot.png");
-    if (!path.empty()) SavePlotImage(path);
+    if (!path.empty()) SavePlotImage(files::WithDefaultExtension(path, ".png"));
   });
   menu->addAction(QStringLiteral("Save computed response as CSV..."), this, [this, &dialogs] {
     const std::string path = dialogs.SaveFile("Save computed response", kCsvFilter, "response.csv");
-    if (!path.empty()) SaveResponseCsv(path);
+    if (!path.empty()) SaveResponseCsv(files::WithDefaultExtension(path, ".csv"));
   });
   menu->addAction(QStringLiteral("Export response as Touchstone..."), this, [this, &dialogs] {
     const std::string path = dialogs.SaveFile("Export response as Touchstone", kTouchstoneFilter,

@@ -4,11 +4,14 @@
 #include <QPointF>
 #include <string>
 
+#include "model/evaluation.h"
 #include "model/fit.h"
+#include "model/measurement.h"
 #include "model/session.h"
 
 class QLabel;
 class QMenu;
+class QPushButton;
 
 namespace diruruzevuv::screens {
 
@@ -30,6 +33,9 @@ class MeasurementControl final : public QObject {
   // Reads the file, refers it to the design's termination and shows it;
   // a file that cannot be read is named in a message and nothing changes.
   bool Load(const std::string& path);
+  // Shows a measurement however it was made (model::TakeMeasurement), or
+  // tells why it was refused.
+  bool Show(model::MeasurementIntake intake);
   // Refers a measurement (a file's or the analyser's) to the design's
   // termination and shows it; one that cannot be is named in a message.
   bool Show(const model::MeasuredNetwork& network);
@@ -47,6 +53,10 @@ class MeasurementControl final : public QObject {
   // The plot's context menu, built for a click at this layout-grid point;
   // empty when the point lies outside the plot. The caller owns it.
   QMenu* MenuAt(QPointF gridPoint);
+  // The same menu under the "Measured..." button, which Shift+F10 and the
+  // Menu key also open; nothing during a Monte Carlo run.
+  void ShowMenu();
+  QPushButton* cmdMeasured = nullptr;
 
   // The measured band-edge losses above the computed ones; hidden when
   // the text is empty (no two-port measurement shown).
@@ -62,8 +72,8 @@ class MeasurementControl final : public QObject {
   AnalyserControl* m_analyser = nullptr;  // a child object
 };
 
-// The computed response of the last sweep as the command line's sweep
+// The computed response of an evaluation as the command line's sweep
 // prints it: "frequency_hz,gain_db,reflection_db" and a line per point.
-std::string ResponseCsv(const model::Session& session);
+std::string ResponseCsv(const model::Evaluation& evaluation);
 
 }  // namespace diruruzevuv::screens

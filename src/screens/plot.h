@@ -1,7 +1,10 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
+#include "model/comparison.h"
+#include "model/evaluation.h"
 #include "model/rgb.h"
 #include "model/session.h"
 #include "platform/canvas.h"
@@ -21,17 +24,20 @@ struct PlotLabels {
   std::string worstThird;  // "Worst-case 3ed harm. atten: ..."
   LabelText lossLow;       // "Target-value parts loss at 14MHz: 0.14 dB"
   LabelText lossHigh;
-  // With a two-port measurement shown, two lines: "Measured loss at
-  // 14MHz: 0.25dB" and the same at the upper edge; empty otherwise.
-  std::string measuredLoss;
 };
 
-// Draws the response of the last sweep over what is on the canvas (grid,
-// labels, design-aid boxes, frame, both curves in session.DrawColor),
-// tracks the worst harmonic attenuation and evaluates the band edges.
-// screenWidthTwips is the width of the screen the layout grid stands for;
-// the level labels' width estimate uses it.
-PlotLabels Plot(platform::Canvas& canvas, model::Session& session, double screenWidthTwips);
+// Draws an evaluation's response over what is on the canvas (grid, labels,
+// design-aid boxes, frame, both curves in session.DrawColor), folds its
+// harmonic figures into the session's running worst values and gives the
+// band-edge loss labels. screenWidthTwips is the width of the screen the
+// layout grid stands for; the level labels' width estimate uses it.
+PlotLabels Plot(platform::Canvas& canvas, model::Session& session,
+                const model::Evaluation& evaluation, double screenWidthTwips);
+
+// With a two-port measurement, two lines: "Measured loss at 14MHz: 0.25dB"
+// and the same at the upper edge; empty otherwise.
+std::string MeasuredLossText(const model::DesignState& design,
+                             const std::optional<model::Comparison>& comparison);
 
 // The loss caption for one band edge: "Target-value parts loss at" +
 // FormatFrequency(edge) + "Hz: " + FormatValue(|gain|) + "dB", red for a

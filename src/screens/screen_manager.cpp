@@ -39,7 +39,7 @@ void ScreenManager::Present(QWidget* screen, const QWidget* previous) {
     screen->setGeometry(previous->geometry());
     screen->show();
   } else if (form) {
-    form->ShowComfortably();
+    form->ShowComfortably(m_windowOffset);
   } else {
     screen->show();
   }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPoint>
 #include <QPointer>
 #include <functional>
 #include <memory>
@@ -54,6 +55,8 @@ class ScreenManager {
   float ExitPause() const noexcept { return m_exitPause; }
   // Whether screens are shown on the display (tests may keep them hidden).
   void SetShowScreens(bool show) noexcept { m_showScreens = show; }
+  // Where a screen opened afresh lies from the centre of the display.
+  void SetWindowOffset(QPoint offset) noexcept { m_windowOffset = offset; }
 
   model::Session& Session() noexcept { return m_session; }
   // The printer the design screens print on; it keeps the user's choices
@@ -73,6 +76,7 @@ class ScreenManager {
   QPointer<frmExit> m_exit;
   float m_exitPause = 2.0f;
   bool m_showScreens = true;
+  QPoint m_windowOffset;
   bool m_ended = false;
   std::unique_ptr<QPrinter> m_printer;
 };

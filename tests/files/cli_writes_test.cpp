@@ -19,18 +19,15 @@ using namespace testing;
 const std::string kCli = DIRU_CLI_PATH;
 const std::string kForty = DIRU_SOURCE_DATA_DIR "/40.TXT";
 
-TEST(CliWritesTest, DesignFileFromTheWizard) {
-  ExpectSafeWrites({[](const std::string& out) {
-                      return std::vector<std::string>{kCli, "wizard", "7M", "3", "50", out};
-                    },
-                    "\r\nC47: "});
-}
-
-TEST(CliWritesTest, SpiceSchematic) {
-  ExpectSafeWrites({[](const std::string& out) {
-                      return std::vector<std::string>{kCli, "spice", kForty, out};
-                    },
-                    "Version 4\r\n"});
+// The safe writer's cases run in its own test; here each writing command
+// shows that a write failure reaches the user plainly.
+TEST(CliWritesTest, EachWriterFailsPlainlyUnderAFileSizeLimit) {
+  ExpectPlainFailureUnderSizeLimit([](const std::string& out) {
+    return std::vector<std::string>{kCli, "wizard", "7M", "3", "50", out};
+  });
+  ExpectPlainFailureUnderSizeLimit([](const std::string& out) {
+    return std::vector<std::string>{kCli, "spice", kForty, out};
+  });
 }
 
 // Thirty writers of one file at once, each with its own design: all succeed

@@ -86,6 +86,9 @@ TEST(DesignFileTest, ReadsOrFallsBack) {
   } rows[] = {
       {"Plain, lower-case defaults", CrLf(FortyLines("C:\\defaults\\40m.TXT")), false, Forty, {}},
       {"Comments and blanks anywhere, LF only", CrLf(comments, "\n"), false, Forty, {}},
+      // Else the comment would count as the title and shift every value.
+      {"Byte-order mark before a comment", "\xEF\xBB\xBF* from an editor\r\n" + forty, false,
+       Forty, {}},
       {"Defaults refused", CrLf(FortyLines("C:\\My Defaults\\40m.TXT")), false, nullptr,
        {kDesignFailed}},
       {"Last session ignores Defaults", CrLf(FortyLines("Defaults")), true, Forty, {}},
@@ -140,13 +143,14 @@ TEST(DesignFileTest, UnanalysableAndEmptyFilesFallBack) {
   WriteText(dir / "turns.TXT", std::get<1>(rows[4]));
   model::DesignState d = Design(Forty);
   RecordingNotifier n;
-  std::string reason = "stale";
-  EXPECT_FALSE(ReadDesignFile((dir / "turns.TXT").string(), d, n, &reason));
-  EXPECT_EQ(reason, "L1 has 0 turns");
+  DesignReadFailure failure{true, "stale", false};
+  EXPECT_FALSE(ReadDesignFile((dir / "turns.TXT").string(), d, n, &failure));
+  EXPECT_EQ(failure.reason, "L1 has 0 turns");
+  EXPECT_TRUE(failure.unanalysable);
   WriteText(dir / "forty.TXT", CrLf(FortyLines("x")));
   d.InductorQ = d.CapacitorQ = 0.0f;
-  EXPECT_TRUE(ReadDesignFile((dir / "forty.TXT").string(), d, n, &reason));
-  EXPECT_EQ(reason, "");
+  EXPECT_TRUE(ReadDesignFile((dir / "forty.TXT").string(), d, n, &failure));
+  EXPECT_EQ(failure.reason, "");
 }
 
 // The shipped presets and a saved design read through "Get old" and "Last
@@ -184,15 +188,18 @@ TEST(DesignFileTest, FailedWritesTellAndLeaveTheFolderAsItWas) {
     std::string target;
     Lines before;         // made first, see MakeEntries
     std::string message;  // also tells which writer
+    std::string reason;   // on the second line, after the file
     bool diskFull = false;
     float inductorQ = 200;
   } rows[] = {
-      {"Parent is a file", "plain/d.TXT", {"plain"}, kDesignWrite},
-      {"Disk full", "d.TXT", {"d.TXT"}, kDesignWrite, true},
+      {"Parent is a file", "plain/d.TXT", {"plain"}, kDesignWrite, "Not a directory"},
+      {"Disk full", "d.TXT", {"d.TXT"}, kDesignWrite, "File too large", true},
       {"Last session is a folder", kLast, {kLast + "/", kLast + "/x"},
-       "The last-session file was not written correctly."},
-      {"Spice, target is a folder", "a.ASC", {"a.ASC/", "a.ASC/x"}, kSpiceWriteFailed},
-      {"Spice, InductorQ 0", "a.ASC", {}, kSpiceWriteFailed, false, 0}};
+       "The last-session file was not written correctly.", "Is a directory"},
+      {"Spice, target is a folder", "a.ASC", {"a.ASC/", "a.ASC/x"}, kSpiceWriteFailed,
+       "Is a directory"},
+      {"Spice, InductorQ 0", "a.ASC", {}, kSpiceWriteFailed,
+       "the inductors' loss cannot be computed with an inductor Q of 0", false, 0}};
   // clang-format on
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
@@ -214,7 +221,8 @@ TEST(DesignFileTest, FailedWritesTellAndLeaveTheFolderAsItWas) {
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, handler);
     EXPECT_FALSE(ok);
-    EXPECT_EQ(n.events, (Lines{"<beep>", row.message}));
+    EXPECT_EQ(n.events,
+              (Lines{"<beep>", row.message + "\r\nCannot write " + path + ": " + row.reason}));
     EXPECT_EQ(FolderSnapshot(dir.path()), before);
   }
 }

@@ -28,6 +28,7 @@ struct ReadCase {
   Complex s21{};           // first point (two ports)
   Complex s12{};
   double reference = 50.0;
+  std::vector<int> ignoredLines = {};  // named in the warnings
 };
 
 Complex Polar(double magnitude, double degrees) {
@@ -51,6 +52,11 @@ TEST_P(TouchstoneReads, Values) {
   }
   EXPECT_EQ(n.referenceOhms[0], c.reference);
   EXPECT_EQ(n.name, c.name);
+  ASSERT_EQ(n.warnings.size(), c.ignoredLines.size());
+  for (std::size_t i = 0; i < n.warnings.size(); ++i)
+    EXPECT_TRUE(n.warnings[i].starts_with(std::string(c.name) + ", line " +
+                                          std::to_string(c.ignoredLines[i]) + ": "))
+        << n.warnings[i];
 }
 
 const std::string kTwoPortRow = "14000000 0.1 0.2 0.3 0.4 0.5 0.6 0.7 0.8";
@@ -68,8 +74,15 @@ const ReadCase kReads[] = {
     {"NoOptionLineAtAll", "e.s1p", CrLf({"! only data", "2 0.1 10"}), 1, 1, 2e9, Polar(0.1, 10)},
     {"CommentsAnywhereAndLaterOptionLinesIgnored", "f.s1p",
      CrLf({"! analyser export", "# Hz S RI R 25 ! units", "# GHz S MA R 50",
-           "  100 0.1 0.2 ! first", "", "200 0.3 0.4"}),
-     1, 2, 100, {0.1, 0.2}, {}, {}, 25},
+           "  100 0.1 0.2 ! first", "", "200 0.3 0.4", "# MHz"}),
+     1, 2, 100, {0.1, 0.2}, {}, {}, 25, {3, 7}},
+    // The fuzzer's shape: an option line inside the first record must not
+    // rescale it (nor the rest) after its frequency was read in GHz.
+    {"OptionLineInsideTheDataChangesNothing", "p.s2p",
+     CrLf({"1 0.1 0.2 0.3 0.4", "#HZ", "0.5 0.6 0.7 0.8", "2 0 0 0 0 0 0 0 0"}),
+     2, 2, 1e9, Polar(0.1, 0.2), Polar(0.3, 0.4), Polar(0.5, 0.6), 50, {2}},
+    {"ByteOrderMarkAtTheStart", "q.s1p", CrLf({"\xEF\xBB\xBF# Hz S RI R 50", "1000 0.5 -0.25"}),
+     1, 1, 1000, {0.5, -0.25}},
     {"TwoPortVersionOneOrder", "g.s2p", CrLf({"# Hz S RI R 50", kTwoPortRow}),
      2, 1, 14e6, {0.1, 0.2}, {0.3, 0.4}, {0.5, 0.6}},
     {"TwoPortWrappedOverLines", "h.s2p", CrLf({"# Hz S RI R 50", "14000000 0.1 0.2", "0.3 0.4",
@@ -146,6 +159,19 @@ const RefusalCase kRefusals[] = {
      "n.s1p, line 2: a value is not finite"},
     {"UnknownOption", "o.s1p", CrLf({"# Hz S XY R 50", "5 0 0"}),
      "o.s1p, line 1: unknown option \"XY\""},
+    {"SortedHighToLow", "h.s2p", CrLf({"# MHz S RI R 50", kTwoPortRow, "13 0 0 0 0 0 0 0 0"}),
+     "h.s2p, line 3: the frequencies do not increase"},
+    {"NoiseRowOfTheWrongShape", "h.s2p",
+     CrLf({"# MHz S RI R 50", "14 0 0 0 0 0 0 0 0", "1 2.5 0.5 30 0.2", "2 2.6 0.5 31"}),
+     "h.s2p, line 4: the frequencies do not increase"},
+    {"ComplexReference", "z.s1p", CrLf({"# Hz S RI R (50+50j)", "5 0 0"}),
+     "z.s1p, line 1: complex reference impedances are not supported"},
+    {"ControlBytesEscaped", "e.s1p", CrLf({"# Hz S RI", std::string("5 \x1b[2J\0x 0", 9)}),
+     "e.s1p, line 2: \"\\x1B[2J\\x00x\" is not a number"},
+    {"LongWordCut", "e.s1p", CrLf({"# Hz S RI", "5 " + std::string(200, 'w') + " 0"}),
+     "e.s1p, line 2: \"" + std::string(77, 'w') + "...\" is not a number"},
+    {"LineTooLong", "e.s1p", CrLf({"# Hz S RI", "5 0 0" + std::string(5000, ' ')}),
+     "e.s1p, line 2: the line is longer than 4096 bytes"},
     {"CountDisagrees", "c.ts",
      CrLf({"[Version] 2.0", "# Hz S RI R 50", "[Number of Ports] 1", "[Number of Frequencies] 3",
            "[Network Data]", "1 0 0", "2 0 0", "[End]"}),
@@ -161,22 +187,35 @@ const RefusalCase kRefusals[] = {
 INSTANTIATE_TEST_SUITE_P(Refusals, TouchstoneRefuses, ::testing::ValuesIn(kRefusals),
                          [](const auto& row) { return std::string(row.param.label); });
 
-TEST(TouchstoneTest, ReadsAFileFromDiskAndNamesAMissingOne) {
+// The file is read in pieces: lines that straddle them read whole, a
+// line too long is refused without holding it, and so is a missing file.
+TEST(TouchstoneTest, ReadsAFileFromDiskPieceByPiece) {
   testing::TempDir dir;
-  testing::WriteText(dir / "built.s1p", CrLf({"# Hz S RI R 50", "100 0.5 0.5"}));
-  EXPECT_TRUE(ReadTouchstoneFile(dir / "built.s1p").network);
-  const TouchstoneRead missing = ReadTouchstoneFile(dir / "gone.s2p");
-  EXPECT_FALSE(missing.network);
-  EXPECT_EQ(missing.error.Text(), "gone.s2p: cannot be opened");
+  std::string text = "\xEF\xBB\xBF# Hz S RI R 50\r\n";
+  for (int i = 1; i <= 20000; ++i) text += std::to_string(i * 1000) + " 0.125 0.25\r\n";
+  testing::WriteText(dir / "built.s1p", text + "# MHz");
+  const TouchstoneRead read = ReadTouchstoneFile(dir / "built.s1p");
+  ASSERT_TRUE(read.network) << read.error.Text();
+  EXPECT_EQ(read.network->frequency.size(), 20000u);
+  EXPECT_EQ(read.network->frequency.back(), 2e7);
+  EXPECT_EQ(read.network->s.back()[0], Complex(0.125, 0.25));
+  EXPECT_EQ(read.network->warnings,
+            std::vector<std::string>{"built.s1p, line 20002: an option line after the data is ignored"});
+  testing::WriteText(dir / "long.s1p", "# Hz\n1 0 0\n" + std::string(10 << 20, '7'));
+  EXPECT_EQ(ReadTouchstoneFile(dir / "long.s1p").error.Text(),
+            "long.s1p, line 3: the line is longer than 4096 bytes");
+  EXPECT_EQ(ReadTouchstoneFile(dir / "gone.s2p").error.Text(), "gone.s2p: cannot be opened");
 }
 
-TEST(TouchstoneTest, ReadsAHundredThousandPoints) {
+// Far beyond any analyser: refused when the count passes the limit.
+TEST(TouchstoneTest, RefusesMoreThanTheMostPointsAnAnalyserMeasures) {
   std::string text = "# Hz S RI R 50\n";
-  for (int i = 1; i <= 100000; ++i) text += std::to_string(i * 1000) + " 0.1 0.2\n";
+  for (std::size_t i = 1; i <= kMaxMeasuredPoints; ++i) text += std::to_string(i) + " 0 0\n";
   const TouchstoneRead read = ParseTouchstone(text, "long.s1p");
   ASSERT_TRUE(read.network);
-  EXPECT_EQ(read.network->frequency.size(), 100000u);
-  EXPECT_EQ(read.network->frequency.back(), 1e8);
+  EXPECT_EQ(read.network->frequency.size(), kMaxMeasuredPoints);
+  EXPECT_EQ(ParseTouchstone(text + "1e9 0 0\n", "long.s1p").error.Text(),
+            "long.s1p, line 200002: more than 200000 points; no analyser measures so many");
 }
 
 // Networks worked by hand: a series resistor R and a shunt capacitor C
@@ -250,6 +289,29 @@ TEST(RenormaliseTest, ZeroOrCopiedPortTwoCannotBeReferred) {
   EXPECT_NE(model::ReferralProblem(n, 12.5).find("are a copy of S21 and zero"), std::string::npos);
   n.s[1][3] = Complex(0.3);
   EXPECT_EQ(model::ReferralProblem(n, 12.5), "");
+}
+
+// S11 alone, measured at 50 ohm, says nothing sure about the match at
+// 12.5 ohm: refused for judging, kept as measured for a fit.
+TEST(RenormaliseTest, OnePortElsewhereIsKeptAsMeasuredForTheFitOnly) {
+  model::MeasuredNetwork one;
+  one.name = "in.s1p";
+  one.ports = 1;
+  one.frequency = {7e6};
+  one.s = {{Complex(0.25, 0.5)}};
+  const auto judged = model::PrepareMeasurement(one, 12.5, model::MeasurementUse::kJudge);
+  EXPECT_FALSE(judged.network);
+  EXPECT_EQ(judged.problem,
+            "in.s1p: a one-port measurement at 50 ohm cannot be judged at the design's 12.5 ohm "
+            "(its S11 depends on what loaded the output); measure both ports, or measure at "
+            "12.5 ohm");
+  const auto fitted = model::PrepareMeasurement(one, 12.5, model::MeasurementUse::kFit);
+  ASSERT_TRUE(fitted.network && fitted.asMeasured);
+  EXPECT_EQ(fitted.network->s, one.s);
+  EXPECT_EQ(fitted.network->referenceOhms[0], 50.0);
+  const auto same = model::PrepareMeasurement(one, 50.0, model::MeasurementUse::kJudge);
+  ASSERT_TRUE(same.network);
+  EXPECT_FALSE(same.asMeasured);
 }
 
 // A filter designed for 12.5 ohm, measured at 50 ohm and judged at

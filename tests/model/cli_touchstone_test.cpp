@@ -63,7 +63,7 @@ TEST(CliTouchstoneTest, RefusalsNameTheOptionOrTheFile) {
       {files + " --stop 1e3", "2: --stop 1000 Hz is not above the design's sweep start " +
                                   std::to_string(static_cast<long>(f.design.SweepStop)) + " Hz"},
       {"\"" + f.designFile + "\" \"" + folder + "\"",
-       "1: cannot write " + folder + ": " + folder + " is a folder, not a file"},
+       "1: cannot write " + folder + ": Is a directory"},
   };
   for (const auto& [args, expected] : rows) {
     const CliRun run = RunCli("touchstone " + args, f.errors);

@@ -7,6 +7,7 @@
 #include "files/touchstone.h"
 #include "measurement_support.h"
 #include "model/analysis.h"
+#include "model/measurement_text.h"
 
 namespace diruruzevuv::model {
 namespace {
@@ -95,6 +96,31 @@ TEST(ComparisonTest, OnePortFileGivesTheReflectionOnly) {
   ASSERT_TRUE(c.bands[0].worstMeasuredDb);
   EXPECT_NEAR(*c.bands[0].worstMeasuredDb, *c.bands[0].worstComputedDb, 1e-4);
   EXPECT_EQ(c.bands[1].verdict, BoxVerdict::kNotMeasured);
+}
+
+// A perfect match reads as the analysis's floor, and a filter that passes
+// nothing is refused rather than meeting every harmonic box.
+TEST(ComparisonTest, PerfectMatchReadsAsTheFloorAndADeadFilterIsRefused) {
+  const DesignState design = testing::BandDesign(20);
+  MeasuredNetwork m;
+  m.name = "m.s2p";
+  m.ports = 2;
+  for (double f = 13.5e6; f < 45e6; f *= 1.01) {
+    m.frequency.push_back(f);
+    m.s.push_back({0.0, 1.0, 1.0, 0.0});  // a matched through line
+  }
+  const Comparison c = CompareWithDesign(design, Boxes(), m, -70);
+  EXPECT_EQ(c.bands[0].worstMeasuredDb, kShownFloorDb);
+  EXPECT_TRUE(c.problem.empty());
+  EXPECT_NE(ComparisonTable(c, design).find("  -140.00  "), std::string::npos);
+  const std::string csv = ComparisonCsv(c, design);
+  const std::string passband = csv.substr(csv.find("\npassband,"), csv.find("\nsecond") - csv.find("\npassband,"));
+  EXPECT_NE(passband.find(",-140,"), std::string::npos) << passband;
+  for (auto& s : m.s) s = {1.0, 0.0, 0.0, 1.0};  // open
+  EXPECT_EQ(CompareWithDesign(design, Boxes(), m, -70).problem,
+            "m.s2p: S21 stays below the floor (-70.0 dB) in the passband: not a working filter");
+  m.s.resize(1), m.frequency.resize(1);  // below the passband only: not measured, not dead
+  EXPECT_TRUE(CompareWithDesign(design, Boxes(), m, -70).problem.empty());
 }
 
 }  // namespace

@@ -12,7 +12,6 @@
 
 #include "model/adjustment.h"
 #include "model/monte_carlo.h"
-#include "model/worst_case.h"
 
 namespace diruruzevuv::model {
 namespace {
@@ -24,12 +23,11 @@ class RecordingView final : public MonteCarloView {
   void ShowNominal() override {
     ValueBoxes boxes;
     WriteValueBoxes(boxes, m_session.design);
-    m_session.analysis.RunSweep(m_session.design);
-    Plot();
+    Plot(Evaluate(m_session.design, m_session.defaults));
   }
-  void Plot() override {
+  void Plot(const Evaluation& evaluation) override {
     colours.push_back(m_session.DrawColor);
-    ApplyPlotFigures(TakePlotFigures(m_session), m_session.plot, labels);
+    ApplyWorstHarmonics(evaluation, m_session.plot, labels);
   }
   void ShowWorst(const std::string& text) override { labels.worst = text; }
 

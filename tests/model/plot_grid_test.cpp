@@ -12,16 +12,6 @@
 namespace diruruzevuv::model {
 namespace {
 
-TEST(PlotGridTest, TwentyMetreSweepLines) {
-  const PlotGrid grid = ComputePlotGrid(5e6f, 50e6f);
-  const std::vector<double> expectedMHz = {5, 6, 7, 8, 9, 10, 15, 20, 30, 40, 50};
-  ASSERT_EQ(grid.count, static_cast<int>(expectedMHz.size()));
-  for (int i = 0; i < grid.count; ++i) {
-    EXPECT_NEAR(grid.frequency[i], expectedMHz[i] * 1e6, expectedMHz[i] * 2.0) << i;
-    EXPECT_NEAR(grid.position[i], std::log10(expectedMHz[i] / 5.0), 1e-6) << i;
-  }
-}
-
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 constexpr float kInf = std::numeric_limits<float>::infinity();
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "model/design_state.h"
+#include "model/evaluation.h"
 #include "platform/recording_canvas.h"
 #include "report/report.h"
 
@@ -37,7 +38,7 @@ TEST(ReportSchematicTest, SymbolsAtTheirPlaces) {
   model::Session s;
   model::ApplyDefaultDesign(s.design);
   platform::RecordingCanvas page;
-  DrawReport(page, s, ReportOptions{12000, "06.12.2026"});
+  DrawReport(page, s, model::Evaluate(s.design, s.defaults), ReportOptions{12000, "06.12.2026"});
   std::ostringstream out;
   for (const platform::RecordingCanvas::Op& op : page.Ops()) {
     if (op.lineWidth != 8 || op.colour != model::kBlack) continue;

@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QDialog>
+#include <QMenu>
+#include <QTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -18,6 +22,55 @@
 #include "scripted_dialogs.h"
 
 namespace diruruzevuv::testing {
+
+// While it lives, a dialog or menu still open `limitMs` after its start is
+// closed and the test fails, so a fault that leaves one open fails within
+// seconds instead of hanging the run.
+class ModalGuard {
+ public:
+  explicit ModalGuard(int limitMs = 3000) {
+    m_limit.setSingleShot(true);
+    QObject::connect(&m_limit, &QTimer::timeout, [] {
+      for (int i = 0; i < 20; ++i) {
+        QWidget* up = QApplication::activePopupWidget();
+        if (up == nullptr) up = QApplication::activeModalWidget();
+        if (up == nullptr) return;
+        ADD_FAILURE() << "still open: " << up->metaObject()->className() << " \""
+                      << up->windowTitle().toStdString() << "\"";
+        if (auto* dialog = qobject_cast<QDialog*>(up)) {
+          dialog->reject();
+        } else {
+          up->close();
+        }
+      }
+    });
+    m_limit.start(limitMs);
+  }
+
+ private:
+  QTimer m_limit;
+};
+
+// Runs `open`, which brings up a modal dialog (or a menu), and `act` on it
+// once it is up, under a ModalGuard. Returns whether `act` ran.
+inline bool WhileModal(const std::function<void()>& open, const std::function<void(QWidget&)>& act,
+                       int limitMs = 3000) {
+  bool acted = false;
+  QTimer first;
+  first.setSingleShot(true);
+  QObject::connect(&first, &QTimer::timeout, [&] {
+    QWidget* up = QApplication::activePopupWidget();
+    if (up == nullptr) up = QApplication::activeModalWidget();
+    if (up == nullptr) return;
+    acted = true;
+    act(*up);
+  });
+  const ModalGuard guard(limitMs);
+  first.start(0);
+  open();
+  EXPECT_TRUE(acted) << "no dialog came up";
+  return acted;
+}
 
 // A design screen on a shipped band preset (20 metres unless another
 // band button is named; none: the opening screen), its controls found by

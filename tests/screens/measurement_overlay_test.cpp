@@ -9,7 +9,9 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <QUrl>
 #include <algorithm>
@@ -21,6 +23,7 @@
 #include "../model/measurement_support.h"
 #include "../platform/canvas_checks.h"
 #include "files/touchstone.h"
+#include "model/evaluation.h"
 #include "model/plot_geometry.h"
 #include "notation/notation.h"
 #include "platform/recording_canvas.h"
@@ -62,9 +65,12 @@ model::Session SweptSession(const model::DesignState& design) {
   model::Session s;
   s.design = design;
   s.defaults = {-20.0f, -35.0f, -35.0f, 1.01f, 6, -60.0f};
-  s.analysis.RunSweep(s.design);
-  s.plot.grid = model::ComputePlotGrid(s.design.SweepStart, s.design.SweepStop);
   return s;
+}
+
+// What the design screen evaluates: the design with its measurement.
+model::Evaluation Evaluated(const model::Session& s) {
+  return model::Evaluate(s.design, s.defaults, s.measurement ? &s.measurement->network : nullptr);
 }
 
 TEST(MeasurementOverlayTest, ScreenPlotDrawsBothCurvesClippedWithTheLegend) {
@@ -74,7 +80,8 @@ TEST(MeasurementOverlayTest, ScreenPlotDrawsBothCurvesClippedWithTheLegend) {
   wide.stop = 1e8;
   s.measurement = Shown(s.design, wide);
   RecordingCanvas canvas;
-  const PlotLabels labels = Plot(canvas, s, 12000.0);
+  const model::Evaluation shown = Evaluated(s);
+  Plot(canvas, s, shown, 12000.0);
   const auto s21 = Strokes(canvas, kMeasuredTransmissionColour);
   const auto s11 = Strokes(canvas, kMeasuredReflectionColour);
   const std::size_t inside = static_cast<std::size_t>(std::count_if(
@@ -85,11 +92,25 @@ TEST(MeasurementOverlayTest, ScreenPlotDrawsBothCurvesClippedWithTheLegend) {
   ASSERT_EQ(s11.size(), inside - 1);
   EXPECT_EQ(s21.front().lineWidth, 2.0);
   EXPECT_EQ(s11.front().lineWidth, 1.0);
-  for (const Op& op : s21) EXPECT_TRUE(Inside(op, model::kScreenPlotFrame));
-  for (const Op& op : s11) EXPECT_TRUE(Inside(op, model::kScreenPlotFrame));
-  // Deep in the stop band the measured transmission lies on the floor.
-  EXPECT_TRUE(std::any_of(s21.begin(), s21.end(), [](const Op& op) { return op.a.y == 4000.0; }));
-  EXPECT_TRUE(HasText(canvas, "Measured: built.s2p (green S21, violet S11)"));
+  // Each point where its measured level puts it, within the frame: the
+  // stroke ending at the k-th measured point inside the sweep.
+  const model::PlotGeometry g(model::kScreenPlotFrame, s.design, s.defaults);
+  const model::MeasuredNetwork& n = s.measurement->network;
+  std::size_t k = 0;
+  for (std::size_t i = 0; i < n.frequency.size(); ++i) {
+    const double f = n.frequency[i];
+    if (f < 5e6 || f > 5e7) continue;
+    if (k > 0) {
+      const double x = g.X(f);
+      const double y11 = g.ClampedY(20.0 * std::log10(std::abs(n.s[i][0])));
+      const double y21 = g.ClampedY(20.0 * std::log10(std::abs(n.s[i][1])));
+      ASSERT_NEAR(s11[k - 1].b.x, x, 1e-6) << f;
+      ASSERT_NEAR(s11[k - 1].b.y, y11, 1e-6) << f;
+      ASSERT_NEAR(s21[k - 1].b.y, y21, 1e-6) << f;
+    }
+    ++k;
+  }
+  EXPECT_TRUE(HasText(canvas, "Measured: built.s2p"));
   EXPECT_FALSE(HasText(canvas, "Measured at 50 ohm, judged at 50 ohm"));
   // Text inside the plot's bottom left corner; none while a Monte Carlo
   // run draws its trials over the legend drawn before it.
@@ -101,18 +122,67 @@ TEST(MeasurementOverlayTest, ScreenPlotDrawsBothCurvesClippedWithTheLegend) {
   s.monte.running = true;
   s.monte.trialCount = 0;  // the run's first, nominal drawing has it
   RecordingCanvas first;
-  Plot(first, s, 12000.0);
-  EXPECT_TRUE(HasText(first, "Measured: built.s2p (green S21, violet S11)"));
+  Plot(first, s, shown, 12000.0);
+  EXPECT_TRUE(HasText(first, "Measured: built.s2p"));
   s.monte.trialCount = 1;
   RecordingCanvas trial;
-  Plot(trial, s, 12000.0);
-  EXPECT_FALSE(HasText(trial, "Measured: built.s2p (green S21, violet S11)"));
+  Plot(trial, s, shown, 12000.0);
+  EXPECT_FALSE(HasText(trial, "Measured: built.s2p"));
   EXPECT_FALSE(Strokes(trial, kMeasuredTransmissionColour).empty());
   // The measured losses stand beside the computed ones.
-  EXPECT_EQ(labels.measuredLoss.substr(0, 28), "Measured loss at 14MHz: 0.13")
-      << labels.measuredLoss;
-  EXPECT_NE(labels.measuredLoss.find("dB\nMeasured loss at 14.35MHz: 0.14"), std::string::npos)
-      << labels.measuredLoss;
+  const std::string measuredLoss = MeasuredLossText(s.design, shown.comparison);
+  EXPECT_EQ(measuredLoss.substr(0, 28), "Measured loss at 14MHz: 0.13") << measuredLoss;
+  EXPECT_NE(measuredLoss.find("dB\nMeasured loss at 14.35MHz: 0.14"), std::string::npos)
+      << measuredLoss;
+}
+
+struct LegendRow {
+  const char* surface;
+  const model::PlotFrame* frame;
+  double charWidth;  // as the surface's overlay style has it
+};
+
+// On screen and on the report the legend lies on a plain box inside the
+// frame, drawn over the grid, the boxes and the curves; a long name is
+// shortened in its middle so that the line ends inside the frame.
+TEST(MeasurementOverlayTest, LegendStaysInsideTheFrameOnAPlainBox) {
+  model::Session s = SweptSession(testing::BandDesign(20));
+  const std::string name = "filter_built_on_the_kitchen_table_after_rewinding_L2_2026-12-06.s2p";
+  s.measurement = Shown(s.design, {}, name.c_str());
+  for (const LegendRow& row : {LegendRow{"screen", &model::kScreenPlotFrame, 100.0},
+                               LegendRow{"report", &model::kReportPlotFrame, 100.0}}) {
+    SCOPED_TRACE(row.surface);
+    RecordingCanvas canvas;
+    if (row.frame == &model::kScreenPlotFrame) {
+      Plot(canvas, s, Evaluated(s), 12000.0);
+    } else {
+      report::DrawReport(canvas, s, Evaluated(s), report::ReportOptions{12000, "06.12.2026"});
+    }
+    const model::PlotFrame& f = *row.frame;
+    const auto& ops = canvas.Ops();
+    const auto legend = std::find_if(ops.begin(), ops.end(), [](const Op& op) {
+      return op.kind == Kind::Text && op.text.rfind("Measured: ", 0) == 0;
+    });
+    ASSERT_NE(legend, ops.end());
+    EXPECT_EQ(legend->text, "Measured: filter_built_on_th...L2_2026-12-06.s2p");
+    EXPECT_TRUE(HasText(canvas, "green S21, violet S11"));
+    EXPECT_LE(legend->a.x + row.charWidth * legend->text.size(), f.right);
+    const auto box = std::find_if(ops.begin(), legend, [](const Op& op) {
+      return op.kind == Kind::FilledBox && op.colour == model::kWhite;
+    });
+    ASSERT_NE(box, legend);
+    EXPECT_TRUE(Inside(*box, f));
+    EXPECT_TRUE(box->a.x < legend->a.x && box->a.y < legend->a.y && box->b.y > legend->a.y);
+    EXPECT_LE(legend->a.x + row.charWidth * legend->text.size(), box->b.x);
+    // The report's figures name the file within the page, too.
+    const auto texts = canvas.Texts();
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), legend->text),
+              row.frame == &model::kReportPlotFrame ? 2 : 1);
+    // Nothing but the legend's own text is drawn after its box.
+    for (auto op = box + 1; op != legend; ++op) EXPECT_NE(op->kind, Kind::Line);
+  }
+  EXPECT_EQ(ShortenInTheMiddle("abcdefghij", 7), "ab...ij");
+  EXPECT_EQ(ShortenInTheMiddle("d\xc3\xa9" "f\xc3\xa9" "rent.s2p", 9), "d\xc3\xa9...s2p");
 }
 
 TEST(MeasurementOverlayTest, OnePortAndReferredFilesSayWhatTheyShow) {
@@ -121,37 +191,50 @@ TEST(MeasurementOverlayTest, OnePortAndReferredFilesSayWhatTheyShow) {
   onePort.twoPort = false;
   s.measurement = Shown(s.design, onePort, "reflection.s1p");
   RecordingCanvas canvas;
-  const PlotLabels labels = Plot(canvas, s, 12000.0);
+  const model::Evaluation shown = Evaluated(s);
+  Plot(canvas, s, shown, 12000.0);
   EXPECT_TRUE(Strokes(canvas, kMeasuredTransmissionColour).empty());
   EXPECT_FALSE(Strokes(canvas, kMeasuredReflectionColour).empty());
-  EXPECT_TRUE(HasText(canvas, "Measured: reflection.s1p (violet S11)"));
+  EXPECT_TRUE(HasText(canvas, "Measured: reflection.s1p"));
   EXPECT_TRUE(HasText(canvas, "Measured at 50 ohm, judged at 12.5 ohm"));
-  EXPECT_EQ(labels.measuredLoss, "");
+  EXPECT_EQ(MeasuredLossText(s.design, shown.comparison), "");
 }
 
 TEST(MeasurementOverlayTest, ReportDrawsTheMeasurementAndIsUnchangedWithout) {
   model::Session s = SweptSession(testing::BandDesign(20));
   const report::ReportOptions options{12000, "06.12.2026"};
   RecordingCanvas before;
-  report::DrawReport(before, s, options);
+  report::DrawReport(before, s, Evaluated(s), options);
 
-  s.measurement = Shown(s.design, {});
+  // Built with C48 5 % high: the measured losses differ from the design's
+  // and from each other.
+  model::PartValues built = model::DesignParts(s.design);
+  built[model::kPartC48] *= 1.05;
+  const files::TouchstoneRead read =
+      files::ParseTouchstone(testing::MeasurementText(s.design, built, {}), "built.s2p");
+  s.measurement.emplace();
+  ASSERT_TRUE(model::Renormalise(*read.network, 50.0, s.measurement->network));
+  const model::Evaluation shown = Evaluated(s);
   RecordingCanvas with;
-  report::DrawReport(with, s, options);
+  report::DrawReport(with, s, shown, options);
   const auto s21 = Strokes(with, kMeasuredTransmissionColour);
   ASSERT_GT(s21.size(), 300u);
   for (const Op& op : s21) EXPECT_TRUE(Inside(op, model::kReportPlotFrame));
   EXPECT_EQ(s21.front().lineWidth, 9.0);
-  EXPECT_TRUE(HasText(with, "Measured: built.s2p (green S21, violet S11)"));
   EXPECT_TRUE(HasText(with, "Measured: built.s2p"));
-  const auto texts = with.Texts();
-  EXPECT_TRUE(std::any_of(texts.begin(), texts.end(), [](const std::string& t) {
-    return t.rfind("Measured loss at lower edge: ", 0) == 0 && t.back() == 'B';
-  }));
+  EXPECT_TRUE(HasText(with, "Measured: built.s2p"));
+  // The measured losses as the comparison gives them.
+  const model::Comparison& c = *shown.comparison;
+  const std::string low = notation::FormatValue(static_cast<float>(*c.measuredLossLow));
+  const std::string high = notation::FormatValue(static_cast<float>(*c.measuredLossHigh));
+  EXPECT_NE(low, high);
+  EXPECT_NE(low, notation::FormatValue(static_cast<float>(c.computedLossLow)));
+  EXPECT_TRUE(HasText(with, "Measured loss at lower edge: " + low + "dB")) << low;
+  EXPECT_TRUE(HasText(with, "Measured loss at upper edge: " + high + "dB")) << high;
 
   s.measurement.reset();
   RecordingCanvas after;
-  report::DrawReport(after, s, options);
+  report::DrawReport(after, s, Evaluated(s), options);
   ASSERT_EQ(after.Ops().size(), before.Ops().size());
   for (std::size_t i = 0; i < before.Ops().size(); ++i) {
     const Op& a = before.Ops()[i];
@@ -175,7 +258,7 @@ class MeasurementScreenTest : public ::testing::Test, public testing::DesignScre
   }
   bool Drawn() {
     RecordingCanvas canvas;
-    Plot(canvas, session, 12000.0);
+    Plot(canvas, session, Evaluated(session), 12000.0);
     return !Strokes(canvas, kMeasuredTransmissionColour).empty();
   }
   // Runs the context-menu entry with this text at the middle of the plot.
@@ -249,10 +332,44 @@ TEST_F(MeasurementScreenTest, MenuOnlyOverThePlotAndOnlyWhatApplies) {
                                   "Export response as Touchstone...", "Build sheet..."}));
 }
 
+// Names typed without an extension get theirs, as every other save does.
+// The menu can be seen and reached without the mouse: the "Measured..."
+// button, which covers no other control, and Shift+F10 or the Menu key,
+// even from a value box that has a context menu of its own.
+TEST_F(MeasurementScreenTest, MeasuredButtonAndKeysOpenTheMenu) {
+  Form().show();
+  QPushButton* button = Form().Measurement().cmdMeasured;
+  auto* box = Form().findChild<QLineEdit*>(QStringLiteral("Text3"));
+  const auto opens = [this, box](const std::function<void()>& open) {
+    // Shortcuts act in the active window (a closed menu leaves none here).
+    Form().activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&Form()));
+    box->setFocus();
+    QStringList entries;
+    testing::WhileModal(open, [&entries](QWidget& up) {
+      auto* menu = qobject_cast<QMenu*>(&up);
+      ASSERT_NE(menu, nullptr);
+      for (const QAction* action : menu->actions()) entries << action->text();
+      menu->close();
+    });
+    return entries.contains(QStringLiteral("Load measured filter..."));
+  };
+  EXPECT_TRUE(opens([button] { button->click(); }));
+  EXPECT_TRUE(opens([box] { QTest::keyClick(box, Qt::Key_Menu); }));
+  EXPECT_TRUE(opens([box] { QTest::keyClick(box, Qt::Key_F10, Qt::ShiftModifier); }));
+  EXPECT_EQ(button->text(), QStringLiteral("Measured..."));
+  for (const QWidget* other : Form().findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    if (other != button && !other->isHidden()) {
+      EXPECT_FALSE(other->geometry().intersects(button->geometry()))
+          << other->objectName().toStdString();
+    }
+  }
+}
+
 TEST_F(MeasurementScreenTest, SavesThePlotAndTheComputedResponse) {
   const std::string png = (dir / "plot.png").string();
   const std::string csv = (dir / "response.csv").string();
-  dialogs.answers = {png, csv};
+  dialogs.answers = {(dir / "plot").string(), (dir / "response").string()};
   Choose("Save plot as PNG...");
   Choose("Save computed response as CSV...");
   const QImage image(QString::fromStdString(png));
@@ -269,6 +386,45 @@ TEST_F(MeasurementScreenTest, SavesThePlotAndTheComputedResponse) {
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0].rfind("Cannot write " + nowhere, 0), 0u) << dialogs.messages[0];
   EXPECT_FALSE(fs::exists(nowhere));
+}
+
+// After a fit the fitted parts' response is drawn over the measurement, on
+// the screen and on the report, where it lies on the measured curves.
+TEST_F(MeasurementScreenTest, FittedResponseLiesOnTheMeasurement) {
+  ASSERT_TRUE(Form().Measurement().Load(measured.string()));
+  QString shown;
+  testing::WhileModal([this] { Choose("Fit built values..."); },
+                      [&shown](QWidget& up) {
+                        shown = qobject_cast<FitDialog*>(&up)->table->toPlainText();
+                        qobject_cast<FitDialog*>(&up)->cmdClose->click();
+                      });
+  EXPECT_NE(shown.indexOf("Whole turns at AL 3 nH per turns squared come only this close:\n"
+                          "L2 14 turns 0.588 uH"),
+            -1)
+      << shown.toStdString();
+  RecordingCanvas screen;
+  Plot(screen, session, Evaluated(session), 12000.0);
+  RecordingCanvas page;
+  report::DrawReport(page, session, Evaluated(session), report::ReportOptions{12000, "06.12.2026"});
+  for (const RecordingCanvas* canvas : {&screen, &page}) {
+    const auto fitted = Strokes(*canvas, kFittedColour);
+    const auto s21 = Strokes(*canvas, kMeasuredTransmissionColour);
+    const auto s11 = Strokes(*canvas, kMeasuredReflectionColour);
+    ASSERT_EQ(fitted.size(), s21.size() + s11.size());
+    const double perDb = canvas == &screen ? 3500.0 / 60.0 : 3500.0 / 60.0;
+    double worst = 0.0;
+    for (std::size_t i = 0; i < s21.size(); ++i) {
+      worst = std::max(worst, std::fabs(fitted[i].a.y - s21[i].a.y));
+      worst = std::max(worst, std::fabs(fitted[s21.size() + i].a.y - s11[i].a.y));
+      EXPECT_EQ(fitted[i].a.x, s21[i].a.x);
+    }
+    EXPECT_LT(worst, 0.5 * perDb);  // within half a dB everywhere
+    EXPECT_TRUE(HasText(*canvas, "orange: fitted parts, S21 and S11"));
+  }
+  Choose("Remove measurement");
+  RecordingCanvas gone;
+  Plot(gone, session, Evaluated(session), 12000.0);
+  EXPECT_TRUE(Strokes(gone, kFittedColour).empty());
 }
 
 // A name typed without an ending gets ".s2p"; the file is the design's
@@ -290,22 +446,21 @@ TEST_F(MeasurementScreenTest, FitDialogChangesTheDesignOnlyWhenAsked) {
   const float c48 = session.design.C48;
   QString shown;
   auto answer = [&](const char* button) {
-    QTimer::singleShot(0, [&shown, button] {
-      auto* dialog = qobject_cast<FitDialog*>(QApplication::activeModalWidget());
-      ASSERT_NE(dialog, nullptr);
-      shown = dialog->table->toPlainText();
-      dialog->findChild<QPushButton*>(button)->click();
-    });
+    testing::WhileModal([this] { Choose("Fit built values..."); },
+                        [&shown, button](QWidget& up) {
+                          auto* dialog = qobject_cast<FitDialog*>(&up);
+                          ASSERT_NE(dialog, nullptr);
+                          shown = dialog->table->toPlainText();
+                          dialog->findChild<QPushButton*>(button)->click();
+                        });
   };
   answer("cmdClose");
-  Choose("Fit built values...");
   EXPECT_EQ(session.design.C48, c48);
   EXPECT_NE(shown.indexOf("C48"), -1);
   EXPECT_NE(shown.indexOf("exceeds both 3 % and twice its uncertainty.\nOff: C48\n"), -1)
       << shown.toStdString();
 
   answer("cmdUse");
-  Choose("Fit built values...");
   EXPECT_NEAR(session.design.C48, c48 * 1.05f, c48 * 0.005f);
   EXPECT_EQ(Form().findChild<QLineEdit*>("Text3")->text().toStdString(),
             notation::FormatCapacitance(session.design.C48));

@@ -30,10 +30,6 @@ using namespace diruruzevuv::testing;
 
 const fs::path kShipped = DIRU_SOURCE_DATA_DIR;
 
-std::array<float, 7> Values(const model::DesignState& d) {
-  return {d.C47, d.C48, d.C92, d.C49, d.ToroidAL, d.L1, d.L2};
-}
-
 // The program on its opening screen, ending its exit pause at once.
 class ScreenFlowTest : public ::testing::Test, public DesignScreen {
  protected:
@@ -45,19 +41,20 @@ class ScreenFlowTest : public ::testing::Test, public DesignScreen {
     return manager.Design();
   }
 
-  // Clicks "Exit" and "Exit" on the modal exit screen; tells whether its
-  // label was showing when it closed.
-  bool ExitThrough() {
+  // Opens the exit screen with `open` (the "Exit" button unless told) and
+  // presses "Exit / Quit" there; tells whether its label was showing when
+  // it closed.
+  bool ExitThrough(const std::function<void()>& open = {}) {
     bool labelShown = false;
-    QTimer::singleShot(0, manager.Design(), [&] {
-      frmExit* exit = manager.Exit();
-      ASSERT_NE(exit, nullptr);
-      QObject::connect(exit, &QDialog::finished,
-                       [&labelShown, exit] { labelShown = !exit->Label1->isHidden(); });
-      QTimer::singleShot(5000, exit, &QDialog::reject);  // never hang in the modal loop
-      exit->cmdExit->click();
-    });
-    Click("cmdExit");
+    WhileModal(open ? open : [this] { Click("cmdExit"); },
+               [&labelShown](QWidget& up) {
+                 auto* exit = qobject_cast<frmExit*>(&up);
+                 ASSERT_NE(exit, nullptr);
+                 QObject::connect(exit, &QDialog::finished, [&labelShown, exit] {
+                   labelShown = !exit->Label1->isHidden();
+                 });
+                 exit->cmdExit->click();
+               });
     return labelShown;
   }
 };
@@ -123,8 +120,10 @@ TEST_F(ScreenFlowTest, FailedExitWriteWarnsHidesTheLabelAndStillEnds) {
   fs::create_directories(dir / files::kLastSessionName);  // no file can replace it
   EXPECT_FALSE(ExitThrough());
   EXPECT_EQ(dialogs.beeps, 1);
+  // The program's own text, then the file and the reason.
   EXPECT_EQ(dialogs.messages,
-            std::vector<std::string>{"The last-session file was not written correctly."});
+            std::vector<std::string>{"The last-session file was not written correctly.\r\nCannot write " +
+                                     (dir / files::kLastSessionName).string() + ": Is a directory"});
   EXPECT_EQ(endCalls, 1);
 }
 
@@ -194,66 +193,63 @@ TEST_F(ScreenFlowTest, TypedValuesAndReplot) {
   EXPECT_EQ(session.design.TurnsL2, 32767);
 }
 
-TEST_F(ScreenFlowTest, FullRunMakes201TrialsAndGivesEverythingBack) {
+// The window's close box asks as "Exit" does: the exit screen's own close
+// box keeps everything, "Exit / Quit" saves the last session and ends.
+TEST_F(ScreenFlowTest, CloseBoxOpensTheExitScreen) {
   OpenDesignOn20();
-  const auto before = Values(session.design);
-  Click("cmdMonte");
-  EXPECT_EQ(session.monte.trialCount, 201);
-  EXPECT_EQ(Values(session.design), before);
-  // The nominal curve ends the run in yellow.
-  const QImage image = Form().Surface().Image().convertToFormat(QImage::Format_RGB32);
-  const auto* pixels = reinterpret_cast<const QRgb*>(image.constBits());
-  const auto* end = pixels + image.width() * image.height();
-  EXPECT_NE(std::find(pixels, end, qRgb(255, 255, 0)), end);
-  const std::string worst = Label("lblWorst");
-  Click("cmdMonte");  // a second run draws other values
-  EXPECT_NE(Label("lblWorst"), worst);
-  Find<platform::TurnsSpinner>("UpDown1")->UpButton()->click();
-  EXPECT_EQ(session.design.TurnsL2, 15);  // UpDown1 steps L2's turns
+  Click("cmdC48plus");
+  const float tuned = session.design.C48;
+  bool closed = true;
+  WhileModal([&] { closed = Form().close(); },
+             [](QWidget& up) {
+               ASSERT_NE(qobject_cast<frmExit*>(&up), nullptr);
+               up.close();  // the exit screen's close box: "Cancel / Continue"
+             });
+  EXPECT_FALSE(closed);
+  ASSERT_NE(manager.Design(), nullptr);
+  EXPECT_EQ(endCalls, 0);
+  EXPECT_FALSE(fs::exists(dir / files::kLastSessionName));
+  EXPECT_TRUE(ExitThrough([this] { Form().close(); }));
+  EXPECT_EQ(endCalls, 1);
+  EXPECT_NE(ReadText(dir / files::kLastSessionName)
+                .find("C48: " + notation::ShortestFloatText(tuned) + "\r\n"),
+            std::string::npos);
 }
 
-TEST_F(ScreenFlowTest, StopInTheFirstTrialRestoresAndASecondStartIsImpossible) {
+// During a Monte Carlo run, when "Exit" cannot be pressed, the close box
+// does nothing and the run goes on to its end.
+TEST_F(ScreenFlowTest, CloseBoxDoesNothingDuringARun) {
   OpenDesignOn20();
-  const auto before = Values(session.design);
-  QTimer::singleShot(0, [this] {
-    Click("cmdMonteStop");
-    Click("cmdMonte");  // enabled again by Stop, but the run is not over
+  bool closed = true;
+  const ModalGuard guard;
+  QTimer::singleShot(0, [&] {
+    closed = Form().close();
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
   });
   Click("cmdMonte");
-  EXPECT_EQ(session.monte.trialCount, 1);
-  EXPECT_EQ(session.monte.trialColorCounter, 1);
-  EXPECT_EQ(Values(session.design), before);
-  EXPECT_FALSE(session.monte.running);
-}
-
-TEST_F(ScreenFlowTest, ClosingTheWindowDuringARunStopsCleanlyWithoutWriting) {
-  OpenDesignOn20();
-  const auto before = Values(session.design);
-  QTimer::singleShot(0, [this] { Form().close(); });
-  Click("cmdMonte");
-  EXPECT_EQ(endCalls, 1);
-  EXPECT_EQ(session.monte.trialCount, 1);
-  EXPECT_EQ(Values(session.design), before);
-  EXPECT_FALSE(fs::exists(dir / files::kLastSessionName));  // closing is not "Exit"
+  EXPECT_FALSE(closed);
+  EXPECT_EQ(endCalls, 0);
+  EXPECT_EQ(session.monte.trialCount, 201);
+  EXPECT_NE(manager.Design(), nullptr);
 }
 
 // From the opening screen: a refused entry first, then a corrected preview.
 TEST_F(ScreenFlowTest, WizardRefusesThenLeadsToTheDesignScreen) {
-  QTimer::singleShot(0, [this] {
-    auto* wizard = qobject_cast<frmWizard*>(QApplication::activeModalWidget());
-    ASSERT_NE(wizard, nullptr);
-    wizard->txtLowerEdge->setText("7M");
-    wizard->txtToroid->setText("abc");
-    wizard->cmdPreview->click();
-    EXPECT_EQ(wizard->txtToroid->text(), "abc");
-    EXPECT_FALSE(wizard->cmdExit->isEnabled());
-    EXPECT_EQ(session.design.ToroidAL, 3.0f);
-    wizard->txtToroid->setText("3");
-    wizard->cmdPreview->click();
-    EXPECT_EQ(wizard->results[5]->text(), "16  (result: 768nH)");
-    wizard->cmdExit->click();
-  });
-  manager.Opening()->cmdWizard->click();
+  WhileModal([this] { manager.Opening()->cmdWizard->click(); },
+             [this](QWidget& up) {
+               auto* wizard = qobject_cast<frmWizard*>(&up);
+               ASSERT_NE(wizard, nullptr);
+               wizard->txtLowerEdge->setText("7M");
+               wizard->txtToroid->setText("abc");
+               wizard->cmdPreview->click();
+               EXPECT_EQ(wizard->txtToroid->text(), "abc");
+               EXPECT_FALSE(wizard->cmdExit->isEnabled());
+               EXPECT_EQ(session.design.ToroidAL, 3.0f);
+               wizard->txtToroid->setText("3");
+               wizard->cmdPreview->click();
+               EXPECT_EQ(wizard->results[5]->text(), "16  (result: 768nH)");
+               wizard->cmdExit->click();
+             });
   Settle();
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_NE(dialogs.messages[0].find("AL"), std::string::npos);

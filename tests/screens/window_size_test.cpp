@@ -14,6 +14,7 @@
 #include <string>
 
 #include "design_screen.h"
+#include "platform/instance_slot.h"
 #include "platform/screen_geometry.h"
 #include "screens/frm_exit.h"
 #include "screens/frm_wizard.h"
@@ -53,13 +54,12 @@ TEST(WindowSizeTest, WindowsCannotBeMadeSmallerThanTheirMinimum) {
   screen.manager.ShowOpening();
   const QSize opening = refusesSmaller(screen.manager.Opening());
   QSize wizard;
-  QTimer::singleShot(0, [&] {
-    QWidget* modal = QApplication::activeModalWidget();
-    ASSERT_NE(qobject_cast<frmWizard*>(modal), nullptr);
-    wizard = refusesSmaller(modal);
-    modal->close();
-  });
-  screen.manager.Opening()->findChild<QPushButton*>("cmdWizard")->click();
+  WhileModal([&] { screen.manager.Opening()->findChild<QPushButton*>("cmdWizard")->click(); },
+             [&](QWidget& modal) {
+               ASSERT_NE(qobject_cast<frmWizard*>(&modal), nullptr);
+               wizard = refusesSmaller(&modal);
+               modal.close();
+             });
   const QSize legible = ScreenGeometry::LegibleClientSize();
   for (const QSize minimum : {opening, design, wizard}) {
     EXPECT_GE(minimum.width(), legible.width());
@@ -141,6 +141,31 @@ TEST(WindowSizeTest, ValueBoxesShowTheStartOfTheirTextAfterEveryWrite) {
     for (const char* name : {"Text3", "Text5", "Text6", "txtTurnsL1", "txtTurnsL2", "txtAL"})
       EXPECT_TRUE(ShowsWhole(Box(name))) << name << " " << Box(name)->text().toStdString();
   }
+}
+
+// A second copy of the program takes the next place (a place comes free
+// when its copy ends) and opens its first window that far from the first
+// copy's, not exactly on top of it.
+TEST(WindowSizeTest, ASecondCopyOpensItsWindowOffset) {
+  TempDir dir;
+  const QString folder = QString::fromStdString(dir.path().string());
+  {
+    const platform::InstanceSlot first(folder);
+    const platform::InstanceSlot second(folder);
+    EXPECT_EQ(first.Number(), 0);
+    EXPECT_EQ(second.Number(), 1);
+    model::Session session;
+    session.locations = {dir.path(), DIRU_SOURCE_DATA_DIR};
+    ScriptedDialogs dialogs;
+    ScreenManager one(session, dialogs, [] {});
+    ScreenManager two(session, dialogs, [] {});
+    one.SetWindowOffset(first.WindowOffset());
+    two.SetWindowOffset(second.WindowOffset());
+    one.ShowOpening();
+    two.ShowOpening();
+    EXPECT_EQ(two.Opening()->pos() - one.Opening()->pos(), QPoint(40, 40));
+  }
+  EXPECT_EQ(platform::InstanceSlot(folder).Number(), 0);
 }
 
 }  // namespace
