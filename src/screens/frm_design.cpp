@@ -16,6 +16,7 @@
 #include "notation/notation.h"
 #include "platform/screen_geometry.h"
 #include "report/report_printer.h"
+#include "screens/analyser_control.h"
 #include "screens/measurement_control.h"
 #include "screens/program_constants.h"
 #include "screens/screen_manager.h"
@@ -686,6 +687,8 @@ void frmDesign::closeEvent(QCloseEvent* event) {
   // Carlo run, when "Exit" cannot be pressed, it does nothing.
   event->ignore();
   if (m_session.monte.running || !cmdExit->isEnabled()) return;
+  // A repeating analyser sweep stops first; the user may start it again.
+  m_measurement->Analyser().Stop();
   m_manager.ShowExit();
 }
 

@@ -73,6 +73,12 @@ TEST_F(AnalyserScreenTest, MeasuresRepeatsWhileTheWindowAnswersAndSaves) {
   EXPECT_TRUE(Analyser().Busy());
   ASSERT_TRUE(WaitUntil([&] { return Analyser().SweepsDone() >= 3; }));
   EXPECT_TRUE(Analyser().Repeating());
+  // The window's close box stops the sweep before the exit screen asks;
+  // "Cancel / Continue" keeps the window.
+  testing::WhileModal([&] { Form().close(); }, [](QWidget& up) { up.close(); });
+  EXPECT_FALSE(Analyser().Repeating());
+  ASSERT_TRUE(WaitUntil([&] { return !Analyser().Busy(); }));
+  Choose("Repeat");
   Choose("Stop repeating");
   ASSERT_TRUE(WaitUntil([&] { return !Analyser().Busy(); }));
   EXPECT_FALSE(Analyser().Repeating());
