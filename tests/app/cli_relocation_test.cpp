@@ -50,12 +50,6 @@ TEST(CliRelocationTest, ACopiedToolReadsTheDataBesideItsPrefix) {
   EXPECT_EQ(RunIn(work.path(), tool + " sweep"), std::make_pair(0, fromShipped));
   // Started through a relative path and from another folder: the same.
   EXPECT_EQ(RunIn(prefix.path(), "bin/diruruzevuv-cli sweep"), std::make_pair(0, fromShipped));
-
-  // A copy in the working folder still wins over the shipped one.
-  testing::WriteText(work / files::kGlobalDefaultsName, Defaults("60", "150"));
-  const std::string fromWork = ExpectedSweep(shipped);
-  ASSERT_NE(fromWork, fromShipped);
-  EXPECT_EQ(RunIn(work.path(), tool + " sweep"), std::make_pair(0, fromWork));
 }
 
 TEST(CliRelocationTest, HelpListsEveryCommandAndVersionNamesTheRelease) {

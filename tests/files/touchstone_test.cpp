@@ -236,16 +236,6 @@ TEST(RenormaliseTest, HandWorkedNetworksFromFiftyToTwelveAndAHalfOhm) {
   ExpectMatrix(at12.s[0], SeriesResistor(10.0, 12.5));
   ExpectMatrix(at12.s[1], ShuntCapacitor(0.02, 12.5));
   EXPECT_EQ(at12.referenceOhms, (std::array<double, 2>{12.5, 12.5}));
-
-  // One port: a 10 ohm resistor to ground, 2/3 reflection at 50 ohm down
-  // to -1/9 at 12.5 ohm.
-  model::MeasuredNetwork one;
-  one.ports = 1;
-  one.frequency = {1e6};
-  one.s = {{Complex(-40.0 / 60.0)}};
-  model::MeasuredNetwork oneAt12;
-  ASSERT_TRUE(model::Renormalise(one, 12.5, oneAt12));
-  EXPECT_NEAR(std::abs(oneAt12.s[0][0] - Complex(-2.5 / 22.5)), 0.0, 1e-15);
 }
 
 TEST(RenormaliseTest, UnequalPortReferences) {
