@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(build-essential cmake g++ qt6-base-dev qt6-qpa-plugins libgl-dev libgtest-dev
   libbenchmark-dev fonts-liberation clang libclang-rt-dev poppler-utils locales librsvg2-bin
-  dpkg-dev desktop-file-utils appstream libeigen3-dev libserialport-dev pkgconf xdotool)
+  dpkg-dev desktop-file-utils appstream libeigen3-dev libserialport-dev pkgconf)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,5 +1,6 @@
 #include "screens/frm_design.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -15,6 +16,7 @@
 #include "notation/notation.h"
 #include "platform/screen_geometry.h"
 #include "report/report_printer.h"
+#include "screens/analyser_control.h"
 #include "screens/measurement_control.h"
 #include "screens/program_constants.h"
 #include "screens/screen_manager.h"
@@ -105,6 +107,26 @@ void WriteBox(QLineEdit* box, const QString& value) {
 
 void WriteBox(QLineEdit* box, const std::string& text) {
   WriteBox(box, FromText(text));
+}
+
+// The turns boxes are sized for two digits: 32767 in one would read as
+// "327". A count the box cannot show whole is shown in red with the whole
+// count in its tooltip; the text itself stays as written, since the box is
+// read back.
+void MarkCutTurns(QLineEdit* box) {
+  const QString text = box->text();
+  const QMargins margins = box->textMargins();
+  // The frame and Qt's own inner margin take about two pixels a side each.
+  const int room = box->width() - margins.left() - margins.right() - 8;
+  const bool cut = box->fontMetrics().horizontalAdvance(text) > room;
+  box->setToolTip(cut ? QStringLiteral("%1 turns: more than the box shows").arg(text.trimmed())
+                      : QString());
+  if (box->property("cut").toBool() == cut) return;
+  box->setProperty("cut", cut);
+  QPalette palette = box->palette();
+  palette.setColor(QPalette::Text,
+                   cut ? QColor(Qt::red) : QApplication::palette().color(QPalette::Text));
+  box->setPalette(palette);
 }
 
 const char* SchematicFieldName(SchematicField field) {
@@ -256,6 +278,9 @@ void frmDesign::CreateControls() {
     connect(edit, &QLineEdit::returnPressed, this, &frmDesign::ValueBox_Enter);
   // A turns count is read only by a spinner, "Replot" or Enter; one typed
   // and then followed by a step is taken first rather than overwritten.
+  for (QLineEdit* turns : {txtTurnsL1, txtTurnsL2}) {
+    connect(turns, &QLineEdit::textChanged, this, [turns] { MarkCutTurns(turns); });
+  }
   connect(txtTurnsL1, &QLineEdit::textEdited, this, [this] { m_turnsL1Typed = true; });
   connect(txtTurnsL2, &QLineEdit::textEdited, this, [this] { m_turnsL2Typed = true; });
   for (platform::TurnsSpinner* spinner : {UpDown1, UpDown2}) {
@@ -648,6 +673,13 @@ void frmDesign::cmdExit_Click() {
   m_manager.ShowExit();
 }
 
+void frmDesign::resizeEvent(QResizeEvent* event) {
+  GridForm::resizeEvent(event);
+  for (QLineEdit* turns : {txtTurnsL1, txtTurnsL2}) {
+    if (turns != nullptr) MarkCutTurns(turns);
+  }
+}
+
 void frmDesign::closeEvent(QCloseEvent* event) {
   // The window's close box (or Alt+F4) asks as "Exit" does, so that tuned
   // values are not lost without a word: "Exit / Quit" saves the last
@@ -655,6 +687,8 @@ void frmDesign::closeEvent(QCloseEvent* event) {
   // Carlo run, when "Exit" cannot be pressed, it does nothing.
   event->ignore();
   if (m_session.monte.running || !cmdExit->isEnabled()) return;
+  // A repeating analyser sweep stops first; the user may start it again.
+  m_measurement->Analyser().Stop();
   m_manager.ShowExit();
 }
 

@@ -66,6 +66,9 @@ class frmDesign final : public platform::GridForm, private SchematicTarget {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  // The turns boxes' width follows the window: a count may fit, or no
+  // longer fit, after a resize.
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   // The controls the handlers use, bound by name to those made from the

@@ -2,11 +2,11 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "model/design_state.h"
 #include "model/ladder.h"
 
 namespace diruruzevuv::testing {
@@ -17,19 +17,19 @@ namespace diruruzevuv::testing {
 enum class EmulatedKind {
   kOlderBoard,        // no info, no scan: sweep, frequencies, data 0/1; 101 points
   kTextScanBoard,     // info, scan in text only; 101 points
-  kH4,                // info, scan in text and binary (scan_bin); 401 points
+  kH4,                // info, scan in text and binary; 401 points
   kSpectrumAnalyser,  // the other line, on the same USB IDs
 };
 
 enum class EmulatedFault {
   kNone,
-  kSlow,          // every point of a scan takes slowMs
+  kSlow,            // every point of a scan takes slowMs
   kStopsAnswering,  // halfway through a scan it falls silent (port stays open)
   kClosesMidScan,   // halfway through a scan the port goes away
-  kGarbage,       // a scan is answered with noise
-  kShortReply,    // a scan ends five points early
-  kNonFinite,     // one value of a scan is not a number
-  kOffFrequency,  // a scan's frequencies lie 1 kHz above those asked for
+  kGarbage,         // a scan is answered with noise
+  kShortReply,      // a scan ends five points early
+  kNonFinite,       // one value of a scan is not a number
+  kOffFrequency,    // a scan's frequencies lie 1 kHz above those asked for
 };
 
 struct EmulatorOptions {
@@ -45,7 +45,6 @@ struct EmulatorOptions {
 // The filter inside: the built-in 20-metre design (inductor Q 200,
 // capacitor Q 2000, as the shipped global defaults) as built with C48 5 %
 // high and L2 10 % high (a turn too many on a slightly different core).
-model::DesignState EmulatedDesign();
 model::Ladder EmulatedFilter();
 
 class AnalyserEmulator {
@@ -57,19 +56,13 @@ class AnalyserEmulator {
 
   // The device's path (/dev/pts/N); empty when no pseudo-terminal opened.
   const std::string& Port() const noexcept { return m_port; }
-  // When the last byte of the last measured point went out.
-  std::chrono::steady_clock::time_point LastDataByte() const noexcept {
-    return std::chrono::steady_clock::time_point(
-        std::chrono::steady_clock::duration(m_lastDataByte.load()));
-  }
   int ScansServed() const noexcept { return m_scans.load(); }
 
  private:
   void Serve();
   void Execute(const std::string& line);
   void Send(std::string_view bytes);
-  void ScanCommand(const std::vector<std::string>& args, bool binary);
-  void SendPoints(double start, double stop, int points, int mask);
+  void SendPoints(std::uint32_t start, std::uint32_t stop, int points, int mask);
 
   EmulatorOptions m_options;
   model::Ladder m_filter;
@@ -77,12 +70,11 @@ class AnalyserEmulator {
   int m_slave = -1;  // held open so that a client closing it is no hang-up
   std::string m_port;
   std::atomic<bool> m_stop{false};
-  std::atomic<long long> m_lastDataByte{0};
   std::atomic<int> m_scans{0};
   bool m_silent = false;
   bool m_closed = false;
   // The older boards' sweep settings.
-  double m_sweepStart = 50000.0, m_sweepStop = 900000000.0;
+  std::uint32_t m_sweepStart = 50000, m_sweepStop = 900000000;
   int m_sweepPoints = 101;
   std::chrono::steady_clock::time_point m_lineFree{};
   std::thread m_thread;

@@ -51,13 +51,11 @@ TEST(Analyser, EachKindIsDetectedAndSweeps2001PointsJoinedFromItsScans) {
   for (const KindCase& c : cases) {
     SCOPED_TRACE(c.name);
     AnalyserEmulator emulator(c.options);
-    ASSERT_FALSE(emulator.Port().empty());
     std::string why;
     auto connection = Connect(emulator.Port(), why, kFast);
     ASSERT_TRUE(connection) << why;
     EXPECT_EQ(connection->info.maxPoints, c.maxPoints);
     EXPECT_EQ(connection->info.method, c.method);
-    EXPECT_FALSE(connection->info.firmware.empty());
     int lastDone = 0;
     const auto network = Sweep(*connection->shell, connection->info, {5e6, 50e6, 2001},
                                [&](int done, int total) {
@@ -69,16 +67,13 @@ TEST(Analyser, EachKindIsDetectedAndSweeps2001PointsJoinedFromItsScans) {
     ASSERT_TRUE(network) << connection->shell->Error();
     EXPECT_EQ(lastDone, 2001);
     EXPECT_EQ(emulator.ScansServed(), c.scansFor2001);
-    ASSERT_EQ(network->frequency.size(), 2001u);
     ASSERT_EQ(network->s.size(), 2001u);
     EXPECT_EQ(network->frequency.front(), 5e6);
     EXPECT_EQ(network->frequency.back(), 50e6);
     for (std::size_t i = 0; i < 2001; ++i) {
       const double grid = 5e6 + 45e6 * static_cast<double>(i) / 2000.0;
       ASSERT_LE(std::fabs(network->frequency[i] - grid), 1.0) << i;
-      if (i > 0) {
-        ASSERT_GT(network->frequency[i], network->frequency[i - 1]) << i;
-      }
+      if (i > 0) ASSERT_GT(network->frequency[i], network->frequency[i - 1]) << i;
       const model::SParameters s = model::Respond(filter, network->frequency[i], 50.0);
       ASSERT_NEAR(std::abs(network->s[i][0] - s.s11), 0.0, 2e-6) << i;
       ASSERT_NEAR(std::abs(network->s[i][1] - s.s21), 0.0, 2e-6) << i;
@@ -97,8 +92,7 @@ TEST(Analyser, TheOtherInstrumentLineIsRefusedNamingThePort) {
 }
 
 TEST(Analyser, ASlowDeviceWithinTheWaitsIsMeasured) {
-  EmulatorOptions options{EmulatedKind::kTextScanBoard, EmulatedFault::kSlow, 5};
-  AnalyserEmulator emulator(options);
+  AnalyserEmulator emulator({EmulatedKind::kTextScanBoard, EmulatedFault::kSlow, 5});
   const Measured m = MeasureFrom(emulator, {5e6, 50e6, 150});
   ASSERT_TRUE(m.network) << m.why;
   EXPECT_EQ(m.network->frequency.size(), 150u);

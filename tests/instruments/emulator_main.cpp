@@ -1,11 +1,11 @@
 // A stand-in analyser on a pseudo-terminal, for trying the program without
 // one on the desk:
-//   diruruzevuv-analyser-emulator [--kind h4|h|old|spectrum] [--rate BYTES_PER_S]
-// prints the port to use (/dev/pts/N) and serves until interrupted.
+//   diruruzevuv-analyser-emulator [--kind h4|h|old|spectrum]
+// prints the port to use (/dev/pts/N) and serves, at the analysers' serial
+// speed, until interrupted.
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
+#include <map>
 #include <string>
 #include <thread>
 
@@ -18,27 +18,17 @@ void OnSignal(int) { g_stop = 1; }
 
 int main(int argc, char** argv) {
   using diruruzevuv::testing::EmulatedKind;
+  const std::map<std::string, EmulatedKind> kinds = {{"h4", EmulatedKind::kH4},
+                                                     {"h", EmulatedKind::kTextScanBoard},
+                                                     {"old", EmulatedKind::kOlderBoard},
+                                                     {"spectrum", EmulatedKind::kSpectrumAnalyser}};
   diruruzevuv::testing::EmulatorOptions options;
   options.bytesPerSecond = 11520.0;
-  for (int i = 1; i < argc; ++i) {
-    const std::string a = argv[i];
-    if (a == "--kind" && i + 1 < argc) {
-      const std::string k = argv[++i];
-      if (k == "h4") options.kind = EmulatedKind::kH4;
-      else if (k == "h") options.kind = EmulatedKind::kTextScanBoard;
-      else if (k == "old") options.kind = EmulatedKind::kOlderBoard;
-      else if (k == "spectrum") options.kind = EmulatedKind::kSpectrumAnalyser;
-      else {
-        std::fprintf(stderr, "diruruzevuv-analyser-emulator: unknown kind '%s'\n", k.c_str());
-        return 2;
-      }
-    } else if (a == "--rate" && i + 1 < argc) {
-      options.bytesPerSecond = std::atof(argv[++i]);
-    } else {
-      std::fputs("usage: diruruzevuv-analyser-emulator [--kind h4|h|old|spectrum] "
-                 "[--rate BYTES_PER_S]\n", stderr);
-      return 2;
-    }
+  if (argc == 3 && std::string(argv[1]) == "--kind" && kinds.count(argv[2])) {
+    options.kind = kinds.at(argv[2]);
+  } else if (argc != 1) {
+    std::fputs("usage: diruruzevuv-analyser-emulator [--kind h4|h|old|spectrum]\n", stderr);
+    return 2;
   }
   std::signal(SIGINT, OnSignal);
   std::signal(SIGTERM, OnSignal);

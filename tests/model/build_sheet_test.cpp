@@ -6,6 +6,7 @@
 
 #include "../files/cli_support.h"
 #include "../files/test_support.h"
+#include "measurement_support.h"
 #include "files/core_catalogue.h"
 #include "model/build_sheet.h"
 #include "model/buildable_search.h"
@@ -14,15 +15,6 @@ namespace diruruzevuv::model {
 namespace {
 
 using C = std::complex<double>;
-
-DesignState Preset20() {
-  DesignState design;
-  ApplyDefaultDesign(design);
-  design.InductorQ = 200.0f;
-  design.CapacitorQ = 2000.0f;
-  SetTermination(design, 50.0f);
-  return design;
-}
 
 GlobalDefaults ShippedDefaults() {
   GlobalDefaults d;
@@ -50,9 +42,8 @@ TEST(CoreCatalogueTest, BadRowsAreNamedAndSkippedAndALaterFileOverrides) {
   EXPECT_EQ(catalogue.cores[0].source, "table, page 3");  // the rest of the line
   EXPECT_DOUBLE_EQ(catalogue.cores[0].highestHz, 10e6);
   ASSERT_EQ(catalogue.problems.size(), 4u);
-  EXPECT_EQ(catalogue.problems[0].rfind("shipped.TXT line 4: ", 0), 0u) << catalogue.problems[0];
-  EXPECT_EQ(catalogue.problems[1].rfind("shipped.TXT line 5: ", 0), 0u) << catalogue.problems[1];
-  EXPECT_EQ(catalogue.problems[2].rfind("shipped.TXT line 6: ", 0), 0u) << catalogue.problems[2];
+  for (int i = 0; i < 3; ++i)
+    EXPECT_EQ(catalogue.problems[i].rfind("shipped.TXT line " + std::to_string(i + 4) + ": ", 0), 0u);
   EXPECT_EQ(catalogue.problems[3], "shipped.TXT line 7: AL is not a number: 'abc'");
 
   // The shipped file, then the working folder's copy: a name already
@@ -123,7 +114,7 @@ TEST(WindingTest, WireLengthAndOneLayerOnTwoCores) {
 }
 
 TEST(WindingTest, ChoosingACoreSetsItsAlAndOffersTheNearestTurns) {
-  DesignState design = Preset20();  // AL 3: L1 432 nH, L2 588 nH
+  DesignState design = testing::BandDesign(20);  // AL 3: L1 432 nH, L2 588 nH
   const Core t50{"T50-2", "", 4.9, 12.70, 7.62, 4.83, 5, 0.25e6, 10e6, ""};
   const CoreWarnings before = CheckCore(t50, design);
   EXPECT_TRUE(before.alOffCore);
@@ -137,64 +128,39 @@ TEST(WindingTest, ChoosingACoreSetsItsAlAndOffersTheNearestTurns) {
   EXPECT_FALSE(CheckCore(t50, design).alOffCore);
 }
 
-// An independent nodal analysis of the ladder (admittance matrix, Norton
-// source, Cramer's rule) at one frequency and one load.
-std::array<C, 4> Nodal(const DesignState& d, double f, C emf, C load) {
-  const double w = 2.0 * static_cast<double>(kPi) * f;
-  const double qc = d.CapacitorQ;
-  const auto cap = [&](double c) { return C(w * c / qc, w * c); };
-  const auto loss = [&](double l) { return 2.0 * static_cast<double>(kPi) * d.LowerEdge * l / d.InductorQ; };
-  const double rs = d.InputTermination;
-  const C y2 = 1.0 / C(loss(d.L2), w * d.L2);
-  const C yt = 1.0 / C(loss(d.L1), w * d.L1) + cap(d.C92) + 1e-11;
-  const C a[3][3] = {{1.0 / rs + cap(d.C47) + y2, -y2, 0.0},
-                     {-y2, y2 + cap(d.C48) + yt, -yt},
-                     {0.0, -yt, yt + cap(d.C49) + 1.0 / load}};
-  const C i[3] = {emf / rs, 0.0, 0.0};
-  const auto det = [](const C m[3][3]) {
-    return m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) -
-           m[0][1] * (m[1][0] * m[2][2] - m[1][2] * m[2][0]) +
-           m[0][2] * (m[1][0] * m[2][1] - m[1][1] * m[2][0]);
-  };
-  std::array<C, 4> v{};
-  for (int k = 0; k < 3; ++k) {
-    C m[3][3];
-    for (int r = 0; r < 3; ++r)
-      for (int c = 0; c < 3; ++c) m[r][c] = c == k ? i[r] : a[r][c];
-    v[k + 1] = det(m) / det(a);
-  }
-  return v;
-}
-
-TEST(StressTest, AgreesWithANodalAnalysisAndFlagsC92OnTheTwentyMetrePreset) {
-  DesignState design = Preset20();
+// The ladder's own solution (checked against its S-parameters and
+// Kirchhoff in ladder_test) at one frequency: matched, and one of the
+// mismatched phases stepped.
+TEST(StressTest, FollowsTheLadderSolutionAndFlagsC92OnTheTwentyMetrePreset) {
+  DesignState design = testing::BandDesign(20);
   design.UpperEdge = design.LowerEdge;  // one frequency
-  StressSettings settings;              // 10 W
-  settings.swr = 1.0;                   // one phase
+  const Ladder ladder = LadderFromDesign(design);
+  StressSettings settings;  // 10 W
   const C emf = 2.0 * std::sqrt(10.0 * 50.0);
-  const auto v = Nodal(design, design.LowerEdge, emf, 50.0);
+  const double f = design.LowerEdge;
+  settings.swr = 1.0;  // one phase
+  const LadderSolution v = Solve(ladder, f, emf, 50.0);
   const auto matched = Stress(design, settings);
-  const double w = 2.0 * static_cast<double>(kPi) * design.LowerEdge;
-  const C v92 = v[2] - v[3];
-  EXPECT_NEAR(matched[kC92].peakVolts, std::sqrt(2.0) * std::abs(v92), 1e-9);
-  EXPECT_NEAR(matched[kC92].rmsAmps, std::abs(v92) * std::abs(C(w * design.C92 / 2000.0, w * design.C92)), 1e-9);
-  EXPECT_NEAR(matched[kC49].peakVolts, std::sqrt(2.0) * std::abs(v[3]), 1e-9);
+  for (LadderPart p : {kC47, kL2, kC48, kL1, kC92, kC49}) {
+    SCOPED_TRACE(p);
+    EXPECT_NEAR(matched[p].peakVolts, std::sqrt(2.0) * std::abs(v.volts[p]), 1e-9);
+    EXPECT_NEAR(matched[p].rmsAmps, std::abs(v.amps[p]), 1e-9);
+  }
   // 10 W into 50 ohm is 22.4 V RMS at the load, less the filter's loss.
-  EXPECT_NEAR(std::abs(v[3]), std::sqrt(500.0), 0.5);
-  EXPECT_NEAR(matched[kC47].dissipationWatts, std::norm(v[1]) * w * design.C47 / 2000.0, 1e-12);
-  const double r2 = 2.0 * static_cast<double>(kPi) * design.LowerEdge * design.L2 / 200.0;
-  EXPECT_NEAR(matched[kL2].dissipationWatts, std::norm((v[1] - v[2]) / C(r2, w * design.L2)) * r2, 1e-9);
+  EXPECT_NEAR(std::abs(v.node[3]), std::sqrt(500.0), 0.5);
+  const double r2 = InductorLossOhms(ladder, kL2);
+  EXPECT_NEAR(matched[kL2].dissipationWatts, std::norm(v.amps[kL2]) * r2, 1e-9);
 
   // A mismatched load: the phase 90 degrees (SWR 2) is one of those stepped.
   settings.swr = 2.0;
   const C gamma = std::polar(1.0 / 3.0, static_cast<double>(kPi) / 2.0);
-  const auto u = Nodal(design, design.LowerEdge, emf, 50.0 * (1.0 + gamma) / (1.0 - gamma));
+  const LadderSolution u = Solve(ladder, f, emf, 50.0 * (1.0 + gamma) / (1.0 - gamma));
   const auto mismatched = Stress(design, settings);
-  EXPECT_GE(mismatched[kC49].peakVolts + 1e-9, std::sqrt(2.0) * std::abs(u[3]));
-  EXPECT_GE(mismatched[kC92].peakVolts + 1e-9, std::sqrt(2.0) * std::abs(u[2] - u[3]));
+  EXPECT_GE(mismatched[kC49].peakVolts + 1e-9, std::sqrt(2.0) * std::abs(u.volts[kC49]));
+  EXPECT_GE(mismatched[kC92].peakVolts + 1e-9, std::sqrt(2.0) * std::abs(u.volts[kC92]));
 
   // The preset at 10 W and SWR 2 over both band edges.
-  const auto preset = Stress(Preset20(), StressSettings{});
+  const auto preset = Stress(testing::BandDesign(20), StressSettings{});
   EXPECT_NEAR(preset[kC92].peakVolts, 55.0, 1.0);
   EXPECT_TRUE(preset[kC92].overRating);
   for (LadderPart p : {kC47, kC48, kC49}) {
@@ -204,11 +170,11 @@ TEST(StressTest, AgreesWithANodalAnalysisAndFlagsC92OnTheTwentyMetrePreset) {
   // peak x margin > rating, strictly.
   StressSettings exact;
   exact.ratingVolts = preset[kC92].peakVolts * 2.0;
-  EXPECT_FALSE(Stress(Preset20(), exact)[kC92].overRating);
+  EXPECT_FALSE(Stress(testing::BandDesign(20), exact)[kC92].overRating);
 }
 
 TEST(BuildableSearchTest, ProposalForTheTwentyMetrePresetInE24) {
-  const DesignState design = Preset20();
+  const DesignState design = testing::BandDesign(20);
   const BuildableProposal p = SearchBuildable(design, ShippedDefaults(), ESeries::kE24);
   EXPECT_TRUE(p.complete);
   EXPECT_LT(p.designFigures.marginDb[0], 0.0);  // the passband box is missed
@@ -232,10 +198,10 @@ TEST(BuildSheetCommandTest, CsvRowsAndExitCodes) {
   EXPECT_NE(run.second.find("\nC47,2e-10,2.2e-10,1e-10+1e-10,"), std::string::npos);
   EXPECT_NE(run.second.find("\nL2,5.88e-07,,,"), std::string::npos);
   EXPECT_NE(run.second.find(",yes,,,,\nC49,"), std::string::npos);  // C92 over its rating
-  EXPECT_EQ(testing::RunCli("buildsheet " + preset + " --series E7").first, 2);
-  EXPECT_EQ(testing::RunCli("buildsheet " + preset + " --power").first, 2);
-  EXPECT_EQ(testing::RunCli("buildsheet " + preset + " --core T1-1").first, 1);
-  EXPECT_EQ(testing::RunCli("buildsheet /nonexistent/none.TXT").first, 1);
+  const std::pair<std::string, int> runs[] = {{preset + " --series E7", 2}, {preset + " --power", 2},
+                                              {preset + " --core T1-1", 1}, {"/nonexistent/none.TXT", 1}};
+  for (const auto& [args, status] : runs)
+    EXPECT_EQ(testing::RunCli("buildsheet " + args).first, status) << args;
 }
 
 }  // namespace

@@ -5,8 +5,6 @@
 #include <cmath>
 #include <utility>
 
-#include "files/touchstone.h"
-#include "files/touchstone_writer.h"
 #include "measurement_support.h"
 #include "model/ladder.h"
 
@@ -15,8 +13,8 @@ namespace {
 
 // The exported network is the ladder's response at strictly increasing,
 // log-spaced frequencies over the design's sweep (whichever way it runs),
-// and the program's own reader brings it back within 1e-9.
-TEST(DesignResponseTest, LadderResponseReadsBackFromTouchstone) {
+// referred to the design's termination; the writer's own test reads it back.
+TEST(DesignResponseTest, IsTheLadderResponseOverTheSweep) {
   DesignState falling = testing::WizardDesign12();  // 12.5 ohm
   std::swap(falling.SweepStart, falling.SweepStop);
   for (const DesignState& design : {testing::BandDesign(20), falling}) {
@@ -34,20 +32,7 @@ TEST(DesignResponseTest, LadderResponseReadsBackFromTouchstone) {
       const SParameters s = Respond(ladder, f[i], design.InputTermination);
       EXPECT_EQ(network->s[i], (MeasuredNetwork::Matrix{s.s11, s.s21, s.s21, s.s22})) << i;
     }
-
-    const files::TouchstoneRead read =
-        files::ParseTouchstone(files::TouchstoneText(*network, {"a comment"}), "d.s2p");
-    ASSERT_TRUE(read.network) << read.error.Text();
-    EXPECT_EQ(read.network->ports, 2);
-    EXPECT_EQ(read.network->referenceOhms[0], design.InputTermination);
-    ASSERT_EQ(read.network->frequency.size(), f.size());
-    for (std::size_t i = 0; i < f.size(); ++i) {
-      EXPECT_NEAR(read.network->frequency[i], f[i], 1e-9 * f[i]);
-      for (int k = 0; k < 4; ++k) {
-        const std::complex<double> v = network->s[i][k];
-        EXPECT_LE(std::abs(read.network->s[i][k] - v), 1e-9 * std::abs(v)) << i << " " << k;
-      }
-    }
+    EXPECT_EQ(network->referenceOhms[1], design.InputTermination);
   }
 }
 

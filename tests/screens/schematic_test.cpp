@@ -81,54 +81,42 @@ struct RecordingTarget final : SchematicTarget {
   std::vector<std::string> fields;
 };
 
-struct ScreenRow {
-  const char* name;
-  bool design;
-  double dx, dy, lineWidth;
-};
-
-class SchematicScreenTest : public ::testing::TestWithParam<ScreenRow> {};
-
-TEST_P(SchematicScreenTest, DrawsTheCircuitAtItsPlaces) {
-  const ScreenRow& row = GetParam();
-  model::Session session;
-  model::ApplyDefaultDesign(session.design);
-  session.DrawColor = model::kYellow;  // every schematic starts over in blue
-  session.design.InductorQ = 200.0f;
-  session.design.CapacitorQ = 1000.0f;
-  RecordingCanvas canvas;
-  std::vector<std::string> expected = kCircuit;
-  if (row.design) {
-    RecordingTarget target(session);
-    DrawDesignSchematic(canvas, session, target);
-    // txtAL, terminations, turns L2 and L1, Q values, C47, L2, C48, L1, C92, C49;
-    // each written after the previous one was applied.
-    EXPECT_EQ(target.fields,
-              (std::vector<std::string>{"  3", "Terminations: 50 ohms", " 14", " 12",
-                                        "Inductor Q values: 200", "Capacitor Q values: 1000",
-                                        "200pF", notation::FormatInductance(4e-9f * 14 * 14),
-                                        "360pF", notation::FormatInductance(4e-9f * 12 * 12),
-                                        "68pF", "200pF"}));
-    // Cleared first, then the legend keys for the two curves at width 2 and 1.
-    expected.insert(expected.begin(), {"Clear", "7500,4750-8200,4750", "8500,4750-9200,4750"});
-    EXPECT_EQ(canvas.OfKind(Kind::Line)[0].lineWidth, 2.0);
-    EXPECT_EQ(canvas.OfKind(Kind::Line)[1].lineWidth, 1.0);
-  } else {
-    DrawOpeningSchematic(canvas, session);  // over what is there
-  }
-  EXPECT_EQ(session.DrawColor, model::kBlue);
-  EXPECT_EQ(Describe(canvas, row.dx, row.dy, model::kBlue), expected);
-  for (const Op& op : canvas.Ops()) {
-    if (op.kind == Kind::Arc || op.kind == Kind::LineTo) {
-      EXPECT_EQ(op.lineWidth, row.lineWidth);
+// The design screen draws at the origin in width 1, the opening screen
+// shifted and in width 2.
+TEST(SchematicScreenTest, DrawsTheCircuitAtItsPlaces) {
+  for (const bool design : {true, false}) {
+    SCOPED_TRACE(design ? "design" : "opening");
+    model::Session session;
+    model::ApplyDefaultDesign(session.design);
+    session.DrawColor = model::kYellow;  // every schematic starts over in blue
+    session.design.InductorQ = 200.0f;
+    session.design.CapacitorQ = 1000.0f;
+    RecordingCanvas canvas;
+    std::vector<std::string> expected = kCircuit;
+    if (design) {
+      RecordingTarget target(session);
+      DrawDesignSchematic(canvas, session, target);
+      // txtAL, terminations, turns L2 and L1, Q values, C47, L2, C48, L1, C92, C49;
+      // each written after the previous one was applied.
+      EXPECT_EQ(target.fields,
+                (std::vector<std::string>{"  3", "Terminations: 50 ohms", " 14", " 12",
+                                          "Inductor Q values: 200", "Capacitor Q values: 1000",
+                                          "200pF", notation::FormatInductance(4e-9f * 14 * 14),
+                                          "360pF", notation::FormatInductance(4e-9f * 12 * 12),
+                                          "68pF", "200pF"}));
+      // Cleared first, then the legend keys for the two curves at width 2 and 1.
+      expected.insert(expected.begin(), {"Clear", "7500,4750-8200,4750", "8500,4750-9200,4750"});
+      EXPECT_EQ(canvas.OfKind(Kind::Line)[0].lineWidth, 2.0);
+      EXPECT_EQ(canvas.OfKind(Kind::Line)[1].lineWidth, 1.0);
+    } else {
+      DrawOpeningSchematic(canvas, session);  // over what is there
     }
+    EXPECT_EQ(session.DrawColor, model::kBlue);
+    EXPECT_EQ(Describe(canvas, design ? 0 : 4300, design ? 0 : 500, model::kBlue), expected);
+    for (const Op& op : canvas.Ops())
+      if (op.kind == Kind::Arc || op.kind == Kind::LineTo) EXPECT_EQ(op.lineWidth, design ? 1 : 2);
   }
 }
-
-INSTANTIATE_TEST_SUITE_P(Screens, SchematicScreenTest,
-                         ::testing::Values(ScreenRow{"Design", true, 0, 0, 1},
-                                           ScreenRow{"Opening", false, 4300, 500, 2}),
-                         [](const auto& param) { return std::string(param.param.name); });
 
 }  // namespace
 }  // namespace diruruzevuv::screens
