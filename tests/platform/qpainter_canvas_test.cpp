@@ -30,19 +30,6 @@ QImage WhiteImage(int w, int h) {
   return image;
 }
 
-TEST(QPainterCanvasTest, DrawsIntoAnImageKeepingProportions) {
-  QImage image = WhiteImage(1600, 900);
-  {
-    QPainterCanvas canvas(&image);
-    EXPECT_EQ(canvas.Map({0, 0}), QPointF(200, 0));  // centred across the width
-    EXPECT_EQ(canvas.Map({12000, 9000}), QPointF(1400, 900));
-    canvas.Line({1000, 1000}, {11000, 8000}, kBlue);
-    canvas.FilledBox({6000, 500}, {7000, 1500}, {255, 221, 221});
-    canvas.Text("50 ");
-  }
-  EXPECT_GT(NonWhiteIn(image, image.rect()), 1000);
-}
-
 struct ArcRow {
   const char* name;
   double start;

@@ -110,7 +110,6 @@ TEST_P(PlotDrawingTest, LevelGridForAnyDivisions) {
     std::vector<double> offsets;
     std::string lastLabel;
   } rows[] = {
-      {0, {}, ""},
       {-3, {}, ""},
       {4, {0, 875, 1750, 2625, 3500}, "-40"},
       {6, {0, 583, 1166, 1750, 2333, 2916, 3500}, "-60"},

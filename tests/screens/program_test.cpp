@@ -75,35 +75,6 @@ TEST(ProgramTest, WorkDirIsWhereTheOpeningScreenLooksForTheLastSession) {
   EXPECT_EQ(b, c);  // a terminal start works in the current folder, as before
 }
 
-// A copy of the program in another prefix reads that prefix's shipped
-// defaults: their termination shows in the opening screen's schematic.
-TEST(ProgramTest, ACopiedProgramReadsTheDataBesideItsPrefix) {
-  TempDir prefix, work;
-  fs::create_directories(prefix / "bin");
-  fs::create_directories(prefix / "share/diruruzevuv");
-  fs::copy_file(DIRU_PROGRAM_PATH, prefix / "bin/diruruzevuv");
-  const fs::path shipped = fs::path(DIRU_SOURCE_DATA_DIR) / "DIRUruzevuvGlobalDefaults.TXT";
-  const fs::path copied = prefix / "share/diruruzevuv/DIRUruzevuvGlobalDefaults.TXT";
-  fs::copy_file(shipped, copied);
-  const auto snapshot = [&](const char* name) {
-    EXPECT_EQ(RunProgram(work.path(), {"--snapshot", Q(work / name)},
-                         QProcessEnvironment::systemEnvironment(), Q(prefix / "bin/diruruzevuv"))
-                  .status,
-              0)
-        << name;
-    return QImage(Q(work / name));
-  };
-  const QImage asShipped = snapshot("shipped.png");
-  ASSERT_EQ(RunProgram(work.path(), {"--snapshot", Q(work / "build.png")}).status, 0);
-  EXPECT_EQ(asShipped, QImage(Q(work / "build.png")));
-  std::string text = testing::ReadText(copied);
-  const std::string from = "Input termination ohms: 50", to = "Input termination ohms: 75";
-  ASSERT_NE(text.find(from), std::string::npos);
-  text.replace(text.find(from), from.size(), to);
-  testing::WriteText(copied, text);
-  EXPECT_NE(snapshot("75.png"), asShipped);
-}
-
 TEST(ProgramTest, UserWorkDirIsMadeUnderTheUsersDataFolder) {
   struct Row {
     const char* name;
