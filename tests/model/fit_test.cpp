@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "files/band_preset.h"
 #include "files/touchstone.h"
 #include "measurement_support.h"
 #include "model/measured_network.h"
@@ -15,17 +14,7 @@ namespace diruruzevuv::model {
 namespace {
 
 using testing::Measured;
-
-// A shipped band preset with the shipped global defaults' Q values.
-DesignState Preset(std::int16_t band) {
-  DesignState d;
-  d.InductorQ = 200.0f;
-  d.CapacitorQ = 2000.0f;
-  d.InputTermination = d.LoadTermination = 50.0f;
-  SilentNotifier quiet;
-  files::SelectBand(band, d, FileLocations{".", DIRU_SOURCE_DATA_DIR}, quiet);
-  return d;
-}
+const auto Preset = testing::BandDesign;
 
 struct Off {
   FitPart part;

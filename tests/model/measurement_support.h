@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include "files/band_preset.h"
 #include "files/touchstone.h"
 #include "model/design_state.h"
 #include "model/global_defaults.h"
@@ -22,24 +23,14 @@
 
 namespace diruruzevuv::testing {
 
-// The shipped 20- and 160-metre band presets (20.TXT, 160.TXT) with the
-// shipped global defaults' Q values.
+// A shipped band preset with the shipped global defaults' Q values.
 inline model::DesignState BandDesign(std::int16_t band) {
   model::DesignState d;
   d.InductorQ = 200.0f;
   d.CapacitorQ = 2000.0f;
   d.InputTermination = d.LoadTermination = 50.0f;
-  d.Band = band;
-  if (band == 160) {
-    d.C47 = 2e-9f, d.TurnsL2 = 28, d.C48 = 3.6e-9f, d.TurnsL1 = 24, d.C92 = 6.2e-10f;
-    d.C49 = 1.6e-9f, d.LowerEdge = 1.8e6f, d.UpperEdge = 2e6f, d.SweepStart = 6e5f;
-    d.SweepStop = 7e6f, d.ToroidAL = 4.9f;
-  } else {
-    d.C47 = 2e-10f, d.TurnsL2 = 14, d.C48 = 3.6e-10f, d.TurnsL1 = 12, d.C92 = 6.8e-11f;
-    d.C49 = 2e-10f, d.LowerEdge = 1.4e7f, d.UpperEdge = 1.435e7f, d.SweepStart = 5e6f;
-    d.SweepStop = 5e7f, d.ToroidAL = 3.0f;
-  }
-  model::UpdateInductances(d);
+  model::SilentNotifier quiet;
+  files::SelectBand(band, d, model::FileLocations{".", DIRU_SOURCE_DATA_DIR}, quiet);
   return d;
 }
 
