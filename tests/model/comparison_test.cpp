@@ -4,7 +4,6 @@
 
 #include <cmath>
 
-#include "files/touchstone.h"
 #include "measurement_support.h"
 #include "model/analysis.h"
 #include "model/measurement_text.h"
@@ -86,9 +85,8 @@ TEST(ComparisonTest, OnePortFileGivesTheReflectionOnly) {
   testing::Synthesis one;
   one.twoPort = false;
   one.points = 401;
-  const auto read =
-      files::ParseTouchstone(testing::MeasurementText(design, DesignParts(design), one), "m.s1p");
-  const Comparison c = CompareWithDesign(design, Boxes(), *read.network, -70);
+  const Comparison c =
+      CompareWithDesign(design, Boxes(), testing::Measured(design, DesignParts(design), one), -70);
   EXPECT_FALSE(c.twoPort);
   EXPECT_EQ(c.pointsLeftOut, 0);
   EXPECT_FALSE(c.measuredLossLow);

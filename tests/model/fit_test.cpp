@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "files/touchstone.h"
 #include "measurement_support.h"
 #include "model/measured_network.h"
 
@@ -27,11 +26,7 @@ FitResult FitBuilt(const DesignState& design, const std::vector<Off>& off, bool 
   for (const Off& o : off) built[o.part] *= o.factor;
   synthesis.twoPort = twoPort;
   if (synthesis.noiseDb == 0.0) synthesis.noiseDb = -90.0;
-  const files::TouchstoneRead read = files::ParseTouchstone(
-      testing::MeasurementText(design, built, synthesis), twoPort ? "b.s2p" : "b.s1p");
-  MeasuredNetwork referred;
-  EXPECT_TRUE(read.network && Renormalise(*read.network, design.InputTermination, referred));
-  return FitBuiltValues(design, referred, FitOptions{});
+  return FitBuiltValues(design, Measured(design, built, synthesis), FitOptions{});
 }
 
 // A part from the wrong drawer, alone or with a second one: each is found

@@ -141,7 +141,7 @@ inline std::string MeasurementText(const model::DesignState& design, const model
 inline model::MeasuredNetwork Measured(const model::DesignState& design,
                                        const model::PartValues& built, const Synthesis& s = {}) {
   const files::TouchstoneRead read =
-      files::ParseTouchstone(MeasurementText(design, built, s), "built.s2p");
+      files::ParseTouchstone(MeasurementText(design, built, s), s.twoPort ? "built.s2p" : "built.s1p");
   model::MeasuredNetwork referred;
   EXPECT_TRUE(read.network && Renormalise(*read.network, design.InputTermination, referred))
       << read.error.Text();
