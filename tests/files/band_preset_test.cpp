@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <optional>
 #include <string>
 #include <tuple>
@@ -99,12 +98,10 @@ TEST(PresetQualityTest, EveryShippedPresetMeetsTheFigures) {
       second = std::min(second, -at(2 * f).pointGain);
       third = std::min(third, -at(3 * f).pointGain);
     }
-    std::printf(
-        "%4d m: edge loss %.3f and %.3f dB, reflection <= %.2f dB, harmonics >= %.2f, %.2f dB\n",
-        band, lowerLoss, upperLoss, worstReflection, second, third);
     EXPECT_TRUE(lowerLoss >= 0.0 && lowerLoss <= 0.3 && upperLoss <= 0.3 &&
                 worstReflection <= -15.0 && second >= 38.0 && third >= 40.0)
-        << "figures above";
+        << "edge loss " << lowerLoss << ", " << upperLoss << " dB, reflection <= "
+        << worstReflection << " dB, harmonics >= " << second << ", " << third << " dB";
   }
 }
 

@@ -56,10 +56,5 @@ TEST(DataFolderTest, UserWorkFolderFollowsTheBaseDirectoryRules) {
         << (row.xdg ? row.xdg : "(unset)") << " " << (row.home ? row.home : "(unset)");
 }
 
-TEST(DataFolderTest, RunningProgramFolderHoldsThisTestProgram) {
-  const fs::path folder = RunningProgramFolder();
-  EXPECT_TRUE(fs::exists(folder / "core_tests")) << folder;
-}
-
 }  // namespace
 }  // namespace diruruzevuv::files

@@ -1,10 +1,7 @@
 #include "files/design_file.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
-#include <cmath>
-#include <csignal>
 #include <random>
 #include <string>
 #include <vector>
@@ -197,18 +194,12 @@ TEST(DesignFileTest, FailedWritesTellAndLeaveTheFolderAsItWas) {
     model::DesignState design = Design();
     design.InductorQ = row.inductorQ;
     const std::string path = (dir / row.target).string();
-    rlimit old{};  // a file size limit stands in for a full disk
-    getrlimit(RLIMIT_FSIZE, &old);
-    const rlimit limit{row.diskFull ? 64 : old.rlim_cur, old.rlim_max};
-    const auto handler = std::signal(SIGXFSZ, SIG_IGN);
-    setrlimit(RLIMIT_FSIZE, &limit);
     RecordingNotifier n;
-    const bool ok = row.message == kSpiceWriteFailed ? WriteSpiceSchematic(path, design, n)
-                    : row.message == kDesignWrite    ? WriteDesignFile(path, design, n)
-                                                  : WriteLastSession({dir.path(), {}}, design, n);
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, handler);
-    EXPECT_FALSE(ok);
+    EXPECT_FALSE(UnderFileSizeLimit(row.diskFull ? 64 : RLIM_INFINITY, [&] {
+      return row.message == kSpiceWriteFailed ? WriteSpiceSchematic(path, design, n)
+             : row.message == kDesignWrite    ? WriteDesignFile(path, design, n)
+                                              : WriteLastSession({dir.path(), {}}, design, n);
+    }));
     EXPECT_EQ(n.events,
               (Lines{"<beep>", row.message + "\r\nCannot write " + path + ": " + row.reason}));
     EXPECT_EQ(FolderSnapshot(dir.path()), before);

@@ -74,13 +74,26 @@ inline ProcessResult WaitProcess(pid_t pid, const std::string& outPath, const st
   return result;
 }
 
-// Runs the program to its end; output is captured in files beside the
-// test's temporary folder, so the folder under test stays untouched.
+// Starts every command line at once and waits for all of them; output is
+// captured in files beside the test's temporary folder, so the folder
+// under test stays untouched.
+inline std::vector<ProcessResult> RunTogether(const std::vector<std::vector<std::string>>& argvs,
+                                              const ProcessLimits& limits = {RLIM_INFINITY, 300}) {
+  const TempDir capture;
+  const auto out = [&](std::size_t i) { return capture / ("out" + std::to_string(i)); };
+  const auto err = [&](std::size_t i) { return capture / ("err" + std::to_string(i)); };
+  std::vector<pid_t> pids;
+  for (std::size_t i = 0; i < argvs.size(); ++i)
+    pids.push_back(StartProcess(argvs[i], out(i), err(i), limits));
+  std::vector<ProcessResult> results;
+  for (std::size_t i = 0; i < pids.size(); ++i)
+    results.push_back(WaitProcess(pids[i], out(i), err(i), limits.seconds));
+  return results;
+}
+
 inline ProcessResult RunProcess(const std::vector<std::string>& argv,
                                 const ProcessLimits& limits = {}) {
-  const TempDir capture;
-  const std::string out = capture / "out", err = capture / "err";
-  return WaitProcess(StartProcess(argv, out, err, limits), out, err, limits.seconds);
+  return RunTogether({argv}, limits).front();
 }
 
 // Every entry under the folder as it is, links not followed: files with

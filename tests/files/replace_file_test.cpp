@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "files/design_file.h"
 #include "process_support.h"
 #include "write_cases.h"
 
@@ -92,22 +91,6 @@ TEST(ReplaceFileTest, RemovesTheTemporariesOfWritersThatAreGone) {
   EXPECT_FALSE(std::filesystem::exists(dead));
   for (const std::string& path : {live, parent, other}) EXPECT_TRUE(std::filesystem::exists(path));
   EXPECT_EQ(FolderSnapshot(dir.path()).size(), 4u);
-}
-
-TEST(ReplaceFileTest, LastSessionKeepsItsModeAndItsLink) {
-  const TempDir dir, elsewhere;
-  WriteText(elsewhere / "kept.TXT", "old");
-  std::filesystem::permissions(elsewhere / "kept.TXT", std::filesystem::perms::owner_read |
-                                                           std::filesystem::perms::owner_write);
-  std::filesystem::create_symlink(elsewhere / "kept.TXT", dir / kLastSessionName);
-  model::DesignState design;
-  model::ApplyDefaultDesign(design);
-  RecordingNotifier n;
-  ASSERT_TRUE(WriteLastSession({dir.path(), {}}, design, n));
-  EXPECT_TRUE(std::filesystem::is_symlink(dir / kLastSessionName));
-  EXPECT_EQ(FolderSnapshot(elsewhere.path())["kept.TXT"].substr(0, 4), "384 ");  // 0600
-  EXPECT_TRUE(ReadText(elsewhere / "kept.TXT").starts_with("DIRUruzevuv last-session file\r\n"));
-  EXPECT_TRUE(n.events.empty());
 }
 
 // Many writers at once: each either wins whole or is replaced whole.

@@ -40,9 +40,8 @@ TEST(TouchstoneWriterTest, RefusesWhatNoReaderCouldTrust) {
   nan.s[0][3] = {0.0, std::nan("")};
   model::MeasuredNetwork mixed = TwoPort();
   mixed.referenceOhms[1] = 50.0;
-  for (const auto& n : {falling, nan, mixed, model::MeasuredNetwork{}}) {
+  for (const auto& n : {falling, nan, mixed, model::MeasuredNetwork{}})
     EXPECT_EQ(TouchstoneText(n), "");
-  }
   std::string why;
   EXPECT_FALSE(WriteTouchstoneFile("/nonexistent-dir/x.s2p", TwoPort(), {}, &why));
   EXPECT_FALSE(why.empty());

@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <csignal>
-
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -39,6 +38,20 @@ inline void MakeEntries(const std::filesystem::path& dir, const std::vector<std:
     else
       WriteText(dir / entry, "older " + entry);
   }
+}
+
+// Runs f under a file size limit, a full disk's stand-in, with SIGXFSZ
+// ignored as the program ignores it.
+inline bool UnderFileSizeLimit(rlim_t bytes, const std::function<bool()>& f) {
+  rlimit old{};
+  ::getrlimit(RLIMIT_FSIZE, &old);
+  const rlimit limit{std::min(bytes, old.rlim_max), old.rlim_max};
+  const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+  ::setrlimit(RLIMIT_FSIZE, &limit);
+  const bool ok = f();
+  ::setrlimit(RLIMIT_FSIZE, &old);
+  std::signal(SIGXFSZ, handler);
+  return ok;
 }
 
 // The cases every file written must survive, run once against the one
@@ -83,15 +96,8 @@ inline void ExpectSafeWrites(
       if (!entry.is_symlink() && entry.is_regular_file())
         std::filesystem::permissions(entry.path(), static_cast<std::filesystem::perms>(c.mode));
     auto before = FolderSnapshot(dir.path());
-    rlimit old{};
-    ::getrlimit(RLIMIT_FSIZE, &old);
-    const rlimit limit{std::min(c.fileSize, old.rlim_max), old.rlim_max};
-    const auto handler = std::signal(SIGXFSZ, SIG_IGN);
-    ::setrlimit(RLIMIT_FSIZE, &limit);
     std::string why;
-    const bool ok = write((dir / c.output).string(), text, &why);
-    ::setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, handler);
+    const bool ok = UnderFileSizeLimit(c.fileSize, [&] { return write(dir / c.output, text, &why); });
     auto after = FolderSnapshot(dir.path());
     EXPECT_EQ(ok, c.changed.empty() ? false : true) << why;
     EXPECT_EQ(why, c.reason);
@@ -115,28 +121,11 @@ inline void ExpectPlainFailureUnderSizeLimit(
   const TempDir dir;
   MakeEntries(dir.path(), {"out"});
   const auto before = FolderSnapshot(dir.path());
-  ProcessLimits limits;
-  limits.fileSize = 160;  // room for the message, none for any output
-  limits.seconds = 60;
   const std::string out = (dir / "out").string();
-  const ProcessResult run = RunProcess(argv(out), limits);
+  const ProcessResult run = RunProcess(argv(out), {160});  // room for the message only
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.err, "diruruzevuv-cli: cannot write " + out + ": File too large\n");
   EXPECT_EQ(FolderSnapshot(dir.path()), before);
-}
-
-// Starts every command line at once and waits for all of them.
-inline std::vector<ProcessResult> RunTogether(const std::vector<std::vector<std::string>>& argvs) {
-  const TempDir capture;
-  std::vector<pid_t> pids;
-  for (std::size_t i = 0; i < argvs.size(); ++i)
-    pids.push_back(StartProcess(argvs[i], capture / ("out" + std::to_string(i)),
-                                capture / ("err" + std::to_string(i))));
-  std::vector<ProcessResult> results;
-  for (std::size_t i = 0; i < pids.size(); ++i)
-    results.push_back(WaitProcess(pids[i], capture / ("out" + std::to_string(i)),
-                                  capture / ("err" + std::to_string(i)), 300));
-  return results;
 }
 
 }  // namespace diruruzevuv::testing

@@ -46,6 +46,8 @@ TEST(Analyser, EachKindIsDetectedAndSweeps2001PointsJoinedFromItsScans) {
        {EmulatedKind::kTextScanBoard, EmulatedFault::kNone, 5, 0.0, true},
        101, ScanMethod::kTextScan, 20},
       {"H4 binary", {EmulatedKind::kH4}, 401, ScanMethod::kBinaryScan, 5},
+      {"slow, within the waits", {EmulatedKind::kTextScanBoard, EmulatedFault::kSlow, 1}, 101,
+       ScanMethod::kTextScan, 20},
   };
   const model::Ladder filter = testing::EmulatedFilter();
   for (const KindCase& c : cases) {
@@ -89,13 +91,6 @@ TEST(Analyser, TheOtherInstrumentLineIsRefusedNamingThePort) {
   EXPECT_FALSE(m.network);
   EXPECT_EQ(m.why, emulator.Port() + ": this is a spectrum analyser, not a vector network analyser");
   EXPECT_EQ(emulator.ScansServed(), 0);
-}
-
-TEST(Analyser, ASlowDeviceWithinTheWaitsIsMeasured) {
-  AnalyserEmulator emulator({EmulatedKind::kTextScanBoard, EmulatedFault::kSlow, 5});
-  const Measured m = MeasureFrom(emulator, {5e6, 50e6, 150});
-  ASSERT_TRUE(m.network) << m.why;
-  EXPECT_EQ(m.network->frequency.size(), 150u);
 }
 
 TEST(Analyser, FailuresGiveAMessageNamingThePortAndNoMeasurement) {
