@@ -9,13 +9,14 @@
 #include "files/global_defaults_file.h"
 #include "files/measurement_file.h"
 #include "instruments/analyser.h"
+#include "notation/notation.h"
 
 namespace diruruzevuv::cli {
 
 bool ReadOptionNumber(const std::string& text, double& value) {
-  const char* end = text.data() + text.size();
-  const auto [stop, error] = std::from_chars(text.data(), end, value);
-  return error == std::errc{} && stop == end && std::isfinite(value);
+  const std::optional<double> number = notation::PlainNumber(text);
+  if (number) value = *number;
+  return number.has_value();
 }
 
 int ParseMeasurementArguments(const char* command, const std::vector<std::string>& args,

@@ -13,6 +13,7 @@
 #include "model/analysis_problem.h"
 #include "model/design_response.h"
 #include "model/global_defaults.h"
+#include "notation/notation.h"
 
 namespace diruruzevuv::cli {
 namespace {
@@ -27,11 +28,8 @@ int Refuse(const std::string& text) {
 }
 
 std::optional<double> Frequency(const std::string& text) {
-  double value = 0.0;
-  const char* end = text.data() + text.size();
-  const auto [stop, error] = std::from_chars(text.data(), end, value);
-  if (error != std::errc{} || stop != end || !std::isfinite(value) || !(value > 0.0))
-    return std::nullopt;
+  const std::optional<double> value = notation::PlainNumber(text);
+  if (!value || !(*value > 0.0)) return std::nullopt;
   return value;
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "files/line_reader.h"
+#include "notation/notation.h"
 
 namespace diruruzevuv::files {
 namespace {
@@ -19,13 +20,7 @@ std::string_view Trim(std::string_view text) {
 
 // A plain decimal number with the full stop, whatever the locale.
 std::optional<double> Number(std::string_view text) {
-  text = Trim(text);
-  double value = 0.0;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (text.empty() || ec != std::errc() || end != text.data() + text.size() ||
-      !std::isfinite(value))
-    return std::nullopt;
-  return value;
+  return notation::PlainNumber(Trim(text));
 }
 
 // Why the row does not describe a core, or empty when it does.

@@ -18,14 +18,6 @@ std::string Lower(std::string_view text) {
   return out;
 }
 
-std::optional<double> Number(std::string_view text) {
-  double value = 0.0;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
-    return std::nullopt;
-  return value;
-}
-
 // Enamel as the heavy grade builds it: within 0.003 mm of the published
 // overall diameters for AWG 20 to 30 (0.864 mm over 0.812 mm bare, 0.551
 // over 0.511, 0.284 over 0.255).
@@ -92,7 +84,7 @@ const Core* CoreCatalogue::NearestByAl(double alNh) const noexcept {
 std::optional<Wire> ParseWire(std::string_view text) {
   std::string t = Lower(text);
   if (t.size() > 2 && t.ends_with("mm")) {
-    const auto mm = Number(std::string_view(t).substr(0, t.size() - 2));
+    const auto mm = notation::PlainNumber(std::string_view(t).substr(0, t.size() - 2));
     if (!mm || *mm < 0.05 || *mm > 3.0) return std::nullopt;
     return Wire{ShortestOf(*mm) + " mm", *mm, OverallMm(*mm)};
   }

@@ -466,4 +466,12 @@ float ParseValue(std::string_view text) {
   return result;
 }
 
+std::optional<double> PlainNumber(std::string_view text) {
+  double value = 0.0;
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, value);
+  if (error != std::errc{} || stop != end || !std::isfinite(value)) return std::nullopt;
+  return value;
+}
+
 }  // namespace diruruzevuv::notation

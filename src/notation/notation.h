@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,6 +18,12 @@ std::string FormatEngineering(float value);  // "50 ", "1.5 k", "2.2 u", ""
 
 // Reads typed text ("2.2u", "100pF", "4k7", "1E3k"); never fails.
 float ParseValue(std::string_view text);
+
+// The whole text as one finite decimal number with the full stop ("10",
+// "-70", "0.5", "1e6"), whatever the locale; empty for anything else. For
+// option values, settings and data files, where a prefix or a unit is a
+// mistake rather than something to read.
+std::optional<double> PlainNumber(std::string_view text);
 
 // Shortest decimal text of a float with at most seven significant digits,
 // no trailing zeros, exponent form ("1.4E+07", "2E-10") when the decimal

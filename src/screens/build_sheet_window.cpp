@@ -30,15 +30,6 @@ std::string NumberText(double value) {
   return notation::ShortestFloatText(static_cast<float>(value));
 }
 
-std::optional<double> ReadNumber(const std::string& text) {
-  double value = 0.0;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (text.empty() || ec != std::errc() || end != text.data() + text.size() ||
-      !std::isfinite(value))
-    return std::nullopt;
-  return value;
-}
-
 // Page layout of the printed sheet, in page units.
 constexpr double kPageLeft = 600.0;
 constexpr double kPageTop = 500.0;
@@ -68,7 +59,7 @@ model::BuildSheetChoices LoadChoices(const files::ProgramSettings& settings) {
     if (model::ParseWire(wire)) c.wire[i] = wire;
   }
   const auto number = [&](const char* key, double& value, double lowest) {
-    if (const auto v = ReadNumber(settings.Get(key)); v && *v >= lowest) value = *v;
+    if (const auto v = notation::PlainNumber(settings.Get(key)); v && *v >= lowest) value = *v;
   };
   number("buildsheet.lead", c.leadMm, 0.0);
   number("buildsheet.power", c.stress.watts, 1e-6);
@@ -238,7 +229,7 @@ void BuildSheetWindow::ChoicesChanged() {
   wire(txtWireL2, c.wire[0]);
   wire(txtWireL1, c.wire[1]);
   const auto number = [](QLineEdit* box, double& value, double lowest, bool lowestAllowed) {
-    const auto v = ReadNumber(box->text().trimmed().toStdString());
+    const auto v = notation::PlainNumber(box->text().trimmed().toStdString());
     if (v && (*v > lowest || (lowestAllowed && *v == lowest))) value = *v;
     box->setText(QString::fromStdString(NumberText(value)));
   };
