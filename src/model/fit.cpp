@@ -350,6 +350,16 @@ FitResult FitBuiltValues(const DesignState& design, const MeasuredNetwork& measu
   double bestCost = std::numeric_limits<double>::infinity();
   Eigen::VectorXd best = Eigen::VectorXd::Zero(n);
   bool converged = false;
+  // Runs the solver to its end from u and keeps the result if it is the best.
+  const auto finish = [&](Eigen::VectorXd u) {
+    bool ended = false;
+    const double cost = Solve(problem, u, kFinalEvaluations, &ended);
+    if (cost < bestCost) {
+      bestCost = cost;
+      best = u;
+      converged = ended;
+    }
+  };
   auto refine = [&](const std::vector<Eigen::VectorXd>& from) {
     std::vector<std::pair<double, Eigen::VectorXd>> tried;
     for (Eigen::VectorXd u : from) {
@@ -358,16 +368,7 @@ FitResult FitBuiltValues(const DesignState& design, const MeasuredNetwork& measu
     }
     std::stable_sort(tried.begin(), tried.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (std::size_t k = 0; k < tried.size() && k < 2; ++k) {
-      Eigen::VectorXd u = tried[k].second;
-      bool ended = false;
-      const double cost = Solve(problem, u, kFinalEvaluations, &ended);
-      if (cost < bestCost) {
-        bestCost = cost;
-        best = u;
-        converged = ended;
-      }
-    }
+    for (std::size_t k = 0; k < tried.size() && k < 2; ++k) finish(tried[k].second);
     // With a toroid far off, the loss can find a false minimum with the Q
     // at the edge of its range; the parts as found, with the design's Q,
     // start one more run.
@@ -375,13 +376,7 @@ FitResult FitBuiltValues(const DesignState& design, const MeasuredNetwork& measu
     if (std::fabs(std::tanh(best[qIndex] / kQRange)) > 0.9) {
       Eigen::VectorXd u = best;
       u[qIndex] = 0.0;
-      bool ended = false;
-      const double cost = Solve(problem, u, kFinalEvaluations, &ended);
-      if (cost < bestCost) {
-        bestCost = cost;
-        best = u;
-        converged = ended;
-      }
+      finish(u);
     }
   };
   refine(starts);
