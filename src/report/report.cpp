@@ -25,13 +25,6 @@ using platform::GridPoint;
 
 namespace {
 
-// A text with its top left corner at (x, y): plotting a white point moves
-// the text position there.
-void PlaceText(Canvas& page, double x, double y, std::string_view text) {
-  page.Point({x, y}, model::kWhite);
-  page.Text(text);
-}
-
 constexpr platform::SymbolStyle kReportSymbols{
     .generator = {.centreY = 480, .sineLeftX = -65, .sineRightX = 55, .topFrom = 280,
                   .topTo = 0, .bottomFrom = 685, .bottomTo = 1000, .tail = 0,

@@ -114,7 +114,9 @@ TEST(SchematicScreenTest, DrawsTheCircuitAtItsPlaces) {
     EXPECT_EQ(session.DrawColor, model::kBlue);
     EXPECT_EQ(Describe(canvas, design ? 0 : 4300, design ? 0 : 500, model::kBlue), expected);
     for (const Op& op : canvas.Ops())
-      if (op.kind == Kind::Arc || op.kind == Kind::LineTo) EXPECT_EQ(op.lineWidth, design ? 1 : 2);
+      if (op.kind == Kind::Arc || op.kind == Kind::LineTo) {
+        EXPECT_EQ(op.lineWidth, design ? 1 : 2);
+      }
   }
 }
 
