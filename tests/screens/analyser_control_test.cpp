@@ -29,18 +29,6 @@ bool WaitUntil(const std::function<bool()>& done) { return QTest::qWaitFor(done,
 class AnalyserScreenTest : public ::testing::Test, public testing::DesignScreen {
  protected:
   AnalyserControl& Analyser() { return Form().Measurement().Analyser(); }
-  void Choose(const QString& entry) {
-    std::unique_ptr<QMenu> menu(Form().Measurement().MenuAt({8500.0, 2000.0}));
-    ASSERT_TRUE(menu);
-    for (QAction* action : menu->actions()) {
-      if (action->text() == entry) {
-        ASSERT_TRUE(action->isEnabled()) << entry.toStdString();
-        action->trigger();
-        return;
-      }
-    }
-    FAIL() << "no entry " << entry.toStdString();
-  }
   std::string KeptPort() {
     return files::ReadSettingsFile(dir / files::kSettingsFileName).Get("analyser.port");
   }

@@ -12,12 +12,14 @@
 #include <QPushButton>
 #include <QTest>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "../files/test_support.h"
 #include "model/session.h"
 #include "screens/frm_design.h"
 #include "screens/frm_opening.h"
+#include "screens/measurement_control.h"
 #include "screens/screen_manager.h"
 #include "scripted_dialogs.h"
 
@@ -105,6 +107,20 @@ class DesignScreen {
   }
   void Click(const char* button) { Find<QPushButton>(button)->click(); }
   std::string Label(const char* name) { return Find<QLabel>(name)->text().toStdString(); }
+
+  // Runs the plot menu's entry with this text, chosen at the middle of the plot.
+  void Choose(const QString& entry) {
+    std::unique_ptr<QMenu> menu(Form().Measurement().MenuAt({8500.0, 2000.0}));
+    ASSERT_TRUE(menu);
+    for (QAction* action : menu->actions()) {
+      if (action->text() == entry) {
+        ASSERT_TRUE(action->isEnabled()) << entry.toStdString();
+        action->trigger();
+        return;
+      }
+    }
+    FAIL() << "no entry " << entry.toStdString();
+  }
 
   // Replaces a box's text by typing, as a user does.
   void Type(const char* box, const char* text) {

@@ -232,19 +232,6 @@ class MeasurementScreenTest : public ::testing::Test, public testing::DesignScre
     Plot(canvas, session, Evaluated(session), 12000.0);
     return !Strokes(canvas, kMeasuredTransmissionColour).empty();
   }
-  // Runs the context-menu entry with this text at the middle of the plot.
-  void Choose(const QString& entry) {
-    std::unique_ptr<QMenu> menu(Form().Measurement().MenuAt({8500.0, 2000.0}));
-    ASSERT_TRUE(menu);
-    for (QAction* action : menu->actions()) {
-      if (action->text() == entry) {
-        ASSERT_TRUE(action->isEnabled()) << entry.toStdString();
-        action->trigger();
-        return;
-      }
-    }
-    FAIL() << "no entry " << entry.toStdString();
-  }
 
   fs::path measured = dir / "built.s2p";
 };
