@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "../platform/canvas_checks.h"
 #include "../screens/scripted_dialogs.h"
 #include "model/design_state.h"
 #include "model/evaluation.h"
@@ -55,11 +56,12 @@ std::string TextAt(const RecordingCanvas& page, GridPoint at) {
   return "<none>";
 }
 
-TEST(ReportTest, FiguresTitleFooterAndSchematicValues) {
+// The title, the footer, and a value that is not there written as nothing.
+TEST(ReportTest, TitleFooterAndAnEmptyValue) {
   Shown s = TwentyMetreSession();
   s.design.LowerEdge = 7e6f;
   s.design.UpperEdge = 7.3e6f;
-  s.design.C92 = 0;  // an empty value text
+  s.design.C92 = 0;
   const RecordingCanvas page = Draw(s);
   const std::pair<GridPoint, std::string> rows[] = {
       {{5000, 900}, "DIRUruzevuv Utility -  7M to  7.3M"},
@@ -67,24 +69,36 @@ TEST(ReportTest, FiguresTitleFooterAndSchematicValues) {
       {{2000, 9000},
        "Printed by DIRUruzevuv from the DIRUruzevuv developers - "
        "https://diruruzevuv.example.org - 06.12.2026"},
-      // Each part's value, then its designator.
-      {{2850, 7200}, "50 "},
-      {{2700, 6600}, "Rgen"},
-      {{4100, 7650}, "200pF"},
-      {{4100, 7200}, "C47"},
-      {{4900, 7200}, "588nH"},
-      {{5100, 6600}, "L2"},
-      {{6300, 7650}, "360pF"},
-      {{6300, 7200}, "C48"},
-      {{7100, 7200}, "432nH"},
-      {{7300, 6600}, "L1"},
-      {{7150, 6200}, ""},
-      {{7200, 5650}, "C92"},
-      {{8600, 7650}, "200pF"},
-      {{8600, 7200}, "C49"},
-      {{10000, 7550}, "50 "},
-      {{10000, 7300}, "Rload"}};
+      {{7150, 6200}, ""}};
   for (const auto& [at, text] : rows) EXPECT_EQ(TextAt(page, at), text);
+}
+
+// The schematic below the plot, as Describe gives it, one symbol a line:
+// generator, C47, L2, C48, L1, C92, C49 (each value before its name), Rgen,
+// Rload, then the five grounds and the wires.
+constexpr const char* kSchematic = R"(A 2000,7480 190 0 6.2 2000,7685-2000,8000 2000,7280-2000,7000 A 1935,7480 60 0 3.2 A 2055,7480 60 3.1 6.2
+4000,7000-4000,7480 3880,7480-4120,7480 3880,7540-4120,7540 4000,7540-4000,8000 W 4100,7650 "200pF" W 4100,7200 "C47"
+4500,7000-4920,7000 A 5000,7000 80 0 3.14159 A 5160,7000 80 0 3.14159 A 5320,7000 80 0 3.14159 5400,7000-5800,7000
+W 4900,7200 "588nH" W 5100,6600 "L2"
+6200,7000-6200,7480 6080,7480-6320,7480 6080,7540-6320,7540 6200,7540-6200,8000 W 6300,7650 "360pF" W 6300,7200 "C48"
+6700,7000-7120,7000 A 7200,7000 80 0 3.14159 A 7360,7000 80 0 3.14159 A 7520,7000 80 0 3.14159 7600,7000-8000,7000
+W 7100,7200 "432nH" W 7300,6600 "L1"
+6900,6000-7350,6000 7350,5880-7350,6120 7410,5880-7410,6120 7410,6000-7900,6000 W 7150,6200 "68pF" W 7200,5650 "C92"
+8500,7000-8500,7480 8380,7480-8620,7480 8380,7540-8620,7540 8500,7540-8500,8000 W 8600,7650 "200pF" W 8600,7200 "C49"
+2500,7000-2760,7000 >2790,6940 >2850,7060 >2910,6940 >2970,7060 >3030,6940 >3090,7060 >3120,7000 >3500,7000
+W 2850,7200 "50 " W 2700,6600 "Rgen"
+9800,7000-9800,7320 >9860,7350 >9740,7410 >9860,7470 >9740,7530 >9860,7590 >9740,7650 >9800,7680 >9800,8000
+W 10000,7550 "50 " W 10000,7300 "Rload"
+1850,8000-2150,8000 >2000,8150 >1850,8000 3850,8000-4150,8000 >4000,8150 >3850,8000
+6050,8000-6350,8000 >6200,8150 >6050,8000 8350,8000-8650,8000 >8500,8150 >8350,8000
+9650,8000-9950,8000 >9800,8150 >9650,8000
+2000,7000-2500,7000 3500,7000-4500,7000 5800,7000-6800,7000 8000,7000-9800,7000
+6900,7000-6900,6000 7900,7000-7900,6000
+)";
+
+TEST(ReportTest, SchematicSymbolsAndValuesAtTheirPlaces) {
+  EXPECT_EQ(diruruzevuv::testing::Describe(Draw(TwentyMetreSession()), 5500.0),
+            diruruzevuv::testing::OneLine(kSchematic));
 }
 
 // The figures block, edge losses included, pinned to figures worked out

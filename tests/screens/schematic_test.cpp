@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "../platform/canvas_checks.h"
 #include "model/design_state.h"
 #include "notation/notation.h"
 #include "platform/recording_canvas.h"
@@ -15,57 +15,24 @@ namespace {
 
 using platform::RecordingCanvas;
 using Kind = RecordingCanvas::Kind;
-using Op = RecordingCanvas::Op;
 
-// The drawing as text, shifted by (-dx, -dy): "x,y-x,y" a line, ">x,y" a
-// line continued, "A x,y r start end" an arc, "W x,y text" a text placed by
-// a white point. Every stroke must be in the given colour.
-std::vector<std::string> Describe(const RecordingCanvas& canvas, double dx, double dy,
-                                  model::Rgb colour) {
-  std::vector<std::string> out;
-  const auto& ops = canvas.Ops();
-  for (std::size_t i = 0; i < ops.size(); ++i) {
-    const Op& op = ops[i];
-    std::ostringstream s;
-    const auto at = [&](platform::GridPoint p) { s << p.x - dx << ',' << p.y - dy; };
-    if (op.kind == Kind::Clear) s << "Clear";
-    if (op.kind == Kind::Line) at(op.a), s << '-', at(op.b);
-    if (op.kind == Kind::LineTo) s << '>', at(op.b);
-    if (op.kind == Kind::Arc)
-      s << "A ", at(op.a), s << ' ' << op.radius << ' ' << op.start << ' ' << op.end;
-    if (op.kind == Kind::Text && i > 0 && ops[i - 1].kind == Kind::Point && ops[i - 1].a == op.a &&
-        ops[i - 1].colour == model::kWhite)
-      s << "W ", at(op.a), s << ' ' << op.text;
-    if (op.kind == Kind::Line || op.kind == Kind::LineTo || op.kind == Kind::Arc) {
-      EXPECT_EQ(op.colour, colour) << s.str();
-    }
-    if (!s.str().empty()) out.push_back(s.str());
-  }
-  return out;
-}
-
-// The circuit relative to the screen's origin, primitive by primitive:
-// generator, Rin, C47, L2, C48, L1, C92, C49, Rload, five grounds, wires.
-const std::vector<std::string> kCircuit = {
-    "A 1000,6300 190 0 6.2", "A 940,6300 60 0 3.2", "A 1060,6300 60 3.1 6.2",
-    "1000,6550-1000,7200", "1000,5500-1000,6050", "1000,5500-1200,5500", "1200,5500-1460,5500",
-    ">1490,5440", ">1550,5560", ">1610,5440", ">1670,5560", ">1730,5440", ">1790,5560",
-    ">1820,5500", ">2200,5500", "W 1500,5150 Rin", "W 1550,5650 50 ", "2200,5500-2200,6200",
-    "2075,6200-2325,6200", "2075,6260-2325,6260", "2200,6260-2200,7200", "W 2250,5950 C47",
-    "2700,5500-2780,5500", "A 2860,5500 80 0 3.14159", "A 3020,5500 80 0 3.14159",
-    "A 3180,5500 80 0 3.14159", "W 2900,5150 L2", "3700,5500-3700,6200", "3575,6200-3825,6200",
-    "3575,6260-3825,6260", "3700,6260-3700,7200", "W 3750,5950 C48", "4200,5500-4280,5500",
-    "A 4360,5500 80 0 3.14159", "A 4520,5500 80 0 3.14159", "A 4680,5500 80 0 3.14159",
-    "W 4400,5150 L1", "4200,4200-4470,4200", "4470,4050-4470,4350", "4525,4050-4525,4350",
-    "4525,4200-4800,4200", "W 4300,3800 C92", "5300,5500-5300,6200", "5175,6200-5425,6200",
-    "5175,6260-5425,6260", "5300,6260-5300,7200", "W 5350,5950 C49", "6600,6000-6600,6320",
-    ">6660,6350", ">6540,6410", ">6660,6470", ">6540,6530", ">6660,6590", ">6540,6650",
-    ">6600,6680", ">6600,7200", "W 6750,6200 Rload", "W 6750,6450 50 ", "850,7200-1150,7200",
-    ">1000,7350", ">850,7200", "2050,7200-2350,7200", ">2200,7350", ">2050,7200",
-    "3550,7200-3850,7200", ">3700,7350", ">3550,7200", "5150,7200-5450,7200", ">5300,7350",
-    ">5150,7200", "6450,7200-6750,7200", ">6600,7350", ">6450,7200", "1950,5500-2200,5500",
-    ">2700,5500", "3260,5500-4200,5500", "4770,5500-5300,5500", "3900,5500-3900,4200",
-    ">4200,4200", "4800,4200-5100,4200", ">5100,5500", "5200,5500-6600,5500", ">6600,6000"};
+// The circuit relative to the design screen's origin, as Describe gives
+// it, one symbol a line: generator, Rin, C47, L2, C48, L1, C92, C49, Rload,
+// five grounds, wires.
+constexpr const char* kCircuit = R"(A 1000,6300 190 0 6.2 A 940,6300 60 0 3.2 A 1060,6300 60 3.1 6.2 1000,6550-1000,7200 1000,5500-1000,6050 1000,5500-1200,5500
+1200,5500-1460,5500 >1490,5440 >1550,5560 >1610,5440 >1670,5560 >1730,5440 >1790,5560 >1820,5500 >2200,5500 W 1500,5150 "Rin" W 1550,5650 "50 "
+2200,5500-2200,6200 2075,6200-2325,6200 2075,6260-2325,6260 2200,6260-2200,7200 W 2250,5950 "C47"
+2700,5500-2780,5500 A 2860,5500 80 0 3.14159 A 3020,5500 80 0 3.14159 A 3180,5500 80 0 3.14159 W 2900,5150 "L2"
+3700,5500-3700,6200 3575,6200-3825,6200 3575,6260-3825,6260 3700,6260-3700,7200 W 3750,5950 "C48"
+4200,5500-4280,5500 A 4360,5500 80 0 3.14159 A 4520,5500 80 0 3.14159 A 4680,5500 80 0 3.14159 W 4400,5150 "L1"
+4200,4200-4470,4200 4470,4050-4470,4350 4525,4050-4525,4350 4525,4200-4800,4200 W 4300,3800 "C92"
+5300,5500-5300,6200 5175,6200-5425,6200 5175,6260-5425,6260 5300,6260-5300,7200 W 5350,5950 "C49"
+6600,6000-6600,6320 >6660,6350 >6540,6410 >6660,6470 >6540,6530 >6660,6590 >6540,6650 >6600,6680 >6600,7200 W 6750,6200 "Rload" W 6750,6450 "50 "
+850,7200-1150,7200 >1000,7350 >850,7200 2050,7200-2350,7200 >2200,7350 >2050,7200 3550,7200-3850,7200 >3700,7350 >3550,7200
+5150,7200-5450,7200 >5300,7350 >5150,7200 6450,7200-6750,7200 >6600,7350 >6450,7200
+1950,5500-2200,5500 >2700,5500 3260,5500-4200,5500 4770,5500-5300,5500 3900,5500-3900,4200 >4200,4200 4800,4200-5100,4200
+>5100,5500 5200,5500-6600,5500 >6600,6000
+)";
 
 // Records the fields; like the design screen, a typed txtAL is read back
 // (here as one more) and the inductances follow before the coil labels.
@@ -92,7 +59,7 @@ TEST(SchematicScreenTest, DrawsTheCircuitAtItsPlaces) {
     session.design.InductorQ = 200.0f;
     session.design.CapacitorQ = 1000.0f;
     RecordingCanvas canvas;
-    std::vector<std::string> expected = kCircuit;
+    std::string expected = testing::OneLine(kCircuit);
     if (design) {
       RecordingTarget target(session);
       DrawDesignSchematic(canvas, session, target);
@@ -105,18 +72,23 @@ TEST(SchematicScreenTest, DrawsTheCircuitAtItsPlaces) {
                                           "360pF", notation::FormatInductance(4e-9f * 12 * 12),
                                           "68pF", "200pF"}));
       // Cleared first, then the legend keys for the two curves at width 2 and 1.
-      expected.insert(expected.begin(), {"Clear", "7500,4750-8200,4750", "8500,4750-9200,4750"});
+      EXPECT_EQ(canvas.Ops().front().kind, Kind::Clear);
+      expected = "7500,4750-8200,4750 8500,4750-9200,4750 " + expected;
       EXPECT_EQ(canvas.OfKind(Kind::Line)[0].lineWidth, 2.0);
       EXPECT_EQ(canvas.OfKind(Kind::Line)[1].lineWidth, 1.0);
     } else {
       DrawOpeningSchematic(canvas, session);  // over what is there
     }
     EXPECT_EQ(session.DrawColor, model::kBlue);
-    EXPECT_EQ(Describe(canvas, design ? 0 : 4300, design ? 0 : 500, model::kBlue), expected);
-    for (const Op& op : canvas.Ops())
+    EXPECT_EQ(testing::Describe(canvas, 0.0, design ? 0 : 4300, design ? 0 : 500), expected);
+    for (const RecordingCanvas::Op& op : canvas.Ops()) {
+      if (op.kind == Kind::Line || op.kind == Kind::LineTo || op.kind == Kind::Arc) {
+        EXPECT_EQ(op.colour, model::kBlue);
+      }
       if (op.kind == Kind::Arc || op.kind == Kind::LineTo) {
         EXPECT_EQ(op.lineWidth, design ? 1 : 2);
       }
+    }
   }
 }
 
