@@ -226,17 +226,60 @@ TEST_P(PlotDrawingTest, CurvesClippedToTheFrame) {
   }
 }
 
-TEST_P(PlotDrawingTest, InvalidSweepOrUnusableLimitsDrawNoCurvesAndNoLosses) {
-  shown.sweep.valid = false;
-  shown.drawable = false;
-  const PlotLabels labels = Draw();
-  EXPECT_TRUE(Curves()[0].empty() && Curves()[1].empty());
-  EXPECT_EQ(canvas.OfKind(Kind::Box).size(), 4u);  // frame and boxes still there
-  const auto texts = canvas.Texts();
-  for (const std::string& text : texts) EXPECT_EQ(text.find("dB"), std::string::npos) << text;
-  EXPECT_EQ(labels.lossLow.text + labels.lossHigh.text, "");
+// Box levels far outside anything sensible, as a defaults file may hold
+// them: the page clips the passband box to the frame; the screen runs it
+// on to the edge of what a painter can take, never across the window.
+TEST_P(PlotDrawingTest, HostileBoxLevels) {
+  const struct {
+    float level, floorDb;
+    double screenBottom;  // of the passband box, from the frame's top
+  } rows[] = {{1e9f, -60.0f, -model::kCoordinateReach},
+              {-1e9f, -60.0f, 3500.0 + model::kCoordinateReach},
+              {1e30f, -1e-45f, -model::kCoordinateReach}};
+  const model::PlotFrame& f = Frame();
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.level);
+    session.defaults.PassbandBoxDb = row.level;
+    session.defaults.PlotFloorDb = row.floorDb;
+    Evaluate();
+    Draw();
+    const std::vector<Op> fills = canvas.OfKind(Kind::FilledBox);
+    ASSERT_FALSE(fills.empty());
+    const Op& box = fills[0];
+    EXPECT_TRUE(box.a.x > f.left && box.b.x < f.right);
+    EXPECT_EQ(box.a.y, f.top);
+    EXPECT_EQ(box.b.y, Page() ? (row.level > 0 ? f.top : f.bottom) : f.top + row.screenBottom);
+  }
+}
 
-  // No multiplier, no boxes; no frequency axis, frame and levels only.
+// A design that cannot be analysed: no curves and no losses, the reason
+// in the frame, and on the page again in place of the losses.
+TEST_P(PlotDrawingTest, UnanalysableDesignNamesTheReason) {
+  const struct {
+    void (*change)(model::DesignState&);
+    const char* line;
+  } rows[] = {
+      {[](auto& d) { d.TurnsL1 = d.TurnsL2 = 0; }, "Cannot analyse: L1 has 0 turns"},
+      {[](auto& d) { d.SweepStart = d.SweepStop = 0; }, "Cannot analyse: the sweep range is empty"},
+      {[](auto& d) { d.InputTermination = 0; }, "Cannot analyse: the termination is 0 ohm"}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.line);
+    SetUp();
+    row.change(session.design);
+    model::UpdateInductances(session.design);
+    Evaluate();
+    const PlotLabels labels = Draw();
+    EXPECT_TRUE(Curves()[0].empty() && Curves()[1].empty());
+    const auto texts = canvas.Texts();
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), row.line), Page() ? 2 : 1);
+    for (const std::string& text : texts) EXPECT_EQ(text.find("dB"), std::string::npos) << text;
+    EXPECT_EQ(labels.lossLow.text + labels.lossHigh.text, "");
+  }
+}
+
+// No multiplier, no boxes; an evaluation of other sweep limits (here
+// none), frame and levels only.
+TEST_P(PlotDrawingTest, UnusableLimitsDrawTheFrameOnly) {
   session.defaults.BandwidthMultiplier = 0.0f;
   Evaluate();
   Draw();
@@ -246,6 +289,7 @@ TEST_P(PlotDrawingTest, InvalidSweepOrUnusableLimitsDrawNoCurvesAndNoLosses) {
   session.design.SweepStart = 0.0f;
   Draw();
   EXPECT_EQ(canvas.OfKind(Kind::Box).size(), 1u);
+  EXPECT_TRUE(Curves()[0].empty() && Curves()[1].empty());
   for (const Op& op : canvas.Ops())
     EXPECT_TRUE(std::isfinite(op.a.x) && std::isfinite(op.a.y) && std::isfinite(op.b.x));
 }
