@@ -50,11 +50,14 @@ bool Inside(const Op& op, const model::PlotFrame& f) {
   return in(op.a) && (op.kind != Kind::Line || in(op.b));
 }
 
-// The measurement of a design built as designed, from the given span.
+// The measurement of a design built as designed (or with C48 5 % high),
+// from the given span.
 model::ShownMeasurement Shown(const model::DesignState& design, testing::Synthesis synthesis,
-                              const char* name = "built.s2p") {
-  const files::TouchstoneRead read = files::ParseTouchstone(
-      testing::MeasurementText(design, model::DesignParts(design), synthesis), name);
+                              const char* name = "built.s2p", bool c48High = false) {
+  model::PartValues built = model::DesignParts(design);
+  if (c48High) built[model::kPartC48] *= 1.05;
+  const files::TouchstoneRead read =
+      files::ParseTouchstone(testing::MeasurementText(design, built, synthesis), name);
   model::ShownMeasurement shown;
   shown.measuredOhms = read.network->referenceOhms;
   EXPECT_TRUE(model::Renormalise(*read.network, design.InputTermination, shown.network));
@@ -73,48 +76,70 @@ model::Evaluation Evaluated(const model::Session& s) {
   return model::Evaluate(s.design, s.defaults, s.measurement ? &s.measurement->network : nullptr);
 }
 
-TEST(MeasurementOverlayTest, ScreenPlotDrawsBothCurvesClippedWithTheLegend) {
+// Built with C48 5 % high and measured from 1 to 100 MHz, beyond the plot
+// on both sides: on the screen and on the page each point inside the sweep
+// where its measured level puts it, within the frame, with the legend and
+// the measured losses, which differ from the design's and from each other.
+TEST(MeasurementOverlayTest, BothCurvesEachPointInTheFrameWithLegendAndLosses) {
   model::Session s = SweptSession(testing::BandDesign(20));
-  testing::Synthesis wide;  // from 1 to 100 MHz: beyond the plot on both sides
+  testing::Synthesis wide;
   wide.start = 1e6;
   wide.stop = 1e8;
-  s.measurement = Shown(s.design, wide);
-  RecordingCanvas canvas;
+  s.measurement = Shown(s.design, wide, "built.s2p", true);
   const model::Evaluation shown = Evaluated(s);
-  Plot(canvas, s, shown, 12000.0);
-  const auto s21 = Strokes(canvas, kMeasuredTransmissionColour);
-  const auto s11 = Strokes(canvas, kMeasuredReflectionColour);
-  const std::size_t inside = static_cast<std::size_t>(std::count_if(
-      s.measurement->network.frequency.begin(), s.measurement->network.frequency.end(),
-      [](double f) { return f >= 5e6 && f <= 5e7; }));
-  // One Line and then a LineTo per further point inside the sweep.
-  ASSERT_EQ(s21.size(), inside - 1);
-  ASSERT_EQ(s11.size(), inside - 1);
-  EXPECT_EQ(s21.front().lineWidth, 2.0);
-  EXPECT_EQ(s11.front().lineWidth, 1.0);
-  // Each point where its measured level puts it, within the frame: the
-  // stroke ending at the k-th measured point inside the sweep.
-  const model::PlotGeometry g(model::kScreenPlotFrame, s.design, s.defaults);
   const model::MeasuredNetwork& n = s.measurement->network;
-  std::size_t k = 0;
-  for (std::size_t i = 0; i < n.frequency.size(); ++i) {
-    const double f = n.frequency[i];
-    if (f < 5e6 || f > 5e7) continue;
-    if (k > 0) {
-      const double x = g.X(f);
-      const double y11 = g.ClampedY(20.0 * std::log10(std::abs(n.s[i][0])));
-      const double y21 = g.ClampedY(20.0 * std::log10(std::abs(n.s[i][1])));
-      ASSERT_NEAR(s11[k - 1].b.x, x, 1e-6) << f;
-      ASSERT_NEAR(s11[k - 1].b.y, y11, 1e-6) << f;
-      ASSERT_NEAR(s21[k - 1].b.y, y21, 1e-6) << f;
+  const model::Comparison& c = *shown.comparison;
+  const std::string low = notation::FormatValue(static_cast<float>(*c.measuredLossLow));
+  const std::string high = notation::FormatValue(static_cast<float>(*c.measuredLossHigh));
+  EXPECT_NE(low, high);
+  EXPECT_NE(low, notation::FormatValue(static_cast<float>(c.computedLossLow)));
+  for (const bool page : {false, true}) {
+    SCOPED_TRACE(page ? "report" : "screen");
+    RecordingCanvas canvas;
+    if (page) {
+      report::DrawReport(canvas, s, shown, report::ReportOptions{12000, "06.12.2026"});
+    } else {
+      Plot(canvas, s, shown, 12000.0);
     }
-    ++k;
+    const model::PlotFrame& frame = page ? model::kReportPlotFrame : model::kScreenPlotFrame;
+    const auto s21 = Strokes(canvas, kMeasuredTransmissionColour);
+    const auto s11 = Strokes(canvas, kMeasuredReflectionColour);
+    const std::size_t inside = static_cast<std::size_t>(std::count_if(
+        n.frequency.begin(), n.frequency.end(), [](double f) { return f >= 5e6 && f <= 5e7; }));
+    // One Line and then a LineTo per further point inside the sweep.
+    ASSERT_EQ(s21.size(), inside - 1);
+    ASSERT_EQ(s11.size(), inside - 1);
+    EXPECT_EQ(s21.front().lineWidth, page ? 9.0 : 2.0);
+    EXPECT_EQ(s11.front().lineWidth, page ? 6.0 : 1.0);
+    // The stroke ending at the k-th measured point inside the sweep.
+    const model::PlotGeometry g(frame, s.design, s.defaults);
+    std::size_t k = 0;
+    for (std::size_t i = 0; i < n.frequency.size(); ++i) {
+      const double f = n.frequency[i];
+      if (f < 5e6 || f > 5e7) continue;
+      if (k > 0) {
+        const double y11 = g.ClampedY(20.0 * std::log10(std::abs(n.s[i][0])));
+        const double y21 = g.ClampedY(20.0 * std::log10(std::abs(n.s[i][1])));
+        ASSERT_NEAR(s11[k - 1].b.x, g.X(f), 1e-6) << f;
+        ASSERT_NEAR(s11[k - 1].b.y, y11, 1e-6) << f;
+        ASSERT_NEAR(s21[k - 1].b.y, y21, 1e-6) << f;
+        ASSERT_TRUE(Inside(s21[k - 1], frame)) << f;
+      }
+      ++k;
+    }
+    EXPECT_TRUE(HasText(canvas, "Measured: built.s2p"));
+    EXPECT_FALSE(HasText(canvas, "Measured at 50 ohm, judged at 50 ohm"));
+    if (page) {
+      EXPECT_TRUE(HasText(canvas, "Measured loss at lower edge: " + low + "dB")) << low;
+      EXPECT_TRUE(HasText(canvas, "Measured loss at upper edge: " + high + "dB")) << high;
+    }
   }
-  EXPECT_TRUE(HasText(canvas, "Measured: built.s2p"));
-  EXPECT_FALSE(HasText(canvas, "Measured at 50 ohm, judged at 50 ohm"));
-  // None while a Monte Carlo run draws its trials over the legend drawn before it.
+  EXPECT_EQ(MeasuredLossText(s.design, shown.comparison),
+            "Measured loss at 14MHz: " + low + "dB\nMeasured loss at 14.35MHz: " + high + "dB");
+  // No legend while a Monte Carlo run draws its trials over the one drawn
+  // before them, in the run's first, nominal drawing.
   s.monte.running = true;
-  s.monte.trialCount = 0;  // the run's first, nominal drawing has it
+  s.monte.trialCount = 0;
   RecordingCanvas first;
   Plot(first, s, shown, 12000.0);
   EXPECT_TRUE(HasText(first, "Measured: built.s2p"));
@@ -123,11 +148,6 @@ TEST(MeasurementOverlayTest, ScreenPlotDrawsBothCurvesClippedWithTheLegend) {
   Plot(trial, s, shown, 12000.0);
   EXPECT_FALSE(HasText(trial, "Measured: built.s2p"));
   EXPECT_FALSE(Strokes(trial, kMeasuredTransmissionColour).empty());
-  // The measured losses stand beside the computed ones.
-  const std::string measuredLoss = MeasuredLossText(s.design, shown.comparison);
-  EXPECT_EQ(measuredLoss.substr(0, 28), "Measured loss at 14MHz: 0.13") << measuredLoss;
-  EXPECT_NE(measuredLoss.find("dB\nMeasured loss at 14.35MHz: 0.14"), std::string::npos)
-      << measuredLoss;
 }
 
 // On screen and on the report the legend lies on a plain box inside the
@@ -185,35 +205,6 @@ TEST(MeasurementOverlayTest, OnePortAndReferredFilesSayWhatTheyShow) {
   EXPECT_TRUE(HasText(canvas, "Measured: reflection.s1p"));
   EXPECT_TRUE(HasText(canvas, "Measured at 50 ohm, judged at 12.5 ohm"));
   EXPECT_EQ(MeasuredLossText(s.design, shown.comparison), "");
-}
-
-TEST(MeasurementOverlayTest, ReportDrawsTheMeasurement) {
-  model::Session s = SweptSession(testing::BandDesign(20));
-
-  // Built with C48 5 % high: the measured losses differ from the design's
-  // and from each other.
-  model::PartValues built = model::DesignParts(s.design);
-  built[model::kPartC48] *= 1.05;
-  const files::TouchstoneRead read =
-      files::ParseTouchstone(testing::MeasurementText(s.design, built, {}), "built.s2p");
-  s.measurement.emplace();
-  ASSERT_TRUE(model::Renormalise(*read.network, 50.0, s.measurement->network));
-  const model::Evaluation shown = Evaluated(s);
-  RecordingCanvas with;
-  report::DrawReport(with, s, shown, report::ReportOptions{12000, "06.12.2026"});
-  const auto s21 = Strokes(with, kMeasuredTransmissionColour);
-  ASSERT_GT(s21.size(), 300u);
-  for (const Op& op : s21) EXPECT_TRUE(Inside(op, model::kReportPlotFrame));
-  EXPECT_EQ(s21.front().lineWidth, 9.0);
-  EXPECT_TRUE(HasText(with, "Measured: built.s2p"));
-  // The measured losses as the comparison gives them.
-  const model::Comparison& c = *shown.comparison;
-  const std::string low = notation::FormatValue(static_cast<float>(*c.measuredLossLow));
-  const std::string high = notation::FormatValue(static_cast<float>(*c.measuredLossHigh));
-  EXPECT_NE(low, high);
-  EXPECT_NE(low, notation::FormatValue(static_cast<float>(c.computedLossLow)));
-  EXPECT_TRUE(HasText(with, "Measured loss at lower edge: " + low + "dB")) << low;
-  EXPECT_TRUE(HasText(with, "Measured loss at upper edge: " + high + "dB")) << high;
 }
 
 // The design screen as a user works it.
@@ -278,22 +269,13 @@ TEST_F(MeasurementScreenTest, ADroppedFileIsShownAndABrokenOneChangesNothing) {
   EXPECT_EQ(session.measurement->network.name, "built.s2p");
 }
 
-TEST_F(MeasurementScreenTest, MenuOnlyOverThePlotAndOnlyWhatApplies) {
+// The menu opens over the plot only, with what applies enabled. It can be
+// seen and reached without the mouse: the "Measured..." button, which
+// covers no other control, and Shift+F10 or the Menu key, even from a
+// value box that has a context menu of its own.
+TEST_F(MeasurementScreenTest, MenuOverThePlotFromTheMeasuredButtonAndKeys) {
   EXPECT_EQ(Form().Measurement().MenuAt({3000.0, 2000.0}), nullptr);
-  std::unique_ptr<QMenu> menu(Form().Measurement().MenuAt({6001.0, 3999.0}));
-  ASSERT_TRUE(menu);
-  QStringList enabled;
-  for (QAction* a : menu->actions())
-    if (!a->isSeparator() && a->isEnabled()) enabled << a->text();
-  EXPECT_EQ(enabled, QStringList({"Load measured filter...", "Measure with analyser...", "Repeat",
-                                  "Save plot as PNG...", "Save computed response as CSV...",
-                                  "Export response as Touchstone...", "Build sheet..."}));
-}
-
-// The menu can be seen and reached without the mouse: the "Measured..."
-// button, which covers no other control, and Shift+F10 or the Menu key,
-// even from a value box that has a context menu of its own.
-TEST_F(MeasurementScreenTest, MeasuredButtonAndKeysOpenTheMenu) {
+  EXPECT_NE(std::unique_ptr<QMenu>(Form().Measurement().MenuAt({6001.0, 3999.0})), nullptr);
   Form().show();
   QPushButton* button = Form().Measurement().cmdMeasured;
   auto* box = Form().findChild<QLineEdit*>(QStringLiteral("Text3"));
@@ -306,14 +288,18 @@ TEST_F(MeasurementScreenTest, MeasuredButtonAndKeysOpenTheMenu) {
     testing::WhileModal(open, [&entries](QWidget& up) {
       auto* menu = qobject_cast<QMenu*>(&up);
       ASSERT_NE(menu, nullptr);
-      for (const QAction* action : menu->actions()) entries << action->text();
+      for (const QAction* action : menu->actions())
+        if (!action->isSeparator() && action->isEnabled()) entries << action->text();
       menu->close();
     });
-    return entries.contains(QStringLiteral("Load measured filter..."));
+    return entries;
   };
-  EXPECT_TRUE(opens([button] { button->click(); }));
-  EXPECT_TRUE(opens([box] { QTest::keyClick(box, Qt::Key_Menu); }));
-  EXPECT_TRUE(opens([box] { QTest::keyClick(box, Qt::Key_F10, Qt::ShiftModifier); }));
+  const QStringList enabled = {"Load measured filter...", "Measure with analyser...", "Repeat",
+                               "Save plot as PNG...", "Save computed response as CSV...",
+                               "Export response as Touchstone...", "Build sheet..."};
+  EXPECT_EQ(opens([button] { button->click(); }), enabled);
+  EXPECT_EQ(opens([box] { QTest::keyClick(box, Qt::Key_Menu); }), enabled);
+  EXPECT_EQ(opens([box] { QTest::keyClick(box, Qt::Key_F10, Qt::ShiftModifier); }), enabled);
   EXPECT_EQ(button->text(), QStringLiteral("Measured..."));
   for (const QWidget* other : Form().findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
     if (other != button && !other->isHidden()) {
@@ -333,16 +319,11 @@ TEST_F(MeasurementScreenTest, SavesThePlotAndTheComputedResponse) {
   Choose("Save plot as PNG...");
   Choose("Save computed response as CSV...");
   Choose("Export response as Touchstone...");
-  const QImage image(QString::fromStdString(png));
-  ASSERT_FALSE(image.isNull());
-  EXPECT_GT(image.width(), 100);
-  const std::string text = testing::ReadText(csv);
-  EXPECT_EQ(text.substr(0, 35), "frequency_hz,gain_db,reflection_db\n");
-  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2002);  // the shared writer's format
+  EXPECT_FALSE(QImage(QString::fromStdString(png)).isNull());
+  EXPECT_EQ(testing::ReadText(csv).rfind("frequency_hz,gain_db,reflection_db\n", 0), 0u);
   EXPECT_TRUE(dialogs.messages.empty());
   const files::TouchstoneRead read = files::ReadTouchstoneFile(dir / "filter.s2p");
   ASSERT_TRUE(read.network) << read.error.Text();
-  EXPECT_EQ(read.network->frequency.size(), 2001u);
   EXPECT_EQ(read.network->referenceOhms[0], session.design.InputTermination);
   // A folder that does not exist: a message, no file.
   const std::string nowhere = (dir / "missing" / "response.csv").string();
