@@ -6,12 +6,7 @@
 #include <QFile>
 #include <QPageLayout>
 #include <QPrinter>
-#include <QProcess>
-#include <QRegularExpression>
 #include <QTimer>
-
-#include <algorithm>
-#include <set>
 
 #include "../files/test_support.h"
 #include "../files/write_cases.h"
@@ -23,18 +18,12 @@
 namespace diruruzevuv::report {
 namespace {
 
+using diruruzevuv::testing::RunProcess;
 using diruruzevuv::testing::TempDir;
 
-// Runs a program in a folder; its standard output, exit status and standard error.
-QString RunProgram(const QString& program, const QStringList& args, const TempDir& dir,
-            int* status = nullptr, QString* err = nullptr) {
-  QProcess p;
-  p.setWorkingDirectory(QString::fromStdString(dir.path().string()));
-  p.start(program, args);
-  const bool done = p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit;
-  if (status) *status = done ? p.exitCode() : -1;
-  if (err) *err = QString::fromUtf8(p.readAllStandardError());
-  return QString::fromUtf8(p.readAllStandardOutput());
+// The text of a PDF.
+std::string PdfText(const QString& pdf, const char* layout = "-raw") {
+  return RunProcess({"/usr/bin/pdftotext", layout, pdf.toStdString(), "-"}).out;
 }
 
 QString Path(const TempDir& dir, const std::string& name) {
@@ -82,26 +71,26 @@ void ExpectCompletenessCheckFindsMissingParts(const std::string& pdf) {
 
 TEST(ReportCliTest, WritesThePdfOfADesignFileAndReportsFailures) {
   TempDir dir;
-  const QString designFile = DefaultDesignFile(dir, "FILTER.TXT"), pdf = Path(dir, "out.pdf");
-  int status = -1;
-  QString err;
-  RunProgram(DIRU_CLI_PATH, {"report", designFile, pdf}, dir, &status, &err);
-  ASSERT_EQ(status, 0) << err.toStdString();
+  const std::string design = DefaultDesignFile(dir, "FILTER.TXT").toStdString();
+  const QString pdf = Path(dir, "out.pdf");
+  const auto written = RunProcess({DIRU_CLI_PATH, "report", design, pdf.toStdString()});
+  ASSERT_EQ(written.status, 0) << written.err;
   ExpectCompletenessCheckFindsMissingParts(diruruzevuv::testing::ReadText(dir / "out.pdf"));
-  const QString text = RunProgram("pdftotext", {"-layout", pdf, "-"}, dir);
+  const std::string text = PdfText(pdf, "-layout");
   for (const char* expected :
        {"DIRUruzevuv Utility - 14M to 14.35M", "Lower bandedge: 14M", "Loss at upper edge:",
         "Toroid Al: 3", "nH per turns squared", "Number of turns, L1: 12", "Capacitor Q values:",
         "C47", "588nH", "Rload", "Printed by DIRUruzevuv from the DIRUruzevuv developers"})
-    EXPECT_TRUE(text.contains(expected)) << expected << "\n" << text.toStdString();
+    EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
 
-  RunProgram(DIRU_CLI_PATH, {"report", Path(dir, "MISSING.TXT"), Path(dir, "x.pdf")}, dir, &status, &err);
-  EXPECT_EQ(status, 1);
-  EXPECT_FALSE(QFile::exists(Path(dir, "x.pdf")));
-  RunProgram(DIRU_CLI_PATH, {"report", designFile, Path(dir, "no/folder/out.pdf")}, dir, &status, &err);
-  EXPECT_EQ(status, 1);
-  EXPECT_EQ(err, "diruruzevuv-cli: cannot write " + Path(dir, "no/folder/out.pdf") +
-                     ": No such file or directory\n");
+  const std::string missing = (dir / "x.pdf").string();
+  EXPECT_EQ(RunProcess({DIRU_CLI_PATH, "report", (dir / "MISSING.TXT").string(), missing}).status,
+            1);
+  EXPECT_FALSE(std::filesystem::exists(missing));
+  const std::string nowhere = (dir / "no/folder/out.pdf").string();
+  const auto failed = RunProcess({DIRU_CLI_PATH, "report", design, nowhere});
+  EXPECT_EQ(failed.status, 1);
+  EXPECT_EQ(failed.err, "diruruzevuv-cli: cannot write " + nowhere + ": No such file or directory\n");
 }
 
 // "Print" to a file: Cancel prints nothing, OK writes the report in
@@ -121,8 +110,7 @@ TEST(PrintButtonTest, PrintToFileGoesThroughTheSafeWriter) {
   }
   EXPECT_TRUE(screen.dialogs.messages.empty());
   EXPECT_EQ(screen.Form().cdbPrintSchematic().pageLayout().orientation(), QPageLayout::Portrait);
-  const QString text = RunProgram("pdftotext", {pdf, "-"}, dir);
-  EXPECT_TRUE(text.contains("DIRUruzevuv Utility - 14M to 14.35M")) << text.toStdString();
+  EXPECT_NE(PdfText(pdf).find("DIRUruzevuv Utility - 14M to 14.35M"), std::string::npos);
   QFile::remove(pdf);
 
   auto before = diruruzevuv::testing::FolderSnapshot(dir.path());
@@ -152,39 +140,6 @@ TEST(ReportCliTest, FailsPlainlyUnderAFileSizeLimit) {
     return std::vector<std::string>{renderer, DIRU_SOURCE_DATA_DIR, DIRU_SOURCE_DATA_DIR "/20.TXT",
                                     out};
   });
-}
-
-QByteArray ReadBytes(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// Thirty reports of different designs to one file at once: every writer
-// succeeds and the file is exactly one writer's report, whole.
-TEST(ReportCliTest, ParallelWritersLeaveExactlyOneWholeReport) {
-  TempDir dir;
-  model::SilentNotifier quiet;
-  std::vector<std::vector<std::string>> commands;
-  std::set<QString> designByEdge;  // the title's upper edge names the design
-  const std::string shared = (dir / "shared.pdf").string();
-  for (int i = 0; i < 30; ++i) {
-    model::DesignState design;
-    model::ApplyDefaultDesign(design);
-    design.UpperEdge = 14.40e6f + 1.0e4f * static_cast<float>(i);
-    const std::string file = (dir.path() / "D").concat(std::to_string(i)).concat(".TXT");
-    ASSERT_TRUE(files::WriteDesignFile(file, design, quiet));
-    designByEdge.insert(QString::number(14.40 + 0.01 * i, 'g', 4) + "M");
-    commands.push_back({DIRU_CLI_PATH, "report", file, shared});
-  }
-  for (const auto& run : diruruzevuv::testing::RunTogether(commands))
-    EXPECT_EQ(run.status, 0) << run.err;
-  const QByteArray pdf = ReadBytes(QString::fromStdString(shared));
-  EXPECT_TRUE(PdfIsComplete(std::string_view(pdf.constData(), pdf.size())));
-  EXPECT_EQ(pdf.count("%%EOF"), 1);
-  const QString text = RunProgram("pdftotext", {QString::fromStdString(shared), "-"}, dir);
-  const QString edge =
-      QRegularExpression(QStringLiteral("Utility - 14M to ([0-9.]+M)")).match(text).captured(1);
-  EXPECT_TRUE(designByEdge.contains(edge)) << text.toStdString();
 }
 
 }  // namespace
