@@ -69,17 +69,6 @@ TEST_F(ScreenFlowTest, StartWithoutLastSessionLeavesAGapInTheColumn) {
   EXPECT_EQ(endCalls, 1);
 }
 
-TEST_F(ScreenFlowTest, StartWithLastSessionOpensTheStoredDesign) {
-  fs::copy_file(kShipped / "40.TXT", dir / files::kLastSessionName);
-  manager.ShowOpening();  // again, now that there is a last session
-  ASSERT_FALSE(manager.Opening()->cmdLast->isHidden());
-  manager.Opening()->cmdLast->click();
-  Settle();
-  ASSERT_NE(manager.Design(), nullptr);
-  EXPECT_EQ(session.design.Band, 40);
-  EXPECT_EQ(Find<QLineEdit>("Text1")->text(), "470pF");
-}
-
 TEST_F(ScreenFlowTest, BandButtonOpensTheDesignScreen) {
   frmDesign* design = OpenDesignOn20();
   ASSERT_NE(design, nullptr);
@@ -117,12 +106,14 @@ TEST_F(ScreenFlowTest, FailedExitWriteWarnsHidesTheLabelAndStillEnds) {
   EXPECT_EQ(endCalls, 1);
 }
 
-TEST_F(ScreenFlowTest, GetOldReadsOnlyAChosenFile) {
+// "Get old" reads only a chosen file; "Last session", shown once there is
+// one, opens the stored design.
+TEST_F(ScreenFlowTest, GetOldAndLastSessionOpenStoredDesigns) {
   fs::copy_file(kShipped / "17.TXT", dir / "mine.TXT");
   session.design.C47 = 1.23e-10f;
   manager.Opening()->cmdGetOld->click();  // cancelled
   Settle();
-  EXPECT_EQ(manager.Design(), nullptr);
+  ASSERT_EQ(manager.Design(), nullptr);
   EXPECT_EQ(session.design.C47, 1.23e-10f);
   dialogs.answers.push_back((dir / "mine.TXT").string());
   manager.Opening()->cmdGetOld->click();
@@ -130,39 +121,43 @@ TEST_F(ScreenFlowTest, GetOldReadsOnlyAChosenFile) {
   ASSERT_NE(manager.Design(), nullptr);
   EXPECT_EQ(session.design.Band, 17);
   EXPECT_EQ(Find<QLineEdit>("Text1")->text(), "300pF");
+
+  fs::copy_file(kShipped / "40.TXT", dir / files::kLastSessionName);
+  manager.ShowOpening();
+  Settle();
+  ASSERT_FALSE(manager.Opening()->cmdLast->isHidden());
+  manager.Opening()->cmdLast->click();
+  Settle();
+  ASSERT_NE(manager.Design(), nullptr);
+  EXPECT_EQ(session.design.Band, 40);
+  EXPECT_EQ(Find<QLineEdit>("Text1")->text(), "470pF");
 }
-
-struct StepRow {
-  const char* name;
-  const char* box;
-  float model::DesignState::*field;
-  const char* up;  // shown after +1 %
-};
-
-class StepButtonTest : public ScreenFlowTest, public ::testing::WithParamInterface<StepRow> {};
 
 // Each pair of buttons steps its own capacitor; +1 % then -1 % comes back
 // to the displayed value, and the design holds exactly what is shown.
-TEST_P(StepButtonTest, UpThenDownReturnsToTheDisplayedValue) {
-  const StepRow& row = GetParam();
+TEST_F(ScreenFlowTest, StepButtonsUpThenDownReturnToTheDisplayedValue) {
+  const struct {
+    const char* name;
+    const char* box;
+    float model::DesignState::*field;
+    const char* up;  // shown after +1 %
+  } rows[] = {{"C47", "Text1", &model::DesignState::C47, "202pF"},
+              {"C48", "Text3", &model::DesignState::C48, "363.6pF"},
+              {"C92", "Text5", &model::DesignState::C92, "68.68pF"},
+              {"C49", "Text6", &model::DesignState::C49, "202pF"}};
   OpenDesignOn20();
-  auto* box = Form().findChild<QLineEdit*>(row.box);
-  const QString shown = box->text();
-  Form().findChild<QPushButton*>(QString("cmd%1plus").arg(row.name))->click();
-  EXPECT_EQ(box->text(), row.up);
-  EXPECT_EQ(session.design.*row.field, notation::ParseValue(row.up));
-  Form().findChild<QPushButton*>(QString("cmd%1minus").arg(row.name))->click();
-  EXPECT_EQ(box->text(), shown);
-  EXPECT_EQ(session.design.*row.field, notation::ParseValue(shown.toStdString()));
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    auto* box = Form().findChild<QLineEdit*>(row.box);
+    const QString shown = box->text();
+    Form().findChild<QPushButton*>(QString("cmd%1plus").arg(row.name))->click();
+    EXPECT_EQ(box->text(), row.up);
+    EXPECT_EQ(session.design.*row.field, notation::ParseValue(row.up));
+    Form().findChild<QPushButton*>(QString("cmd%1minus").arg(row.name))->click();
+    EXPECT_EQ(box->text(), shown);
+    EXPECT_EQ(session.design.*row.field, notation::ParseValue(shown.toStdString()));
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Buttons, StepButtonTest,
-    ::testing::Values(StepRow{"C47", "Text1", &model::DesignState::C47, "202pF"},
-                      StepRow{"C48", "Text3", &model::DesignState::C48, "363.6pF"},
-                      StepRow{"C92", "Text5", &model::DesignState::C92, "68.68pF"},
-                      StepRow{"C49", "Text6", &model::DesignState::C49, "202pF"}),
-    [](const auto& row) { return std::string(row.param.name); });
 
 // Capacitor and AL boxes act on every change; turns only with Replot.
 TEST_F(ScreenFlowTest, TypedValuesAndReplot) {
