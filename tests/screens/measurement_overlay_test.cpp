@@ -78,14 +78,19 @@ model::Evaluation Evaluated(const model::Session& s) {
 
 // Built with C48 5 % high and measured from 1 to 100 MHz, beyond the plot
 // on both sides: on the screen and on the page each point inside the sweep
-// where its measured level puts it, within the frame, with the legend and
-// the measured losses, which differ from the design's and from each other.
+// where its measured level puts it, within the frame, and the measured
+// losses, which differ from the design's and from each other. The legend
+// lies on a plain box inside the frame, drawn over the grid, the boxes and
+// the curves; a long name is shortened in its middle so that the line
+// ends inside the frame.
 TEST(MeasurementOverlayTest, BothCurvesEachPointInTheFrameWithLegendAndLosses) {
   model::Session s = SweptSession(testing::BandDesign(20));
   testing::Synthesis wide;
   wide.start = 1e6;
   wide.stop = 1e8;
-  s.measurement = Shown(s.design, wide, "built.s2p", true);
+  const std::string name = "filter_built_on_the_kitchen_table_after_rewinding_L2_2026-12-06.s2p";
+  const std::string legendText = "Measured: filter_built_on_th...L2_2026-12-06.s2p";
+  s.measurement = Shown(s.design, wide, name.c_str(), true);
   const model::Evaluation shown = Evaluated(s);
   const model::MeasuredNetwork& n = s.measurement->network;
   const model::Comparison& c = *shown.comparison;
@@ -93,6 +98,7 @@ TEST(MeasurementOverlayTest, BothCurvesEachPointInTheFrameWithLegendAndLosses) {
   const std::string high = notation::FormatValue(static_cast<float>(*c.measuredLossHigh));
   EXPECT_NE(low, high);
   EXPECT_NE(low, notation::FormatValue(static_cast<float>(c.computedLossLow)));
+  const double charWidth = 100.0;  // as both surfaces' overlay style has it
   for (const bool page : {false, true}) {
     SCOPED_TRACE(page ? "report" : "screen");
     RecordingCanvas canvas;
@@ -127,69 +133,45 @@ TEST(MeasurementOverlayTest, BothCurvesEachPointInTheFrameWithLegendAndLosses) {
       }
       ++k;
     }
-    EXPECT_TRUE(HasText(canvas, "Measured: built.s2p"));
-    EXPECT_FALSE(HasText(canvas, "Measured at 50 ohm, judged at 50 ohm"));
     if (page) {
       EXPECT_TRUE(HasText(canvas, "Measured loss at lower edge: " + low + "dB")) << low;
       EXPECT_TRUE(HasText(canvas, "Measured loss at upper edge: " + high + "dB")) << high;
     }
+    EXPECT_FALSE(HasText(canvas, "Measured at 50 ohm, judged at 50 ohm"));
+    EXPECT_TRUE(HasText(canvas, "green S21, violet S11"));
+    const auto& ops = canvas.Ops();
+    const auto legend = std::find_if(ops.begin(), ops.end(), [&](const Op& op) {
+      return op.kind == Kind::Text && op.text == legendText;
+    });
+    ASSERT_NE(legend, ops.end());
+    const auto box = std::find_if(ops.begin(), legend, [](const Op& op) {
+      return op.kind == Kind::FilledBox && op.colour == model::kWhite;
+    });
+    ASSERT_NE(box, legend);
+    EXPECT_TRUE(Inside(*box, frame));
+    EXPECT_TRUE(box->a.x < legend->a.x && box->a.y < legend->a.y && box->b.y > legend->a.y);
+    EXPECT_LE(legend->a.x + charWidth * legend->text.size(), box->b.x);
+    // Nothing but the legend's own text is drawn after its box.
+    for (auto op = box + 1; op != legend; ++op) EXPECT_NE(op->kind, Kind::Line);
+    // The report's figures name the file within the page, too.
+    const auto texts = canvas.Texts();
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), legendText), page ? 2 : 1);
   }
   EXPECT_EQ(MeasuredLossText(s.design, shown.comparison),
             "Measured loss at 14MHz: " + low + "dB\nMeasured loss at 14.35MHz: " + high + "dB");
+  EXPECT_EQ(ShortenInTheMiddle("d\xc3\xa9" "f\xc3\xa9" "rent.s2p", 9), "d\xc3\xa9...s2p");
   // No legend while a Monte Carlo run draws its trials over the one drawn
   // before them, in the run's first, nominal drawing.
   s.monte.running = true;
   s.monte.trialCount = 0;
   RecordingCanvas first;
   Plot(first, s, shown, 12000.0);
-  EXPECT_TRUE(HasText(first, "Measured: built.s2p"));
+  EXPECT_TRUE(HasText(first, legendText));
   s.monte.trialCount = 1;
   RecordingCanvas trial;
   Plot(trial, s, shown, 12000.0);
-  EXPECT_FALSE(HasText(trial, "Measured: built.s2p"));
+  EXPECT_FALSE(HasText(trial, legendText));
   EXPECT_FALSE(Strokes(trial, kMeasuredTransmissionColour).empty());
-}
-
-// On screen and on the report the legend lies on a plain box inside the
-// frame, drawn over the grid, the boxes and the curves; a long name is
-// shortened in its middle so that the line ends inside the frame.
-TEST(MeasurementOverlayTest, LegendStaysInsideTheFrameOnAPlainBox) {
-  model::Session s = SweptSession(testing::BandDesign(20));
-  const std::string name = "filter_built_on_the_kitchen_table_after_rewinding_L2_2026-12-06.s2p";
-  s.measurement = Shown(s.design, {}, name.c_str());
-  const double charWidth = 100.0;  // as both surfaces' overlay style has it
-  for (const bool page : {false, true}) {
-    SCOPED_TRACE(page ? "report" : "screen");
-    RecordingCanvas canvas;
-    if (page) {
-      report::DrawReport(canvas, s, Evaluated(s), report::ReportOptions{12000, "06.12.2026"});
-    } else {
-      Plot(canvas, s, Evaluated(s), 12000.0);
-    }
-    const model::PlotFrame& f = page ? model::kReportPlotFrame : model::kScreenPlotFrame;
-    const auto& ops = canvas.Ops();
-    const auto legend = std::find_if(ops.begin(), ops.end(), [](const Op& op) {
-      return op.kind == Kind::Text && op.text.rfind("Measured: ", 0) == 0;
-    });
-    ASSERT_NE(legend, ops.end());
-    EXPECT_EQ(legend->text, "Measured: filter_built_on_th...L2_2026-12-06.s2p");
-    EXPECT_TRUE(HasText(canvas, "green S21, violet S11"));
-    EXPECT_LE(legend->a.x + charWidth * legend->text.size(), f.right);
-    const auto box = std::find_if(ops.begin(), legend, [](const Op& op) {
-      return op.kind == Kind::FilledBox && op.colour == model::kWhite;
-    });
-    ASSERT_NE(box, legend);
-    EXPECT_TRUE(Inside(*box, f));
-    EXPECT_TRUE(box->a.x < legend->a.x && box->a.y < legend->a.y && box->b.y > legend->a.y);
-    EXPECT_LE(legend->a.x + charWidth * legend->text.size(), box->b.x);
-    // The report's figures name the file within the page, too.
-    const auto texts = canvas.Texts();
-    EXPECT_EQ(std::count(texts.begin(), texts.end(), legend->text), page ? 2 : 1);
-    // Nothing but the legend's own text is drawn after its box.
-    for (auto op = box + 1; op != legend; ++op) EXPECT_NE(op->kind, Kind::Line);
-  }
-  EXPECT_EQ(ShortenInTheMiddle("abcdefghij", 7), "ab...ij");
-  EXPECT_EQ(ShortenInTheMiddle("d\xc3\xa9" "f\xc3\xa9" "rent.s2p", 9), "d\xc3\xa9...s2p");
 }
 
 TEST(MeasurementOverlayTest, OnePortAndReferredFilesSayWhatTheyShow) {
