@@ -3,6 +3,7 @@
 #include <QLineEdit>
 #include <QToolButton>
 #include <string>
+#include <utility>
 
 #include "platform/qt_dialogs.h"
 #include "platform/screen_geometry.h"
@@ -11,26 +12,14 @@
 namespace diruruzevuv::platform {
 namespace {
 
-struct FilterRow {
-  const char* name;
-  const char* given;
-  const char* expected;
-};
-
-class FilterTest : public ::testing::TestWithParam<FilterRow> {};
-
-TEST_P(FilterTest, TranslatesToQtForm) {
-  EXPECT_EQ(TranslateFilter(GetParam().given).toStdString(), GetParam().expected);
+TEST(QtDialogsTest, FiltersTranslateToQtForm) {
+  const std::pair<const char*, const char*> rows[] = {
+      {"DIRUruzevuv files (*.TXT)|*.TXT", "DIRUruzevuv files (*.TXT)"},
+      {"Text|*.TXT;*.DAT", "Text (*.TXT *.DAT)"},
+      {"Text|*.TXT|All files|*.*", "Text (*.TXT);;All files (*.*)"},
+      {"Everything", "Everything (*)"}};
+  for (const auto& [given, expected] : rows) EXPECT_EQ(TranslateFilter(given).toStdString(), expected);
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Filters, FilterTest,
-    ::testing::Values(
-        FilterRow{"DesignFiles", "DIRUruzevuv files (*.TXT)|*.TXT", "DIRUruzevuv files (*.TXT)"},
-        FilterRow{"SeveralPatterns", "Text|*.TXT;*.DAT", "Text (*.TXT *.DAT)"},
-        FilterRow{"TwoEntries", "Text|*.TXT|All files|*.*", "Text (*.TXT);;All files (*.*)"},
-        FilterRow{"NoPattern", "Everything", "Everything (*)"}),
-    [](const auto& row) { return std::string(row.param.name); });
 
 TEST(TurnsSpinnerTest, StepsTheBoxUpTo99AndReports) {
   QLineEdit box;

@@ -30,38 +30,30 @@ QImage WhiteImage(int w, int h) {
   return image;
 }
 
-struct ArcRow {
-  const char* name;
-  double start;
-  double end;
-  bool above;  // the arc passes above the centre (y smaller)
-  bool below;
-};
-
-class ArcDirectionTest : public ::testing::TestWithParam<ArcRow> {};
-
 // Counter-clockwise on screen: 0 to pi is the upper half though y grows down.
-TEST_P(ArcDirectionTest, RunsCounterClockwiseOnScreen) {
-  const ArcRow& row = GetParam();
-  QImage image = WhiteImage(1200, 900);
-  {
-    QPainterCanvas canvas(&image);
-    canvas.SetLineWidth(2);
-    canvas.Arc({6000, 4500}, 2000, row.start, row.end, kBlue);
+TEST(QPainterCanvasTest, ArcsRunCounterClockwiseOnScreen) {
+  constexpr double kPi = std::numbers::pi;
+  const struct {
+    double start, end;
+    bool above;  // the arc passes above the centre (y smaller)
+    bool below;
+  } rows[] = {{0.0, kPi, true, false},
+              {kPi, 2 * kPi, false, true},
+              {1.5 * kPi, kPi / 4, false, true},  // through zero
+              {0.0, 6.2, true, true}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.start);
+    QImage image = WhiteImage(1200, 900);
+    {
+      QPainterCanvas canvas(&image);
+      canvas.SetLineWidth(2);
+      canvas.Arc({6000, 4500}, 2000, row.start, row.end, kBlue);
+    }
+    // Centre at pixel (600, 450), radius 200.
+    EXPECT_EQ(NonWhiteIn(image, QRect(560, 230, 80, 40)) > 0, row.above);
+    EXPECT_EQ(NonWhiteIn(image, QRect(560, 630, 80, 40)) > 0, row.below);
   }
-  // Centre at pixel (600, 450), radius 200.
-  EXPECT_EQ(NonWhiteIn(image, QRect(560, 230, 80, 40)) > 0, row.above);
-  EXPECT_EQ(NonWhiteIn(image, QRect(560, 630, 80, 40)) > 0, row.below);
 }
-
-constexpr double kPi = std::numbers::pi;
-INSTANTIATE_TEST_SUITE_P(Arcs, ArcDirectionTest,
-                         ::testing::Values(ArcRow{"UpperHalf", 0.0, kPi, true, false},
-                                           ArcRow{"LowerHalf", kPi, 2 * kPi, false, true},
-                                           ArcRow{"WrapsThroughZero", 1.5 * kPi, kPi / 4, false,
-                                                  true},
-                                           ArcRow{"AlmostFull", 0.0, 6.2, true, true}),
-                         [](const auto& row) { return std::string(row.param.name); });
 
 // The window's backing image draws everything again at a new size.
 TEST(DrawingSurfaceTest, DrawsAgainAfterAResize) {
