@@ -66,17 +66,11 @@ TEST(WindowSizeTest, WindowsCannotBeMadeSmallerThanTheirMinimum) {
     EXPECT_GE(minimum.height(), legible.height());
     EXPECT_LE(minimum.width(), ScreenGeometry::kMeasureFromWidth);
   }
-}
-
-// The exit screen sizes itself against the display; never so small that
-// its text could not be read.
-TEST(WindowSizeTest, TheExitScreenIsNeverTooSmallToRead) {
-  DesignScreen s;
-  const QSize legible = ScreenGeometry::LegibleClientSize();
-  frmExit exit(s.session, s.dialogs, s.manager, QSize(200, 150), nullptr);
-  EXPECT_EQ(exit.size(), QSize(static_cast<int>(std::lround(legible.width() * 0.45)),
-                               static_cast<int>(std::lround(legible.height() * 0.3))));
-  frmExit large(s.session, s.dialogs, s.manager, QSize(1200, 900), nullptr);
+  // The exit screen sizes itself against the display, never below legible.
+  frmExit small(screen.session, screen.dialogs, screen.manager, QSize(200, 150), nullptr);
+  EXPECT_EQ(small.size(), QSize(static_cast<int>(std::lround(legible.width() * 0.45)),
+                                static_cast<int>(std::lround(legible.height() * 0.3))));
+  frmExit large(screen.session, screen.dialogs, screen.manager, QSize(1200, 900), nullptr);
   EXPECT_EQ(large.size(), QSize(540, 270));
 }
 
@@ -140,6 +134,17 @@ TEST(WindowSizeTest, ValueBoxesShowTheStartOfTheirTextAfterEveryWrite) {
     EXPECT_EQ(Box("Text1")->text(), "0.012346uF");  // too long for any size: cut at its end
     for (const char* name : {"Text3", "Text5", "Text6", "txtTurnsL1", "txtTurnsL2", "txtAL"})
       EXPECT_TRUE(ShowsWhole(Box(name))) << name << " " << Box(name)->text().toStdString();
+    EXPECT_FALSE(Box("txtTurnsL2")->property("cut").toBool());
+    // A count the two-digit box cannot show whole is marked, so that 32767
+    // never reads as its first digits; the box still holds the whole count.
+    screen.Type("txtTurnsL2", "40000");
+    screen.Click("cmdAccept");
+    EXPECT_EQ(Box("txtTurnsL2")->text().trimmed(), "32767");
+    EXPECT_TRUE(Box("txtTurnsL2")->property("cut").toBool());
+    EXPECT_TRUE(Box("txtTurnsL2")->toolTip().contains("32767"));
+    screen.Type("txtTurnsL2", "14");
+    screen.Click("cmdAccept");
+    EXPECT_TRUE(Box("txtTurnsL2")->toolTip().isEmpty());
   }
 }
 
