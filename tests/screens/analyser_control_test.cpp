@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>

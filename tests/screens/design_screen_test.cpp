@@ -20,7 +20,6 @@
 #include "model/monte_carlo.h"
 #include "platform/qt_dialogs.h"
 #include "platform/turns_spinner.h"
-#include "report/report_printer.h"
 #include "screens/frm_design.h"
 #include "screens/plot.h"
 #include "design_screen.h"
@@ -234,16 +233,6 @@ TEST(SaveDialogTest, RefusedNamesExtensionsAndPresetNames) {
   screen.Find<QPushButton>("cmdSaveFile")->click();
   EXPECT_TRUE(std::filesystem::exists(screen.dir / "40.TXT"));
   EXPECT_EQ(screen.dialogs.messages.size(), 1u);
-}
-
-// Print to file adds ".pdf" to a name typed without one.
-TEST(SaveDialogTest, PrintToFileGetsItsExtension) {
-  QPrinter printer;
-  printer.setOutputFormat(QPrinter::PdfFormat);
-  printer.setOutputFileName(QStringLiteral("/tmp/reports/filter"));
-  EXPECT_EQ(report::WithPdfExtension(printer), QStringLiteral("/tmp/reports/filter.pdf"));
-  printer.setOutputFileName(QStringLiteral("/tmp/reports/filter.PDF"));
-  EXPECT_EQ(report::WithPdfExtension(printer), QStringLiteral("/tmp/reports/filter.PDF"));
 }
 
 // "Print" to a file starts in the folder of the last file chosen in this

@@ -4,7 +4,6 @@
 
 #include <QApplication>
 #include <QTimer>
-#include <QToolButton>
 #include <algorithm>
 #include <array>
 #include <filesystem>

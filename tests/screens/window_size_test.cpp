@@ -1,14 +1,11 @@
 // Minimum window sizes, and value boxes that show the start of their text.
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleOption>
 #include <QTest>
-#include <QTimer>
 #include <algorithm>
 #include <cmath>
 #include <string>
