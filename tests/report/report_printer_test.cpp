@@ -9,8 +9,6 @@
 #include "../files/test_support.h"
 #include "../files/write_cases.h"
 #include "../screens/design_screen.h"
-#include "files/design_file.h"
-#include "model/design_state.h"
 #include "report/report_printer.h"
 
 namespace diruruzevuv::report {
@@ -26,15 +24,6 @@ std::string PdfText(const QString& pdf, const char* layout = "-raw") {
 
 QString Path(const TempDir& dir, const std::string& name) {
   return QString::fromStdString((dir / name).string());
-}
-
-// The default design written to a file in the folder; its path.
-QString DefaultDesignFile(const TempDir& dir, const std::string& name) {
-  model::DesignState design;
-  model::ApplyDefaultDesign(design);
-  model::SilentNotifier quiet;
-  EXPECT_TRUE(files::WriteDesignFile((dir / name).string(), design, quiet));
-  return Path(dir, name);
 }
 
 // The design screen's "Print" with a PDF printer, the print dialog
@@ -68,7 +57,7 @@ void ExpectCompletenessCheckFindsMissingParts(const std::string& pdf) {
 
 TEST(ReportCliTest, WritesThePdfOfADesignFileAndReportsFailures) {
   TempDir dir;
-  const std::string design = DefaultDesignFile(dir, "FILTER.TXT").toStdString();
+  const std::string design = DIRU_SOURCE_DATA_DIR "/20.TXT";
   const QString pdf = Path(dir, "out.pdf");
   const auto written = RunProcess({DIRU_CLI_PATH, "report", design, pdf.toStdString()});
   ASSERT_EQ(written.status, 0) << written.err;

@@ -68,13 +68,6 @@ class PlotDrawingTest : public ::testing::TestWithParam<bool> {
     }
     return curves;
   }
-  // Texts left of the frame: the level labels.
-  std::vector<Op> LevelLabels() const {
-    std::vector<Op> texts;
-    for (const Op& op : canvas.OfKind(Kind::Text))
-      if (op.a.x < Frame().left && op.a.y < Frame().bottom) texts.push_back(op);
-    return texts;
-  }
   model::Session session;
   model::Evaluation shown;
   RecordingCanvas canvas;
@@ -123,7 +116,9 @@ TEST_P(PlotDrawingTest, LevelGridForAnyDivisions) {
       if (op.a.y == op.b.y && op.a.x == f.left && op.b.x == f.right)
         offsets.push_back(op.a.y - f.top);
     EXPECT_EQ(offsets, row.offsets);
-    const std::vector<Op> labels = LevelLabels();
+    std::vector<Op> labels;  // left of the frame
+    for (const Op& op : canvas.OfKind(Kind::Text))
+      if (op.a.x < f.left && op.a.y < f.bottom) labels.push_back(op);
     ASSERT_EQ(labels.size(), row.offsets.size());
     if (labels.empty()) continue;
     EXPECT_EQ(labels.back().text, row.lastLabel);

@@ -72,12 +72,15 @@ TEST(WindowSizeTest, WindowsCannotBeMadeSmallerThanTheirMinimum) {
 }
 
 // At the design screen's minimum the widest values of the bands' designs
-// show whole in the real boxes, and four pixels narrower something is
-// cut or too small to read: the minimum is measured, not guessed.
-TEST(WindowSizeTest, TheMinimumIsWhereTheWidestValuesStillFit) {
-  DesignScreen screen;
+// show whole in the real boxes, and four pixels narrower something is cut
+// or too small to read: the minimum is measured, not guessed. After every
+// write by the program the boxes show the start of their text, at the
+// usual size and at 800 x 600 (or the minimum, if larger).
+TEST(WindowSizeTest, ValueBoxesShowTheirTextAtTheMinimumAndAfterEveryWrite) {
+  DesignScreen screen({}, "cmd160");
   QWidget& design = screen.Form();
   const auto Box = [&screen](const char* name) { return screen.Find<QLineEdit>(name); };
+  const char* boxes[] = {"Text1", "Text3", "Text5", "Text6", "txtTurnsL1", "txtTurnsL2", "txtAL"};
   design.show();  // a hidden window lays out only when shown
   const QSize minimum = design.minimumSize();
   design.resize(minimum);
@@ -98,17 +101,8 @@ TEST(WindowSizeTest, TheMinimumIsWhereTheWidestValuesStillFit) {
       anyCut = anyCut || !ShowsWhole(Box(name));
     }
     EXPECT_TRUE(anyCut);
+    design.setMinimumSize(minimum);
   }
-}
-
-// After every write by the program the boxes show the start of their
-// text, at the usual size and at 800 x 600 (or the minimum, if larger).
-TEST(WindowSizeTest, ValueBoxesShowTheStartOfTheirTextAfterEveryWrite) {
-  DesignScreen screen({}, "cmd160");
-  QWidget& design = screen.Form();
-  const auto Box = [&screen](const char* name) { return screen.Find<QLineEdit>(name); };
-  const char* boxes[] = {"Text1", "Text3", "Text5", "Text6", "txtTurnsL1", "txtTurnsL2", "txtAL"};
-  design.show();
   for (const QSize size : {QSize(1200, 900), QSize(800, 600)}) {
     design.resize(size);
     ASSERT_EQ(design.size(), size);  // 800 x 600 is allowed: boxes hold six digits there
