@@ -3,6 +3,7 @@
 // global defaults far outside anything sensible.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPrinter>
@@ -145,14 +146,20 @@ TEST(DesignScreenStateTest, VisibleAndEnabledThroughARunAndTuning) {
   std::vector<std::pair<std::string, std::string>> seen;
   const auto note = [&](const char* moment) { seen.emplace_back(moment, StateOf(screen)); };
   note("before a run");
-  // A first run watched in its first trial, where Enter in a box waits
-  // for the run; a second one stopped there.
+  // A first run watched in its first trial, where Enter in a box waits for
+  // the run and the window's close box does nothing, as "Exit" cannot be
+  // pressed; a second one stopped there.
+  const ModalGuard guard;
   QTimer::singleShot(0, [&] {
     QTest::keyClick(screen.Find<QLineEdit>("Text1"), Qt::Key_Return);
+    EXPECT_FALSE(screen.Form().close());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     note("during a run");
   });
   screen.Find<QPushButton>("cmdMonte")->click();
   note("after the run");
+  EXPECT_EQ(screen.endCalls, 0);
+  EXPECT_EQ(screen.session.monte.trialCount, 201);
   EXPECT_EQ(screen.Label("lblWorst"), figures.worst);
   EXPECT_EQ(screen.Label("lblWorstSecond"), figures.worstSecond);
   EXPECT_EQ(screen.Label("lblWorstThird"), figures.worstThird);

@@ -200,23 +200,6 @@ TEST_F(ScreenFlowTest, CloseBoxOpensTheExitScreen) {
   EXPECT_TRUE(dialogs.messages.empty());
 }
 
-// During a Monte Carlo run, when "Exit" cannot be pressed, the close box
-// does nothing and the run goes on to its end.
-TEST_F(ScreenFlowTest, CloseBoxDoesNothingDuringARun) {
-  OpenDesignOn20();
-  bool closed = true;
-  const ModalGuard guard;
-  QTimer::singleShot(0, [&] {
-    closed = Form().close();
-    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
-  });
-  Click("cmdMonte");
-  EXPECT_FALSE(closed);
-  EXPECT_EQ(endCalls, 0);
-  EXPECT_EQ(session.monte.trialCount, 201);
-  EXPECT_NE(manager.Design(), nullptr);
-}
-
 // From the opening screen: a refused entry first, then a corrected preview.
 TEST_F(ScreenFlowTest, WizardRefusesThenLeadsToTheDesignScreen) {
   WhileModal([this] { manager.Opening()->cmdWizard->click(); },
