@@ -84,28 +84,6 @@ INSTANTIATE_TEST_SUITE_P(Boxes, EnterTest,
                                            EnterRow{"txtTurnsL2", "0"}, EnterRow{"txtAL", "4.9"}),
                          [](const auto& row) { return std::string(row.param.box); });
 
-// A typed turns count is taken before a step overwrites its box, and a
-// spinner at the end of its range still takes what was typed.
-TEST(TypedTurnsTest, SurviveAStepOrASpinnerAtItsLimit) {
-  DesignScreen screen;
-  screen.Type("txtTurnsL1", "15");
-  screen.Find<QPushButton>("cmdC47plus")->click();
-  EXPECT_EQ(screen.session.design.TurnsL1, 15);
-  EXPECT_EQ(screen.Find<QLineEdit>("txtTurnsL1")->text(), " 15");
-  EXPECT_EQ(screen.session.design.L1, 15 * 15 * 3e-9f);
-
-  screen.Type("txtTurnsL2", "99");
-  screen.Find<platform::TurnsSpinner>("UpDown1")->UpButton()->click();
-  EXPECT_EQ(screen.session.design.TurnsL2, 99);
-  EXPECT_EQ(screen.Find<QLineEdit>("txtTurnsL2")->text(), " 99");
-
-  // Nothing typed: a step leaves the turns alone even where the box reads
-  // otherwise than the design (a value the program wrote).
-  screen.Find<QLineEdit>("txtTurnsL1")->setText("7");
-  screen.Find<QPushButton>("cmdC47minus")->click();
-  EXPECT_EQ(screen.session.design.TurnsL1, 15);
-}
-
 // What the design screen shows and allows at one moment, a character a
 // column, '+' shown or enabled: the losses, the worst-case figures, "Stop"
 // shown; "Monte Carlo", "Restart", and every other control enabled.

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QTimer>
+#include <QToolButton>
 #include <algorithm>
 #include <array>
 #include <filesystem>
@@ -17,6 +18,7 @@
 #include "screens/frm_design.h"
 #include "screens/frm_exit.h"
 #include "screens/frm_opening.h"
+#include "platform/turns_spinner.h"
 #include "screens/frm_wizard.h"
 #include "screens/screen_manager.h"
 #include "design_screen.h"
@@ -156,9 +158,26 @@ TEST_F(ScreenFlowTest, StepButtonsUpThenDownReturnToTheDisplayedValue) {
   }
 }
 
-// Capacitor and AL boxes act on every change; turns only with Replot.
-TEST_F(ScreenFlowTest, TypedValuesAndReplot) {
+// A typed turns count is taken before a step overwrites its box, and a
+// spinner at the end of its range still takes what was typed; with nothing
+// typed a step leaves the turns alone even where the box reads otherwise
+// than the design (a value the program wrote). Capacitor and AL boxes act
+// on every change; turns only with Replot.
+TEST_F(ScreenFlowTest, TypedValuesStepsAndReplot) {
   OpenDesignOn20();
+  Type("txtTurnsL1", "15");
+  Click("cmdC47plus");
+  EXPECT_EQ(session.design.TurnsL1, 15);
+  EXPECT_EQ(Find<QLineEdit>("txtTurnsL1")->text(), " 15");
+  EXPECT_EQ(session.design.L1, 15 * 15 * 3e-9f);
+  Type("txtTurnsL2", "99");
+  Find<platform::TurnsSpinner>("UpDown1")->UpButton()->click();
+  EXPECT_EQ(session.design.TurnsL2, 99);
+  EXPECT_EQ(Find<QLineEdit>("txtTurnsL2")->text(), " 99");
+  Find<QLineEdit>("txtTurnsL1")->setText("7");
+  Click("cmdC47minus");
+  EXPECT_EQ(session.design.TurnsL1, 15);
+
   Find<QLineEdit>("Text1")->setText("abc");
   EXPECT_EQ(session.design.C47, 0.0f);
   Find<QLineEdit>("txtAL")->setText("0.5");
@@ -166,7 +185,7 @@ TEST_F(ScreenFlowTest, TypedValuesAndReplot) {
   EXPECT_EQ(Find<QLineEdit>("txtAL")->text(), "0.5");
   Find<QLineEdit>("txtTurnsL1")->clear();
   Find<QLineEdit>("txtTurnsL2")->setText("40000");
-  EXPECT_EQ(session.design.TurnsL1, 12);
+  EXPECT_EQ(session.design.TurnsL1, 15);
   Click("cmdAccept");
   EXPECT_EQ(Find<QLineEdit>("txtAL")->text(), "  1");
   EXPECT_EQ(Find<QLineEdit>("txtTurnsL1")->text(), " 1");
