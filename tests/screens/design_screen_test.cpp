@@ -51,38 +51,29 @@ Outcome Now(DesignScreen& s) {
           s.Form().Surface().Image()};
 }
 
-struct EnterRow {
-  const char* box;
-  const char* typed;
-};
-
-class EnterTest : public ::testing::TestWithParam<EnterRow> {};
-
 // Enter in a box gives exactly what "Replot" gives after the same typing,
 // the worst-case figures hidden alike.
-TEST_P(EnterTest, EnterReplotsAsReplotDoes) {
-  const EnterRow& row = GetParam();
-  DesignScreen viaEnter;
-  const auto before = Now(viaEnter);
-  viaEnter.Find<QLabel>("lblWorst")->show();
-  viaEnter.Type(row.box, row.typed);
-  QTest::keyClick(viaEnter.Find<QLineEdit>(row.box), Qt::Key_Return);
+TEST(EnterTest, EnterReplotsAsReplotDoes) {
+  const std::pair<const char*, const char*> rows[] = {
+      {"Text1", "330p"}, {"Text5", "0"}, {"txtTurnsL1", "15"}, {"txtTurnsL2", "0"}, {"txtAL", "4.9"}};
+  for (const auto& [box, typed] : rows) {
+    SCOPED_TRACE(box);
+    DesignScreen viaEnter;
+    const auto before = Now(viaEnter);
+    viaEnter.Find<QLabel>("lblWorst")->show();
+    viaEnter.Type(box, typed);
+    QTest::keyClick(viaEnter.Find<QLineEdit>(box), Qt::Key_Return);
 
-  DesignScreen viaReplot;
-  viaReplot.Find<QLabel>("lblWorst")->show();
-  viaReplot.Type(row.box, row.typed);
-  viaReplot.Find<QPushButton>("cmdAccept")->click();
+    DesignScreen viaReplot;
+    viaReplot.Find<QLabel>("lblWorst")->show();
+    viaReplot.Type(box, typed);
+    viaReplot.Find<QPushButton>("cmdAccept")->click();
 
-  EXPECT_EQ(Now(viaEnter), Now(viaReplot));
-  EXPECT_NE(Now(viaEnter).picture, before.picture);  // something was drawn anew
-  EXPECT_TRUE(Now(viaEnter).worstHidden);
+    EXPECT_EQ(Now(viaEnter), Now(viaReplot));
+    EXPECT_NE(Now(viaEnter).picture, before.picture);  // something was drawn anew
+    EXPECT_TRUE(Now(viaEnter).worstHidden);
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(Boxes, EnterTest,
-                         ::testing::Values(EnterRow{"Text1", "330p"}, EnterRow{"Text5", "0"},
-                                           EnterRow{"txtTurnsL1", "15"},
-                                           EnterRow{"txtTurnsL2", "0"}, EnterRow{"txtAL", "4.9"}),
-                         [](const auto& row) { return std::string(row.param.box); });
 
 // What the design screen shows and allows at one moment, a character a
 // column, '+' shown or enabled: the losses, the worst-case figures, "Stop"
@@ -191,16 +182,13 @@ TEST(SaveDialogTest, RefusedNamesExtensionsAndPresetNames) {
   EXPECT_TRUE(std::filesystem::is_empty(screen.dir.path()));
   const std::string refused = (screen.dir / "MyDefaults.TXT").string();
   const std::string plain = (screen.dir / "mine").string();
-  screen.dialogs.answers = {refused, plain, (screen.dir / "x").string(), "y",
-                            (screen.dir / "circuit").string()};
+  screen.dialogs.answers = {refused, plain, "y", (screen.dir / "circuit").string()};
   screen.Click("cmdSaveFile");
   EXPECT_EQ(screen.dialogs.messages, std::vector<std::string>{"That filename is not allowed"});
   EXPECT_FALSE(std::filesystem::exists(refused));
   screen.Click("cmdSaveFile");
   EXPECT_EQ(screen.session.design.CurrentFile, plain + ".TXT");
   EXPECT_EQ(ReadText(plain + ".TXT").rfind(plain + ".TXT\r\n", 0), 0u);
-  screen.Find<QPushButton>("cmdSaveFile")->click();
-  EXPECT_TRUE(std::filesystem::exists(screen.dir / "x.TXT"));
   screen.Find<QPushButton>("cmdSaveFile")->click();  // one character: nothing, as before
   EXPECT_FALSE(std::filesystem::exists("y.TXT"));
   EXPECT_FALSE(std::filesystem::exists("y"));
