@@ -24,12 +24,6 @@ int NonWhiteIn(const QImage& image, QRect area) {
   return count;
 }
 
-QImage WhiteImage(int w, int h) {
-  QImage image(w, h, QImage::Format_RGB32);
-  image.fill(Qt::white);
-  return image;
-}
-
 // Counter-clockwise on screen: 0 to pi is the upper half though y grows down.
 TEST(QPainterCanvasTest, ArcsRunCounterClockwiseOnScreen) {
   constexpr double kPi = std::numbers::pi;
@@ -43,7 +37,8 @@ TEST(QPainterCanvasTest, ArcsRunCounterClockwiseOnScreen) {
               {0.0, 6.2, true, true}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.start);
-    QImage image = WhiteImage(1200, 900);
+    QImage image(1200, 900, QImage::Format_RGB32);
+    image.fill(Qt::white);
     {
       QPainterCanvas canvas(&image);
       canvas.SetLineWidth(2);

