@@ -2,11 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <array>
-#include <cmath>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "../platform/canvas_checks.h"

@@ -8,7 +8,6 @@
 #include <QPushButton>
 #include <QTest>
 #include <functional>
-#include <memory>
 
 #include "../files/test_support.h"
 #include "analyser_emulator.h"
@@ -27,9 +26,6 @@ bool WaitUntil(const std::function<bool()>& done) { return QTest::qWaitFor(done,
 class AnalyserScreenTest : public ::testing::Test, public testing::DesignScreen {
  protected:
   AnalyserControl& Analyser() { return Form().Measurement().Analyser(); }
-  std::string KeptPort() {
-    return files::ReadSettingsFile(dir / files::kSettingsFileName).Get("analyser.port");
-  }
 };
 
 TEST_F(AnalyserScreenTest, MeasuresRepeatsWhileTheWindowAnswersAndSaves) {
@@ -38,7 +34,8 @@ TEST_F(AnalyserScreenTest, MeasuresRepeatsWhileTheWindowAnswersAndSaves) {
                                       30000.0});
   dialogs.answers.push_back(emulator.Port());
   Choose("Measure with analyser...");
-  EXPECT_EQ(KeptPort(), emulator.Port());
+  EXPECT_EQ(files::ReadSettingsFile(dir / files::kSettingsFileName).Get("analyser.port"),
+            emulator.Port());
   ASSERT_TRUE(Analyser().Busy());
   EXPECT_FALSE(Analyser().barSweep->isHidden());
   ASSERT_TRUE(WaitUntil([&] { return !Analyser().Busy(); }));

@@ -161,15 +161,13 @@ TEST(MeasurementOverlayTest, BothCurvesEachPointInTheFrameWithLegendAndLosses) {
   // No legend while a Monte Carlo run draws its trials over the one drawn
   // before them, in the run's first, nominal drawing.
   s.monte.running = true;
-  s.monte.trialCount = 0;
-  RecordingCanvas first;
-  Plot(first, s, shown, 12000.0);
-  EXPECT_TRUE(HasText(first, legendText));
-  s.monte.trialCount = 1;
-  RecordingCanvas trial;
-  Plot(trial, s, shown, 12000.0);
-  EXPECT_FALSE(HasText(trial, legendText));
-  EXPECT_FALSE(Strokes(trial, kMeasuredTransmissionColour).empty());
+  for (const int trials : {0, 1}) {
+    s.monte.trialCount = trials;
+    RecordingCanvas canvas;
+    Plot(canvas, s, shown, 12000.0);
+    EXPECT_EQ(HasText(canvas, legendText), trials == 0) << trials;
+    EXPECT_FALSE(Strokes(canvas, kMeasuredTransmissionColour).empty());
+  }
 }
 
 TEST(MeasurementOverlayTest, OnePortAndReferredFilesSayWhatTheyShow) {
@@ -190,8 +188,7 @@ TEST(MeasurementOverlayTest, OnePortAndReferredFilesSayWhatTheyShow) {
 // The design screen as a user works it.
 class MeasurementScreenTest : public ::testing::Test, public testing::DesignScreen {
  protected:
-  MeasurementScreenTest() { PartValuesFile(); }
-  void PartValuesFile() {
+  MeasurementScreenTest() {
     model::PartValues built = model::DesignParts(session.design);
     built[model::kPartC48] *= 1.05;
     testing::Synthesis synthesis;

@@ -130,9 +130,13 @@ TEST_P(PlotDrawingTest, DesignAidBoxesAndFrame) {
   const model::PlotFrame& f = Frame();
   const std::vector<Op> fills = canvas.OfKind(Kind::FilledBox);
   std::vector<Op> outlines;
-  for (const Op& op : canvas.OfKind(Kind::Box))
-    if (!(op.a == GridPoint{f.left, f.top} && op.b == GridPoint{f.right, f.bottom}))
+  Op frame;
+  for (const Op& op : canvas.OfKind(Kind::Box)) {
+    if (op.a == GridPoint{f.left, f.top} && op.b == GridPoint{f.right, f.bottom})
+      frame = op;
+    else
       outlines.push_back(op);
+  }
   ASSERT_EQ(fills.size(), 3u);
   ASSERT_EQ(outlines.size(), 3u);
   const double levels[] = {-20.0, -28.0, -35.0};
@@ -143,21 +147,16 @@ TEST_P(PlotDrawingTest, DesignAidBoxesAndFrame) {
     EXPECT_NEAR(fill.b.y, f.top - 3500.0 / 60.0 * levels[k - 1], 1e-9) << k;
     EXPECT_EQ(outlines[k - 1].b, fill.b);
   }
-  const auto frame = std::find_if(canvas.Ops().begin(), canvas.Ops().end(), [&](const Op& op) {
-    return op.kind == Kind::Box && op.a == GridPoint{f.left, f.top} &&
-           op.b == GridPoint{f.right, f.bottom};
-  });
-  ASSERT_NE(frame, canvas.Ops().end());
-  EXPECT_EQ(frame->colour, model::kBlack);
+  EXPECT_EQ(frame.colour, model::kBlack);
   if (Page()) {
-    EXPECT_EQ(frame->lineWidth, 12.0);
+    EXPECT_EQ(frame.lineWidth, 12.0);
     EXPECT_EQ(fills[0].colour, (model::Rgb{255, 240, 240}));
     const std::vector<double> widths = {outlines[0].lineWidth, outlines[1].lineWidth,
                                         outlines[2].lineWidth};
     EXPECT_EQ(widths, (std::vector<double>{5, 6, 6}));
     EXPECT_EQ(outlines[2].colour, (model::Rgb{255, 17, 17}));
   } else {
-    EXPECT_EQ(frame->lineWidth, 2.0);
+    EXPECT_EQ(frame.lineWidth, 2.0);
     EXPECT_EQ(fills[0].colour, (model::Rgb{255, 221, 221}));
     EXPECT_EQ(outlines[0].colour, (model::Rgb{255, 17, 17}));
     EXPECT_EQ(outlines[2].colour, model::kRed);

@@ -5,8 +5,6 @@
 #include <QApplication>
 #include <QTimer>
 #include <QToolButton>
-#include <algorithm>
-#include <array>
 #include <filesystem>
 #include <string>
 
