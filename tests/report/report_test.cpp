@@ -145,8 +145,7 @@ class FakePrinter final : public BufferedReportPrinter, public platform::Canvas 
 };
 
 TEST(PrintReportTest, AFailurePartWaySendsNothingAndTheNextReportStartsOnAFreshPage) {
-  Shown reference = TwentyMetreSession();
-  const RecordingCanvas clean = Draw(reference);
+  const RecordingCanvas clean = Draw(TwentyMetreSession());
   for (int failAfter : {1, 400, static_cast<int>(clean.Ops().size()) - 1}) {
     Shown s = TwentyMetreSession();
     FakePrinter printer;

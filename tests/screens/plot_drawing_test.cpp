@@ -39,14 +39,6 @@ class PlotDrawingTest : public ::testing::TestWithParam<bool> {
   const model::PlotFrame& Frame() const {
     return Page() ? model::kReportPlotFrame : model::kScreenPlotFrame;
   }
-  // Flat levels over the 20-metre sweep, spaced as the analysis spaces them.
-  void Fill(float gain, float reflection) {
-    for (int i = 0; i <= 2000; ++i) {
-      shown.sweep.frequency[i] = static_cast<float>(5e6 * std::pow(10.0, i / 2000.0));
-      shown.sweep.gain[i] = gain;
-      shown.sweep.reflection[i] = reflection;
-    }
-  }
   PlotLabels Draw() {
     canvas.Reset();
     if (Page()) {
@@ -224,7 +216,11 @@ TEST_P(PlotDrawingTest, CurvesClippedToTheFrame) {
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     session.defaults.PlotFloorDb = row.floorDb;
-    Fill(row.gain, row.reflection);
+    for (int i = 0; i <= 2000; ++i) {  // flat levels, spaced as the analysis spaces them
+      shown.sweep.frequency[i] = static_cast<float>(5e6 * std::pow(10.0, i / 2000.0));
+      shown.sweep.gain[i] = row.gain;
+      shown.sweep.reflection[i] = row.reflection;
+    }
     Draw();
     const auto curves = Curves();
     for (int c = 0; c < 2; ++c) {
@@ -297,8 +293,7 @@ TEST_P(PlotDrawingTest, UnusableLimitsDrawTheFrameOnly) {
   Evaluate();
   Draw();
   EXPECT_EQ(canvas.OfKind(Kind::Box).size(), 1u);
-  session.defaults.BandwidthMultiplier = 1.05f;
-  Evaluate();
+  SetUp();
   session.design.SweepStart = 0.0f;
   Draw();
   EXPECT_EQ(canvas.OfKind(Kind::Box).size(), 1u);
