@@ -41,8 +41,8 @@ inline std::string Describe(const platform::RecordingCanvas& canvas, double top 
     if (op.kind == Kind::LineTo) s << '>', at(op.b), s << ' ';
     if (op.kind == Kind::Arc)
       s << "A ", at(op.a), s << ' ' << op.radius << ' ' << op.start << ' ' << op.end << ' ';
-    if (op.kind == Kind::Text && i > 0 && ops[i - 1].kind == Kind::Point &&
-        ops[i - 1].a == op.a && ops[i - 1].colour == model::kWhite)
+    if (op.kind == Kind::Text && i > 0 && ops[i - 1].kind == Kind::Point && ops[i - 1].a == op.a &&
+        ops[i - 1].colour == model::kWhite)
       s << "W ", at(op.a), s << " \"" << op.text << "\" ";
   }
   return s.str();

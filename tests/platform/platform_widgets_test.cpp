@@ -18,7 +18,8 @@ TEST(QtDialogsTest, FiltersTranslateToQtForm) {
       {"Text|*.TXT;*.DAT", "Text (*.TXT *.DAT)"},
       {"Text|*.TXT|All files|*.*", "Text (*.TXT);;All files (*.*)"},
       {"Everything", "Everything (*)"}};
-  for (const auto& [given, expected] : rows) EXPECT_EQ(TranslateFilter(given).toStdString(), expected);
+  for (const auto& [given, expected] : rows)
+    EXPECT_EQ(TranslateFilter(given).toStdString(), expected);
 }
 
 TEST(TurnsSpinnerTest, StepsTheBoxUpTo99AndReports) {

@@ -63,16 +63,14 @@ TEST(DrawingSurfaceTest, DrawsAgainAfterAResize) {
 
 constexpr Rgb kPink{255, 221, 221};
 
-struct Between {
-  const char* name;
-  std::function<void(QPainterCanvas&)> draw;
-  bool textWrittenAgain;
-};
-
 // Writes a label, draws something, writes the label again: an untouched
 // label is left alone (antialiased text written twice turns bold).
 TEST(CanvasOverdrawTest, LabelIsWrittenAgainOnlyWhenSomethingCoveredIt) {
-  const Between rows[] = {
+  const struct {
+    const char* name;
+    std::function<void(QPainterCanvas&)> draw;
+    bool textWrittenAgain;
+  } rows[] = {
       {"nothing", [](QPainterCanvas&) {}, false},
       {"line elsewhere", [](QPainterCanvas& c) { c.Line({0, 8000}, {9000, 8500}, model::kBlue); },
        false},
@@ -81,7 +79,7 @@ TEST(CanvasOverdrawTest, LabelIsWrittenAgainOnlyWhenSomethingCoveredIt) {
        true},
       {"clear", [](QPainterCanvas& c) { c.Clear(); }, true},
   };
-  for (const Between& row : rows) {
+  for (const auto& row : rows) {
     QImage image(1200, 900, QImage::Format_RGB32);
     QPainterCanvas canvas(&image);
     canvas.Clear();

@@ -59,7 +59,8 @@ TEST(ReportCliTest, WritesThePdfOfADesignFileAndFailsPlainly) {
   const std::string nowhere = (dir / "no/folder/out.pdf").string();
   const auto failed = RunProcess({DIRU_CLI_PATH, "report", design, nowhere});
   EXPECT_EQ(failed.status, 1);
-  EXPECT_EQ(failed.err, "diruruzevuv-cli: cannot write " + nowhere + ": No such file or directory\n");
+  EXPECT_EQ(failed.err,
+            "diruruzevuv-cli: cannot write " + nowhere + ": No such file or directory\n");
 
   // Under a file size limit: the tool, and the renderer on its own, which
   // the tool's start does not cover.

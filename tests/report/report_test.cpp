@@ -57,7 +57,7 @@ std::string TextAt(const RecordingCanvas& page, GridPoint at) {
 // footer; a value that is not there is written as nothing.
 TEST(ReportTest, TitleFiguresAndFooter) {
   Shown s = TwentyMetreSession([](model::DesignState& d) { d.CapacitorQ = 2000; });
-  RecordingCanvas page = Draw(s);
+  const RecordingCanvas page = Draw(s);
   std::vector<std::string> lines;  // the block from top to bottom
   const auto& ops = page.Ops();
   for (std::size_t i = 0; i + 1 < ops.size(); ++i)
@@ -74,14 +74,14 @@ TEST(ReportTest, TitleFiguresAndFooter) {
             "Printed by DIRUruzevuv from the DIRUruzevuv developers - "
             "https://diruruzevuv.example.org - 06.12.2026");
   s.design.C92 = 0;
-  page = Draw(s);
-  EXPECT_EQ(TextAt(page, {7150, 6200}), "");
+  EXPECT_EQ(TextAt(Draw(s), {7150, 6200}), "");
 }
 
 // The schematic below the plot, as Describe gives it, one symbol a line:
 // generator, C47, L2, C48, L1, C92, C49 (each value before its name), Rgen,
 // Rload, then the five grounds and the wires.
-constexpr const char* kSchematic = R"(A 2000,7480 190 0 6.2 2000,7685-2000,8000 2000,7280-2000,7000 A 1935,7480 60 0 3.2 A 2055,7480 60 3.1 6.2
+constexpr const char* kSchematic =
+    R"(A 2000,7480 190 0 6.2 2000,7685-2000,8000 2000,7280-2000,7000 A 1935,7480 60 0 3.2 A 2055,7480 60 3.1 6.2
 4000,7000-4000,7480 3880,7480-4120,7480 3880,7540-4120,7540 4000,7540-4000,8000 W 4100,7650 "200pF" W 4100,7200 "C47"
 4500,7000-4920,7000 A 5000,7000 80 0 3.14159 A 5160,7000 80 0 3.14159 A 5320,7000 80 0 3.14159 5400,7000-5800,7000
 W 4900,7200 "588nH" W 5100,6600 "L2"

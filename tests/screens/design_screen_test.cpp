@@ -54,8 +54,11 @@ Outcome Now(DesignScreen& s) {
 // Enter in a box gives exactly what "Replot" gives after the same typing,
 // the worst-case figures hidden alike.
 TEST(EnterTest, EnterReplotsAsReplotDoes) {
-  const std::pair<const char*, const char*> rows[] = {
-      {"Text1", "330p"}, {"Text5", "0"}, {"txtTurnsL1", "15"}, {"txtTurnsL2", "0"}, {"txtAL", "4.9"}};
+  const std::pair<const char*, const char*> rows[] = {{"Text1", "330p"},
+                                                      {"Text5", "0"},
+                                                      {"txtTurnsL1", "15"},
+                                                      {"txtTurnsL2", "0"},
+                                                      {"txtAL", "4.9"}};
   for (const auto& [box, typed] : rows) {
     SCOPED_TRACE(box);
     DesignScreen viaEnter;
@@ -210,7 +213,7 @@ TEST(SaveDialogTest, RefusedNamesExtensionsAndPresetNames) {
 
 // "Print" to a file starts in the folder of the last file chosen in this
 // run, or in the working folder; never where the program was started.
-TEST(SaveDialogTest, PrintToFileStartsInTheLastOrTheWorkingFolder) {
+TEST(SaveDialogTest, DialogsStartInTheLastOrTheWorkingFolder) {
   for (const bool chosenBefore : {false, true}) {
     DesignScreen screen;
     TempDir other;
@@ -224,10 +227,7 @@ TEST(SaveDialogTest, PrintToFileStartsInTheLastOrTheWorkingFolder) {
     const TempDir& folder = chosenBefore ? other : screen.dir;
     EXPECT_EQ(offered.toStdString(), (folder / "report.pdf").string());
   }
-}
-
-// File dialogs of one run start where the last one ended.
-TEST(SaveDialogTest, DialogsRememberTheLastFolder) {
+  // The file dialogs of one run, too, start where the last one ended.
   platform::QtDialogs dialogs;
   EXPECT_EQ(dialogs.StartPath("20.TXT"), QStringLiteral("20.TXT"));
   dialogs.Remember(QStringLiteral("/home/me/filters/40m.TXT"));

@@ -268,9 +268,9 @@ TEST_P(PlotDrawingTest, UnanalysableDesignNamesTheReason) {
   const struct {
     void (*change)(model::DesignState&);
     const char* line;
-  } rows[] = {
-      {[](auto& d) { d.TurnsL1 = d.TurnsL2 = 0; }, "Cannot analyse: L1 has 0 turns"},
-      {[](auto& d) { d.SweepStart = d.SweepStop = 0; }, "Cannot analyse: the sweep range is empty"}};
+  } rows[] = {{[](auto& d) { d.TurnsL1 = d.TurnsL2 = 0; }, "Cannot analyse: L1 has 0 turns"},
+              {[](auto& d) { d.SweepStart = d.SweepStop = 0; },
+               "Cannot analyse: the sweep range is empty"}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.line);
     SetUp();

@@ -9,7 +9,6 @@
 
 #include "../files/process_support.h"
 #include "files/design_file.h"
-#include "model/design_state.h"
 
 namespace diruruzevuv::screens {
 namespace {
@@ -28,29 +27,23 @@ testing::ProcessResult RunProgram(const fs::path& folder, const std::vector<std:
   return testing::RunProcess(argv);
 }
 
-void PutLastSession(const fs::path& folder) {
-  model::DesignState design;
-  model::ApplyDefaultDesign(design);
-  model::SilentNotifier quiet;
-  ASSERT_TRUE(files::WriteLastSession({folder, folder}, design, quiet));
-}
-
 // The opening screen offers "Last session" only when the working folder has
 // one, so its picture shows which folder the program works in.
 TEST(ProgramTest, WorkDirIsWhereTheOpeningScreenLooksForTheLastSession) {
   TempDir start, root;
-  PutLastSession(start.path());  // the current folder has one; it must not count
+  const fs::path design = DIRU_SOURCE_DATA_DIR "/20.TXT";
+  fs::copy_file(design, start / files::kLastSessionName);  // here, it must not count
   const fs::path empty = root / "made/on/start", withSession = root / "with";
   fs::create_directories(withSession);
-  PutLastSession(withSession);
+  fs::copy_file(design, withSession / files::kLastSessionName);
   const auto shot = [&root](const char* name) { return (root / name).string(); };
 
   ASSERT_EQ(RunProgram(start.path(), {"--work-dir", empty, "--snapshot", shot("a.png")}).status, 0);
   EXPECT_TRUE(fs::is_directory(empty));
-  ASSERT_EQ(RunProgram(start.path(), {"--work-dir=" + withSession.string(), "--snapshot",
-                                      shot("b.png")})
-                .status,
-            0);
+  ASSERT_EQ(
+      RunProgram(start.path(), {"--work-dir=" + withSession.string(), "--snapshot", shot("b.png")})
+          .status,
+      0);
   ASSERT_EQ(RunProgram(start.path(), {"--snapshot", shot("c.png")}).status, 0);
   const QImage a(shot("a.png").c_str()), b(shot("b.png").c_str()), c(shot("c.png").c_str());
   ASSERT_FALSE(a.isNull());
@@ -66,7 +59,8 @@ TEST(ProgramTest, UserWorkDirIsMadeUnderTheUsersDataFolder) {
     if (xdg) env.push_back("XDG_DATA_HOME=" + (root / "xdg").string());
     const std::string shot = (root / "s.png").string();
     EXPECT_EQ(RunProgram(root.path(), {"--user-work-dir", "--snapshot", shot}, env).status, 0);
-    EXPECT_TRUE(fs::is_directory(root / (xdg ? "xdg/diruruzevuv" : "home/.local/share/diruruzevuv")));
+    EXPECT_TRUE(
+        fs::is_directory(root / (xdg ? "xdg/diruruzevuv" : "home/.local/share/diruruzevuv")));
     EXPECT_FALSE(fs::exists(root / "home/DIRUruzevuvLastSession.TXT"));
   }
 }
