@@ -101,19 +101,6 @@ TEST(MonteCarloTest, FullRunEndsInYellowAndStopRestoresExactly) {
   EXPECT_EQ(session.monte.trialCount, 1);
 }
 
-// The first run's figures are pinned in monte_carlo_figures_test.cpp; a
-// second run in the same session draws on and differs.
-TEST(MonteCarloTest, ASecondRunDiffersFromTheFirst) {
-  Session session = TwentyMetreSession();
-  ValueBoxes boxes;
-  WorstCaseLabels first, second;
-  RunMonteCarloWithoutDrawing(session, boxes, first);
-  RunMonteCarloWithoutDrawing(session, boxes, second);
-  EXPECT_NE(std::tie(second.worst, second.worstSecond, second.worstThird),
-            std::tie(first.worst, first.worstSecond, first.worstThird));
-  EXPECT_EQ(session.monte.trialColorCounter, 402 % 9);  // the colours continue across runs
-}
-
 struct Synthesis {
   DesignState design;
   GlobalDefaults defaults;
