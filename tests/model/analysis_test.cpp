@@ -218,10 +218,6 @@ TEST_P(InvalidInputTest, NamedAndNeverNaN) {
   EXPECT_TRUE(r.valid);  // a usable design afterwards is usable again
 }
 
-TEST(AnalysisTest, UnanalysableLine) {
-  EXPECT_EQ(UnanalysableLine("L1 has 0 turns"), "Cannot analyse: L1 has 0 turns");
-}
-
 const float kInf = HUGE_VALF, kNaN = NAN, kTiny = FLT_TRUE_MIN;
 
 #define BAD(name, reason, ...) BadInput{#name, [](DesignState& d) { __VA_ARGS__; }, reason}

@@ -138,9 +138,6 @@ TEST(WizardTest, InitialEntriesGiveTheEightyMetreDesign) {
 
 TEST(WizardTest, WorkedExamplesAndEdgeCases) {
   const Synthesis fifty = Synthesise("7M", "3", "50");
-  const std::array<std::string, 8>& rows = fifty.outcome.results;
-  EXPECT_EQ(std::tie(rows[2], rows[4], rows[5]),
-            std::tuple("19  (result: 1.083uH)", "765.429nH target", "16  (result: 768nH)"));
   // A quarter of the impedance: capacitors four times, inductors a quarter.
   const Synthesis low = Synthesise("7M", "3", "12.5");
   const DesignState& d = low.design;
