@@ -35,7 +35,6 @@ TEST(ProgramOptionsTest, ParsesTheProgramsOwnOptions) {
     std::vector<std::string> qt = {"diruruzevuv"};  // for Qt, in order
   } rows[] = {
       {{}, Action::kRun, "", false, ""},
-      {{"--work-dir", "/tmp/w"}, Action::kRun, "/tmp/w", false, ""},
       {{"--work-dir=rel/w"}, Action::kRun, "rel/w", false, ""},
       {{"--user-work-dir"}, Action::kRun, "", true, ""},
       {{"--user-work-dir", "--work-dir", "d"}, Action::kRun, "d", false, ""},

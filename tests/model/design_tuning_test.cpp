@@ -54,13 +54,6 @@ TEST(AdjustmentTest, StepsTypedTextsAndChangedBoxes) {
   EXPECT_EQ(std::pair(replot.al, replot.resetBoxToOne), std::pair(1.0f, true));
 }
 
-Session TwentyMetreSession() {
-  Session session;
-  ApplyDefaultDesign(session.design);
-  session.design.InductorQ = 200.0f, session.design.CapacitorQ = 1000.0f;
-  return session;
-}
-
 std::array<float, 7> Values(const DesignState& d) {
   return {d.C47, d.C48, d.C92, d.C49, d.ToroidAL, d.L1, d.L2};
 }
@@ -69,8 +62,10 @@ std::array<float, 7> Values(const DesignState& d) {
 // the yellow end are pinned in monte_carlo_figures_test.cpp); then a run
 // stopped in its first trial restores exactly.
 TEST(MonteCarloTest, FullRunEndsInYellowAndStopRestoresExactly) {
-  Session session = TwentyMetreSession();
-  session.design.ToroidAL = 1.0f, UpdateInductances(session.design);
+  Session session;
+  ApplyDefaultDesign(session.design);
+  session.design.InductorQ = 200.0f, session.design.CapacitorQ = 1000.0f;
+  SetToroidAL(session.design, 1.0f);
   const auto nominal = Values(session.design);
   ASSERT_TRUE(StartMonteCarlo(session));
   float lowestAl = 2.0f, highestAl = 0.0f;
