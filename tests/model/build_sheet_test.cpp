@@ -84,7 +84,7 @@ TEST(StandardValuesTest, NearestSingleAndBestPair) {
 
 // Two cores, worked by hand: turn = 2 h + (OD - ID) + pi d, one layer =
 // floor(pi (ID - d) (330/360) / d), d the enamelled diameter.
-TEST(WindingTest, WireLengthAndOneLayerOnTwoCores) {
+TEST(WindingTest, WireLengthOneLayerAndTurnsOffered) {
   const Core t50{"T50-2", "", 4.9, 12.70, 7.62, 4.83, 5, 0.25e6, 10e6, ""};
   const Core t37{"T37-6", "", 3.0, 9.40, 5.33, 3.05, 5, 2e6, 30e6, ""};
   const Wire awg24 = *ParseWire("AWG 24");
@@ -102,11 +102,9 @@ TEST(WindingTest, WireLengthAndOneLayerOnTwoCores) {
   EXPECT_NEAR(ParseWire("30")->bareMm, 0.255, 0.001);
   EXPECT_FALSE(ParseWire("0.5"));  // a gauge of 0.5 does not exist
   EXPECT_FALSE(ParseWire("24x"));
-}
 
-TEST(WindingTest, ChoosingACoreSetsItsAlAndOffersTheNearestTurns) {
+  // Choosing a core sets its AL and offers the nearest turns.
   DesignState design = testing::BandDesign(20);  // AL 3: L1 432 nH, L2 588 nH
-  const Core t50{"T50-2", "", 4.9, 12.70, 7.62, 4.83, 5, 0.25e6, 10e6, ""};
   const CoreWarnings before = CheckCore(t50, design);
   EXPECT_TRUE(before.alOffCore);
   EXPECT_TRUE(before.outsideRange);  // 14 MHz is above mix 2's 10 MHz

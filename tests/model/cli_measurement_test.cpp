@@ -102,7 +102,7 @@ TEST(CliMeasurementTest, FitNamesThePartThatIsOff) {
 
 // The input reflection alone, measured at 50 ohm with the output on the
 // analyser's 50 ohm: compare refuses it, fit models that load and says so.
-TEST(CliMeasurementTest, OnePortAtAnotherImpedanceIsFittedAsMeasured) {
+TEST(CliMeasurementTest, OnePortAtAnotherImpedanceAndPoorFitAreVerdicts) {
   const Files f;
   const std::string args = f.Args("in.s1p", testing::Synthesis{.twoPort = false});
   const std::string errors = (f.dir / "errors").string();
@@ -119,12 +119,9 @@ TEST(CliMeasurementTest, OnePortAtAnotherImpedanceIsFittedAsMeasured) {
                                 [](const std::string& l) { return l.starts_with("C49"); });
   ASSERT_NE(c49, lines.end());
   EXPECT_NE(c49->find("-5.0 %"), std::string::npos) << fit.second;
-}
 
-// A measurement that cannot decide is a verdict (exit 0); one that cannot
-// be fitted at all is refused (exit 1, in the tool's message table).
-TEST(CliMeasurementTest, PoorFitIsAVerdict) {
-  const Files f;
+  // A measurement that cannot decide is a verdict (exit 0); one that cannot
+  // be fitted at all is refused (exit 1, in the tool's message table).
   const CliRun poor = RunCli("fit " + f.Args("stop.s2p", {.start = 15e6, .stop = 25e6}));
   EXPECT_EQ(poor.first, 0);
   EXPECT_NE(poor.second.find("POOR FIT: the measurement does not reach the passband."),
