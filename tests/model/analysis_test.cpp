@@ -94,13 +94,11 @@ void ExpectAgreement(Analyzer& analyzer, DesignState design, const std::string& 
   }
 }
 
-// A few named designs, then a modest set of random ones from a fixed seed.
+// Two named designs, then a modest set of random ones from a fixed seed,
+// descending sweeps, low Q and missing traps among them.
 TEST(AnalysisTest, FastSweepAgreesWithReferenceWithinOneUlp) {
   const std::pair<const char*, Change> designs[] = {
       {"Default", nullptr},
-      {"TrapNotFitted", [](DesignState& d) { d.C92 = 0.0f; }},
-      {"Descending", [](DesignState& d) { d.SweepStart = 60e6f, d.SweepStop = 1e6f; }},
-      {"LowQ", [](DesignState& d) { d.InductorQ = 10.0f, d.CapacitorQ = 100.0f; }},
       {"NoShuntCapacitorsNoL2", [](DesignState& d) { d.C47 = d.C48 = d.C49 = d.L2 = 0.0f; }}};
   Analyzer analyzer;
   for (const auto& [name, change] : designs) ExpectAgreement(analyzer, TwentyMetres(change), name);

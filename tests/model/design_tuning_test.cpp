@@ -58,9 +58,10 @@ std::array<float, 7> Values(const DesignState& d) {
   return {d.C47, d.C48, d.C92, d.C49, d.ToroidAL, d.L1, d.L2};
 }
 
-// With AL 1, the least the AL box allows: trials over +-2.5 % (their count and
-// the yellow end are pinned in monte_carlo_figures_test.cpp); then a run
-// stopped in its first trial restores exactly.
+// With AL 1, the least the AL box allows, the AL still spreads over +-2.5 %
+// (the trials themselves, their count and the yellow end are pinned in
+// monte_carlo_figures_test.cpp); then a run stopped in its first trial
+// restores exactly.
 TEST(MonteCarloTest, FullRunEndsInYellowAndStopRestoresExactly) {
   Session session;
   ApplyDefaultDesign(session.design);
@@ -72,15 +73,10 @@ TEST(MonteCarloTest, FullRunEndsInYellowAndStopRestoresExactly) {
   for (const DesignState& d = session.design; MonteCarloContinues(session.monte);) {
     const Evaluation trial = BeginTrial(session);
     EXPECT_FALSE(StartMonteCarlo(session));  // no second start while running
-    for (const float ratio : {d.C47 / nominal[0], d.C48 / nominal[1], d.C92 / nominal[2],
-                              d.C49 / nominal[3], d.ToroidAL}) {
-      EXPECT_TRUE(ratio >= 0.975f && ratio <= 1.025f) << ratio;
-    }
     lowestAl = std::min(lowestAl, d.ToroidAL), highestAl = std::max(highestAl, d.ToroidAL);
-    EXPECT_EQ(d.L1, static_cast<float>(d.ToroidAL * 1e-9 * 144));  // coils follow, turns stay
     FinishTrial(session, trial);
   }
-  EXPECT_TRUE(lowestAl < 0.98f && highestAl > 1.02f);  // the spread is used
+  EXPECT_TRUE(lowestAl >= 0.975f && lowestAl < 0.98f && highestAl > 1.02f && highestAl <= 1.025f);
   BeginEndOfRun(session);
   FinishEndOfRun(session);
 
