@@ -5,6 +5,7 @@
 // speed, until interrupted.
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -32,5 +33,6 @@ int main(int argc, char** argv) {
   }
   std::printf("%s\n", emulator.Port().c_str());
   std::fflush(stdout);
+  std::signal(SIGINT, SIG_DFL);  // a shell starting it in the background ignores SIGINT
   for (;;) ::pause();  // the serving thread answers until a signal ends the process
 }
