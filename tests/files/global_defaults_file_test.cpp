@@ -93,8 +93,11 @@ TEST(SettingsFileTest, KeepsEachChoiceOnItsLine) {
   const std::string text = SettingsText(s);
   EXPECT_EQ(text.substr(text.find("\r\n") + 2),
             "analyser.port=/dev/ttyACM0buildsheet.core=T68-2\r\nbuildsheet.core=T50-2\r\n");
-  const ProgramSettings back = ParseSettings("\xEF\xBB\xBF" + text + "junk\nx=\n");
+  // A byte-order mark before the first choice, a line without "=" and an empty value.
+  const ProgramSettings back =
+      ParseSettings("\xEF\xBB\xBF" + text.substr(text.find("\r\n") + 2) + "junk\nx=\n");
   EXPECT_EQ(back.values.size(), 3u);
+  EXPECT_EQ(back.Get("analyser.port"), "/dev/ttyACM0buildsheet.core=T68-2");
   EXPECT_EQ(back.Get("buildsheet.core"), "T50-2");
   EXPECT_EQ(back.Get("missing", "E12"), "E12");
 }
