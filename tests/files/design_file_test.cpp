@@ -135,11 +135,13 @@ TEST(DesignFileTest, FailedWritesTellAndLeaveTheFolderAsItWas) {
   EXPECT_FALSE(UnderFileSizeLimit(64, [&] { return WriteDesignFile(design, d, n); }));
   d.InductorQ = 0.0f;
   EXPECT_FALSE(WriteSpiceSchematic(spice, d, n));
-  EXPECT_EQ(n.events,
-            (Lines{"<beep>", "The file was not written correctly.\r\nCannot write " + design +
-                                 ": File too large",
-                   "<beep>", std::string(kSpiceWriteFailed) + "\r\nCannot write " + spice +
-                                 ": the inductors' loss cannot be computed with an inductor Q of 0"}));
+  EXPECT_EQ(
+      n.events,
+      (Lines{"<beep>",
+             "The file was not written correctly.\r\nCannot write " + design + ": File too large",
+             "<beep>",
+             std::string(kSpiceWriteFailed) + "\r\nCannot write " + spice +
+                 ": the inductors' loss cannot be computed with an inductor Q of 0"}));
   EXPECT_EQ(FolderSnapshot(dir.path()), before);
 }
 

@@ -136,8 +136,8 @@ TEST(ReplaceFileTest, RemovesTheTemporariesOfWritersThatAreGone) {
     temporary = path;
     return true;
   }, nullptr));
-  EXPECT_TRUE(temporary.starts_with(
-      (dir / (".t.ASC.diru-" + std::to_string(::getpid()) + "-")).string()))
+  EXPECT_TRUE(
+      temporary.starts_with((dir / (".t.ASC.diru-" + std::to_string(::getpid()) + "-")).string()))
       << temporary;
   EXPECT_FALSE(std::filesystem::exists(dead));
   for (const std::string& path : {live, parent, other}) EXPECT_TRUE(std::filesystem::exists(path));
