@@ -43,9 +43,9 @@ TEST(CliMessagesTest, EveryFailureSaysWhatIsWrongInOneLine) {
   // An open filter is no filter, whatever the harmonic boxes say.
   WriteText(dir / "dead.s2p", "# MHz S RI R 50\n7 1 0 0 0 0 0 0.9 0\n7.2 1 0 0 0 0 0 0.9 0\n");
   WriteText(dir / "two.s2p", "# MHz S RI R 50\n7 0 0 1 0 1 0 0 0\n7.2 0 0 1 0 1 0 0 0\n");
-  const std::set<std::filesystem::path> written = {
-      "garbage.TXT", "zero.TXT", "turns.TXT", "down.TXT", "m.s2p", "bad.s2p", "dead.s2p", "two.s2p",
-      "errors"};
+  const std::set<std::filesystem::path> written = {"garbage.TXT", "zero.TXT", "turns.TXT",
+                                                   "down.TXT",    "m.s2p",    "bad.s2p",
+                                                   "dead.s2p",    "two.s2p",  "errors"};
   const MessageRow rows[] = {
       {"fit {dir}/none.TXT {dir}/m.s2p", 1,
        "cannot read {dir}/none.TXT: No such file or directory"},
@@ -113,9 +113,9 @@ TEST(CliMessagesTest, EveryFailureSaysWhatIsWrongInOneLine) {
   const auto [status, help] = RunCli("fit a --help", errors);
   EXPECT_EQ(status, 0);
   EXPECT_EQ(help.rfind("usage: diruruzevuv-cli sweep", 0), 0u);
-  for (const char* command : {"\n  wizard ", "\n  montecarlo ", "\n  spice ", "\n  report ",
-                              "\n  compare ", "\n  fit ", "\n  touchstone ", "--version",
-                              "Exit status"})
+  for (const char* command :
+       {"\n  wizard ", "\n  montecarlo ", "\n  spice ", "\n  report ", "\n  compare ", "\n  fit ",
+        "\n  touchstone ", "--version", "Exit status"})
     EXPECT_NE(help.find(command), std::string::npos) << command;
   EXPECT_EQ(ReadText(errors), "");
   EXPECT_EQ(RunCli("--version"), CliRun(0, "diruruzevuv-cli " DIRU_VERSION "\n"));

@@ -26,6 +26,7 @@ std::pair<ProgramOptions, std::vector<std::string>> Parse(std::vector<std::strin
 }
 
 TEST(ProgramOptionsTest, ParsesTheProgramsOwnOptions) {
+  // clang-format off
   struct Row {
     std::vector<std::string> args;
     Action action;
@@ -50,6 +51,7 @@ TEST(ProgramOptionsTest, ParsesTheProgramsOwnOptions) {
       {{"-h"}, Action::kHelp, "", false, "", {}},
       {{"--version"}, Action::kVersion, "", false, "", {}},
   };
+  // clang-format on
   for (const Row& row : rows) {
     const auto [options, qt] = Parse(row.args);
     std::string joined;

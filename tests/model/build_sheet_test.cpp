@@ -118,8 +118,7 @@ TEST(WindingTest, WireLengthOneLayerAndTurnsOffered) {
 }
 
 // The ladder's own solution (checked against its S-parameters and
-// Kirchhoff in ladder_test) at one frequency: matched, and one of the
-// mismatched phases stepped.
+// Kirchhoff in ladder_test) at one frequency, matched; then the preset.
 TEST(StressTest, FollowsTheLadderSolutionAndFlagsC92OnTheTwentyMetrePreset) {
   DesignState design = testing::BandDesign(20);
   design.UpperEdge = design.LowerEdge;  // one frequency
@@ -138,15 +137,7 @@ TEST(StressTest, FollowsTheLadderSolutionAndFlagsC92OnTheTwentyMetrePreset) {
   const double r2 = InductorLossOhms(ladder, kL2);
   EXPECT_NEAR(matched[kL2].dissipationWatts, std::norm(v.amps[kL2]) * r2, 1e-9);
 
-  // A mismatched load: the phase 90 degrees (SWR 2) is one of those stepped.
-  settings.swr = 2.0;
-  const C gamma = std::polar(1.0 / 3.0, static_cast<double>(kPi) / 2.0);
-  const LadderSolution u = Solve(ladder, f, emf, 50.0 * (1.0 + gamma) / (1.0 - gamma));
-  const auto mismatched = Stress(design, settings);
-  EXPECT_GE(mismatched[kC49].peakVolts + 1e-9, std::sqrt(2.0) * std::abs(u.volts[kC49]));
-  EXPECT_GE(mismatched[kC92].peakVolts + 1e-9, std::sqrt(2.0) * std::abs(u.volts[kC92]));
-
-  // The preset at 10 W and SWR 2 over both band edges.
+  // The preset at 10 W and SWR 2 over both band edges and every phase step.
   const auto preset = Stress(testing::BandDesign(20), StressSettings{});
   EXPECT_NEAR(preset[kC92].peakVolts, 55.0, 1.0);
   EXPECT_TRUE(preset[kC92].overRating);

@@ -95,7 +95,8 @@ TEST(CliMeasurementTest, FitNamesThePartThatIsOff) {
   const CliRun loose = RunCli("fit " + f.clean + " --tolerance 6 --floor -40");
   ASSERT_EQ(loose.first, 0);
   EXPECT_EQ(Split(loose.second)[2], "Points used: 245; left out below -40.0 dB: 156");
-  EXPECT_NE(loose.second.find("both 6 % and twice its uncertainty.\nNo part is off.\n"), std::string::npos);
+  EXPECT_NE(loose.second.find("both 6 % and twice its uncertainty.\nNo part is off.\n"),
+            std::string::npos);
   EXPECT_NE(loose.second.find("L2: 7 turns, implied AL 4.90 nH per turns squared: keep 7 turns"),
             std::string::npos);
 }
