@@ -35,7 +35,6 @@ constexpr double kMaxInflation = 1e4;
 // way; a toroid's starts are one turn more and one turn less.
 constexpr double kStartStep = 0.15;
 constexpr int kMaxPoints = 1001;
-constexpr int kFinalEvaluations = 200;
 // Above this RMS residual the parts do not explain the measurement.
 constexpr double kPoorResidualDb = 0.5;
 
@@ -353,7 +352,7 @@ FitResult FitBuiltValues(const DesignState& design, const MeasuredNetwork& measu
   // Runs the solver to its end from u and keeps the result if it is the best.
   const auto finish = [&](Eigen::VectorXd u) {
     bool ended = false;
-    const double cost = Solve(problem, u, kFinalEvaluations, &ended);
+    const double cost = Solve(problem, u, options.evaluationLimit, &ended);
     if (cost < bestCost) {
       bestCost = cost;
       best = u;

@@ -23,6 +23,9 @@ inline constexpr double kPartRangeFactor = 3.0;
 struct FitOptions {
   double floorDb = kDefaultFloorDb;  // measured |S21| below this is left out
   double tolerancePercent = kDefaultTolerancePercent;
+  // Residual evaluations the final solve may spend from each of its starts
+  // before it stops short of its tolerances.
+  int evaluationLimit = 200;
 };
 
 struct FittedPart {

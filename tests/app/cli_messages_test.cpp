@@ -1,7 +1,10 @@
 // The command-line tool says what is wrong in one line, never with the
-// screen's fallback message or the whole usage text.
+// screen's fallback message or the whole usage text, and a refusal writes
+// nothing.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <set>
 #include <string>
 
 #include "../files/cli_support.h"
@@ -11,13 +14,15 @@ namespace diruruzevuv::testing {
 namespace {
 
 struct MessageRow {
-  const char* arguments;  // {dir} stands for a scratch folder
+  const char* arguments;  // {dir} stands for a scratch folder, {data} for the shipped data
   int status;
   const char* says;  // the whole of standard error, {dir} as above
 };
 
 std::string Filled(std::string text, const std::string& dir) {
   for (std::size_t at; (at = text.find("{dir}")) != std::string::npos;) text.replace(at, 5, dir);
+  for (std::size_t at; (at = text.find("{data}")) != std::string::npos;)
+    text.replace(at, 6, DIRU_SOURCE_DATA_DIR);
   return text;
 }
 
@@ -29,15 +34,44 @@ TEST(CliMessagesTest, EveryFailureSaysWhatIsWrongInOneLine) {
             "x\r\ndate\r\n\r\n200p\r\n14\r\n360p\r\n0\r\n68p\r\n200p\r\n14M\r\n14.35M\r\n5M\r\n"
             "50M\r\n3\r\n50\r\n20\r\n");
   WriteText(dir / "turns.TXT", "x\r\ndate\r\n\r\n200p\r\n99999\r\n");
+  // The 20-metre values sweeping downwards, from 50 to 5 MHz.
+  WriteText(dir / "down.TXT",
+            "x\r\ndate\r\n\r\n2E-10\r\n14\r\n3.6E-10\r\n12\r\n6.8E-11\r\n2E-10\r\n1.4E7\r\n"
+            "1.435E7\r\n5E7\r\n5E6\r\n3\r\n50\r\n20\r\n");
   WriteText(dir / "m.s2p", "# Hz S RI R 50\r\n");
+  WriteText(dir / "bad.s2p", "# Hz S RI R 50\n1 0 0 0 0 0 0 0\n");
+  // An open filter is no filter, whatever the harmonic boxes say.
+  WriteText(dir / "dead.s2p", "# MHz S RI R 50\n7 1 0 0 0 0 0 0.9 0\n7.2 1 0 0 0 0 0 0.9 0\n");
+  WriteText(dir / "two.s2p", "# MHz S RI R 50\n7 0 0 1 0 1 0 0 0\n7.2 0 0 1 0 1 0 0 0\n");
+  const std::set<std::filesystem::path> written = {"garbage.TXT", "zero.TXT", "turns.TXT",
+                                                   "down.TXT",    "m.s2p",    "bad.s2p",
+                                                   "dead.s2p",    "two.s2p",  "errors"};
   const MessageRow rows[] = {
       {"fit {dir}/none.TXT {dir}/m.s2p", 1,
        "cannot read {dir}/none.TXT: No such file or directory"},
+      {"spice {dir}/none.TXT {dir}/F.ASC", 1,
+       "cannot read {dir}/none.TXT: No such file or directory"},
       {"sweep {dir}", 1, "cannot read {dir}: Is a directory"},
       {"compare {dir}/garbage.TXT {dir}/m.s2p", 1, "{dir}/garbage.TXT: no design values"},
+      // montecarlo refuses what sweep refuses, with the same message.
+      {"sweep {dir}/zero.TXT", 1, "{dir}/zero.TXT: cannot be analysed: L1 has 0 turns"},
       {"montecarlo {dir}/zero.TXT", 1, "{dir}/zero.TXT: cannot be analysed: L1 has 0 turns"},
       {"spice {dir}/turns.TXT {dir}/o.ASC", 1,
        "{dir}/turns.TXT: L2 turns out of range (-32768 to 32767)"},
+      {"wizard 3500k 0 50 {dir}/B.TXT", 1,
+       "The toroid AL must be a value above 0 nH per turns squared, for example 3."},
+      {"wizard 7M 3 50 x", 1,
+       "the output file name \"x\" is too short (at least two characters); nothing was written"},
+      {"wizard 7M 3 50 \"\"", 1,
+       "the output file name \"\" is too short (at least two characters); nothing was written"},
+      {"compare {data}/40.TXT {dir}/bad.s2p", 1,
+       "bad.s2p, line 2: wrong count of numbers: 9 are needed for each frequency"},
+      {"fit {data}/40.TXT {dir}/bad.s2p", 1,
+       "bad.s2p, line 2: wrong count of numbers: 9 are needed for each frequency"},
+      {"compare {data}/40.TXT {dir}/dead.s2p", 1,
+       "dead.s2p: S21 stays below the floor (-70.0 dB) in the passband: not a working filter"},
+      {"fit {data}/40.TXT {dir}/two.s2p", 1,
+       "too few measured points above the floor to fit the parts"},
       {"fit a b --floor abc", 2, "--floor needs a number of dB, got 'abc'"},
       {"compare a b --floor", 2, "--floor needs a number of dB, got nothing"},
       {"fit a b --tolerance 0", 2, "--tolerance needs a percentage above 0, got '0'"},
@@ -45,6 +79,20 @@ TEST(CliMessagesTest, EveryFailureSaysWhatIsWrongInOneLine) {
       {"compare a b --tolerance 3", 2, "unknown option '--tolerance' for compare"},
       {"fit a", 2, "fit needs a MEASURED_FILE"},
       {"compare", 2, "compare needs a DESIGN_FILE"},
+      {"touchstone x", 2, "touchstone needs an OUT_FILE"},
+      {"touchstone x y --points 1", 2, "--points needs a whole number from 2 to 100000, got '1'"},
+      {"touchstone x y --points 2.5", 2,
+       "--points needs a whole number from 2 to 100000, got '2.5'"},
+      {"touchstone x y --start 0", 2, "--start needs a frequency in Hz above 0, got '0'"},
+      {"touchstone x y --start 3e7 --stop 3e7", 2,
+       "--start 30000000 Hz is not below --stop 30000000 Hz"},
+      {"touchstone x y --step 5", 2, "unknown option '--step' for touchstone"},
+      // The design's range whichever way it runs.
+      {"touchstone {dir}/down.TXT {dir}/o.s2p --start 1e9", 2,
+       "--start 1000000000 Hz is not below the design's sweep end 50000000 Hz"},
+      {"touchstone {dir}/down.TXT {dir}/o.s2p --stop 1e3", 2,
+       "--stop 1000 Hz is not above the design's sweep start 5000000 Hz"},
+      {"touchstone {dir}/down.TXT {dir}", 1, "cannot write {dir}: Is a directory"},
       {"sweep a b", 2, "unexpected operand 'b' for sweep"},
       {"frob", 2, "unknown command 'frob'"},
       {"", 2, "no command given; 'diruruzevuv-cli --help' lists them"},
@@ -55,11 +103,22 @@ TEST(CliMessagesTest, EveryFailureSaysWhatIsWrongInOneLine) {
     EXPECT_EQ(RunCli(Filled(row.arguments, d), errors).first, row.status);
     EXPECT_EQ(ReadText(errors), "diruruzevuv-cli: " + Filled(row.says, d) + "\n");
   }
-  // --help anywhere prints the usage, on standard output.
-  const auto help = RunCli("fit a --help", errors);
-  EXPECT_EQ(help.first, 0);
-  EXPECT_EQ(help.second.rfind("usage: diruruzevuv-cli sweep", 0), 0u);
+  std::set<std::filesystem::path> found;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+    found.insert(entry.path().filename());
+  EXPECT_EQ(found, written);
+  EXPECT_FALSE(std::filesystem::exists("x"));
+
+  // --help anywhere prints the usage with every command, on standard output.
+  const auto [status, help] = RunCli("fit a --help", errors);
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(help.rfind("usage: diruruzevuv-cli sweep", 0), 0u);
+  for (const char* command :
+       {"\n  wizard ", "\n  montecarlo ", "\n  spice ", "\n  report ", "\n  compare ", "\n  fit ",
+        "\n  touchstone ", "--version", "Exit status"})
+    EXPECT_NE(help.find(command), std::string::npos) << command;
   EXPECT_EQ(ReadText(errors), "");
+  EXPECT_EQ(RunCli("--version"), CliRun(0, "diruruzevuv-cli " DIRU_VERSION "\n"));
 }
 
 }  // namespace

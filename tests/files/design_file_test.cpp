@@ -6,9 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "files/replace_file.h"
 #include "files/spice_export.h"
-#include "files/band_preset.h"
 #include "write_cases.h"
 
 namespace diruruzevuv::files {
@@ -54,7 +52,12 @@ TEST(DesignFileTest, MissingFilesAndRoundTrips) {
   const std::string path = (dir / "design.TXT").string();
   testing::WriteText(path, CrLf(Lines(30, "an older design file, longer than the new one")));
   ASSERT_TRUE(WriteDesignFile(path, forty, n));
-  EXPECT_TRUE(ReadDesignFile(path, back, n));
+  // A path reader says why it failed; the Q values of the global defaults
+  // are no part of the file and do not count against it.
+  DesignReadFailure failure{true, "stale", false};
+  back.InductorQ = back.CapacitorQ = 0.0f;
+  EXPECT_TRUE(ReadDesignFile(path, back, n, &failure));
+  EXPECT_EQ(failure.reason, "");
   ExpectSameDesign(back, forty);
   ASSERT_TRUE(WriteLastSession(where, forty, n));
   EXPECT_TRUE(LastSessionExists(where));
@@ -64,146 +67,82 @@ TEST(DesignFileTest, MissingFilesAndRoundTrips) {
   EXPECT_TRUE(WriteDesignFile("x", forty, n));  // a name this short writes nothing
   EXPECT_TRUE(n.events.empty());
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
+  WriteText(path, CrLf(FortyLines("x", {{6, "L1 turns: 0"}})));
+  EXPECT_FALSE(ReadDesignFile(path, back, n, &failure));
+  EXPECT_EQ(failure.reason, "L1 has 0 turns");
+  EXPECT_TRUE(failure.unanalysable);
 }
 
-// Each row reads a text into a design that differs from both the file and
-// the built-in design; a failed read falls back to the built-in one.
+// Each row is read by both readers into a design that differs from the
+// file and from the built-in design. nullptr: the file gives no design, or
+// one that cannot be analysed, and each reader falls back to the built-in
+// design with its own message.
 TEST(DesignFileTest, ReadsOrFallsBack) {
   Lines comments{"* my 40 m filter", ""};
   for (const auto& line : FortyLines("40m.TXT"))
     comments.insert(comments.end(), {line, "*: 1", ""});
   const std::string forty = CrLf(FortyLines("x")), early = forty.substr(0, forty.find("C48"));
+  std::string random(4096, '\0');
+  std::mt19937 bytes(13);
+  for (char& c : random) c = static_cast<char>(bytes());
   // clang-format off
   const struct {
     const char* name;
     std::string text;
-    bool lastSession;
     void (*expected)(model::DesignState&);
-    Lines events;
+    bool designRefuses = false;  // a Defaults title: only the last session reads it
   } rows[] = {
-      {"Plain, lower-case defaults", CrLf(FortyLines("C:\\defaults\\40m.TXT")), false, Forty, {}},
-      {"Comments and blanks anywhere, LF only", CrLf(comments, "\n"), false, Forty, {}},
+      {"Plain, lower-case defaults", CrLf(FortyLines("C:\\defaults\\40m.TXT")), Forty},
+      {"Comments and blanks anywhere, LF only", CrLf(comments, "\n"), Forty},
       // Else the comment would count as the title and shift every value.
-      {"Byte-order mark before a comment", "\xEF\xBB\xBF* from an editor\r\n" + forty, false,
-       Forty, {}},
-      {"Defaults refused", CrLf(FortyLines("C:\\My Defaults\\40m.TXT")), false, nullptr,
-       {kDesignFailed}},
-      {"Last session ignores Defaults", CrLf(FortyLines("Defaults")), true, Forty, {}},
-      {"16-bit overflow after values were read", CrLf(FortyLines("x", {{6, "L1: 32767.5"}})), false,
-       nullptr, {kDesignFailed}},
-      {"Ends early (after L2), no message", early, true,
-       [](auto& d) { d.C47 = 3.9e-10f, d.TurnsL2 = 19, d.Band = 99; }, {}},
-      {"AL below 1", CrLf(FortyLines("x", {{13, "AL: 0.5"}})), false,
-       [](auto& d) { Forty(d), d.ToroidAL = 1; }, {}}};
+      {"Byte-order mark before a comment", "\xEF\xBB\xBF* from an editor\r\n" + forty, Forty},
+      {"Defaults title", CrLf(FortyLines("C:\\My Defaults\\40m.TXT")), Forty, true},
+      {"16-bit overflow after values were read", CrLf(FortyLines("x", {{6, "L1: 32767.5"}})),
+       nullptr},
+      {"Ends early (after L2), no message", early,
+       [](auto& d) { d.C47 = 3.9e-10f, d.TurnsL2 = 19, d.Band = 99; }},
+      {"AL below 1", CrLf(FortyLines("x", {{13, "AL: 0.5"}})),
+       [](auto& d) { Forty(d), d.ToroidAL = 1; }},
+      {"Random bytes", random, nullptr},
+      {"Empty", "", nullptr},
+      {"L1 of 0 turns", CrLf(FortyLines("x", {{6, "L1 turns: 0"}})), nullptr},
+      {"Sweep range empty", CrLf(FortyLines("x", {{12, "Analysis stop freq: 2400000"}})), nullptr},
+      {"Termination 0", CrLf(FortyLines("x", {{14, "Input termination: 0"}})), nullptr}};
   // clang-format on
   for (const auto& row : rows) {
-    SCOPED_TRACE(row.name);
-    model::DesignState d = Design([](auto& start) { start.C47 = 1e-12f, start.Band = 99; });
-    RecordingNotifier n;
-    const bool ok =
-        row.lastSession ? ReadLastSessionText(row.text, d, n) : ReadDesignText(row.text, d, n);
-    EXPECT_EQ(ok, row.events.empty());
-    EXPECT_EQ(n.events, row.events);
-    ExpectSameDesign(d, row.expected ? Design(row.expected) : Design());
-  }
-}
-
-// Files that give no design, or one that cannot be analysed, are not
-// retrieved: both readers fall back with their own message. The start is
-// a sound design, so an empty file cannot pass by leaving it in place.
-TEST(DesignFileTest, UnanalysableAndEmptyFilesFallBack) {
-  std::string random(4096, '\0');
-  std::mt19937 bytes(13);
-  for (char& c : random) c = static_cast<char>(bytes());
-  const std::pair<const char*, std::string> rows[] = {
-      {"Random bytes", random},
-      {"Empty", ""},
-      {"L1 of 0 turns", CrLf(FortyLines("x", {{6, "L1 turns: 0"}}))},
-      {"Sweep range empty", CrLf(FortyLines("x", {{12, "Analysis stop freq: 2400000"}}))},
-      {"Termination 0", CrLf(FortyLines("x", {{14, "Input termination: 0"}}))}};
-  for (const auto& [name, text] : rows) {
-    SCOPED_TRACE(name);
     for (const bool lastSession : {false, true}) {
-      model::DesignState d = Design(Forty);
+      SCOPED_TRACE(std::string(row.name) + (lastSession ? ", last session" : ""));
+      model::DesignState d = Design([](auto& start) { start.C47 = 1e-12f, start.Band = 99; });
       RecordingNotifier n;
-      EXPECT_FALSE(lastSession ? ReadLastSessionText(text, d, n) : ReadDesignText(text, d, n));
-      EXPECT_EQ(n.events, Lines{lastSession ? kLastFailed : kDesignFailed});
-      ExpectSameDesign(d, Design());
+      const bool fails = !row.expected || (row.designRefuses && !lastSession);
+      EXPECT_EQ(lastSession ? ReadLastSessionText(row.text, d, n) : ReadDesignText(row.text, d, n),
+                !fails);
+      EXPECT_EQ(n.events, fails ? Lines{lastSession ? kLastFailed : kDesignFailed} : Lines{});
+      ExpectSameDesign(d, fails ? Design() : Design(row.expected));
     }
-  }
-  // A path reader can say why; the Q values of the global defaults are no
-  // part of the file and do not count against it.
-  TempDir dir;
-  WriteText(dir / "turns.TXT", std::get<1>(rows[2]));
-  model::DesignState d = Design(Forty);
-  RecordingNotifier n;
-  DesignReadFailure failure{true, "stale", false};
-  EXPECT_FALSE(ReadDesignFile((dir / "turns.TXT").string(), d, n, &failure));
-  EXPECT_EQ(failure.reason, "L1 has 0 turns");
-  EXPECT_TRUE(failure.unanalysable);
-  WriteText(dir / "forty.TXT", CrLf(FortyLines("x")));
-  d.InductorQ = d.CapacitorQ = 0.0f;
-  EXPECT_TRUE(ReadDesignFile((dir / "forty.TXT").string(), d, n, &failure));
-  EXPECT_EQ(failure.reason, "");
-}
-
-// The shipped presets read through "Get old" and "Last
-// session" exactly as the band buttons have them.
-TEST(DesignFileTest, PresetsAndSavedDesignsReadAsBefore) {
-  const model::FileLocations shipped{"/nonexistent-folder", DIRU_SOURCE_DATA_DIR};
-  for (const std::int16_t band : {160, 80, 60, 40, 30, 20, 17, 15, 12, 10}) {
-    SCOPED_TRACE(band);
-    RecordingNotifier n;
-    model::DesignState preset = Design(Forty);
-    files::LoadBandPreset(band, preset, shipped, n);
-    const std::string text = ReadText(shipped.dataDir / (std::to_string(band) + ".TXT"));
-    for (const bool lastSession : {false, true}) {
-      model::DesignState d = Design(Forty);
-      EXPECT_TRUE(lastSession ? ReadLastSessionText(text, d, n) : ReadDesignText(text, d, n));
-      ExpectSameDesign(d, preset);
-    }
-    EXPECT_TRUE(n.events.empty());
   }
 }
 
 // A write that cannot succeed beeps, tells the user, and leaves the folder
 // exactly as it was: an older file intact, no temporary or partial file.
 TEST(DesignFileTest, FailedWritesTellAndLeaveTheFolderAsItWas) {
-  const std::string kDesignWrite = "The file was not written correctly.", kLast = kLastSessionName;
-  // clang-format off
-  const struct {
-    const char* name;
-    std::string target;
-    Lines before;         // made first, see MakeEntries
-    std::string message;  // also tells which writer
-    std::string reason;   // on the second line, after the file
-    bool diskFull = false;
-    float inductorQ = 200;
-  } rows[] = {
-      {"Disk full", "d.TXT", {"d.TXT"}, kDesignWrite, "File too large", true},
-      {"Last session is a folder", kLast, {kLast + "/", kLast + "/x"},
-       "The last-session file was not written correctly.", "Is a directory"},
-      {"Spice, InductorQ 0", "a.ASC", {}, kSpiceWriteFailed,
-       "the inductors' loss cannot be computed with an inductor Q of 0", false, 0}};
-  // clang-format on
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.name);
-    TempDir dir;
-    MakeEntries(dir.path(), row.before);
-    const auto before = FolderSnapshot(dir.path());
-    model::DesignState design = Design();
-    design.InductorQ = row.inductorQ;
-    const std::string path = (dir / row.target).string();
-    RecordingNotifier n;
-    EXPECT_FALSE(UnderFileSizeLimit(row.diskFull ? 64 : RLIM_INFINITY, [&] {
-      return row.message == kSpiceWriteFailed ? WriteSpiceSchematic(path, design, n)
-             : row.message == kDesignWrite    ? WriteDesignFile(path, design, n)
-                                              : WriteLastSession({dir.path(), {}}, design, n);
-    }));
-    EXPECT_EQ(n.events,
-              (Lines{"<beep>", row.message + "\r\nCannot write " + path + ": " + row.reason}));
-    EXPECT_EQ(FolderSnapshot(dir.path()), before);
-  }
+  TempDir dir;
+  MakeEntries(dir.path(), {"d.TXT"});
+  const auto before = FolderSnapshot(dir.path());
+  const std::string design = dir / "d.TXT", spice = dir / "a.ASC";
+  model::DesignState d = Design();
+  RecordingNotifier n;
+  EXPECT_FALSE(UnderFileSizeLimit(64, [&] { return WriteDesignFile(design, d, n); }));
+  d.InductorQ = 0.0f;
+  EXPECT_FALSE(WriteSpiceSchematic(spice, d, n));
+  EXPECT_EQ(
+      n.events,
+      (Lines{"<beep>",
+             "The file was not written correctly.\r\nCannot write " + design + ": File too large",
+             "<beep>",
+             std::string(kSpiceWriteFailed) + "\r\nCannot write " + spice +
+                 ": the inductors' loss cannot be computed with an inductor Q of 0"}));
+  EXPECT_EQ(FolderSnapshot(dir.path()), before);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "files/settings_file.h"
 #include "test_support.h"
 
 namespace diruruzevuv::files {
@@ -82,6 +83,23 @@ TEST(GlobalDefaultsTest, WorkingFolderFirstThenShippedThenBuiltIn) {
   testing::WriteText(work / kGlobalDefaultsName, "t\r\nd\r\n-20\r\n-30\r\n");
   EXPECT_EQ(secondBox(DIRU_SOURCE_DATA_DIR), -30.0f);
   EXPECT_TRUE(n.events.empty());
+}
+
+// A value cannot break out of its line or fake another key.
+TEST(SettingsFileTest, KeepsEachChoiceOnItsLine) {
+  ProgramSettings s;
+  s.Set("analyser.port", "/dev/ttyACM0\r\nbuildsheet.core=T68-2");
+  s.Set("buildsheet.core", "T50-2");
+  const std::string text = SettingsText(s);
+  EXPECT_EQ(text.substr(text.find("\r\n") + 2),
+            "analyser.port=/dev/ttyACM0buildsheet.core=T68-2\r\nbuildsheet.core=T50-2\r\n");
+  // A byte-order mark before the first choice, a line without "=" and an empty value.
+  const ProgramSettings back =
+      ParseSettings("\xEF\xBB\xBF" + text.substr(text.find("\r\n") + 2) + "junk\nx=\n");
+  EXPECT_EQ(back.values.size(), 3u);
+  EXPECT_EQ(back.Get("analyser.port"), "/dev/ttyACM0buildsheet.core=T68-2");
+  EXPECT_EQ(back.Get("buildsheet.core"), "T50-2");
+  EXPECT_EQ(back.Get("missing", "E12"), "E12");
 }
 
 }  // namespace

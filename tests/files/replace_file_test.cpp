@@ -4,22 +4,18 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <atomic>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
-#include "process_support.h"
 #include "write_cases.h"
 
 namespace diruruzevuv::files {
 namespace {
 
 using namespace testing;
-
-// Names the writer will try, in order: anyone can place something there first.
-TemporaryNameSource Predictable() {
-  return [n = 0]() mutable { return "guess" + std::to_string(n++); };
-}
 
 TEST(ReplaceFileTest, NeverWritesThroughSomethingPlacedAtATemporaryName) {
   const TempDir dir;
@@ -31,7 +27,9 @@ TEST(ReplaceFileTest, NeverWritesThroughSomethingPlacedAtATemporaryName) {
   std::filesystem::create_symlink(dir / "gone", TemporaryPathFor(target, "guess1"));
   auto before = FolderSnapshot(dir.path());
   std::string why;
-  ASSERT_TRUE(ReplaceFileContents(target, "new", &why, Predictable())) << why;
+  // Names the writer will try, in order: anyone can place something there first.
+  const auto predictable = [n = 0]() mutable { return "guess" + std::to_string(n++); };
+  ASSERT_TRUE(ReplaceFileContents(target, "new", &why, predictable)) << why;
   auto after = FolderSnapshot(dir.path());
   EXPECT_EQ(after["d.TXT"].substr(after["d.TXT"].find(' ')), " new");
   before.erase("d.TXT");
@@ -46,36 +44,82 @@ TEST(ReplaceFileTest, NeverWritesThroughSomethingPlacedAtATemporaryName) {
   EXPECT_EQ(ReadText(dir / "victim"), "older victim");
 }
 
-TEST(ReplaceFileTest, TemporaryNamesStayBesideTheTargetAndWithinTheNameLimit) {
-  EXPECT_EQ(TemporaryPathFor("a/b/c.TXT", "x1"), "a/b/.c.TXT.diru-x1");
-  // The writer's process id comes first, so a later write can tell whether it is gone.
-  const TempDir named;
-  std::string temporary;
-  ASSERT_TRUE(ReplaceFileUsing(named / "n", [&](int, const std::string& path, std::string&) {
-    temporary = path;
-    return true;
-  }, nullptr));
-  EXPECT_TRUE(temporary.starts_with(TemporaryPathFor(named / "n", std::to_string(::getpid()) + "-")))
-      << temporary;
-  EXPECT_EQ(TemporaryPathFor("c.TXT", "x1"), ".c.TXT.diru-x1");
-  const TempDir dir;
-  const std::string longName(250, 'n');  // a valid name whose temporary name would not be
-  std::string why;
-  ASSERT_TRUE(ReplaceFileContents(dir / longName, "long", &why)) << why;
-  EXPECT_EQ(ReadText(dir / longName), "long");
-  EXPECT_EQ(FolderSnapshot(dir.path()).size(), 1u);
-  EXPECT_FALSE(ReplaceFileContents("", "x", &why));
-  EXPECT_FALSE(ReplaceFileContents((dir / "sub/").string(), "x", &why));
+mode_t CurrentUmask() {
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return mask;
 }
 
+// Each case leaves the folder exactly as it was, except the one file the
+// write was meant to change, which keeps its mode and holds the new text.
+// A failure says why and never blocks.
 TEST(ReplaceFileTest, EveryCaseLeavesTheFolderAsItWasOrHoldsTheWholeNewFile) {
-  ExpectSafeWrites([](const std::string& path, const std::string& text, std::string* why) {
-    return ReplaceFileContents(path, text, why);
+  const std::string longName(250, 'n');  // a valid name whose temporary name would not be
+  // clang-format off
+  const struct {
+    const char* name;
+    std::vector<std::string> before;  // see MakeEntries
+    std::string output;   // the name written
+    std::string changed;  // the file the write changes; empty: it fails
+    std::string reason;   // of a failure
+    rlim_t fileSize = RLIM_INFINITY;
+    mode_t mode = 0644;   // of every file made first
+  } cases[] = {
+      {"size limit, old file kept", {"out"}, "out", "", "File too large", 64},
+      {"pipe as target", {"out|"}, "out", "", "not a regular file"},
+      {"folder as target", {"out/"}, "out", "", "Is a directory"},
+      {"folder missing", {}, "none/out", "", "No such file or directory"},
+      {"no file name", {"sub/"}, "sub/", "", "not a file name"},
+      {"links in a loop", {"out->loop", "loop->out"}, "out", "", "Too many levels of symbolic links"},
+      {"mode 0600 kept", {"out"}, "out", "out", "", RLIM_INFINITY, 0600},
+      {"mode 0755 kept", {"out"}, "out", "out", "", RLIM_INFINITY, 0755},
+      {"symlinked target written through", {"real", "out->real"}, "out", "real", ""},
+      {"dangling link makes its target", {"out->made"}, "out", "made", ""},
+      {"new file, long name", {}, longName, longName, ""},
+  };
+  // clang-format on
+  const std::string text(200, 'x');
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const TempDir dir;
+    MakeEntries(dir.path(), c.before);
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+      if (!entry.is_symlink() && entry.is_regular_file())
+        std::filesystem::permissions(entry.path(), static_cast<std::filesystem::perms>(c.mode));
+    auto before = FolderSnapshot(dir.path());
+    std::string why;
+    const bool ok = UnderFileSizeLimit(
+        c.fileSize, [&] { return ReplaceFileContents(dir / c.output, text, &why); });
+    auto after = FolderSnapshot(dir.path());
+    EXPECT_EQ(ok, !c.changed.empty()) << why;
+    EXPECT_EQ(why, c.reason);
+    if (!c.changed.empty()) {
+      const std::string mode = before.contains(c.changed)
+                                   ? before[c.changed].substr(0, before[c.changed].find(' '))
+                                   : std::to_string(0666 & ~CurrentUmask());
+      EXPECT_EQ(after[c.changed], mode + " " + text);
+      before.erase(c.changed);
+      after.erase(c.changed);
+    }
+    EXPECT_EQ(after, before);
+  }
+}
+
+// The cases above hold for every writer; through the tool each writing
+// command shows that a write failure reaches the user plainly.
+TEST(ReplaceFileTest, EachWriterOfTheToolFailsPlainlyUnderAFileSizeLimit) {
+  const std::string cli = DIRU_CLI_PATH;
+  ExpectPlainFailureUnderSizeLimit([&](const std::string& out) {
+    return std::vector<std::string>{cli, "wizard", "7M", "3", "50", out};
+  });
+  ExpectPlainFailureUnderSizeLimit([&](const std::string& out) {
+    return std::vector<std::string>{cli, "spice", DIRU_SOURCE_DATA_DIR "/40.TXT", out};
   });
 }
 
-// A writer killed mid-write leaves its temporary; the next write of the
-// same file removes it, but never a live writer's, nor anything else.
+// A writer killed mid-write leaves its temporary, named beside the target
+// after the writer's process id; the next write of the same file removes
+// it, but never a live writer's, nor anything else.
 TEST(ReplaceFileTest, RemovesTheTemporariesOfWritersThatAreGone) {
   const TempDir dir;
   const pid_t gone = ::fork();
@@ -87,14 +131,21 @@ TEST(ReplaceFileTest, RemovesTheTemporariesOfWritersThatAreGone) {
   const std::string parent = TemporaryPathFor(target, std::to_string(::getppid()) + "-abc");
   const std::string other = TemporaryPathFor(dir / "u.ASC", std::to_string(gone) + "-abc");
   for (const std::string& path : {dead, live, parent, other}) WriteText(path, "part");
-  ASSERT_TRUE(ReplaceFileContents(target, "whole"));
+  std::string temporary;
+  ASSERT_TRUE(ReplaceFileUsing(target, [&](int, const std::string& path, std::string&) {
+    temporary = path;
+    return true;
+  }, nullptr));
+  EXPECT_TRUE(
+      temporary.starts_with((dir / (".t.ASC.diru-" + std::to_string(::getpid()) + "-")).string()))
+      << temporary;
   EXPECT_FALSE(std::filesystem::exists(dead));
   for (const std::string& path : {live, parent, other}) EXPECT_TRUE(std::filesystem::exists(path));
   EXPECT_EQ(FolderSnapshot(dir.path()).size(), 4u);
 }
 
 // Many writers at once: each either wins whole or is replaced whole.
-TEST(ReplaceFileTest, ParallelWritersInOneProcessNeverMix) {
+TEST(ReplaceFileTest, ParallelWritersNeverMix) {
   const TempDir dir;
   const std::string target = dir / "t";
   std::vector<std::string> texts;

@@ -2,23 +2,16 @@
 // user runs them against the emulator.
 #include <gtest/gtest.h>
 
-#include "../files/cli_support.h"
-#include "../files/test_support.h"
+#include "../files/write_cases.h"
 #include "analyser_emulator.h"
 #include "files/touchstone.h"
 
 namespace diruruzevuv::testing {
 namespace {
 
-struct Outcome {
-  int status;
-  std::string out, err;
-};
-
-Outcome Tool(const TempDir& dir, const std::string& arguments) {
-  const std::string errors = (dir / "errors.txt").string();
-  const CliRun run = RunCli(arguments, errors);
-  return {run.first, run.second, ReadText(errors)};
+ProcessResult Tool(std::vector<std::string> args) {
+  args.insert(args.begin(), DIRU_CLI_PATH);
+  return RunTogether({args}).front();
 }
 
 TEST(AnalyserCli, DevicesMeasureAndFitThroughTheEmulator) {
@@ -26,13 +19,13 @@ TEST(AnalyserCli, DevicesMeasureAndFitThroughTheEmulator) {
   AnalyserEmulator emulator({EmulatedKind::kH4});
   const std::string port = emulator.Port();
 
-  const Outcome devices = Tool(dir, "devices --port " + port);
+  const ProcessResult devices = Tool({"devices", "--port", port});
   EXPECT_EQ(devices.status, 0) << devices.err;
   EXPECT_EQ(devices.out, port + "\tNanoVNA-H 4\t1.2.14 [p:401, IF:12k, ADC:384k, Lcd:480x320]\n");
 
   const std::string out = (dir / "m.s2p").string();
-  const Outcome measure =
-      Tool(dir, "measure --port " + port + " --start 5e6 --stop 50e6 --points 801 " + out);
+  const ProcessResult measure =
+      Tool({"measure", "--port", port, "--start", "5e6", "--stop", "50e6", "--points", "801", out});
   EXPECT_EQ(measure.status, 0) << measure.err;
   const std::string text = ReadText(out);
   EXPECT_EQ(text.substr(0, text.find("5000000 ")),
@@ -44,7 +37,7 @@ TEST(AnalyserCli, DevicesMeasureAndFitThroughTheEmulator) {
 
   // fit with --port measures the design's sweep range and finds the parts
   // inside (C48 5 % and L2 10 % high).
-  const Outcome fit = Tool(dir, std::string("fit ") + DIRU_SOURCE_DATA_DIR "/20.TXT --port " + port);
+  const ProcessResult fit = Tool({"fit", DIRU_SOURCE_DATA_DIR "/20.TXT", "--port", port});
   EXPECT_EQ(fit.status, 0) << fit.err;
   for (const std::string& line :
        {"Measured: " + port + ", two-port, 401 points\n",
@@ -57,33 +50,28 @@ TEST(AnalyserCli, RefusalsAndUsageErrors) {
   TempDir dir;
   AnalyserEmulator spectrum({EmulatedKind::kSpectrumAnalyser});
   const std::string design125 = (dir / "D125.TXT").string();
-  ASSERT_EQ(Tool(dir, "wizard 14e6 3 12.5 " + design125).status, 0);
+  ASSERT_EQ(Tool({"wizard", "14e6", "3", "12.5", design125}).status, 0);
   const std::string out = (dir / "m.s2p").string();
   struct Case {
-    std::string args;
+    std::vector<std::string> args;
     int status;
     std::string err;
   };
   const Case cases[] = {
-      {"devices --port " + spectrum.Port(), 1,
+      {{"devices", "--port", spectrum.Port()}, 1,
        "diruruzevuv-cli: " + spectrum.Port() +
            ": this is a spectrum analyser, not a vector network analyser\n"
            "diruruzevuv-cli: no analyser found\n"},
-      {"measure --design " + design125 + " --port " + spectrum.Port() + " " + out, 1,
+      {{"measure", "--design", design125, "--port", spectrum.Port(), out}, 1,
        "diruruzevuv-cli: " + design125 + ": " + spectrum.Port() +
            ": S12 and S22 are a copy of S21 and zero, so a measurement at 50 ohm cannot be "
            "judged at the design's 12.5 ohm; measure at 12.5 ohm or save all four parameters\n"},
-      {"measure --start 5e6 " + out, 2,
-       "diruruzevuv-cli: measure needs --start and --stop, or --design\n"},
-      {"measure --start 5e6 --stop 5e7 --points 1x " + out, 2,
+      {{"measure", "--start", "5e6", "--stop", "5e7", "--points", "1x", out}, 2,
        "diruruzevuv-cli: --points needs a whole number from 2 to 100001, got '1x'\n"},
-      {"measure --start 5e6 --stop 5e7 --frob " + out, 2,
-       "diruruzevuv-cli: unknown option '--frob' for measure\n"},
-      {"measure --start 5e6 --stop 5e7", 2, "diruruzevuv-cli: measure needs an OUT_FILE\n"},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.args);
-    const Outcome o = Tool(dir, c.args);
+    SCOPED_TRACE(c.err);
+    const ProcessResult o = Tool(c.args);
     EXPECT_EQ(o.status, c.status);
     EXPECT_EQ(o.err, c.err);
     EXPECT_FALSE(std::filesystem::exists(out));

@@ -51,8 +51,6 @@ class AnalyserEmulator {
  public:
   explicit AnalyserEmulator(EmulatorOptions options = {});
   ~AnalyserEmulator();
-  AnalyserEmulator(const AnalyserEmulator&) = delete;
-  AnalyserEmulator& operator=(const AnalyserEmulator&) = delete;
 
   // The device's path (/dev/pts/N); empty when no pseudo-terminal opened.
   const std::string& Port() const noexcept { return m_port; }

@@ -3,18 +3,14 @@
 //   diruruzevuv-analyser-emulator [--kind h4|h|old|spectrum]
 // prints the port to use (/dev/pts/N) and serves, at the analysers' serial
 // speed, until interrupted.
+#include <unistd.h>
+
 #include <csignal>
 #include <cstdio>
 #include <map>
 #include <string>
-#include <thread>
 
 #include "analyser_emulator.h"
-
-namespace {
-volatile std::sig_atomic_t g_stop = 0;
-void OnSignal(int) { g_stop = 1; }
-}  // namespace
 
 int main(int argc, char** argv) {
   using diruruzevuv::testing::EmulatedKind;
@@ -30,8 +26,6 @@ int main(int argc, char** argv) {
     std::fputs("usage: diruruzevuv-analyser-emulator [--kind h4|h|old|spectrum]\n", stderr);
     return 2;
   }
-  std::signal(SIGINT, OnSignal);
-  std::signal(SIGTERM, OnSignal);
   diruruzevuv::testing::AnalyserEmulator emulator(options);
   if (emulator.Port().empty()) {
     std::fputs("diruruzevuv-analyser-emulator: cannot open a pseudo-terminal\n", stderr);
@@ -39,6 +33,6 @@ int main(int argc, char** argv) {
   }
   std::printf("%s\n", emulator.Port().c_str());
   std::fflush(stdout);
-  while (!g_stop) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  return 0;
+  std::signal(SIGINT, SIG_DFL);  // a shell starting it in the background ignores SIGINT
+  for (;;) ::pause();  // the serving thread answers until a signal ends the process
 }

@@ -16,16 +16,7 @@ namespace {
 
 using C = std::complex<double>;
 
-GlobalDefaults ShippedDefaults() {
-  GlobalDefaults d;
-  d.PassbandBoxDb = -20.0f;
-  d.SecondHarmonicBoxDb = -35.0f;
-  d.ThirdHarmonicBoxDb = -35.0f;
-  d.BandwidthMultiplier = 1.01f;
-  d.GridDivisions = 6;
-  d.PlotFloorDb = -60.0f;
-  return d;
-}
+const GlobalDefaults kShippedDefaults{-20.0f, -35.0f, -35.0f, 1.01f, 6, -60.0f};
 
 TEST(CoreCatalogueTest, BadRowsAreNamedAndSkippedAndALaterFileOverrides) {
   CoreCatalogue catalogue;
@@ -93,7 +84,7 @@ TEST(StandardValuesTest, NearestSingleAndBestPair) {
 
 // Two cores, worked by hand: turn = 2 h + (OD - ID) + pi d, one layer =
 // floor(pi (ID - d) (330/360) / d), d the enamelled diameter.
-TEST(WindingTest, WireLengthAndOneLayerOnTwoCores) {
+TEST(WindingTest, WireLengthOneLayerAndTurnsOffered) {
   const Core t50{"T50-2", "", 4.9, 12.70, 7.62, 4.83, 5, 0.25e6, 10e6, ""};
   const Core t37{"T37-6", "", 3.0, 9.40, 5.33, 3.05, 5, 2e6, 30e6, ""};
   const Wire awg24 = *ParseWire("AWG 24");
@@ -111,11 +102,9 @@ TEST(WindingTest, WireLengthAndOneLayerOnTwoCores) {
   EXPECT_NEAR(ParseWire("30")->bareMm, 0.255, 0.001);
   EXPECT_FALSE(ParseWire("0.5"));  // a gauge of 0.5 does not exist
   EXPECT_FALSE(ParseWire("24x"));
-}
 
-TEST(WindingTest, ChoosingACoreSetsItsAlAndOffersTheNearestTurns) {
+  // Choosing a core sets its AL and offers the nearest turns.
   DesignState design = testing::BandDesign(20);  // AL 3: L1 432 nH, L2 588 nH
-  const Core t50{"T50-2", "", 4.9, 12.70, 7.62, 4.83, 5, 0.25e6, 10e6, ""};
   const CoreWarnings before = CheckCore(t50, design);
   EXPECT_TRUE(before.alOffCore);
   EXPECT_TRUE(before.outsideRange);  // 14 MHz is above mix 2's 10 MHz
@@ -129,8 +118,7 @@ TEST(WindingTest, ChoosingACoreSetsItsAlAndOffersTheNearestTurns) {
 }
 
 // The ladder's own solution (checked against its S-parameters and
-// Kirchhoff in ladder_test) at one frequency: matched, and one of the
-// mismatched phases stepped.
+// Kirchhoff in ladder_test) at one frequency, matched; then the preset.
 TEST(StressTest, FollowsTheLadderSolutionAndFlagsC92OnTheTwentyMetrePreset) {
   DesignState design = testing::BandDesign(20);
   design.UpperEdge = design.LowerEdge;  // one frequency
@@ -146,27 +134,13 @@ TEST(StressTest, FollowsTheLadderSolutionAndFlagsC92OnTheTwentyMetrePreset) {
     EXPECT_NEAR(matched[p].peakVolts, std::sqrt(2.0) * std::abs(v.volts[p]), 1e-9);
     EXPECT_NEAR(matched[p].rmsAmps, std::abs(v.amps[p]), 1e-9);
   }
-  // 10 W into 50 ohm is 22.4 V RMS at the load, less the filter's loss.
-  EXPECT_NEAR(std::abs(v.node[3]), std::sqrt(500.0), 0.5);
   const double r2 = InductorLossOhms(ladder, kL2);
   EXPECT_NEAR(matched[kL2].dissipationWatts, std::norm(v.amps[kL2]) * r2, 1e-9);
 
-  // A mismatched load: the phase 90 degrees (SWR 2) is one of those stepped.
-  settings.swr = 2.0;
-  const C gamma = std::polar(1.0 / 3.0, static_cast<double>(kPi) / 2.0);
-  const LadderSolution u = Solve(ladder, f, emf, 50.0 * (1.0 + gamma) / (1.0 - gamma));
-  const auto mismatched = Stress(design, settings);
-  EXPECT_GE(mismatched[kC49].peakVolts + 1e-9, std::sqrt(2.0) * std::abs(u.volts[kC49]));
-  EXPECT_GE(mismatched[kC92].peakVolts + 1e-9, std::sqrt(2.0) * std::abs(u.volts[kC92]));
-
-  // The preset at 10 W and SWR 2 over both band edges.
+  // The preset at 10 W and SWR 2 over both band edges and every phase step.
   const auto preset = Stress(testing::BandDesign(20), StressSettings{});
   EXPECT_NEAR(preset[kC92].peakVolts, 55.0, 1.0);
   EXPECT_TRUE(preset[kC92].overRating);
-  for (LadderPart p : {kC47, kC48, kC49}) {
-    EXPECT_NEAR(preset[p].peakVolts, 43.0, 2.0) << p;
-    EXPECT_FALSE(preset[p].overRating) << p;
-  }
   // peak x margin > rating, strictly.
   StressSettings exact;
   exact.ratingVolts = preset[kC92].peakVolts * 2.0;
@@ -175,7 +149,7 @@ TEST(StressTest, FollowsTheLadderSolutionAndFlagsC92OnTheTwentyMetrePreset) {
 
 TEST(BuildableSearchTest, ProposalForTheTwentyMetrePresetInE24) {
   const DesignState design = testing::BandDesign(20);
-  const BuildableProposal p = SearchBuildable(design, ShippedDefaults(), ESeries::kE24);
+  const BuildableProposal p = SearchBuildable(design, kShippedDefaults, ESeries::kE24);
   EXPECT_TRUE(p.complete);
   EXPECT_LT(p.designFigures.marginDb[0], 0.0);  // the passband box is missed
   EXPECT_GT(p.proposalFigures.SmallestMarginDb(), 6.0);

@@ -54,38 +54,29 @@ TEST(AdjustmentTest, StepsTypedTextsAndChangedBoxes) {
   EXPECT_EQ(std::pair(replot.al, replot.resetBoxToOne), std::pair(1.0f, true));
 }
 
-Session TwentyMetreSession() {
-  Session session;
-  ApplyDefaultDesign(session.design);
-  session.design.InductorQ = 200.0f, session.design.CapacitorQ = 1000.0f;
-  return session;
-}
-
 std::array<float, 7> Values(const DesignState& d) {
   return {d.C47, d.C48, d.C92, d.C49, d.ToroidAL, d.L1, d.L2};
 }
 
-// With AL 1, the least the AL box allows: trials over +-2.5 % (their count and
-// the yellow end are pinned in monte_carlo_figures_test.cpp); then a run
-// stopped in its first trial restores exactly.
+// With AL 1, the least the AL box allows, the AL still spreads over +-2.5 %
+// (the trials themselves, their count and the yellow end are pinned in
+// monte_carlo_figures_test.cpp); then a run stopped in its first trial
+// restores exactly.
 TEST(MonteCarloTest, FullRunEndsInYellowAndStopRestoresExactly) {
-  Session session = TwentyMetreSession();
-  session.design.ToroidAL = 1.0f, UpdateInductances(session.design);
+  Session session;
+  ApplyDefaultDesign(session.design);
+  session.design.InductorQ = 200.0f, session.design.CapacitorQ = 1000.0f;
+  SetToroidAL(session.design, 1.0f);
   const auto nominal = Values(session.design);
   ASSERT_TRUE(StartMonteCarlo(session));
   float lowestAl = 2.0f, highestAl = 0.0f;
   for (const DesignState& d = session.design; MonteCarloContinues(session.monte);) {
     const Evaluation trial = BeginTrial(session);
     EXPECT_FALSE(StartMonteCarlo(session));  // no second start while running
-    for (const float ratio : {d.C47 / nominal[0], d.C48 / nominal[1], d.C92 / nominal[2],
-                              d.C49 / nominal[3], d.ToroidAL}) {
-      EXPECT_TRUE(ratio >= 0.975f && ratio <= 1.025f) << ratio;
-    }
     lowestAl = std::min(lowestAl, d.ToroidAL), highestAl = std::max(highestAl, d.ToroidAL);
-    EXPECT_EQ(d.L1, static_cast<float>(d.ToroidAL * 1e-9 * 144));  // coils follow, turns stay
     FinishTrial(session, trial);
   }
-  EXPECT_TRUE(lowestAl < 0.98f && highestAl > 1.02f);  // the spread is used
+  EXPECT_TRUE(lowestAl >= 0.975f && lowestAl < 0.98f && highestAl > 1.02f && highestAl <= 1.025f);
   BeginEndOfRun(session);
   FinishEndOfRun(session);
 
@@ -99,19 +90,6 @@ TEST(MonteCarloTest, FullRunEndsInYellowAndStopRestoresExactly) {
   BeginEndOfRun(session);
   FinishEndOfRun(session);
   EXPECT_EQ(session.monte.trialCount, 1);
-}
-
-// The first run's figures are pinned in monte_carlo_figures_test.cpp; a
-// second run in the same session draws on and differs.
-TEST(MonteCarloTest, ASecondRunDiffersFromTheFirst) {
-  Session session = TwentyMetreSession();
-  ValueBoxes boxes;
-  WorstCaseLabels first, second;
-  RunMonteCarloWithoutDrawing(session, boxes, first);
-  RunMonteCarloWithoutDrawing(session, boxes, second);
-  EXPECT_NE(std::tie(second.worst, second.worstSecond, second.worstThird),
-            std::tie(first.worst, first.worstSecond, first.worstThird));
-  EXPECT_EQ(session.monte.trialColorCounter, 402 % 9);  // the colours continue across runs
 }
 
 struct Synthesis {
@@ -132,8 +110,9 @@ Synthesis Synthesise(const std::string& edge, const std::string& al, const std::
   return s;
 }
 
-// The result texts of this example are pinned through the command-line tool.
-TEST(WizardTest, InitialEntriesGiveTheEightyMetreDesign) {
+// The initial entries give the 80-metre design; its result texts are
+// pinned through the command-line tool.
+TEST(WizardTest, WorkedExamplesAndEdgeCases) {
   const Synthesis s = Synthesise("3500k", "3", "50");
   const DesignState& d = s.design;
   const WizardEntries& n = s.outcome.normalised;
@@ -147,21 +126,14 @@ TEST(WizardTest, InitialEntriesGiveTheEightyMetreDesign) {
   EXPECT_EQ(std::tuple(d.InductorQ, d.CapacitorQ, g.BandwidthMultiplier, g.PassbandBoxDb,
                        g.SecondHarmonicBoxDb, g.ThirdHarmonicBoxDb, g.GridDivisions, g.PlotFloorDb),
             std::tuple(200.0f, 2000.0f, 1.01f, -20.0f, -35.0f, -35.0f, 6, -60.0f));
-}
 
-TEST(WizardTest, WorkedExamplesAndEdgeCases) {
-  const Synthesis fifty = Synthesise("7M", "3", "50");
-  const std::array<std::string, 8>& rows = fifty.outcome.results;
-  EXPECT_EQ(std::tie(rows[2], rows[4], rows[5]),
-            std::tuple("19  (result: 1.083uH)", "765.429nH target", "16  (result: 768nH)"));
   // A quarter of the impedance: capacitors four times, inductors a quarter.
-  const Synthesis low = Synthesise("7M", "3", "12.5");
-  const DesignState& d = low.design;
-  const DesignState& f = fifty.design;
-  EXPECT_EQ(std::tuple(d.C47, d.C48, d.C92, d.C49, d.InputTermination, d.LoadTermination),
-            std::tuple(4 * f.C47, 4 * f.C48, 4 * f.C92, 4 * f.C49, 12.5f, 12.5f));
+  const Synthesis low = Synthesise("3500k", "3", "12.5");
+  const DesignState& q = low.design;
+  EXPECT_EQ(std::tuple(q.C47, q.C48, q.C92, q.C49, q.InputTermination, q.LoadTermination),
+            std::tuple(4 * d.C47, 4 * d.C48, 4 * d.C92, 4 * d.C49, 12.5f, 12.5f));
   EXPECT_EQ(std::pair(low.outcome.targetL2, low.outcome.targetL1),
-            std::pair(fifty.outcome.targetL2 / 4, fifty.outcome.targetL1 / 4));
+            std::pair(s.outcome.targetL2 / 4, s.outcome.targetL1 / 4));
   // AL 1e9 makes AL x 1e-9 exactly 1, so the turns are the root of the target.
   EXPECT_EQ(std::tuple(WholeTurns(12.25f, 1e9f), WholeTurns(12.24f, 1e9f), WholeTurns(0.2f, 1e9f)),
             std::tuple(4.0, 3.0, 0.0));  // 3.5 turns round up

@@ -63,8 +63,9 @@ TEST(FitTest, FindsPartsFromTheWrongDrawer) {
       for (const FittedPart& row : fit.parts) {
         double factor = 1.0;
         for (const Off& o : off) factor = o.part == row.part ? o.factor : factor;
-        if (row.part != kPartQ)
+        if (row.part != kPartQ) {
           EXPECT_NEAR(row.fitted / (row.design * factor), 1.0, 0.01) << label << " " << kFitPartNames[row.part];
+        }
         EXPECT_EQ(row.flagged, factor != 1.0) << label << " " << kFitPartNames[row.part];
       }
     }
@@ -93,21 +94,24 @@ TEST(FitTest, SaysWhenTheMeasurementCannotDecide) {
     EXPECT_EQ(fit.poorReason, c.reason) << c.label;
   }
   // Points at two frequencies only, one in the passband and one at the
-  // notch: they cover both but cannot pin seven values.
-  MeasuredNetwork twoFrequencies;
-  for (double f : {14.2e6, 31e6}) {
-    testing::Synthesis s;
-    s.start = f, s.stop = f + 1.0, s.points = 4;
-    const MeasuredNetwork part = Measured(design, DesignParts(design), s);
-    twoFrequencies.ports = 2;
-    twoFrequencies.frequency.insert(twoFrequencies.frequency.end(), part.frequency.begin(),
-                                    part.frequency.end());
-    twoFrequencies.s.insert(twoFrequencies.s.end(), part.s.begin(), part.s.end());
+  // notch: they cover both but cannot pin seven values, whether they lie
+  // 1 Hz apart or so close that the Jacobian loses rank.
+  for (double spread : {1.0, 1e-6}) {
+    MeasuredNetwork twoFrequencies;
+    for (double f : {14.2e6, 31e6}) {
+      testing::Synthesis s;
+      s.start = f, s.stop = f + spread, s.points = 4;
+      const MeasuredNetwork part = Measured(design, DesignParts(design), s);
+      twoFrequencies.ports = 2;
+      twoFrequencies.frequency.insert(twoFrequencies.frequency.end(), part.frequency.begin(),
+                                      part.frequency.end());
+      twoFrequencies.s.insert(twoFrequencies.s.end(), part.s.begin(), part.s.end());
+    }
+    const FitResult pair = FitBuiltValues(design, twoFrequencies, FitOptions{});
+    ASSERT_TRUE(pair.done) << pair.error;
+    EXPECT_EQ(pair.poorReason, "C49 cannot be told from C48 with these points");
+    EXPECT_GT(pair.parts[kPartC49].uncertaintyPercent, 100.0);
   }
-  const FitResult pair = FitBuiltValues(design, twoFrequencies, FitOptions{});
-  ASSERT_TRUE(pair.done) << pair.error;
-  EXPECT_EQ(pair.poorReason, "C49 cannot be told from C48 with these points");
-  EXPECT_GT(pair.parts[kPartC49].uncertaintyPercent, 100.0);
 
   // No transmission at all (an open filter) fitted with every point kept:
   // the reflection alone must not make it a good fit.
@@ -149,9 +153,10 @@ TEST(FitTest, NamesThePartThatIsOffDespiteParasitics) {
     EXPECT_NEAR(off.percent, (factor - 1.0) * 100.0, c.parasitics ? 1.5 : 0.5) << label;
     EXPECT_TRUE(off.flagged) << label;
     for (const FittedPart& row : fit.parts) {
-      if (row.part != c.part)
+      if (row.part != c.part) {
         EXPECT_LT(std::fabs(row.percent), c.parasitics ? std::fabs(off.percent) : 1.0)
             << label << " " << kFitPartNames[row.part];
+      }
     }
   }
 }
@@ -173,6 +178,18 @@ TEST(FitTest, CallsOffOnlyWhatTheNoiseCannotExplain) {
   for (const FittedPart& row : fit.parts) {
     EXPECT_EQ(row.flagged, row.part == kPartC48) << kFitPartNames[row.part];
   }
+  // Off by one and a half times its uncertainty: beyond the tolerance but
+  // within what the noise explains.
+  const double sigma = fit.parts[kPartC48].uncertaintyPercent;
+  built[kPartC48] = DesignParts(design)[kPartC48] * (1.0 + 1.5 * sigma / 100.0);
+  testing::Synthesis quiet;
+  quiet.noiseDb = -120.0;
+  const FitResult near = FitBuiltValues(design, Measured(design, built, quiet), strict);
+  EXPECT_NEAR(near.parts[kPartC48].percent, 1.5 * sigma, 0.2 * sigma);
+  EXPECT_FALSE(near.parts[kPartC48].flagged);
+  // Cut short, the same fit says it stopped at its limit.
+  strict.evaluationLimit = 3;
+  EXPECT_FALSE(FitBuiltValues(design, Measured(design, built, noisy), strict).converged);
 }
 
 // L2 wound so that 13.6 turns would give the design's inductance: 14

@@ -23,41 +23,37 @@ struct SpanRow {
   std::vector<std::string> labels;
 };
 
-class PlotGridSpanTest : public ::testing::TestWithParam<SpanRow> {};
-
-TEST_P(PlotGridSpanTest, LinesAndLabels) {
-  const SpanRow& row = GetParam();
-  const PlotGrid grid = ComputePlotGrid(row.start, row.stop);
-  EXPECT_EQ(grid.count, row.lines);
-  std::vector<std::string> texts;
-  for (int i : ChooseFrequencyLabels(grid, row.start, row.stop))
-    texts.push_back(notation::FormatFrequency(grid.frequency[i]));
-  EXPECT_EQ(texts, row.labels);
+TEST(PlotGridTest, LinesAndLabels) {
+  // clang-format off
+  const SpanRow rows[] = {
+      // Ratio exactly 10: only 1.5, 7 and 9 (and tenfold) are left out.
+      {"TwentyMetres", 5e6f, 50e6f, 11,
+       {" 5M", " 6M", " 8M", " 10M", " 20M", " 30M", " 40M", " 50M"}},
+      // Just above 10: 1, 2 and 5 remain; 50 MHz falls in the unlabelled right stretch.
+      {"RatioTenPointTwo", 5e6f, 51e6f, 11, {" 5M", " 10M", " 20M"}},
+      // The stop admits only a tiny overshoot of a line.
+      {"StopJustBelowLine", 5e6f, 49.9975e6f, 11,
+       {" 5M", " 6M", " 8M", " 10M", " 20M", " 30M", " 40M", " 50M"}},
+      {"StopWellBelowLine", 5e6f, 49.99e6f, 10,
+       {" 5M", " 6M", " 8M", " 10M", " 20M", " 30M", " 40M"}},
+      {"HundredToOne", 1e6f, 100e6f, 21, {" 1M", " 2M", " 5M", " 10M", " 20M", " 50M", " 100M"}},
+      {"TenThousandToOne", 1e3f, 10e6f, 41, {" 1k", " 10k", " 100k", " 1M", " 10M"}},
+      // Only the lowest 41 lines are kept; the spacing rule drops every other decade.
+      {"ThirtyDecades", 1.0f, 1e30f, 41, {" 1 ", " 100 ", " 10k"}},
+      {"NarrowBand", 13.9e6f, 14.5e6f, 0, {}},
+      {"ZeroStart", 0.0f, 50e6f, 0, {}}, {"NegativeStart", -5e6f, 50e6f, 0, {}},
+      {"EqualLimits", 14e6f, 14e6f, 0, {}}, {"NaNStart", kNaN, 50e6f, 0, {}},
+      {"InfiniteStop", 5e6f, kInf, 0, {}}, {"Descending", 50e6f, 5e6f, 0, {}}};
+  // clang-format on
+  for (const SpanRow& row : rows) {
+    const PlotGrid grid = ComputePlotGrid(row.start, row.stop);
+    EXPECT_EQ(grid.count, row.lines) << row.name;
+    std::vector<std::string> texts;
+    for (int i : ChooseFrequencyLabels(grid, row.start, row.stop))
+      texts.push_back(notation::FormatFrequency(grid.frequency[i]));
+    EXPECT_EQ(texts, row.labels) << row.name;
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Spans, PlotGridSpanTest,
-    ::testing::Values(
-        // Ratio exactly 10: only 1.5, 7 and 9 (and tenfold) are left out.
-        SpanRow{"TwentyMetres", 5e6f, 50e6f, 11,
-                {" 5M", " 6M", " 8M", " 10M", " 20M", " 30M", " 40M", " 50M"}},
-        // Just above 10: 1, 2 and 5 remain; 50 MHz falls in the unlabelled right stretch.
-        SpanRow{"RatioTenPointTwo", 5e6f, 51e6f, 11, {" 5M", " 10M", " 20M"}},
-        // The stop admits only a tiny overshoot of a line.
-        SpanRow{"StopJustBelowLine", 5e6f, 49.9975e6f, 11,
-                {" 5M", " 6M", " 8M", " 10M", " 20M", " 30M", " 40M", " 50M"}},
-        SpanRow{"StopWellBelowLine", 5e6f, 49.99e6f, 10,
-                {" 5M", " 6M", " 8M", " 10M", " 20M", " 30M", " 40M"}},
-        SpanRow{"HundredToOne", 1e6f, 100e6f, 21,
-                {" 1M", " 2M", " 5M", " 10M", " 20M", " 50M", " 100M"}},
-        SpanRow{"TenThousandToOne", 1e3f, 10e6f, 41, {" 1k", " 10k", " 100k", " 1M", " 10M"}},
-        // Only the lowest 41 lines are kept; the spacing rule drops every other decade.
-        SpanRow{"ThirtyDecades", 1.0f, 1e30f, 41, {" 1 ", " 100 ", " 10k"}},
-        SpanRow{"NarrowBand", 13.9e6f, 14.5e6f, 0, {}},
-        SpanRow{"ZeroStart", 0.0f, 50e6f, 0, {}}, SpanRow{"NegativeStart", -5e6f, 50e6f, 0, {}},
-        SpanRow{"EqualLimits", 14e6f, 14e6f, 0, {}}, SpanRow{"NaNStart", kNaN, 50e6f, 0, {}},
-        SpanRow{"InfiniteStop", 5e6f, kInf, 0, {}}, SpanRow{"Descending", 50e6f, 5e6f, 0, {}}),
-    [](const auto& param) { return std::string(param.param.name); });
 
 TEST(PlotGridTest, HugeStopDoesNotRunAway) {
   const PlotGrid grid = ComputePlotGrid(1e30f, std::numeric_limits<float>::max());

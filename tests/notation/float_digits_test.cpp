@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <limits>
 #include <random>
 #include <string>
@@ -24,12 +24,6 @@ std::string Printed(float value) {
   return buffer;
 }
 
-float FromBits(std::uint32_t bits) {
-  float value;
-  std::memcpy(&value, &bits, sizeof value);
-  return value;
-}
-
 // Every binade of positive and negative floats, sampled, plus one binade
 // dense in ties (7 whole digits and eighths).
 TEST(FloatDigitsTest, AgreesWithPrintfAcrossTheFloats) {
@@ -44,7 +38,7 @@ TEST(FloatDigitsTest, AgreesWithPrintfAcrossTheFloats) {
   for (std::uint32_t biased = 0; biased < 255; ++biased) {
     for (int i = 0; i < 2000; ++i) {
       const std::uint32_t bits = (biased << 23) | (random() & 0x7FFFFF) | (i % 2 ? 0x80000000u : 0);
-      check(FromBits(bits));
+      check(std::bit_cast<float>(bits));
     }
   }
   for (float v = 1048576.0f; v < 2097152.0f; v += 97.125f) check(v);
