@@ -14,8 +14,12 @@
 namespace diruruzevuv::report {
 namespace {
 
-using diruruzevuv::testing::RunProcess;
 using diruruzevuv::testing::TempDir;
+
+// One run of a program: its exit status and output.
+diruruzevuv::testing::ProcessResult RunProcess(const std::vector<std::string>& argv) {
+  return diruruzevuv::testing::RunTogether({argv}).front();
+}
 
 // The text of a PDF.
 std::string PdfText(const QString& pdf, const char* layout = "-raw") {

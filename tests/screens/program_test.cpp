@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "../files/process_support.h"
+#include "../files/write_cases.h"
 #include "files/design_file.h"
 
 namespace diruruzevuv::screens {
@@ -24,7 +24,7 @@ testing::ProcessResult RunProgram(const fs::path& folder, const std::vector<std:
   argv.insert(argv.end(), env.begin(), env.end());
   argv.insert(argv.end(), {"QT_QPA_PLATFORM=offscreen", DIRU_PROGRAM_PATH});
   argv.insert(argv.end(), args.begin(), args.end());
-  return testing::RunProcess(argv);
+  return testing::RunTogether({argv}).front();
 }
 
 // The opening screen offers "Last session" only when the working folder has
