@@ -16,11 +16,11 @@ namespace {
 namespace fs = std::filesystem;
 using testing::TempDir;
 
-// The program started headless in `folder`, its environment changed first
-// as env(1) takes it ("-u NAME" removes, "NAME=value" sets).
+// The program started headless in `folder`, ended after a minute if a message box holds
+// it; the environment is changed first as env(1) takes it: "-u NAME", "NAME=value".
 testing::ProcessResult RunProgram(const fs::path& folder, const std::vector<std::string>& args,
                                   const std::vector<std::string>& env = {}) {
-  std::vector<std::string> argv = {"/usr/bin/env", "-C", folder.string()};
+  std::vector<std::string> argv = {"/usr/bin/timeout", "60", "/usr/bin/env", "-C", folder.string()};
   argv.insert(argv.end(), env.begin(), env.end());
   argv.insert(argv.end(), {"QT_QPA_PLATFORM=offscreen", DIRU_PROGRAM_PATH});
   argv.insert(argv.end(), args.begin(), args.end());
