@@ -84,6 +84,7 @@ TEST(FitTest, SaysWhenTheMeasurementCannotDecide) {
       {"six points within 1 Hz", 14.23e6, 14.23e6 + 1.0, 6,
        "the measurement does not reach the trap's notch"},
       {"the stop band only", 25e6, 35e6, 401, "the measurement does not reach the passband"},
+      {"below the passband only", 2e6, 8e6, 401, "the measurement does not reach the passband"},
   };
   for (const Case& c : cases) {
     testing::Synthesis s;
