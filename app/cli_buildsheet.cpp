@@ -12,8 +12,8 @@
 #include "files/core_catalogue.h"
 #include "files/design_file.h"
 #include "files/global_defaults_file.h"
-#include "model/build_sheet.h"
-#include "model/buildable_search.h"
+#include "model/build/build_sheet.h"
+#include "model/build/buildable_search.h"
 #include "model/session.h"
 #include "notation/notation.h"
 

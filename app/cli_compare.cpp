@@ -1,8 +1,8 @@
 #include "cli_commands.h"
 #include "cli_measurement.h"
-#include "model/comparison.h"
-#include "model/evaluation.h"
-#include "model/measurement_text.h"
+#include "model/measurement/comparison.h"
+#include "model/circuit/evaluation.h"
+#include "model/measurement/measurement_text.h"
 
 namespace diruruzevuv::cli {
 

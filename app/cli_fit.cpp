@@ -1,7 +1,7 @@
 #include "cli_commands.h"
 #include "cli_measurement.h"
-#include "model/fit.h"
-#include "model/measurement_text.h"
+#include "model/measurement/fit.h"
+#include "model/measurement/measurement_text.h"
 
 namespace diruruzevuv::cli {
 

@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "cli_commands.h"
-#include "model/design_state.h"
-#include "model/fit.h"
-#include "model/global_defaults.h"
-#include "model/measured_network.h"
+#include "model/circuit/design_state.h"
+#include "model/measurement/fit.h"
+#include "model/circuit/global_defaults.h"
+#include "model/measurement/measured_network.h"
 
 namespace diruruzevuv::cli {
 

@@ -5,10 +5,10 @@
 #include "cli_notifier.h"
 #include "files/design_file.h"
 #include "files/global_defaults_file.h"
-#include "model/adjustment.h"
-#include "model/analysis_problem.h"
-#include "model/evaluation.h"
-#include "model/monte_carlo.h"
+#include "model/circuit/adjustment.h"
+#include "model/circuit/analysis_problem.h"
+#include "model/circuit/evaluation.h"
+#include "model/circuit/monte_carlo.h"
 #include "model/session.h"
 
 namespace diruruzevuv::cli {

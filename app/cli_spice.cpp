@@ -5,8 +5,8 @@
 #include "files/design_file.h"
 #include "files/global_defaults_file.h"
 #include "files/spice_export.h"
-#include "model/design_state.h"
-#include "model/global_defaults.h"
+#include "model/circuit/design_state.h"
+#include "model/circuit/global_defaults.h"
 #include "model/session.h"
 
 namespace diruruzevuv::cli {

@@ -6,10 +6,10 @@
 #include "files/design_file.h"
 #include "files/global_defaults_file.h"
 #include "files/sweep_csv.h"
-#include "model/evaluation.h"
-#include "model/analysis_problem.h"
-#include "model/design_state.h"
-#include "model/global_defaults.h"
+#include "model/circuit/evaluation.h"
+#include "model/circuit/analysis_problem.h"
+#include "model/circuit/design_state.h"
+#include "model/circuit/global_defaults.h"
 #include "model/session.h"
 
 namespace diruruzevuv::cli {

@@ -10,9 +10,9 @@
 #include "files/design_file.h"
 #include "files/global_defaults_file.h"
 #include "files/touchstone_writer.h"
-#include "model/analysis_problem.h"
-#include "model/design_response.h"
-#include "model/global_defaults.h"
+#include "model/circuit/analysis_problem.h"
+#include "model/circuit/design_response.h"
+#include "model/circuit/global_defaults.h"
 #include "notation/notation.h"
 
 namespace diruruzevuv::cli {

@@ -4,9 +4,9 @@
 #include "cli_commands.h"
 #include "cli_notifier.h"
 #include "files/design_file.h"
-#include "model/design_state.h"
-#include "model/global_defaults.h"
-#include "model/wizard.h"
+#include "model/circuit/design_state.h"
+#include "model/circuit/global_defaults.h"
+#include "model/circuit/wizard.h"
 
 namespace diruruzevuv::cli {
 

@@ -5,8 +5,8 @@
 #include <cmath>
 #include <cstdint>
 
-#include "model/analysis.h"
-#include "model/design_state.h"
+#include "model/circuit/analysis.h"
+#include "model/circuit/design_state.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 // the shipped Q values and boxes; the target is under one second.
 #include <benchmark/benchmark.h>
 
-#include "model/analysis.h"
-#include "model/buildable_search.h"
+#include "model/circuit/analysis.h"
+#include "model/build/buildable_search.h"
 
 namespace {
 

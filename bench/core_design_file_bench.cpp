@@ -5,7 +5,7 @@
 #include <string>
 
 #include "files/design_file.h"
-#include "model/analysis_problem.h"
+#include "model/circuit/analysis_problem.h"
 #include "model/notifier.h"
 
 namespace {

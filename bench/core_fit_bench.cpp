@@ -6,8 +6,8 @@
 
 #include "../tests/model/measurement_support.h"
 #include "files/touchstone.h"
-#include "model/fit.h"
-#include "model/measured_network.h"
+#include "model/measurement/fit.h"
+#include "model/measurement/measured_network.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include <charconv>
 
-#include "model/analysis.h"
-#include "model/design_state.h"
+#include "model/circuit/analysis.h"
+#include "model/circuit/design_state.h"
 #include "notation/float_digits.h"
 
 namespace {

@@ -1,8 +1,8 @@
 #include <benchmark/benchmark.h>
 
-#include "model/adjustment.h"
-#include "model/design_state.h"
-#include "model/monte_carlo.h"
+#include "model/circuit/adjustment.h"
+#include "model/circuit/design_state.h"
+#include "model/circuit/monte_carlo.h"
 #include "model/session.h"
 
 namespace {

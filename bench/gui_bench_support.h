@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "model/design_state.h"
+#include "model/circuit/design_state.h"
 #include "model/session.h"
 #include "platform/dialogs.h"
 

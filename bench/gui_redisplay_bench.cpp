@@ -9,15 +9,15 @@
 #include <cstdlib>
 
 #include "gui_bench_support.h"
-#include "model/design_state.h"
-#include "model/evaluation.h"
+#include "model/circuit/design_state.h"
+#include "model/circuit/evaluation.h"
 #include "model/session.h"
 #include "platform/dialogs.h"
 #include "platform/drawing_surface.h"
 #include "platform/screen_geometry.h"
 #include "screens/frm_design.h"
 #include "screens/plot.h"
-#include "screens/schematic.h"
+#include "drawing/schematic.h"
 #include "screens/screen_manager.h"
 
 namespace {
@@ -26,9 +26,9 @@ using namespace diruruzevuv;
 using bench::QuietDialogs;
 using bench::TwentyMetreSession;
 
-class IgnoreFields final : public screens::SchematicTarget {
+class IgnoreFields final : public drawing::SchematicTarget {
  public:
-  void SetField(screens::SchematicField, const std::string&) override {}
+  void SetField(drawing::SchematicField, const std::string&) override {}
 };
 
 // The drawing alone: the backing image, no widgets.
@@ -38,7 +38,7 @@ void BM_RedisplayIntoBackingImage(benchmark::State& state) {
   surface.SetFontSize(platform::ScreenGeometry::FontPoints(0.001));
   IgnoreFields fields;
   for (auto _ : state) {
-    screens::DrawDesignSchematic(surface, session, fields);
+    drawing::DrawDesignSchematic(surface, session, fields);
     const model::Evaluation evaluation = model::Evaluate(session.design, session.defaults, nullptr,
                                                          model::kDefaultFloorDb, session.analysis);
     benchmark::DoNotOptimize(
@@ -57,7 +57,7 @@ void BM_PartSchematic(benchmark::State& state) {
   model::Session session = TwentyMetreSession();
   platform::DrawingSurface surface(QSize(1600, 1200));
   IgnoreFields fields;
-  for (auto _ : state) screens::DrawDesignSchematic(surface, session, fields);
+  for (auto _ : state) drawing::DrawDesignSchematic(surface, session, fields);
 }
 BENCHMARK(BM_PartSchematic)->Unit(benchmark::kMillisecond);
 

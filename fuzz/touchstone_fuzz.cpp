@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "files/touchstone.h"
-#include "model/measured_network.h"
+#include "model/measurement/measured_network.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "model/design_state.h"
+#include "model/circuit/design_state.h"
 #include "model/notifier.h"
 #include "model/session.h"
 

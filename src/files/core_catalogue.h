@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <string_view>
 
-#include "model/build_sheet.h"
+#include "model/build/build_sheet.h"
 #include "model/session.h"
 
 namespace diruruzevuv::files {

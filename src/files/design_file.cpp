@@ -7,7 +7,7 @@
 #include <system_error>
 
 #include "files/replace_file.h"
-#include "model/analysis_problem.h"
+#include "model/circuit/analysis_problem.h"
 #include "notation/notation.h"
 
 namespace diruruzevuv::files {

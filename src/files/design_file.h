@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "files/line_reader.h"
-#include "model/design_state.h"
+#include "model/circuit/design_state.h"
 #include "model/notifier.h"
 #include "model/session.h"
 

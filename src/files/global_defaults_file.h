@@ -2,8 +2,8 @@
 
 #include <string_view>
 
-#include "model/design_state.h"
-#include "model/global_defaults.h"
+#include "model/circuit/design_state.h"
+#include "model/circuit/global_defaults.h"
 #include "model/notifier.h"
 #include "model/session.h"
 

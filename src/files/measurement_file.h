@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "model/measurement.h"
+#include "model/measurement/measurement.h"
 
 namespace diruruzevuv::files {
 

@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "files/replace_file.h"
-#include "model/ladder.h"
+#include "model/circuit/ladder.h"
 #include "notation/notation.h"
 
 namespace diruruzevuv::files {

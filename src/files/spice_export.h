@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "model/design_state.h"
+#include "model/circuit/design_state.h"
 #include "model/notifier.h"
 
 namespace diruruzevuv::files {

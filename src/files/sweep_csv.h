@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "model/analysis.h"
+#include "model/circuit/analysis.h"
 
 namespace diruruzevuv::files {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "model/measured_network.h"
+#include "model/measurement/measured_network.h"
 
 namespace diruruzevuv::files {
 

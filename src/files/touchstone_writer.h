@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "model/measured_network.h"
+#include "model/measurement/measured_network.h"
 
 namespace diruruzevuv::files {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "instruments/serial_port.h"
-#include "model/measured_network.h"
+#include "model/measurement/measured_network.h"
 
 namespace diruruzevuv::instruments {
 

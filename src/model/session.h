@@ -6,11 +6,11 @@
 #include <optional>
 #include <string>
 
-#include "model/analysis.h"
-#include "model/design_state.h"
-#include "model/global_defaults.h"
-#include "model/measured_network.h"
-#include "model/rgb.h"
+#include "model/circuit/analysis.h"
+#include "model/circuit/design_state.h"
+#include "model/circuit/global_defaults.h"
+#include "model/measurement/measured_network.h"
+#include "model/plot/rgb.h"
 
 namespace diruruzevuv::model {
 

@@ -3,7 +3,7 @@
 #include <span>
 #include <string_view>
 
-#include "model/rgb.h"
+#include "model/plot/rgb.h"
 
 namespace diruruzevuv::platform {
 

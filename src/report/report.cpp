@@ -9,13 +9,13 @@
 #include <vector>
 
 #include "files/design_file.h"
-#include "model/comparison.h"
-#include "model/ladder.h"
-#include "model/plot_geometry.h"
+#include "model/measurement/comparison.h"
+#include "model/circuit/ladder.h"
+#include "model/plot/plot_geometry.h"
 #include "notation/notation.h"
-#include "platform/schematic_symbols.h"
-#include "screens/measurement_overlay.h"
-#include "screens/plot_drawing.h"
+#include "drawing/schematic_symbols.h"
+#include "drawing/measurement_overlay.h"
+#include "drawing/plot_drawing.h"
 
 namespace diruruzevuv::report {
 
@@ -25,7 +25,7 @@ using platform::GridPoint;
 
 namespace {
 
-constexpr platform::SymbolStyle kReportSymbols{
+constexpr drawing::SymbolStyle kReportSymbols{
     .generator = {.centreY = 480, .sineLeftX = -65, .sineRightX = 55, .topFrom = 280,
                   .topTo = 0, .bottomFrom = 685, .bottomTo = 1000, .tail = 0,
                   .sineBeforeLeads = false},
@@ -47,30 +47,30 @@ constexpr GridPoint kLoadResistor{9800, 7000};
 constexpr double kGroundY = 8000;
 
 void DrawSchematic(Canvas& page, const model::DesignState& d) {
-  using platform::Orientation;
+  using drawing::Orientation;
   const model::Rgb k = model::kBlack;
   page.SetLineWidth(8);
-  platform::DrawGenerator(page, kReportSymbols.generator, kGenerator, k);
+  drawing::DrawGenerator(page, kReportSymbols.generator, kGenerator, k);
   const model::Ladder ladder = model::LadderFromDesign(d);
   for (int p = 0; p < model::kLadderPartCount; ++p) {
     const float value = static_cast<float>(ladder.value[p]);  // the design's float
     const std::string text = model::kLadderParts[p].kind == model::PartKind::kCapacitor
                                  ? notation::FormatCapacitance(value)
                                  : notation::FormatInductance(value);
-    platform::DrawLadderPart(page, kReportSymbols, model::LadderPart(p), kPartAnchors[p], text, k);
+    drawing::DrawLadderPart(page, kReportSymbols, model::LadderPart(p), kPartAnchors[p], text, k);
   }
-  platform::DrawResistor(page, kReportSymbols.resistorH, Orientation::kHorizontal,
+  drawing::DrawResistor(page, kReportSymbols.resistorH, Orientation::kHorizontal,
                          kSourceResistor, "Rgen", notation::FormatEngineering(d.InputTermination),
                          k);
-  platform::DrawResistor(page, kReportSymbols.resistorV, Orientation::kVertical, kLoadResistor,
+  drawing::DrawResistor(page, kReportSymbols.resistorV, Orientation::kVertical, kLoadResistor,
                          "Rload", notation::FormatEngineering(d.LoadTermination), k);
   // A ground under the generator, each shunt part and the load.
-  platform::DrawGround(page, {kGenerator.x, kGroundY}, k);
+  drawing::DrawGround(page, {kGenerator.x, kGroundY}, k);
   for (int p = 0; p < model::kLadderPartCount; ++p) {
     if (model::IsShunt(model::LadderPart(p)))
-      platform::DrawGround(page, {kPartAnchors[p].x, kGroundY}, k);
+      drawing::DrawGround(page, {kPartAnchors[p].x, kGroundY}, k);
   }
-  platform::DrawGround(page, {kLoadResistor.x, kGroundY}, k);
+  drawing::DrawGround(page, {kLoadResistor.x, kGroundY}, k);
 
   page.Line({2000, 7000}, {2500, 7000}, k);
   page.Line({3500, 7000}, {4500, 7000}, k);
@@ -96,7 +96,7 @@ std::string EdgeLoss(double gain) {
 std::string UnanalysableText(const model::Evaluation& shown, const model::DesignState& design,
                              const model::PlotGeometry& geometry) {
   if (shown.sweep.valid && geometry.Usable()) return {};
-  return screens::UnanalysableText(design);
+  return drawing::UnanalysableText(design);
 }
 
 void DrawFigures(Canvas& page, const model::Session& session, const model::Evaluation& shown,
@@ -130,7 +130,7 @@ void DrawFigures(Canvas& page, const model::Session& session, const model::Evalu
     // the design screen shows.
     const model::MeasuredNetwork& n = session.measurement->network;
     // Shortened in its middle to end before the page's edge.
-    FigureLine(page, 5200, screens::MeasurementLegend(*session.measurement, 48));
+    FigureLine(page, 5200, drawing::MeasurementLegend(*session.measurement, 48));
     if (n.ports == 2) {
       auto loss = [](const std::optional<double>& v) {
         return v ? FormatValue(static_cast<float>(*v)) + "dB" : std::string("-");
@@ -150,23 +150,23 @@ void DrawReport(Canvas& page, const model::Session& session, const model::Evalua
                 const ReportOptions& options) {
   const model::DesignState& d = session.design;
   const model::PlotGeometry geometry(model::kReportPlotFrame, d, session.defaults);
-  const screens::PlotLook& look = screens::kPageLook;
+  const drawing::PlotLook& look = drawing::kPageLook;
 
-  screens::DrawFrame(page, geometry, look.frameWidth);
-  screens::DrawFrequencyGrid(page, geometry, shown.grid, d, look);
-  screens::DrawLevelGrid(page, geometry, session.defaults.GridDivisions, options.screenWidthTwips);
-  screens::DrawAidBoxes(page, geometry, shown.aidBoxes, look);
-  screens::DrawMarkedResponse(page, geometry, shown.sweep, d, session.defaults);
+  drawing::DrawFrame(page, geometry, look.frameWidth);
+  drawing::DrawFrequencyGrid(page, geometry, shown.grid, d, look);
+  drawing::DrawLevelGrid(page, geometry, session.defaults.GridDivisions, options.screenWidthTwips);
+  drawing::DrawAidBoxes(page, geometry, shown.aidBoxes, look);
+  drawing::DrawMarkedResponse(page, geometry, shown.sweep, d, session.defaults);
   if (session.measurement) {
-    screens::OverlayStyle style;
+    drawing::OverlayStyle style;
     style.transmissionWidth = 9;
     style.reflectionWidth = 6;
     style.legendFontSize = 10;
     style.legendLineHeight = 220;
-    screens::DrawMeasurementOverlay(page, geometry, *session.measurement, d, style);
+    drawing::DrawMeasurementOverlay(page, geometry, *session.measurement, d, style);
   }
   const std::string unanalysable = UnanalysableText(shown, d, geometry);
-  screens::DrawUnanalysableLine(page, geometry.Frame(), unanalysable, look);
+  drawing::DrawUnanalysableLine(page, geometry.Frame(), unanalysable, look);
   DrawSchematic(page, d);
   DrawFigures(page, session, shown, unanalysable);
 

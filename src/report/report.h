@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "model/evaluation.h"
+#include "model/circuit/evaluation.h"
 #include "model/session.h"
 #include "platform/canvas.h"
 #include "platform/dialogs.h"

@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "instruments/analyser.h"
-#include "model/measured_network.h"
+#include "model/measurement/measured_network.h"
 
 class QMenu;
 class QProgressBar;

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "files/settings_file.h"
-#include "model/build_sheet.h"
-#include "model/buildable_search.h"
+#include "model/build/build_sheet.h"
+#include "model/build/buildable_search.h"
 #include "platform/recording_canvas.h"
 
 class QComboBox;

@@ -6,8 +6,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "model/fitted_response.h"
-#include "model/measurement_text.h"
+#include "model/measurement/fitted_response.h"
+#include "model/measurement/measurement_text.h"
 
 namespace diruruzevuv::screens {
 

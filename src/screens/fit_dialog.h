@@ -2,8 +2,8 @@
 
 #include <QDialog>
 
-#include "model/design_state.h"
-#include "model/fit.h"
+#include "model/circuit/design_state.h"
+#include "model/measurement/fit.h"
 #include "model/session.h"
 
 class QPlainTextEdit;

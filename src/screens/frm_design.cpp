@@ -11,8 +11,8 @@
 #include "files/design_file.h"
 #include "files/file_names.h"
 #include "files/spice_export.h"
-#include "model/adjustment.h"
-#include "model/monte_carlo.h"
+#include "model/circuit/adjustment.h"
+#include "model/circuit/monte_carlo.h"
 #include "notation/notation.h"
 #include "platform/screen_geometry.h"
 #include "report/report_printer.h"
@@ -129,19 +129,19 @@ void MarkCutTurns(QLineEdit* box) {
   box->setPalette(palette);
 }
 
-const char* SchematicFieldName(SchematicField field) {
+const char* SchematicFieldName(drawing::SchematicField field) {
   switch (field) {
-    case SchematicField::Text1:
+    case drawing::SchematicField::Text1:
       return "Text1";
-    case SchematicField::Label2:
+    case drawing::SchematicField::Label2:
       return "Label2";
-    case SchematicField::Text3:
+    case drawing::SchematicField::Text3:
       return "Text3";
-    case SchematicField::Label4:
+    case drawing::SchematicField::Label4:
       return "Label4";
-    case SchematicField::Text5:
+    case drawing::SchematicField::Text5:
       return "Text5";
-    case SchematicField::Text6:
+    case drawing::SchematicField::Text6:
       return "Text6";
     default:
       return "";
@@ -209,7 +209,7 @@ void frmDesign::CreateControls() {
   // them; every one 900 x 300. A box starts with its own name, as a new
   // text box does, so that the first schematic always changes it and the
   // value is read back (an empty formatted value then stores 0).
-  for (const BoxPlace& place : kValueBoxes) {
+  for (const drawing::BoxPlace& place : drawing::kValueBoxes) {
     const QString name = QString::fromLatin1(SchematicFieldName(place.field));
     QWidget* control = nullptr;
     if (name.startsWith(QStringLiteral("Label"))) {
@@ -354,7 +354,7 @@ void frmDesign::Redisplay() {
 }
 
 void frmDesign::Schematic() {
-  DrawDesignSchematic(Surface(), m_session, *this);
+  drawing::DrawDesignSchematic(Surface(), m_session, *this);
 }
 
 void frmDesign::RunSweep() {
@@ -394,44 +394,44 @@ void frmDesign::HideWorstCase() {
   lblWorstThird->setVisible(false);
 }
 
-void frmDesign::SetField(SchematicField field, const std::string& text) {
+void frmDesign::SetField(drawing::SchematicField field, const std::string& text) {
   switch (field) {
-    case SchematicField::txtAL:
+    case drawing::SchematicField::txtAL:
       WriteBox(txtAL, text);
       break;
-    case SchematicField::lblTerminations:
+    case drawing::SchematicField::lblTerminations:
       lblTerminations->setText(FromText(text));
       break;
-    case SchematicField::txtTurnsL2:
+    case drawing::SchematicField::txtTurnsL2:
       WriteBox(txtTurnsL2, text);
       m_turnsL2Typed = false;
       break;
-    case SchematicField::txtTurnsL1:
+    case drawing::SchematicField::txtTurnsL1:
       WriteBox(txtTurnsL1, text);
       m_turnsL1Typed = false;
       break;
-    case SchematicField::lblinductorQ:
+    case drawing::SchematicField::lblinductorQ:
       lblinductorQ->setText(FromText(text));
       break;
-    case SchematicField::lblcapacitorQ:
+    case drawing::SchematicField::lblcapacitorQ:
       lblcapacitorQ->setText(FromText(text));
       break;
-    case SchematicField::Text1:
+    case drawing::SchematicField::Text1:
       WriteBox(Text1, text);
       break;
-    case SchematicField::Label2:
+    case drawing::SchematicField::Label2:
       Label2->setText(FromText(text));
       break;
-    case SchematicField::Text3:
+    case drawing::SchematicField::Text3:
       WriteBox(Text3, text);
       break;
-    case SchematicField::Label4:
+    case drawing::SchematicField::Label4:
       Label4->setText(FromText(text));
       break;
-    case SchematicField::Text5:
+    case drawing::SchematicField::Text5:
       WriteBox(Text5, text);
       break;
-    case SchematicField::Text6:
+    case drawing::SchematicField::Text6:
       WriteBox(Text6, text);
       break;
   }

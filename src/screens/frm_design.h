@@ -10,13 +10,13 @@
 #include <utility>
 #include <vector>
 
-#include "model/evaluation.h"
+#include "model/circuit/evaluation.h"
 #include "model/session.h"
 #include "platform/dialogs.h"
 #include "platform/grid_form.h"
 #include "platform/turns_spinner.h"
 #include "screens/plot.h"
-#include "screens/schematic.h"
+#include "drawing/schematic.h"
 
 class QCloseEvent;
 class QPrinter;
@@ -29,7 +29,7 @@ class MeasurementControl;
 // The design screen: band caption, schematic with the value boxes and the
 // adjustment controls, the response plot, the band-edge losses and the
 // worst-case figures, and the buttons along the bottom.
-class frmDesign final : public platform::GridForm, private SchematicTarget {
+class frmDesign final : public platform::GridForm, private drawing::SchematicTarget {
   Q_OBJECT
 
  public:
@@ -118,7 +118,7 @@ class frmDesign final : public platform::GridForm, private SchematicTarget {
   void ApplyPlotLabels(const PlotLabels& labels);
   // A Monte Carlo evaluation drawn over the plot.
   void PlotRunEvaluation(const model::Evaluation& evaluation);
-  void SetField(SchematicField field, const std::string& text) override;
+  void SetField(drawing::SchematicField field, const std::string& text) override;
 
   void Text1_Change();
   void Text3_Change();

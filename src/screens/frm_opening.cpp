@@ -8,7 +8,7 @@
 #include "files/band_preset.h"
 #include "screens/frm_wizard.h"
 #include "screens/program_constants.h"
-#include "screens/schematic.h"
+#include "drawing/schematic.h"
 #include "screens/screen_manager.h"
 
 namespace diruruzevuv::screens {
@@ -92,7 +92,7 @@ QPushButton* frmOpening::BandButton(std::int16_t band) const {
 }
 
 void frmOpening::Schematic() {
-  DrawOpeningSchematic(Surface(), m_session);
+  drawing::DrawOpeningSchematic(Surface(), m_session);
 }
 
 void frmOpening::cmdBand_Click(std::int16_t band) {

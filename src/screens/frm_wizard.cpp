@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "model/wizard.h"
+#include "model/circuit/wizard.h"
 
 namespace diruruzevuv::screens {
 

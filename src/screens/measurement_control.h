@@ -4,9 +4,9 @@
 #include <QPointF>
 #include <string>
 
-#include "model/evaluation.h"
-#include "model/fit.h"
-#include "model/measurement.h"
+#include "model/circuit/evaluation.h"
+#include "model/measurement/fit.h"
+#include "model/measurement/measurement.h"
 #include "model/session.h"
 
 class QLabel;

@@ -4,17 +4,17 @@
 #include <optional>
 #include <string>
 
-#include "model/monte_carlo.h"
-#include "model/plot_geometry.h"
+#include "model/circuit/monte_carlo.h"
+#include "model/plot/plot_geometry.h"
 #include "notation/notation.h"
-#include "screens/measurement_overlay.h"
-#include "screens/plot_drawing.h"
+#include "drawing/measurement_overlay.h"
+#include "drawing/plot_drawing.h"
 
 namespace diruruzevuv::screens {
 namespace {
 
-OverlayStyle ScreenOverlayStyle(const model::Session& session) {
-  OverlayStyle style;
+drawing::OverlayStyle ScreenOverlayStyle(const model::Session& session) {
+  drawing::OverlayStyle style;
   style.legend = !session.monte.running || session.monte.trialCount == 0;
   return style;
 }
@@ -47,21 +47,21 @@ PlotLabels Plot(platform::Canvas& canvas, model::Session& session,
   const model::PlotGeometry geometry(model::kScreenPlotFrame, design, defaults);
   PlotLabels labels;
 
-  DrawFrequencyGrid(canvas, geometry, evaluation.grid, design, kScreenLook);
-  DrawLevelGrid(canvas, geometry, defaults.GridDivisions, screenWidthTwips);
-  DrawAidBoxes(canvas, geometry, evaluation.aidBoxes, kScreenLook);
-  DrawFrame(canvas, geometry, kScreenLook.frameWidth);
+  drawing::DrawFrequencyGrid(canvas, geometry, evaluation.grid, design, drawing::kScreenLook);
+  drawing::DrawLevelGrid(canvas, geometry, defaults.GridDivisions, screenWidthTwips);
+  drawing::DrawAidBoxes(canvas, geometry, evaluation.aidBoxes, drawing::kScreenLook);
+  drawing::DrawFrame(canvas, geometry, drawing::kScreenLook.frameWidth);
 
   // An evaluation of other sweep limits than the design's has no place here.
   const bool drawable = evaluation.drawable && geometry.Usable();
   if (!drawable) {
-    DrawUnanalysableLine(canvas, geometry.Frame(), UnanalysableText(design), kScreenLook);
+    drawing::DrawUnanalysableLine(canvas, geometry.Frame(), drawing::UnanalysableText(design), drawing::kScreenLook);
     canvas.SetLineWidth(1);
   } else {
-    DrawResponse(canvas, geometry, evaluation.sweep, session.DrawColor);
+    drawing::DrawResponse(canvas, geometry, evaluation.sweep, session.DrawColor);
   }
   if (session.measurement) {
-    DrawMeasurementOverlay(canvas, geometry, *session.measurement, design,
+    drawing::DrawMeasurementOverlay(canvas, geometry, *session.measurement, design,
                            ScreenOverlayStyle(session));
   }
   if (!drawable) return labels;

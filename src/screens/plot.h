@@ -3,9 +3,9 @@
 #include <optional>
 #include <string>
 
-#include "model/comparison.h"
-#include "model/evaluation.h"
-#include "model/rgb.h"
+#include "model/measurement/comparison.h"
+#include "model/circuit/evaluation.h"
+#include "model/plot/rgb.h"
 #include "model/session.h"
 #include "platform/canvas.h"
 

@@ -11,7 +11,7 @@
 
 #include "test_support.h"
 #include "files/global_defaults_file.h"
-#include "model/analysis.h"
+#include "model/circuit/analysis.h"
 
 namespace diruruzevuv::model {
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "files/touchstone_writer.h"
-#include "model/measured_network.h"
+#include "model/measurement/measured_network.h"
 #include "test_support.h"
 
 namespace diruruzevuv::files {

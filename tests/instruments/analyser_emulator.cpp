@@ -13,7 +13,7 @@
 #include <limits>
 #include <sstream>
 
-#include "model/design_state.h"
+#include "model/circuit/design_state.h"
 
 namespace diruruzevuv::testing {
 

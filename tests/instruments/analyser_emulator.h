@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "model/ladder.h"
+#include "model/circuit/ladder.h"
 
 namespace diruruzevuv::testing {
 

@@ -12,14 +12,14 @@
 
 #include "files/band_preset.h"
 #include "files/touchstone.h"
-#include "model/design_state.h"
-#include "model/global_defaults.h"
-#include "model/ladder.h"
-#include "model/measured_network.h"
-#include "model/network_model.h"
+#include "model/circuit/design_state.h"
+#include "model/circuit/global_defaults.h"
+#include "model/circuit/ladder.h"
+#include "model/measurement/measured_network.h"
+#include "model/circuit/network_model.h"
 #include "model/notifier.h"
 #include "model/session.h"
-#include "model/wizard.h"
+#include "model/circuit/wizard.h"
 
 namespace diruruzevuv::testing {
 

@@ -7,8 +7,8 @@
 
 #include "../platform/canvas_checks.h"
 #include "../screens/scripted_dialogs.h"
-#include "model/design_state.h"
-#include "model/evaluation.h"
+#include "model/circuit/design_state.h"
+#include "model/circuit/evaluation.h"
 #include "platform/recording_canvas.h"
 
 namespace diruruzevuv::report {

@@ -17,8 +17,8 @@
 #include <utility>
 #include <vector>
 
-#include "model/evaluation.h"
-#include "model/monte_carlo.h"
+#include "model/circuit/evaluation.h"
+#include "model/circuit/monte_carlo.h"
 #include "platform/qt_dialogs.h"
 #include "platform/turns_spinner.h"
 #include "screens/frm_design.h"

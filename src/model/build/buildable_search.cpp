@@ -1,0 +1,142 @@
+#include "model/build/buildable_search.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace diruruzevuv::model {
+namespace {
+
+// Margins this close count as equal, so that the edge loss decides.
+constexpr double kMarginTie = 1e-9;
+
+bool Better(const ResponseFigures& a, const ResponseFigures& b) {
+  const double ma = a.SmallestMarginDb();
+  const double mb = b.SmallestMarginDb();
+  if (ma > mb + kMarginTie) return true;
+  if (mb > ma + kMarginTie) return false;
+  return a.WorseEdgeLossDb() < b.WorseEdgeLossDb();
+}
+
+}  // namespace
+
+std::vector<CapacitorBuild> CandidatesFor(double farads, ESeries series) {
+  std::vector<CapacitorBuild> out;
+  if (!(farads > 0.0) || !std::isfinite(farads)) return out;
+  const auto add = [&](CapacitorBuild c) {
+    for (const CapacitorBuild& known : out)
+      if (known.first == c.first && known.second == c.second) return;
+    out.push_back(c);
+  };
+  if (auto single = NearestSingle(farads, series)) add(*single);
+  if (auto pair = BestPair(farads, series)) add(*pair);
+  // The single values either side of the target.
+  const std::vector<Tenths>& values = SeriesValues(series);
+  const double target = farads / 1e-13;
+  const auto above = std::lower_bound(values.begin(), values.end(), target,
+                                      [](Tenths v, double t) { return static_cast<double>(v) < t; });
+  if (above != values.end()) add({*above, 0});
+  if (above != values.begin()) add({*(above - 1), 0});
+  return out;
+}
+
+BuildableProposal SearchBuildable(const DesignState& design, const GlobalDefaults& defaults,
+                                  ESeries series, const std::function<bool(double)>& progress) {
+  BuildableProposal best;
+  DesignState base = design;
+  UpdateInductances(base);
+  const FigurePoints points = PointsFor(base, defaults);
+  const Ladder baseLadder = LadderFromDesign(base);
+  best.designFigures = FiguresOf(baseLadder, points, defaults);
+
+  std::array<std::vector<CapacitorBuild>, 4> options;
+  for (int i = 0; i < 4; ++i) {
+    options[i] = CandidatesFor(CapacitorOf(base, kSheetCapacitors[i]), series);
+    if (options[i].empty()) options[i].push_back({});  // not fitted stays so
+  }
+  std::vector<std::int16_t> turnsL1, turnsL2;
+  for (int delta = -1; delta <= 1; ++delta) {
+    if (base.TurnsL1 + delta >= 1 && base.TurnsL1 + delta <= 32767)
+      turnsL1.push_back(static_cast<std::int16_t>(base.TurnsL1 + delta));
+    if (base.TurnsL2 + delta >= 1 && base.TurnsL2 + delta <= 32767)
+      turnsL2.push_back(static_cast<std::int16_t>(base.TurnsL2 + delta));
+  }
+  const long total = static_cast<long>(options[0].size() * options[1].size() * options[2].size() *
+                                       options[3].size() * turnsL1.size() * turnsL2.size());
+  bool found = false;
+  bool stopped = false;
+  long done = 0;
+  Ladder ladder = baseLadder;
+  const double al = base.ToroidAL * 1e-9;
+  for (std::int16_t n1 : turnsL1)
+    for (std::int16_t n2 : turnsL2) {
+      // The inductances as the design stores them (float).
+      ladder.value[kL1] = static_cast<float>(al * n1 * n1);
+      ladder.value[kL2] = static_cast<float>(al * n2 * n2);
+      for (const CapacitorBuild& c47 : options[0])
+        for (const CapacitorBuild& c48 : options[1])
+          for (const CapacitorBuild& c92 : options[2])
+            for (const CapacitorBuild& c49 : options[3]) {
+              if (stopped) break;
+              const CapacitorBuild chosen[4] = {c47, c48, c92, c49};
+              for (int i = 0; i < 4; ++i)
+                ladder.value[kSheetCapacitors[i]] = static_cast<float>(chosen[i].Farads());
+              const ResponseFigures figures = FiguresOf(ladder, points, defaults);
+              if (!found || Better(figures, best.proposalFigures)) {
+                found = true;
+                best.proposalFigures = figures;
+                std::copy(std::begin(chosen), std::end(chosen), best.capacitors.begin());
+                best.turnsL1 = n1;
+                best.turnsL2 = n2;
+              }
+              ++done;
+              if (progress && done % 64 == 0 && !progress(static_cast<double>(done) / total))
+                stopped = true;
+            }
+    }
+  best.combinations = done;
+  best.complete = !stopped;
+  best.design = base;
+  ApplyProposal(best, best.design);
+  return best;
+}
+
+std::vector<std::string> ProposalLines(const BuildableProposal& p, const DesignState& before) {
+  const auto fixed = [](double value) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.2f dB", value);
+    std::string text = buffer;
+    return text;
+  };
+  std::vector<std::string> lines = {""};
+  lines.push_back("Buildable design search: " + std::to_string(p.combinations) +
+                  " combinations of standard values and turns" +
+                  (p.complete ? "" : " (stopped early)"));
+  lines.push_back("  Margin to the boxes           design     proposal");
+  const char* names[3] = {"Passband (reflection)", "2nd harmonic (gain)", "3rd harmonic (gain)"};
+  for (int k = 0; k < 3; ++k) {
+    std::string label = names[k];
+    label.resize(30, ' ');
+    std::string a = fixed(p.designFigures.marginDb[k]);
+    a.resize(11, ' ');
+    lines.push_back("  " + label + a + fixed(p.proposalFigures.marginDb[k]));
+  }
+  std::string values = "  Proposal:";
+  for (int i = 0; i < 4; ++i)
+    values += std::string(" ") + kLadderParts[kSheetCapacitors[i]].name + " " +
+              CapacitorBuildText(p.capacitors[i]);
+  lines.push_back(values);
+  lines.push_back("            L2 " + std::to_string(p.turnsL2) + " turns (was " +
+                  std::to_string(before.TurnsL2) + "), L1 " + std::to_string(p.turnsL1) +
+                  " turns (was " + std::to_string(before.TurnsL1) + ")");
+  return lines;
+}
+
+void ApplyProposal(const BuildableProposal& proposal, DesignState& design) noexcept {
+  for (int i = 0; i < 4; ++i)
+    if (proposal.capacitors[i].Fitted())
+      CapacitorOf(design, kSheetCapacitors[i]) = static_cast<float>(proposal.capacitors[i].Farads());
+  SetTurns(design, proposal.turnsL1, proposal.turnsL2);
+}
+
+}  // namespace diruruzevuv::model

@@ -1,0 +1,540 @@
+#include "model/measurement/fit.h"
+
+#include <Eigen/Dense>
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <unsupported/Eigen/LevenbergMarquardt>
+
+namespace diruruzevuv::model {
+namespace {
+
+using Complex = std::complex<double>;
+
+constexpr double kDbPerNeper = 8.68588963806503655302;  // 20 / ln 10
+// A complex difference in S11 counts as much as that many dB: for a
+// reflection near 1 a small difference is then its change in dB.
+constexpr double kReflectionWeight = kDbPerNeper;
+// How far a value may move from the design, as ln(fitted / design).
+const double kPartRange = std::log(kPartRangeFactor);
+const double kQRange = std::log(10.0);
+// The coarse search tries each part at factors from 1/2.6 to 2.6 of its
+// present value, about 8 % apart, on at most this many points.
+const double kCoarseSpan = std::log(2.6);
+constexpr int kCoarseSteps = 12;  // each way
+constexpr int kCoarsePoints = 101;
+constexpr int kCoarseRounds = 5;
+constexpr int kPairSteps = 5;  // each way, about 21 % apart
+// A fit whose residual is above this (dB RMS), or with a part at the edge
+// of its range, tries the search over pairs of parts as well.
+constexpr double kSecondSearchDb = 0.005;
+// A part whose column of the Jacobian is this close to a combination of the
+// others (the variance inflation) cannot be told apart from them.
+constexpr double kMaxInflation = 1e4;
+// The extra starts move one capacitor by this much (about 16 %) either
+// way; a toroid's starts are one turn more and one turn less.
+constexpr double kStartStep = 0.15;
+constexpr int kMaxPoints = 1001;
+// Above this RMS residual the parts do not explain the measurement.
+constexpr double kPoorResidualDb = 0.5;
+
+// Below this measured transmission (-40 dB) an analyser's noise moves
+// the level in dB noticeably; such points count less, in proportion to
+// the transmission, as the noise's share of them grows.
+constexpr double kFullWeightTransmission = 0.01;
+
+struct Point {
+  double frequency = 0.0;
+  Complex s11;
+  double s21Db = 0.0;
+  double weight = 1.0;           // of the transmission difference
+  double frequencyWeight = 1.0;  // of both differences
+};
+
+// The least-squares problem in the solver's terms. Each fitted value is
+// design x exp(b tanh(u / b)): u is unbounded, the value stays within
+// exp(+-b) of the design.
+struct Problem : Eigen::DenseFunctor<double> {
+  Problem(const PartValues& design, const LossContext& losses, double ohms,
+          const std::vector<Point>& points, const std::vector<int>& fitted, bool twoPort)
+      : Eigen::DenseFunctor<double>(static_cast<int>(fitted.size()),
+                                    static_cast<int>(points.size()) * (twoPort ? 3 : 2)),
+        m_design(design),
+        m_losses(losses),
+        m_ohms(ohms),
+        m_points(points),
+        m_fitted(fitted),
+        m_twoPort(twoPort) {}
+
+  double Bound(int part) const { return part == kPartQ ? kQRange : kPartRange; }
+
+  PartValues Values(const InputType& u) const {
+    PartValues v = m_design;
+    for (std::size_t i = 0; i < m_fitted.size(); ++i) {
+      const int part = m_fitted[i];
+      const double b = Bound(part);
+      v[part] = m_design[part] * std::exp(b * std::tanh(u[i] / b));
+    }
+    return v;
+  }
+
+  int operator()(const InputType& u, ValueType& r) const {
+    const PartValues v = Values(u);
+    int row = 0;
+    for (const Point& p : m_points) {
+      const NetworkResponse n = Respond(v, m_losses, p.frequency, m_ohms);
+      if (m_twoPort) r[row++] = (kDbPerNeper * std::log(std::abs(n.s21)) - p.s21Db) * p.weight;
+      const Complex d = (n.s11 - p.s11) * (kReflectionWeight * p.frequencyWeight);
+      r[row++] = d.real();
+      r[row++] = d.imag();
+    }
+    for (int i = 0; i < r.size(); ++i) {
+      if (!std::isfinite(r[i])) r[i] = 1e6;
+    }
+    return 0;
+  }
+
+  int df(const InputType& u, JacobianType& j) const {
+    const PartValues v = Values(u);
+    // d value / d u = value x (1 - tanh^2)
+    std::array<double, kFitPartCount> chain{};
+    for (std::size_t i = 0; i < m_fitted.size(); ++i) {
+      const int part = m_fitted[i];
+      const double t = std::tanh(u[i] / Bound(part));
+      chain[i] = v[part] * (1.0 - t * t);
+    }
+    Jacobian(v, chain, j);
+    return 0;
+  }
+
+  // The derivatives of the residuals by each fitted value times chain[i].
+  void Jacobian(const PartValues& v, const std::array<double, kFitPartCount>& chain,
+                JacobianType& j) const {
+    NetworkDerivatives d;
+    int row = 0;
+    const int n = static_cast<int>(m_fitted.size());
+    for (const Point& p : m_points) {
+      const NetworkResponse s = RespondWithDerivatives(v, m_losses, p.frequency, m_ohms, d);
+      if (m_twoPort) {
+        const Complex inv = std::conj(s.s21) / std::norm(s.s21);
+        for (int i = 0; i < n; ++i)
+          j(row, i) = kDbPerNeper * (d.s21[m_fitted[i]] * inv).real() * chain[i] * p.weight;
+        ++row;
+      }
+      for (int i = 0; i < n; ++i) {
+        const Complex ds = d.s11[m_fitted[i]] * (kReflectionWeight * p.frequencyWeight * chain[i]);
+        j(row, i) = ds.real();
+        j(row + 1, i) = ds.imag();
+      }
+      row += 2;
+    }
+    for (int r = 0; r < j.rows(); ++r)
+      for (int c = 0; c < j.cols(); ++c)
+        if (!std::isfinite(j(r, c))) j(r, c) = 0.0;
+  }
+
+  // u for the values design x exp(x), x clamped inside the bound.
+  double ToU(int part, double x) const {
+    const double b = Bound(part);
+    return b * std::atanh(std::clamp(x / b, -0.999, 0.999));
+  }
+
+  const PartValues& m_design;
+  const LossContext& m_losses;
+  double m_ohms;
+  const std::vector<Point>& m_points;
+  const std::vector<int>& m_fitted;
+  bool m_twoPort;
+};
+
+double Cost(const Problem& problem, const Eigen::VectorXd& u) {
+  Eigen::VectorXd r(problem.values());
+  problem(u, r);
+  return r.squaredNorm();
+}
+
+// Runs the solver from u for at most evaluations residual evaluations;
+// converged tells whether it stopped on its own tolerances.
+double Solve(Problem& problem, Eigen::VectorXd& u, int evaluations, bool* converged = nullptr) {
+  Eigen::LevenbergMarquardt<Problem> solver(problem);
+  solver.setMaxfev(evaluations);
+  solver.setXtol(1e-8);
+  solver.setFtol(1e-9);
+  const Eigen::LevenbergMarquardtSpace::Status status = solver.minimize(u);
+  if (converged != nullptr) {
+    using Eigen::LevenbergMarquardtSpace::Status;
+    *converged = status != Status::TooManyFunctionEvaluation &&
+                 status != Status::ImproperInputParameters && status != Status::Running;
+  }
+  return Cost(problem, u);
+}
+
+// Each part but the Q tried at a ladder of factors with the others held;
+// the one move that lowers the cost most is made, and the search goes on
+// from there until no move helps. A part far off moves a notch or an edge
+// that the solver, starting near the design, would explain with the wrong
+// part; the best single move is the part that explains most of it.
+// With pairs, every two parts are first tried together on a coarser
+// ladder: two parts off can hide each other from single moves.
+Eigen::VectorXd CoarseSearch(const Problem& problem, const std::vector<int>& fitted, bool pairs) {
+  const int n = static_cast<int>(fitted.size());
+  std::vector<double> x(n, 0.0);  // ln(value / design)
+  auto u = [&] {
+    Eigen::VectorXd v(n);
+    for (int i = 0; i < n; ++i) v[i] = problem.ToU(fitted[i], x[i]);
+    return v;
+  };
+  double best = Cost(problem, u());
+  if (pairs) {
+    std::vector<double> bestX = x;
+    for (int i = 0; i < n; ++i) {
+      for (int j = i + 1; j < n; ++j) {
+        if (fitted[i] == kPartQ || fitted[j] == kPartQ) continue;
+        for (int a = -kPairSteps; a <= kPairSteps; ++a) {
+          for (int b = -kPairSteps; b <= kPairSteps; ++b) {
+            if (a == 0 || b == 0) continue;  // single moves follow
+            x[i] = kCoarseSpan * a / kPairSteps;
+            x[j] = kCoarseSpan * b / kPairSteps;
+            const double cost = Cost(problem, u());
+            if (cost < best) {
+              best = cost;
+              bestX = x;
+            }
+          }
+        }
+        x[i] = x[j] = 0.0;
+      }
+    }
+    x = bestX;
+  }
+  for (int round = 0; round < kCoarseRounds; ++round) {
+    int bestPart = -1;
+    double bestX = 0.0;
+    for (int i = 0; i < n; ++i) {
+      if (fitted[i] == kPartQ) continue;
+      const double held = x[i];
+      for (int k = -kCoarseSteps; k <= kCoarseSteps; ++k) {
+        if (k == 0) continue;
+        x[i] = held + kCoarseSpan * k / kCoarseSteps;
+        if (std::fabs(x[i]) > kPartRange) continue;
+        const double cost = Cost(problem, u());
+        if (cost < best) {
+          best = cost;
+          bestPart = i;
+          bestX = x[i];
+        }
+      }
+      x[i] = held;
+    }
+    if (bestPart < 0) break;
+    x[bestPart] = bestX;
+  }
+  return u();
+}
+
+TurnAdvice Advise(std::int16_t turns, double fitted, double design) {
+  TurnAdvice advice;
+  advice.turns = turns;
+  if (turns <= 0 || !(fitted > 0.0)) return advice;
+  const double al = fitted / (static_cast<double>(turns) * turns);
+  advice.impliedAL = al * 1e9;
+  // The whole number of turns whose inductance on this core is nearest the design.
+  const double ideal = std::sqrt(design / al);
+  int best = turns;
+  double bestGap = std::numeric_limits<double>::infinity();
+  for (int n = std::max(1, static_cast<int>(std::floor(ideal)) - 1);
+       n <= static_cast<int>(std::ceil(ideal)) + 1; ++n) {
+    const double gap = std::fabs(al * n * n - design);
+    if (gap < bestGap) {
+      bestGap = gap;
+      best = n;
+    }
+  }
+  advice.change = best - turns;
+  advice.inductanceAfter = al * best * best;
+  return advice;
+}
+
+}  // namespace
+
+FitResult FitBuiltValues(const DesignState& design, const MeasuredNetwork& measured,
+                         const FitOptions& options) {
+  FitResult result;
+  const PartValues start = DesignParts(design);
+  const LossContext losses = DesignLosses(design);
+  // The measurement's own reference: the design's termination once
+  // referred, or the analyser's impedance loading a one-port measurement.
+  const double ohms = measured.referenceOhms[0];
+  if (!(ohms > 0.0) || !(losses.referenceFrequency > 0.0) || !(losses.capacitorQ > 0.0) ||
+      !(start[kPartQ] > 0.0) || !(start[kPartL1] > 0.0) || !(start[kPartL2] > 0.0)) {
+    result.error =
+        "the design cannot be analysed (check the inductances, Q values and terminations)";
+    return result;
+  }
+  const bool twoPort = measured.ports == 2;
+
+  std::vector<Point> all;
+  for (std::size_t i = 0; i < measured.frequency.size() && i < measured.s.size(); ++i) {
+    const double f = measured.frequency[i];
+    if (!(f > 0.0) || !std::isfinite(f)) continue;
+    Point p;
+    p.frequency = f;
+    p.s11 = measured.s[i][0];
+    // Real parts carry small inductances and capacitances of their own,
+    // whose effect grows with the square of the frequency (and its square
+    // in the squared differences); above the band the points count less
+    // by the fourth power, so that they do not pull the values.
+    const double above = static_cast<double>(design.UpperEdge) / f;
+    p.frequencyWeight = std::min(1.0, (above * above) * (above * above));
+    if (twoPort) {
+      const double magnitude = std::abs(measured.s[i][1]);
+      p.s21Db = magnitude > 0.0 ? kDbPerNeper * std::log(magnitude)
+                                : -std::numeric_limits<double>::infinity();
+      if (!(p.s21Db >= options.floorDb)) {
+        ++result.pointsLeftOut;
+        continue;
+      }
+      p.weight = std::min(1.0, magnitude / kFullWeightTransmission) * p.frequencyWeight;
+    }
+    all.push_back(p);
+  }
+  result.pointsUsed = static_cast<int>(all.size());
+  // Long files are thinned evenly: a thousand points pin seven values.
+  std::vector<Point> points;
+  if (all.size() > static_cast<std::size_t>(kMaxPoints)) {
+    for (int k = 0; k < kMaxPoints; ++k)
+      points.push_back(all[static_cast<std::size_t>(k) * (all.size() - 1) / (kMaxPoints - 1)]);
+  } else {
+    points = all;
+  }
+
+  std::vector<int> fitted;
+  for (int part = 0; part < kFitPartCount; ++part) {
+    if (start[part] > 0.0) fitted.push_back(part);
+  }
+  if (points.size() * (twoPort ? 3 : 2) < 2 * fitted.size()) {
+    result.error = "too few measured points above the floor to fit the parts";
+    return result;
+  }
+
+  Problem problem(start, losses, ohms, points, fitted, twoPort);
+  const int n = static_cast<int>(fitted.size());
+  // Starts: the design, the coarse search's best, and the design with one
+  // part moved either way: a capacitor by about 16 %, a toroid by one turn
+  // more or less.
+  std::vector<Eigen::VectorXd> starts;
+  starts.push_back(Eigen::VectorXd::Zero(n));
+  std::vector<Point> coarse;
+  const std::size_t thinTo = std::min(points.size(), static_cast<std::size_t>(kCoarsePoints));
+  for (std::size_t k = 0; k < thinTo; ++k)
+    coarse.push_back(points[thinTo > 1 ? k * (points.size() - 1) / (thinTo - 1) : 0]);
+  const Problem thinned(start, losses, ohms, coarse, fitted, twoPort);
+  starts.push_back(CoarseSearch(thinned, fitted, false));
+  for (int i = 0; i < n; ++i) {
+    const int part = fitted[i];
+    if (part == kPartQ) continue;
+    std::array<double, 2> moves = {-kStartStep, kStartStep};
+    const int turns = part == kPartL2 ? design.TurnsL2 : part == kPartL1 ? design.TurnsL1 : 0;
+    if (turns > 1) {
+      moves = {2.0 * std::log((turns - 1.0) / turns), 2.0 * std::log((turns + 1.0) / turns)};
+    }
+    for (double move : moves) {
+      if (std::fabs(move) >= 0.9 * problem.Bound(part)) continue;
+      Eigen::VectorXd u = Eigen::VectorXd::Zero(n);
+      u[i] = problem.ToU(part, move);
+      starts.push_back(u);
+    }
+  }
+  // A few steps from every start, then the most promising ones to the end.
+  double bestCost = std::numeric_limits<double>::infinity();
+  Eigen::VectorXd best = Eigen::VectorXd::Zero(n);
+  bool converged = false;
+  // Runs the solver to its end from u and keeps the result if it is the best.
+  const auto finish = [&](Eigen::VectorXd u) {
+    bool ended = false;
+    const double cost = Solve(problem, u, options.evaluationLimit, &ended);
+    if (cost < bestCost) {
+      bestCost = cost;
+      best = u;
+      converged = ended;
+    }
+  };
+  auto refine = [&](const std::vector<Eigen::VectorXd>& from) {
+    std::vector<std::pair<double, Eigen::VectorXd>> tried;
+    for (Eigen::VectorXd u : from) {
+      const double cost = Solve(problem, u, 4);
+      tried.emplace_back(cost, u);
+    }
+    std::stable_sort(tried.begin(), tried.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (std::size_t k = 0; k < tried.size() && k < 2; ++k) finish(tried[k].second);
+    // With a toroid far off, the loss can find a false minimum with the Q
+    // at the edge of its range; the parts as found, with the design's Q,
+    // start one more run.
+    const int qIndex = n - 1;  // Q is fitted last
+    if (std::fabs(std::tanh(best[qIndex] / kQRange)) > 0.9) {
+      Eigen::VectorXd u = best;
+      u[qIndex] = 0.0;
+      finish(u);
+    }
+  };
+  refine(starts);
+  const auto atEdge = [&] {
+    for (int i = 0; i < n; ++i) {
+      if (fitted[i] != kPartQ && std::fabs(std::tanh(best[i] / problem.Bound(fitted[i]))) > 0.9)
+        return true;
+    }
+    return false;
+  };
+  if (std::sqrt(bestCost / problem.values()) > kSecondSearchDb || atEdge()) {
+    refine({CoarseSearch(thinned, fitted, true)});
+  }
+  result.converged = converged;
+
+  const PartValues values = problem.Values(best);
+  const int rows = problem.values();
+  result.residualDb = std::sqrt(bestCost / rows);
+
+  // The uncertainties: the Jacobian by ln(value) at the solution, the
+  // residual's variance per degree of freedom but never below the stated
+  // noise, and the inverse of J'J; a column nearly a combination of the
+  // others (variance inflation) means the points cannot tell that part.
+  Problem::JacobianType jac(rows, n);
+  std::array<double, kFitPartCount> byLog{};
+  for (int i = 0; i < n; ++i) byLog[i] = values[fitted[i]];
+  problem.Jacobian(values, byLog, jac);
+  const double variance = std::max(
+      rows > n ? bestCost / (rows - n) : std::numeric_limits<double>::infinity(),
+      kNoiseFloorDb * kNoiseFloorDb);
+  Eigen::VectorXd norms = jac.colwise().norm().transpose();
+  Eigen::MatrixXd scaled = jac;
+  for (int i = 0; i < n; ++i) {
+    if (norms[i] > 0.0) scaled.col(i) /= norms[i];
+  }
+  const Eigen::JacobiSVD<Eigen::MatrixXd> svd(scaled, Eigen::ComputeThinV);
+  const Eigen::VectorXd sv = svd.singularValues();
+  Eigen::VectorXd inverseSquares(n);
+  for (int i = 0; i < n; ++i) inverseSquares[i] = sv[i] > 1e-12 * sv[0] ? 1.0 / (sv[i] * sv[i]) : 0.0;
+  // (scaled' scaled)^-1 = V S^-2 V'; its diagonal is each part's inflation.
+  const Eigen::MatrixXd inverse =
+      svd.matrixV() * inverseSquares.asDiagonal() * svd.matrixV().transpose();
+  const bool rankDeficient = sv[n - 1] <= 1e-12 * sv[0];
+  // The two parts the points tell apart worst: with too little information
+  // the largest two entries of the weakest direction; otherwise the part
+  // with the largest inflation and the one it correlates with most.
+  std::string unclear;
+  int worst = -1, partner = -1;
+  for (int i = 0; i < n; ++i) {
+    if (norms[i] == 0.0) {
+      unclear = std::string(kFitPartNames[fitted[i]]) + " cannot be told with these points";
+      break;
+    }
+  }
+  if (unclear.empty() && rankDeficient) {
+    const Eigen::VectorXd weakest = svd.matrixV().col(n - 1).cwiseAbs();
+    weakest.maxCoeff(&worst);
+    for (int j = 0; j < n; ++j)
+      if (j != worst && (partner < 0 || weakest[j] > weakest[partner])) partner = j;
+  } else if (unclear.empty()) {
+    for (int i = 0; i < n; ++i)
+      if (inverse(i, i) > kMaxInflation && (worst < 0 || inverse(i, i) > inverse(worst, worst)))
+        worst = i;
+    double strongest = -1.0;
+    for (int j = 0; worst >= 0 && j < n; ++j) {
+      if (j == worst) continue;
+      const double c =
+          std::fabs(inverse(worst, j)) / std::sqrt(inverse(worst, worst) * inverse(j, j));
+      if (c > strongest) {
+        strongest = c;
+        partner = j;
+      }
+    }
+  }
+  if (worst >= 0 && partner >= 0) {
+    unclear = std::string(kFitPartNames[fitted[worst]]) + " cannot be told from " +
+              kFitPartNames[fitted[partner]] + " with these points";
+  }
+
+  for (std::size_t i = 0; i < fitted.size(); ++i) {
+    const int part = fitted[i];
+    FittedPart row;
+    row.part = static_cast<FitPart>(part);
+    row.design = start[part];
+    row.fitted = values[part];
+    row.percent = (values[part] - start[part]) / start[part] * 100.0;
+    const double logSigma =
+        norms[i] > 0.0 && !rankDeficient
+            ? std::sqrt(variance * inverse(static_cast<Eigen::Index>(i), static_cast<Eigen::Index>(i))) /
+                  norms[i]
+            : std::numeric_limits<double>::infinity();
+    row.uncertaintyPercent = values[part] * logSigma / start[part] * 100.0;
+    // One rule for parts and Q: a difference beyond the tolerance that the
+    // noise cannot explain either.
+    row.flagged = std::fabs(row.percent) > options.tolerancePercent &&
+                  std::fabs(row.percent) > 2.0 * row.uncertaintyPercent;
+    row.atLimit = std::fabs(std::log(values[part] / start[part])) > 0.97 * problem.Bound(part);
+    result.parts.push_back(row);
+  }
+  result.l2 = Advise(design.TurnsL2, values[kPartL2], start[kPartL2]);
+  result.l1 = Advise(design.TurnsL1, values[kPartL1], start[kPartL1]);
+
+  // What the points cover: the passband, and the trap's notch as fitted.
+  double lowest = std::numeric_limits<double>::infinity(), highest = 0.0;
+  bool inPassband = false;
+  for (const Point& p : all) {
+    lowest = std::min(lowest, p.frequency);
+    highest = std::max(highest, p.frequency);
+    inPassband |= p.frequency >= design.LowerEdge && p.frequency <= design.UpperEdge;
+  }
+  const bool passbandSpanned = lowest <= design.UpperEdge && highest >= design.LowerEdge;
+  bool notchReached = true;
+  if (values[kPartC92] > 0.0) {
+    const double notch = 1.0 / (losses.twoPi * std::sqrt(values[kPartL1] * values[kPartC92]));
+    notchReached = lowest <= notch && notch <= highest;
+  }
+  // The transmission the weights play down (deep in the stop band) still
+  // counts where the fitted filter passes: a measurement at -400 dB in the
+  // passband is a broken filter, not a good fit of the reflection.
+  double passDifference = 0.0;
+  int passPoints = 0;
+  if (twoPort) {
+    for (const Point& p : all) {
+      const NetworkResponse r = Respond(values, losses, p.frequency, ohms);
+      const double modelDb = kDbPerNeper * std::log(std::abs(r.s21));
+      if (!(modelDb > -3.0)) continue;
+      const double d = modelDb - std::max(p.s21Db, -200.0);
+      passDifference += d * d;
+      ++passPoints;
+    }
+  }
+  const double passResidualDb = passPoints > 0 ? std::sqrt(passDifference / passPoints) : 0.0;
+
+  result.poor = true;
+  if (!(inPassband || passbandSpanned)) {
+    result.poorReason = "the measurement does not reach the passband";
+  } else if (!notchReached) {
+    result.poorReason = "the measurement does not reach the trap's notch";
+  } else if (!std::isfinite(result.residualDb) || result.residualDb > kPoorResidualDb ||
+             passResidualDb > 2.0 * kPoorResidualDb) {
+    result.poorReason =
+        "the parts of this filter do not explain the measurement (a part missing, a wrong "
+        "connection or an uncalibrated analyser?)";
+  } else if (!unclear.empty()) {
+    result.poorReason = unclear;
+  } else {
+    result.poor = false;
+    for (const FittedPart& row : result.parts) {
+      if (row.atLimit) {
+        result.poor = true;
+        result.poorReason = std::string(kFitPartNames[row.part]) +
+                            " ran into the edge of the range the fit allows (a part missing "
+                            "or a wrong connection?)";
+        break;
+      }
+    }
+  }
+  result.done = true;
+  return result;
+}
+
+}  // namespace diruruzevuv::model

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+
+#include "model/measurement/comparison.h"
+#include "model/measurement/fit.h"
+#include "model/measurement/measured_network.h"
+
+namespace diruruzevuv::model {
+
+// Texts of the comparison and the fit, shared by the command line, the
+// fit dialog and the report. Lines end with LF; numbers use the full stop
+// whatever the locale.
+
+// "built.s2p, two-port, 401 points" and, when it was referred to
+// another impedance, ", measured at 50 ohm, judged at 12.5 ohm".
+std::string MeasurementSummary(const MeasuredNetwork& measured, double designOhms);
+
+// A table a person reads, and the same figures as comma-separated lines.
+std::string ComparisonTable(const Comparison& comparison, const DesignState& design);
+std::string ComparisonCsv(const Comparison& comparison, const DesignState& design);
+std::string FitTable(const FitResult& fit, const FitOptions& options);
+std::string FitCsv(const FitResult& fit);
+
+// "remove 1 turn (13 turns)", "add 2 turns (16 turns)", "keep 12 turns".
+std::string TurnAdviceText(const TurnAdvice& advice);
+
+// A number with a fixed count of decimals ("-0.25"), and with a sign ("+5.0").
+std::string Fixed(double value, int decimals);
+std::string Signed(double value, int decimals);
+
+}  // namespace diruruzevuv::model

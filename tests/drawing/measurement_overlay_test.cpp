@@ -1,0 +1,362 @@
+// The measured filter over the design screen's plot and the report's:
+// through the recording canvas, and on the design screen as a user works it.
+#include "drawing/measurement_overlay.h"
+
+#include <gtest/gtest.h>
+
+#include <QDropEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QUrl>
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <string>
+
+#include "../files/test_support.h"
+#include "../model/measurement_support.h"
+#include "../platform/canvas_checks.h"
+#include "files/touchstone.h"
+#include "model/circuit/evaluation.h"
+#include "model/plot/plot_geometry.h"
+#include "notation/notation.h"
+#include "platform/recording_canvas.h"
+#include "report/report.h"
+#include "screens/fit_dialog.h"
+#include "screens/measurement_control.h"
+#include "screens/plot.h"
+#include "../screens/design_screen.h"
+
+namespace diruruzevuv::screens {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::RecordingCanvas;
+using Kind = RecordingCanvas::Kind;
+using Op = RecordingCanvas::Op;
+using testing::HasText;
+using testing::Strokes;
+
+bool Inside(const Op& op, const model::PlotFrame& f) {
+  auto in = [&](platform::GridPoint p) {
+    return p.x >= f.left && p.x <= f.right && p.y >= f.top && p.y <= f.bottom;
+  };
+  return in(op.a) && (op.kind != Kind::Line || in(op.b));
+}
+
+// The measurement of a design built as designed (or with C48 5 % high),
+// from the given span.
+model::ShownMeasurement Shown(const model::DesignState& design, testing::Synthesis synthesis,
+                              const char* name = "built.s2p", bool c48High = false) {
+  model::PartValues built = model::DesignParts(design);
+  if (c48High) built[model::kPartC48] *= 1.05;
+  const files::TouchstoneRead read =
+      files::ParseTouchstone(testing::MeasurementText(design, built, synthesis), name);
+  model::ShownMeasurement shown;
+  shown.measuredOhms = read.network->referenceOhms;
+  EXPECT_TRUE(model::Renormalise(*read.network, design.InputTermination, shown.network));
+  return shown;
+}
+
+model::Session SweptSession(const model::DesignState& design) {
+  model::Session s;
+  s.design = design;
+  s.defaults = {-20.0f, -35.0f, -35.0f, 1.01f, 6, -60.0f};
+  return s;
+}
+
+// What the design screen evaluates: the design with its measurement.
+model::Evaluation Evaluated(const model::Session& s) {
+  return model::Evaluate(s.design, s.defaults, s.measurement ? &s.measurement->network : nullptr);
+}
+
+// Built with C48 5 % high and measured from 1 to 100 MHz, beyond the plot
+// on both sides: on the screen and on the page each point inside the sweep
+// where its measured level puts it, within the frame, and the measured
+// losses, which differ from the design's and from each other. The legend
+// lies on a plain box inside the frame, drawn over the grid, the boxes and
+// the curves; a long name is shortened in its middle so that the line
+// ends inside the frame.
+TEST(MeasurementOverlayTest, BothCurvesEachPointInTheFrameWithLegendAndLosses) {
+  model::Session s = SweptSession(testing::BandDesign(20));
+  testing::Synthesis wide;
+  wide.start = 1e6;
+  wide.stop = 1e8;
+  const std::string name = "filter_built_on_the_kitchen_table_after_rewinding_L2_2026-12-06.s2p";
+  const std::string legendText = "Measured: filter_built_on_th...L2_2026-12-06.s2p";
+  s.measurement = Shown(s.design, wide, name.c_str(), true);
+  const model::Evaluation shown = Evaluated(s);
+  const model::MeasuredNetwork& n = s.measurement->network;
+  const model::Comparison& c = *shown.comparison;
+  const std::string low = notation::FormatValue(static_cast<float>(*c.measuredLossLow));
+  const std::string high = notation::FormatValue(static_cast<float>(*c.measuredLossHigh));
+  EXPECT_NE(low, high);
+  EXPECT_NE(low, notation::FormatValue(static_cast<float>(c.computedLossLow)));
+  for (const bool page : {false, true}) {
+    SCOPED_TRACE(page ? "report" : "screen");
+    RecordingCanvas canvas;
+    if (page) {
+      report::DrawReport(canvas, s, shown, report::ReportOptions{12000, "06.12.2026"});
+    } else {
+      Plot(canvas, s, shown, 12000.0);
+    }
+    const model::PlotFrame& frame = page ? model::kReportPlotFrame : model::kScreenPlotFrame;
+    const auto s21 = Strokes(canvas, drawing::kMeasuredTransmissionColour);
+    const auto s11 = Strokes(canvas, drawing::kMeasuredReflectionColour);
+    const std::size_t inside = static_cast<std::size_t>(std::count_if(
+        n.frequency.begin(), n.frequency.end(), [](double f) { return f >= 5e6 && f <= 5e7; }));
+    // One Line and then a LineTo per further point inside the sweep.
+    ASSERT_EQ(s21.size(), inside - 1);
+    ASSERT_EQ(s11.size(), inside - 1);
+    EXPECT_EQ(s21.front().lineWidth, page ? 9.0 : 2.0);
+    EXPECT_EQ(s11.front().lineWidth, page ? 6.0 : 1.0);
+    // The stroke ending at the k-th measured point inside the sweep.
+    const model::PlotGeometry g(frame, s.design, s.defaults);
+    std::size_t k = 0;
+    for (std::size_t i = 0; i < n.frequency.size(); ++i) {
+      const double f = n.frequency[i];
+      if (f < 5e6 || f > 5e7) continue;
+      if (k > 0) {
+        const double y11 = g.ClampedY(20.0 * std::log10(std::abs(n.s[i][0])));
+        const double y21 = g.ClampedY(20.0 * std::log10(std::abs(n.s[i][1])));
+        ASSERT_NEAR(s11[k - 1].b.x, g.X(f), 1e-6) << f;
+        ASSERT_NEAR(s11[k - 1].b.y, y11, 1e-6) << f;
+        ASSERT_NEAR(s21[k - 1].b.y, y21, 1e-6) << f;
+        ASSERT_TRUE(Inside(s21[k - 1], frame)) << f;
+      }
+      ++k;
+    }
+    if (page) {
+      EXPECT_TRUE(HasText(canvas, "Measured loss at lower edge: " + low + "dB")) << low;
+      EXPECT_TRUE(HasText(canvas, "Measured loss at upper edge: " + high + "dB")) << high;
+    }
+    EXPECT_FALSE(HasText(canvas, "Measured at 50 ohm, judged at 50 ohm"));
+    EXPECT_TRUE(HasText(canvas, "green S21, violet S11"));
+    const auto& ops = canvas.Ops();
+    const auto legend = std::find_if(ops.begin(), ops.end(), [&](const Op& op) {
+      return op.kind == Kind::Text && op.text == legendText;
+    });
+    ASSERT_NE(legend, ops.end());
+    const auto box = std::find_if(ops.begin(), legend, [](const Op& op) {
+      return op.kind == Kind::FilledBox && op.colour == model::kWhite;
+    });
+    ASSERT_NE(box, legend);
+    EXPECT_TRUE(Inside(*box, frame));
+    EXPECT_TRUE(box->a.x < legend->a.x && box->a.y < legend->a.y && box->b.y > legend->a.y);
+    // 100 units a character, as both surfaces' overlay style has it.
+    EXPECT_LE(legend->a.x + 100.0 * legend->text.size(), box->b.x);
+    // Nothing but the legend's own text is drawn after its box.
+    for (auto op = box + 1; op != legend; ++op) EXPECT_NE(op->kind, Kind::Line);
+    // The report's figures name the file within the page, too.
+    const auto texts = canvas.Texts();
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), legendText), page ? 2 : 1);
+  }
+  EXPECT_EQ(MeasuredLossText(s.design, shown.comparison),
+            "Measured loss at 14MHz: " + low + "dB\nMeasured loss at 14.35MHz: " + high + "dB");
+  EXPECT_EQ(drawing::ShortenInTheMiddle("d\xc3\xa9" "f\xc3\xa9" "rent.s2p", 9), "d\xc3\xa9...s2p");
+  // No legend while a Monte Carlo run draws its trials over the one drawn
+  // before them, in the run's first, nominal drawing.
+  s.monte.running = true;
+  for (const int trials : {0, 1}) {
+    s.monte.trialCount = trials;
+    RecordingCanvas canvas;
+    Plot(canvas, s, shown, 12000.0);
+    EXPECT_EQ(HasText(canvas, legendText), trials == 0) << trials;
+    EXPECT_FALSE(Strokes(canvas, drawing::kMeasuredTransmissionColour).empty());
+  }
+}
+
+TEST(MeasurementOverlayTest, OnePortAndReferredFilesSayWhatTheyShow) {
+  model::Session s = SweptSession(testing::WizardDesign12());
+  testing::Synthesis onePort;
+  onePort.twoPort = false;
+  s.measurement = Shown(s.design, onePort, "reflection.s1p");
+  RecordingCanvas canvas;
+  const model::Evaluation shown = Evaluated(s);
+  Plot(canvas, s, shown, 12000.0);
+  EXPECT_TRUE(Strokes(canvas, drawing::kMeasuredTransmissionColour).empty());
+  EXPECT_FALSE(Strokes(canvas, drawing::kMeasuredReflectionColour).empty());
+  EXPECT_TRUE(HasText(canvas, "Measured: reflection.s1p"));
+  EXPECT_TRUE(HasText(canvas, "Measured at 50 ohm, judged at 12.5 ohm"));
+  EXPECT_EQ(MeasuredLossText(s.design, shown.comparison), "");
+}
+
+// The design screen as a user works it.
+class MeasurementScreenTest : public ::testing::Test, public testing::DesignScreen {
+ protected:
+  MeasurementScreenTest() {
+    model::PartValues built = model::DesignParts(session.design);
+    built[model::kPartC48] *= 1.05;
+    testing::Synthesis synthesis;
+    synthesis.noiseDb = -90.0;
+    testing::WriteText(measured, testing::MeasurementText(session.design, built, synthesis));
+  }
+  bool Drawn(model::Rgb colour = drawing::kMeasuredTransmissionColour) {
+    RecordingCanvas canvas;
+    Plot(canvas, session, Evaluated(session), 12000.0);
+    return !Strokes(canvas, colour).empty();
+  }
+
+  fs::path measured = dir / "built.s2p";
+};
+
+TEST_F(MeasurementScreenTest, StaysThroughReplotsUntilRemovedOrTheScreenIsLeft) {
+  dialogs.answers.push_back(measured.string());
+  Choose("Load measured filter...");
+  ASSERT_TRUE(session.measurement);
+  EXPECT_TRUE(Drawn());
+  EXPECT_FALSE(Form().Measurement().lblMeasuredLoss->isHidden());
+  Form().findChild<QPushButton*>("cmdC48plus")->click();
+  Form().findChild<QPushButton*>("cmdAccept")->click();
+  EXPECT_TRUE(session.measurement && Drawn());
+  Choose("Remove measurement");
+  EXPECT_FALSE(session.measurement);
+  EXPECT_FALSE(Drawn());
+  EXPECT_TRUE(Form().Measurement().lblMeasuredLoss->isHidden());
+
+  EXPECT_TRUE(Form().Measurement().Load(measured.string()));
+  Form().findChild<QPushButton*>("cmdRestart")->click();
+  Settle();
+  EXPECT_FALSE(session.measurement);
+  EXPECT_FALSE(Drawn());
+}
+
+TEST_F(MeasurementScreenTest, ADroppedFileIsShownAndABrokenOneChangesNothing) {
+  QMimeData mime;
+  mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(measured.string()))});
+  // As a drop arrives: the drag enters the window (which takes it), then drops.
+  QDragEnterEvent enter(QPoint(700, 200), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(&Form(), &enter);
+  EXPECT_TRUE(enter.isAccepted());
+  QDropEvent drop(QPointF(700, 200), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(&Form(), &drop);
+  EXPECT_TRUE(drop.isAccepted());
+  ASSERT_TRUE(session.measurement);
+  EXPECT_EQ(session.measurement->network.name, "built.s2p");
+
+  testing::WriteText(dir / "broken.s2p", "# Hz S RI R 50\r\n1 0 0\r\n");
+  EXPECT_FALSE(Form().Measurement().Load((dir / "broken.s2p").string()));
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].rfind("broken.s2p, line 2: ", 0), 0u) << dialogs.messages[0];
+  EXPECT_EQ(session.measurement->network.name, "built.s2p");
+}
+
+// The menu opens over the plot only, with what applies enabled. It can be
+// seen and reached without the mouse: the "Measured..." button, which
+// covers no other control, and Shift+F10 or the Menu key, even from a
+// value box that has a context menu of its own.
+TEST_F(MeasurementScreenTest, MenuOverThePlotFromTheMeasuredButtonAndKeys) {
+  EXPECT_EQ(Form().Measurement().MenuAt({3000.0, 2000.0}), nullptr);
+  EXPECT_NE(std::unique_ptr<QMenu>(Form().Measurement().MenuAt({6001.0, 3999.0})), nullptr);
+  Form().show();
+  QPushButton* button = Form().Measurement().cmdMeasured;
+  auto* box = Form().findChild<QLineEdit*>(QStringLiteral("Text3"));
+  const auto opens = [this, box](const std::function<void()>& open) {
+    // Shortcuts act in the active window (a closed menu leaves none here).
+    Form().activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&Form()));
+    box->setFocus();
+    QStringList entries;
+    testing::WhileModal(open, [&entries](QWidget& up) {
+      auto* menu = qobject_cast<QMenu*>(&up);
+      ASSERT_NE(menu, nullptr);
+      for (const QAction* action : menu->actions())
+        if (!action->isSeparator() && action->isEnabled()) entries << action->text();
+      menu->close();
+    });
+    return entries;
+  };
+  const QStringList enabled({"Load measured filter...", "Measure with analyser...", "Repeat",
+                             "Save plot as PNG...", "Save computed response as CSV...",
+                             "Export response as Touchstone...", "Build sheet..."});
+  EXPECT_EQ(opens([button] { button->click(); }), enabled);
+  EXPECT_EQ(opens([box] { QTest::keyClick(box, Qt::Key_Menu); }), enabled);
+  EXPECT_EQ(opens([box] { QTest::keyClick(box, Qt::Key_F10, Qt::ShiftModifier); }), enabled);
+  EXPECT_EQ(button->text(), QStringLiteral("Measured..."));
+  for (const QWidget* other : Form().findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    if (other != button && !other->isHidden()) {
+      EXPECT_FALSE(other->geometry().intersects(button->geometry()))
+          << other->objectName().toStdString();
+    }
+  }
+}
+
+// Names typed without an ending get theirs; the Touchstone file is the
+// design's response, which the program reads back.
+TEST_F(MeasurementScreenTest, SavesThePlotAndTheComputedResponse) {
+  const std::string png = (dir / "plot.png").string();
+  const std::string csv = (dir / "response.csv").string();
+  dialogs.answers = {(dir / "plot").string(), (dir / "response").string(),
+                     (dir / "filter").string()};
+  Choose("Save plot as PNG...");
+  Choose("Save computed response as CSV...");
+  Choose("Export response as Touchstone...");
+  EXPECT_FALSE(QImage(QString::fromStdString(png)).isNull());
+  EXPECT_EQ(testing::ReadText(csv).rfind("frequency_hz,gain_db,reflection_db\n", 0), 0u);
+  EXPECT_TRUE(dialogs.messages.empty());
+  const files::TouchstoneRead read = files::ReadTouchstoneFile(dir / "filter.s2p");
+  ASSERT_TRUE(read.network) << read.error.Text();
+  EXPECT_EQ(read.network->referenceOhms[0], session.design.InputTermination);
+  // A folder that does not exist: a message, no file.
+  const std::string nowhere = (dir / "missing" / "response.csv").string();
+  dialogs.answers = {nowhere};
+  Choose("Save computed response as CSV...");
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].rfind("Cannot write " + nowhere, 0), 0u) << dialogs.messages[0];
+  EXPECT_FALSE(fs::exists(nowhere));
+}
+
+// The fit dialog changes the design only when asked to; after a fit the
+// fitted parts' response is drawn over the measurement, on the screen and
+// on the report, where it lies on the measured curves.
+TEST_F(MeasurementScreenTest, FitShowsTheFittedResponseAndChangesTheDesignOnlyWhenAsked) {
+  ASSERT_TRUE(Form().Measurement().Load(measured.string()));
+  const float c48 = session.design.C48;
+  QString shown;
+  auto answer = [&](const char* button) {
+    testing::WhileModal([this] { Choose("Fit built values..."); },
+                        [&shown, button](QWidget& up) {
+                          auto* dialog = qobject_cast<FitDialog*>(&up);
+                          ASSERT_NE(dialog, nullptr);
+                          shown = dialog->table->toPlainText();
+                          dialog->findChild<QPushButton*>(button)->click();
+                        });
+  };
+  answer("cmdClose");
+  EXPECT_EQ(session.design.C48, c48);
+  EXPECT_NE(shown.indexOf("C48"), -1);
+  EXPECT_NE(shown.indexOf("exceeds both 3 % and twice its uncertainty.\nOff: C48\n"), -1)
+      << shown.toStdString();
+  EXPECT_NE(shown.indexOf("Whole turns at AL 3 nH per turns squared come only this close:\n"
+                          "L2 14 turns 0.588 uH"),
+            -1);
+  // The page draws the overlay through the same function as the screen.
+  RecordingCanvas screen;
+  Plot(screen, session, Evaluated(session), 12000.0);
+  const auto fitted = Strokes(screen, drawing::kFittedColour);
+  const auto s21 = Strokes(screen, drawing::kMeasuredTransmissionColour);
+  const auto s11 = Strokes(screen, drawing::kMeasuredReflectionColour);
+  ASSERT_EQ(fitted.size(), s21.size() + s11.size());
+  double worst = 0.0;
+  for (std::size_t i = 0; i < s21.size(); ++i) {
+    worst = std::max(worst, std::fabs(fitted[i].a.y - s21[i].a.y));
+    worst = std::max(worst, std::fabs(fitted[s21.size() + i].a.y - s11[i].a.y));
+    EXPECT_EQ(fitted[i].a.x, s21[i].a.x);
+  }
+  EXPECT_LT(worst, 0.5 * 3500.0 / 60.0);  // within half a dB everywhere
+  EXPECT_TRUE(HasText(screen, "orange: fitted parts, S21 and S11"));
+
+  answer("cmdUse");
+  EXPECT_NEAR(session.design.C48, c48 * 1.05f, c48 * 0.005f);
+  EXPECT_EQ(Form().findChild<QLineEdit*>("Text3")->text().toStdString(),
+            notation::FormatCapacitance(session.design.C48));
+  Choose("Remove measurement");
+  EXPECT_FALSE(Drawn(drawing::kFittedColour));
+}
+
+}  // namespace
+}  // namespace diruruzevuv::screens

@@ -1,0 +1,182 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <complex>
+#include <string>
+
+#include "../files/cli_support.h"
+#include "../files/test_support.h"
+#include "model/measurement_support.h"
+#include "files/core_catalogue.h"
+#include "model/build/build_sheet.h"
+#include "model/build/buildable_search.h"
+
+namespace diruruzevuv::model {
+namespace {
+
+using C = std::complex<double>;
+
+const GlobalDefaults kShippedDefaults{-20.0f, -35.0f, -35.0f, 1.01f, 6, -60.0f};
+
+TEST(CoreCatalogueTest, BadRowsAreNamedAndSkippedAndALaterFileOverrides) {
+  CoreCatalogue catalogue;
+  files::AddCoreRows(
+      "* comment\r\n"
+      "T50-2, iron powder mix 2, 4.9, 12.70, 7.62, 4.83, 5, 0.25, 10, table, page 3\r\n"
+      "\r\n"
+      "T50-6, iron powder mix 6, 4.0, 12.70, 7.62\r\n"
+      "T68-2, iron powder mix 2, 5,7, 17.27, 9.40, 4.83, 5, 0.25, 10, x\n"
+      "T37-2, iron powder mix 2, 4.0, 5.00, 9.40, 3.05, 5, 0.25, 10, x\r"
+      "T37-6, iron powder mix 6, abc, 9.40, 5.33, 3.05, 5, 2, 30, x\r\n",
+      "shipped.TXT", catalogue);
+  ASSERT_EQ(catalogue.cores.size(), 1u);
+  EXPECT_EQ(catalogue.cores[0].source, "table, page 3");  // the rest of the line
+  EXPECT_DOUBLE_EQ(catalogue.cores[0].highestHz, 10e6);
+  ASSERT_EQ(catalogue.problems.size(), 4u);
+  for (int i = 0; i < 3; ++i)
+    EXPECT_EQ(catalogue.problems[i].rfind("shipped.TXT line " + std::to_string(i + 4) + ": ", 0), 0u);
+  EXPECT_EQ(catalogue.problems[3], "shipped.TXT line 7: AL is not a number: 'abc'");
+
+  // The shipped file, then the working folder's copy: a name already
+  // known is replaced (in any case), a new one added.
+  testing::TempDir work;
+  testing::WriteText(work / files::kCoreCatalogueName,
+                     "t50-2, mine, 5.1, 12.7, 7.6, 4.8, 3, 1, 30, measured\r\n"
+                     "FT37-43, ferrite 43, 420, 9.5, 4.75, 3.3, 20, 0.01, 1, maker\r\n");
+  const CoreCatalogue both = files::ReadCoreCatalogue(FileLocations{work.path(), DIRU_SOURCE_DATA_DIR});
+  EXPECT_EQ(both.cores.size(), 16u);
+  EXPECT_TRUE(both.problems.empty());
+  EXPECT_DOUBLE_EQ(both.Find("T50-2")->alNh, 5.1);
+  EXPECT_EQ(both.Find("ft37-43")->material, "ferrite 43");
+  EXPECT_DOUBLE_EQ(both.Find("T94-10")->alNh, 5.8);
+}
+
+// Worked by hand: the nearest single by ratio and the pair rule.
+TEST(StandardValuesTest, NearestSingleAndBestPair) {
+  struct Case {
+    double target;
+    ESeries series;
+    Tenths single, pairFirst, pairSecond;
+  } cases[] = {
+      // 180 is 10.5 % down, 220 only 9.5 % up.
+      {200e-12, ESeries::kE12, 2200, 1000, 1000},
+      // 180 + 20 and 100 + 100 are both exact: the larger first value wins.
+      {200e-12, ESeries::kE24, 2000, 1800, 200},
+      // 100 + 1 and 68 + 33 are both 101 pF.
+      {100e-12, ESeries::kE6, 1000, 1000, 10},
+      {331.7e-12, ESeries::kE12, 3300, 3300, 18},
+      // The published 8.2, not 10^(11/12) = 8.25.
+      {8.3e-12, ESeries::kE12, 82, 68, 15},
+      {1.5e-12, ESeries::kE12, 15, 10, 10},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.target);
+    const StandardChoice s = StandardFor(c.target, c.series);
+    ASSERT_TRUE(s.single && s.pair);
+    EXPECT_EQ(s.single->first, c.single);
+    EXPECT_EQ(s.pair->first, c.pairFirst);
+    EXPECT_EQ(s.pair->second, c.pairSecond);
+  }
+  EXPECT_FALSE(StandardFor(0.0, ESeries::kE12).single);  // C92 not fitted
+  EXPECT_EQ(StandardFor(200e-12, ESeries::kE12).Built().second, 1000);  // the exact pair
+  EXPECT_EQ(SeriesValues(ESeries::kE24).size(), 24u * 6 + 1);
+}
+
+// Two cores, worked by hand: turn = 2 h + (OD - ID) + pi d, one layer =
+// floor(pi (ID - d) (330/360) / d), d the enamelled diameter.
+TEST(WindingTest, WireLengthOneLayerAndTurnsOffered) {
+  const Core t50{"T50-2", "", 4.9, 12.70, 7.62, 4.83, 5, 0.25e6, 10e6, ""};
+  const Core t37{"T37-6", "", 3.0, 9.40, 5.33, 3.05, 5, 2e6, 30e6, ""};
+  const Wire awg24 = *ParseWire("AWG 24");
+  EXPECT_NEAR(awg24.bareMm, 0.511, 0.001);
+  EXPECT_NEAR(awg24.overallMm, 0.551, 0.001);
+  const Winding a = Wind(t50, 13, 4.9, awg24, 15.0);
+  EXPECT_NEAR(a.wireLengthMm, 244.12, 0.01);
+  EXPECT_EQ(a.oneLayerTurns, 36);
+  EXPECT_TRUE(a.fits);
+  EXPECT_NEAR(a.henries, 828.1e-9, 1e-12);
+  const Winding b = Wind(t37, 26, 3.0, *ParseWire("0.5mm"), 10.0);
+  EXPECT_NEAR(b.wireLengthMm, 26 * 11.86646 + 20.0, 0.01);
+  EXPECT_EQ(b.oneLayerTurns, 25);
+  EXPECT_FALSE(b.fits);
+  EXPECT_NEAR(ParseWire("30")->bareMm, 0.255, 0.001);
+  EXPECT_FALSE(ParseWire("0.5"));  // a gauge of 0.5 does not exist
+  EXPECT_FALSE(ParseWire("24x"));
+
+  // Choosing a core sets its AL and offers the nearest turns.
+  DesignState design = testing::BandDesign(20);  // AL 3: L1 432 nH, L2 588 nH
+  const CoreWarnings before = CheckCore(t50, design);
+  EXPECT_TRUE(before.alOffCore);
+  EXPECT_TRUE(before.outsideRange);  // 14 MHz is above mix 2's 10 MHz
+  const TurnsOffer offer = ChooseCore(design, t50);
+  EXPECT_EQ(design.ToroidAL, 4.9f);
+  EXPECT_EQ(design.TurnsL1, 12);  // only offered
+  // 9 turns give 396.9 nH (35 off), 10 give 490; 11 give 592.9 for 588.
+  EXPECT_EQ(offer.turnsL1, 9);
+  EXPECT_EQ(offer.turnsL2, 11);
+  EXPECT_FALSE(CheckCore(t50, design).alOffCore);
+}
+
+// The ladder's own solution (checked against its S-parameters and
+// Kirchhoff in ladder_test) at one frequency, matched; then the preset.
+TEST(StressTest, FollowsTheLadderSolutionAndFlagsC92OnTheTwentyMetrePreset) {
+  DesignState design = testing::BandDesign(20);
+  design.UpperEdge = design.LowerEdge;  // one frequency
+  const Ladder ladder = LadderFromDesign(design);
+  StressSettings settings;  // 10 W
+  const C emf = 2.0 * std::sqrt(10.0 * 50.0);
+  const double f = design.LowerEdge;
+  settings.swr = 1.0;  // one phase
+  const LadderSolution v = Solve(ladder, f, emf, 50.0);
+  const auto matched = Stress(design, settings);
+  for (LadderPart p : {kC47, kL2, kC48, kL1, kC92, kC49}) {
+    SCOPED_TRACE(p);
+    EXPECT_NEAR(matched[p].peakVolts, std::sqrt(2.0) * std::abs(v.volts[p]), 1e-9);
+    EXPECT_NEAR(matched[p].rmsAmps, std::abs(v.amps[p]), 1e-9);
+  }
+  const double r2 = InductorLossOhms(ladder, kL2);
+  EXPECT_NEAR(matched[kL2].dissipationWatts, std::norm(v.amps[kL2]) * r2, 1e-9);
+
+  // The preset at 10 W and SWR 2 over both band edges and every phase step.
+  const auto preset = Stress(testing::BandDesign(20), StressSettings{});
+  EXPECT_NEAR(preset[kC92].peakVolts, 55.0, 1.0);
+  EXPECT_TRUE(preset[kC92].overRating);
+  // peak x margin > rating, strictly.
+  StressSettings exact;
+  exact.ratingVolts = preset[kC92].peakVolts * 2.0;
+  EXPECT_FALSE(Stress(testing::BandDesign(20), exact)[kC92].overRating);
+}
+
+TEST(BuildableSearchTest, ProposalForTheTwentyMetrePresetInE24) {
+  const DesignState design = testing::BandDesign(20);
+  const BuildableProposal p = SearchBuildable(design, kShippedDefaults, ESeries::kE24);
+  EXPECT_TRUE(p.complete);
+  EXPECT_LT(p.designFigures.marginDb[0], 0.0);  // the passband box is missed
+  EXPECT_GT(p.proposalFigures.SmallestMarginDb(), 6.0);
+  EXPECT_EQ(p.capacitors[0].first + p.capacitors[0].second, 2000);  // C47 200 pF
+  EXPECT_EQ(p.capacitors[1].first + p.capacitors[1].second, 3900);  // C48 390 pF
+  EXPECT_EQ(p.capacitors[2].first + p.capacitors[2].second, 750);   // C92 75 pF
+  EXPECT_EQ(p.capacitors[3].first + p.capacitors[3].second, 2000);  // C49 200 pF
+  EXPECT_EQ(p.turnsL1, 12);
+  EXPECT_EQ(p.turnsL2, 14);
+  EXPECT_NEAR(p.design.C48, 390e-12, 1e-16);
+}
+
+TEST(BuildSheetCommandTest, CsvRowsAndExitCodes) {
+  const std::string preset = std::string("\"") + DIRU_SOURCE_DATA_DIR + "/20.TXT\"";
+  const auto run = testing::RunCli("buildsheet " + preset + " --csv --core T37-6");
+  ASSERT_EQ(run.first, 0);
+  EXPECT_EQ(run.second.substr(0, run.second.find('\n') + 1),
+            "part,design,standard,pair,peak_volts,rms_amps,dissipation_watts,over_rating,core,"
+            "turns,wire_length_mm,fits\n");
+  EXPECT_NE(run.second.find("\nC47,2e-10,2.2e-10,1e-10+1e-10,"), std::string::npos);
+  EXPECT_NE(run.second.find("\nL2,5.88e-07,,,"), std::string::npos);
+  EXPECT_NE(run.second.find(",yes,,,,\nC49,"), std::string::npos);  // C92 over its rating
+  const std::pair<std::string, int> runs[] = {{preset + " --series E7", 2}, {preset + " --power", 2},
+                                              {preset + " --core T1-1", 1}, {"/nonexistent/none.TXT", 1}};
+  for (const auto& [args, status] : runs)
+    EXPECT_EQ(testing::RunCli("buildsheet " + args).first, status) << args;
+}
+
+}  // namespace
+}  // namespace diruruzevuv::model

@@ -1,0 +1,60 @@
+#include "model/circuit/ladder.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "model/measurement_support.h"
+#include "model/circuit/analysis.h"
+
+namespace diruruzevuv::model {
+namespace {
+
+// The ladder's S-parameters and the float-exact sweep are two separate
+// pieces of arithmetic over one topology: they agree to well within
+// 0.001 dB, the trap left out included.
+TEST(LadderTest, RespondAgreesWithTheSweep) {
+  DesignState noTrap = testing::BandDesign(40);
+  noTrap.C92 = 0.0f;
+  for (DesignState design : {testing::BandDesign(20), testing::WizardDesign12(), noTrap}) {
+    Analyzer analysis;
+    analysis.RunSweep(design);
+    const SweepResult& sweep = analysis.Result();
+    ASSERT_TRUE(sweep.valid);
+    const Ladder ladder = LadderFromDesign(design);
+    for (int i = 0; i <= sweep.intervals; i += 40) {
+      const SParameters s = Respond(ladder, sweep.frequency[i], design.InputTermination);
+      EXPECT_NEAR(20 * std::log10(std::abs(s.s21)), sweep.gain[i], 1e-4) << i;
+      if (sweep.reflection[i] > -139.0f) {
+        EXPECT_NEAR(20 * std::log10(std::abs(s.s11)), sweep.reflection[i], 1e-4) << i;
+      }
+    }
+  }
+}
+
+// Into its own termination the load voltage is S21 times half the EMF;
+// into any load the part currents meet at every node (Kirchhoff).
+TEST(LadderTest, SolveMeetsTheSParametersAndKirchhoff) {
+  const Ladder ladder = LadderFromDesign(testing::BandDesign(20));
+  const double r = ladder.loadOhms;
+  for (double f : {7e6, 14.2e6, 28.4e6, 42.6e6}) {
+    const Complex emf{2.0 * std::sqrt(10.0 * r), 0.0};  // 10 W available
+    const LadderSolution matched = Solve(ladder, f, emf, r);
+    const Complex expected = Respond(ladder, f, r).s21 * emf / 2.0;
+    EXPECT_NEAR(std::abs(matched.node[3] - expected), 0.0, 1e-9 * std::abs(emf)) << f;
+
+    const LadderSolution s = Solve(ladder, f, emf, Complex(25.0, -40.0));
+    const Complex shunt = s.volts[kL1] / kShuntOhms;
+    EXPECT_NEAR(std::abs(s.inputAmps - s.amps[kC47] - s.amps[kL2]), 0.0, 1e-12) << f;
+    EXPECT_NEAR(std::abs(s.amps[kL2] - s.amps[kC48] - s.amps[kL1] - s.amps[kC92] - shunt), 0.0,
+                1e-12)
+        << f;
+    EXPECT_NEAR(std::abs(s.amps[kL1] + s.amps[kC92] + shunt - s.amps[kC49] - s.loadAmps), 0.0,
+                1e-12)
+        << f;
+    EXPECT_NEAR(std::abs(s.node[3] - s.loadAmps * Complex(25.0, -40.0)), 0.0, 1e-9) << f;
+  }
+}
+
+}  // namespace
+}  // namespace diruruzevuv::model

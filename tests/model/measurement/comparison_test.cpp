@@ -1,0 +1,118 @@
+#include "model/measurement/comparison.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <tuple>
+
+#include "model/measurement_support.h"
+#include "model/circuit/analysis.h"
+#include "model/measurement/measurement_text.h"
+
+namespace diruruzevuv::model {
+namespace {
+
+GlobalDefaults Boxes() { return {-20.0f, -35.0f, -35.0f, 1.01f, 6, -60.0f}; }
+
+MeasuredNetwork Measure(const DesignState& design, const PartValues& built) {
+  testing::Synthesis synthesis;
+  synthesis.points = 801;
+  return testing::Measured(design, built, synthesis);
+}
+
+// Built as designed, measured with both ports and with one, and built
+// without its trap.
+TEST(ComparisonTest, BuiltAsDesignedDiffersByNothing) {
+  const DesignState design = testing::BandDesign(20);
+  const Comparison c =
+      CompareWithDesign(design, Boxes(), Measure(design, DesignParts(design)), -70);
+  EXPECT_TRUE(c.twoPort);
+  EXPECT_EQ(c.pointsUsed + c.pointsLeftOut, 801);
+  for (const BandComparison& band : c.bands) {
+    ASSERT_GT(band.points, 0);
+    EXPECT_LT(std::fabs(*band.worstGainDifferenceDb), 1e-4);
+    EXPECT_LT(*band.rmsGainDifferenceDb, 1e-4);
+    EXPECT_NEAR(*band.worstMeasuredDb, *band.worstComputedDb, 1e-4);
+  }
+  EXPECT_EQ(c.bands[0].start, 14e6 / 1.01f);
+  ASSERT_TRUE(c.measuredLossLow && c.measuredLossHigh);
+  // Interpolated between measured points a few tenths of a percent apart.
+  EXPECT_NEAR(*c.measuredLossLow, c.computedLossLow, 0.002);
+  EXPECT_NEAR(*c.measuredLossHigh, c.computedLossHigh, 0.002);
+  // Built as designed, it meets exactly the boxes the design meets.
+  for (const BandComparison& band : c.bands)
+    EXPECT_EQ(band.verdict,
+              *band.worstComputedDb <= band.boxDb ? BoxVerdict::kPass : BoxVerdict::kFail);
+  EXPECT_EQ(c.bands[1].verdict, BoxVerdict::kPass);
+  // Without its trap it fails the second harmonic box the design meets.
+  PartValues noTrap = DesignParts(design);
+  noTrap[kPartC92] = 0.0;
+  const BandComparison second =
+      CompareWithDesign(design, Boxes(), Measure(design, noTrap), -70).bands[1];
+  EXPECT_EQ(second.verdict, BoxVerdict::kFail);
+  EXPECT_GT(*second.worstMeasuredDb, -35.0);
+  EXPECT_GT(std::fabs(*second.worstGainDifferenceDb), 5.0);
+
+  // From the input reflection alone: the reflection, and nothing else judged.
+  const DesignState top = testing::BandDesign(160);
+  const Comparison r = CompareWithDesign(
+      top, Boxes(), testing::Measured(top, DesignParts(top), {.twoPort = false}), -70);
+  EXPECT_EQ(std::tuple(r.twoPort, r.pointsLeftOut, r.measuredLossLow.has_value(),
+                       r.bands[0].worstGainDifferenceDb.has_value(), r.bands[1].verdict),
+            std::tuple(false, 0, false, false, BoxVerdict::kNotMeasured));
+  ASSERT_TRUE(r.bands[0].worstMeasuredDb);
+  EXPECT_NEAR(*r.bands[0].worstMeasuredDb, *r.bands[0].worstComputedDb, 1e-4);
+}
+
+TEST(ComparisonTest, PointsBelowTheFloorAreLeftOutEverywhere) {
+  const DesignState design = testing::BandDesign(20);
+  const MeasuredNetwork m = Measure(design, DesignParts(design));
+  int below = 0, belowThird = 0;
+  const Comparison c0 = CompareWithDesign(design, Boxes(), m, -70);
+  for (std::size_t i = 0; i < m.frequency.size(); ++i) {
+    const bool under = 20 * std::log10(std::abs(m.s[i][1])) < -40.0;
+    below += under;
+    belowThird +=
+        under && m.frequency[i] >= c0.bands[2].start && m.frequency[i] <= c0.bands[2].stop;
+  }
+  GlobalDefaults boxes = Boxes();
+  const Comparison c = CompareWithDesign(design, boxes, m, -40);
+  EXPECT_EQ(c.pointsLeftOut, below);
+  EXPECT_EQ(c.bands[2].leftOut, belowThird);
+  EXPECT_EQ(c.bands[2].points + c.bands[2].leftOut, c0.bands[2].points + c0.bands[2].leftOut);
+  // A band wholly below a floor that is itself below the box passes.
+  boxes.ThirdHarmonicBoxDb = -30.0f;
+  const Comparison all = CompareWithDesign(design, boxes, m, -30);
+  if (all.bands[2].points == 0) {
+    EXPECT_EQ(all.bands[2].verdict, BoxVerdict::kPass);
+    EXPECT_FALSE(all.bands[2].worstMeasuredDb);
+  }
+}
+
+// A perfect match reads as the analysis's floor, and a filter that passes
+// nothing is refused rather than meeting every harmonic box.
+TEST(ComparisonTest, PerfectMatchReadsAsTheFloorAndADeadFilterIsRefused) {
+  const DesignState design = testing::BandDesign(20);
+  MeasuredNetwork m;
+  m.name = "m.s2p";
+  m.ports = 2;
+  for (double f = 13.5e6; f < 45e6; f *= 1.01) {
+    m.frequency.push_back(f);
+    m.s.push_back({0.0, 1.0, 1.0, 0.0});  // a matched through line
+  }
+  const Comparison c = CompareWithDesign(design, Boxes(), m, -70);
+  EXPECT_EQ(c.bands[0].worstMeasuredDb, kShownFloorDb);
+  EXPECT_TRUE(c.problem.empty());
+  EXPECT_NE(ComparisonTable(c, design).find("  -140.00  "), std::string::npos);
+  const std::string csv = ComparisonCsv(c, design);
+  const std::string passband = csv.substr(csv.find("\npassband,"), csv.find("\nsecond") - csv.find("\npassband,"));
+  EXPECT_NE(passband.find(",-140,"), std::string::npos) << passband;
+  for (auto& s : m.s) s = {1.0, 0.0, 0.0, 1.0};  // open
+  EXPECT_EQ(CompareWithDesign(design, Boxes(), m, -70).problem,
+            "m.s2p: S21 stays below the floor (-70.0 dB) in the passband: not a working filter");
+  m.s.resize(1), m.frequency.resize(1);  // below the passband only: not measured, not dead
+  EXPECT_TRUE(CompareWithDesign(design, Boxes(), m, -70).problem.empty());
+}
+
+}  // namespace
+}  // namespace diruruzevuv::model

@@ -1,0 +1,52 @@
+// A measurement however it was made (here built in memory, as an analyser
+// would hand it over) comes in through one intake: referred to the
+// design's termination, summarised under its source's name, or refused.
+#include "model/measurement/measurement.h"
+
+#include <gtest/gtest.h>
+
+#include "files/touchstone.h"
+#include "model/measurement_support.h"
+
+namespace diruruzevuv::model {
+namespace {
+
+TEST(MeasurementIntakeTest, ReferredToTheDesignAndNamedByItsSource) {
+  const DesignState design = testing::WizardDesign12();  // 12.5 ohm
+  files::TouchstoneRead read =
+      files::ParseTouchstone(testing::MeasurementText(design, DesignParts(design), {}), "file.s2p");
+  ASSERT_TRUE(read.network);
+  MeasuredNetwork expected;
+  ASSERT_TRUE(Renormalise(*read.network, 12.5, expected));
+
+  const MeasurementIntake intake = TakeMeasurement(*read.network, "analyser", 12.5);
+  ASSERT_TRUE(intake.shown) << intake.refusal;
+  EXPECT_EQ(intake.shown->network.name, "analyser");
+  EXPECT_EQ(intake.shown->network.referenceOhms, (std::array<double, 2>{12.5, 12.5}));
+  EXPECT_EQ(intake.shown->measuredOhms, (std::array<double, 2>{50.0, 50.0}));
+  EXPECT_EQ(intake.shown->network.s[7][0], expected.s[7][0]);
+  EXPECT_EQ(intake.summary, "analyser, two-port, " + std::to_string(expected.frequency.size()) +
+                                " points, measured at 50 ohm, judged at 12.5 ohm");
+
+  // A two-port without S12 and S22 cannot be referred: refused by name.
+  for (auto& m : read.network->s) m[2] = m[3] = 0.0;
+  const MeasurementIntake half = TakeMeasurement(*read.network, "analyser", 12.5);
+  EXPECT_FALSE(half.shown);
+  EXPECT_EQ(half.refusal.rfind("analyser: S12 and S22 are zero", 0), 0u) << half.refusal;
+
+  // A one-port at another impedance is refused for judging, and kept as
+  // measured for a fit that loads the filter as the analyser did.
+  MeasuredNetwork onePort;
+  onePort.ports = 1;
+  onePort.frequency = {1e6};
+  onePort.s = {{0.2, 0.0, 0.0, 0.0}};
+  EXPECT_EQ(TakeMeasurement(onePort, "one.s1p", 12.5)
+                .refusal.rfind("one.s1p: a one-port measurement at 50 ohm cannot be judged", 0),
+            0u);
+  const MeasurementIntake forFit = TakeMeasurement(onePort, "one.s1p", 12.5, MeasurementUse::kFit);
+  ASSERT_TRUE(forFit.shown) << forFit.refusal;
+  EXPECT_EQ(forFit.shown->network.referenceOhms[0], 50.0);
+}
+
+}  // namespace
+}  // namespace diruruzevuv::model
