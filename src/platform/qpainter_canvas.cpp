@@ -80,9 +80,11 @@ qsizetype SimplifyPolyline(QVector<QPointF>& points, double tolerance) {
 
 QPainterCanvas::QPainterCanvas(QPainter& painter, QRectF area, CanvasScale scale)
     : m_painter(&painter) {
-  m_font = QFont(QStringLiteral("Arial"));
+  // The page writes in the font the printer's painter was given.
+  m_font = scale.page ? painter.font() : QFont(QStringLiteral("Arial"));
   m_painter->setRenderHint(QPainter::Antialiasing, true);
   m_painter->setRenderHint(QPainter::TextAntialiasing, true);
+  m_painter->setBrush(Qt::NoBrush);
   Fit(area, scale);
 }
 
@@ -115,19 +117,16 @@ void QPainterCanvas::Fit(QRectF area, CanvasScale scale) {
   m_deviceRect = area;
   const double sx = area.width() / scale.width;
   const double sy = area.height() / scale.height;
-  m_pixelsPerUnit = std::max(1e-9, std::min(sx, sy));
+  if (scale.page) {
+    m_pixelsPerUnit = sx;
+    m_pixelsPerUnitY = sy;
+    m_origin = area.topLeft();
+    return;
+  }
+  m_pixelsPerUnit = m_pixelsPerUnitY = std::max(1e-9, std::min(sx, sy));
   m_origin = QPointF(area.left() + (area.width() - scale.width * m_pixelsPerUnit) / 2.0,
                      area.top() + (area.height() - scale.height * m_pixelsPerUnit) / 2.0);
   SetFontSize(m_fontPoints);
-}
-
-void QPainterCanvas::SetFontFamily(const QString& family) {
-  m_font.setFamily(family);
-  ApplyFont();
-}
-
-void QPainterCanvas::SetBackground(const QColor& colour) {
-  m_background = colour;
 }
 
 void QPainterCanvas::ApplyFont() {
@@ -139,7 +138,8 @@ void QPainterCanvas::UsePen(Rgb colour) {
   if (m_penValid && colour == m_penColour) return;
   QPen pen(ToQColor(colour));
   pen.setWidthF(PenPixels());
-  pen.setCapStyle(Qt::FlatCap);
+  // Round ends join the page's stroked lines at the corners of the drawing.
+  pen.setCapStyle(m_scale.page ? Qt::RoundCap : Qt::FlatCap);
   pen.setJoinStyle(Qt::RoundJoin);
   m_painter->setPen(pen);
   m_penColour = colour;
@@ -155,7 +155,7 @@ void QPainterCanvas::Clear() {
   const double ratio = device->devicePixelRatioF();
   const QRectF all =
       m_ownPainter ? QRectF(0, 0, device->width() / ratio, device->height() / ratio) : m_deviceRect;
-  m_painter->fillRect(all, m_background);
+  m_painter->fillRect(all, Qt::white);
   Forget();
   m_current = {};
   m_textPosition = {};
@@ -164,7 +164,7 @@ void QPainterCanvas::Clear() {
 void QPainterCanvas::Line(GridPoint from, GridPoint to, Rgb colour) {
   const bool vertical = from.x == to.x;
   const bool horizontal = from.y == to.y;
-  if (vertical != horizontal) {
+  if (vertical != horizontal && !m_scale.page) {
     // Grid lines, frames and most wires run along an axis: a band of whole
     // pixels is crisp and far cheaper than a stroked path.
     const QPointF a = Map(from);
@@ -304,11 +304,11 @@ void QPainterCanvas::Polyline(std::span<const GridPoint> points, Rgb colour) {
   m_buffer.resize(static_cast<qsizetype>(points.size() + 1));
   QPointF* out = m_buffer.data();
   out[0] = Map(m_current);
-  const double s = m_pixelsPerUnit;
-  const double ox = m_origin.x();
-  const double oy = m_origin.y();
-  for (std::size_t i = 0; i < points.size(); ++i) {
-    out[i + 1] = QPointF(ox + points[i].x * s, oy + points[i].y * s);
+  for (std::size_t i = 0; i < points.size(); ++i) out[i + 1] = Map(points[i]);
+  if (m_scale.page) {
+    m_painter->drawPolyline(m_buffer.data(), static_cast<int>(m_buffer.size()));
+    m_current = points.back();
+    return;
   }
   // The sweep's 2001 points lie a fraction of a pixel apart, and Qt strokes
   // long wide antialiased paths slowly; dropping the points that lie within
@@ -331,6 +331,16 @@ void QPainterCanvas::Polyline(std::span<const GridPoint> points, Rgb colour) {
 
 void QPainterCanvas::Box(GridPoint corner1, GridPoint corner2, Rgb colour) {
   const QRectF r = Normalised(Map(corner1), Map(corner2));
+  if (m_scale.page) {
+    UsePen(colour);
+    QPen pen = m_painter->pen();
+    pen.setJoinStyle(Qt::MiterJoin);
+    m_painter->setPen(pen);
+    m_penValid = false;
+    m_painter->drawRect(r);
+    m_current = corner2;
+    return;
+  }
   // The horizontal sides reach over the corners, as a mitred outline does.
   const double half = std::max(1.0, std::round(PenPixels())) / 2.0;
   FillBand(r.top(), r.left() - half, r.right() + half, false, colour);
@@ -341,7 +351,12 @@ void QPainterCanvas::Box(GridPoint corner1, GridPoint corner2, Rgb colour) {
 }
 
 void QPainterCanvas::FilledBox(GridPoint corner1, GridPoint corner2, Rgb colour) {
-  FillRect(Normalised(Map(corner1), Map(corner2)), ToQColor(colour));
+  const QRectF r = Normalised(Map(corner1), Map(corner2));
+  if (m_scale.page) {
+    m_painter->fillRect(r, ToQColor(colour));
+  } else {
+    FillRect(r, ToQColor(colour));
+  }
   m_current = corner2;
 }
 
@@ -353,6 +368,12 @@ void QPainterCanvas::Arc(GridPoint centre, double radius, double start, double e
   const double r = radius * m_pixelsPerUnit;
   const QPointF c = Map(centre);
   const QRectF box(c.x() - r, c.y() - r, 2.0 * r, 2.0 * r);
+  if (m_scale.page) {
+    constexpr double kSixteenths = kDegrees * 16.0;
+    m_painter->drawArc(box, static_cast<int>(std::lround(start * kSixteenths)),
+                       static_cast<int>(std::lround(span * kSixteenths)));
+    return;
+  }
   // Qt's angles also run counter-clockwise on screen with y pointing down.
   QPainterPath path;
   path.arcMoveTo(box, start * kDegrees);
@@ -373,14 +394,29 @@ void QPainterCanvas::Point(GridPoint at, Rgb colour) {
 }
 
 void QPainterCanvas::SetTextPosition(GridPoint at) {
-  m_current = at;
+  if (!m_scale.page) m_current = at;
   m_textPosition = at;
+}
+
+// The page's text: written whatever was there, and the next text starts at
+// the left edge one line lower, as a printer's print statement leaves it.
+void QPainterCanvas::PageText(const QString& text) {
+  const QFontMetricsF metrics(m_painter->font(), m_painter->device());
+  m_painter->setPen(Qt::black);
+  m_penValid = false;
+  const QPointF corner = Map(m_textPosition);
+  m_painter->drawText(QPointF(corner.x(), corner.y() + metrics.ascent()), text);
+  m_textPosition = {0.0, m_textPosition.y + metrics.lineSpacing() / m_pixelsPerUnitY};
 }
 
 // Antialiased text written again and again on the same spot (the axis
 // labels of every Monte Carlo trial) turns bold, so a text that is already
 // there, untouched, is not written again.
 void QPainterCanvas::Text(std::string_view text) {
+  if (m_scale.page) {
+    PageText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+    return;
+  }
   if (text.empty()) return;
   const QPointF topLeft = Map(m_textPosition);
   const QColor colour(Qt::black);
@@ -411,6 +447,11 @@ void QPainterCanvas::SetLineWidth(double pixels) {
 
 void QPainterCanvas::SetFontSize(double points) {
   m_fontPoints = points;
+  if (m_scale.page) {
+    if (points > 0) m_font.setPointSizeF(points);
+    m_painter->setFont(m_font);
+    return;
+  }
   const double pixels = points * m_scale.unitsPerPoint * m_pixelsPerUnit;
   m_font.setPixelSize(std::max(1, static_cast<int>(std::lround(pixels))));
   ApplyFont();

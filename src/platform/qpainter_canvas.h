@@ -28,6 +28,13 @@ struct CanvasScale {
   double unitsPerPoint = 20.0;
   // Device pixels per "pixel" of line width (a printer wants dpi / 96).
   double lineWidthScale = 1.0;
+  // The printed page: each axis is stretched onto the printable area (whose
+  // proportions differ a little from the layout's), so arcs are sized on
+  // the horizontal scale; every line is stroked as given with round ends,
+  // line widths are device pixels, fonts are the painter's in real points,
+  // and each text ends its line as a printer's does. A printer has pixels
+  // to spare for what the screen saves by laying lines on whole pixels.
+  bool page = false;
 };
 
 // Drops the points of a polyline that lie within `tolerance` of the
@@ -36,8 +43,9 @@ struct CanvasScale {
 qsizetype SimplifyPolyline(QVector<QPointF>& points, double tolerance);
 
 // Canvas on a QPainter: the window's backing image, a printer or a PDF
-// writer. Logical coordinates are mapped onto the target area with one
-// scale for both axes and the area centred, so circles stay circles.
+// writer. On the screens logical coordinates are mapped onto the target
+// area with one scale for both axes and the area centred, so circles stay
+// circles; a page scale stretches them onto the page instead.
 class QPainterCanvas final : public Canvas {
  public:
   // Draws through a painter that the caller has begun, onto `area`
@@ -65,12 +73,9 @@ class QPainterCanvas final : public Canvas {
   void SetFontSize(double points) override;
   void SetAutoRedraw(bool on) override;
 
-  void SetFontFamily(const QString& family);
-  void SetBackground(const QColor& colour);
-
   // Device coordinates of a logical point.
   QPointF Map(GridPoint p) const noexcept {
-    return {m_origin.x() + p.x * m_pixelsPerUnit, m_origin.y() + p.y * m_pixelsPerUnit};
+    return {m_origin.x() + p.x * m_pixelsPerUnit, m_origin.y() + p.y * m_pixelsPerUnitY};
   }
   double PixelsPerUnit() const noexcept { return m_pixelsPerUnit; }
   GridPoint Current() const noexcept { return m_current; }
@@ -90,6 +95,7 @@ class QPainterCanvas final : public Canvas {
   void Fit(QRectF area, CanvasScale scale);
   void UsePen(Rgb colour);
   void ApplyFont();
+  void PageText(const QString& text);
   double PenPixels() const noexcept;
   void FillBand(double across, double from, double to, bool vertical, Rgb colour);
   void FillRect(const QRectF& rect, const QColor& colour);
@@ -112,9 +118,8 @@ class QPainterCanvas final : public Canvas {
   QRectF m_deviceRect;
   CanvasScale m_scale;
   QPointF m_origin;
-  double m_pixelsPerUnit = 1.0;
-
-  QColor m_background = Qt::white;
+  double m_pixelsPerUnit = 1.0;   // horizontal, and vertical on the screens
+  double m_pixelsPerUnitY = 1.0;  // differs on a page
   QFont m_font;
   double m_fontPoints = 9.0;
   double m_ascent = 0.0;

@@ -1,5 +1,8 @@
 #include "report/report_printer.h"
 
+#include <sys/resource.h>
+#include <sys/statvfs.h>
+
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -10,16 +13,13 @@
 #include <QPrinter>
 #include <QSizeF>
 #include <QString>
-#include <sys/resource.h>
-#include <sys/statvfs.h>
-
 #include <cerrno>
 #include <charconv>
 #include <cstring>
 
 #include "files/file_names.h"
 #include "files/replace_file.h"
-#include "report/page_painter.h"
+#include "platform/qpainter_canvas.h"
 
 namespace diruruzevuv::report {
 
@@ -42,7 +42,9 @@ void RenderDirectly(const platform::RecordingCanvas& page, QPrinter& printer) {
   QPainter painter;
   if (!painter.begin(&printer)) throw PrinterError(Describe(printer, "cannot be written to"));
   {
-    PagePainterCanvas canvas(painter, QSizeF(printer.width(), printer.height()));
+    constexpr platform::CanvasScale kPage{.width = kPageWidth, .height = kPageHeight, .page = true};
+    platform::QPainterCanvas canvas(painter, QRectF(0, 0, printer.width(), printer.height()),
+                                    kPage);
     Replay(page, canvas);
   }
   const bool ended = painter.end();
@@ -175,9 +177,8 @@ bool PrintDesignReport(const model::Session& session, const model::Evaluation& s
                        double screenWidthTwips) {
   // "Print to File" starts where the user last chose a file in this run,
   // or in the working folder; never where the program happened to start.
-  const std::string folder = dialogs.LastFolder().empty()
-                                 ? session.locations.workDir.string()
-                                 : dialogs.LastFolder();
+  const std::string folder =
+      dialogs.LastFolder().empty() ? session.locations.workDir.string() : dialogs.LastFolder();
   if (!folder.empty()) StartPrintToFileIn(printer, QString::fromStdString(folder));
   QtReportPrinter target(printer, parent);
   ReportOptions options;
