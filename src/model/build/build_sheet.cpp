@@ -240,62 +240,23 @@ double ResponseFigures::WorseEdgeLossDb() const noexcept {
   return std::max(lossLowDb, lossHighDb);
 }
 
-FigurePoints PointsFor(const DesignState& design, const GlobalDefaults& defaults) {
-  FigurePoints points;
-  points.lowerEdge = design.LowerEdge;
-  points.upperEdge = design.UpperEdge;
-  const double m = defaults.BandwidthMultiplier > 0.0f ? defaults.BandwidthMultiplier : 1.0;
-  const double logStart = std::log(static_cast<double>(design.SweepStart));
-  const double logStop = std::log(static_cast<double>(design.SweepStop));
-  for (int k = 1; k <= 3; ++k) {
-    const double f1 = k * static_cast<double>(design.LowerEdge) / m;
-    const double f2 = k * static_cast<double>(design.UpperEdge) * m;
-    std::vector<double>& box = points.inBox[k - 1];
-    box.push_back(f1);
-    // The sweep's own points, as the plot draws them.
-    if (std::isfinite(logStart) && std::isfinite(logStop))
-      for (int i = 0; i <= 2000; ++i) {
-        const double f =
-            static_cast<float>(std::exp(logStart + (logStop - logStart) * i / 2000.0));
-        if (f > f1 && f < f2) box.push_back(f);
-      }
-    box.push_back(f2);
-  }
-  return points;
-}
-
-ResponseFigures FiguresOf(const Ladder& ladder, const FigurePoints& points,
-                          const GlobalDefaults& defaults) noexcept {
+ResponseFigures FiguresOf(const Evaluation& evaluation) noexcept {
   ResponseFigures figures;
-  const double r = ladder.sourceOhms;
-  const auto gainDb = [&](const SParameters& s) { return 20.0 * std::log10(std::abs(s.s21)); };
-  figures.lossLowDb = -gainDb(Respond(ladder, points.lowerEdge, r));
-  figures.lossHighDb = -gainDb(Respond(ladder, points.upperEdge, r));
-  figures.boxDb = {defaults.PassbandBoxDb, defaults.SecondHarmonicBoxDb,
-                   defaults.ThirdHarmonicBoxDb};
-  std::array<double, 3> worst = {-1e300, -1e300, -1e300};
-  for (int k = 0; k < 3; ++k)
-    for (double f : points.inBox[k]) {
-      const SParameters s = Respond(ladder, f, r);
-      double level;
-      if (k == 0) {
-        // Reflection limited as the sweep limits it.
-        const double rho = std::clamp(std::abs(s.s11), 1e-7, 0.9999999);
-        level = 20.0 * std::log10(rho);
-      } else {
-        level = gainDb(s);
-      }
-      worst[k] = std::max(worst[k], level);
-    }
+  figures.lossLowDb = -evaluation.edges.lower;
+  figures.lossHighDb = -evaluation.edges.upper;
+  const std::array<double, 3>& worst = evaluation.boxWorstDb;
   figures.passbandReflectionDb = worst[0];
   figures.worstSecondDb = -worst[1];
   figures.worstThirdDb = -worst[2];
-  for (int k = 0; k < 3; ++k) figures.marginDb[k] = figures.boxDb[k] - worst[k];
+  for (int k = 0; k < 3; ++k) {
+    figures.boxDb[k] = evaluation.aidBoxes[k].levelDb;
+    figures.marginDb[k] = figures.boxDb[k] - worst[k];
+  }
   return figures;
 }
 
 ResponseFigures FiguresOf(const DesignState& design, const GlobalDefaults& defaults) {
-  return FiguresOf(LadderFromDesign(design), PointsFor(design, defaults), defaults);
+  return FiguresOf(Evaluate(design, defaults));
 }
 
 // ---- Stress ----

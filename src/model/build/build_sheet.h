@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "model/circuit/design_state.h"
+#include "model/circuit/evaluation.h"
 #include "model/circuit/global_defaults.h"
 #include "model/circuit/ladder.h"
 
@@ -142,17 +143,9 @@ struct ResponseFigures {
   double WorseEdgeLossDb() const noexcept;
 };
 
-// The frequencies the figures are taken at: the sweep's points inside the
-// boxes as drawn (edges widened by the bandwidth multiplier) and the
-// boxes' own edges, then the two band edges.
-struct FigurePoints {
-  std::array<std::vector<double>, 3> inBox;
-  double lowerEdge = 0.0;
-  double upperEdge = 0.0;
-};
-FigurePoints PointsFor(const DesignState& design, const GlobalDefaults& defaults);
-ResponseFigures FiguresOf(const Ladder& ladder, const FigurePoints& points,
-                          const GlobalDefaults& defaults) noexcept;
+// The figures of an evaluation (Evaluate): its band-edge losses and the
+// worst levels in its boxes; of a design, those of its evaluation.
+ResponseFigures FiguresOf(const Evaluation& evaluation) noexcept;
 ResponseFigures FiguresOf(const DesignState& design, const GlobalDefaults& defaults);
 
 // ---- Stress at the user's power ----

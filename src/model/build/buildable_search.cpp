@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <memory>
 
 namespace diruruzevuv::model {
 namespace {
@@ -45,9 +46,12 @@ BuildableProposal SearchBuildable(const DesignState& design, const GlobalDefault
   BuildableProposal best;
   DesignState base = design;
   UpdateInductances(base);
-  const FigurePoints points = PointsFor(base, defaults);
-  const Ladder baseLadder = LadderFromDesign(base);
-  best.designFigures = FiguresOf(baseLadder, points, defaults);
+  // One analyser for every candidate: the sweep range never changes.
+  auto workspace = std::make_unique<Analyzer>();
+  const auto figuresOf = [&](const DesignState& candidate) {
+    return FiguresOf(Evaluate(candidate, defaults, nullptr, kDefaultFloorDb, *workspace));
+  };
+  best.designFigures = figuresOf(base);
 
   std::array<std::vector<CapacitorBuild>, 4> options;
   for (int i = 0; i < 4; ++i) {
@@ -66,13 +70,10 @@ BuildableProposal SearchBuildable(const DesignState& design, const GlobalDefault
   bool found = false;
   bool stopped = false;
   long done = 0;
-  Ladder ladder = baseLadder;
-  const double al = base.ToroidAL * 1e-9;
+  DesignState candidate = base;
   for (std::int16_t n1 : turnsL1)
     for (std::int16_t n2 : turnsL2) {
-      // The inductances as the design stores them (float).
-      ladder.value[kL1] = static_cast<float>(al * n1 * n1);
-      ladder.value[kL2] = static_cast<float>(al * n2 * n2);
+      SetTurns(candidate, n1, n2);
       for (const CapacitorBuild& c47 : options[0])
         for (const CapacitorBuild& c48 : options[1])
           for (const CapacitorBuild& c92 : options[2])
@@ -80,8 +81,9 @@ BuildableProposal SearchBuildable(const DesignState& design, const GlobalDefault
               if (stopped) break;
               const CapacitorBuild chosen[4] = {c47, c48, c92, c49};
               for (int i = 0; i < 4; ++i)
-                ladder.value[kSheetCapacitors[i]] = static_cast<float>(chosen[i].Farads());
-              const ResponseFigures figures = FiguresOf(ladder, points, defaults);
+                CapacitorOf(candidate, kSheetCapacitors[i]) =
+                    static_cast<float>(chosen[i].Farads());
+              const ResponseFigures figures = figuresOf(candidate);
               if (!found || Better(figures, best.proposalFigures)) {
                 found = true;
                 best.proposalFigures = figures;

@@ -18,7 +18,7 @@ namespace {
 // same order as a one-point complex calculation, so the stored results do
 // not depend on the block layout.
 constexpr int kBlock = 256;
-constexpr int kIntervals = 2000;
+constexpr int kIntervals = kSweepIntervals;
 
 // The kernels are built for the baseline instruction set, for AVX2 and for
 // AVX-512, and the loader picks the best the processor has; the helpers
@@ -33,8 +33,8 @@ constexpr int kIntervals = 2000;
 
 constexpr double kResonanceNudge = 1.00001;
 constexpr double kZeroPart = 1e-10;
-constexpr double kRhoMin = 1e-7;
-constexpr double kRhoMax = 0.9999999;
+constexpr double kRhoMin = kReflectionMin;
+constexpr double kRhoMax = kReflectionMax;
 // The reflection at the two clamps, 20 log10(rho).
 const double kLowDb = 20.0 * std::log10(kRhoMin);
 const double kHighDb = 20.0 * std::log10(kRhoMax);
@@ -377,7 +377,7 @@ KERNEL_CLONES bool BuildFrequencyTable(double start, double stop,
   constexpr int kCount = kIntervals + 1;
   double f[kCount];
   double unsure[kCount];
-  for (int i = 0; i < kCount; ++i) f[i] = ExpKernel(la + (lb - la) * i / kIntervals);
+  for (int i = 0; i < kCount; ++i) f[i] = ExpKernel(LogGridExponent(la, lb, i, kIntervals));
   constexpr double kMargin = 1e-14;
   constexpr double kSplit = 536870913.0;
   double anyUnsure = 0.0;
@@ -397,7 +397,7 @@ KERNEL_CLONES bool BuildFrequencyTable(double start, double stop,
   }
   if (anyUnsure != 0.0) {
     for (int i = 0; i < kCount; ++i) {
-      if (unsure[i] != 0.0) f[i] = std::exp(la + (lb - la) * i / kIntervals);
+      if (unsure[i] != 0.0) f[i] = std::exp(LogGridExponent(la, lb, i, kIntervals));
     }
   }
   int outside = 0;
@@ -506,6 +506,15 @@ void Analyzer::AnalyzePoint(const DesignState& design, double frequency) noexcep
     out.pointGain = k.gain[0];
     out.pointReflection = k.reflection[0];
   }
+}
+
+EdgeGains AnalyzeEdges(Analyzer& swept, const DesignState& design) noexcept {
+  EdgeGains gains;
+  swept.AnalyzePoint(design, design.LowerEdge);
+  gains.lower = swept.Result().pointGain;
+  swept.AnalyzePoint(design, design.UpperEdge);
+  gains.upper = swept.Result().pointGain;
+  return gains;
 }
 
 }  // namespace diruruzevuv::model

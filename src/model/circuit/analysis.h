@@ -13,9 +13,26 @@ struct LadderElement {
   float inductance = 0.0f;
 };
 
+// The sweep's 2001 points, index 0 to 2000, from SweepStart to SweepStop.
+inline constexpr int kSweepIntervals = 2000;
+
+// The exponent of point i of a logarithmic grid of the given intervals
+// from e^logStart to e^logStop: the one formula the sweep and the exported
+// responses space their frequencies by.
+inline double LogGridExponent(double logStart, double logStop, int i, int intervals) noexcept {
+  return logStart + (logStop - logStart) * i / intervals;
+}
+
+// The input reflection's magnitude is held between these limits, so that
+// its level stays finite: -140 dB for a perfect match, about -8.7e-7 dB
+// for a pure reactance.
+inline constexpr double kReflectionMin = 1e-7;
+inline constexpr double kReflectionMax = 0.9999999;
+inline constexpr double kReflectionFloorDb = -140.0;  // 20 log10(kReflectionMin)
+
 struct SweepResult {
   static constexpr int kCapacity = 4001;
-  std::int16_t intervals = 2000;  // 2001 points, index 0..2000
+  std::int16_t intervals = kSweepIntervals;
   std::array<float, kCapacity> frequency{};
   std::array<float, kCapacity> gain{};        // dB, transducer gain
   std::array<float, kCapacity> reflection{};  // dB, input reflection
@@ -54,10 +71,18 @@ class Analyzer {
   SweepResult m_result;
   // The frequencies depend on the sweep limits alone; sweeps over an
   // unchanged range (component steps, Monte Carlo trials) reuse them.
-  std::array<float, 2001> m_frequencies{};
+  std::array<float, kSweepIntervals + 1> m_frequencies{};
   float m_tableStart = 0.0f;
   float m_tableStop = 0.0f;
   bool m_tableReady = false;
 };
+
+struct EdgeGains {
+  double lower = 0.0;  // gain in dB at LowerEdge
+  double upper = 0.0;  // gain in dB at UpperEdge
+};
+// The gains at the two band edges, lower first, through the analyser's
+// last sweep of this design.
+EdgeGains AnalyzeEdges(Analyzer& swept, const DesignState& design) noexcept;
 
 }  // namespace diruruzevuv::model

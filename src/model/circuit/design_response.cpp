@@ -10,7 +10,7 @@ namespace diruruzevuv::model {
 ResponseRange DesignResponseRange(const DesignState& design) noexcept {
   const double start = design.SweepStart;
   const double stop = design.SweepStop;
-  return {std::min(start, stop), std::max(start, stop), 2001};
+  return {std::min(start, stop), std::max(start, stop), kSweepIntervals + 1};
 }
 
 std::vector<double> ResponseFrequencies(const ResponseRange& range) {
@@ -25,7 +25,7 @@ std::vector<double> ResponseFrequencies(const ResponseRange& range) {
   const double lb = std::log(high);
   const int last = range.points - 1;
   for (int i = 0; i <= last; ++i) {
-    frequency[i] = i == 0 ? low : i == last ? high : std::exp(la + (lb - la) * i / last);
+    frequency[i] = i == 0 ? low : i == last ? high : std::exp(LogGridExponent(la, lb, i, last));
     if (i > 0 && !(frequency[i] > frequency[i - 1])) return {};
   }
   return frequency;

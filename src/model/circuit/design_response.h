@@ -3,6 +3,7 @@
 #include <optional>
 #include <vector>
 
+#include "model/circuit/analysis.h"
 #include "model/circuit/design_state.h"
 #include "model/measurement/measured_network.h"
 
@@ -13,11 +14,11 @@ namespace diruruzevuv::model {
 struct ResponseRange {
   double lowHz = 0.0;
   double highHz = 0.0;
-  int points = 2001;
+  int points = kSweepIntervals + 1;
 };
 
 // The design's sweep range from its lower to its higher end, whichever
-// way the design sweeps, at 2001 points.
+// way the design sweeps, at the sweep's points.
 ResponseRange DesignResponseRange(const DesignState& design) noexcept;
 
 // The range's frequencies, lowHz and highHz exactly at the ends; empty

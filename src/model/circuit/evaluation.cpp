@@ -1,5 +1,6 @@
 #include "model/circuit/evaluation.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -7,31 +8,6 @@
 #include "model/plot/plot_geometry.h"
 
 namespace diruruzevuv::model {
-
-std::array<AidSpan, 3> AidSpans(const DesignState& design,
-                                const GlobalDefaults& defaults) noexcept {
-  const float levels[] = {defaults.PassbandBoxDb, defaults.SecondHarmonicBoxDb,
-                          defaults.ThirdHarmonicBoxDb};
-  const double m = defaults.BandwidthMultiplier;
-  std::array<AidSpan, 3> spans{};
-  for (int k = 1; k <= 3; ++k) {
-    spans[k - 1] = {k, k * static_cast<double>(design.LowerEdge) / m,
-                    k * static_cast<double>(design.UpperEdge) * m, levels[k - 1]};
-  }
-  return spans;
-}
-
-HarmonicWindow WorstHarmonicWindow(int harmonic, const DesignState& design) noexcept {
-  return {static_cast<float>(harmonic * static_cast<double>(design.LowerEdge)),
-          static_cast<float>(harmonic * static_cast<double>(design.UpperEdge))};
-}
-
-HarmonicWindow ReportMarkWindow(int harmonic, const DesignState& design) noexcept {
-  constexpr double kLow[] = {0.95, 1.9, 2.85};
-  constexpr double kHigh[] = {1.05, 2.1, 3.15};
-  return {static_cast<float>(kLow[harmonic - 1] * design.LowerEdge),
-          static_cast<float>(kHigh[harmonic - 1] * design.UpperEdge)};
-}
 
 namespace {
 
@@ -50,6 +26,29 @@ HarmonicFigures WeakestHarmonics(const DesignState& design, const SweepResult& s
   return weakest;
 }
 
+std::array<double, 3> WorstInBoxes(const std::array<AidSpan, 3>& boxes, const DesignState& design,
+                                   Analyzer& swept) noexcept {
+  std::array<double, 3> worst{};
+  const SweepResult& sweep = swept.Result();  // points stay; only the point results change
+  for (int k = 0; k < 3; ++k) {
+    const AidSpan& box = boxes[k];
+    // The passband box is judged on the reflection, the others on the gain.
+    const auto level = [k](double gain, double reflection) { return k == 0 ? reflection : gain; };
+    double highest = -std::numeric_limits<double>::infinity();
+    for (const double edge : {box.lowHz, box.highHz}) {
+      swept.AnalyzePoint(design, edge);
+      highest = std::max(highest, level(sweep.pointGain, sweep.pointReflection));
+    }
+    for (int i = 0; i <= sweep.intervals; ++i) {
+      const double f = sweep.frequency[i];
+      if (f > box.lowHz && f < box.highHz)
+        highest = std::max<double>(highest, level(sweep.gain[i], sweep.reflection[i]));
+    }
+    worst[k] = highest;
+  }
+  return worst;
+}
+
 }  // namespace
 
 Evaluation Evaluate(const DesignState& design, const GlobalDefaults& defaults,
@@ -61,15 +60,16 @@ Evaluation Evaluate(const DesignState& design, const GlobalDefaults& defaults,
   out.grid = ComputePlotGrid(d.SweepStart, d.SweepStop);
   out.aidBoxes = AidSpans(d, defaults);
   out.drawable = SweepDrawable(out.sweep, d);
+  // The single points answer even where the sweep could not be drawn; the
+  // comparison takes them so.
+  const EdgeGains edges = AnalyzeEdges(workspace, d);
   if (out.sweep.valid) {
     out.harmonics = WeakestHarmonics(d, out.sweep);
-    // Lower edge first, as the screen always evaluated them.
-    workspace.AnalyzePoint(d, d.LowerEdge);
-    out.edges.lower = workspace.Result().pointGain;
-    workspace.AnalyzePoint(d, d.UpperEdge);
-    out.edges.upper = workspace.Result().pointGain;
+    out.edges = edges;
+    out.boxWorstDb = WorstInBoxes(out.aidBoxes, d, workspace);
   }
-  if (measured != nullptr) out.comparison = CompareWithDesign(d, defaults, *measured, floorDb);
+  if (measured != nullptr)
+    out.comparison = CompareWithDesign(d, out.aidBoxes, edges, workspace, *measured, floorDb);
   return out;
 }
 

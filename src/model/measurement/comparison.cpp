@@ -1,11 +1,8 @@
 #include "model/measurement/comparison.h"
 
 #include <algorithm>
-#include <cmath>
 #include <charconv>
-#include <memory>
-
-#include "model/circuit/analysis.h"
+#include <cmath>
 
 namespace diruruzevuv::model {
 namespace {
@@ -37,24 +34,18 @@ std::optional<double> MeasuredGainAt(const MeasuredNetwork& measured, double f, 
   return g0 + (g1 - g0) * t;
 }
 
-Comparison CompareWithDesign(const DesignState& design, const GlobalDefaults& defaults,
+Comparison CompareWithDesign(const DesignState& design, const std::array<AidSpan, 3>& boxes,
+                             const EdgeGains& edges, Analyzer& swept,
                              const MeasuredNetwork& measured, double floorDb) {
   Comparison out;
   out.twoPort = measured.ports == 2;
   out.floorDb = floorDb;
-  DesignState d = design;
-  auto analysis = std::make_unique<Analyzer>();  // large: keep it off the stack
-  analysis->RunSweep(d);
-
-  const double m = defaults.BandwidthMultiplier;
-  const std::array<float, 3> levels = {defaults.PassbandBoxDb, defaults.SecondHarmonicBoxDb,
-                                       defaults.ThirdHarmonicBoxDb};
   std::array<double, 3> sumSquares{};
   for (int k = 0; k < 3; ++k) {
     BandComparison& band = out.bands[k];
-    band.start = (k + 1) * static_cast<double>(d.LowerEdge) / m;
-    band.stop = (k + 1) * static_cast<double>(d.UpperEdge) * m;
-    band.boxDb = levels[k];
+    band.start = boxes[k].lowHz;
+    band.stop = boxes[k].highHz;
+    band.boxDb = boxes[k].levelDb;
   }
   for (std::size_t i = 0; i < measured.frequency.size(); ++i) {
     const double f = measured.frequency[i];
@@ -74,8 +65,8 @@ Comparison CompareWithDesign(const DesignState& design, const GlobalDefaults& de
         continue;
       }
       ++band.points;
-      analysis->AnalyzePoint(d, f);
-      const SweepResult& r = analysis->Result();
+      swept.AnalyzePoint(design, f);
+      const SweepResult& r = swept.Result();
       if (out.twoPort) {
         const double diff = gain - r.pointGain;
         if (!band.worstGainDifferenceDb || std::fabs(diff) > std::fabs(*band.worstGainDifferenceDb))
@@ -103,12 +94,11 @@ Comparison CompareWithDesign(const DesignState& design, const GlobalDefaults& de
       band.verdict = BoxVerdict::kPass;
     }
   }
-  analysis->AnalyzePoint(d, d.LowerEdge);
-  out.computedLossLow = std::fabs(analysis->Result().pointGain);
-  analysis->AnalyzePoint(d, d.UpperEdge);
-  out.computedLossHigh = std::fabs(analysis->Result().pointGain);
-  if (const auto g = MeasuredGainAt(measured, d.LowerEdge, floorDb)) out.measuredLossLow = -*g;
-  if (const auto g = MeasuredGainAt(measured, d.UpperEdge, floorDb)) out.measuredLossHigh = -*g;
+  out.computedLossLow = std::fabs(edges.lower);
+  out.computedLossHigh = std::fabs(edges.upper);
+  if (const auto g = MeasuredGainAt(measured, design.LowerEdge, floorDb)) out.measuredLossLow = -*g;
+  if (const auto g = MeasuredGainAt(measured, design.UpperEdge, floorDb))
+    out.measuredLossHigh = -*g;
   // An open or dead filter would otherwise meet every harmonic box.
   const BandComparison& passband = out.bands[0];
   if (out.twoPort && passband.points == 0 && passband.leftOut > 0) {

@@ -4,18 +4,18 @@
 #include <optional>
 #include <string>
 
+#include "model/circuit/analysis.h"
+#include "model/circuit/band_windows.h"
 #include "model/circuit/design_state.h"
-#include "model/circuit/global_defaults.h"
 #include "model/measurement/measured_network.h"
 
 namespace diruruzevuv::model {
 
 enum class BoxVerdict { kNotMeasured, kPass, kFail };
 
-// The lowest level the comparison shows, the analysis's own floor (its
-// smallest reflection, 1e-7): a perfect match reads as this, not as a
-// number no one can print.
-inline constexpr double kShownFloorDb = -140.0;
+// The lowest level the comparison shows, the analysis's own reflection
+// floor: a perfect match reads as this, not as a number no one can print.
+inline constexpr double kShownFloorDb = kReflectionFloorDb;
 
 // One design-aid box: the passband (judged on the reflection) or a
 // harmonic band (judged on the transmission).
@@ -54,10 +54,13 @@ struct Comparison {
 };
 
 // Compares a measurement, referred to the design's termination, with the
-// design's own analysis over the design-aid boxes. Points whose measured
-// transmission is below floorDb are left out of every figure; levels
-// below kShownFloorDb count as that floor.
-Comparison CompareWithDesign(const DesignState& design, const GlobalDefaults& defaults,
+// design's own analysis over the design-aid boxes: an evaluation's part
+// (see Evaluate), which hands over its boxes, its band-edge gains and the
+// analyser that has just swept the design, so nothing is swept twice.
+// Points whose measured transmission is below floorDb are left out of
+// every figure; levels below kShownFloorDb count as that floor.
+Comparison CompareWithDesign(const DesignState& design, const std::array<AidSpan, 3>& boxes,
+                             const EdgeGains& edges, Analyzer& swept,
                              const MeasuredNetwork& measured, double floorDb);
 
 // The measured transmission in dB at f, interpolated on a logarithmic

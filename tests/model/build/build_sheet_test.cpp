@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
 #include <string>
+#include <utility>
 
 #include "../files/cli_support.h"
 #include "../files/test_support.h"
@@ -145,6 +147,36 @@ TEST(StressTest, FollowsTheLadderSolutionAndFlagsC92OnTheTwentyMetrePreset) {
   StressSettings exact;
   exact.ratingVolts = preset[kC92].peakVolts * 2.0;
   EXPECT_FALSE(Stress(testing::BandDesign(20), exact)[kC92].overRating);
+}
+
+// The sheet's figures are the evaluation's, at the band edges and in the
+// boxes (their edges included), as the ladder's response confirms.
+TEST(BuildSheetTest, FiguresAreTheEvaluationsAtTheBandEdgesAndInTheBoxes) {
+  for (const int band : {20, 160}) {
+    const BuildSheet sheet =
+        MakeBuildSheet(testing::BandDesign(band), kShippedDefaults, nullptr, {});
+    const Evaluation e = Evaluate(sheet.design, kShippedDefaults);
+    const ResponseFigures& f = sheet.designFigures;
+    const Ladder ladder = LadderFromDesign(sheet.design);
+    const auto levelAt = [&](int box, double hz) {
+      const SParameters s = Respond(ladder, hz, ladder.sourceOhms);
+      return 20.0 * std::log10(std::abs(box == 0 ? s.s11 : s.s21));
+    };
+    EXPECT_EQ(std::pair(f.lossLowDb, f.lossHighDb), std::pair(-e.edges.lower, -e.edges.upper));
+    EXPECT_NEAR(f.lossLowDb, -levelAt(1, sheet.design.LowerEdge), 1e-6);
+    EXPECT_NEAR(f.lossHighDb, -levelAt(1, sheet.design.UpperEdge), 1e-6);
+    const double worst[3] = {f.passbandReflectionDb, -f.worstSecondDb, -f.worstThirdDb};
+    for (int k = 0; k < 3; ++k) {
+      const AidSpan& box = e.aidBoxes[k];
+      double highest = std::max(levelAt(k, box.lowHz), levelAt(k, box.highHz));
+      for (int i = 0; i <= e.sweep.intervals; ++i)
+        if (e.sweep.frequency[i] > box.lowHz && e.sweep.frequency[i] < box.highHz)
+          highest = std::max<double>(highest, k == 0 ? e.sweep.reflection[i] : e.sweep.gain[i]);
+      EXPECT_NEAR(worst[k], highest, 1e-5) << band << " m, box " << k;
+      EXPECT_EQ(f.Met(k), highest <= box.levelDb) << band << " m, box " << k;
+    }
+    EXPECT_FALSE(f.Met(0) && band == 20);  // both verdicts are seen
+  }
 }
 
 TEST(BuildableSearchTest, ProposalForTheTwentyMetrePresetInE24) {

@@ -5,14 +5,21 @@
 #include <cmath>
 #include <tuple>
 
-#include "model/measurement_support.h"
 #include "model/circuit/analysis.h"
+#include "model/circuit/evaluation.h"
 #include "model/measurement/measurement_text.h"
+#include "model/measurement_support.h"
 
 namespace diruruzevuv::model {
 namespace {
 
 GlobalDefaults Boxes() { return {-20.0f, -35.0f, -35.0f, 1.01f, 6, -60.0f}; }
+
+// The comparison as the evaluation makes it, on the evaluation's own sweep.
+Comparison Compare(const DesignState& design, const GlobalDefaults& defaults,
+                   const MeasuredNetwork& measured, double floorDb) {
+  return *Evaluate(design, defaults, &measured, floorDb).comparison;
+}
 
 MeasuredNetwork Measure(const DesignState& design, const PartValues& built) {
   testing::Synthesis synthesis;
@@ -24,8 +31,7 @@ MeasuredNetwork Measure(const DesignState& design, const PartValues& built) {
 // without its trap.
 TEST(ComparisonTest, BuiltAsDesignedDiffersByNothing) {
   const DesignState design = testing::BandDesign(20);
-  const Comparison c =
-      CompareWithDesign(design, Boxes(), Measure(design, DesignParts(design)), -70);
+  const Comparison c = Compare(design, Boxes(), Measure(design, DesignParts(design)), -70);
   EXPECT_TRUE(c.twoPort);
   EXPECT_EQ(c.pointsUsed + c.pointsLeftOut, 801);
   for (const BandComparison& band : c.bands) {
@@ -47,16 +53,15 @@ TEST(ComparisonTest, BuiltAsDesignedDiffersByNothing) {
   // Without its trap it fails the second harmonic box the design meets.
   PartValues noTrap = DesignParts(design);
   noTrap[kPartC92] = 0.0;
-  const BandComparison second =
-      CompareWithDesign(design, Boxes(), Measure(design, noTrap), -70).bands[1];
+  const BandComparison second = Compare(design, Boxes(), Measure(design, noTrap), -70).bands[1];
   EXPECT_EQ(second.verdict, BoxVerdict::kFail);
   EXPECT_GT(*second.worstMeasuredDb, -35.0);
   EXPECT_GT(std::fabs(*second.worstGainDifferenceDb), 5.0);
 
   // From the input reflection alone: the reflection, and nothing else judged.
   const DesignState top = testing::BandDesign(160);
-  const Comparison r = CompareWithDesign(
-      top, Boxes(), testing::Measured(top, DesignParts(top), {.twoPort = false}), -70);
+  const Comparison r =
+      Compare(top, Boxes(), testing::Measured(top, DesignParts(top), {.twoPort = false}), -70);
   EXPECT_EQ(std::tuple(r.twoPort, r.pointsLeftOut, r.measuredLossLow.has_value(),
                        r.bands[0].worstGainDifferenceDb.has_value(), r.bands[1].verdict),
             std::tuple(false, 0, false, false, BoxVerdict::kNotMeasured));
@@ -68,7 +73,7 @@ TEST(ComparisonTest, PointsBelowTheFloorAreLeftOutEverywhere) {
   const DesignState design = testing::BandDesign(20);
   const MeasuredNetwork m = Measure(design, DesignParts(design));
   int below = 0, belowThird = 0;
-  const Comparison c0 = CompareWithDesign(design, Boxes(), m, -70);
+  const Comparison c0 = Compare(design, Boxes(), m, -70);
   for (std::size_t i = 0; i < m.frequency.size(); ++i) {
     const bool under = 20 * std::log10(std::abs(m.s[i][1])) < -40.0;
     below += under;
@@ -76,13 +81,13 @@ TEST(ComparisonTest, PointsBelowTheFloorAreLeftOutEverywhere) {
         under && m.frequency[i] >= c0.bands[2].start && m.frequency[i] <= c0.bands[2].stop;
   }
   GlobalDefaults boxes = Boxes();
-  const Comparison c = CompareWithDesign(design, boxes, m, -40);
+  const Comparison c = Compare(design, boxes, m, -40);
   EXPECT_EQ(c.pointsLeftOut, below);
   EXPECT_EQ(c.bands[2].leftOut, belowThird);
   EXPECT_EQ(c.bands[2].points + c.bands[2].leftOut, c0.bands[2].points + c0.bands[2].leftOut);
   // A band wholly below a floor that is itself below the box passes.
   boxes.ThirdHarmonicBoxDb = -30.0f;
-  const Comparison all = CompareWithDesign(design, boxes, m, -30);
+  const Comparison all = Compare(design, boxes, m, -30);
   if (all.bands[2].points == 0) {
     EXPECT_EQ(all.bands[2].verdict, BoxVerdict::kPass);
     EXPECT_FALSE(all.bands[2].worstMeasuredDb);
@@ -100,7 +105,7 @@ TEST(ComparisonTest, PerfectMatchReadsAsTheFloorAndADeadFilterIsRefused) {
     m.frequency.push_back(f);
     m.s.push_back({0.0, 1.0, 1.0, 0.0});  // a matched through line
   }
-  const Comparison c = CompareWithDesign(design, Boxes(), m, -70);
+  const Comparison c = Compare(design, Boxes(), m, -70);
   EXPECT_EQ(c.bands[0].worstMeasuredDb, kShownFloorDb);
   EXPECT_TRUE(c.problem.empty());
   EXPECT_NE(ComparisonTable(c, design).find("  -140.00  "), std::string::npos);
@@ -108,10 +113,10 @@ TEST(ComparisonTest, PerfectMatchReadsAsTheFloorAndADeadFilterIsRefused) {
   const std::string passband = csv.substr(csv.find("\npassband,"), csv.find("\nsecond") - csv.find("\npassband,"));
   EXPECT_NE(passband.find(",-140,"), std::string::npos) << passband;
   for (auto& s : m.s) s = {1.0, 0.0, 0.0, 1.0};  // open
-  EXPECT_EQ(CompareWithDesign(design, Boxes(), m, -70).problem,
+  EXPECT_EQ(Compare(design, Boxes(), m, -70).problem,
             "m.s2p: S21 stays below the floor (-70.0 dB) in the passband: not a working filter");
   m.s.resize(1), m.frequency.resize(1);  // below the passband only: not measured, not dead
-  EXPECT_TRUE(CompareWithDesign(design, Boxes(), m, -70).problem.empty());
+  EXPECT_TRUE(Compare(design, Boxes(), m, -70).problem.empty());
 }
 
 }  // namespace
