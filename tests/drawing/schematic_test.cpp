@@ -40,6 +40,8 @@ constexpr const char* kCircuit =
 struct RecordingTarget final : drawing::SchematicTarget {
   explicit RecordingTarget(model::Session& s) : session(s) {}
   void SetField(drawing::SchematicField field, const std::string& text) override {
+    // The fields come in their declared order, each with its own text.
+    EXPECT_EQ(static_cast<std::size_t>(field), fields.size()) << text;
     fields.push_back(text);
     if (field != drawing::SchematicField::kAL) return;
     session.design.ToroidAL = notation::ParseValue(text) + 1.0f;
