@@ -1,9 +1,9 @@
 #include "drawing/schematic.h"
 
+#include "drawing/schematic_symbols.h"
 #include "model/circuit/adjustment.h"
 #include "model/circuit/design_state.h"
 #include "notation/notation.h"
-#include "drawing/schematic_symbols.h"
 
 namespace diruruzevuv::drawing {
 namespace {
@@ -16,14 +16,26 @@ using drawing::Orientation;
 
 // The screens' symbols: long leads, and only the resistors write a value.
 constexpr drawing::SymbolStyle kScreenSymbols{
-    .generator = {.centreY = 800, .sineLeftX = -60, .sineRightX = 60, .topFrom = 0,
-                  .topTo = 550, .bottomFrom = 1050, .bottomTo = 1700, .tail = 200,
+    .generator = {.centreY = 800,
+                  .sineLeftX = -60,
+                  .sineRightX = 60,
+                  .topFrom = 0,
+                  .topTo = 550,
+                  .bottomFrom = 1050,
+                  .bottomTo = 1700,
+                  .tail = 200,
                   .sineBeforeLeads = true},
     .resistorH = {.end = 1000, .labels = {{300, -350}, GridPoint{350, 150}}},
     .resistorV = {.end = 1200, .labels = {{150, 200}, GridPoint{150, 450}}},
-    .capacitorH = {.plate = 270, .gap = 55, .halfWidth = 150, .end = 600,
+    .capacitorH = {.plate = 270,
+                   .gap = 55,
+                   .halfWidth = 150,
+                   .end = 600,
                    .labels = {{100, -400}, std::nullopt}},
-    .capacitorV = {.plate = 700, .gap = 60, .halfWidth = 125, .end = 1700,
+    .capacitorV = {.plate = 700,
+                   .gap = 60,
+                   .halfWidth = 125,
+                   .end = 1700,
                    .labels = {{50, 450}, std::nullopt}},
     .inductor = {.leadIn = 80, .end = 0, .labels = {{200, -350}, std::nullopt}},
 };
@@ -50,15 +62,14 @@ void DrawCircuit(Canvas& canvas, const model::Session& session, double dx, doubl
   const auto at = [dx, dy](GridPoint p) { return GridPoint{p.x + dx, p.y + dy}; };
   drawing::DrawGenerator(canvas, kScreenSymbols.generator, at(kGenerator), colour);
   drawing::DrawResistor(canvas, kScreenSymbols.resistorH, Orientation::kHorizontal,
-                         at(kSourceResistor), "Rin",
-                         notation::FormatEngineering(design.InputTermination), blue);
+                        at(kSourceResistor), "Rin",
+                        notation::FormatEngineering(design.InputTermination), blue);
   for (int p = 0; p < model::kLadderPartCount; ++p) {
-    drawing::DrawLadderPart(canvas, kScreenSymbols, model::LadderPart(p), at(kPartAnchors[p]),
-                             {}, colour);
+    drawing::DrawLadderPart(canvas, kScreenSymbols, model::LadderPart(p), at(kPartAnchors[p]), {},
+                            colour);
   }
-  drawing::DrawResistor(canvas, kScreenSymbols.resistorV, Orientation::kVertical,
-                         at(kLoadResistor), "Rload",
-                         notation::FormatEngineering(design.LoadTermination), blue);
+  drawing::DrawResistor(canvas, kScreenSymbols.resistorV, Orientation::kVertical, at(kLoadResistor),
+                        "Rload", notation::FormatEngineering(design.LoadTermination), blue);
   // A ground under the generator, each shunt part and the load.
   drawing::DrawGround(canvas, at({kGenerator.x, kGroundY}), blue);
   for (int p = 0; p < model::kLadderPartCount; ++p) {
@@ -92,14 +103,14 @@ void DrawDesignSchematic(Canvas& canvas, model::Session& session, SchematicTarge
   // Each text is applied by the screen before the next one is formatted, so
   // every value below is read from the design afresh.
   const model::DesignState& design = session.design;
-  target.SetField(SchematicField::txtAL, model::AlBoxText(design.ToroidAL));
-  target.SetField(SchematicField::lblTerminations,
+  target.SetField(SchematicField::kAL, model::AlBoxText(design.ToroidAL));
+  target.SetField(SchematicField::kTerminations,
                   "Terminations: " + ShortestFloatText(design.InputTermination) + " ohms");
-  target.SetField(SchematicField::txtTurnsL2, SignedFloatText(static_cast<float>(design.TurnsL2)));
-  target.SetField(SchematicField::txtTurnsL1, SignedFloatText(static_cast<float>(design.TurnsL1)));
-  target.SetField(SchematicField::lblinductorQ,
+  target.SetField(SchematicField::kTurnsL2, SignedFloatText(static_cast<float>(design.TurnsL2)));
+  target.SetField(SchematicField::kTurnsL1, SignedFloatText(static_cast<float>(design.TurnsL1)));
+  target.SetField(SchematicField::kInductorQ,
                   "Inductor Q values: " + ShortestFloatText(design.InductorQ));
-  target.SetField(SchematicField::lblcapacitorQ,
+  target.SetField(SchematicField::kCapacitorQ,
                   "Capacitor Q values: " + ShortestFloatText(design.CapacitorQ));
 
   // Legend keys beside "Forward:" and "Reflected:".
@@ -110,12 +121,12 @@ void DrawDesignSchematic(Canvas& canvas, model::Session& session, SchematicTarge
 
   DrawCircuit(canvas, session, 0.0, 0.0);
 
-  target.SetField(SchematicField::Text1, notation::FormatCapacitance(design.C47));
-  target.SetField(SchematicField::Label2, notation::FormatInductance(design.L2));
-  target.SetField(SchematicField::Text3, notation::FormatCapacitance(design.C48));
-  target.SetField(SchematicField::Label4, notation::FormatInductance(design.L1));
-  target.SetField(SchematicField::Text5, notation::FormatCapacitance(design.C92));
-  target.SetField(SchematicField::Text6, notation::FormatCapacitance(design.C49));
+  target.SetField(SchematicField::kC47, notation::FormatCapacitance(design.C47));
+  target.SetField(SchematicField::kL2, notation::FormatInductance(design.L2));
+  target.SetField(SchematicField::kC48, notation::FormatCapacitance(design.C48));
+  target.SetField(SchematicField::kL1, notation::FormatInductance(design.L1));
+  target.SetField(SchematicField::kC92, notation::FormatCapacitance(design.C92));
+  target.SetField(SchematicField::kC49, notation::FormatCapacitance(design.C49));
 }
 
 void DrawOpeningSchematic(Canvas& canvas, model::Session& session) {

@@ -71,7 +71,7 @@ void DrawingSurface::NewImage(QSize size, double pixelRatio) {
 void DrawingSurface::Do(Operation op) {
   op(*m_canvas);
   m_ops.push_back(std::move(op));
-  if (++m_storedPoints > m_budget) Flatten();
+  if (++m_storedPoints > kPointBudget) Flatten();
   Changed();
 }
 

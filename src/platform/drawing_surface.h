@@ -27,19 +27,14 @@ class DrawingSurface final : public Canvas {
   // A quick new size for a long drawing: the picture is stretched, and the
   // next Resize draws it again sharply (even at the same size).
   void Stretch(QSize size, double pixelRatio = 1.0);
-  bool Stretched() const noexcept { return m_stretched; }
   const QImage& Image() const noexcept { return m_image; }
   // Size in logical pixels.
   QSize Size() const noexcept { return m_image.deviceIndependentSize().toSize(); }
-  const QPainterCanvas& Painter() const noexcept { return *m_canvas; }
   // Called after drawing, at most once until Delivered() (the window asks
   // for a repaint).
   void SetChangedCallback(std::function<void()> changed) { m_changed = std::move(changed); }
   void Delivered() noexcept { m_pending = false; }
   std::size_t OperationCount() const noexcept { return m_ops.size(); }
-  // How many points the kept operations may hold before the drawing so far
-  // is kept as a picture instead (a resize then stretches that part).
-  void SetOperationBudget(std::size_t points) noexcept { m_budget = points; }
 
   void Clear() override;
   void Line(GridPoint from, GridPoint to, Rgb colour) override;
@@ -57,6 +52,9 @@ class DrawingSurface final : public Canvas {
 
  private:
   using Operation = std::function<void(Canvas&)>;
+  // How many points the kept operations may hold before the drawing so far
+  // is kept as a picture instead (a resize then stretches that part).
+  static constexpr std::size_t kPointBudget = 2'000'000;
   void Do(Operation op);
   void Changed();
   void Start();
@@ -72,7 +70,6 @@ class DrawingSurface final : public Canvas {
   bool m_stretched = false;
   QImage m_base;  // drawing kept as a picture once the operations grew too many
   std::size_t m_storedPoints = 0;
-  std::size_t m_budget = 2'000'000;
   double m_fontPoints = 9.0;
   double m_lineWidth = 1.0;
   double m_fontAtClear = 9.0;

@@ -34,7 +34,6 @@ class ScreenGeometry {
   explicit ScreenGeometry(QSize client = QSize(1200, 900));
 
   void SetClientSize(QSize client);
-  QSize ClientSize() const noexcept { return m_client; }
   double PixelsPerUnit() const noexcept { return m_pixelsPerUnit; }
   QPointF Origin() const noexcept { return m_origin; }
 

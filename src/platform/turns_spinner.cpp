@@ -25,30 +25,18 @@ TurnsSpinner::TurnsSpinner(QWidget* parent) : QWidget(parent) {
   m_down->setArrowType(Qt::DownArrow);
   m_down->setObjectName(QStringLiteral("down"));
   m_down->setAutoRepeat(true);
-  connect(m_up, &QToolButton::clicked, this, &TurnsSpinner::StepUp);
-  connect(m_down, &QToolButton::clicked, this, &TurnsSpinner::StepDown);
+  connect(m_up, &QToolButton::clicked, this, [this] { Step(+1); });
+  connect(m_down, &QToolButton::clicked, this, [this] { Step(-1); });
 }
 
 void TurnsSpinner::Attach(QLineEdit* buddy) {
   m_buddy = buddy;
 }
 
-void TurnsSpinner::SetRange(int minimum, int maximum) noexcept {
-  m_minimum = std::min(minimum, maximum);
-  m_maximum = std::max(minimum, maximum);
-}
-
-void TurnsSpinner::StepUp() {
-  Step(+1);
-}
-void TurnsSpinner::StepDown() {
-  Step(-1);
-}
-
 void TurnsSpinner::Step(int delta) {
   if (!m_buddy) return;
   const int current = ReadWholeNumber(m_buddy->text().toStdString());
-  const int next = std::clamp(current + delta, m_minimum, m_maximum);
+  const int next = std::clamp(current + delta, kMinimum, kMaximum);
   if (next == current) {
     emit stoppedAtLimit();
     return;

@@ -14,8 +14,8 @@ namespace diruruzevuv::platform {
 int ReadWholeNumber(std::string_view text) noexcept;
 
 // A small up/down control attached to the text box in front of it. Each
-// click steps the number in that box by one, within its range (1 to 99
-// unless changed), and then reports the change.
+// click steps the number in that box by one, within 1 to 99, and then
+// reports the change.
 class TurnsSpinner final : public QWidget {
   Q_OBJECT
 
@@ -23,17 +23,7 @@ class TurnsSpinner final : public QWidget {
   explicit TurnsSpinner(QWidget* parent = nullptr);
 
   void Attach(QLineEdit* buddy);
-  QLineEdit* Buddy() const noexcept { return m_buddy; }
-  void SetRange(int minimum, int maximum) noexcept;
-  int Minimum() const noexcept { return m_minimum; }
-  int Maximum() const noexcept { return m_maximum; }
-
   QToolButton* UpButton() const noexcept { return m_up; }
-  QToolButton* DownButton() const noexcept { return m_down; }
-
- public slots:
-  void StepUp();
-  void StepDown();
 
  signals:
   // After a click that could not step (the box is at the end of the
@@ -46,13 +36,14 @@ class TurnsSpinner final : public QWidget {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
+  static constexpr int kMinimum = 1;
+  static constexpr int kMaximum = 99;
+
   void Step(int delta);
 
   QPointer<QLineEdit> m_buddy;
   QToolButton* m_up = nullptr;
   QToolButton* m_down = nullptr;
-  int m_minimum = 1;
-  int m_maximum = 99;
 };
 
 }  // namespace diruruzevuv::platform

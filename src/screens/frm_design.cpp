@@ -6,7 +6,8 @@
 #include <QElapsedTimer>
 #include <QPalette>
 #include <QPrinter>
-#include <type_traits>
+#include <utility>
+#include <variant>
 
 #include "files/design_file.h"
 #include "files/file_names.h"
@@ -30,9 +31,15 @@ constexpr double kSpinnerWidth = 250;
 
 enum class ControlKind { Label, Title, Button, Box, Spinner };
 
+// The member that keeps a control the screen's code uses; none for a
+// control that only shows its caption.
+using ControlMember =
+    std::variant<std::monostate, QLabel * frmDesign::*, QLineEdit * frmDesign::*,
+                 QPushButton * frmDesign::*, platform::TurnsSpinner * frmDesign::*>;
+
 // A control of the design screen: its name, its caption (a box's first
-// text; for a spinner, the box it steps), its kind and its place on the
-// layout grid.
+// text; for a spinner, the box it steps), its kind, its place on the
+// layout grid and its member.
 struct ControlRow {
   const char* name;
   const char* caption;
@@ -41,50 +48,70 @@ struct ControlRow {
   double top;
   double width;
   double height;
+  ControlMember member;
 };
 
-using enum ControlKind;
-constexpr ControlRow kDesignControls[] = {
-    // The credit lies under the bottom row of buttons, which cover it.
-    {"lblCredit", kDesignCredit, Label, 2500, 8000, 4000, 150},
-    {"lblTitle", "KAMO Lowpass Designer", Title, 1000, 500, 4000, 500},
-    {"lblBand", "", Label, 1000, 900, 4000, 350},
-    {"lblLossLow", "", Label, 1000, 2000, 4400, 300},
-    {"lblLossHigh", "", Label, 1000, 2200, 4400, 300},
-    {"lblWorst", "Worst-case loss: ", Label, 1000, 2400, 4400, 300},
-    {"lblWorstSecond", "", Label, 1000, 2600, 4400, 300},
-    {"lblWorstThird", "", Label, 1000, 2800, 4400, 300},
-    {"lblTerminations", "", Label, 1000, 3300, 2500, 300},
-    {"lblinductorQ", "", Label, 1000, 3500, 2500, 300},
-    {"lblcapacitorQ", "", Label, 1000, 3700, 2500, 300},
-    {"lblTrans", "Forward:", Label, 7500, 4500, 800, 300},
-    {"lblRefl", "Reflected:", Label, 8500, 4500, 800, 300},
-    {"lblTurnsL2", "L2 turns: ", Label, 7200, 5900, 1000, 300},
-    {"txtTurnsL2", "", Box, 8200, 5900, 400, 300},
-    {"UpDown1", "txtTurnsL2", Spinner, 8600, 5900, kSpinnerWidth, 300},
-    {"lblTurnsL1", "L1 turns: ", Label, 7200, 6200, 1000, 300},
-    {"txtTurnsL1", "", Box, 8200, 6200, 400, 300},
-    {"UpDown2", "txtTurnsL1", Spinner, 8600, 6200, kSpinnerWidth, 300},
-    {"lblAL", "AL: ", Label, 7600, 6700, 600, 300},
-    {"txtAL", "txtAL", Box, 8200, 6700, 600, 300},  // starts with its name, as Text1 does
-    {"lblALexplain", "nH per turns squared", Label, 8840, 6700, 2600, 300},
-    {"cmdC92minus", "-1%", Button, 4050, 4700, 450, 300},
-    {"cmdC92plus", "+1%", Button, 4500, 4700, 450, 300},
-    {"cmdC47minus", "-1%", Button, 2250, 6600, 450, 300},
-    {"cmdC47plus", "+1%", Button, 2700, 6600, 450, 300},
-    {"cmdC48minus", "-1%", Button, 3750, 6600, 450, 300},
-    {"cmdC48plus", "+1%", Button, 4200, 6600, 450, 300},
-    {"cmdC49minus", "-1%", Button, 5350, 6600, 450, 300},
-    {"cmdC49plus", "+1%", Button, 5800, 6600, 450, 300},
-    {"cmdAccept", "Replot", Button, 2000, 7600, 7000, 300},
-    {"cmdMonte", "MonteCarlo", Button, 2000, 8000, 1300, 300},
-    {"cmdMonteStop", "Stop", Button, 2000, 8000, 1300, 300},
-    {"cmdSpice", "LTspice", Button, 3400, 8000, 1000, 300},
-    {"cmdPrint", "Print", Button, 4500, 8000, 900, 300},
-    {"cmdSaveFile", "Save file", Button, 5500, 8000, 1200, 300},
-    {"cmdRestart", "Restart", Button, 8100, 8000, 900, 300},
-    {"cmdExit", "Exit", Button, 9100, 8000, 900, 300},
+}  // namespace
+
+// The controls in the order they are made, so that later ones lie over
+// earlier ones (the buttons over the credit). The value boxes and the
+// inductance labels sit where the schematic wants them. The AL box and the
+// value boxes start with their own names, as new text boxes do, so that
+// the first schematic always changes them and the values are read back
+// (an empty formatted capacitance then stores 0).
+struct DesignControlTable {
+  using enum ControlKind;
+  using F = frmDesign;
+  static constexpr ControlRow kRows[] = {
+      // The credit lies under the bottom row of buttons, which cover it.
+      {"lblCredit", kDesignCredit, Label, 2500, 8000, 4000, 150, &F::lblCredit},
+      {"lblTitle", "KAMO Lowpass Designer", Title, 1000, 500, 4000, 500},
+      {"lblBand", "", Label, 1000, 900, 4000, 350, &F::lblBand},
+      {"lblLossLow", "", Label, 1000, 2000, 4400, 300, &F::lblLossLow},
+      {"lblLossHigh", "", Label, 1000, 2200, 4400, 300, &F::lblLossHigh},
+      {"lblWorst", "Worst-case loss: ", Label, 1000, 2400, 4400, 300, &F::lblWorst},
+      {"lblWorstSecond", "", Label, 1000, 2600, 4400, 300, &F::lblWorstSecond},
+      {"lblWorstThird", "", Label, 1000, 2800, 4400, 300, &F::lblWorstThird},
+      {"lblTerminations", "", Label, 1000, 3300, 2500, 300, &F::lblTerminations},
+      {"lblinductorQ", "", Label, 1000, 3500, 2500, 300, &F::lblinductorQ},
+      {"lblcapacitorQ", "", Label, 1000, 3700, 2500, 300, &F::lblcapacitorQ},
+      {"lblTrans", "Forward:", Label, 7500, 4500, 800, 300},
+      {"lblRefl", "Reflected:", Label, 8500, 4500, 800, 300},
+      {"lblTurnsL2", "L2 turns: ", Label, 7200, 5900, 1000, 300},
+      {"txtTurnsL2", "", Box, 8200, 5900, 400, 300, &F::txtTurnsL2},
+      {"UpDown1", "txtTurnsL2", Spinner, 8600, 5900, kSpinnerWidth, 300, &F::UpDown1},
+      {"lblTurnsL1", "L1 turns: ", Label, 7200, 6200, 1000, 300},
+      {"txtTurnsL1", "", Box, 8200, 6200, 400, 300, &F::txtTurnsL1},
+      {"UpDown2", "txtTurnsL1", Spinner, 8600, 6200, kSpinnerWidth, 300, &F::UpDown2},
+      {"lblAL", "AL: ", Label, 7600, 6700, 600, 300},
+      {"txtAL", "txtAL", Box, 8200, 6700, 600, 300, &F::txtAL},
+      {"lblALexplain", "nH per turns squared", Label, 8840, 6700, 2600, 300},
+      {"cmdC92minus", "-1%", Button, 4050, 4700, 450, 300, &F::cmdC92minus},
+      {"cmdC92plus", "+1%", Button, 4500, 4700, 450, 300, &F::cmdC92plus},
+      {"cmdC47minus", "-1%", Button, 2250, 6600, 450, 300, &F::cmdC47minus},
+      {"cmdC47plus", "+1%", Button, 2700, 6600, 450, 300, &F::cmdC47plus},
+      {"cmdC48minus", "-1%", Button, 3750, 6600, 450, 300, &F::cmdC48minus},
+      {"cmdC48plus", "+1%", Button, 4200, 6600, 450, 300, &F::cmdC48plus},
+      {"cmdC49minus", "-1%", Button, 5350, 6600, 450, 300, &F::cmdC49minus},
+      {"cmdC49plus", "+1%", Button, 5800, 6600, 450, 300, &F::cmdC49plus},
+      {"cmdAccept", "Replot", Button, 2000, 7600, 7000, 300, &F::cmdAccept},
+      {"cmdMonte", "MonteCarlo", Button, 2000, 8000, 1300, 300, &F::cmdMonte},
+      {"cmdMonteStop", "Stop", Button, 2000, 8000, 1300, 300, &F::cmdMonteStop},
+      {"cmdSpice", "LTspice", Button, 3400, 8000, 1000, 300, &F::cmdSpice},
+      {"cmdPrint", "Print", Button, 4500, 8000, 900, 300, &F::cmdPrint},
+      {"cmdSaveFile", "Save file", Button, 5500, 8000, 1200, 300, &F::cmdSaveFile},
+      {"cmdRestart", "Restart", Button, 8100, 8000, 900, 300, &F::cmdRestart},
+      {"cmdExit", "Exit", Button, 9100, 8000, 900, 300, &F::cmdExit},
+      {"Text1", "Text1", Box, 2250, 6300, 900, 300, &F::Text1},  // C47
+      {"Label2", "", Label, 2800, 5550, 900, 300, &F::Label2},   // L2
+      {"Text3", "Text3", Box, 3759, 6300, 900, 300, &F::Text3},  // C48 (3759, not 3750)
+      {"Label4", "", Label, 4250, 5550, 900, 300, &F::Label4},   // L1
+      {"Text5", "Text5", Box, 4050, 4400, 900, 300, &F::Text5},  // C92
+      {"Text6", "Text6", Box, 5350, 6300, 900, 300, &F::Text6},  // C49
+  };
 };
+
+namespace {
 
 QString FromText(const std::string& text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -129,23 +156,38 @@ void MarkCutTurns(QLineEdit* box) {
   box->setPalette(palette);
 }
 
-const char* SchematicFieldName(drawing::SchematicField field) {
-  switch (field) {
-    case drawing::SchematicField::Text1:
-      return "Text1";
-    case drawing::SchematicField::Label2:
-      return "Label2";
-    case drawing::SchematicField::Text3:
-      return "Text3";
-    case drawing::SchematicField::Label4:
-      return "Label4";
-    case drawing::SchematicField::Text5:
-      return "Text5";
-    case drawing::SchematicField::Text6:
-      return "Text6";
-    default:
-      return "";
+// A new control of the kind with its caption (for a spinner, the name of
+// the box it steps).
+QWidget* MakeControl(QWidget& form, ControlKind kind, const QString& caption) {
+  switch (kind) {
+    case ControlKind::Label:
+    case ControlKind::Title: {
+      auto* label = new QLabel(caption, &form);
+      label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+      return label;
+    }
+    case ControlKind::Button: {
+      auto* button = new QPushButton(caption, &form);
+      button->setAutoDefault(false);
+      return button;
+    }
+    case ControlKind::Box:
+      return new QLineEdit(caption, &form);
+    case ControlKind::Spinner: {
+      auto* spinner = new platform::TurnsSpinner(&form);
+      spinner->Attach(form.findChild<QLineEdit*>(caption));
+      return spinner;
+    }
   }
+  return nullptr;
+}
+
+void KeepControl(frmDesign&, std::monostate, QWidget*) {}
+
+template <typename Control>
+void KeepControl(frmDesign& form, Control* frmDesign::*member, QWidget* control) {
+  form.*member = qobject_cast<Control*>(control);
+  Q_ASSERT(form.*member != nullptr);
 }
 
 }  // namespace
@@ -172,146 +214,72 @@ frmDesign::frmDesign(model::Session& session, platform::Dialogs& dialogs, Screen
 frmDesign::~frmDesign() = default;
 
 void frmDesign::CreateControls() {
-  // In the order of the table, so that later controls lie over earlier
-  // ones (the buttons over the credit).
-  for (const ControlRow& row : kDesignControls) {
-    QWidget* control = nullptr;
-    const QString caption = QString::fromUtf8(row.caption);
-    switch (row.kind) {
-      case ControlKind::Label:
-      case ControlKind::Title: {
-        auto* label = new QLabel(caption, this);
-        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        control = label;
-        break;
-      }
-      case ControlKind::Button: {
-        auto* button = new QPushButton(caption, this);
-        button->setAutoDefault(false);
-        control = button;
-        break;
-      }
-      case ControlKind::Box:
-        control = new QLineEdit(caption, this);
-        break;
-      case ControlKind::Spinner: {
-        auto* spinner = new platform::TurnsSpinner(this);
-        spinner->Attach(findChild<QLineEdit*>(caption));
-        control = spinner;
-        break;
-      }
-    }
+  for (const ControlRow& row : DesignControlTable::kRows) {
+    QWidget* control = MakeControl(*this, row.kind, QString::fromUtf8(row.caption));
     control->setObjectName(QString::fromLatin1(row.name));
     Place(control, row.left, row.top, row.width, row.height,
           row.kind == ControlKind::Title ? kTitleFont : kFont);
+    std::visit([this, control](auto member) { KeepControl(*this, member, control); }, row.member);
   }
-  // The value boxes and inductance labels sit where the schematic wants
-  // them; every one 900 x 300. A box starts with its own name, as a new
-  // text box does, so that the first schematic always changes it and the
-  // value is read back (an empty formatted value then stores 0).
-  for (const drawing::BoxPlace& place : drawing::kValueBoxes) {
-    const QString name = QString::fromLatin1(SchematicFieldName(place.field));
-    QWidget* control = nullptr;
-    if (name.startsWith(QStringLiteral("Label"))) {
-      auto* label = new QLabel(this);
-      label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-      control = label;
-    } else {
-      control = new QLineEdit(name, this);
-    }
-    control->setObjectName(name);
-    Place(control, place.left, place.top, 900, 300);
-  }
-
-  const auto bind = [this](auto*& member, const char* name) {
-    member = findChild<std::remove_reference_t<decltype(*member)>*>(QString::fromLatin1(name));
-    Q_ASSERT(member);
-  };
-  bind(lblCredit, "lblCredit");
-  bind(lblBand, "lblBand");
-  bind(lblLossLow, "lblLossLow");
-  bind(lblLossHigh, "lblLossHigh");
-  bind(lblWorst, "lblWorst");
-  bind(lblWorstSecond, "lblWorstSecond");
-  bind(lblWorstThird, "lblWorstThird");
-  bind(lblTerminations, "lblTerminations");
-  bind(lblinductorQ, "lblinductorQ");
-  bind(lblcapacitorQ, "lblcapacitorQ");
-  bind(txtTurnsL2, "txtTurnsL2");
-  bind(UpDown1, "UpDown1");
-  bind(txtTurnsL1, "txtTurnsL1");
-  bind(UpDown2, "UpDown2");
-  bind(txtAL, "txtAL");
-  bind(cmdC92minus, "cmdC92minus");
-  bind(cmdC92plus, "cmdC92plus");
-  bind(cmdC47minus, "cmdC47minus");
-  bind(cmdC47plus, "cmdC47plus");
-  bind(cmdC48minus, "cmdC48minus");
-  bind(cmdC48plus, "cmdC48plus");
-  bind(cmdC49minus, "cmdC49minus");
-  bind(cmdC49plus, "cmdC49plus");
-  bind(cmdAccept, "cmdAccept");
-  bind(cmdMonte, "cmdMonte");
-  bind(cmdMonteStop, "cmdMonteStop");
-  bind(cmdSpice, "cmdSpice");
-  bind(cmdPrint, "cmdPrint");
-  bind(cmdSaveFile, "cmdSaveFile");
-  bind(cmdRestart, "cmdRestart");
-  bind(cmdExit, "cmdExit");
-  bind(Text1, "Text1");
-  bind(Label2, "Label2");
-  bind(Text3, "Text3");
-  bind(Label4, "Label4");
-  bind(Text5, "Text5");
-  bind(Text6, "Text6");
   cmdMonteStop->setVisible(false);
+  ConnectTypedValues();
+  ConnectTurns();
+  ConnectButtons();
+}
 
-  // Typed values go into the design at once; they are analysed at the
-  // next redisplay.
-  connect(Text1, &QLineEdit::textChanged, this, &frmDesign::Text1_Change);
-  connect(Text3, &QLineEdit::textChanged, this, &frmDesign::Text3_Change);
-  connect(Text5, &QLineEdit::textChanged, this, &frmDesign::Text5_Change);
-  connect(Text6, &QLineEdit::textChanged, this, &frmDesign::Text6_Change);
-  connect(txtAL, &QLineEdit::textChanged, this, &frmDesign::txtAL_Change);
-  // Enter in a value box is "Replot".
-  for (QLineEdit* edit : {Text1, Text3, Text5, Text6, txtTurnsL1, txtTurnsL2, txtAL})
-    connect(edit, &QLineEdit::returnPressed, this, &frmDesign::ValueBox_Enter);
-  // A turns count is read only by a spinner, "Replot" or Enter; one typed
-  // and then followed by a step is taken first rather than overwritten.
-  for (QLineEdit* turns : {txtTurnsL1, txtTurnsL2}) {
+// Typed values go into the design at once; they are analysed at the next
+// redisplay. Enter in a value box is "Replot".
+void frmDesign::ConnectTypedValues() {
+  const std::pair<QLineEdit*, void (frmDesign::*)()> changes[] = {
+      {Text1, &frmDesign::Text1_Change}, {Text3, &frmDesign::Text3_Change},
+      {Text5, &frmDesign::Text5_Change}, {Text6, &frmDesign::Text6_Change},
+      {txtAL, &frmDesign::txtAL_Change},
+  };
+  for (const auto& [box, handler] : changes) connect(box, &QLineEdit::textChanged, this, handler);
+  for (QLineEdit* box : {Text1, Text3, Text5, Text6, txtTurnsL1, txtTurnsL2, txtAL})
+    connect(box, &QLineEdit::returnPressed, this, &frmDesign::ValueBox_Enter);
+}
+
+// A turns count is read only by a spinner, "Replot" or Enter; one typed
+// and then followed by a step is taken first rather than overwritten.
+void frmDesign::ConnectTurns() {
+  for (QLineEdit* turns : {txtTurnsL1, txtTurnsL2})
     connect(turns, &QLineEdit::textChanged, this, [turns] { MarkCutTurns(turns); });
-  }
   connect(txtTurnsL1, &QLineEdit::textEdited, this, [this] { m_turnsL1Typed = true; });
   connect(txtTurnsL2, &QLineEdit::textEdited, this, [this] { m_turnsL2Typed = true; });
   for (platform::TurnsSpinner* spinner : {UpDown1, UpDown2}) {
+    connect(spinner, &platform::TurnsSpinner::changed, this, &frmDesign::UpDown_Change);
     connect(spinner, &platform::TurnsSpinner::stoppedAtLimit, this, [this] {
       if (m_turnsL1Typed || m_turnsL2Typed) UpDown_Change();
     });
   }
+}
 
-  const auto step = [this](QPushButton* control, float model::DesignState::*value, bool up) {
-    connect(control, &QPushButton::clicked, this,
-            [this, value, up] { StepCapacitor(m_session.design.*value, up); });
+void frmDesign::ConnectButtons() {
+  struct CapacitorStep {
+    QPushButton* button;
+    float model::DesignState::*capacitance;
+    bool up;
   };
-  step(cmdC47minus, &model::DesignState::C47, false);
-  step(cmdC47plus, &model::DesignState::C47, true);
-  step(cmdC48minus, &model::DesignState::C48, false);
-  step(cmdC48plus, &model::DesignState::C48, true);
-  step(cmdC92minus, &model::DesignState::C92, false);
-  step(cmdC92plus, &model::DesignState::C92, true);
-  step(cmdC49minus, &model::DesignState::C49, false);
-  step(cmdC49plus, &model::DesignState::C49, true);
-  connect(UpDown1, &platform::TurnsSpinner::changed, this, &frmDesign::UpDown_Change);
-  connect(UpDown2, &platform::TurnsSpinner::changed, this, &frmDesign::UpDown_Change);
-  connect(cmdAccept, &QPushButton::clicked, this, &frmDesign::cmdAccept_Click);
-  connect(cmdMonte, &QPushButton::clicked, this, &frmDesign::cmdMonte_Click);
-  connect(cmdMonteStop, &QPushButton::clicked, this, &frmDesign::cmdMonteStop_Click);
-
-  connect(cmdSaveFile, &QPushButton::clicked, this, &frmDesign::cmdSaveFile_Click);
-  connect(cmdSpice, &QPushButton::clicked, this, &frmDesign::cmdSpice_Click);
-  connect(cmdPrint, &QPushButton::clicked, this, &frmDesign::cmdPrint_Click);
-  connect(cmdRestart, &QPushButton::clicked, this, &frmDesign::cmdRestart_Click);
-  connect(cmdExit, &QPushButton::clicked, this, &frmDesign::cmdExit_Click);
+  using model::DesignState;
+  const CapacitorStep steps[] = {
+      {cmdC47minus, &DesignState::C47, false}, {cmdC47plus, &DesignState::C47, true},
+      {cmdC48minus, &DesignState::C48, false}, {cmdC48plus, &DesignState::C48, true},
+      {cmdC92minus, &DesignState::C92, false}, {cmdC92plus, &DesignState::C92, true},
+      {cmdC49minus, &DesignState::C49, false}, {cmdC49plus, &DesignState::C49, true},
+  };
+  for (const auto& [button, capacitance, up] : steps) {
+    connect(button, &QPushButton::clicked, this,
+            [this, capacitance, up] { StepCapacitor(m_session.design.*capacitance, up); });
+  }
+  const std::pair<QPushButton*, void (frmDesign::*)()> clicks[] = {
+      {cmdAccept, &frmDesign::cmdAccept_Click},       {cmdMonte, &frmDesign::cmdMonte_Click},
+      {cmdMonteStop, &frmDesign::cmdMonteStop_Click}, {cmdSaveFile, &frmDesign::cmdSaveFile_Click},
+      {cmdSpice, &frmDesign::cmdSpice_Click},         {cmdPrint, &frmDesign::cmdPrint_Click},
+      {cmdRestart, &frmDesign::cmdRestart_Click},     {cmdExit, &frmDesign::cmdExit_Click},
+  };
+  for (const auto& [button, handler] : clicks)
+    connect(button, &QPushButton::clicked, this, handler);
 }
 
 // The widest texts the changing labels and the value boxes show for the
@@ -394,46 +362,38 @@ void frmDesign::HideWorstCase() {
   lblWorstThird->setVisible(false);
 }
 
+// Each text of the schematic goes to the control that shows it.
 void frmDesign::SetField(drawing::SchematicField field, const std::string& text) {
+  using enum drawing::SchematicField;
   switch (field) {
-    case drawing::SchematicField::txtAL:
-      WriteBox(txtAL, text);
-      break;
-    case drawing::SchematicField::lblTerminations:
-      lblTerminations->setText(FromText(text));
-      break;
-    case drawing::SchematicField::txtTurnsL2:
+    case kAL:
+      return WriteBox(txtAL, text);
+    case kTerminations:
+      return lblTerminations->setText(FromText(text));
+    case kTurnsL2:
       WriteBox(txtTurnsL2, text);
       m_turnsL2Typed = false;
-      break;
-    case drawing::SchematicField::txtTurnsL1:
+      return;
+    case kTurnsL1:
       WriteBox(txtTurnsL1, text);
       m_turnsL1Typed = false;
-      break;
-    case drawing::SchematicField::lblinductorQ:
-      lblinductorQ->setText(FromText(text));
-      break;
-    case drawing::SchematicField::lblcapacitorQ:
-      lblcapacitorQ->setText(FromText(text));
-      break;
-    case drawing::SchematicField::Text1:
-      WriteBox(Text1, text);
-      break;
-    case drawing::SchematicField::Label2:
-      Label2->setText(FromText(text));
-      break;
-    case drawing::SchematicField::Text3:
-      WriteBox(Text3, text);
-      break;
-    case drawing::SchematicField::Label4:
-      Label4->setText(FromText(text));
-      break;
-    case drawing::SchematicField::Text5:
-      WriteBox(Text5, text);
-      break;
-    case drawing::SchematicField::Text6:
-      WriteBox(Text6, text);
-      break;
+      return;
+    case kInductorQ:
+      return lblinductorQ->setText(FromText(text));
+    case kCapacitorQ:
+      return lblcapacitorQ->setText(FromText(text));
+    case kC47:
+      return WriteBox(Text1, text);
+    case kL2:
+      return Label2->setText(FromText(text));
+    case kC48:
+      return WriteBox(Text3, text);
+    case kL1:
+      return Label4->setText(FromText(text));
+    case kC92:
+      return WriteBox(Text5, text);
+    case kC49:
+      return WriteBox(Text6, text);
   }
 }
 
@@ -520,9 +480,12 @@ void frmDesign::cmdAccept_Click() {
 }
 
 std::vector<QWidget*> frmDesign::MonteCarloLocked() const {
-  return {cmdAccept,   cmdSaveFile, cmdMonte,    cmdSpice,   cmdPrint,    cmdRestart,
-          cmdExit,     cmdC47minus, cmdC47plus,  cmdC48minus, cmdC48plus, cmdC92minus,
-          cmdC92plus,  cmdC49minus, cmdC49plus,  UpDown1,     UpDown2,    txtTurnsL1,
+  return {cmdAccept,   cmdSaveFile, cmdMonte,
+          cmdSpice,    cmdPrint,    cmdRestart,
+          cmdExit,     cmdC47minus, cmdC47plus,
+          cmdC48minus, cmdC48plus,  cmdC92minus,
+          cmdC92plus,  cmdC49minus, cmdC49plus,
+          UpDown1,     UpDown2,     txtTurnsL1,
           txtTurnsL2,  txtAL,       m_measurement->cmdMeasured};
 }
 

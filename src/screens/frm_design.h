@@ -10,13 +10,13 @@
 #include <utility>
 #include <vector>
 
+#include "drawing/schematic.h"
 #include "model/circuit/evaluation.h"
 #include "model/session.h"
 #include "platform/dialogs.h"
 #include "platform/grid_form.h"
 #include "platform/turns_spinner.h"
 #include "screens/plot.h"
-#include "drawing/schematic.h"
 
 class QCloseEvent;
 class QPrinter;
@@ -57,7 +57,6 @@ class frmDesign final : public platform::GridForm, private drawing::SchematicTar
 
   model::Session& SessionState() noexcept { return m_session; }
   platform::Dialogs& DialogsUsed() noexcept { return m_dialogs; }
-  ScreenManager& Manager() noexcept { return m_manager; }
   // The printer behind the print dialog; it keeps the user's choices
   // (printer, print to file) from one report to the next for the whole run.
   QPrinter& cdbPrintSchematic();
@@ -71,8 +70,9 @@ class frmDesign final : public platform::GridForm, private drawing::SchematicTar
   void resizeEvent(QResizeEvent* event) override;
 
  private:
-  // The controls the handlers use, bound by name to those made from the
-  // table of controls (tests find them by their object names too).
+  // The controls the handlers use, kept by the table of controls (tests
+  // find them by their object names too).
+  friend struct DesignControlTable;
   QLabel* lblCredit = nullptr;
   QLabel* lblBand = nullptr;
   QLabel* lblLossLow = nullptr;
@@ -112,7 +112,11 @@ class frmDesign final : public platform::GridForm, private drawing::SchematicTar
   QLineEdit* Text5 = nullptr;  // C92
   QLineEdit* Text6 = nullptr;  // C49
 
+  // Makes and places the controls of the table, then connects them.
   void CreateControls();
+  void ConnectTypedValues();
+  void ConnectTurns();
+  void ConnectButtons();
   void MeasureMinimumSize();
   void SetBandCaption();
   void ApplyPlotLabels(const PlotLabels& labels);

@@ -3,12 +3,12 @@
 #include <QCloseEvent>
 #include <string>
 
+#include "drawing/schematic.h"
+#include "files/band_preset.h"
 #include "files/design_file.h"
 #include "files/global_defaults_file.h"
-#include "files/band_preset.h"
 #include "screens/frm_wizard.h"
 #include "screens/program_constants.h"
-#include "drawing/schematic.h"
 #include "screens/screen_manager.h"
 
 namespace diruruzevuv::screens {
@@ -80,15 +80,6 @@ void frmOpening::CreateControls() {
   connect(cmdWizard, &QPushButton::clicked, this, &frmOpening::cmdWizard_Click);
   cmdGetOld = button(QStringLiteral("Get old"), QStringLiteral("cmdGetOld"));
   connect(cmdGetOld, &QPushButton::clicked, this, &frmOpening::cmdGetOld_Click);
-}
-
-QPushButton* frmOpening::BandButton(std::int16_t band) const {
-  QPushButton* const buttons[] = {cmd10, cmd12, cmd15, cmd17, cmd20,
-                                  cmd30, cmd40, cmd60, cmd80, cmd160};
-  for (std::size_t i = 0; i < kBands.size(); ++i) {
-    if (kBands[i] == band) return buttons[i];
-  }
-  return nullptr;
 }
 
 void frmOpening::Schematic() {

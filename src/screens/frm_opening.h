@@ -33,8 +33,6 @@ class frmOpening final : public platform::GridForm {
   // Draws the filter on this screen (moved right and down, width 2).
   void Schematic();
 
-  QPushButton* BandButton(std::int16_t band) const;
-
   // The controls, by their names.
   QLabel* lblTitle = nullptr;
   QLabel* lblVersion = nullptr;

@@ -70,7 +70,13 @@ TEST_F(ScreenFlowTest, StartWithoutLastSessionThenABandButton) {
   EXPECT_EQ(manager.Opening(), nullptr);
   EXPECT_EQ(Find<QLabel>("lblBand")->text(), "20-meter band: 14MHz to 14.35MHz");
   EXPECT_EQ(session.design.CurrentFile, "20.TXT");
-  EXPECT_EQ(Find<QLineEdit>("Text1")->text(), "200pF");
+  // Each part's value in its own box or label.
+  const std::pair<const char*, std::string> values[] = {
+      {"Text1", "200pF"}, {"Label2", notation::FormatInductance(session.design.L2)},
+      {"Text3", "360pF"}, {"Label4", notation::FormatInductance(session.design.L1)},
+      {"Text5", "68pF"},  {"Text6", "200pF"}};
+  for (const auto& [name, text] : values)
+    EXPECT_EQ(Find<QWidget>(name)->property("text").toString().toStdString(), text) << name;
   EXPECT_TRUE(dialogs.messages.empty());
   EXPECT_TRUE(fs::is_empty(dir.path()));  // the working folder stays clean
 }

@@ -21,20 +21,20 @@ struct TurnsBoxReading {
 };
 TurnsBoxReading ReadTurnsBox(std::string_view text);
 
-// txtAL read by the redrawing controls: ParseValue, below 1 becomes 1 and
-// the box is to be set to "1".
+// The AL box read by a spinner click or "Replot": ParseValue, below 1
+// becomes 1 and the box is to be set to "1".
 struct AlBoxReading {
   float al = 1.0f;
   bool resetBoxToOne = false;
 };
 AlBoxReading ReadAlBox(std::string_view text);
 
-// txtAL_Change: AL from the text, at least 1 (the text stays as typed),
-// then the inductances follow.
+// AL typed: AL from the text, at least 1 (the text stays as typed), then
+// the inductances follow.
 void AlTextChanged(std::string_view text, DesignState& design);
 
-// Text1/Text3/Text5/Text6 change: the capacitance is whatever the text
-// reads, unchecked.
+// A capacitance typed (C47, C48, C92 or C49): the capacitor takes whatever
+// the text reads, unchecked.
 void CapacitorTextChanged(std::string_view text, float& capacitance);
 
 // The texts the design screen's schematic writes into the AL box and the

@@ -6,9 +6,9 @@
 #include <string>
 
 #include "model/circuit/adjustment.h"
+#include "model/circuit/evaluation.h"
 #include "model/plot/rgb.h"
 #include "model/session.h"
-#include "model/circuit/evaluation.h"
 
 namespace diruruzevuv::model {
 
@@ -50,8 +50,8 @@ bool MonteCarloContinues(const MonteCarloState& monte) noexcept;
 Evaluation BeginTrial(Session& session);
 
 // After the trial's plot: keeps the lowest passband gain, the trial's gain
-// at UpperEdge rounded to float. Returns the new lblWorst text when the
-// worst figure changed.
+// at UpperEdge rounded to float. Returns the new worst-case loss text
+// when the worst figure changed.
 std::optional<std::string> FinishTrial(Session& session, const Evaluation& trial);
 
 // Puts back the nominal five values and derives the inductances.

@@ -39,7 +39,7 @@ struct WizardOutcome {
 // of the given AL, a half rounding up; may exceed a turn field's range.
 double WholeTurns(float targetInductance, float al) noexcept;
 
-// txtLowerEdge_Change: LowerEdge from the text, UpperEdge 1.1 times that.
+// Lower band edge typed: LowerEdge from the text, UpperEdge 1.1 times that.
 void LowerEdgeChanged(std::string_view text, DesignState& design);
 
 // Preview: reads the entries, synthesises the filter for that lower band
