@@ -102,7 +102,6 @@ bool AnalyserShell::ReadMore(int timeoutMs, const std::string& waitingFor, bool 
   ByteLink::ReadResult got;
   for (int left = timeoutMs;;) {
     if (m_timeouts.cancel != nullptr && m_timeouts.cancel->load()) {
-      m_cancelled = true;
       SetError("cancelled");
       return false;
     }
@@ -167,7 +166,6 @@ std::optional<std::vector<std::string>> AnalyserShell::LineCommand(
       if (complete != lines) {
         lines = complete;
         if (!progress(lines)) {
-          m_cancelled = true;
           SetError("cancelled");
           return std::nullopt;
         }
@@ -196,22 +194,19 @@ std::optional<std::string> AnalyserShell::BinaryCommand(
   bool started = !m_buffer.empty();
   while (m_buffer.size() < bytes) {
     if (progress && !progress(m_buffer.size())) {
-      m_cancelled = true;
       SetError("cancelled");
       return std::nullopt;
     }
     if (!ReadMore(started ? m_timeouts.quietMs : m_timeouts.scanMs, command, started)) {
       m_received = m_buffer.size();
       // The prompt at the end of what came: the device sent fewer points.
-      m_shortReply = m_buffer.size() >= 4 &&
-                     m_buffer.compare(m_buffer.size() - 4, 4, kPrompt) == 0;
+      m_shortReply = m_buffer.size() >= 4 && m_buffer.compare(m_buffer.size() - 4, 4, kPrompt) == 0;
       if (m_shortReply) m_received -= 4;
       return std::nullopt;
     }
     started = true;
   }
   if (progress && !progress(bytes)) {
-    m_cancelled = true;
     SetError("cancelled");
     return std::nullopt;
   }
@@ -242,7 +237,6 @@ std::optional<AnalyserInfo> Identify(AnalyserShell& shell) {
     return std::nullopt;
   }
   AnalyserInfo result;
-  result.port = shell.Port();
   const bool hasInfo = !(info->size() == 1 && (*info)[0] == "info?");
   if (hasInfo) {
     for (const std::string& line : *info) {
@@ -283,7 +277,8 @@ std::optional<AnalyserInfo> Identify(AnalyserShell& shell) {
   if (const std::size_t p = result.firmware.find("p:"); p != std::string::npos) {
     int points = 0;
     const char* begin = result.firmware.data() + p + 2;
-    const auto [end, error] = std::from_chars(begin, result.firmware.data() + result.firmware.size(), points);
+    const auto [end, error] =
+        std::from_chars(begin, result.firmware.data() + result.firmware.size(), points);
     if (error == std::errc{} && end != begin && points >= 2) result.maxPoints = points;
   } else if (ContainsNoCase(result.kind, "H4") || ContainsNoCase(result.kind, "H 4")) {
     result.maxPoints = 401;
@@ -292,12 +287,12 @@ std::optional<AnalyserInfo> Identify(AnalyserShell& shell) {
 }
 
 std::string SweepRequestProblem(const SweepRequest& request) {
-  if (!(std::isfinite(request.startHz) && std::isfinite(request.stopHz)) ||
-      request.startHz < 1.0 || request.stopHz > 4.0e9)
+  if (!(std::isfinite(request.startHz) && std::isfinite(request.stopHz)) || request.startHz < 1.0 ||
+      request.stopHz > 4.0e9)
     return "the range must lie between 1 Hz and 4 GHz";
   if (!(request.stopHz > request.startHz)) return "the stop frequency must lie above the start";
-  if (request.points < 2 || request.points > 100001)
-    return "the number of points must lie between 2 and 100001";
+  if (request.points < 2 || request.points > kMostSweepPoints)
+    return "the number of points must lie between 2 and " + std::to_string(kMostSweepPoints);
   if ((request.stopHz - request.startHz) / (request.points - 1) < 1.0)
     return "the points would lie closer than 1 Hz";
   return {};
@@ -322,8 +317,7 @@ bool Scan(AnalyserShell& shell, const AnalyserInfo& info, std::int64_t first, st
   const std::string range = std::to_string(first) + " " + std::to_string(last);
   const std::string n = std::to_string(count);
   auto tooFew = [&](std::size_t got, const std::string& command) {
-    shell.SetError("sent " + std::to_string(got) + " of " + n + " points for '" + command +
-                   "'");
+    shell.SetError("sent " + std::to_string(got) + " of " + n + " points for '" + command + "'");
     return false;
   };
   if (info.method == ScanMethod::kBinaryScan) {
@@ -334,8 +328,7 @@ bool Scan(AnalyserShell& shell, const AnalyserInfo& info, std::int64_t first, st
     });
     if (!data) {
       if (!shell.ShortReply()) return false;
-      return tooFew(shell.Received() < 4 ? 0 : (shell.Received() - 4) / kBinaryPointBytes,
-                    command);
+      return tooFew(shell.Received() < 4 ? 0 : (shell.Received() - 4) / kBinaryPointBytes, command);
     }
     std::uint16_t mask, points;
     std::memcpy(&mask, data->data(), 2);  // little-endian, as is this machine
@@ -363,7 +356,8 @@ bool Scan(AnalyserShell& shell, const AnalyserInfo& info, std::int64_t first, st
   if (info.method == ScanMethod::kTextScan) {
     const std::string command = "scan " + range + " " + n + " " + std::to_string(kTextMask);
     const auto lines = shell.LineCommand(command, true, [&](std::size_t got) {
-      return progress(static_cast<int>(std::min<std::size_t>(got, static_cast<std::size_t>(count))));
+      return progress(
+          static_cast<int>(std::min<std::size_t>(got, static_cast<std::size_t>(count))));
     });
     if (!lines) return false;
     for (const std::string& line : *lines) {
@@ -440,14 +434,14 @@ std::optional<model::MeasuredNetwork> Sweep(AnalyserShell& shell, const Analyser
     const int last = first + count - 1;
     std::vector<Point> points;
     const int before = first;
-    const bool done = Scan(shell, info, std::llround(grid(first)), std::llround(grid(last)),
-                           count,
-                           [&](int got) {
-                             if (!progress || progress(before + got, total)) return true;
-                             cancelled = true;
-                             return false;
-                           },
-                           points);
+    const bool done = Scan(
+        shell, info, std::llround(grid(first)), std::llround(grid(last)), count,
+        [&](int got) {
+          if (!progress || progress(before + got, total)) return true;
+          cancelled = true;
+          return false;
+        },
+        points);
     if (!done) {
       if (cancelled) shell.SetError("cancelled");
       return std::nullopt;
@@ -514,6 +508,10 @@ std::optional<Connection> Connect(const std::string& port, std::string& why, Tim
   return connection;
 }
 
+namespace {
+
+// The port to use when none is named: the one analyser found, or nothing
+// with why listing what was found.
 std::optional<std::string> OnlyAnalyserPort(std::string& why) {
   std::vector<std::string> analysers, refused;
   for (const SerialPortInfo& port : AnalyserPorts(ListSerialPorts())) {
@@ -534,6 +532,8 @@ std::optional<std::string> OnlyAnalyserPort(std::string& why) {
   }
   return std::nullopt;
 }
+
+}  // namespace
 
 std::optional<model::MeasuredNetwork> MeasureOnce(const std::string& port,
                                                   const SweepRequest& request, std::string& why,

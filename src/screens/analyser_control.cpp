@@ -15,7 +15,6 @@ namespace {
 
 constexpr const char* kPortKey = "analyser.port";
 constexpr const char* kTouchstoneFilter = "Touchstone files (*.s2p)|*.s2p;*.S2P";
-constexpr int kSweepPoints = 401;
 
 }  // namespace
 
@@ -110,13 +109,13 @@ bool AnalyserControl::Start(const std::string& port) {
   m_busy = true;
   m_cancel = false;
   m_done = 0;
-  m_total = kSweepPoints;
-  barSweep->setRange(0, kSweepPoints);
+  m_total = instruments::kDefaultSweepPoints;
+  barSweep->setRange(0, instruments::kDefaultSweepPoints);
   barSweep->setValue(0);
   barSweep->show();
   cmdCancelSweep->show();
   m_progressTimer->start();
-  const instruments::SweepRequest request{design.SweepStart, design.SweepStop, kSweepPoints};
+  const instruments::SweepRequest request{design.SweepStart, design.SweepStop};
   const instruments::Timeouts waits = timeouts;
   m_worker = std::thread([this, port, request, waits] {
     std::string why;
@@ -133,7 +132,8 @@ bool AnalyserControl::Start(const std::string& port) {
       m_result = std::move(network);
       m_why = why;
     }
-    QMetaObject::invokeMethod(this, [this] { Finished(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { Finished(); }, Qt::QueuedConnection);
   });
   return true;
 }
@@ -181,19 +181,21 @@ bool AnalyserControl::SaveTouchstone(const std::string& path) {
 }
 
 void AnalyserControl::AddMenuEntries(QMenu& menu) {
-  menu.addAction(QStringLiteral("Measure with analyser..."), this, [this] {
-    MeasureWithAnalyser();
-  })->setEnabled(!m_busy);
+  menu.addAction(QStringLiteral("Measure with analyser..."), this,
+                 [this] { MeasureWithAnalyser(); })
+      ->setEnabled(!m_busy);
   if (m_repeat)
     menu.addAction(QStringLiteral("Stop repeating"), this, [this] { Stop(); });
   else
     menu.addAction(QStringLiteral("Repeat"), this, [this] { StartRepeating(); })
         ->setEnabled(!m_busy);
-  menu.addAction(QStringLiteral("Save measurement as Touchstone..."), this, [this] {
-    const std::string path = m_form.DialogsUsed().SaveFile(
-        "Save measurement as Touchstone", kTouchstoneFilter, "measured.s2p");
-    if (!path.empty()) SaveTouchstone(path);
-  })->setEnabled(LiveShown());
+  menu.addAction(QStringLiteral("Save measurement as Touchstone..."), this,
+                 [this] {
+                   const std::string path = m_form.DialogsUsed().SaveFile(
+                       "Save measurement as Touchstone", kTouchstoneFilter, "measured.s2p");
+                   if (!path.empty()) SaveTouchstone(path);
+                 })
+      ->setEnabled(LiveShown());
 }
 
 }  // namespace diruruzevuv::screens
