@@ -16,8 +16,6 @@
 namespace diruruzevuv::cli {
 namespace {
 
-constexpr const char* kPrefix = "diruruzevuv-cli: ";
-
 struct BuildSheetArguments {
   std::string design;
   model::BuildSheetChoices choices;
@@ -27,36 +25,19 @@ struct BuildSheetArguments {
 };
 
 int ParseBuildSheetArguments(const std::vector<std::string>& args, BuildSheetArguments& out) {
-  using Kind = Option::Kind;
-  const auto number = [](const char* name, const char* needs, double lowest, bool taken) {
-    return Option{.name = name,
-                  .kind = Kind::kNumber,
-                  .needs = needs,
-                  .lowest = lowest,
-                  .lowestTaken = taken};
-  };
   const CommandLine line{
       .command = "buildsheet",
       .shape = OptionShape::kDoubleDash,
-      .options = {{.name = "--csv"},
-                  {.name = "--search"},
-                  {.name = "--core", .kind = Kind::kText, .needs = "a value"},
-                  {.name = "--wire",
-                   .kind = Kind::kChoice,
-                   .needs = "a value",
-                   .accepts = [](const std::string& v) { return model::ParseWire(v).has_value(); },
-                   .choiceNeeds = "an AWG gauge (24) or a diameter in mm (0.5mm)"},
-                  {.name = "--series",
-                   .kind = Kind::kChoice,
-                   .needs = "a value",
-                   .accepts =
-                       [](const std::string& v) { return model::ParseSeries(v).has_value(); },
-                   .choiceNeeds = "E6, E12 or E24"},
-                  number("--lead", "a length of lead in mm", 0.0, true),
-                  number("--power", "a power in W above 0", 0.0, false),
-                  number("--swr", "an SWR of at least 1", 1.0, true),
-                  number("--rating", "a voltage rating in V above 0", 0.0, false),
-                  number("--margin", "a safety margin above 0", 0.0, false)},
+      .options = {Flag("--csv"), Flag("--search"), Text("--core", "a value"),
+                  Choice("--wire", "an AWG gauge (24) or a diameter in mm (0.5mm)",
+                         [](const std::string& v) { return !!model::ParseWire(v); }),
+                  Choice("--series", "E6, E12 or E24",
+                         [](const std::string& v) { return !!model::ParseSeries(v); }),
+                  Number("--lead", "a length of lead in mm", AtLeast(0.0)),
+                  Number("--power", "a power in W above 0", Above(0.0)),
+                  Number("--swr", "an SWR of at least 1", AtLeast(1.0)),
+                  Number("--rating", "a voltage rating in V above 0", Above(0.0)),
+                  Number("--margin", "a safety margin above 0", Above(0.0))},
       .operands = {"DESIGN_FILE"},
       .required = 1,
       .surplusAtOnce = true,
@@ -93,8 +74,8 @@ bool ChooseCore(const BuildSheetArguments& args, const model::CoreCatalogue& cat
   }
   core = catalogue.Find(args.choices.core);
   if (!core) {
-    std::fprintf(stderr, "%sunknown core '%s'; the catalogue %s has %zu cores\n", kPrefix,
-                 args.choices.core.c_str(), files::kCoreCatalogueName, catalogue.cores.size());
+    Fail("unknown core '" + args.choices.core + "'; the catalogue " + files::kCoreCatalogueName +
+         " has " + std::to_string(catalogue.cores.size()) + " cores");
     return false;
   }
   const std::int16_t oldL1 = design.TurnsL1;
@@ -151,7 +132,7 @@ int RunBuildSheetCommand(const Context& context, const std::vector<std::string>&
 
   const model::CoreCatalogue catalogue = files::ReadCoreCatalogue(session.locations);
   for (const std::string& problem : catalogue.problems)
-    std::fprintf(stderr, "%sskipped %s\n", kPrefix, problem.c_str());
+    std::fprintf(stderr, "diruruzevuv-cli: skipped %s\n", problem.c_str());
   const model::Core* core = nullptr;
   std::string note;
   if (!ChooseCore(parsed, catalogue, design, core, note)) return 1;

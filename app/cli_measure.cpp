@@ -54,29 +54,15 @@ int ChooseSweep(const Context& context, const ParsedLine& parsed,
 // measure [--design DESIGN_FILE] [--port PORT] [--start HZ] [--stop HZ]
 // [--points N] OUT.s2p: one sweep of the analyser into a Touchstone file.
 int RunMeasureCommand(const Context& context, const std::vector<std::string>& args) {
-  using Kind = Option::Kind;
   const auto frequency = [](const char* name) {
-    return Option{.name = name,
-                  .kind = Kind::kNumber,
-                  .needs = "a frequency in Hz",
-                  .lowest = 0.0,
-                  .lowestTaken = false,
-                  .missing = MissingValue::kGotEmpty};
+    return Number(name, "a frequency in Hz", Above(0.0), MissingValue::kGotEmpty);
   };
   const CommandLine line{
       .command = "measure",
       .shape = OptionShape::kDash,
-      .options = {{.name = "--design", .kind = Kind::kText, .needs = "a DESIGN_FILE"},
-                  {.name = "--port", .kind = Kind::kText, .needs = "a PORT"},
-                  frequency("--start"),
+      .options = {Text("--design", "a DESIGN_FILE"), Text("--port", "a PORT"), frequency("--start"),
                   frequency("--stop"),
-                  {.name = "--points",
-                   .kind = Kind::kWhole,
-                   .needs =
-                       "a whole number from 2 to " + std::to_string(instruments::kMostSweepPoints),
-                   .lowest = 2.0,
-                   .highest = instruments::kMostSweepPoints,
-                   .missing = MissingValue::kGotEmpty}},
+                  Whole("--points", 2, instruments::kMostSweepPoints, MissingValue::kGotEmpty)},
       .operands = {"OUT_FILE"},
       .required = 1,
       .surplusAtOnce = true,
@@ -100,9 +86,7 @@ int RunMeasureCommand(const Context& context, const std::vector<std::string>& ar
 // kind and firmware version.
 int RunDevicesCommand(const Context&, const std::vector<std::string>& args) {
   const CommandLine line{
-      .command = "devices",
-      .shape = OptionShape::kAnything,
-      .options = {{.name = "--port", .kind = Option::Kind::kText, .needs = "a PORT"}}};
+      .command = "devices", .shape = OptionShape::kAnything, .options = {Text("--port", "a PORT")}};
   ParsedLine parsed;
   if (const int wrong = ParseCommandLine(line, args, parsed)) return wrong;
   std::vector<std::string> ports = parsed.All("--port");

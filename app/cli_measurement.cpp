@@ -12,30 +12,19 @@ namespace diruruzevuv::cli {
 
 int ParseMeasurementArguments(const char* command, const std::vector<std::string>& args,
                               bool withTolerance, MeasurementArguments& out) {
-  using Kind = Option::Kind;
-  CommandLine line{.command = command,
-                   .options = {{.name = "--csv"},
-                               {.name = "--floor",
-                                .kind = Kind::kNumber,
-                                .needs = "a number of dB",
-                                .missing = MissingValue::kGotNothing},
-                               {.name = "--port",
-                                .kind = Kind::kText,
-                                .needs = "a serial port",
-                                .missing = MissingValue::kGotNothing,
-                                .replacesLastOperand = true}},
-                   .operands = {"DESIGN_FILE", "MEASURED_FILE"},
-                   .required = 2};
-  line.surplus = [command](const std::vector<std::string>& operands) {
-    return "unexpected operand '" + operands.back() + "' for " + command;
-  };
+  CommandLine line{
+      .command = command,
+      .options = {Flag("--csv"), Number("--floor", "a number of dB", {}, MissingValue::kGotNothing),
+                  Text("--port", "a serial port", MissingValue::kGotNothing)},
+      .operands = {"DESIGN_FILE", "MEASURED_FILE"},
+      .required = 2,
+      .insteadOfLastOperand = "--port",
+      .surplus = [command](const std::vector<std::string>& operands) {
+        return "unexpected operand '" + operands.back() + "' for " + command;
+      }};
   if (withTolerance)
-    line.options.push_back({.name = "--tolerance",
-                            .kind = Kind::kNumber,
-                            .needs = "a percentage above 0",
-                            .lowest = 0.0,
-                            .lowestTaken = false,
-                            .missing = MissingValue::kGotNothing});
+    line.options.push_back(
+        Number("--tolerance", "a percentage above 0", Above(0.0), MissingValue::kGotNothing));
   ParsedLine parsed;
   if (const int wrong = ParseCommandLine(line, args, parsed)) return wrong;
   out.csv = parsed.Has("--csv");

@@ -38,8 +38,9 @@ std::optional<double> ValueOf(const Option& option, const std::string& text) {
     if (option.accepts && !option.accepts(text)) return std::nullopt;
     return 0.0;
   }
-  if (!value || *value < option.lowest || (*value == option.lowest && !option.lowestTaken) ||
-      *value > option.highest)
+  const Range& range = option.range;
+  if (!value || *value < range.lowest || (*value == range.lowest && !range.lowestTaken) ||
+      *value > range.highest)
     return std::nullopt;
   return value;
 }
@@ -64,6 +65,43 @@ std::string SurplusText(const CommandLine& line, const std::vector<std::string>&
 }
 
 }  // namespace
+
+Option Flag(std::string name) {
+  return {.name = std::move(name)};
+}
+
+Option Text(std::string name, std::string needs, MissingValue missing) {
+  return {.name = std::move(name),
+          .kind = Option::Kind::kText,
+          .needs = std::move(needs),
+          .missing = missing};
+}
+
+Option Number(std::string name, std::string needs, Range range, MissingValue missing) {
+  return {.name = std::move(name),
+          .kind = Option::Kind::kNumber,
+          .needs = std::move(needs),
+          .range = range,
+          .missing = missing};
+}
+
+Option Whole(std::string name, int lowest, int highest, MissingValue missing) {
+  return {
+      .name = std::move(name),
+      .kind = Option::Kind::kWhole,
+      .needs = "a whole number from " + std::to_string(lowest) + " to " + std::to_string(highest),
+      .range = {static_cast<double>(lowest), true, static_cast<double>(highest)},
+      .missing = missing};
+}
+
+Option Choice(std::string name, std::string choiceNeeds,
+              std::function<bool(const std::string&)> accepts) {
+  return {.name = std::move(name),
+          .kind = Option::Kind::kText,
+          .needs = "a value",
+          .accepts = std::move(accepts),
+          .choiceNeeds = std::move(choiceNeeds)};
+}
 
 int UsageError(const std::string& what) {
   std::fprintf(stderr, "diruruzevuv-cli: %s\n", what.c_str());
@@ -109,7 +147,7 @@ int ParseCommandLine(const CommandLine& line, const std::vector<std::string>& ar
     for (const Option& o : line.options)
       if (o.name == arg) option = &o;
     if (!option) return UsageError("unknown option '" + arg + "' for " + line.command);
-    if (option->replacesLastOperand && taken == line.operands.size()) {
+    if (arg == line.insteadOfLastOperand && taken == line.operands.size()) {
       --taken;
       required = std::min(required, taken);
     }

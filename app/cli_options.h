@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace diruruzevuv::cli {
@@ -35,23 +36,42 @@ enum class MissingValue {
   kGotEmpty,     // "--points needs a whole number from 2 to 100001, got ''"
 };
 
-struct Option {
-  enum class Kind { kFlag, kText, kNumber, kWhole, kChoice };
-  std::string name{};  // "--floor"
-  Kind kind = Kind::kFlag;
-  std::string needs{};  // "a number of dB", as in "--floor needs a number of dB, got 'x'"
-  // Numbers and whole numbers: the range taken.
+// The values a number option takes.
+struct Range {
   double lowest = -std::numeric_limits<double>::infinity();
   bool lowestTaken = true;
   double highest = std::numeric_limits<double>::infinity();
+};
+inline Range Above(double lowest) {
+  return {.lowest = lowest, .lowestTaken = false};
+}
+inline Range AtLeast(double lowest) {
+  return {.lowest = lowest};
+}
+
+struct Option {
+  enum class Kind { kFlag, kText, kNumber, kWhole };  // a choice is a text it accepts
+  std::string name{};
+  Kind kind = Kind::kFlag;
+  std::string needs{};  // "a number of dB", as in "--floor needs a number of dB, got 'x'"
+  Range range{};        // numbers and whole numbers
   MissingValue missing = MissingValue::kSaysNothing;
   // Choices: whether a value is one, and what a wrong one's refusal says
-  // it needs (a missing one says `needs`).
+  // it needs (a missing one's says `needs`).
   std::function<bool(const std::string&)> accepts{};
   std::string choiceNeeds{};
-  // Given, the option stands in for the last operand ("MEASURED_FILE|--port PORT").
-  bool replacesLastOperand = false;
 };
+
+// The table's rows. A whole number needs "a whole number from A to B"; a
+// missing choice needs "a value".
+Option Flag(std::string name);
+Option Text(std::string name, std::string needs, MissingValue missing = MissingValue::kSaysNothing);
+Option Number(std::string name, std::string needs, Range range = {},
+              MissingValue missing = MissingValue::kSaysNothing);
+Option Whole(std::string name, int lowest, int highest,
+             MissingValue missing = MissingValue::kSaysNothing);
+Option Choice(std::string name, std::string choiceNeeds,
+              std::function<bool(const std::string&)> accepts);
 
 // One command's command line.
 struct CommandLine {
@@ -60,6 +80,9 @@ struct CommandLine {
   std::vector<Option> options{};
   std::vector<std::string> operands{};  // their names, "DESIGN_FILE"
   std::size_t required = 0;             // how many of them must be given
+  // The option that, given, stands in for the last operand
+  // ("MEASURED_FILE|--port PORT").
+  std::string insteadOfLastOperand{};
   // An operand too many: refused when it comes (before any later option),
   // or after all options with the operands given.
   bool surplusAtOnce = false;

@@ -42,24 +42,12 @@ struct TouchstoneArguments {
 };
 
 int ParseTouchstoneArguments(const std::vector<std::string>& args, TouchstoneArguments& out) {
-  using Kind = Option::Kind;
-  const auto frequency = [](const char* name) {
-    return Option{.name = name,
-                  .kind = Kind::kNumber,
-                  .needs = "a frequency in Hz above 0",
-                  .lowest = 0.0,
-                  .lowestTaken = false};
-  };
+  const char* const frequency = "a frequency in Hz above 0";
   const CommandLine line{
       .command = "touchstone",
       .shape = OptionShape::kDash,
-      .options = {frequency("--start"),
-                  frequency("--stop"),
-                  {.name = "--points",
-                   .kind = Kind::kWhole,
-                   .needs = "a whole number from 2 to " + std::to_string(kMaxPoints),
-                   .lowest = 2.0,
-                   .highest = kMaxPoints}},
+      .options = {Number("--start", frequency, Above(0.0)), Number("--stop", frequency, Above(0.0)),
+                  Whole("--points", 2, kMaxPoints)},
       .operands = {"DESIGN_FILE", "OUT_FILE"},
       .required = 2,
       .surplus = [](const std::vector<std::string>& operands) {

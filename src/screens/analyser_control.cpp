@@ -132,8 +132,7 @@ bool AnalyserControl::Start(const std::string& port) {
       m_result = std::move(network);
       m_why = why;
     }
-    QMetaObject::invokeMethod(
-        this, [this] { Finished(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, [this] { Finished(); }, Qt::QueuedConnection);
   });
   return true;
 }
@@ -181,21 +180,19 @@ bool AnalyserControl::SaveTouchstone(const std::string& path) {
 }
 
 void AnalyserControl::AddMenuEntries(QMenu& menu) {
-  menu.addAction(QStringLiteral("Measure with analyser..."), this,
-                 [this] { MeasureWithAnalyser(); })
-      ->setEnabled(!m_busy);
+  menu.addAction(QStringLiteral("Measure with analyser..."), this, [this] {
+    MeasureWithAnalyser();
+  })->setEnabled(!m_busy);
   if (m_repeat)
     menu.addAction(QStringLiteral("Stop repeating"), this, [this] { Stop(); });
   else
     menu.addAction(QStringLiteral("Repeat"), this, [this] { StartRepeating(); })
         ->setEnabled(!m_busy);
-  menu.addAction(QStringLiteral("Save measurement as Touchstone..."), this,
-                 [this] {
-                   const std::string path = m_form.DialogsUsed().SaveFile(
-                       "Save measurement as Touchstone", kTouchstoneFilter, "measured.s2p");
-                   if (!path.empty()) SaveTouchstone(path);
-                 })
-      ->setEnabled(LiveShown());
+  menu.addAction(QStringLiteral("Save measurement as Touchstone..."), this, [this] {
+    const std::string path = m_form.DialogsUsed().SaveFile(
+        "Save measurement as Touchstone", kTouchstoneFilter, "measured.s2p");
+    if (!path.empty()) SaveTouchstone(path);
+  })->setEnabled(LiveShown());
 }
 
 }  // namespace diruruzevuv::screens
