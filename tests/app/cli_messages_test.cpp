@@ -94,6 +94,7 @@ TEST(CliMessagesTest, EveryFailureSaysWhatIsWrongInOneLine) {
        "--stop 1000 Hz is not above the design's sweep start 5000000 Hz"},
       {"touchstone {dir}/down.TXT {dir}", 1, "cannot write {dir}: Is a directory"},
       {"sweep a b", 2, "unexpected operand 'b' for sweep"},
+      {"sweep -5", 1, "cannot read -5: No such file or directory"},  // "-5" may be a value
       // With --port the measured file is one operand too many; of several,
       // compare and fit name the last.
       {"compare a --port p b", 2, "unexpected operand 'b' for compare"},
