@@ -40,6 +40,7 @@ int ParseBuildSheetArguments(const std::vector<std::string>& args, BuildSheetArg
                   Number("--margin", "a safety margin above 0", Above(0.0))},
       .operands = {"DESIGN_FILE"},
       .required = 1,
+      .emptyBeforeFirstOperandIsNone = true,
       .surplusAtOnce = true,
       .surplus = [](const std::vector<std::string>& operands) {
         return "buildsheet takes one DESIGN_FILE, got '" + operands[1] + "'";

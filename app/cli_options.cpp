@@ -138,6 +138,7 @@ int ParseCommandLine(const CommandLine& line, const std::vector<std::string>& ar
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (!IsOption(line.shape, arg)) {
+      if (arg.empty() && line.emptyBeforeFirstOperandIsNone && parsed.operands.empty()) continue;
       parsed.operands.push_back(arg);
       if (line.surplusAtOnce && parsed.operands.size() > taken)
         return UsageError(SurplusText(line, parsed.operands, taken));
@@ -147,10 +148,6 @@ int ParseCommandLine(const CommandLine& line, const std::vector<std::string>& ar
     for (const Option& o : line.options)
       if (o.name == arg) option = &o;
     if (!option) return UsageError("unknown option '" + arg + "' for " + line.command);
-    if (arg == line.insteadOfLastOperand && taken == line.operands.size()) {
-      --taken;
-      required = std::min(required, taken);
-    }
     if (option->kind == Option::Kind::kFlag) {
       parsed.given.push_back({arg, "", 0.0});
       continue;
@@ -162,6 +159,10 @@ int ParseCommandLine(const CommandLine& line, const std::vector<std::string>& ar
                         (option->choiceNeeds.empty() ? option->needs : option->choiceNeeds) +
                         ", got '" + args[i] + "'");
     parsed.given.push_back({arg, args[i], *value});
+    if (arg == line.insteadOfLastOperand && !args[i].empty() && taken == line.operands.size()) {
+      --taken;
+      required = std::min(required, taken);
+    }
   }
   const std::size_t count = parsed.operands.size();
   if (count < required) {

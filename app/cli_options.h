@@ -80,9 +80,12 @@ struct CommandLine {
   std::vector<Option> options{};
   std::vector<std::string> operands{};  // their names, "DESIGN_FILE"
   std::size_t required = 0;             // how many of them must be given
-  // The option that, given, stands in for the last operand
+  // The option that, given a value, stands in for the last operand
   // ("MEASURED_FILE|--port PORT").
   std::string insteadOfLastOperand{};
+  // Whether an empty argument before the first operand is none (buildsheet
+  // has always passed over it and then said what it needs).
+  bool emptyBeforeFirstOperandIsNone = false;
   // An operand too many: refused when it comes (before any later option),
   // or after all options with the operands given.
   bool surplusAtOnce = false;

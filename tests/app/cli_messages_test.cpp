@@ -98,10 +98,12 @@ TEST(CliMessagesTest, EveryFailureSaysWhatIsWrongInOneLine) {
       // With --port the measured file is one operand too many; of several,
       // compare and fit name the last.
       {"compare a --port p b", 2, "unexpected operand 'b' for compare"},
+      {"compare a --port \"\"", 2, "compare needs a MEASURED_FILE"},
       {"fit a b c d", 2, "unexpected operand 'd' for fit"},
       // buildsheet takes "-x" for a file and refuses a second one at once.
       {"buildsheet a -x --bogus", 2, "buildsheet takes one DESIGN_FILE, got '-x'"},
       {"buildsheet a --wire", 2, "--wire needs a value"},
+      {"buildsheet \"\"", 2, "buildsheet needs a DESIGN_FILE"},
       {"buildsheet a --series E7", 2, "--series needs E6, E12 or E24, got 'E7'"},
       {"buildsheet a --lead 0 --swr 1 --power", 2, "--power needs a power in W above 0"},
       {"buildsheet a --rating 0", 2, "--rating needs a voltage rating in V above 0, got '0'"},
