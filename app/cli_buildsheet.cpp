@@ -1,7 +1,3 @@
-#include <charconv>
-#include <cerrno>
-#include <cmath>
-#include <cstring>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -20,17 +16,100 @@
 namespace diruruzevuv::cli {
 namespace {
 
-constexpr const char* kPrefix = "diruruzevuv-cli: ";
+struct BuildSheetArguments {
+  std::string design;
+  model::BuildSheetChoices choices;
+  bool coreGiven = false;
+  bool search = false;
+  bool csv = false;
+};
 
-bool Number(const std::string& text, double& value) {
-  const char* end = text.data() + text.size();
-  const auto [stop, error] = std::from_chars(text.data(), end, value);
-  return !text.empty() && error == std::errc{} && stop == end && std::isfinite(value);
+int ParseBuildSheetArguments(const std::vector<std::string>& args, BuildSheetArguments& out) {
+  const CommandLine line{
+      .command = "buildsheet",
+      .shape = OptionShape::kDoubleDash,
+      .options = {Flag("--csv"), Flag("--search"), Text("--core", "a value"),
+                  Choice("--wire", "an AWG gauge (24) or a diameter in mm (0.5mm)",
+                         [](const std::string& v) { return !!model::ParseWire(v); }),
+                  Choice("--series", "E6, E12 or E24",
+                         [](const std::string& v) { return !!model::ParseSeries(v); }),
+                  Number("--lead", "a length of lead in mm", AtLeast(0.0)),
+                  Number("--power", "a power in W above 0", Above(0.0)),
+                  Number("--swr", "an SWR of at least 1", AtLeast(1.0)),
+                  Number("--rating", "a voltage rating in V above 0", Above(0.0)),
+                  Number("--margin", "a safety margin above 0", Above(0.0))},
+      .operands = {"DESIGN_FILE"},
+      .required = 1,
+      .emptyBeforeFirstOperandIsNone = true,
+      .surplusAtOnce = true,
+      .surplus = [](const std::vector<std::string>& operands) {
+        return "buildsheet takes one DESIGN_FILE, got '" + operands[1] + "'";
+      }};
+  ParsedLine parsed;
+  if (const int wrong = ParseCommandLine(line, args, parsed)) return wrong;
+  out.design = parsed.operands[0];
+  out.search = parsed.Has("--search");
+  out.csv = parsed.Has("--csv");
+  model::BuildSheetChoices& choices = out.choices;
+  out.coreGiven = parsed.Has("--core");
+  choices.core = parsed.Text("--core").value_or(choices.core);
+  if (const auto wire = parsed.Text("--wire")) choices.wire = {*wire, *wire};
+  if (const auto series = parsed.Text("--series")) choices.series = *model::ParseSeries(*series);
+  choices.leadMm = parsed.Number("--lead").value_or(choices.leadMm);
+  choices.stress.watts = parsed.Number("--power").value_or(choices.stress.watts);
+  choices.stress.swr = parsed.Number("--swr").value_or(choices.stress.swr);
+  choices.stress.ratingVolts = parsed.Number("--rating").value_or(choices.stress.ratingVolts);
+  choices.stress.margin = parsed.Number("--margin").value_or(choices.stress.margin);
+  return 0;
 }
 
-int WriteOut(const std::string& text) {
-  const bool written = std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
-  return (written && std::fflush(stdout) == 0) ? 0 : 1;
+// The core named on the command line, with the turns it offers taken as
+// the window takes them (note says what changed), or the catalogue's core
+// nearest the design's AL. False, with the reason told, for a core the
+// catalogue does not have.
+bool ChooseCore(const BuildSheetArguments& args, const model::CoreCatalogue& catalogue,
+                model::DesignState& design, const model::Core*& core, std::string& note) {
+  if (!args.coreGiven) {
+    core = catalogue.NearestByAl(design.ToroidAL);
+    return true;
+  }
+  core = catalogue.Find(args.choices.core);
+  if (!core) {
+    Fail("unknown core '" + args.choices.core + "'; the catalogue " + files::kCoreCatalogueName +
+         " has " + std::to_string(catalogue.cores.size()) + " cores");
+    return false;
+  }
+  const std::int16_t oldL1 = design.TurnsL1;
+  const std::int16_t oldL2 = design.TurnsL2;
+  const model::TurnsOffer offer = model::ChooseCore(design, *core);
+  model::SetTurns(design, offer.turnsL1, offer.turnsL2);
+  note = "AL set to the core's " + notation::ShortestFloatText(design.ToroidAL) + "; turns L2 " +
+         std::to_string(oldL2) + " -> " + std::to_string(offer.turnsL2) + ", L1 " +
+         std::to_string(oldL1) + " -> " + std::to_string(offer.turnsL1) +
+         " (nearest to the design's inductances)";
+  return true;
+}
+
+// The sheet as text or, with --csv, as rows (of the proposal with --search).
+std::string SheetOutput(const BuildSheetArguments& args, const model::Session& session,
+                        const model::Core* core, const std::string& note) {
+  const model::DesignState& design = session.design;
+  model::BuildableProposal proposal;
+  if (args.search) proposal = model::SearchBuildable(design, session.defaults, args.choices.series);
+  if (args.csv) {
+    const model::DesignState& shown = args.search ? proposal.design : design;
+    return model::BuildSheetCsv(model::MakeBuildSheet(shown, session.defaults, core, args.choices));
+  }
+  const model::BuildSheet sheet =
+      model::MakeBuildSheet(design, session.defaults, core, args.choices);
+  std::string text;
+  for (const std::string& line : model::BuildSheetLines(sheet)) {
+    text += line + "\n";
+    if (!note.empty() && line.starts_with("  Source: ")) text += "  " + note + "\n";
+  }
+  if (args.search)
+    for (const std::string& line : model::ProposalLines(proposal, design)) text += line + "\n";
+  return text;
 }
 
 }  // namespace
@@ -38,69 +117,8 @@ int WriteOut(const std::string& text) {
 // buildsheet DESIGN_FILE [options]: core, windings, standard capacitors and
 // the stress on each part at the transmitter's power.
 int RunBuildSheetCommand(const Context& context, const std::vector<std::string>& args) {
-  model::BuildSheetChoices choices;
-  std::string designPath;
-  bool search = false;
-  bool csv = false;
-  bool coreGiven = false;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (a == "--csv") {
-      csv = true;
-      continue;
-    }
-    if (a == "--search") {
-      search = true;
-      continue;
-    }
-    if (a.size() < 2 || a[0] != '-' || a[1] != '-') {
-      if (!designPath.empty()) return UsageError("buildsheet takes one DESIGN_FILE, got '" + a + "'");
-      designPath = a;
-      continue;
-    }
-    struct NumberOption {
-      const char* name;
-      const char* what;
-      double* value;
-      double lowest;
-      bool lowestAllowed;
-    };
-    const NumberOption numbers[] = {
-        {"--lead", "a length of lead in mm", &choices.leadMm, 0.0, true},
-        {"--power", "a power in W above 0", &choices.stress.watts, 0.0, false},
-        {"--swr", "an SWR of at least 1", &choices.stress.swr, 1.0, true},
-        {"--rating", "a voltage rating in V above 0", &choices.stress.ratingVolts, 0.0, false},
-        {"--margin", "a safety margin above 0", &choices.stress.margin, 0.0, false},
-    };
-    const bool takesValue = a == "--core" || a == "--wire" || a == "--series";
-    const NumberOption* number = nullptr;
-    for (const NumberOption& n : numbers)
-      if (a == n.name) number = &n;
-    if (!takesValue && !number) return UsageError("unknown option '" + a + "' for buildsheet");
-    if (i + 1 >= args.size())
-      return UsageError(a + " needs " + (number ? number->what : "a value"));
-    const std::string& value = args[++i];
-    if (number) {
-      double v = 0.0;
-      if (!Number(value, v) || v < number->lowest || (v == number->lowest && !number->lowestAllowed))
-        return UsageError(a + " needs " + number->what + ", got '" + value + "'");
-      *number->value = v;
-    } else if (a == "--core") {
-      choices.core = value;
-      coreGiven = true;
-    } else if (a == "--wire") {
-      if (!model::ParseWire(value))
-        return UsageError("--wire needs an AWG gauge (24) or a diameter in mm (0.5mm), got '" +
-                          value + "'");
-      choices.wire = {value, value};
-    } else {
-      const auto series = model::ParseSeries(value);
-      if (!series) return UsageError("--series needs E6, E12 or E24, got '" + value + "'");
-      choices.series = *series;
-    }
-  }
-  if (designPath.empty()) return UsageError("buildsheet needs a DESIGN_FILE");
-
+  BuildSheetArguments parsed;
+  if (const int wrong = ParseBuildSheetArguments(args, parsed)) return wrong;
   StderrNotifier notifier;
   model::Session session;
   session.locations = context.locations;
@@ -108,54 +126,18 @@ int RunBuildSheetCommand(const Context& context, const std::vector<std::string>&
   // The design reader's own failure message speaks of the screen's
   // fallback design, which the tool does not use.
   StderrNotifier told;
-  if (!ReadDesignOrTellWhy(designPath, session.design, told)) return 1;
+  if (!ReadDesignOrTellWhy(parsed.design, session.design, told)) return 1;
   model::DesignState& design = session.design;
-  design.CurrentFile = std::filesystem::path(designPath).filename().string();
+  design.CurrentFile = std::filesystem::path(parsed.design).filename().string();
   model::UpdateInductances(design);
 
   const model::CoreCatalogue catalogue = files::ReadCoreCatalogue(session.locations);
   for (const std::string& problem : catalogue.problems)
-    std::fprintf(stderr, "%sskipped %s\n", kPrefix, problem.c_str());
+    std::fprintf(stderr, "diruruzevuv-cli: skipped %s\n", problem.c_str());
   const model::Core* core = nullptr;
   std::string note;
-  if (coreGiven) {
-    core = catalogue.Find(choices.core);
-    if (!core) {
-      std::fprintf(stderr, "%sunknown core '%s'; the catalogue %s has %zu cores\n", kPrefix,
-                   choices.core.c_str(), files::kCoreCatalogueName, catalogue.cores.size());
-      return 1;
-    }
-    // As choosing the core in the window and taking the offered turns.
-    const std::int16_t oldL1 = design.TurnsL1;
-    const std::int16_t oldL2 = design.TurnsL2;
-    const model::TurnsOffer offer = model::ChooseCore(design, *core);
-    model::SetTurns(design, offer.turnsL1, offer.turnsL2);
-    note = "AL set to the core's " + notation::ShortestFloatText(design.ToroidAL) + "; turns L2 " +
-           std::to_string(oldL2) + " -> " + std::to_string(offer.turnsL2) + ", L1 " +
-           std::to_string(oldL1) + " -> " + std::to_string(offer.turnsL1) +
-           " (nearest to the design's inductances)";
-  } else {
-    core = catalogue.NearestByAl(design.ToroidAL);
-  }
-
-  model::BuildableProposal proposal;
-  if (search) proposal = model::SearchBuildable(design, session.defaults, choices.series);
-
-  if (csv) {
-    // With --search the rows describe the proposal.
-    const model::DesignState& shown = search ? proposal.design : design;
-    return WriteOut(model::BuildSheetCsv(
-        model::MakeBuildSheet(shown, session.defaults, core, choices)));
-  }
-  const model::BuildSheet sheet = model::MakeBuildSheet(design, session.defaults, core, choices);
-  std::string text;
-  for (const std::string& line : model::BuildSheetLines(sheet)) {
-    text += line + "\n";
-    if (!note.empty() && line.starts_with("  Source: ")) text += "  " + note + "\n";
-  }
-  if (search)
-    for (const std::string& line : model::ProposalLines(proposal, design)) text += line + "\n";
-  return WriteOut(text);
+  if (!ChooseCore(parsed, catalogue, design, core, note)) return 1;
+  return WriteOut(SheetOutput(parsed, session, core, note));
 }
 
 }  // namespace diruruzevuv::cli

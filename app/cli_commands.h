@@ -1,12 +1,10 @@
 #pragma once
 
-#include <cctype>
-#include <cstdio>
 #include <filesystem>
-#include <initializer_list>
 #include <string>
 #include <vector>
 
+#include "cli_options.h"
 #include "model/session.h"
 
 namespace diruruzevuv::cli {
@@ -40,39 +38,6 @@ int RunReportCommand(const Context& context, const std::vector<std::string>& arg
 // reads the design as the program does and writes the PDF.
 int RenderReport(const model::FileLocations& where, const std::vector<std::string>& args, int argc,
                  char** argv);
-
-// A usage error: one line on standard error that says what is wrong (the
-// usage text only on --help); exit status 2.
-inline int UsageError(const std::string& what) {
-  std::fprintf(stderr, "diruruzevuv-cli: %s\n", what.c_str());
-  return 2;
-}
-
-// An argument that is an option rather than an operand ("--csv", "-x";
-// not "-5" or "-.5", which may be values).
-inline bool LooksLikeOption(const std::string& arg) {
-  return arg.size() > 1 && arg[0] == '-' && arg[1] != '.' &&
-         !std::isdigit(static_cast<unsigned char>(arg[1]));
-}
-
-// Checks a command without options of its own: its operands are `names`,
-// of which the first `required` must be given. Returns 0 when they fit;
-// otherwise says what is wrong and returns 2.
-inline int CheckOperands(const char* command, const std::vector<std::string>& args,
-                         std::initializer_list<const char*> names, std::size_t required) {
-  for (const std::string& arg : args)
-    if (LooksLikeOption(arg))
-      return UsageError("unknown option '" + arg + "' for " + command);
-  if (args.size() < required)
-    return UsageError(std::string(command) + " needs a" +
-                      (std::string("AEIOU").find(names.begin()[args.size()][0]) == std::string::npos
-                           ? " "
-                           : "n ") +
-                      names.begin()[args.size()]);
-  if (args.size() > names.size())
-    return UsageError("unexpected operand '" + args[names.size()] + "' for " + command);
-  return 0;
-}
 
 inline constexpr const char* kUsage =
     "usage: diruruzevuv-cli sweep [DESIGN_FILE]\n"

@@ -1,5 +1,6 @@
 #include "cli_commands.h"
 #include "cli_measurement.h"
+#include "cli_notifier.h"
 #include "model/measurement/comparison.h"
 #include "model/circuit/evaluation.h"
 #include "model/measurement/measurement_text.h"

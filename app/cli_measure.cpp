@@ -1,72 +1,32 @@
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <string>
 #include <vector>
 
-#include "model/notifier.h"
 #include "cli_commands.h"
-#include "cli_measurement.h"
 #include "cli_notifier.h"
 #include "files/global_defaults_file.h"
 #include "files/touchstone_writer.h"
 #include "instruments/analyser.h"
+#include "model/notifier.h"
 
 namespace diruruzevuv::cli {
 
 namespace {
 
-int Usage(const std::string& message) {
-  std::fputs(("diruruzevuv-cli: " + message + "\n").c_str(), stderr);
-  return 2;
-}
-
-int Fail(const std::string& message) {
-  std::fputs(("diruruzevuv-cli: " + message + "\n").c_str(), stderr);
-  return 1;
-}
-
-bool ReadWholeNumber(const std::string& text, int& value) {
-  const char* end = text.data() + text.size();
-  const auto [stop, error] = std::from_chars(text.data(), end, value);
-  return error == std::errc{} && stop == end;
-}
-
-}  // namespace
-
-// measure [--design DESIGN_FILE] [--port PORT] [--start HZ] [--stop HZ]
-// [--points N] OUT.s2p: one sweep of the analyser into a Touchstone file.
-int RunMeasureCommand(const Context& context, const std::vector<std::string>& args) {
-  std::string design, port, out;
-  double start = NAN, stop = NAN;
-  int points = 401;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    const bool hasValue = i + 1 < args.size();
-    if (a == "--design" || a == "--port") {
-      if (!hasValue) return Usage(a + " needs a " + (a == "--port" ? "PORT" : "DESIGN_FILE"));
-      (a == "--design" ? design : port) = args[++i];
-    } else if (a == "--start" || a == "--stop") {
-      double& value = a == "--start" ? start : stop;
-      if (!hasValue || !ReadOptionNumber(args[i + 1], value) || !(value > 0.0))
-        return Usage(a + " needs a frequency in Hz, got '" + (hasValue ? args[i + 1] : "") + "'");
-      ++i;
-    } else if (a == "--points") {
-      if (!hasValue || !ReadWholeNumber(args[i + 1], points) || points < 2 || points > 100001)
-        return Usage("--points needs a whole number from 2 to 100001, got '" +
-                     (hasValue ? args[i + 1] : "") + "'");
-      ++i;
-    } else if (a.size() > 1 && a[0] == '-') {
-      return Usage("unknown option '" + a + "' for measure");
-    } else if (out.empty()) {
-      out = a;
-    } else {
-      return Usage("measure takes one OUT_FILE, got '" + out + "' and '" + a + "'");
-    }
-  }
-  if (out.empty()) return Usage("measure needs an OUT_FILE");
-  if (design.empty() && (std::isnan(start) || std::isnan(stop)))
-    return Usage("measure needs --start and --stop, or --design");
+// The analyser's range and points from the command line, the missing
+// ends from the design's sweep when one is named. Returns 0, or says
+// what is wrong and returns the exit status.
+int ChooseSweep(const Context& context, const ParsedLine& parsed,
+                instruments::SweepRequest& request) {
+  request.startHz = parsed.Number("--start").value_or(NAN);
+  request.stopHz = parsed.Number("--stop").value_or(NAN);
+  request.points =
+      static_cast<int>(parsed.Number("--points").value_or(instruments::kDefaultSweepPoints));
+  const std::string design = parsed.Text("--design").value_or("");
+  const std::string port = parsed.Text("--port").value_or("");
+  if (design.empty() && (std::isnan(request.startHz) || std::isnan(request.stopHz)))
+    return UsageError("measure needs --start and --stop, or --design");
   if (!design.empty()) {
     StderrNotifier notifier;
     model::DesignState state;
@@ -80,15 +40,42 @@ int RunMeasureCommand(const Context& context, const std::vector<std::string>& ar
             state.InputTermination, port.empty() ? "the analyser" : port);
         !problem.empty())
       return Fail(design + ": " + problem);
-    if (std::isnan(start)) start = state.SweepStart;
-    if (std::isnan(stop)) stop = state.SweepStop;
+    if (std::isnan(request.startHz)) request.startHz = state.SweepStart;
+    if (std::isnan(request.stopHz)) request.stopHz = state.SweepStop;
   }
-  const instruments::SweepRequest request{start, stop, points};
   if (const std::string problem = instruments::SweepRequestProblem(request); !problem.empty())
-    return Usage("cannot sweep " + std::to_string(points) + " points from --start to --stop: " +
-                 problem);
+    return UsageError("cannot sweep " + std::to_string(request.points) +
+                      " points from --start to --stop: " + problem);
+  return 0;
+}
+
+}  // namespace
+
+// measure [--design DESIGN_FILE] [--port PORT] [--start HZ] [--stop HZ]
+// [--points N] OUT.s2p: one sweep of the analyser into a Touchstone file.
+int RunMeasureCommand(const Context& context, const std::vector<std::string>& args) {
+  const auto frequency = [](const char* name) {
+    return Number(name, "a frequency in Hz", Above(0.0), MissingValue::kGotEmpty);
+  };
+  const CommandLine line{
+      .command = "measure",
+      .shape = OptionShape::kDash,
+      .options = {Text("--design", "a DESIGN_FILE"), Text("--port", "a PORT"), frequency("--start"),
+                  frequency("--stop"),
+                  Whole("--points", 2, instruments::kMostSweepPoints, MissingValue::kGotEmpty)},
+      .operands = {"OUT_FILE"},
+      .required = 1,
+      .surplusAtOnce = true,
+      .surplus = [](const std::vector<std::string>& operands) {
+        return "measure takes one OUT_FILE, got '" + operands[0] + "' and '" + operands[1] + "'";
+      }};
+  ParsedLine parsed;
+  if (const int wrong = ParseCommandLine(line, args, parsed)) return wrong;
+  instruments::SweepRequest request;
+  if (const int wrong = ChooseSweep(context, parsed, request)) return wrong;
+  const std::string& out = parsed.operands[0];
   std::string why;
-  const auto network = instruments::MeasureOnce(port, request, why);
+  const auto network = instruments::MeasureOnce(parsed.Text("--port").value_or(""), request, why);
   if (!network) return Fail(why);
   if (!files::WriteTouchstoneFile(out, *network, {instruments::kOneDirectionComment}, &why))
     return Fail(model::CannotWriteText({"", out, why}));
@@ -98,15 +85,11 @@ int RunMeasureCommand(const Context& context, const std::vector<std::string>& ar
 // devices [--port PORT]: one line per analyser found, tab-separated: port,
 // kind and firmware version.
 int RunDevicesCommand(const Context&, const std::vector<std::string>& args) {
-  std::vector<std::string> ports;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--port") {
-      if (i + 1 >= args.size()) return Usage("--port needs a PORT");
-      ports.push_back(args[++i]);
-    } else {
-      return Usage("unknown option '" + args[i] + "' for devices");
-    }
-  }
+  const CommandLine line{
+      .command = "devices", .shape = OptionShape::kAnything, .options = {Text("--port", "a PORT")}};
+  ParsedLine parsed;
+  if (const int wrong = ParseCommandLine(line, args, parsed)) return wrong;
+  std::vector<std::string> ports = parsed.All("--port");
   if (ports.empty())
     for (const auto& found : instruments::AnalyserPorts(instruments::ListSerialPorts()))
       ports.push_back(found.port);
@@ -121,7 +104,8 @@ int RunDevicesCommand(const Context&, const std::vector<std::string>& args) {
     }
     text += port + "\t" + connection->info.kind + "\t" + connection->info.firmware + "\n";
   }
-  for (const std::string& why : refused) std::fputs(("diruruzevuv-cli: " + why + "\n").c_str(), stderr);
+  for (const std::string& why : refused)
+    std::fputs(("diruruzevuv-cli: " + why + "\n").c_str(), stderr);
   if (text.empty()) return Fail("no analyser found");
   return WriteOut(text);
 }

@@ -1,7 +1,5 @@
 #include "cli_measurement.h"
 
-#include <charconv>
-#include <cmath>
 #include <cstdio>
 
 #include "cli_notifier.h"
@@ -9,49 +7,32 @@
 #include "files/global_defaults_file.h"
 #include "files/measurement_file.h"
 #include "instruments/analyser.h"
-#include "notation/notation.h"
 
 namespace diruruzevuv::cli {
 
-bool ReadOptionNumber(const std::string& text, double& value) {
-  const std::optional<double> number = notation::PlainNumber(text);
-  if (number) value = *number;
-  return number.has_value();
-}
-
 int ParseMeasurementArguments(const char* command, const std::vector<std::string>& args,
                               bool withTolerance, MeasurementArguments& out) {
-  std::vector<std::string> files;
-  const auto got = [&args](std::size_t i) {
-    return i < args.size() ? ", got '" + args[i] + "'" : std::string(", got nothing");
-  };
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (a == "--csv") {
-      out.csv = true;
-    } else if (a == "--floor") {
-      if (++i >= args.size() || !ReadOptionNumber(args[i], out.floorDb))
-        return UsageError("--floor needs a number of dB" + got(i));
-    } else if (a == "--tolerance" && withTolerance) {
-      if (++i >= args.size() || !ReadOptionNumber(args[i], out.tolerancePercent) ||
-          !(out.tolerancePercent > 0.0))
-        return UsageError("--tolerance needs a percentage above 0" + got(i));
-    } else if (a == "--port") {
-      if (++i >= args.size()) return UsageError("--port needs a serial port, got nothing");
-      out.port = args[i];
-    } else if (LooksLikeOption(a)) {
-      return UsageError("unknown option '" + a + "' for " + command);
-    } else {
-      files.push_back(a);
-    }
-  }
-  if (files.empty() || (out.port.empty() && files.size() < 2))
-    return UsageError(std::string(command) + " needs a " +
-                      (files.empty() ? "DESIGN_FILE" : "MEASURED_FILE"));
-  if (files.size() > (out.port.empty() ? 2u : 1u))
-    return UsageError("unexpected operand '" + files.back() + "' for " + command);
-  out.design = files[0];
-  if (out.port.empty()) out.measured = files[1];
+  CommandLine line{
+      .command = command,
+      .options = {Flag("--csv"), Number("--floor", "a number of dB", {}, MissingValue::kGotNothing),
+                  Text("--port", "a serial port", MissingValue::kGotNothing)},
+      .operands = {"DESIGN_FILE", "MEASURED_FILE"},
+      .required = 2,
+      .insteadOfLastOperand = "--port",
+      .surplus = [command](const std::vector<std::string>& operands) {
+        return "unexpected operand '" + operands.back() + "' for " + command;
+      }};
+  if (withTolerance)
+    line.options.push_back(
+        Number("--tolerance", "a percentage above 0", Above(0.0), MissingValue::kGotNothing));
+  ParsedLine parsed;
+  if (const int wrong = ParseCommandLine(line, args, parsed)) return wrong;
+  out.csv = parsed.Has("--csv");
+  out.floorDb = parsed.Number("--floor").value_or(out.floorDb);
+  out.tolerancePercent = parsed.Number("--tolerance").value_or(out.tolerancePercent);
+  out.port = parsed.Text("--port").value_or("");
+  out.design = parsed.operands[0];
+  if (out.port.empty()) out.measured = parsed.operands[1];
   return 0;
 }
 
@@ -72,7 +53,7 @@ std::optional<LoadedMeasurement> LoadMeasurement(const Context& context,
     // way as a file from here on.
     std::string why;
     std::optional<model::MeasuredNetwork> network = instruments::MeasureOnce(
-        args.port, {loaded.design.SweepStart, loaded.design.SweepStop, 401}, why);
+        args.port, {loaded.design.SweepStart, loaded.design.SweepStop}, why);
     if (!network) {
       notifier.Message("diruruzevuv-cli: " + why);
       return std::nullopt;
@@ -91,11 +72,6 @@ std::optional<LoadedMeasurement> LoadMeasurement(const Context& context,
   loaded.measured = std::move(intake.shown->network);
   loaded.summary = std::move(intake.summary);
   return loaded;
-}
-
-int WriteOut(const std::string& text) {
-  const bool written = std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
-  return (written && std::fflush(stdout) == 0) ? 0 : 1;
 }
 
 }  // namespace diruruzevuv::cli

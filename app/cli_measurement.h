@@ -24,8 +24,6 @@ struct MeasurementArguments {
   bool csv = false;
 };
 
-bool ReadOptionNumber(const std::string& text, double& value);
-
 // Returns 0, or on wrong usage says what is wrong and returns 2.
 // withTolerance: whether --tolerance is allowed.
 int ParseMeasurementArguments(const char* command, const std::vector<std::string>& args,
@@ -44,7 +42,5 @@ struct LoadedMeasurement {
 std::optional<LoadedMeasurement> LoadMeasurement(
     const Context& context, const MeasurementArguments& args,
     model::MeasurementUse use = model::MeasurementUse::kJudge);
-
-int WriteOut(const std::string& text);
 
 }  // namespace diruruzevuv::cli

@@ -14,6 +14,19 @@ inline void PrintWriteFailure(const model::WriteFailure& failure) {
   std::fprintf(stderr, "diruruzevuv-cli: %s\n", model::CannotWriteText(failure).c_str());
 }
 
+// A failure: one line on standard error; exit status 1.
+inline int Fail(const std::string& what) {
+  std::fprintf(stderr, "diruruzevuv-cli: %s\n", what.c_str());
+  return 1;
+}
+
+// A command's result on standard output; exit status 1 when it could not
+// all be written (a full disk, a closed pipe).
+inline int WriteOut(const std::string& text) {
+  const bool written = std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
+  return (written && std::fflush(stdout) == 0) ? 0 : 1;
+}
+
 // The command-line tool's way of telling the user: messages go to standard
 // error, one a line; a beep has no place there. Remembers whether anything
 // was said, so a command can turn a reported failure into its exit status.

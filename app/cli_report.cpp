@@ -50,8 +50,8 @@ void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& m
 
 int RenderReport(const model::FileLocations& where, const std::vector<std::string>& args, int argc,
                  char** argv) {
-  if (const int wrong = CheckOperands("report", args, {"DESIGN_FILE", "OUT_PDF"}, 2)) return wrong;
-  // The report is rendered without a display.
+  // The tool checked the operands before handing over. The report is
+  // rendered without a display.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
     qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
   qInstallMessageHandler(QuietQtMessages);

@@ -6,9 +6,9 @@
 #include "files/design_file.h"
 #include "files/global_defaults_file.h"
 #include "files/sweep_csv.h"
-#include "model/circuit/evaluation.h"
 #include "model/circuit/analysis_problem.h"
 #include "model/circuit/design_state.h"
+#include "model/circuit/evaluation.h"
 #include "model/circuit/global_defaults.h"
 #include "model/session.h"
 
@@ -33,9 +33,7 @@ int RunSweepCommand(const Context& context, const std::vector<std::string>& args
     return 1;
   }
 
-  const std::string text = files::SweepCsvText(result);
-  const bool written = std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
-  return (written && std::fflush(stdout) == 0) ? 0 : 1;
+  return WriteOut(files::SweepCsvText(result));
 }
 
 }  // namespace diruruzevuv::cli

@@ -4,7 +4,6 @@
 #include <optional>
 #include <string>
 
-#include "model/notifier.h"
 #include "cli_commands.h"
 #include "cli_notifier.h"
 #include "files/design_file.h"
@@ -13,7 +12,7 @@
 #include "model/circuit/analysis_problem.h"
 #include "model/circuit/design_response.h"
 #include "model/circuit/global_defaults.h"
-#include "notation/notation.h"
+#include "model/notifier.h"
 
 namespace diruruzevuv::cli {
 namespace {
@@ -21,29 +20,10 @@ namespace {
 // Enough for any analyser's sweep; the file stays readable (about 17 MB).
 constexpr int kMaxPoints = 100000;
 
-// A usage error: one line on standard error, exit status 2.
-int Refuse(const std::string& text) {
-  std::fputs(("diruruzevuv-cli: " + text + "\n").c_str(), stderr);
-  return 2;
-}
-
-std::optional<double> Frequency(const std::string& text) {
-  const std::optional<double> value = notation::PlainNumber(text);
-  if (!value || !(*value > 0.0)) return std::nullopt;
-  return value;
-}
-
-std::optional<int> Points(const std::string& text) {
-  int value = 0;
-  const char* end = text.data() + text.size();
-  const auto [stop, error] = std::from_chars(text.data(), end, value);
-  if (error != std::errc{} || stop != end || value < 2 || value > kMaxPoints) return std::nullopt;
-  return value;
-}
-
 std::string Hz(double value) {
   char buffer[400];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
+  const auto result =
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
   return std::string(buffer, result.ptr) + " Hz";
 }
 
@@ -52,7 +32,58 @@ std::string Hz(double value) {
 std::string WriteFailure(const std::string& path, const std::string& why) {
   const std::string prefix = path + ": ";
   const std::string reason = why.rfind(prefix, 0) == 0 ? why.substr(prefix.size()) : why;
-  return "diruruzevuv-cli: " + model::CannotWriteText({"", path, reason}) + "\n";
+  return model::CannotWriteText({"", path, reason});
+}
+
+// What the command line asks for; the range's ends and points when given.
+struct TouchstoneArguments {
+  std::string design, out;
+  std::optional<double> start, stop, points;
+};
+
+int ParseTouchstoneArguments(const std::vector<std::string>& args, TouchstoneArguments& out) {
+  const char* const frequency = "a frequency in Hz above 0";
+  const CommandLine line{
+      .command = "touchstone",
+      .shape = OptionShape::kDash,
+      .options = {Number("--start", frequency, Above(0.0)), Number("--stop", frequency, Above(0.0)),
+                  Whole("--points", 2, kMaxPoints)},
+      .operands = {"DESIGN_FILE", "OUT_FILE"},
+      .required = 2,
+      .surplus = [](const std::vector<std::string>& operands) {
+        return "touchstone takes two files, got also '" + operands[2] + "'";
+      }};
+  ParsedLine parsed;
+  if (const int wrong = ParseCommandLine(line, args, parsed)) return wrong;
+  out = {parsed.operands[0], parsed.operands[1], parsed.Number("--start"), parsed.Number("--stop"),
+         parsed.Number("--points")};
+  if (out.start && out.stop && *out.start >= *out.stop)
+    return UsageError("--start " + Hz(*out.start) + " is not below --stop " + Hz(*out.stop));
+  return 0;
+}
+
+// The design's sweep range with what the command line changes in it.
+// Returns 0, or says what is wrong and returns the exit status.
+int ChooseRange(const TouchstoneArguments& args, const model::DesignState& design,
+                model::ResponseRange& range) {
+  range = model::DesignResponseRange(design);
+  if (args.start) range.lowHz = *args.start;
+  if (args.stop) range.highHz = *args.stop;
+  if (args.points) range.points = static_cast<int>(*args.points);
+  // One end from the command line, the other from the design's sweep.
+  if (args.start && !args.stop && !(range.lowHz < range.highHz))
+    return UsageError("--start " + Hz(*args.start) + " is not below the design's sweep end " +
+                      Hz(range.highHz));
+  if (args.stop && !args.start && !(range.lowHz < range.highHz))
+    return UsageError("--stop " + Hz(*args.stop) + " is not above the design's sweep start " +
+                      Hz(range.lowHz));
+  if (!(std::isfinite(range.lowHz) && std::isfinite(range.highHz) && range.lowHz > 0.0 &&
+        range.lowHz < range.highHz))
+    return Fail(args.design + ": the design's sweep range is empty; give --start and --stop");
+  if (model::ResponseFrequencies(range).empty())
+    return UsageError("--points " + std::to_string(range.points) + " is too many between " +
+                      Hz(range.lowHz) + " and " + Hz(range.highHz));
+  return 0;
 }
 
 }  // namespace
@@ -61,83 +92,28 @@ std::string WriteFailure(const std::string& path, const std::string& why) {
 // design's computed S-parameters as a Touchstone 1.1 file, as an analyser
 // would measure the built filter against the design's termination.
 int RunTouchstoneCommand(const Context& context, const std::vector<std::string>& args) {
-  std::optional<double> start, stop;
-  std::optional<int> points;
-  std::vector<std::string> files;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    const bool hasValue = i + 1 < args.size();
-    const std::string value = hasValue ? args[i + 1] : std::string();
-    const std::string got = hasValue ? ", got '" + value + "'" : "";
-    if (a == "--start" || a == "--stop") {
-      const std::optional<double> hz = hasValue ? Frequency(value) : std::nullopt;
-      if (!hz) return Refuse(a + " needs a frequency in Hz above 0" + got);
-      (a == "--start" ? start : stop) = hz;
-      ++i;
-    } else if (a == "--points") {
-      points = hasValue ? Points(value) : std::nullopt;
-      if (!points)
-        return Refuse("--points needs a whole number from 2 to " + std::to_string(kMaxPoints) +
-                      got);
-      ++i;
-    } else if (a.size() > 1 && a[0] == '-') {
-      return Refuse("unknown option '" + a + "' for touchstone");
-    } else {
-      files.push_back(a);
-    }
-  }
-  if (files.empty()) return Refuse("touchstone needs a DESIGN_FILE");
-  if (files.size() == 1) return Refuse("touchstone needs an OUT_FILE");
-  if (files.size() > 2) return Refuse("touchstone takes two files, got also '" + files[2] + "'");
-  if (start && stop && *start >= *stop)
-    return Refuse("--start " + Hz(*start) + " is not below --stop " + Hz(*stop));
-
+  TouchstoneArguments parsed;
+  if (const int wrong = ParseTouchstoneArguments(args, parsed)) return wrong;
   StderrNotifier notifier;
   model::DesignState design;
   model::GlobalDefaults defaults;
   files::ReadGlobalDefaults(context.locations, design, defaults, notifier);
-  const std::string& designFile = files[0];
-  if (!ReadDesignOrTellWhy(designFile, design, notifier)) {
-    if (!notifier.Told()) notifier.Message("diruruzevuv-cli: cannot read " + designFile);
+  if (!ReadDesignOrTellWhy(parsed.design, design, notifier)) {
+    if (!notifier.Told()) notifier.Message("diruruzevuv-cli: cannot read " + parsed.design);
     return 1;
   }
-  model::ResponseRange range = model::DesignResponseRange(design);
-  if (start) range.lowHz = *start;
-  if (stop) range.highHz = *stop;
-  if (points) range.points = *points;
-  // One end from the command line, the other from the design's sweep.
-  if (start && !stop && !(range.lowHz < range.highHz))
-    return Refuse("--start " + Hz(*start) + " is not below the design's sweep end " +
-                  Hz(range.highHz));
-  if (stop && !start && !(range.lowHz < range.highHz))
-    return Refuse("--stop " + Hz(*stop) + " is not above the design's sweep start " +
-                  Hz(range.lowHz));
-
-  if (!(std::isfinite(range.lowHz) && std::isfinite(range.highHz) && range.lowHz > 0.0 &&
-        range.lowHz < range.highHz)) {
-    std::fputs(("diruruzevuv-cli: " + designFile +
-                ": the design's sweep range is empty; give --start and --stop\n")
-                   .c_str(),
-               stderr);
-    return 1;
-  }
-  if (model::ResponseFrequencies(range).empty()) {
-    return Refuse("--points " + std::to_string(range.points) + " is too many between " +
-                  Hz(range.lowHz) + " and " + Hz(range.highHz));
-  }
+  model::ResponseRange range;
+  if (const int wrong = ChooseRange(parsed, design, range)) return wrong;
   const std::optional<model::MeasuredNetwork> network = model::DesignResponse(design, range);
   if (!network) {
-    PrintUnanalysable(files[0], model::DescribeUnanalysable(design));
+    PrintUnanalysable(parsed.design, model::DescribeUnanalysable(design));
     return 1;
   }
-  const std::string& out = files[1];
   std::string why;
-  if (!files::WriteTouchstoneFile(out, *network,
-                                  {"S-parameters of " + designFile + " computed by DIRUruzevuv"},
-                                  &why)) {
-    std::fputs(WriteFailure(out, why).c_str(), stderr);
-    return 1;
-  }
+  if (!files::WriteTouchstoneFile(parsed.out, *network,
+                                  {"S-parameters of " + parsed.design + " computed by DIRUruzevuv"},
+                                  &why))
+    return Fail(WriteFailure(parsed.out, why));
   return 0;
 }
 

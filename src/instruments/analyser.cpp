@@ -102,7 +102,6 @@ bool AnalyserShell::ReadMore(int timeoutMs, const std::string& waitingFor, bool 
   ByteLink::ReadResult got;
   for (int left = timeoutMs;;) {
     if (m_timeouts.cancel != nullptr && m_timeouts.cancel->load()) {
-      m_cancelled = true;
       SetError("cancelled");
       return false;
     }
@@ -167,7 +166,6 @@ std::optional<std::vector<std::string>> AnalyserShell::LineCommand(
       if (complete != lines) {
         lines = complete;
         if (!progress(lines)) {
-          m_cancelled = true;
           SetError("cancelled");
           return std::nullopt;
         }
@@ -196,22 +194,19 @@ std::optional<std::string> AnalyserShell::BinaryCommand(
   bool started = !m_buffer.empty();
   while (m_buffer.size() < bytes) {
     if (progress && !progress(m_buffer.size())) {
-      m_cancelled = true;
       SetError("cancelled");
       return std::nullopt;
     }
     if (!ReadMore(started ? m_timeouts.quietMs : m_timeouts.scanMs, command, started)) {
       m_received = m_buffer.size();
       // The prompt at the end of what came: the device sent fewer points.
-      m_shortReply = m_buffer.size() >= 4 &&
-                     m_buffer.compare(m_buffer.size() - 4, 4, kPrompt) == 0;
+      m_shortReply = m_buffer.size() >= 4 && m_buffer.compare(m_buffer.size() - 4, 4, kPrompt) == 0;
       if (m_shortReply) m_received -= 4;
       return std::nullopt;
     }
     started = true;
   }
   if (progress && !progress(bytes)) {
-    m_cancelled = true;
     SetError("cancelled");
     return std::nullopt;
   }
@@ -242,7 +237,6 @@ std::optional<AnalyserInfo> Identify(AnalyserShell& shell) {
     return std::nullopt;
   }
   AnalyserInfo result;
-  result.port = shell.Port();
   const bool hasInfo = !(info->size() == 1 && (*info)[0] == "info?");
   if (hasInfo) {
     for (const std::string& line : *info) {
@@ -283,7 +277,8 @@ std::optional<AnalyserInfo> Identify(AnalyserShell& shell) {
   if (const std::size_t p = result.firmware.find("p:"); p != std::string::npos) {
     int points = 0;
     const char* begin = result.firmware.data() + p + 2;
-    const auto [end, error] = std::from_chars(begin, result.firmware.data() + result.firmware.size(), points);
+    const auto [end, error] =
+        std::from_chars(begin, result.firmware.data() + result.firmware.size(), points);
     if (error == std::errc{} && end != begin && points >= 2) result.maxPoints = points;
   } else if (ContainsNoCase(result.kind, "H4") || ContainsNoCase(result.kind, "H 4")) {
     result.maxPoints = 401;
@@ -292,12 +287,12 @@ std::optional<AnalyserInfo> Identify(AnalyserShell& shell) {
 }
 
 std::string SweepRequestProblem(const SweepRequest& request) {
-  if (!(std::isfinite(request.startHz) && std::isfinite(request.stopHz)) ||
-      request.startHz < 1.0 || request.stopHz > 4.0e9)
+  if (!(std::isfinite(request.startHz) && std::isfinite(request.stopHz)) || request.startHz < 1.0 ||
+      request.stopHz > 4.0e9)
     return "the range must lie between 1 Hz and 4 GHz";
   if (!(request.stopHz > request.startHz)) return "the stop frequency must lie above the start";
-  if (request.points < 2 || request.points > 100001)
-    return "the number of points must lie between 2 and 100001";
+  if (request.points < 2 || request.points > kMostSweepPoints)
+    return "the number of points must lie between 2 and " + std::to_string(kMostSweepPoints);
   if ((request.stopHz - request.startHz) / (request.points - 1) < 1.0)
     return "the points would lie closer than 1 Hz";
   return {};
@@ -316,80 +311,97 @@ std::string Hz(double hz) {
   return text;
 }
 
-// One scan of the device: count points from first to last Hz (whole hertz).
-bool Scan(AnalyserShell& shell, const AnalyserInfo& info, std::int64_t first, std::int64_t last,
-          int count, const std::function<bool(int)>& progress, std::vector<Point>& out) {
-  const std::string range = std::to_string(first) + " " + std::to_string(last);
-  const std::string n = std::to_string(count);
-  auto tooFew = [&](std::size_t got, const std::string& command) {
-    shell.SetError("sent " + std::to_string(got) + " of " + n + " points for '" + command +
-                   "'");
-    return false;
-  };
-  if (info.method == ScanMethod::kBinaryScan) {
-    const std::string command = "scan " + range + " " + n + " " + std::to_string(kBinaryMask);
-    const std::size_t bytes = 4 + kBinaryPointBytes * static_cast<std::size_t>(count);
-    const auto data = shell.BinaryCommand(command, bytes, [&](std::size_t got) {
-      return progress(got < 4 ? 0 : static_cast<int>((got - 4) / kBinaryPointBytes));
-    });
-    if (!data) {
-      if (!shell.ShortReply()) return false;
-      return tooFew(shell.Received() < 4 ? 0 : (shell.Received() - 4) / kBinaryPointBytes,
-                    command);
-    }
-    std::uint16_t mask, points;
-    std::memcpy(&mask, data->data(), 2);  // little-endian, as is this machine
-    std::memcpy(&points, data->data() + 2, 2);
-    if (mask != kBinaryMask || points != count) {
-      shell.SetError("answered '" + command + "' with mask " + std::to_string(mask) + " and " +
-                     std::to_string(points) + " points");
-      return false;
-    }
-    for (int i = 0; i < count; ++i) {
-      const char* p = data->data() + 4 + kBinaryPointBytes * static_cast<std::size_t>(i);
-      std::uint32_t hz;
-      float v[4];
-      std::memcpy(&hz, p, 4);
-      std::memcpy(v, p + 4, 16);
-      out.push_back({static_cast<double>(hz), {v[0], v[1]}, {v[2], v[3]}});
-    }
-    return true;
+// One scan of the device: count points from first to last Hz (whole
+// hertz), asked for as text "first last" and "count".
+struct ScanAsk {
+  std::string range;
+  std::string count;
+  int points;
+};
+
+using ScanProgress = std::function<bool(int)>;
+
+bool TooFew(AnalyserShell& shell, const ScanAsk& ask, std::size_t got, const std::string& command) {
+  shell.SetError("sent " + std::to_string(got) + " of " + ask.count + " points for '" + command +
+                 "'");
+  return false;
+}
+
+bool NotData(AnalyserShell& shell, const std::string& command, const std::string& line) {
+  shell.SetError("answered '" + command + "' with '" + Excerpt(line) +
+                 "', which is not a measurement");
+  return false;
+}
+
+bool ScanBinary(AnalyserShell& shell, const ScanAsk& ask, const ScanProgress& progress,
+                std::vector<Point>& out) {
+  const std::string command =
+      "scan " + ask.range + " " + ask.count + " " + std::to_string(kBinaryMask);
+  const std::size_t bytes = 4 + kBinaryPointBytes * static_cast<std::size_t>(ask.points);
+  const auto data = shell.BinaryCommand(command, bytes, [&](std::size_t got) {
+    return progress(got < 4 ? 0 : static_cast<int>((got - 4) / kBinaryPointBytes));
+  });
+  if (!data) {
+    if (!shell.ShortReply()) return false;
+    const std::size_t got = shell.Received();
+    return TooFew(shell, ask, got < 4 ? 0 : (got - 4) / kBinaryPointBytes, command);
   }
-  auto notData = [&](const std::string& command, const std::string& line) {
-    shell.SetError("answered '" + command + "' with '" + Excerpt(line) +
-                   "', which is not a measurement");
+  std::uint16_t mask, points;
+  std::memcpy(&mask, data->data(), 2);  // little-endian, as is this machine
+  std::memcpy(&points, data->data() + 2, 2);
+  if (mask != kBinaryMask || points != ask.points) {
+    shell.SetError("answered '" + command + "' with mask " + std::to_string(mask) + " and " +
+                   std::to_string(points) + " points");
     return false;
-  };
-  if (info.method == ScanMethod::kTextScan) {
-    const std::string command = "scan " + range + " " + n + " " + std::to_string(kTextMask);
-    const auto lines = shell.LineCommand(command, true, [&](std::size_t got) {
-      return progress(static_cast<int>(std::min<std::size_t>(got, static_cast<std::size_t>(count))));
-    });
-    if (!lines) return false;
-    for (const std::string& line : *lines) {
-      const auto words = Words(line);
-      double v[5];
-      if (words.size() != 5) return notData(command, line);
-      for (int k = 0; k < 5; ++k)
-        if (!ReadNumber(words[static_cast<std::size_t>(k)], v[k])) return notData(command, line);
-      out.push_back({v[0], {v[1], v[2]}, {v[3], v[4]}});
-    }
-    if (lines->size() != static_cast<std::size_t>(count)) return tooFew(lines->size(), command);
-    return true;
   }
-  // Older firmware: set the sweep, then read its frequencies and both traces.
-  const std::string sweep = "sweep " + range + " " + n;
+  for (int i = 0; i < ask.points; ++i) {
+    const char* p = data->data() + 4 + kBinaryPointBytes * static_cast<std::size_t>(i);
+    std::uint32_t hz;
+    float v[4];
+    std::memcpy(&hz, p, 4);
+    std::memcpy(v, p + 4, 16);
+    out.push_back({static_cast<double>(hz), {v[0], v[1]}, {v[2], v[3]}});
+  }
+  return true;
+}
+
+bool ScanText(AnalyserShell& shell, const ScanAsk& ask, const ScanProgress& progress,
+              std::vector<Point>& out) {
+  const std::string command =
+      "scan " + ask.range + " " + ask.count + " " + std::to_string(kTextMask);
+  const auto lines = shell.LineCommand(command, true, [&](std::size_t got) {
+    return progress(static_cast<int>(std::min(got, static_cast<std::size_t>(ask.points))));
+  });
+  if (!lines) return false;
+  for (const std::string& line : *lines) {
+    const auto words = Words(line);
+    double v[5];
+    if (words.size() != 5) return NotData(shell, command, line);
+    for (int k = 0; k < 5; ++k)
+      if (!ReadNumber(words[static_cast<std::size_t>(k)], v[k]))
+        return NotData(shell, command, line);
+    out.push_back({v[0], {v[1], v[2]}, {v[3], v[4]}});
+  }
+  if (lines->size() != static_cast<std::size_t>(ask.points))
+    return TooFew(shell, ask, lines->size(), command);
+  return true;
+}
+
+// Older firmware: set the sweep, then read its frequencies and both traces.
+bool ScanSweepData(AnalyserShell& shell, const ScanAsk& ask, const ScanProgress& progress,
+                   std::vector<Point>& out) {
+  const std::size_t count = static_cast<std::size_t>(ask.points);
+  const std::string sweep = "sweep " + ask.range + " " + ask.count;
   const auto set = shell.Command(sweep);
   if (!set) return false;
-  if (!set->empty()) return notData(sweep, set->front());
+  if (!set->empty()) return NotData(shell, sweep, set->front());
   const auto frequencies = shell.Command("frequencies");
   if (!frequencies) return false;
-  if (frequencies->size() != static_cast<std::size_t>(count))
-    return tooFew(frequencies->size(), "frequencies");
+  if (frequencies->size() != count) return TooFew(shell, ask, frequencies->size(), "frequencies");
   std::vector<double> hz;
   for (const std::string& line : *frequencies) {
     double f;
-    if (!ReadNumber(line, f)) return notData("frequencies", line);
+    if (!ReadNumber(line, f)) return NotData(shell, "frequencies", line);
     hz.push_back(f);
   }
   std::vector<std::complex<double>> trace[2];
@@ -401,16 +413,29 @@ bool Scan(AnalyserShell& shell, const AnalyserInfo& info, std::int64_t first, st
       const auto words = Words(line);
       double re, im;
       if (words.size() != 2 || !ReadNumber(words[0], re) || !ReadNumber(words[1], im))
-        return notData(command, line);
+        return NotData(shell, command, line);
       trace[which].emplace_back(re, im);
     }
-    if (lines->size() != static_cast<std::size_t>(count)) return tooFew(lines->size(), command);
-    if (!progress(count * (which + 1) / 2)) return false;
+    if (lines->size() != count) return TooFew(shell, ask, lines->size(), command);
+    if (!progress(ask.points * (which + 1) / 2)) return false;
   }
-  for (int i = 0; i < count; ++i)
-    out.push_back({hz[static_cast<std::size_t>(i)], trace[0][static_cast<std::size_t>(i)],
-                   trace[1][static_cast<std::size_t>(i)]});
+  for (std::size_t i = 0; i < count; ++i) out.push_back({hz[i], trace[0][i], trace[1][i]});
   return true;
+}
+
+bool Scan(AnalyserShell& shell, const AnalyserInfo& info, std::int64_t first, std::int64_t last,
+          int count, const ScanProgress& progress, std::vector<Point>& out) {
+  const ScanAsk ask{std::to_string(first) + " " + std::to_string(last), std::to_string(count),
+                    count};
+  switch (info.method) {
+    case ScanMethod::kBinaryScan:
+      return ScanBinary(shell, ask, progress, out);
+    case ScanMethod::kTextScan:
+      return ScanText(shell, ask, progress, out);
+    case ScanMethod::kSweepData:
+      break;
+  }
+  return ScanSweepData(shell, ask, progress, out);
 }
 
 }  // namespace
@@ -440,14 +465,14 @@ std::optional<model::MeasuredNetwork> Sweep(AnalyserShell& shell, const Analyser
     const int last = first + count - 1;
     std::vector<Point> points;
     const int before = first;
-    const bool done = Scan(shell, info, std::llround(grid(first)), std::llround(grid(last)),
-                           count,
-                           [&](int got) {
-                             if (!progress || progress(before + got, total)) return true;
-                             cancelled = true;
-                             return false;
-                           },
-                           points);
+    const bool done = Scan(
+        shell, info, std::llround(grid(first)), std::llround(grid(last)), count,
+        [&](int got) {
+          if (!progress || progress(before + got, total)) return true;
+          cancelled = true;
+          return false;
+        },
+        points);
     if (!done) {
       if (cancelled) shell.SetError("cancelled");
       return std::nullopt;
@@ -514,6 +539,10 @@ std::optional<Connection> Connect(const std::string& port, std::string& why, Tim
   return connection;
 }
 
+namespace {
+
+// The port to use when none is named: the one analyser found, or nothing
+// with why listing what was found.
 std::optional<std::string> OnlyAnalyserPort(std::string& why) {
   std::vector<std::string> analysers, refused;
   for (const SerialPortInfo& port : AnalyserPorts(ListSerialPorts())) {
@@ -534,6 +563,8 @@ std::optional<std::string> OnlyAnalyserPort(std::string& why) {
   }
   return std::nullopt;
 }
+
+}  // namespace
 
 std::optional<model::MeasuredNetwork> MeasureOnce(const std::string& port,
                                                   const SweepRequest& request, std::string& why,

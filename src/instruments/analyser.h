@@ -16,9 +16,9 @@ namespace diruruzevuv::instruments {
 // comes only after the device has measured every point of the scan, so it
 // gets its own, longer wait; between bytes of a reply the wait is short.
 struct Timeouts {
-  int replyMs = 2000;   // first byte of an ordinary command's reply
-  int scanMs = 20000;   // first byte after a scan command
-  int quietMs = 1000;   // between bytes once a reply has started
+  int replyMs = 2000;  // first byte of an ordinary command's reply
+  int scanMs = 20000;  // first byte after a scan command
+  int quietMs = 1000;  // between bytes once a reply has started
   // When set, raising it ends any wait within a tenth of a second (the
   // window's Cancel while the device is silent).
   const std::atomic<bool>* cancel = nullptr;
@@ -32,7 +32,6 @@ enum class ScanMethod {
 };
 
 struct AnalyserInfo {
-  std::string port;
   std::string kind;      // the board's name as the device gives it
   std::string firmware;  // its version text
   int maxPoints = 101;   // the largest scan it takes
@@ -61,7 +60,6 @@ class AnalyserShell {
   const std::string& Error() const noexcept { return m_error; }
   const std::string& Port() const noexcept { return m_port; }
   void SetError(std::string why) { m_error = m_port + ": " + std::move(why); }
-  bool Cancelled() const noexcept { return m_cancelled; }
   // Bytes of the current reply received so far (after the echo).
   std::size_t Received() const noexcept { return m_received; }
   // Whether the last binary reply ended early with the prompt.
@@ -76,7 +74,6 @@ class AnalyserShell {
   Timeouts m_timeouts;
   std::string m_buffer;  // received and not yet consumed
   std::string m_error;
-  bool m_cancelled = false;
   std::size_t m_received = 0;
   bool m_shortReply = false;
 };
@@ -86,10 +83,14 @@ class AnalyserShell {
 // analyser answers the same USB IDs) or does not answer sensibly.
 std::optional<AnalyserInfo> Identify(AnalyserShell& shell);
 
+// A sweep's points when nobody asks for more, and the most it takes.
+inline constexpr int kDefaultSweepPoints = 401;
+inline constexpr int kMostSweepPoints = 100001;
+
 struct SweepRequest {
   double startHz = 0.0;
   double stopHz = 0.0;
-  int points = 401;
+  int points = kDefaultSweepPoints;
 };
 
 // Why the request cannot be swept (empty when it can).
@@ -135,9 +136,5 @@ std::optional<model::MeasuredNetwork> MeasureOnce(const std::string& port,
                                                   const SweepRequest& request, std::string& why,
                                                   const SweepProgress& progress = {},
                                                   Timeouts timeouts = {});
-
-// The port to use when none is named: the one analyser found, or nothing
-// with why listing what was found.
-std::optional<std::string> OnlyAnalyserPort(std::string& why);
 
 }  // namespace diruruzevuv::instruments

@@ -15,7 +15,6 @@ namespace {
 
 constexpr const char* kPortKey = "analyser.port";
 constexpr const char* kTouchstoneFilter = "Touchstone files (*.s2p)|*.s2p;*.S2P";
-constexpr int kSweepPoints = 401;
 
 }  // namespace
 
@@ -110,13 +109,13 @@ bool AnalyserControl::Start(const std::string& port) {
   m_busy = true;
   m_cancel = false;
   m_done = 0;
-  m_total = kSweepPoints;
-  barSweep->setRange(0, kSweepPoints);
+  m_total = instruments::kDefaultSweepPoints;
+  barSweep->setRange(0, instruments::kDefaultSweepPoints);
   barSweep->setValue(0);
   barSweep->show();
   cmdCancelSweep->show();
   m_progressTimer->start();
-  const instruments::SweepRequest request{design.SweepStart, design.SweepStop, kSweepPoints};
+  const instruments::SweepRequest request{design.SweepStart, design.SweepStop};
   const instruments::Timeouts waits = timeouts;
   m_worker = std::thread([this, port, request, waits] {
     std::string why;

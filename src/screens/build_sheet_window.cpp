@@ -103,6 +103,30 @@ BuildSheetWindow::BuildSheetWindow(frmDesign& form) : QDialog(&form), m_form(for
   m_settings = files::ReadSettingsFile(session.locations.workDir / files::kSettingsFileName);
   m_choices = LoadChoices(m_settings);
 
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(MakeChoiceBoxes());
+  sheetText = new QPlainTextEdit;
+  sheetText->setObjectName(QStringLiteral("sheetText"));
+  sheetText->setReadOnly(true);
+  sheetText->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  sheetText->setLineWrapMode(QPlainTextEdit::NoWrap);
+  sheetText->setMinimumSize(900, 560);
+  layout->addWidget(sheetText, 1);
+  lblSearch = new QLabel;
+  layout->addWidget(lblSearch);
+  layout->addLayout(MakeButtons());
+  ShowChoices();
+
+  m_loading = false;
+  Recompute();
+  if (!m_catalogue.problems.empty()) {
+    std::string text = "Some rows of the core catalogue were skipped:";
+    for (const std::string& problem : m_catalogue.problems) text += "\r\n" + problem;
+    m_form.DialogsUsed().Message(text);
+  }
+}
+
+QGridLayout* BuildSheetWindow::MakeChoiceBoxes() {
   auto* grid = new QGridLayout;
   const auto field = [&](int row, int column, const char* label, QWidget* widget,
                          const char* name) {
@@ -131,50 +155,51 @@ BuildSheetWindow::BuildSheetWindow(frmDesign& form) : QDialog(&form), m_form(for
   field(1, 2, "SWR at any phase:", txtSwr, "txtSwr");
   field(1, 3, "Capacitor rating (V):", txtRating, "txtRating");
   field(2, 3, "Safety margin:", txtMargin, "txtMargin");
+  // Quiet while m_loading: showing the saved choices changes nothing.
+  connect(cboCore, &QComboBox::currentIndexChanged, this, &BuildSheetWindow::CoreChosen);
+  connect(cboSeries, &QComboBox::currentIndexChanged, this, [this] { ChoicesChanged(); });
+  for (QLineEdit* box : {txtWireL2, txtWireL1, txtLead, txtPower, txtSwr, txtRating, txtMargin})
+    connect(box, &QLineEdit::editingFinished, this, [this] { ChoicesChanged(); });
+  return grid;
+}
 
-  sheetText = new QPlainTextEdit;
-  sheetText->setObjectName(QStringLiteral("sheetText"));
-  sheetText->setReadOnly(true);
-  sheetText->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-  sheetText->setLineWrapMode(QPlainTextEdit::NoWrap);
-  sheetText->setMinimumSize(900, 560);
-
-  cmdUseTurns = new QPushButton(QStringLiteral("Use offered turns"));
-  cmdUseTurns->setObjectName(QStringLiteral("cmdUseTurns"));
-  cmdUseTurns->setEnabled(false);
-  cmdSearch = new QPushButton(QStringLiteral("Search buildable design"));
-  cmdSearch->setObjectName(QStringLiteral("cmdSearch"));
-  cmdStop = new QPushButton(QStringLiteral("Stop"));
-  cmdStop->setObjectName(QStringLiteral("cmdStop"));
-  cmdStop->setEnabled(false);
+QHBoxLayout* BuildSheetWindow::MakeButtons() {
+  const auto button = [this](const char* text, const char* name, bool enabled, auto clicked) {
+    auto* b = new QPushButton(QString::fromLatin1(text));
+    b->setObjectName(QString::fromLatin1(name));
+    b->setEnabled(enabled);
+    connect(b, &QPushButton::clicked, this, clicked);
+    return b;
+  };
+  cmdUseTurns = button("Use offered turns", "cmdUseTurns", false, [this] { UseOfferedTurns(); });
+  cmdSearch = button("Search buildable design", "cmdSearch", true, [this] { StartSearch(); });
+  cmdStop = button("Stop", "cmdStop", false, [this] { StopSearch(); });
   searchProgress = new QProgressBar;
   searchProgress->setRange(0, 1000);
   searchProgress->setValue(0);
-  lblSearch = new QLabel;
-  cmdAcceptProposal = new QPushButton(QStringLiteral("Accept proposal"));
-  cmdAcceptProposal->setObjectName(QStringLiteral("cmdAcceptProposal"));
-  cmdAcceptProposal->setEnabled(false);
-  cmdPrint = new QPushButton(QStringLiteral("Print..."));
-  cmdPrint->setObjectName(QStringLiteral("cmdPrint"));
-  auto* cmdClose = new QPushButton(QStringLiteral("Close"));
-  cmdClose->setObjectName(QStringLiteral("cmdClose"));
+  cmdAcceptProposal =
+      button("Accept proposal", "cmdAcceptProposal", false, [this] { AcceptProposal(); });
+  cmdPrint = button("Print...", "cmdPrint", true, [this] { Print(); });
+  auto* cmdClose = button("Close", "cmdClose", true, [this] { reject(); });
+  m_poll = new QTimer(this);
+  m_poll->setInterval(50);
+  connect(m_poll, &QTimer::timeout, this, [this] { SearchTick(); });
 
   auto* buttons = new QHBoxLayout;
   for (QWidget* w : std::initializer_list<QWidget*>{cmdUseTurns, cmdSearch, cmdStop, searchProgress,
-                                                   cmdAcceptProposal, cmdPrint, cmdClose})
+                                                    cmdAcceptProposal, cmdPrint, cmdClose})
     buttons->addWidget(w);
-  auto* layout = new QVBoxLayout(this);
-  layout->addLayout(grid);
-  layout->addWidget(sheetText, 1);
-  layout->addWidget(lblSearch);
-  layout->addLayout(buttons);
+  return buttons;
+}
 
-  // Controls from the saved choices. The core shown first is the saved
-  // one when the design's AL is within its tolerance, otherwise the one
-  // nearest the design's AL; showing it changes nothing.
+void BuildSheetWindow::ShowChoices() {
+  // The core shown first is the saved one when the design's AL is within
+  // its tolerance, otherwise the one nearest the design's AL; showing it
+  // changes nothing.
+  const model::DesignState& design = m_form.SessionState().design;
   const model::Core* shown = m_catalogue.Find(m_choices.core);
-  if (!shown || model::CheckCore(*shown, session.design).alOffCore)
-    shown = m_catalogue.NearestByAl(session.design.ToroidAL);
+  if (!shown || model::CheckCore(*shown, design).alOffCore)
+    shown = m_catalogue.NearestByAl(design.ToroidAL);
   if (shown) {
     cboCore->setCurrentIndex(static_cast<int>(shown - m_catalogue.cores.data()));
     m_choices.core = shown->name;
@@ -187,31 +212,11 @@ BuildSheetWindow::BuildSheetWindow(frmDesign& form) : QDialog(&form), m_form(for
   txtSwr->setText(QString::fromStdString(NumberText(m_choices.stress.swr)));
   txtRating->setText(QString::fromStdString(NumberText(m_choices.stress.ratingVolts)));
   txtMargin->setText(QString::fromStdString(NumberText(m_choices.stress.margin)));
-
-  connect(cboCore, &QComboBox::currentIndexChanged, this, &BuildSheetWindow::CoreChosen);
-  connect(cboSeries, &QComboBox::currentIndexChanged, this, [this] { ChoicesChanged(); });
-  for (QLineEdit* box : {txtWireL2, txtWireL1, txtLead, txtPower, txtSwr, txtRating, txtMargin})
-    connect(box, &QLineEdit::editingFinished, this, [this] { ChoicesChanged(); });
-  connect(cmdUseTurns, &QPushButton::clicked, this, [this] { UseOfferedTurns(); });
-  connect(cmdSearch, &QPushButton::clicked, this, [this] { StartSearch(); });
-  connect(cmdStop, &QPushButton::clicked, this, [this] { StopSearch(); });
-  connect(cmdAcceptProposal, &QPushButton::clicked, this, [this] { AcceptProposal(); });
-  connect(cmdPrint, &QPushButton::clicked, this, [this] { Print(); });
-  connect(cmdClose, &QPushButton::clicked, this, &QDialog::reject);
-  m_poll = new QTimer(this);
-  m_poll->setInterval(50);
-  connect(m_poll, &QTimer::timeout, this, [this] { SearchTick(); });
-
-  m_loading = false;
-  Recompute();
-  if (!m_catalogue.problems.empty()) {
-    std::string text = "Some rows of the core catalogue were skipped:";
-    for (const std::string& problem : m_catalogue.problems) text += "\r\n" + problem;
-    m_form.DialogsUsed().Message(text);
-  }
 }
 
-BuildSheetWindow::~BuildSheetWindow() { StopSearch(); }
+BuildSheetWindow::~BuildSheetWindow() {
+  StopSearch();
+}
 
 void BuildSheetWindow::closeEvent(QCloseEvent* event) {
   StopSearch();
@@ -266,9 +271,9 @@ void BuildSheetWindow::CoreChosen(int index) {
   const bool differs =
       m_offer->turnsL1 != session.design.TurnsL1 || m_offer->turnsL2 != session.design.TurnsL2;
   cmdUseTurns->setEnabled(differs);
-  cmdUseTurns->setText(QString::fromStdString(
-      "Use offered turns (L2 " + std::to_string(m_offer->turnsL2) + ", L1 " +
-      std::to_string(m_offer->turnsL1) + ")"));
+  cmdUseTurns->setText(QString::fromStdString("Use offered turns (L2 " +
+                                              std::to_string(m_offer->turnsL2) + ", L1 " +
+                                              std::to_string(m_offer->turnsL1) + ")"));
   m_proposal.reset();
   cmdAcceptProposal->setEnabled(false);
   ChoicesChanged();
@@ -310,14 +315,14 @@ void BuildSheetWindow::StartSearch() {
   lblSearch->setText(QStringLiteral("Searching..."));
   // The worker has its own copies; nothing of the session is touched off
   // the GUI thread.
-  m_worker = std::thread([this, design = session.design, defaults = session.defaults,
-                          series = m_choices.series] {
-    m_result = model::SearchBuildable(design, defaults, series, [this](double done) {
-      m_progress = done;
-      return !m_stop.load();
-    });
-    m_done = true;
-  });
+  m_worker = std::thread(
+      [this, design = session.design, defaults = session.defaults, series = m_choices.series] {
+        m_result = model::SearchBuildable(design, defaults, series, [this](double done) {
+          m_progress = done;
+          return !m_stop.load();
+        });
+        m_done = true;
+      });
   m_poll->start();
 }
 
@@ -340,12 +345,13 @@ void BuildSheetWindow::SearchTick() {
   cmdStop->setEnabled(false);
   searchProgress->setValue(1000);
   m_proposal = m_result;
-  const bool better = m_result.proposalFigures.SmallestMarginDb() >
-                      m_result.designFigures.SmallestMarginDb();
+  const bool better =
+      m_result.proposalFigures.SmallestMarginDb() > m_result.designFigures.SmallestMarginDb();
   lblSearch->setText(QString::fromStdString(
-      m_result.complete ? (better ? "The proposal is below; the design changes only if you accept it."
-                                  : "No combination does better than the design.")
-                        : "Stopped: the best found so far is below."));
+      m_result.complete
+          ? (better ? "The proposal is below; the design changes only if you accept it."
+                    : "No combination does better than the design.")
+          : "Stopped: the best found so far is below."));
   cmdAcceptProposal->setEnabled(true);
   Recompute();
 }

@@ -14,6 +14,8 @@
 #include "platform/recording_canvas.h"
 
 class QComboBox;
+class QGridLayout;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -66,7 +68,11 @@ class BuildSheetWindow final : public QDialog {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  void ReadChoices();
+  // The constructor's steps: the choice boxes, the buttons and the
+  // search's timer, and the saved choices shown in the boxes.
+  QGridLayout* MakeChoiceBoxes();
+  QHBoxLayout* MakeButtons();
+  void ShowChoices();
   void ChoicesChanged();
   void CoreChosen(int index);
   void UseOfferedTurns();

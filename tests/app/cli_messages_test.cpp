@@ -94,6 +94,30 @@ TEST(CliMessagesTest, EveryFailureSaysWhatIsWrongInOneLine) {
        "--stop 1000 Hz is not above the design's sweep start 5000000 Hz"},
       {"touchstone {dir}/down.TXT {dir}", 1, "cannot write {dir}: Is a directory"},
       {"sweep a b", 2, "unexpected operand 'b' for sweep"},
+      {"sweep -5", 1, "cannot read -5: No such file or directory"},  // "-5" may be a value
+      // With --port the measured file is one operand too many; of several,
+      // compare and fit name the last.
+      {"compare a --port p b", 2, "unexpected operand 'b' for compare"},
+      {"compare a --port \"\"", 2, "compare needs a MEASURED_FILE"},
+      {"fit a b c d", 2, "unexpected operand 'd' for fit"},
+      // buildsheet takes "-x" for a file and refuses a second one at once.
+      {"buildsheet a -x --bogus", 2, "buildsheet takes one DESIGN_FILE, got '-x'"},
+      {"buildsheet a --wire", 2, "--wire needs a value"},
+      {"buildsheet \"\"", 2, "buildsheet needs a DESIGN_FILE"},
+      {"buildsheet a --series E7", 2, "--series needs E6, E12 or E24, got 'E7'"},
+      {"buildsheet a --lead 0 --swr 1 --power", 2, "--power needs a power in W above 0"},
+      {"buildsheet a --rating 0", 2, "--rating needs a voltage rating in V above 0, got '0'"},
+      {"buildsheet {data}/20.TXT --core T1-1", 1,
+       "unknown core 'T1-1'; the catalogue DIRUruzevuvCores.TXT has 15 cores"},
+      {"measure a b --bogus", 2, "measure takes one OUT_FILE, got 'a' and 'b'"},
+      {"measure -5", 2, "unknown option '-5' for measure"},
+      {"measure --points", 2, "--points needs a whole number from 2 to 100001, got ''"},
+      {"measure --port", 2, "--port needs a PORT"},
+      {"measure a --start 5e6", 2, "measure needs --start and --stop, or --design"},
+      {"devices foo", 2, "unknown option 'foo' for devices"},
+      {"devices --port {dir}/p --port {dir}/q", 1,
+       "cannot open {dir}/p: No such file or directory\ndiruruzevuv-cli: cannot open {dir}/q: "
+       "No such file or directory\ndiruruzevuv-cli: no analyser found"},
       {"frob", 2, "unknown command 'frob'"},
       {"", 2, "no command given; 'diruruzevuv-cli --help' lists them"},
   };

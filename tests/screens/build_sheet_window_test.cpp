@@ -21,6 +21,7 @@ TEST_F(BuildSheetWindowTest, ChoicesAreKeptAndTheDesignChangesOnlyWhenTheUserSay
   BuildSheetWindow window(Form());
   EXPECT_EQ(window.cboCore->currentText().toStdString(), "T37-6  (AL 3)");  // nearest AL 3
   EXPECT_NE(window.sheetText->toPlainText().indexOf(QStringLiteral("OVER RATING")), -1);
+  EXPECT_FALSE(window.cmdUseTurns->isEnabled());  // until a core offers other turns
   // The printed page (the printer itself is the report's, tested there).
   const auto texts = BuildSheetPage(model::BuildSheetLines(window.Sheet())).Texts();
   EXPECT_NE(std::find(texts.begin(), texts.end(), "OVER RATING"), texts.end());
@@ -35,6 +36,11 @@ TEST_F(BuildSheetWindowTest, ChoicesAreKeptAndTheDesignChangesOnlyWhenTheUserSay
 
   // E24, then search off the GUI thread; nothing changes until accepted.
   window.cboSeries->setCurrentIndex(2);
+  {  // another window opens with the kept choices
+    const BuildSheetWindow again(Form());
+    EXPECT_EQ(again.txtPower->text().toStdString(), "5");
+    EXPECT_EQ(again.cboSeries->currentIndex(), 2);
+  }
   window.StartSearch();
   ASSERT_TRUE(QTest::qWaitFor([&] { return window.cmdAcceptProposal->isEnabled(); }, 20000));
   EXPECT_EQ(session.design.C48, before.C48);
