@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "../files/write_cases.h"
-#include "analyser_emulator.h"
+#include "analyser_emulator/analyser_emulator.h"
 #include "files/touchstone.h"
 
 namespace diruruzevuv::testing {

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <chrono>
 
-#include "analyser_emulator.h"
+#include "analyser_emulator/analyser_emulator.h"
 #include "instruments/analyser.h"
 
 namespace diruruzevuv::instruments {

@@ -4,8 +4,8 @@
 #include <complex>
 #include <string>
 
-#include "../files/cli_support.h"
-#include "../files/test_support.h"
+#include "../../files/cli_support.h"
+#include "../../files/test_support.h"
 #include "model/measurement_support.h"
 #include "files/core_catalogue.h"
 #include "model/build/build_sheet.h"
