@@ -130,11 +130,9 @@ TEST(Analyser, FailuresGiveAMessageNamingThePortAndNoMeasurement) {
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     cancel = true;
   });
-  const auto started = std::chrono::steady_clock::now();
   EXPECT_FALSE(MeasureOnce(silent.Port(), {5e6, 50e6, 401}, why, {}, {300, 1500, 20000, &cancel}));
   user.join();
-  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
-  EXPECT_EQ(why, silent.Port() + ": cancelled");
+  EXPECT_EQ(why, silent.Port() + ": cancelled");  // not "stopped answering" 20 s later
 }
 
 TEST(Analyser, RequestsThatCannotBeSweptAreRefusedBeforeAnyScan) {
