@@ -123,7 +123,7 @@ TEST(Analyser, FailuresGiveAMessageNamingThePortAndNoMeasurement) {
   EXPECT_EQ(why, slow.Port() +
                      ": stopped answering during 'scan 5000000 50000000 2 7' (nothing for 0.3 s)");
 
-  // Cancel ends the wait on a silent device within a tenth of a second.
+  // Cancel ends the wait on a silent device.
   AnalyserEmulator silent({EmulatedKind::kH4, EmulatedFault::kStopsAnswering});
   std::atomic<bool> cancel{false};
   std::thread user([&cancel] {

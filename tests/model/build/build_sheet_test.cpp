@@ -163,10 +163,10 @@ TEST(BuildableSearchTest, ProposalForTheTwentyMetrePresetInE24) {
   EXPECT_NEAR(p.design.C48, 390e-12, 1e-16);
 
   // A turn short on each toroid: the turn above is tried too.
-  DesignState short1 = design;
-  SetTurns(short1, 11, 13);
-  const BuildableProposal q = SearchBuildable(short1, kShippedDefaults, ESeries::kE24);
-  EXPECT_EQ(q.turnsL1 * 100 + q.turnsL2, 1214);
+  DesignState shortTurns = design;
+  SetTurns(shortTurns, 11, 13);
+  const BuildableProposal q = SearchBuildable(shortTurns, kShippedDefaults, ESeries::kE24);
+  EXPECT_EQ(q.turnsL1 * 100 + q.turnsL2, 1214);  // L1 12, L2 14
 
   // A passband box no filter meets: every margin ties, so the lower edge
   // loss decides, and the nearest standard values are among the candidates.
