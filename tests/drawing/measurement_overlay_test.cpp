@@ -350,8 +350,11 @@ TEST_F(MeasurementScreenTest, FitShowsTheFittedResponseAndChangesTheDesignOnlyWh
   EXPECT_LT(worst, 0.5 * 3500.0 / 60.0);  // within half a dB everywhere
   EXPECT_TRUE(HasText(screen, "orange: fitted parts, S21 and S11"));
 
+  // A turn too many on L2: only the other button would take it off.
+  model::SetTurns(session.design, session.design.TurnsL1, 15);
   answer("cmdUse");
   EXPECT_NEAR(session.design.C48, c48 * 1.05f, c48 * 0.005f);
+  EXPECT_EQ(session.design.TurnsL2, 15);
   EXPECT_EQ(Form().findChild<QLineEdit*>("Text3")->text().toStdString(),
             notation::FormatCapacitance(session.design.C48));
   Choose("Remove measurement");

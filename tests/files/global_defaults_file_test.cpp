@@ -88,7 +88,7 @@ TEST(GlobalDefaultsTest, WorkingFolderFirstThenShippedThenBuiltIn) {
 // A value cannot break out of its line or fake another key.
 TEST(SettingsFileTest, KeepsEachChoiceOnItsLine) {
   ProgramSettings s;
-  s.Set("analyser.port", "/dev/ttyACM0\r\nbuildsheet.core=T68-2");
+  s.Set("analyser.port", "/dev/ttyACM0\r\n\x7f" "buildsheet.core=T68-2");
   s.Set("buildsheet.core", "T50-2");
   const std::string text = SettingsText(s);
   EXPECT_EQ(text.substr(text.find("\r\n") + 2),

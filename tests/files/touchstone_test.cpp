@@ -136,8 +136,8 @@ const ReadCase kReads[] = {
      "h.s2p, line 4: the frequencies do not increase"},
     {"ComplexReference", "z.s1p", CrLf({"# Hz S RI R (50+50j)", "5 0 0"}),
      "z.s1p, line 1: complex reference impedances are not supported"},
-    {"ControlBytesEscaped", "e.s1p", CrLf({"# Hz S RI", std::string("5 \x1b[2J\0x 0", 9)}),
-     "e.s1p, line 2: \"\\x1B[2J\\x00x\" is not a number"},
+    {"ControlBytesEscaped", "e.s1p", CrLf({"# Hz S RI", std::string("5 \x1b[2J\0x\x7f 0", 10)}),
+     "e.s1p, line 2: \"\\x1B[2J\\x00x\\x7F\" is not a number"},
     {"LongWordCut", "e.s1p", CrLf({"# Hz S RI", "5 " + std::string(200, 'w') + " 0"}),
      "e.s1p, line 2: \"" + std::string(77, 'w') + "...\" is not a number"},
     {"LineTooLong", "e.s1p", CrLf({"# Hz S RI", "5 0 0" + std::string(5000, ' ')}),
@@ -215,9 +215,11 @@ TEST(TouchstoneWriterTest, RefusesWhatNoReaderCouldTrust) {
   nan.s[0][3] = {0.0, std::nan("")};
   model::MeasuredNetwork mixed = TwoPort();
   mixed.referenceOhms[1] = 50.0;
-  for (const auto& n : {falling, nan, mixed, model::MeasuredNetwork{}})
-    EXPECT_EQ(TouchstoneText(n), "");
   std::string why;
+  for (const auto& n : {falling, nan, mixed, model::MeasuredNetwork{}}) {
+    EXPECT_EQ(TouchstoneText(n), "");
+    EXPECT_FALSE(WriteTouchstoneFile("/nonexistent-dir/x.s2p", n, {}, nullptr));
+  }
   EXPECT_FALSE(WriteTouchstoneFile("/nonexistent-dir/x.s2p", TwoPort(), {}, &why));
   EXPECT_FALSE(why.empty());
 }

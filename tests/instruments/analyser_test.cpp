@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <atomic>
 #include <chrono>
+#include <cmath>
+#include <thread>
 
-#include "analyser_emulator.h"
+#include "analyser_emulator/analyser_emulator.h"
 #include "instruments/analyser.h"
 
 namespace diruruzevuv::instruments {
@@ -113,6 +115,24 @@ TEST(Analyser, FailuresGiveAMessageNamingThePortAndNoMeasurement) {
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
     EXPECT_EQ(why, emulator.Port() + ": " + c.expected);
   }
+
+  // A scan's first line may take the scan's wait, the next only the quiet one.
+  AnalyserEmulator slow({EmulatedKind::kTextScanBoard, EmulatedFault::kSlow, 500});
+  std::string why;
+  EXPECT_FALSE(MeasureOnce(slow.Port(), {5e6, 50e6, 2}, why, {}, kFast));
+  EXPECT_EQ(why, slow.Port() +
+                     ": stopped answering during 'scan 5000000 50000000 2 7' (nothing for 0.3 s)");
+
+  // Cancel ends the wait on a silent device.
+  AnalyserEmulator silent({EmulatedKind::kH4, EmulatedFault::kStopsAnswering});
+  std::atomic<bool> cancel{false};
+  std::thread user([&cancel] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    cancel = true;
+  });
+  EXPECT_FALSE(MeasureOnce(silent.Port(), {5e6, 50e6, 401}, why, {}, {300, 1500, 20000, &cancel}));
+  user.join();
+  EXPECT_EQ(why, silent.Port() + ": cancelled");  // not "stopped answering" 20 s later
 }
 
 TEST(Analyser, RequestsThatCannotBeSweptAreRefusedBeforeAnyScan) {

@@ -49,11 +49,10 @@ TEST(ReportCliTest, WritesThePdfOfADesignFileAndFailsPlainly) {
   const QString pdf = Path(dir, "out.pdf");
   const auto written = RunProcess({DIRU_CLI_PATH, "report", design, pdf.toStdString()});
   ASSERT_EQ(written.status, 0) << written.err;
+  // The page is pinned in report_test; here, that the tool renders all of it.
   const std::string text = PdfText(pdf, "-layout");
-  for (const char* expected :
-       {"DIRUruzevuv Utility - 14M to 14.35M", "Lower bandedge: 14M", "Loss at upper edge:",
-        "Toroid Al: 3", "nH per turns squared", "Number of turns, L1: 12", "Capacitor Q values:",
-        "C47", "588nH", "Rload", "Printed by DIRUruzevuv from the DIRUruzevuv developers"})
+  for (const char* expected : {"DIRUruzevuv Utility - 14M to 14.35M", "588nH",
+                               "Printed by DIRUruzevuv from the DIRUruzevuv developers"})
     EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
 
   const std::string missing = (dir / "x.pdf").string();

@@ -10,7 +10,7 @@
 #include <functional>
 
 #include "../files/test_support.h"
-#include "analyser_emulator.h"
+#include "analyser_emulator/analyser_emulator.h"
 #include "design_screen.h"
 #include "files/settings_file.h"
 #include "screens/measurement_control.h"

@@ -27,10 +27,14 @@ TEST_F(BuildSheetWindowTest, ChoicesAreKeptAndTheDesignChangesOnlyWhenTheUserSay
   EXPECT_NE(std::find(texts.begin(), texts.end(), "OVER RATING"), texts.end());
 
   window.txtPower->setText(QStringLiteral("5"));
+  window.txtWireL1->setText(QStringLiteral("26"));
   emit window.txtPower->editingFinished();
   const files::ProgramSettings saved =
       files::ReadSettingsFile(dir / files::kSettingsFileName);
   EXPECT_EQ(saved.Get("buildsheet.power"), "5");
+  EXPECT_EQ(saved.Get("buildsheet.wire.L1"), "26");
+  EXPECT_EQ(saved.Get("buildsheet.wire.L2"), model::kDefaultWire);
+  EXPECT_EQ(BuildSheetWindow(Form()).txtWireL1->text(), QStringLiteral("26"));  // read back
   EXPECT_EQ(saved.Get("buildsheet.core"), "T37-6");
   EXPECT_EQ(window.Sheet().choices.stress.watts, 5.0);
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <utility>
 
-#include "../files/cli_support.h"
-#include "../files/test_support.h"
+#include "../../files/cli_support.h"
+#include "../../files/test_support.h"
 #include "model/measurement_support.h"
 #include "files/core_catalogue.h"
 #include "model/build/build_sheet.h"
@@ -81,6 +81,7 @@ TEST(StandardValuesTest, NearestSingleAndBestPair) {
   }
   EXPECT_FALSE(StandardFor(0.0, ESeries::kE12).single);  // C92 not fitted
   EXPECT_EQ(StandardFor(200e-12, ESeries::kE12).Built().second, 1000);  // the exact pair
+  EXPECT_EQ(StandardFor(200e-12, ESeries::kE24).Built().second, 0);  // a tie: the single part
   EXPECT_EQ(SeriesValues(ESeries::kE24).size(), 24u * 6 + 1);
 }
 
@@ -192,6 +193,21 @@ TEST(BuildableSearchTest, ProposalForTheTwentyMetrePresetInE24) {
   EXPECT_EQ(p.turnsL1, 12);
   EXPECT_EQ(p.turnsL2, 14);
   EXPECT_NEAR(p.design.C48, 390e-12, 1e-16);
+
+  // A turn short on each toroid: the turn above is tried too.
+  DesignState shortTurns = design;
+  SetTurns(shortTurns, 11, 13);
+  const BuildableProposal q = SearchBuildable(shortTurns, kShippedDefaults, ESeries::kE24);
+  EXPECT_EQ(q.turnsL1 * 100 + q.turnsL2, 1214);  // L1 12, L2 14
+
+  // A passband box no filter meets: every margin ties, so the lower edge
+  // loss decides, and the nearest standard values are among the candidates.
+  GlobalDefaults unmet = kShippedDefaults;
+  unmet.PassbandBoxDb = -1e30f;
+  BuildSheetChoices e24;
+  e24.series = ESeries::kE24;
+  EXPECT_LE(SearchBuildable(design, unmet, ESeries::kE24).proposalFigures.WorseEdgeLossDb(),
+            MakeBuildSheet(design, unmet, nullptr, e24).builtFigures.WorseEdgeLossDb());
 }
 
 TEST(BuildSheetCommandTest, CsvRows) {
@@ -202,8 +218,15 @@ TEST(BuildSheetCommandTest, CsvRows) {
             "part,design,standard,pair,peak_volts,rms_amps,dissipation_watts,over_rating,core,"
             "turns,wire_length_mm,fits\n");
   EXPECT_NE(run.second.find("\nC47,2e-10,2.2e-10,1e-10+1e-10,"), std::string::npos);
-  EXPECT_NE(run.second.find("\nL2,5.88e-07,,,"), std::string::npos);
-  EXPECT_NE(run.second.find(",yes,,,,\nC49,"), std::string::npos);  // C92 over its rating
+  EXPECT_NE(run.second.find("\nL2,5.88e-07,,,55.8519,0.744918,0.143507,,T37-6,14,196.613,yes\n"),
+            std::string::npos);
+  // C92 over its rating.
+  EXPECT_NE(run.second.find("\nC92,6.8e-11,6.8e-11,5.6e-11+1.2e-11,55.2081,0.239347,0.00467182,"
+                            "yes,,,,\nC49,"),
+            std::string::npos);
+  // With --search the rows are the proposal's (C48 390 pF, not 360).
+  const auto proposal = testing::RunCli("buildsheet " + preset + " --csv --search --series E24");
+  EXPECT_NE(proposal.second.find("\nC48,3.9e-10,"), std::string::npos) << proposal.second;
 }
 
 }  // namespace

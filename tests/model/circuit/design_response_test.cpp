@@ -6,8 +6,8 @@
 #include <string>
 #include <utility>
 
-#include "../files/cli_support.h"
-#include "../files/test_support.h"
+#include "../../files/cli_support.h"
+#include "../../files/test_support.h"
 #include "files/design_file.h"
 #include "files/touchstone.h"
 #include "model/measurement_support.h"

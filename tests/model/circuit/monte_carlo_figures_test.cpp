@@ -79,6 +79,15 @@ TEST(MonteCarloFiguresTest, FirstRunFiguresAndTrialColours) {
   RunMonteCarloWithoutDrawing(quiet, boxes, second);
   EXPECT_NE(std::tie(second.worst, second.worstSecond, second.worstThird), figures);
   EXPECT_EQ(quiet.monte.trialColorCounter, 402 % 9);
+
+  // A sweep that cannot be drawn (one frequency, in the second harmonic's
+  // window) gives no worst-case harmonic figures.
+  Session flat;
+  flat.design = before;
+  flat.design.SweepStart = flat.design.SweepStop = 28.2e6f;
+  WorstCaseLabels none;
+  RunMonteCarloWithoutDrawing(flat, boxes, none);
+  EXPECT_EQ(none.worstSecond + none.worstThird, "");
 }
 
 }  // namespace

@@ -51,8 +51,11 @@ TEST(FitTest, FindsPartsFromTheWrongDrawer) {
       for (double f : {0.5, 2.0}) cases.push_back({{p, f}});
     // The pairs on one two-port and one one-port preset: the pair search is the
     // same on every band, and each fit here costs seconds under the sanitizers.
-    if (m.band == 20 || m.band == 40)
+    if (m.band == 20 || m.band == 40) {
       for (const auto& pair : pairs) cases.push_back({pair[0], pair[1]});
+      // A third part off is left to the single moves after the pair search.
+      cases.push_back({{kPartC92, 0.7}, {kPartC49, 0.5}, {kPartL2, 0.5}});
+    }
     cases.push_back({{kPartC47, 1.8}});
     for (const std::vector<Off>& off : cases) {
       std::string label = std::to_string(m.band) + (m.twoPort ? " m two-port:" : " m one-port:");

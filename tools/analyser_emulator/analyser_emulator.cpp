@@ -1,4 +1,4 @@
-#include "analyser_emulator.h"
+#include "analyser_emulator/analyser_emulator.h"
 
 #include <fcntl.h>
 #include <poll.h>

@@ -10,7 +10,7 @@
 #include <map>
 #include <string>
 
-#include "analyser_emulator.h"
+#include "analyser_emulator/analyser_emulator.h"
 
 int main(int argc, char** argv) {
   using diruruzevuv::testing::EmulatedKind;
