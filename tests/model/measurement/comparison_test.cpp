@@ -14,7 +14,7 @@ namespace {
 
 GlobalDefaults Boxes() { return {-20.0f, -35.0f, -35.0f, 1.01f, 6, -60.0f}; }
 
-MeasuredNetwork Measure(const DesignState& design, const PartValues& built) {
+MeasuredNetwork Measure(const DesignState& design, const Ladder& built) {
   testing::Synthesis synthesis;
   synthesis.points = 801;
   return testing::Measured(design, built, synthesis);
@@ -25,7 +25,7 @@ MeasuredNetwork Measure(const DesignState& design, const PartValues& built) {
 TEST(ComparisonTest, BuiltAsDesignedDiffersByNothing) {
   const DesignState design = testing::BandDesign(20);
   const Comparison c =
-      CompareWithDesign(design, Boxes(), Measure(design, DesignParts(design)), -70);
+      CompareWithDesign(design, Boxes(), Measure(design, LadderFromDesign(design)), -70);
   EXPECT_TRUE(c.twoPort);
   EXPECT_EQ(c.pointsUsed + c.pointsLeftOut, 801);
   for (const BandComparison& band : c.bands) {
@@ -45,8 +45,8 @@ TEST(ComparisonTest, BuiltAsDesignedDiffersByNothing) {
               *band.worstComputedDb <= band.boxDb ? BoxVerdict::kPass : BoxVerdict::kFail);
   EXPECT_EQ(c.bands[1].verdict, BoxVerdict::kPass);
   // Without its trap it fails the second harmonic box the design meets.
-  PartValues noTrap = DesignParts(design);
-  noTrap[kPartC92] = 0.0;
+  Ladder noTrap = LadderFromDesign(design);
+  noTrap.value[kC92] = 0.0;
   const BandComparison second =
       CompareWithDesign(design, Boxes(), Measure(design, noTrap), -70).bands[1];
   EXPECT_EQ(second.verdict, BoxVerdict::kFail);
@@ -56,7 +56,7 @@ TEST(ComparisonTest, BuiltAsDesignedDiffersByNothing) {
   // From the input reflection alone: the reflection, and nothing else judged.
   const DesignState top = testing::BandDesign(160);
   const Comparison r = CompareWithDesign(
-      top, Boxes(), testing::Measured(top, DesignParts(top), {.twoPort = false}), -70);
+      top, Boxes(), testing::Measured(top, LadderFromDesign(top), {.twoPort = false}), -70);
   EXPECT_EQ(std::tuple(r.twoPort, r.pointsLeftOut, r.measuredLossLow.has_value(),
                        r.bands[0].worstGainDifferenceDb.has_value(), r.bands[1].verdict),
             std::tuple(false, 0, false, false, BoxVerdict::kNotMeasured));
@@ -66,7 +66,7 @@ TEST(ComparisonTest, BuiltAsDesignedDiffersByNothing) {
 
 TEST(ComparisonTest, PointsBelowTheFloorAreLeftOutEverywhere) {
   const DesignState design = testing::BandDesign(20);
-  const MeasuredNetwork m = Measure(design, DesignParts(design));
+  const MeasuredNetwork m = Measure(design, LadderFromDesign(design));
   int below = 0, belowThird = 0;
   const Comparison c0 = CompareWithDesign(design, Boxes(), m, -70);
   for (std::size_t i = 0; i < m.frequency.size(); ++i) {
