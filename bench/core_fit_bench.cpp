@@ -15,8 +15,8 @@ using namespace diruruzevuv;
 
 void FitBuiltValues401(benchmark::State& state) {
   const model::DesignState design = diruruzevuv::testing::BandDesign(20);
-  model::PartValues built = model::DesignParts(design);
-  built[model::kPartL2] *= (15.0 / 14.0) * (15.0 / 14.0);
+  model::Ladder built = model::LadderFromDesign(design);
+  built.value[model::kL2] *= (15.0 / 14.0) * (15.0 / 14.0);
   diruruzevuv::testing::Synthesis synthesis;
   synthesis.noiseDb = -90.0;
   const auto read =
@@ -33,9 +33,9 @@ BENCHMARK(FitBuiltValues401)->Unit(benchmark::kMillisecond);
 // search has to find them before the solver.
 void FitTwoGrossErrors401(benchmark::State& state) {
   const model::DesignState design = diruruzevuv::testing::BandDesign(20);
-  model::PartValues built = model::DesignParts(design);
-  built[model::kPartL1] *= 1.6;
-  built[model::kPartC49] *= 0.6;
+  model::Ladder built = model::LadderFromDesign(design);
+  built.value[model::kL1] *= 1.6;
+  built.value[model::kC49] *= 0.6;
   diruruzevuv::testing::Synthesis synthesis;
   synthesis.noiseDb = -90.0;
   const auto read =

@@ -9,6 +9,7 @@
 #include "model/circuit/analysis.h"
 #include "model/circuit/design_state.h"
 #include "model/circuit/global_defaults.h"
+#include "model/circuit/ladder.h"
 #include "model/measurement/measured_network.h"
 #include "model/plot/rgb.h"
 
@@ -22,6 +23,9 @@ struct PlotState {
   float worstThird = 0.0f;
 };
 
+// A Monte Carlo trial perturbs each capacitor and the toroids' AL.
+inline constexpr std::size_t kPerturbedValueCount = kLadderCapacitors.size() + 1;
+
 // Run-long Monte Carlo state. The trial colour counter and the random
 // source are never reset, so colours and values continue across runs.
 struct MonteCarloState {
@@ -31,7 +35,7 @@ struct MonteCarloState {
   bool stopFlag = true;
   bool running = false;
   float worstPassbandGain = 0.0f;
-  std::array<float, 5> nominal{};  // C47, C48, C92, C49, ToroidAL
+  std::array<float, kPerturbedValueCount> nominal{};
 };
 
 // Where the program finds and puts its own files.

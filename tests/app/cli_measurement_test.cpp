@@ -34,8 +34,8 @@ struct Files {
   }
   // Writes the measurement and gives the two files, quoted for the shell.
   std::string Args(const std::string& name, const testing::Synthesis& synthesis) const {
-    PartValues built = DesignParts(design);
-    built[kPartC49] *= 0.95;
+    Ladder built = LadderFromDesign(design);
+    built.value[kC49] *= 0.95;
     testing::WriteText(dir / name, testing::MeasurementText(design, built, synthesis));
     return "\"" + designFile + "\" \"" + (dir / name).string() + "\"";
   }

@@ -52,8 +52,8 @@ bool Inside(const Op& op, const model::PlotFrame& f) {
 // from the given span.
 model::ShownMeasurement Shown(const model::DesignState& design, testing::Synthesis synthesis,
                               const char* name = "built.s2p", bool c48High = false) {
-  model::PartValues built = model::DesignParts(design);
-  if (c48High) built[model::kPartC48] *= 1.05;
+  model::Ladder built = model::LadderFromDesign(design);
+  if (c48High) built.value[model::kC48] *= 1.05;
   const files::TouchstoneRead read =
       files::ParseTouchstone(testing::MeasurementText(design, built, synthesis), name);
   model::ShownMeasurement shown;
@@ -189,8 +189,8 @@ TEST(MeasurementOverlayTest, OnePortAndReferredFilesSayWhatTheyShow) {
 class MeasurementScreenTest : public ::testing::Test, public testing::DesignScreen {
  protected:
   MeasurementScreenTest() {
-    model::PartValues built = model::DesignParts(session.design);
-    built[model::kPartC48] *= 1.05;
+    model::Ladder built = model::LadderFromDesign(session.design);
+    built.value[model::kC48] *= 1.05;
     testing::Synthesis synthesis;
     synthesis.noiseDb = -90.0;
     testing::WriteText(measured, testing::MeasurementText(session.design, built, synthesis));

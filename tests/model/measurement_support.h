@@ -16,7 +16,6 @@
 #include "model/circuit/global_defaults.h"
 #include "model/circuit/ladder.h"
 #include "model/measurement/measured_network.h"
-#include "model/circuit/network_model.h"
 #include "model/notifier.h"
 #include "model/session.h"
 #include "model/circuit/wizard.h"
@@ -57,56 +56,37 @@ struct Synthesis {
 };
 
 // S11 and S21 of the built filter with parasitics, at reference ohms.
-inline model::NetworkResponse RespondWithParasitics(const model::PartValues& p,
-                                                    const model::LossContext& k, double f,
-                                                    double ohms) {
+inline model::SParameters RespondWithParasitics(const model::Ladder& p, double f, double ohms) {
   using C = std::complex<double>;
-  const double w = f * k.twoPi;
+  const double w = f * p.twoPi;
   const double lead = 1.5e-9;
   const double winding = 1e-12;
   auto cap = [&](double c) {  // shunt admittance of a capacitor with its leads
-    const C y(w * c / k.capacitorQ, w * c);
+    const C y(w * c / p.capacitorQ, w * c);
     return 1.0 / (1.0 / y + C(0.0, w * lead));
   };
-  const double loss = k.twoPi * k.referenceFrequency / p[model::kPartQ];
-  const C z2 =
-      1.0 / (1.0 / C(loss * p[model::kPartL2], w * p[model::kPartL2]) + C(0.0, w * winding));
-  const C y4 = 1.0 / C(loss * p[model::kPartL1], w * p[model::kPartL1]) + C(0.0, w * winding) +
-               cap(p[model::kPartC92]) + 1e-11;
+  const double loss = p.twoPi * p.lossReferenceHz / p.inductorQ;
+  const auto& v = p.value;
+  const C z2 = 1.0 / (1.0 / C(loss * v[model::kL2], w * v[model::kL2]) + C(0.0, w * winding));
+  const C y4 = 1.0 / C(loss * v[model::kL1], w * v[model::kL1]) + C(0.0, w * winding) +
+               cap(v[model::kC92]) + 1e-11;
   const C z4 = 1.0 / y4;
   C a = 1.0, b = 0.0, c = 0.0, d = 1.0;
   auto shunt = [&](C y) { a += b * y, c += d * y; };
   auto series = [&](C z) { b += a * z, d += c * z; };
-  shunt(cap(p[model::kPartC47]));
+  shunt(cap(v[model::kC47]));
   series(z2);
-  shunt(cap(p[model::kPartC48]));
+  shunt(cap(v[model::kC48]));
   series(z4);
-  shunt(cap(p[model::kPartC49]));
+  shunt(cap(v[model::kC49]));
   const C den = a * ohms + b + c * ohms * ohms + d * ohms;
   return {(a * ohms + b - c * ohms * ohms - d * ohms) / den, 2.0 * ohms / den,
           (-a * ohms + b - c * ohms * ohms + d * ohms) / den};
 }
 
-// S11 and S21 of the built parts as the ladder computes them.
-inline model::NetworkResponse RespondFromLadder(const model::DesignState& design,
-                                                const model::PartValues& p, double f,
-                                                double ohms) {
-  model::Ladder ladder = model::LadderFromDesign(design);
-  ladder.value[model::kC47] = p[model::kPartC47];
-  ladder.value[model::kL2] = p[model::kPartL2];
-  ladder.value[model::kC48] = p[model::kPartC48];
-  ladder.value[model::kL1] = p[model::kPartL1];
-  ladder.value[model::kC92] = p[model::kPartC92];
-  ladder.value[model::kC49] = p[model::kPartC49];
-  ladder.inductorQ = p[model::kPartQ];
-  const model::SParameters s = model::Respond(ladder, f, ohms);
-  return {s.s11, s.s21, s.s22};
-}
-
 // A version 1 Touchstone file ("# Hz S RI R <ohms>") of the built parts.
-inline std::string MeasurementText(const model::DesignState& design, const model::PartValues& built,
+inline std::string MeasurementText(const model::DesignState& design, const model::Ladder& built,
                                    const Synthesis& s = {}) {
-  const model::LossContext losses = model::DesignLosses(design);
   const double start = s.start > 0.0 ? s.start : design.SweepStart;
   const double stop = s.stop > 0.0 ? s.stop : design.SweepStop;
   std::mt19937 random(s.seed);
@@ -121,8 +101,8 @@ inline std::string MeasurementText(const model::DesignState& design, const model
   for (int i = 0; i < s.points; ++i) {
     const double f =
         std::exp(std::log(start) + (std::log(stop) - std::log(start)) * i / (s.points - 1));
-    const model::NetworkResponse r = s.parasitics ? RespondWithParasitics(built, losses, f, s.ohms)
-                                                  : RespondFromLadder(design, built, f, s.ohms);
+    const model::SParameters r =
+        s.parasitics ? RespondWithParasitics(built, f, s.ohms) : model::Respond(built, f, s.ohms);
     const std::complex<double> s11 = r.s11 + noise(), s21 = r.s21 + noise();
     const std::complex<double> s12 = r.s21 + noise(), s22 = r.s22 + noise();
     if (s.twoPort) {
@@ -138,10 +118,10 @@ inline std::string MeasurementText(const model::DesignState& design, const model
 }
 
 // The file read as the program reads it and referred to the design's termination.
-inline model::MeasuredNetwork Measured(const model::DesignState& design,
-                                       const model::PartValues& built, const Synthesis& s = {}) {
-  const files::TouchstoneRead read =
-      files::ParseTouchstone(MeasurementText(design, built, s), s.twoPort ? "built.s2p" : "built.s1p");
+inline model::MeasuredNetwork Measured(const model::DesignState& design, const model::Ladder& built,
+                                       const Synthesis& s = {}) {
+  const files::TouchstoneRead read = files::ParseTouchstone(MeasurementText(design, built, s),
+                                                            s.twoPort ? "built.s2p" : "built.s1p");
   model::MeasuredNetwork referred;
   EXPECT_TRUE(read.network && Renormalise(*read.network, design.InputTermination, referred))
       << read.error.Text();

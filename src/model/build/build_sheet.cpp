@@ -128,20 +128,12 @@ CoreWarnings CheckCore(const Core& core, const DesignState& design) noexcept {
   return warnings;
 }
 
-std::int16_t NearestTurns(double henries, double alNh) noexcept {
-  if (!(henries > 0.0) || !(alNh > 0.0)) return 1;
-  const double exact = std::sqrt(henries / (alNh * 1e-9));
-  const double low = std::clamp(std::floor(exact), 1.0, 32767.0);
-  const double high = std::clamp(low + 1.0, 1.0, 32767.0);
-  const auto off = [&](double n) { return std::fabs(alNh * 1e-9 * n * n - henries); };
-  return static_cast<std::int16_t>(off(high) < off(low) ? high : low);
-}
-
 TurnsOffer ChooseCore(DesignState& design, const Core& core) {
   const double l1 = design.L1;
   const double l2 = design.L2;
   AlTextChanged(notation::ShortestFloatText(static_cast<float>(core.alNh)), design);
-  return {NearestTurns(l1, design.ToroidAL), NearestTurns(l2, design.ToroidAL)};
+  const double al = design.ToroidAL * 1e-9;
+  return {NearestWholeTurns(l1, al), NearestWholeTurns(l2, al)};
 }
 
 // ---- Standard capacitors ----
@@ -293,19 +285,6 @@ std::array<PartStress, kLadderPartCount> Stress(const DesignState& design,
 
 // ---- The sheet ----
 
-float& CapacitorOf(DesignState& design, LadderPart part) noexcept {
-  switch (part) {
-    case kC47: return design.C47;
-    case kC48: return design.C48;
-    case kC92: return design.C92;
-    default: return design.C49;
-  }
-}
-
-float CapacitorOf(const DesignState& design, LadderPart part) noexcept {
-  return CapacitorOf(const_cast<DesignState&>(design), part);
-}
-
 BuildSheet MakeBuildSheet(const DesignState& design, const GlobalDefaults& defaults,
                           const Core* core, const BuildSheetChoices& choices) {
   BuildSheet sheet;
@@ -324,10 +303,10 @@ BuildSheet MakeBuildSheet(const DesignState& design, const GlobalDefaults& defau
     }
   }
   for (int i = 0; i < 4; ++i) {
-    const LadderPart part = kSheetCapacitors[i];
-    sheet.capacitors[i] = StandardFor(CapacitorOf(sheet.design, part), choices.series);
+    const LadderPart part = kLadderCapacitors[i];
+    sheet.capacitors[i] = StandardFor(DesignValue(sheet.design, part), choices.series);
     if (sheet.capacitors[i].single)
-      CapacitorOf(sheet.built, part) = static_cast<float>(sheet.capacitors[i].Built().Farads());
+      DesignValue(sheet.built, part) = static_cast<float>(sheet.capacitors[i].Built().Farads());
   }
   sheet.designFigures = FiguresOf(sheet.design, defaults);
   sheet.builtFigures = FiguresOf(sheet.built, defaults);
@@ -395,7 +374,7 @@ std::vector<std::string> BuildSheetLines(const BuildSheet& sheet) {
                   "): design, nearest single, best pair, soldered");
   for (int i = 0; i < 4; ++i) {
     const StandardChoice& s = sheet.capacitors[i];
-    std::string line = "  " + Pad(kLadderParts[kSheetCapacitors[i]].name, 5);
+    std::string line = "  " + Pad(kLadderParts[kLadderCapacitors[i]].name, 5);
     if (!s.single) {
       lines.push_back(line + "not fitted");
       continue;
@@ -452,8 +431,8 @@ std::string BuildSheetCsv(const BuildSheet& sheet) {
     out += info.name;
     out += ',';
     if (info.kind == PartKind::kCapacitor) {
-      const auto at = std::find(kSheetCapacitors.begin(), kSheetCapacitors.end(), p);
-      const StandardChoice& s = sheet.capacitors[at - kSheetCapacitors.begin()];
+      const auto at = std::find(kLadderCapacitors.begin(), kLadderCapacitors.end(), p);
+      const StandardChoice& s = sheet.capacitors[at - kLadderCapacitors.begin()];
       out += ShortestOf(s.target) + ',';
       const bool fitted = s.single.has_value();
       if (fitted) out += ShortestOf(s.single->Farads());

@@ -78,9 +78,6 @@ struct CoreWarnings {
 };
 CoreWarnings CheckCore(const Core& core, const DesignState& design) noexcept;
 
-// The whole turns whose inductance on this AL lies nearest (at least 1).
-std::int16_t NearestTurns(double henries, double alNh) noexcept;
-
 // Sets the design's AL to the core's as typing it into the AL box would,
 // and returns the turns (L1, L2) nearest to the inductances the design had
 // before. The turns themselves are left for the user to accept.
@@ -183,18 +180,13 @@ struct BuildSheet {
   DesignState built;    // with the capacitors the builder solders
   std::optional<Core> core;
   CoreWarnings warnings;
-  std::array<Winding, 2> winding;  // L2, L1
-  std::array<StandardChoice, 4> capacitors;  // C47, C48, C92, C49
+  std::array<Winding, 2> winding;                                   // L2, L1
+  std::array<StandardChoice, kLadderCapacitors.size()> capacitors;  // in kLadderCapacitors' order
   ResponseFigures designFigures;
   ResponseFigures builtFigures;
   std::array<PartStress, kLadderPartCount> stress{};
   BuildSheetChoices choices;
 };
-
-// The capacitors in design order, and where each sits in the ladder.
-inline constexpr std::array<LadderPart, 4> kSheetCapacitors = {kC47, kC48, kC92, kC49};
-float& CapacitorOf(DesignState& design, LadderPart part) noexcept;
-float CapacitorOf(const DesignState& design, LadderPart part) noexcept;
 
 // Wires the two choices name, the default for one that does not read.
 BuildSheet MakeBuildSheet(const DesignState& design, const GlobalDefaults& defaults,

@@ -55,7 +55,7 @@ BuildableProposal SearchBuildable(const DesignState& design, const GlobalDefault
 
   std::array<std::vector<CapacitorBuild>, 4> options;
   for (int i = 0; i < 4; ++i) {
-    options[i] = CandidatesFor(CapacitorOf(base, kSheetCapacitors[i]), series);
+    options[i] = CandidatesFor(DesignValue(base, kLadderCapacitors[i]), series);
     if (options[i].empty()) options[i].push_back({});  // not fitted stays so
   }
   std::vector<std::int16_t> turnsL1, turnsL2;
@@ -81,7 +81,7 @@ BuildableProposal SearchBuildable(const DesignState& design, const GlobalDefault
               if (stopped) break;
               const CapacitorBuild chosen[4] = {c47, c48, c92, c49};
               for (int i = 0; i < 4; ++i)
-                CapacitorOf(candidate, kSheetCapacitors[i]) =
+                DesignValue(candidate, kLadderCapacitors[i]) =
                     static_cast<float>(chosen[i].Farads());
               const ResponseFigures figures = figuresOf(candidate);
               if (!found || Better(figures, best.proposalFigures)) {
@@ -125,7 +125,7 @@ std::vector<std::string> ProposalLines(const BuildableProposal& p, const DesignS
   }
   std::string values = "  Proposal:";
   for (int i = 0; i < 4; ++i)
-    values += std::string(" ") + kLadderParts[kSheetCapacitors[i]].name + " " +
+    values += std::string(" ") + kLadderParts[kLadderCapacitors[i]].name + " " +
               CapacitorBuildText(p.capacitors[i]);
   lines.push_back(values);
   lines.push_back("            L2 " + std::to_string(p.turnsL2) + " turns (was " +
@@ -137,7 +137,8 @@ std::vector<std::string> ProposalLines(const BuildableProposal& p, const DesignS
 void ApplyProposal(const BuildableProposal& proposal, DesignState& design) noexcept {
   for (int i = 0; i < 4; ++i)
     if (proposal.capacitors[i].Fitted())
-      CapacitorOf(design, kSheetCapacitors[i]) = static_cast<float>(proposal.capacitors[i].Farads());
+      DesignValue(design, kLadderCapacitors[i]) =
+          static_cast<float>(proposal.capacitors[i].Farads());
   SetTurns(design, proposal.turnsL1, proposal.turnsL2);
 }
 

@@ -1,6 +1,8 @@
 #include "model/circuit/design_state.h"
 
+#include <algorithm>
 #include <cfloat>
+#include <cmath>
 
 namespace diruruzevuv::model {
 
@@ -33,6 +35,15 @@ void SetTurns(DesignState& design, std::int16_t turnsL1, std::int16_t turnsL2) n
 void SetToroidAL(DesignState& design, float al) noexcept {
   design.ToroidAL = al;
   UpdateInductances(design);
+}
+
+std::int16_t NearestWholeTurns(double henries, double al) noexcept {
+  if (!(henries > 0.0) || !(al > 0.0)) return 1;
+  const double exact = std::sqrt(henries / al);
+  const double low = std::clamp(std::floor(exact), 1.0, 32767.0);
+  const double high = std::clamp(low + 1.0, 1.0, 32767.0);
+  const auto off = [&](double n) { return std::fabs(al * n * n - henries); };
+  return static_cast<std::int16_t>(off(high) < off(low) ? high : low);
 }
 
 void SetTermination(DesignState& design, float ohms) noexcept {

@@ -40,6 +40,10 @@ void UpdateInductances(DesignState& design) noexcept;
 void SetTurns(DesignState& design, std::int16_t turnsL1, std::int16_t turnsL2) noexcept;
 void SetToroidAL(DesignState& design, float al) noexcept;
 
+// The whole number of turns, from 1 to 32767, whose inductance at this AL
+// (henries per turns squared) comes nearest to henries; the fewer on a tie.
+std::int16_t NearestWholeTurns(double henries, double henriesPerTurnSquared) noexcept;
+
 // The one place the load termination is derived: always the input's.
 void SetTermination(DesignState& design, float ohms) noexcept;
 

@@ -3,12 +3,32 @@
 namespace diruruzevuv::model {
 namespace {
 
-ChainMatrix TimesShunt(const ChainMatrix& m, Complex y) noexcept {
-  return {m.a + m.b * y, m.b, m.c + m.d * y, m.d};
+// The chain matrix times a section's on the right (M E) or on the left (E M).
+template <SectionKind kind>
+ChainMatrix TimesSection(const ChainMatrix& m, Complex x) noexcept {
+  if constexpr (kind == SectionKind::kShuntCapacitor)
+    return {m.a + m.b * x, m.b, m.c + m.d * x, m.d};
+  return {m.a, m.a * x + m.b, m.c, m.c * x + m.d};
+}
+template <SectionKind kind>
+ChainMatrix SectionTimes(Complex x, const ChainMatrix& m) noexcept {
+  if constexpr (kind == SectionKind::kShuntCapacitor)
+    return {m.a, m.b, x * m.a + m.c, x * m.b + m.d};
+  return {m.a + x * m.c, m.b + x * m.d, m.c, m.d};
 }
 
-ChainMatrix TimesSeries(const ChainMatrix& m, Complex z) noexcept {
-  return {m.a, m.a * z + m.b, m.c, m.c * z + m.d};
+// The denominator of every S-parameter and the numerator of S11, from the
+// chain matrix between equal references r.
+struct ChainTerms {
+  Complex den, num;
+};
+ChainTerms TermsOf(const ChainMatrix& m, double r) noexcept {
+  return {m.a * r + m.b + m.c * (r * r) + m.d * r, m.a * r + m.b - m.c * (r * r) - m.d * r};
+}
+
+SParameters FromChain(const ChainMatrix& m, double r, const ChainTerms& t) noexcept {
+  const Complex inv = Reciprocal(t.den);
+  return {t.num * inv, 2.0 * r * inv, (-m.a * r + m.b - m.c * (r * r) + m.d * r) * inv};
 }
 
 constexpr const LadderSection& TrapSection() noexcept {
@@ -17,16 +37,52 @@ constexpr const LadderSection& TrapSection() noexcept {
   return kLadderSections[0];
 }
 
+// A section's immittance and its derivatives by the values it depends on:
+// its own part, a trap's capacitor, and the inductor Q.
+struct SectionSlopes {
+  Complex x;
+  Complex byPart, byAcross, byQ;
+};
+
+// What every section at one frequency shares.
+struct Slopes {
+  Complex byCapacitance;  // of G + jB of a capacitor with constant Q
+  Complex byInductance;   // of R + jX of an inductor: the loss is linear in L
+};
+
+template <int k>
+SectionSlopes Differentiate(const Ladder& ladder, const Slopes& slopes, double f) noexcept {
+  constexpr LadderSection s = kLadderSections[k];
+  SectionSlopes out;
+  if constexpr (s.kind == SectionKind::kShuntCapacitor) {
+    out.x = SectionImmittance(ladder, s, f);
+    out.byPart = slopes.byCapacitance;
+  } else {
+    const Complex byQ{-InductorLossOhms(ladder, s.part) / ladder.inductorQ, 0.0};
+    if constexpr (s.kind == SectionKind::kSeriesInductor) {
+      out.x = SectionImmittance(ladder, s, f);
+      out.byPart = slopes.byInductance;
+      out.byQ = byQ;
+    } else {
+      // z = 1 / y, y = 1 / zl + yc + g: dz = -z^2 dy, d(1 / zl) = -dzl / zl^2.
+      const TrapAdmittances y = TrapAdmittancesOf(ladder, s, f);
+      out.x = Reciprocal(y.total);
+      const Complex z2 = out.x * out.x;
+      const Complex z2yl2 = z2 * y.inductor * y.inductor;
+      out.byPart = z2yl2 * slopes.byInductance;
+      out.byQ = z2yl2 * byQ;
+      out.byAcross = ladder.value[s.across] == 0.0 ? Complex(0.0) : -z2 * slopes.byCapacitance;
+    }
+  }
+  return out;
+}
+
 }  // namespace
 
 Ladder LadderFromDesign(const DesignState& design) noexcept {
   Ladder ladder;
-  ladder.value[kC47] = design.C47;
-  ladder.value[kL2] = design.L2;
-  ladder.value[kC48] = design.C48;
-  ladder.value[kL1] = design.L1;
-  ladder.value[kC92] = design.C92;
-  ladder.value[kC49] = design.C49;
+  for (int p = 0; p < kLadderPartCount; ++p)
+    ladder.value[p] = DesignValue(design, static_cast<LadderPart>(p));
   ladder.inductorQ = design.InductorQ;
   ladder.capacitorQ = design.CapacitorQ;
   ladder.lossReferenceHz = design.LowerEdge;
@@ -45,21 +101,64 @@ ChainMatrix ChainOf(const Ladder& ladder, double frequency) noexcept {
   ChainMatrix m;
   ForEachSection([&](auto k) {
     constexpr LadderSection section = kLadderSections[k];
-    const Complex x = SectionImmittance(ladder, section, frequency);
-    if constexpr (section.kind == SectionKind::kShuntCapacitor) {
-      m = TimesShunt(m, x);
-    } else {
-      m = TimesSeries(m, x);
-    }
+    m = TimesSection<section.kind>(m, SectionImmittance(ladder, section, frequency));
   });
   return m;
 }
 
 SParameters Respond(const Ladder& ladder, double frequency, double r) noexcept {
   const ChainMatrix m = ChainOf(ladder, frequency);
-  const Complex inv = Reciprocal(m.a * r + m.b + m.c * (r * r) + m.d * r);
-  return {(m.a * r + m.b - m.c * (r * r) - m.d * r) * inv, 2.0 * r * inv,
-          (-m.a * r + m.b - m.c * (r * r) + m.d * r) * inv};
+  return FromChain(m, r, TermsOf(m, r));
+}
+
+// M = E1 .. En; the derivative by a value of section k is
+// (E1 .. Ek-1) dEk (Ek+1 .. En), built from prefix and suffix products.
+SParameters RespondWithDerivatives(const Ladder& ladder, double frequency, double r,
+                                   SDerivatives& out) noexcept {
+  constexpr int n = kLadderSectionCount;
+  const double w = frequency * ladder.twoPi;
+  const Slopes slopes{
+      {w / ladder.capacitorQ, w},
+      {InductorLossOhms(ladder.twoPi, ladder.lossReferenceHz, 1.0, ladder.inductorQ), w}};
+  std::array<SectionSlopes, n> e;
+  std::array<ChainMatrix, n + 1> pre;  // pre[k] = E1 .. Ek
+  ForEachSection([&](auto k) {
+    e[k] = Differentiate<k>(ladder, slopes, frequency);
+    pre[k + 1] = TimesSection<kLadderSections[k].kind>(pre[k], e[k].x);
+  });
+  std::array<ChainMatrix, n> post;  // post[k] = E(k+2) .. En
+  ForEachSection([&](auto j) {
+    constexpr int k = n - 1 - j;
+    if constexpr (k > 0) post[k - 1] = SectionTimes<kLadderSections[k].kind>(e[k].x, post[k]);
+  });
+
+  const ChainTerms whole = TermsOf(pre[n], r);
+  std::array<Complex, kLadderValueCount> dDen{}, dNum{};
+  ForEachSection([&](auto k) {
+    constexpr LadderSection s = kLadderSections[k];
+    const ChainMatrix& p = pre[k];
+    const ChainMatrix& q = post[k];
+    // The change of M for a unit change of section k's immittance:
+    // shunt dM_ij = P_i2 Q_1j, series dM_ij = P_i1 Q_2j.
+    const ChainTerms unit = TermsOf(s.kind == SectionKind::kShuntCapacitor
+                                        ? ChainMatrix{p.b * q.a, p.b * q.b, p.d * q.a, p.d * q.b}
+                                        : ChainMatrix{p.a * q.c, p.a * q.d, p.c * q.c, p.c * q.d},
+                                    r);
+    const auto add = [&](LadderValue value, Complex by) {
+      dDen[value] += by * unit.den;
+      dNum[value] += by * unit.num;
+    };
+    add(s.part, e[k].byPart);
+    if constexpr (s.kind == SectionKind::kTrap) add(s.across, e[k].byAcross);
+    if constexpr (s.kind != SectionKind::kShuntCapacitor) add(kInductorQ, e[k].byQ);
+  });
+  const Complex inv = Reciprocal(whole.den);
+  const Complex inv2 = inv * inv;
+  for (int i = 0; i < kLadderValueCount; ++i) {
+    out.s21[i] = (-2.0 * r) * dDen[i] * inv2;
+    out.s11[i] = (dNum[i] * whole.den - whole.num * dDen[i]) * inv2;
+  }
+  return FromChain(pre[n], r, whole);
 }
 
 // Walks from the load back to the source with a unit load current, then

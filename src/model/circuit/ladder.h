@@ -25,21 +25,52 @@ enum class PartKind { kCapacitor, kInductor };
 struct LadderPartInfo {
   const char* name;
   PartKind kind;
-  int from;  // node the part leaves: 1 input, 2 middle, 3 output
-  int to;    // node it reaches; 0 is ground (a shunt part)
+  int from;                   // node the part leaves: 1 input, 2 middle, 3 output
+  int to;                     // node it reaches; 0 is ground (a shunt part)
+  float DesignState::*field;  // where the design keeps its value
 };
 
 inline constexpr int kLadderNodeCount = 3;
 
 // In order from the generator to the load; L1 and C92 share their nodes.
 inline constexpr std::array<LadderPartInfo, kLadderPartCount> kLadderParts = {{
-    {"C47", PartKind::kCapacitor, 1, 0},
-    {"L2", PartKind::kInductor, 1, 2},
-    {"C48", PartKind::kCapacitor, 2, 0},
-    {"L1", PartKind::kInductor, 2, 3},
-    {"C92", PartKind::kCapacitor, 2, 3},
-    {"C49", PartKind::kCapacitor, 3, 0},
+    {"C47", PartKind::kCapacitor, 1, 0, &DesignState::C47},
+    {"L2", PartKind::kInductor, 1, 2, &DesignState::L2},
+    {"C48", PartKind::kCapacitor, 2, 0, &DesignState::C48},
+    {"L1", PartKind::kInductor, 2, 3, &DesignState::L1},
+    {"C92", PartKind::kCapacitor, 2, 3, &DesignState::C92},
+    {"C49", PartKind::kCapacitor, 3, 0, &DesignState::C49},
 }};
+
+// The design's value of a part, farads or henries (an inductance follows
+// from turns and AL: write turns, not this).
+inline float& DesignValue(DesignState& design, LadderPart part) noexcept {
+  return design.*kLadderParts[part].field;
+}
+inline float DesignValue(const DesignState& design, LadderPart part) noexcept {
+  return design.*kLadderParts[part].field;
+}
+
+inline constexpr int CountLadderParts(PartKind kind) noexcept {
+  int count = 0;
+  for (const LadderPartInfo& info : kLadderParts) count += info.kind == kind ? 1 : 0;
+  return count;
+}
+
+template <PartKind kind>
+inline constexpr std::array<LadderPart, CountLadderParts(kind)> LadderPartsOf() noexcept {
+  std::array<LadderPart, CountLadderParts(kind)> parts{};
+  int n = 0;
+  for (int p = 0; p < kLadderPartCount; ++p)
+    if (kLadderParts[p].kind == kind) parts[n++] = static_cast<LadderPart>(p);
+  return parts;
+}
+
+// Each kind from the generator to the load: the capacitors are C47, C48,
+// C92, C49 in this order wherever a list of them is kept (the fit's values,
+// the Monte Carlo draws, the build sheet).
+inline constexpr auto kLadderCapacitors = LadderPartsOf<PartKind::kCapacitor>();
+inline constexpr auto kLadderInductors = LadderPartsOf<PartKind::kInductor>();
 
 inline constexpr bool IsShunt(LadderPart part) noexcept {
   return kLadderParts[part].to == 0;
@@ -133,6 +164,23 @@ struct Ladder {
 // The design's parts, Q values, loss reference and terminations; the values
 // are the design's floats widened to double.
 Ladder LadderFromDesign(const DesignState& design) noexcept;
+
+// The values a fit may change: each part's, indexed by LadderPart, and
+// after them the inductors' Q.
+using LadderValue = int;
+inline constexpr LadderValue kInductorQ = kLadderPartCount;
+inline constexpr int kLadderValueCount = kLadderPartCount + 1;
+
+inline double& ValueOf(Ladder& ladder, LadderValue value) noexcept {
+  return value == kInductorQ ? ladder.inductorQ : ladder.value[value];
+}
+inline double ValueOf(const Ladder& ladder, LadderValue value) noexcept {
+  return value == kInductorQ ? ladder.inductorQ : ladder.value[value];
+}
+// "C47" ... "C49", or "Q".
+inline const char* ValueName(LadderValue value) noexcept {
+  return value == kInductorQ ? "Q" : kLadderParts[value].name;
+}
 
 // An inductor's series loss resistance, 2 pi fref L / Q, in double; the
 // single place the loss formula is written.
@@ -231,6 +279,15 @@ struct SParameters {
   Complex s11, s21, s22;
 };
 SParameters Respond(const Ladder& ladder, double frequency, double referenceOhms) noexcept;
+
+// The same with the derivatives of S11 and S21 by each of the ladder's
+// values (a trap capacitor of 0 F, not fitted, has none).
+struct SDerivatives {
+  std::array<Complex, kLadderValueCount> s11;
+  std::array<Complex, kLadderValueCount> s21;
+};
+SParameters RespondWithDerivatives(const Ladder& ladder, double frequency, double referenceOhms,
+                                   SDerivatives& derivatives) noexcept;
 
 // Node voltages and part currents (RMS phasors) at one frequency, the
 // generator an EMF behind the source resistance and the ladder ending in

@@ -2,15 +2,21 @@
 
 #include <cmath>
 
+#include "model/circuit/ladder.h"
 #include "model/circuit/random.h"
 #include "notation/notation.h"
 
 namespace diruruzevuv::model {
 namespace {
 
-// The five perturbed values, in the order the trial draws them.
-std::array<float*, 5> PerturbedValues(DesignState& design) noexcept {
-  return {&design.C47, &design.C48, &design.C92, &design.C49, &design.ToroidAL};
+// The perturbed values in the order the trial draws them: the capacitors,
+// then the toroids' AL.
+std::array<float*, kPerturbedValueCount> PerturbedValues(DesignState& design) noexcept {
+  std::array<float*, kPerturbedValueCount> values{};
+  for (std::size_t i = 0; i < kLadderCapacitors.size(); ++i)
+    values[i] = &DesignValue(design, kLadderCapacitors[i]);
+  values.back() = &design.ToroidAL;
+  return values;
 }
 
 constexpr float kWorstHarmonicStart = 100.0f;

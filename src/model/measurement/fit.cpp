@@ -9,8 +9,6 @@
 namespace diruruzevuv::model {
 namespace {
 
-using Complex = std::complex<double>;
-
 constexpr double kDbPerNeper = 8.68588963806503655302;  // 20 / ln 10
 // A complex difference in S11 counts as much as that many dB: for a
 // reflection near 1 a small difference is then its change in dB.
@@ -51,38 +49,48 @@ struct Point {
   double frequencyWeight = 1.0;  // of both differences
 };
 
+// The values the fit takes, in its order: the capacitors, the inductors,
+// then the inductors' Q.
+constexpr std::array<LadderValue, kLadderValueCount> kFitOrder = [] {
+  std::array<LadderValue, kLadderValueCount> order{};
+  int n = 0;
+  for (LadderPart part : kLadderCapacitors) order[n++] = part;
+  for (LadderPart part : kLadderInductors) order[n++] = part;
+  order[n] = kInductorQ;
+  return order;
+}();
+
 // The least-squares problem in the solver's terms. Each fitted value is
 // design x exp(b tanh(u / b)): u is unbounded, the value stays within
 // exp(+-b) of the design.
 struct Problem : Eigen::DenseFunctor<double> {
-  Problem(const PartValues& design, const LossContext& losses, double ohms,
-          const std::vector<Point>& points, const std::vector<int>& fitted, bool twoPort)
+  Problem(const Ladder& design, double ohms, const std::vector<Point>& points,
+          const std::vector<LadderValue>& fitted, bool twoPort)
       : Eigen::DenseFunctor<double>(static_cast<int>(fitted.size()),
                                     static_cast<int>(points.size()) * (twoPort ? 3 : 2)),
         m_design(design),
-        m_losses(losses),
         m_ohms(ohms),
         m_points(points),
         m_fitted(fitted),
         m_twoPort(twoPort) {}
 
-  double Bound(int part) const { return part == kPartQ ? kQRange : kPartRange; }
+  double Bound(LadderValue value) const { return value == kInductorQ ? kQRange : kPartRange; }
 
-  PartValues Values(const InputType& u) const {
-    PartValues v = m_design;
+  Ladder Values(const InputType& u) const {
+    Ladder v = m_design;
     for (std::size_t i = 0; i < m_fitted.size(); ++i) {
-      const int part = m_fitted[i];
-      const double b = Bound(part);
-      v[part] = m_design[part] * std::exp(b * std::tanh(u[i] / b));
+      const LadderValue value = m_fitted[i];
+      const double b = Bound(value);
+      ValueOf(v, value) = ValueOf(m_design, value) * std::exp(b * std::tanh(u[i] / b));
     }
     return v;
   }
 
   int operator()(const InputType& u, ValueType& r) const {
-    const PartValues v = Values(u);
+    const Ladder v = Values(u);
     int row = 0;
     for (const Point& p : m_points) {
-      const NetworkResponse n = Respond(v, m_losses, p.frequency, m_ohms);
+      const SParameters n = Respond(v, p.frequency, m_ohms);
       if (m_twoPort) r[row++] = (kDbPerNeper * std::log(std::abs(n.s21)) - p.s21Db) * p.weight;
       const Complex d = (n.s11 - p.s11) * (kReflectionWeight * p.frequencyWeight);
       r[row++] = d.real();
@@ -95,26 +103,26 @@ struct Problem : Eigen::DenseFunctor<double> {
   }
 
   int df(const InputType& u, JacobianType& j) const {
-    const PartValues v = Values(u);
+    const Ladder v = Values(u);
     // d value / d u = value x (1 - tanh^2)
-    std::array<double, kFitPartCount> chain{};
+    std::array<double, kLadderValueCount> chain{};
     for (std::size_t i = 0; i < m_fitted.size(); ++i) {
-      const int part = m_fitted[i];
-      const double t = std::tanh(u[i] / Bound(part));
-      chain[i] = v[part] * (1.0 - t * t);
+      const LadderValue value = m_fitted[i];
+      const double t = std::tanh(u[i] / Bound(value));
+      chain[i] = ValueOf(v, value) * (1.0 - t * t);
     }
     Jacobian(v, chain, j);
     return 0;
   }
 
   // The derivatives of the residuals by each fitted value times chain[i].
-  void Jacobian(const PartValues& v, const std::array<double, kFitPartCount>& chain,
+  void Jacobian(const Ladder& v, const std::array<double, kLadderValueCount>& chain,
                 JacobianType& j) const {
-    NetworkDerivatives d;
+    SDerivatives d;
     int row = 0;
     const int n = static_cast<int>(m_fitted.size());
     for (const Point& p : m_points) {
-      const NetworkResponse s = RespondWithDerivatives(v, m_losses, p.frequency, m_ohms, d);
+      const SParameters s = RespondWithDerivatives(v, p.frequency, m_ohms, d);
       if (m_twoPort) {
         const Complex inv = std::conj(s.s21) / std::norm(s.s21);
         for (int i = 0; i < n; ++i)
@@ -134,16 +142,17 @@ struct Problem : Eigen::DenseFunctor<double> {
   }
 
   // u for the values design x exp(x), x clamped inside the bound.
-  double ToU(int part, double x) const {
-    const double b = Bound(part);
+  double ToU(LadderValue value, double x) const {
+    const double b = Bound(value);
     return b * std::atanh(std::clamp(x / b, -0.999, 0.999));
   }
 
-  const PartValues& m_design;
-  const LossContext& m_losses;
+  int Count() const { return static_cast<int>(m_fitted.size()); }
+
+  const Ladder& m_design;
   double m_ohms;
   const std::vector<Point>& m_points;
-  const std::vector<int>& m_fitted;
+  const std::vector<LadderValue>& m_fitted;
   bool m_twoPort;
 };
 
@@ -176,8 +185,9 @@ double Solve(Problem& problem, Eigen::VectorXd& u, int evaluations, bool* conver
 // part; the best single move is the part that explains most of it.
 // With pairs, every two parts are first tried together on a coarser
 // ladder: two parts off can hide each other from single moves.
-Eigen::VectorXd CoarseSearch(const Problem& problem, const std::vector<int>& fitted, bool pairs) {
-  const int n = static_cast<int>(fitted.size());
+Eigen::VectorXd CoarseSearch(const Problem& problem, bool pairs) {
+  const std::vector<LadderValue>& fitted = problem.m_fitted;
+  const int n = problem.Count();
   std::vector<double> x(n, 0.0);  // ln(value / design)
   auto u = [&] {
     Eigen::VectorXd v(n);
@@ -189,7 +199,7 @@ Eigen::VectorXd CoarseSearch(const Problem& problem, const std::vector<int>& fit
     std::vector<double> bestX = x;
     for (int i = 0; i < n; ++i) {
       for (int j = i + 1; j < n; ++j) {
-        if (fitted[i] == kPartQ || fitted[j] == kPartQ) continue;
+        if (fitted[i] == kInductorQ || fitted[j] == kInductorQ) continue;
         for (int a = -kPairSteps; a <= kPairSteps; ++a) {
           for (int b = -kPairSteps; b <= kPairSteps; ++b) {
             if (a == 0 || b == 0) continue;  // single moves follow
@@ -211,7 +221,7 @@ Eigen::VectorXd CoarseSearch(const Problem& problem, const std::vector<int>& fit
     int bestPart = -1;
     double bestX = 0.0;
     for (int i = 0; i < n; ++i) {
-      if (fitted[i] == kPartQ) continue;
+      if (fitted[i] == kInductorQ) continue;
       const double held = x[i];
       for (int k = -kCoarseSteps; k <= kCoarseSteps; ++k) {
         if (k == 0) continue;
@@ -238,42 +248,26 @@ TurnAdvice Advise(std::int16_t turns, double fitted, double design) {
   if (turns <= 0 || !(fitted > 0.0)) return advice;
   const double al = fitted / (static_cast<double>(turns) * turns);
   advice.impliedAL = al * 1e9;
-  // The whole number of turns whose inductance on this core is nearest the design.
-  const double ideal = std::sqrt(design / al);
-  int best = turns;
-  double bestGap = std::numeric_limits<double>::infinity();
-  for (int n = std::max(1, static_cast<int>(std::floor(ideal)) - 1);
-       n <= static_cast<int>(std::ceil(ideal)) + 1; ++n) {
-    const double gap = std::fabs(al * n * n - design);
-    if (gap < bestGap) {
-      bestGap = gap;
-      best = n;
-    }
-  }
+  const int best = NearestWholeTurns(design, al);
   advice.change = best - turns;
   advice.inductanceAfter = al * best * best;
   return advice;
 }
 
-}  // namespace
+// ---- The fit's steps ----
 
-FitResult FitBuiltValues(const DesignState& design, const MeasuredNetwork& measured,
-                         const FitOptions& options) {
-  FitResult result;
-  const PartValues start = DesignParts(design);
-  const LossContext losses = DesignLosses(design);
-  // The measurement's own reference: the design's termination once
-  // referred, or the analyser's impedance loading a one-port measurement.
-  const double ohms = measured.referenceOhms[0];
-  if (!(ohms > 0.0) || !(losses.referenceFrequency > 0.0) || !(losses.capacitorQ > 0.0) ||
-      !(start[kPartQ] > 0.0) || !(start[kPartL1] > 0.0) || !(start[kPartL2] > 0.0)) {
-    result.error =
-        "the design cannot be analysed (check the inductances, Q values and terminations)";
-    return result;
-  }
-  const bool twoPort = measured.ports == 2;
-
+// The measured points above the floor, and those the solver takes: long
+// files are thinned evenly, a thousand points pin seven values.
+struct ChosenPoints {
   std::vector<Point> all;
+  std::vector<Point> points;
+  int leftOut = 0;  // below the floor
+};
+
+ChosenPoints ChoosePoints(const DesignState& design, const MeasuredNetwork& measured,
+                          const FitOptions& options) {
+  ChosenPoints chosen;
+  const bool twoPort = measured.ports == 2;
   for (std::size_t i = 0; i < measured.frequency.size() && i < measured.s.size(); ++i) {
     const double f = measured.frequency[i];
     if (!(f > 0.0) || !std::isfinite(f)) continue;
@@ -291,50 +285,47 @@ FitResult FitBuiltValues(const DesignState& design, const MeasuredNetwork& measu
       p.s21Db = magnitude > 0.0 ? kDbPerNeper * std::log(magnitude)
                                 : -std::numeric_limits<double>::infinity();
       if (!(p.s21Db >= options.floorDb)) {
-        ++result.pointsLeftOut;
+        ++chosen.leftOut;
         continue;
       }
       p.weight = std::min(1.0, magnitude / kFullWeightTransmission) * p.frequencyWeight;
     }
-    all.push_back(p);
+    chosen.all.push_back(p);
   }
-  result.pointsUsed = static_cast<int>(all.size());
-  // Long files are thinned evenly: a thousand points pin seven values.
-  std::vector<Point> points;
+  const std::vector<Point>& all = chosen.all;
   if (all.size() > static_cast<std::size_t>(kMaxPoints)) {
     for (int k = 0; k < kMaxPoints; ++k)
-      points.push_back(all[static_cast<std::size_t>(k) * (all.size() - 1) / (kMaxPoints - 1)]);
+      chosen.points.push_back(
+          all[static_cast<std::size_t>(k) * (all.size() - 1) / (kMaxPoints - 1)]);
   } else {
-    points = all;
+    chosen.points = all;
   }
+  return chosen;
+}
 
-  std::vector<int> fitted;
-  for (int part = 0; part < kFitPartCount; ++part) {
-    if (start[part] > 0.0) fitted.push_back(part);
-  }
-  if (points.size() * (twoPort ? 3 : 2) < 2 * fitted.size()) {
-    result.error = "too few measured points above the floor to fit the parts";
-    return result;
-  }
-
-  Problem problem(start, losses, ohms, points, fitted, twoPort);
-  const int n = static_cast<int>(fitted.size());
-  // Starts: the design, the coarse search's best, and the design with one
-  // part moved either way: a capacitor by about 16 %, a toroid by one turn
-  // more or less.
-  std::vector<Eigen::VectorXd> starts;
-  starts.push_back(Eigen::VectorXd::Zero(n));
+// The coarse search's points: at most kCoarsePoints of them, evenly.
+std::vector<Point> CoarsePoints(const std::vector<Point>& points) {
   std::vector<Point> coarse;
   const std::size_t thinTo = std::min(points.size(), static_cast<std::size_t>(kCoarsePoints));
   for (std::size_t k = 0; k < thinTo; ++k)
     coarse.push_back(points[thinTo > 1 ? k * (points.size() - 1) / (thinTo - 1) : 0]);
-  const Problem thinned(start, losses, ohms, coarse, fitted, twoPort);
-  starts.push_back(CoarseSearch(thinned, fitted, false));
+  return coarse;
+}
+
+// Starts: the design, the coarse search's best, and the design with one
+// part moved either way: a capacitor by about 16 %, a toroid by one turn
+// more or less.
+std::vector<Eigen::VectorXd> Starts(const Problem& problem, const Problem& thinned,
+                                    const DesignState& design) {
+  const int n = problem.Count();
+  std::vector<Eigen::VectorXd> starts;
+  starts.push_back(Eigen::VectorXd::Zero(n));
+  starts.push_back(CoarseSearch(thinned, false));
   for (int i = 0; i < n; ++i) {
-    const int part = fitted[i];
-    if (part == kPartQ) continue;
+    const LadderValue part = problem.m_fitted[i];
+    if (part == kInductorQ) continue;
     std::array<double, 2> moves = {-kStartStep, kStartStep};
-    const int turns = part == kPartL2 ? design.TurnsL2 : part == kPartL1 ? design.TurnsL1 : 0;
+    const int turns = part == kL2 ? design.TurnsL2 : part == kL1 ? design.TurnsL1 : 0;
     if (turns > 1) {
       moves = {2.0 * std::log((turns - 1.0) / turns), 2.0 * std::log((turns + 1.0) / turns)};
     }
@@ -345,19 +336,29 @@ FitResult FitBuiltValues(const DesignState& design, const MeasuredNetwork& measu
       starts.push_back(u);
     }
   }
-  // A few steps from every start, then the most promising ones to the end.
-  double bestCost = std::numeric_limits<double>::infinity();
-  Eigen::VectorXd best = Eigen::VectorXd::Zero(n);
+  return starts;
+}
+
+// The solver's best point, its cost, and whether its final run ended on
+// the solver's own tolerances.
+struct Solution {
+  Eigen::VectorXd u;
+  double cost = std::numeric_limits<double>::infinity();
   bool converged = false;
+};
+
+// A few steps from every start, then the most promising ones to the end;
+// a result still poor, or with a part at the edge of its range, tries the
+// coarse search over pairs of parts as well.
+Solution SolveFromStarts(Problem& problem, const Problem& thinned,
+                         const std::vector<Eigen::VectorXd>& starts, int evaluationLimit) {
+  const int n = problem.Count();
+  Solution best{Eigen::VectorXd::Zero(n)};
   // Runs the solver to its end from u and keeps the result if it is the best.
   const auto finish = [&](Eigen::VectorXd u) {
     bool ended = false;
-    const double cost = Solve(problem, u, options.evaluationLimit, &ended);
-    if (cost < bestCost) {
-      bestCost = cost;
-      best = u;
-      converged = ended;
-    }
+    const double cost = Solve(problem, u, evaluationLimit, &ended);
+    if (cost < best.cost) best = {u, cost, ended};
   };
   auto refine = [&](const std::vector<Eigen::VectorXd>& from) {
     std::vector<std::pair<double, Eigen::VectorXd>> tried;
@@ -372,8 +373,8 @@ FitResult FitBuiltValues(const DesignState& design, const MeasuredNetwork& measu
     // at the edge of its range; the parts as found, with the design's Q,
     // start one more run.
     const int qIndex = n - 1;  // Q is fitted last
-    if (std::fabs(std::tanh(best[qIndex] / kQRange)) > 0.9) {
-      Eigen::VectorXd u = best;
+    if (std::fabs(std::tanh(best.u[qIndex] / kQRange)) > 0.9) {
+      Eigen::VectorXd u = best.u;
       u[qIndex] = 0.0;
       finish(u);
     }
@@ -381,61 +382,73 @@ FitResult FitBuiltValues(const DesignState& design, const MeasuredNetwork& measu
   refine(starts);
   const auto atEdge = [&] {
     for (int i = 0; i < n; ++i) {
-      if (fitted[i] != kPartQ && std::fabs(std::tanh(best[i] / problem.Bound(fitted[i]))) > 0.9)
+      const LadderValue value = problem.m_fitted[i];
+      if (value != kInductorQ && std::fabs(std::tanh(best.u[i] / problem.Bound(value))) > 0.9)
         return true;
     }
     return false;
   };
-  if (std::sqrt(bestCost / problem.values()) > kSecondSearchDb || atEdge()) {
-    refine({CoarseSearch(thinned, fitted, true)});
+  if (std::sqrt(best.cost / problem.values()) > kSecondSearchDb || atEdge()) {
+    refine({CoarseSearch(thinned, true)});
   }
-  result.converged = converged;
+  return best;
+}
 
-  const PartValues values = problem.Values(best);
+// The uncertainties: the Jacobian by ln(value) at the solution, the
+// residual's variance per degree of freedom but never below the stated
+// noise, and the inverse of J'J; a column nearly a combination of the
+// others (variance inflation) means the points cannot tell that part.
+struct Uncertainties {
+  Eigen::VectorXd norms;    // of the Jacobian's columns
+  Eigen::MatrixXd inverse;  // (scaled' scaled)^-1, the columns scaled to 1
+  Eigen::VectorXd weakest;  // the direction the points pin least
+  bool rankDeficient = false;
+  double variance = 0.0;
+};
+
+Uncertainties UncertaintiesAt(const Problem& problem, const Ladder& values, double cost) {
   const int rows = problem.values();
-  result.residualDb = std::sqrt(bestCost / rows);
-
-  // The uncertainties: the Jacobian by ln(value) at the solution, the
-  // residual's variance per degree of freedom but never below the stated
-  // noise, and the inverse of J'J; a column nearly a combination of the
-  // others (variance inflation) means the points cannot tell that part.
+  const int n = problem.Count();
+  Uncertainties out;
   Problem::JacobianType jac(rows, n);
-  std::array<double, kFitPartCount> byLog{};
-  for (int i = 0; i < n; ++i) byLog[i] = values[fitted[i]];
+  std::array<double, kLadderValueCount> byLog{};
+  for (int i = 0; i < n; ++i) byLog[i] = ValueOf(values, problem.m_fitted[i]);
   problem.Jacobian(values, byLog, jac);
-  const double variance = std::max(
-      rows > n ? bestCost / (rows - n) : std::numeric_limits<double>::infinity(),
-      kNoiseFloorDb * kNoiseFloorDb);
-  Eigen::VectorXd norms = jac.colwise().norm().transpose();
+  out.variance = std::max(rows > n ? cost / (rows - n) : std::numeric_limits<double>::infinity(),
+                          kNoiseFloorDb * kNoiseFloorDb);
+  out.norms = jac.colwise().norm().transpose();
   Eigen::MatrixXd scaled = jac;
   for (int i = 0; i < n; ++i) {
-    if (norms[i] > 0.0) scaled.col(i) /= norms[i];
+    if (out.norms[i] > 0.0) scaled.col(i) /= out.norms[i];
   }
   const Eigen::JacobiSVD<Eigen::MatrixXd> svd(scaled, Eigen::ComputeThinV);
   const Eigen::VectorXd sv = svd.singularValues();
   Eigen::VectorXd inverseSquares(n);
-  for (int i = 0; i < n; ++i) inverseSquares[i] = sv[i] > 1e-12 * sv[0] ? 1.0 / (sv[i] * sv[i]) : 0.0;
-  // (scaled' scaled)^-1 = V S^-2 V'; its diagonal is each part's inflation.
-  const Eigen::MatrixXd inverse =
-      svd.matrixV() * inverseSquares.asDiagonal() * svd.matrixV().transpose();
-  const bool rankDeficient = sv[n - 1] <= 1e-12 * sv[0];
-  // The two parts the points tell apart worst: with too little information
-  // the largest two entries of the weakest direction; otherwise the part
-  // with the largest inflation and the one it correlates with most.
-  std::string unclear;
-  int worst = -1, partner = -1;
+  for (int i = 0; i < n; ++i)
+    inverseSquares[i] = sv[i] > 1e-12 * sv[0] ? 1.0 / (sv[i] * sv[i]) : 0.0;
+  // V S^-2 V'; its diagonal is each part's inflation.
+  out.inverse = svd.matrixV() * inverseSquares.asDiagonal() * svd.matrixV().transpose();
+  out.rankDeficient = sv[n - 1] <= 1e-12 * sv[0];
+  out.weakest = svd.matrixV().col(n - 1).cwiseAbs();
+  return out;
+}
+
+// The two parts the points tell apart worst, or nothing: with too little
+// information the largest two entries of the weakest direction; otherwise
+// the part with the largest inflation and the one it correlates with most.
+std::string UnclearParts(const std::vector<LadderValue>& fitted, const Uncertainties& u) {
+  const int n = static_cast<int>(fitted.size());
   for (int i = 0; i < n; ++i) {
-    if (norms[i] == 0.0) {
-      unclear = std::string(kFitPartNames[fitted[i]]) + " cannot be told with these points";
-      break;
-    }
+    if (u.norms[i] == 0.0)
+      return std::string(ValueName(fitted[i])) + " cannot be told with these points";
   }
-  if (unclear.empty() && rankDeficient) {
-    const Eigen::VectorXd weakest = svd.matrixV().col(n - 1).cwiseAbs();
-    weakest.maxCoeff(&worst);
+  int worst = -1, partner = -1;
+  if (u.rankDeficient) {
+    u.weakest.maxCoeff(&worst);
     for (int j = 0; j < n; ++j)
-      if (j != worst && (partner < 0 || weakest[j] > weakest[partner])) partner = j;
-  } else if (unclear.empty()) {
+      if (j != worst && (partner < 0 || u.weakest[j] > u.weakest[partner])) partner = j;
+  } else {
+    const Eigen::MatrixXd& inverse = u.inverse;
     for (int i = 0; i < n; ++i)
       if (inverse(i, i) > kMaxInflation && (worst < 0 || inverse(i, i) > inverse(worst, worst)))
         worst = i;
@@ -450,35 +463,66 @@ FitResult FitBuiltValues(const DesignState& design, const MeasuredNetwork& measu
       }
     }
   }
-  if (worst >= 0 && partner >= 0) {
-    unclear = std::string(kFitPartNames[fitted[worst]]) + " cannot be told from " +
-              kFitPartNames[fitted[partner]] + " with these points";
-  }
+  if (worst < 0 || partner < 0) return {};
+  return std::string(ValueName(fitted[worst])) + " cannot be told from " +
+         ValueName(fitted[partner]) + " with these points";
+}
 
-  for (std::size_t i = 0; i < fitted.size(); ++i) {
-    const int part = fitted[i];
+// Each fitted value against the design's, with its uncertainty and flags.
+std::vector<FittedPart> FittedRows(const Problem& problem, const Ladder& values,
+                                   const Uncertainties& u, const FitOptions& options) {
+  std::vector<FittedPart> rows;
+  for (int i = 0; i < problem.Count(); ++i) {
+    const LadderValue part = problem.m_fitted[i];
+    const double design = ValueOf(problem.m_design, part);
+    const double fitted = ValueOf(values, part);
     FittedPart row;
-    row.part = static_cast<FitPart>(part);
-    row.design = start[part];
-    row.fitted = values[part];
-    row.percent = (values[part] - start[part]) / start[part] * 100.0;
-    const double logSigma =
-        norms[i] > 0.0 && !rankDeficient
-            ? std::sqrt(variance * inverse(static_cast<Eigen::Index>(i), static_cast<Eigen::Index>(i))) /
-                  norms[i]
-            : std::numeric_limits<double>::infinity();
-    row.uncertaintyPercent = values[part] * logSigma / start[part] * 100.0;
+    row.part = part;
+    row.design = design;
+    row.fitted = fitted;
+    row.percent = (fitted - design) / design * 100.0;
+    const double logSigma = u.norms[i] > 0.0 && !u.rankDeficient
+                                ? std::sqrt(u.variance * u.inverse(i, i)) / u.norms[i]
+                                : std::numeric_limits<double>::infinity();
+    row.uncertaintyPercent = fitted * logSigma / design * 100.0;
     // One rule for parts and Q: a difference beyond the tolerance that the
     // noise cannot explain either.
     row.flagged = std::fabs(row.percent) > options.tolerancePercent &&
                   std::fabs(row.percent) > 2.0 * row.uncertaintyPercent;
-    row.atLimit = std::fabs(std::log(values[part] / start[part])) > 0.97 * problem.Bound(part);
-    result.parts.push_back(row);
+    row.atLimit = std::fabs(std::log(fitted / design)) > 0.97 * problem.Bound(part);
+    rows.push_back(row);
   }
-  result.l2 = Advise(design.TurnsL2, values[kPartL2], start[kPartL2]);
-  result.l1 = Advise(design.TurnsL1, values[kPartL1], start[kPartL1]);
+  return rows;
+}
 
-  // What the points cover: the passband, and the trap's notch as fitted.
+// The transmission the weights play down (deep in the stop band) still
+// counts where the fitted filter passes: a measurement at -400 dB in the
+// passband is a broken filter, not a good fit of the reflection. RMS dB
+// over the points where the fitted filter passes; 0 for a one-port file.
+double PassbandResidualDb(const std::vector<Point>& all, const Ladder& values, double ohms,
+                          bool twoPort) {
+  double passDifference = 0.0;
+  int passPoints = 0;
+  if (twoPort) {
+    for (const Point& p : all) {
+      const SParameters r = Respond(values, p.frequency, ohms);
+      const double modelDb = kDbPerNeper * std::log(std::abs(r.s21));
+      if (!(modelDb > -3.0)) continue;
+      const double d = modelDb - std::max(p.s21Db, -200.0);
+      passDifference += d * d;
+      ++passPoints;
+    }
+  }
+  return passPoints > 0 ? std::sqrt(passDifference / passPoints) : 0.0;
+}
+
+// Why the figures do not explain the measurement, or nothing: what the
+// points cover (the passband, and the trap's notch as fitted), how far the
+// fitted filter misses them, which parts they cannot tell apart, and a
+// part at the edge of its range.
+std::string PoorFitReason(const FitResult& result, const DesignState& design,
+                          const std::vector<Point>& all, const Ladder& values,
+                          double passResidualDb, const std::string& unclear) {
   double lowest = std::numeric_limits<double>::infinity(), highest = 0.0;
   bool inPassband = false;
   for (const Point& p : all) {
@@ -488,51 +532,74 @@ FitResult FitBuiltValues(const DesignState& design, const MeasuredNetwork& measu
   }
   const bool passbandSpanned = lowest <= design.UpperEdge && highest >= design.LowerEdge;
   bool notchReached = true;
-  if (values[kPartC92] > 0.0) {
-    const double notch = 1.0 / (losses.twoPi * std::sqrt(values[kPartL1] * values[kPartC92]));
+  if (values.value[kC92] > 0.0) {
+    const double notch = 1.0 / (values.twoPi * std::sqrt(values.value[kL1] * values.value[kC92]));
     notchReached = lowest <= notch && notch <= highest;
   }
-  // The transmission the weights play down (deep in the stop band) still
-  // counts where the fitted filter passes: a measurement at -400 dB in the
-  // passband is a broken filter, not a good fit of the reflection.
-  double passDifference = 0.0;
-  int passPoints = 0;
-  if (twoPort) {
-    for (const Point& p : all) {
-      const NetworkResponse r = Respond(values, losses, p.frequency, ohms);
-      const double modelDb = kDbPerNeper * std::log(std::abs(r.s21));
-      if (!(modelDb > -3.0)) continue;
-      const double d = modelDb - std::max(p.s21Db, -200.0);
-      passDifference += d * d;
-      ++passPoints;
+  if (!(inPassband || passbandSpanned)) return "the measurement does not reach the passband";
+  if (!notchReached) return "the measurement does not reach the trap's notch";
+  if (!std::isfinite(result.residualDb) || result.residualDb > kPoorResidualDb ||
+      passResidualDb > 2.0 * kPoorResidualDb) {
+    return "the parts of this filter do not explain the measurement (a part missing, a wrong "
+           "connection or an uncalibrated analyser?)";
+  }
+  if (!unclear.empty()) return unclear;
+  for (const FittedPart& row : result.parts) {
+    if (row.atLimit) {
+      return std::string(ValueName(row.part)) +
+             " ran into the edge of the range the fit allows (a part missing or a wrong "
+             "connection?)";
     }
   }
-  const double passResidualDb = passPoints > 0 ? std::sqrt(passDifference / passPoints) : 0.0;
+  return {};
+}
 
-  result.poor = true;
-  if (!(inPassband || passbandSpanned)) {
-    result.poorReason = "the measurement does not reach the passband";
-  } else if (!notchReached) {
-    result.poorReason = "the measurement does not reach the trap's notch";
-  } else if (!std::isfinite(result.residualDb) || result.residualDb > kPoorResidualDb ||
-             passResidualDb > 2.0 * kPoorResidualDb) {
-    result.poorReason =
-        "the parts of this filter do not explain the measurement (a part missing, a wrong "
-        "connection or an uncalibrated analyser?)";
-  } else if (!unclear.empty()) {
-    result.poorReason = unclear;
-  } else {
-    result.poor = false;
-    for (const FittedPart& row : result.parts) {
-      if (row.atLimit) {
-        result.poor = true;
-        result.poorReason = std::string(kFitPartNames[row.part]) +
-                            " ran into the edge of the range the fit allows (a part missing "
-                            "or a wrong connection?)";
-        break;
-      }
-    }
+}  // namespace
+
+FitResult FitBuiltValues(const DesignState& design, const MeasuredNetwork& measured,
+                         const FitOptions& options) {
+  FitResult result;
+  const Ladder start = LadderFromDesign(design);
+  // The measurement's own reference: the design's termination once
+  // referred, or the analyser's impedance loading a one-port measurement.
+  const double ohms = measured.referenceOhms[0];
+  if (!(ohms > 0.0) || !(start.lossReferenceHz > 0.0) || !(start.capacitorQ > 0.0) ||
+      !(start.inductorQ > 0.0) || !(start.value[kL1] > 0.0) || !(start.value[kL2] > 0.0)) {
+    result.error =
+        "the design cannot be analysed (check the inductances, Q values and terminations)";
+    return result;
   }
+  const bool twoPort = measured.ports == 2;
+  const ChosenPoints chosen = ChoosePoints(design, measured, options);
+  result.pointsUsed = static_cast<int>(chosen.all.size());
+  result.pointsLeftOut = chosen.leftOut;
+  std::vector<LadderValue> fitted;
+  for (LadderValue value : kFitOrder) {
+    if (ValueOf(start, value) > 0.0) fitted.push_back(value);
+  }
+  if (chosen.points.size() * (twoPort ? 3 : 2) < 2 * fitted.size()) {
+    result.error = "too few measured points above the floor to fit the parts";
+    return result;
+  }
+
+  Problem problem(start, ohms, chosen.points, fitted, twoPort);
+  const std::vector<Point> coarse = CoarsePoints(chosen.points);
+  const Problem thinned(start, ohms, coarse, fitted, twoPort);
+  const Solution best =
+      SolveFromStarts(problem, thinned, Starts(problem, thinned, design), options.evaluationLimit);
+  result.converged = best.converged;
+  const Ladder values = problem.Values(best.u);
+  result.residualDb = std::sqrt(best.cost / problem.values());
+
+  const Uncertainties uncertainties = UncertaintiesAt(problem, values, best.cost);
+  result.parts = FittedRows(problem, values, uncertainties, options);
+  result.l2 = Advise(design.TurnsL2, values.value[kL2], start.value[kL2]);
+  result.l1 = Advise(design.TurnsL1, values.value[kL1], start.value[kL1]);
+
+  result.poorReason = PoorFitReason(result, design, chosen.all, values,
+                                    PassbandResidualDb(chosen.all, values, ohms, twoPort),
+                                    UnclearParts(fitted, uncertainties));
+  result.poor = !result.poorReason.empty();
   result.done = true;
   return result;
 }

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "model/circuit/design_state.h"
+#include "model/circuit/ladder.h"
 #include "model/measurement/measured_network.h"
-#include "model/circuit/network_model.h"
 
 namespace diruruzevuv::model {
 
@@ -29,7 +29,7 @@ struct FitOptions {
 };
 
 struct FittedPart {
-  FitPart part = kPartC47;
+  LadderValue part = kC47;
   double design = 0.0;
   double fitted = 0.0;
   double percent = 0.0;  // (fitted - design) / design x 100

@@ -8,16 +8,15 @@
 
 namespace diruruzevuv::model {
 
-PartValues FittedParts(const FitResult& fit, const DesignState& design) noexcept {
-  PartValues parts = DesignParts(design);
-  for (const FittedPart& row : fit.parts) parts[row.part] = row.fitted;
-  return parts;
+Ladder FittedLadder(const FitResult& fit, const DesignState& design) noexcept {
+  Ladder ladder = LadderFromDesign(design);
+  for (const FittedPart& row : fit.parts) ValueOf(ladder, row.part) = row.fitted;
+  return ladder;
 }
 
 FittedCurves FittedResponse(const FitResult& fit, const DesignState& design,
                             const std::vector<double>& frequencies) {
-  const PartValues parts = FittedParts(fit, design);
-  const LossContext losses = DesignLosses(design);
+  const Ladder ladder = FittedLadder(fit, design);
   const auto db = [](std::complex<double> s) {
     const double magnitude = std::abs(s);
     return magnitude > 0.0 ? 20.0 * std::log10(magnitude) : -1e9;
@@ -25,32 +24,23 @@ FittedCurves FittedResponse(const FitResult& fit, const DesignState& design,
   FittedCurves curves;
   curves.frequency = frequencies;
   for (const double f : frequencies) {
-    const NetworkResponse r = Respond(parts, losses, f, design.InputTermination);
+    const SParameters r = Respond(ladder, f, design.InputTermination);
     curves.gainDb.push_back(db(r.s21));
     curves.reflectionDb.push_back(db(r.s11));
   }
   return curves;
 }
 
-namespace {
-
-std::int16_t NearestTurns(double henries, double al) {
-  const double turns = std::sqrt(std::max(0.0, henries) / (al * 1e-9));
-  return static_cast<std::int16_t>(std::clamp(std::lround(turns), 1L, 32767L));
-}
-
-}  // namespace
-
 WholeTurns WholeTurnsAtDesignAL(const FitResult& fit, const DesignState& design) noexcept {
-  const PartValues parts = FittedParts(fit, design);
-  const double al = design.ToroidAL;
+  const Ladder ladder = FittedLadder(fit, design);
+  const double al = design.ToroidAL * 1e-9;
   WholeTurns t;
-  t.fittedL2 = parts[kPartL2];
-  t.fittedL1 = parts[kPartL1];
-  t.turnsL2 = NearestTurns(t.fittedL2, al);
-  t.turnsL1 = NearestTurns(t.fittedL1, al);
-  t.l2 = al * 1e-9 * t.turnsL2 * t.turnsL2;
-  t.l1 = al * 1e-9 * t.turnsL1 * t.turnsL1;
+  t.fittedL2 = ladder.value[kL2];
+  t.fittedL1 = ladder.value[kL1];
+  t.turnsL2 = NearestWholeTurns(t.fittedL2, al);
+  t.turnsL1 = NearestWholeTurns(t.fittedL1, al);
+  t.l2 = al * t.turnsL2 * t.turnsL2;
+  t.l1 = al * t.turnsL1 * t.turnsL1;
   return t;
 }
 
@@ -64,26 +54,13 @@ std::string WholeTurnsText(const WholeTurns& t, const DesignState& design) {
 
 void ApplyFit(const FitResult& fit, DesignState& design, bool wholeTurns) {
   const WholeTurns turns = WholeTurnsAtDesignAL(fit, design);
+  // The turns stand for the inductances; the fit's capacitors and Q are kept.
   for (const FittedPart& row : fit.parts) {
     const float v = static_cast<float>(row.fitted);
-    switch (row.part) {
-      case kPartC47:
-        design.C47 = v;
-        break;
-      case kPartC48:
-        design.C48 = v;
-        break;
-      case kPartC92:
-        design.C92 = v;
-        break;
-      case kPartC49:
-        design.C49 = v;
-        break;
-      case kPartQ:
-        design.InductorQ = v;
-        break;
-      default:
-        break;
+    if (row.part == kInductorQ) {
+      design.InductorQ = v;
+    } else if (kLadderParts[row.part].kind == PartKind::kCapacitor) {
+      DesignValue(design, static_cast<LadderPart>(row.part)) = v;
     }
   }
   if (wholeTurns) SetTurns(design, turns.turnsL1, turns.turnsL2);

@@ -10,9 +10,9 @@
 
 namespace diruruzevuv::model {
 
-// The fitted values as the network model takes them: the design's value
-// for a part the fit left alone.
-PartValues FittedParts(const FitResult& fit, const DesignState& design) noexcept;
+// The design's ladder with the fitted values: the design's value for a part
+// the fit left alone.
+Ladder FittedLadder(const FitResult& fit, const DesignState& design) noexcept;
 
 // The response of the fitted parts themselves, each toroid with its own
 // fitted inductance, at these frequencies (the measurement's).

@@ -52,9 +52,9 @@ std::string CsvVerdict(BoxVerdict verdict) {
 constexpr const char* kBandNames[3] = {"Passband", "2nd harmonic", "3rd harmonic"};
 constexpr const char* kBandKeys[3] = {"passband", "second_harmonic", "third_harmonic"};
 
-std::string PartValue(FitPart part, double value) {
-  if (part == kPartQ) return Fixed(value, 1);
-  if (part == kPartL1 || part == kPartL2) return Fixed(value * 1e6, 3) + " uH";
+std::string PartValue(LadderValue part, double value) {
+  if (part == kInductorQ) return Fixed(value, 1);
+  if (kLadderParts[part].kind == PartKind::kInductor) return Fixed(value * 1e6, 3) + " uH";
   return Fixed(value * 1e12, 1) + " pF";
 }
 
@@ -169,14 +169,14 @@ std::string FitTable(const FitResult& fit, const FitOptions& options) {
   t += "Part       Design       Fitted  Difference  Uncertainty\n";
   std::string off;
   for (const FittedPart& row : fit.parts) {
-    t += Pad(kFitPartNames[row.part], 4, false);
+    t += Pad(ValueName(row.part), 4, false);
     t += Pad(PartValue(row.part, row.design), 13) + Pad(PartValue(row.part, row.fitted), 13);
     t += Pad(Signed(row.percent, 1) + " %", 12);
     t += Pad(std::isfinite(row.uncertaintyPercent) ? Fixed(row.uncertaintyPercent, 1) + " %" : "-",
              13);
     if (row.flagged) {
       t += "  off";
-      off += (off.empty() ? "" : ", ") + std::string(kFitPartNames[row.part]);
+      off += (off.empty() ? "" : ", ") + std::string(ValueName(row.part));
     }
     if (row.atLimit) t += "  at the edge of the range";
     t += "\n";
@@ -212,11 +212,11 @@ std::string FitCsv(const FitResult& fit) {
   t += "part,design,fitted,difference_percent,uncertainty_percent,off,turns,implied_al,"
        "turn_change\n";
   for (const FittedPart& row : fit.parts) {
-    t += std::string(kFitPartNames[row.part]) + "," + General(row.design) + "," +
-         General(row.fitted) + "," + Fixed(row.percent, 3) + "," +
+    t += std::string(ValueName(row.part)) + "," + General(row.design) + "," + General(row.fitted) +
+         "," + Fixed(row.percent, 3) + "," +
          (std::isfinite(row.uncertaintyPercent) ? Fixed(row.uncertaintyPercent, 3) : "") + "," +
          (row.flagged ? "yes" : "no");
-    const TurnAdvice* a = row.part == kPartL2 ? &fit.l2 : row.part == kPartL1 ? &fit.l1 : nullptr;
+    const TurnAdvice* a = row.part == kL2 ? &fit.l2 : row.part == kL1 ? &fit.l1 : nullptr;
     if (a != nullptr) {
       t += ',';
       t += std::to_string(a->turns);

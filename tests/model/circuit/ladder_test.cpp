@@ -3,9 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 
-#include "model/measurement_support.h"
 #include "model/circuit/analysis.h"
+#include "model/measurement_support.h"
 
 namespace diruruzevuv::model {
 namespace {
@@ -53,6 +54,38 @@ TEST(LadderTest, SolveMeetsTheSParametersAndKirchhoff) {
                 1e-12)
         << f;
     EXPECT_NEAR(std::abs(s.node[3] - s.loadAmps * Complex(25.0, -40.0)), 0.0, 1e-9) << f;
+  }
+}
+
+// The derivatives match finite differences, including the Q that enters
+// both inductors and a trap capacitor of 0 F (not fitted).
+TEST(LadderTest, DerivativesMatchDifferences) {
+  DesignState noTrap = testing::BandDesign(20);
+  noTrap.C92 = 0.0f;
+  for (const DesignState& design : {testing::WizardDesign12(), noTrap}) {
+    const Ladder ladder = LadderFromDesign(design);
+    for (double f : {0.5 * design.LowerEdge, 1.0 * design.LowerEdge, 2.1 * design.LowerEdge,
+                     3.0 * design.UpperEdge}) {
+      SDerivatives dv;
+      const SParameters s = RespondWithDerivatives(ladder, f, 50.0, dv);
+      EXPECT_EQ(s.s11, Respond(ladder, f, 50.0).s11);
+      for (LadderValue k = 0; k < kLadderValueCount; ++k) {
+        const double value = ValueOf(ladder, k);
+        if (value == 0.0) continue;
+        const double h = value * 1e-6;
+        Ladder up = ladder, down = ladder;
+        ValueOf(up, k) += h;
+        ValueOf(down, k) -= h;
+        const SParameters a = Respond(up, f, 50.0);
+        const SParameters b = Respond(down, f, 50.0);
+        const auto s11 = (a.s11 - b.s11) / (2 * h);
+        const auto s21 = (a.s21 - b.s21) / (2 * h);
+        const std::string at =
+            std::to_string(design.Band) + " m " + ValueName(k) + " at " + std::to_string(f);
+        EXPECT_NEAR(std::abs(dv.s11[k] - s11), 0.0, 1e-5 * std::abs(s11) + 1e-9 / value) << at;
+        EXPECT_NEAR(std::abs(dv.s21[k] - s21), 0.0, 1e-5 * std::abs(s21) + 1e-9 / value) << at;
+      }
+    }
   }
 }
 

@@ -21,7 +21,7 @@ Comparison Compare(const DesignState& design, const GlobalDefaults& defaults,
   return *Evaluate(design, defaults, &measured, floorDb).comparison;
 }
 
-MeasuredNetwork Measure(const DesignState& design, const PartValues& built) {
+MeasuredNetwork Measure(const DesignState& design, const Ladder& built) {
   testing::Synthesis synthesis;
   synthesis.points = 801;
   return testing::Measured(design, built, synthesis);
@@ -31,7 +31,7 @@ MeasuredNetwork Measure(const DesignState& design, const PartValues& built) {
 // without its trap.
 TEST(ComparisonTest, BuiltAsDesignedDiffersByNothing) {
   const DesignState design = testing::BandDesign(20);
-  const Comparison c = Compare(design, Boxes(), Measure(design, DesignParts(design)), -70);
+  const Comparison c = Compare(design, Boxes(), Measure(design, LadderFromDesign(design)), -70);
   EXPECT_TRUE(c.twoPort);
   EXPECT_EQ(c.pointsUsed + c.pointsLeftOut, 801);
   for (const BandComparison& band : c.bands) {
@@ -51,8 +51,8 @@ TEST(ComparisonTest, BuiltAsDesignedDiffersByNothing) {
               *band.worstComputedDb <= band.boxDb ? BoxVerdict::kPass : BoxVerdict::kFail);
   EXPECT_EQ(c.bands[1].verdict, BoxVerdict::kPass);
   // Without its trap it fails the second harmonic box the design meets.
-  PartValues noTrap = DesignParts(design);
-  noTrap[kPartC92] = 0.0;
+  Ladder noTrap = LadderFromDesign(design);
+  noTrap.value[kC92] = 0.0;
   const BandComparison second = Compare(design, Boxes(), Measure(design, noTrap), -70).bands[1];
   EXPECT_EQ(second.verdict, BoxVerdict::kFail);
   EXPECT_GT(*second.worstMeasuredDb, -35.0);
@@ -61,7 +61,7 @@ TEST(ComparisonTest, BuiltAsDesignedDiffersByNothing) {
   // From the input reflection alone: the reflection, and nothing else judged.
   const DesignState top = testing::BandDesign(160);
   const Comparison r =
-      Compare(top, Boxes(), testing::Measured(top, DesignParts(top), {.twoPort = false}), -70);
+      Compare(top, Boxes(), testing::Measured(top, LadderFromDesign(top), {.twoPort = false}), -70);
   EXPECT_EQ(std::tuple(r.twoPort, r.pointsLeftOut, r.measuredLossLow.has_value(),
                        r.bands[0].worstGainDifferenceDb.has_value(), r.bands[1].verdict),
             std::tuple(false, 0, false, false, BoxVerdict::kNotMeasured));
@@ -71,7 +71,7 @@ TEST(ComparisonTest, BuiltAsDesignedDiffersByNothing) {
 
 TEST(ComparisonTest, PointsBelowTheFloorAreLeftOutEverywhere) {
   const DesignState design = testing::BandDesign(20);
-  const MeasuredNetwork m = Measure(design, DesignParts(design));
+  const MeasuredNetwork m = Measure(design, LadderFromDesign(design));
   int below = 0, belowThird = 0;
   const Comparison c0 = Compare(design, Boxes(), m, -70);
   for (std::size_t i = 0; i < m.frequency.size(); ++i) {

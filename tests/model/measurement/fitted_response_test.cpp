@@ -16,8 +16,8 @@ TEST(FittedResponseTest, WholeTurnsAtTheDesignsAL) {
   design.ToroidAL = 3.0f;
   FitResult fit;
   fit.done = true;
-  fit.parts = {{kPartC48, 360e-12, 380e-12}, {kPartL2, 0, 0.679e-6}, {kPartL1, 0, 0.5e-6},
-               {kPartQ, 200, 150}};
+  fit.parts = {
+      {kC48, 360e-12, 380e-12}, {kL2, 0, 0.679e-6}, {kL1, 0, 0.5e-6}, {kInductorQ, 200, 150}};
   const WholeTurns t = WholeTurnsAtDesignAL(fit, design);
   EXPECT_EQ(t.turnsL2, 15);
   EXPECT_EQ(t.turnsL1, 13);

@@ -13,8 +13,8 @@ namespace {
 
 TEST(MeasurementIntakeTest, ReferredToTheDesignAndNamedByItsSource) {
   const DesignState design = testing::WizardDesign12();  // 12.5 ohm
-  files::TouchstoneRead read =
-      files::ParseTouchstone(testing::MeasurementText(design, DesignParts(design), {}), "file.s2p");
+  files::TouchstoneRead read = files::ParseTouchstone(
+      testing::MeasurementText(design, LadderFromDesign(design), {}), "file.s2p");
   ASSERT_TRUE(read.network);
   MeasuredNetwork expected;
   ASSERT_TRUE(Renormalise(*read.network, 12.5, expected));
