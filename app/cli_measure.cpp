@@ -6,6 +6,7 @@
 #include "cli_commands.h"
 #include "cli_notifier.h"
 #include "files/global_defaults_file.h"
+#include "files/replace_file.h"
 #include "files/touchstone_writer.h"
 #include "instruments/analyser.h"
 #include "model/notifier.h"
@@ -40,13 +41,36 @@ int ChooseSweep(const Context& context, const ParsedLine& parsed,
             state.InputTermination, port.empty() ? "the analyser" : port);
         !problem.empty())
       return Fail(design + ": " + problem);
-    if (std::isnan(request.startHz)) request.startHz = state.SweepStart;
-    if (std::isnan(request.stopHz)) request.stopHz = state.SweepStop;
+    const auto range = instruments::DesignSweep(state.SweepStart, state.SweepStop);
+    const bool own = std::isnan(request.startHz) && std::isnan(request.stopHz);
+    if (std::isnan(request.startHz)) request.startHz = range.startHz;
+    if (std::isnan(request.stopHz)) request.stopHz = range.stopHz;
+    // Nothing on the command line to blame: the design's own range is the problem.
+    if (const std::string problem = instruments::SweepRequestProblem(request);
+        own && !problem.empty())
+      return Fail("cannot sweep " + std::to_string(request.points) + " points over the sweep of " +
+                  design + ": " + problem);
   }
   if (const std::string problem = instruments::SweepRequestProblem(request); !problem.empty())
     return UsageError("cannot sweep " + std::to_string(request.points) +
                       " points from --start to --stop: " + problem);
   return 0;
+}
+
+// Whether the output can be written, tried as it will be (a temporary
+// file beside it, removed again), before the sweep takes its time: why
+// not, or empty.
+std::string OutputProblem(const std::string& out) {
+  static constexpr const char* kWritable = "writable";
+  std::string why;
+  files::ReplaceFileUsing(
+      out,
+      [](int, const std::string&, std::string& reason) {
+        reason = kWritable;
+        return false;
+      },
+      &why);
+  return why == kWritable ? std::string() : why;
 }
 
 }  // namespace
@@ -74,7 +98,8 @@ int RunMeasureCommand(const Context& context, const std::vector<std::string>& ar
   instruments::SweepRequest request;
   if (const int wrong = ChooseSweep(context, parsed, request)) return wrong;
   const std::string& out = parsed.operands[0];
-  std::string why;
+  std::string why = OutputProblem(out);
+  if (!why.empty()) return Fail(model::CannotWriteText({"", out, why}));
   const auto network = instruments::MeasureOnce(parsed.Text("--port").value_or(""), request, why);
   if (!network) return Fail(why);
   if (!files::WriteTouchstoneFile(out, *network, {instruments::kOneDirectionComment}, &why))

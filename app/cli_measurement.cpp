@@ -53,7 +53,8 @@ std::optional<LoadedMeasurement> LoadMeasurement(const Context& context,
     // way as a file from here on.
     std::string why;
     std::optional<model::MeasuredNetwork> network = instruments::MeasureOnce(
-        args.port, {loaded.design.SweepStart, loaded.design.SweepStop}, why);
+        args.port, instruments::DesignSweep(loaded.design.SweepStart, loaded.design.SweepStop),
+        why);
     if (!network) {
       notifier.Message("diruruzevuv-cli: " + why);
       return std::nullopt;

@@ -33,9 +33,7 @@ int RunMonteCarloCommand(const Context& context, const std::vector<std::string>&
   model::WorstCaseLabels labels;
   session.monte.trialCount = 0;
   model::RunMonteCarloWithoutDrawing(session, boxes, labels);
-  std::fputs((labels.worst + "\n" + labels.worstSecond + "\n" + labels.worstThird + "\n").c_str(),
-             stdout);
-  return 0;
+  return WriteOut(labels.worst + "\n" + labels.worstSecond + "\n" + labels.worstThird + "\n");
 }
 
 }  // namespace diruruzevuv::cli

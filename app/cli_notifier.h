@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "files/design_file.h"
@@ -20,11 +22,14 @@ inline int Fail(const std::string& what) {
   return 1;
 }
 
-// A command's result on standard output; exit status 1 when it could not
-// all be written (a full disk, a closed pipe).
+// A command's result on standard output; when it could not all be
+// written (a full disk, a closed pipe), says why and gives exit status 1.
 inline int WriteOut(const std::string& text) {
-  const bool written = std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
-  return (written && std::fflush(stdout) == 0) ? 0 : 1;
+  errno = 0;
+  if (std::fwrite(text.data(), 1, text.size(), stdout) == text.size() && std::fflush(stdout) == 0)
+    return 0;
+  return Fail(std::string("cannot write standard output: ") +
+              (errno != 0 ? std::strerror(errno) : "it could not all be written"));
 }
 
 // The command-line tool's way of telling the user: messages go to standard

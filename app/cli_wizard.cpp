@@ -40,8 +40,7 @@ int RunWizardCommand(const Context&, const std::vector<std::string>& args) {
     rows += outcome.results[i];
     rows += '\n';
   }
-  std::fputs(rows.c_str(), stdout);
-  return 0;
+  return WriteOut(rows);
 }
 
 }  // namespace diruruzevuv::cli

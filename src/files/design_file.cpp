@@ -73,7 +73,12 @@ bool ReadDesignLayout(std::string_view text, bool refuseDefaults, const char* fa
 // What the system says about a file that could not be read.
 std::string WhyUnreadable(const std::filesystem::path& path) {
   std::error_code error;
-  if (std::filesystem::is_directory(path, error)) return std::strerror(EISDIR);
+  const auto type = std::filesystem::status(path, error).type();
+  if (type == std::filesystem::file_type::directory) return std::strerror(EISDIR);
+  // Opening a pipe or a device to ask why would wait for a writer.
+  if (std::filesystem::exists(std::filesystem::file_status(type)) &&
+      type != std::filesystem::file_type::regular)
+    return "not a regular file";
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (file == nullptr) return std::strerror(errno);
   std::fclose(file);
@@ -143,9 +148,13 @@ ValuesOutcome ReadDesignValues(LineReader& reader, model::DesignState& design,
                                const char** outOfRange) {
   constexpr auto kEnded = ValuesOutcome::kEndedEarly;
   if (!ReadFloat(reader, design.C47)) return kEnded;
-  if (const auto r = ReadInt16(reader, design.TurnsL2, "L2 turns", outOfRange); r != ValuesOutcome::kComplete) return r;
+  if (const auto r = ReadInt16(reader, design.TurnsL2, "L2 turns", outOfRange);
+      r != ValuesOutcome::kComplete)
+    return r;
   if (!ReadFloat(reader, design.C48)) return kEnded;
-  if (const auto r = ReadInt16(reader, design.TurnsL1, "L1 turns", outOfRange); r != ValuesOutcome::kComplete) return r;
+  if (const auto r = ReadInt16(reader, design.TurnsL1, "L1 turns", outOfRange);
+      r != ValuesOutcome::kComplete)
+    return r;
   if (!ReadFloat(reader, design.C92)) return kEnded;
   if (!ReadFloat(reader, design.C49)) return kEnded;
   if (!ReadFloat(reader, design.LowerEdge)) return kEnded;

@@ -16,6 +16,8 @@ constexpr int kMaskFrequency = 1, kMaskS11 = 2, kMaskS21 = 4, kMaskBinary = 0x80
 constexpr int kTextMask = kMaskFrequency | kMaskS11 | kMaskS21;
 constexpr int kBinaryMask = kTextMask | kMaskBinary;
 constexpr std::size_t kBinaryPointBytes = 4 + 8 + 8;  // uint32 Hz, two float pairs
+// The longest text line of a point: a frequency and four numbers.
+constexpr std::size_t kTextPointBytes = 80;
 // More than any reply of the shell: a device that sends this much without
 // the echo of our command is not talking its language.
 constexpr std::size_t kGarbageLimit = 1 << 20;
@@ -87,10 +89,16 @@ bool ContainsNoCase(std::string_view text, std::string_view word) {
 
 }  // namespace
 
+int ExchangeLimitMs(int points, std::size_t replyBytes) {
+  return 2000 + 100 * points + static_cast<int>(replyBytes / 5);
+}
+
 AnalyserShell::AnalyserShell(std::unique_ptr<ByteLink> link, std::string port, Timeouts timeouts)
     : m_link(std::move(link)), m_port(std::move(port)), m_timeouts(timeouts) {}
 
-bool AnalyserShell::Send(const std::string& command) {
+bool AnalyserShell::Send(const std::string& command, int points, std::size_t replyBytes) {
+  m_limitMs = ExchangeLimitMs(points, replyBytes);
+  m_deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(m_limitMs);
   std::string why;
   if (m_link->Write(command + "\r", why)) return true;
   SetError(why + " (sending '" + command + "')");
@@ -100,7 +108,10 @@ bool AnalyserShell::Send(const std::string& command) {
 bool AnalyserShell::ReadMore(int timeoutMs, const std::string& waitingFor, bool started) {
   char chunk[4096];
   ByteLink::ReadResult got;
-  for (int left = timeoutMs;;) {
+  const auto remaining = std::chrono::duration_cast<std::chrono::milliseconds>(
+      m_deadline - std::chrono::steady_clock::now());
+  const bool lastWait = remaining.count() < timeoutMs;
+  for (int left = std::max(0, static_cast<int>(lastWait ? remaining.count() : timeoutMs));;) {
     if (m_timeouts.cancel != nullptr && m_timeouts.cancel->load()) {
       SetError("cancelled");
       return false;
@@ -116,7 +127,9 @@ bool AnalyserShell::ReadMore(int timeoutMs, const std::string& waitingFor, bool 
       m_received += got.count;
       return true;
     case ByteLink::ReadStatus::kTimeout:
-      if (started)
+      if (lastWait)
+        SetError("no complete answer to '" + waitingFor + "' within " + Seconds(m_limitMs));
+      else if (started)
         SetError("stopped answering during '" + waitingFor + "' (nothing for " +
                  Seconds(timeoutMs) + ")");
       else
@@ -145,14 +158,18 @@ bool AnalyserShell::SkipToEcho(const std::string& command, int timeoutMs) {
   }
 }
 
-std::optional<std::vector<std::string>> AnalyserShell::Command(const std::string& command) {
-  return LineCommand(command, false, {});
+std::optional<std::vector<std::string>> AnalyserShell::Command(const std::string& command,
+                                                               int points) {
+  return LineCommand(command, false, points, {});
 }
 
 std::optional<std::vector<std::string>> AnalyserShell::LineCommand(
-    const std::string& command, bool scan, const std::function<bool(std::size_t)>& progress) {
+    const std::string& command, bool scan, int points,
+    const std::function<bool(std::size_t)>& progress) {
   const int firstByteMs = scan ? m_timeouts.scanMs : m_timeouts.replyMs;
-  if (!Send(command) || !SkipToEcho(command, m_timeouts.replyMs)) return std::nullopt;
+  const std::size_t replyBytes = kTextPointBytes * static_cast<std::size_t>(points);
+  if (!Send(command, points, replyBytes) || !SkipToEcho(command, m_timeouts.replyMs))
+    return std::nullopt;
   std::size_t lines = 0;
   bool started = !m_buffer.empty();
   for (;;) {
@@ -187,10 +204,11 @@ std::optional<std::vector<std::string>> AnalyserShell::LineCommand(
 }
 
 std::optional<std::string> AnalyserShell::BinaryCommand(
-    const std::string& command, std::size_t bytes,
+    const std::string& command, std::size_t bytes, int points,
     const std::function<bool(std::size_t)>& progress) {
   m_shortReply = false;
-  if (!Send(command) || !SkipToEcho(command, m_timeouts.replyMs)) return std::nullopt;
+  if (!Send(command, points, bytes) || !SkipToEcho(command, m_timeouts.replyMs))
+    return std::nullopt;
   bool started = !m_buffer.empty();
   while (m_buffer.size() < bytes) {
     if (progress && !progress(m_buffer.size())) {
@@ -286,6 +304,10 @@ std::optional<AnalyserInfo> Identify(AnalyserShell& shell) {
   return result;
 }
 
+SweepRequest DesignSweep(double start, double stop, int points) {
+  return {std::min(start, stop), std::max(start, stop), points};
+}
+
 std::string SweepRequestProblem(const SweepRequest& request) {
   if (!(std::isfinite(request.startHz) && std::isfinite(request.stopHz)) || request.startHz < 1.0 ||
       request.stopHz > 4.0e9)
@@ -338,7 +360,7 @@ bool ScanBinary(AnalyserShell& shell, const ScanAsk& ask, const ScanProgress& pr
   const std::string command =
       "scan " + ask.range + " " + ask.count + " " + std::to_string(kBinaryMask);
   const std::size_t bytes = 4 + kBinaryPointBytes * static_cast<std::size_t>(ask.points);
-  const auto data = shell.BinaryCommand(command, bytes, [&](std::size_t got) {
+  const auto data = shell.BinaryCommand(command, bytes, ask.points, [&](std::size_t got) {
     return progress(got < 4 ? 0 : static_cast<int>((got - 4) / kBinaryPointBytes));
   });
   if (!data) {
@@ -369,7 +391,7 @@ bool ScanText(AnalyserShell& shell, const ScanAsk& ask, const ScanProgress& prog
               std::vector<Point>& out) {
   const std::string command =
       "scan " + ask.range + " " + ask.count + " " + std::to_string(kTextMask);
-  const auto lines = shell.LineCommand(command, true, [&](std::size_t got) {
+  const auto lines = shell.LineCommand(command, true, ask.points, [&](std::size_t got) {
     return progress(static_cast<int>(std::min(got, static_cast<std::size_t>(ask.points))));
   });
   if (!lines) return false;
@@ -392,10 +414,10 @@ bool ScanSweepData(AnalyserShell& shell, const ScanAsk& ask, const ScanProgress&
                    std::vector<Point>& out) {
   const std::size_t count = static_cast<std::size_t>(ask.points);
   const std::string sweep = "sweep " + ask.range + " " + ask.count;
-  const auto set = shell.Command(sweep);
+  const auto set = shell.Command(sweep, ask.points);
   if (!set) return false;
   if (!set->empty()) return NotData(shell, sweep, set->front());
-  const auto frequencies = shell.Command("frequencies");
+  const auto frequencies = shell.Command("frequencies", ask.points);
   if (!frequencies) return false;
   if (frequencies->size() != count) return TooFew(shell, ask, frequencies->size(), "frequencies");
   std::vector<double> hz;
@@ -407,7 +429,7 @@ bool ScanSweepData(AnalyserShell& shell, const ScanAsk& ask, const ScanProgress&
   std::vector<std::complex<double>> trace[2];
   for (int which = 0; which < 2; ++which) {
     const std::string command = "data " + std::to_string(which);
-    const auto lines = shell.Command(command);
+    const auto lines = shell.Command(command, ask.points);
     if (!lines) return false;
     for (const std::string& line : *lines) {
       const auto words = Words(line);
@@ -525,7 +547,7 @@ std::optional<Connection> Connect(const std::string& port, std::string& why, Tim
   std::string reason;
   auto link = OpenSerialPort(port, reason);
   if (!link) {
-    why = "cannot open " + port + ": " + reason;
+    why = (reason == kNotASerialPort ? port + ": " : "cannot open " + port + ": ") + reason;
     return std::nullopt;
   }
   Connection connection;

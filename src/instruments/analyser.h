@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -15,6 +16,7 @@ namespace diruruzevuv::instruments {
 // How long to wait before a device is called silent. A sweep's first line
 // comes only after the device has measured every point of the scan, so it
 // gets its own, longer wait; between bytes of a reply the wait is short.
+// Besides these, every exchange has one overall limit (ExchangeLimitMs).
 struct Timeouts {
   int replyMs = 2000;  // first byte of an ordinary command's reply
   int scanMs = 20000;  // first byte after a scan command
@@ -38,6 +40,12 @@ struct AnalyserInfo {
   ScanMethod method = ScanMethod::kTextScan;
 };
 
+// The most a command and its reply may take, fixed when it is sent: 2 s,
+// 0.1 s a point measured (a narrow IF bandwidth is slow) and the reply's
+// expected size at 5 kB/s. Bytes that arrive never extend it, so a device
+// that drips its answer is given up on all the same.
+int ExchangeLimitMs(int points, std::size_t replyBytes);
+
 // The device's text shell: sends a command ending in CR and reads the
 // reply after the command's echo up to the next "ch> " prompt. Every read
 // has a timeout; every failure says what happened, naming the port.
@@ -45,17 +53,20 @@ class AnalyserShell {
  public:
   AnalyserShell(std::unique_ptr<ByteLink> link, std::string port, Timeouts timeouts = {});
 
-  // The reply's lines (without line ends), or nothing with Error() set.
-  std::optional<std::vector<std::string>> Command(const std::string& command);
-  // The reply's bytes as they come, for the binary scan: calls progress
-  // with the count received so far; stops when progress returns false.
+  // The reply's lines (without line ends), or nothing with Error() set;
+  // points: how many points the device measures or lists for it.
+  std::optional<std::vector<std::string>> Command(const std::string& command, int points = 0);
+  // The reply's bytes as they come, for the binary scan of points: calls
+  // progress with the count received so far; stops when progress returns false.
   std::optional<std::string> BinaryCommand(const std::string& command, std::size_t bytes,
+                                           int points,
                                            const std::function<bool(std::size_t)>& progress);
-  // A command whose text reply is read line by line, progress being
-  // told each complete line; the lines, or nothing with Error() set. A
-  // scan waits longer for its first line.
+  // A command whose text reply, a line a point, is read line by line,
+  // progress being told each complete line; the lines, or nothing with
+  // Error() set. A scan waits longer for its first line.
   std::optional<std::vector<std::string>> LineCommand(
-      const std::string& command, bool scan, const std::function<bool(std::size_t)>& progress);
+      const std::string& command, bool scan, int points,
+      const std::function<bool(std::size_t)>& progress);
 
   const std::string& Error() const noexcept { return m_error; }
   const std::string& Port() const noexcept { return m_port; }
@@ -66,12 +77,15 @@ class AnalyserShell {
   bool ShortReply() const noexcept { return m_shortReply; }
 
  private:
-  bool Send(const std::string& command);
+  bool Send(const std::string& command, int points, std::size_t replyBytes);
   bool ReadMore(int timeoutMs, const std::string& waitingFor, bool started);
   bool SkipToEcho(const std::string& command, int timeoutMs);
   std::unique_ptr<ByteLink> m_link;
   std::string m_port;
   Timeouts m_timeouts;
+  // The current exchange's overall limit and when it runs out.
+  int m_limitMs = 0;
+  std::chrono::steady_clock::time_point m_deadline;
   std::string m_buffer;  // received and not yet consumed
   std::string m_error;
   std::size_t m_received = 0;
@@ -92,6 +106,10 @@ struct SweepRequest {
   double stopHz = 0.0;
   int points = kDefaultSweepPoints;
 };
+
+// A design's sweep range as the analyser sweeps it: low to high, whichever
+// way the design runs.
+SweepRequest DesignSweep(double start, double stop, int points = kDefaultSweepPoints);
 
 // Why the request cannot be swept (empty when it can).
 std::string SweepRequestProblem(const SweepRequest& request);

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <libserialport.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -96,11 +97,24 @@ class FdLink final : public ByteLink {
 }  // namespace
 
 std::unique_ptr<ByteLink> OpenSerialPort(const std::string& path, std::string& why) {
+  // Only a device may be a port: a design file named by mistake would get
+  // the first command written over its start.
+  struct stat info {};
+  if (::stat(path.c_str(), &info) == 0 && !S_ISCHR(info.st_mode)) {
+    why = kNotASerialPort;
+    return nullptr;
+  }
   const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
     why = std::strerror(errno);
     if (errno == EACCES)
       why += " (see \"Measuring with an analyser\" in the README for the udev rule)";
+    return nullptr;
+  }
+  // The path may have been swapped for something else since the look above.
+  if (::fstat(fd, &info) != 0 || !S_ISCHR(info.st_mode)) {
+    ::close(fd);
+    why = kNotASerialPort;
     return nullptr;
   }
   termios tio{};

@@ -14,7 +14,7 @@ inline constexpr int kAnalyserVendorId = 0x0483;
 inline constexpr int kAnalyserProductId = 0x5740;
 
 struct SerialPortInfo {
-  std::string port;  // /dev/ttyACM0
+  std::string port;   // /dev/ttyACM0
   int vendorId = -1;  // -1 when the port is not on USB
   int productId = -1;
   std::string description;
@@ -38,8 +38,12 @@ class ByteLink {
   virtual bool Write(std::string_view bytes, std::string& why) = 0;
 };
 
+// Why a path that is no character device is refused as a port.
+inline constexpr const char* kNotASerialPort = "not a serial port";
+
 // Opens a serial device (or a pseudo-terminal) raw, 8N1, no echo, no
-// translation of line ends; nullptr with why set when it cannot.
+// translation of line ends; nullptr with why set when it cannot (the
+// system's reason, or kNotASerialPort for a file, folder or pipe).
 std::unique_ptr<ByteLink> OpenSerialPort(const std::string& path, std::string& why);
 
 }  // namespace diruruzevuv::instruments

@@ -115,7 +115,8 @@ bool AnalyserControl::Start(const std::string& port) {
   barSweep->show();
   cmdCancelSweep->show();
   m_progressTimer->start();
-  const instruments::SweepRequest request{design.SweepStart, design.SweepStop};
+  const instruments::SweepRequest request =
+      instruments::DesignSweep(design.SweepStart, design.SweepStop);
   const instruments::Timeouts waits = timeouts;
   m_worker = std::thread([this, port, request, waits] {
     std::string why;

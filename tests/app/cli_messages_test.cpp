@@ -2,6 +2,7 @@
 // screen's fallback message or the whole usage text, and a refusal writes
 // nothing.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <set>
@@ -43,9 +44,10 @@ TEST(CliMessagesTest, EveryFailureSaysWhatIsWrongInOneLine) {
   // An open filter is no filter, whatever the harmonic boxes say.
   WriteText(dir / "dead.s2p", "# MHz S RI R 50\n7 1 0 0 0 0 0 0.9 0\n7.2 1 0 0 0 0 0 0.9 0\n");
   WriteText(dir / "two.s2p", "# MHz S RI R 50\n7 0 0 1 0 1 0 0 0\n7.2 0 0 1 0 1 0 0 0\n");
-  const std::set<std::filesystem::path> written = {"garbage.TXT", "zero.TXT", "turns.TXT",
-                                                   "down.TXT",    "m.s2p",    "bad.s2p",
-                                                   "dead.s2p",    "two.s2p",  "errors"};
+  ::mkfifo((dir / "pipe").c_str(), 0600);
+  const std::set<std::filesystem::path> written = {
+      "garbage.TXT", "zero.TXT", "turns.TXT", "down.TXT", "m.s2p",
+      "bad.s2p",     "dead.s2p", "two.s2p",   "errors",   "pipe"};
   const MessageRow rows[] = {
       {"fit {dir}/none.TXT {dir}/m.s2p", 1,
        "cannot read {dir}/none.TXT: No such file or directory"},
@@ -118,6 +120,21 @@ TEST(CliMessagesTest, EveryFailureSaysWhatIsWrongInOneLine) {
       {"devices --port {dir}/p --port {dir}/q", 1,
        "cannot open {dir}/p: No such file or directory\ndiruruzevuv-cli: cannot open {dir}/q: "
        "No such file or directory\ndiruruzevuv-cli: no analyser found"},
+      // Only a device is a port: a file, folder or pipe is left untouched.
+      {"fit {data}/20.TXT --port {dir}/m.s2p", 1, "{dir}/m.s2p: not a serial port"},
+      {"compare {data}/20.TXT --port {dir}/pipe", 1, "{dir}/pipe: not a serial port"},
+      {"devices --port {dir}", 1, "{dir}: not a serial port\ndiruruzevuv-cli: no analyser found"},
+      // The design's range low to high; the output tried before the port.
+      {"measure --design {dir}/down.TXT --port {dir}/m.s2p {dir}/o.s2p", 1,
+       "{dir}/m.s2p: not a serial port"},
+      {"measure --port {dir}/m.s2p --start 5e6 --stop 5e7 {dir}", 1,
+       "cannot write {dir}: Is a directory"},
+      {"touchstone {dir}/pipe {dir}/o.s2p", 1, "cannot read {dir}/pipe: not a regular file"},
+      {"measure --design {dir}/pipe {dir}/o.s2p", 1, "cannot read {dir}/pipe: not a regular file"},
+      {"sweep {data}/20.TXT >/dev/full", 1,
+       "cannot write standard output: No space left on device"},
+      {"buildsheet {data}/20.TXT --csv >/dev/full", 1,
+       "cannot write standard output: No space left on device"},
       {"frob", 2, "unknown command 'frob'"},
       {"", 2, "no command given; 'diruruzevuv-cli --help' lists them"},
   };
@@ -131,6 +148,7 @@ TEST(CliMessagesTest, EveryFailureSaysWhatIsWrongInOneLine) {
   for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
     found.insert(entry.path().filename());
   EXPECT_EQ(found, written);
+  EXPECT_EQ(ReadText(dir / "m.s2p"), "# Hz S RI R 50\r\n");
   EXPECT_FALSE(std::filesystem::exists("x"));
 
   // --help anywhere prints the usage with every command, on standard output.

@@ -123,6 +123,11 @@ TEST(Analyser, FailuresGiveAMessageNamingThePortAndNoMeasurement) {
   EXPECT_EQ(why, slow.Port() +
                      ": stopped answering during 'scan 5000000 50000000 2 7' (nothing for 0.3 s)");
 
+  // Bytes dripping in never extend an exchange past its overall limit.
+  AnalyserEmulator drips({EmulatedKind::kTextScanBoard, EmulatedFault::kDrips, 200});
+  EXPECT_FALSE(MeasureOnce(drips.Port(), {5e6, 50e6, 2}, why, {}, kFast));
+  EXPECT_EQ(why, drips.Port() + ": no complete answer to 'scan 5000000 50000000 2 7' within 2.2 s");
+
   // Cancel ends the wait on a silent device.
   AnalyserEmulator silent({EmulatedKind::kH4, EmulatedFault::kStopsAnswering});
   std::atomic<bool> cancel{false};

@@ -70,8 +70,11 @@ void AnalyserEmulator::Send(std::string_view bytes) {
   // Paced in small pieces as the line would carry them.
   const bool paced = m_options.bytesPerSecond > 0;
   while (!bytes.empty() && !m_stop && !m_closed && !m_silent) {
-    const std::size_t piece = paced ? std::min<std::size_t>(bytes.size(), 64) : bytes.size();
-    if (paced) {
+    std::size_t piece = paced ? std::min<std::size_t>(bytes.size(), 64) : bytes.size();
+    if (m_dripping) {
+      piece = 1;
+      std::this_thread::sleep_for(std::chrono::milliseconds(m_options.slowMs));
+    } else if (paced) {
       m_lineFree = std::max(m_lineFree, std::chrono::steady_clock::now()) +
                    std::chrono::duration_cast<std::chrono::steady_clock::duration>(
                        std::chrono::duration<double>(piece / m_options.bytesPerSecond));
@@ -158,6 +161,7 @@ void AnalyserEmulator::SendPoints(std::uint32_t start, std::uint32_t stop, int p
   const bool binary = (mask & 0x80) != 0;
   const EmulatedFault fault = m_options.fault;
   const int sent = fault == EmulatedFault::kShortReply ? std::max(0, points - 5) : points;
+  m_dripping = fault == EmulatedFault::kDrips;
   if (binary) {
     const std::uint16_t header[2] = {static_cast<std::uint16_t>(mask),
                                      static_cast<std::uint16_t>(points)};
@@ -200,6 +204,7 @@ void AnalyserEmulator::SendPoints(std::uint32_t start, std::uint32_t stop, int p
     if (!binary) text.back() = '\r', text += '\n';
     Send(text);
   }
+  m_dripping = false;
 }
 
 }  // namespace diruruzevuv::testing

@@ -30,6 +30,7 @@ enum class EmulatedFault {
   kShortReply,      // a scan ends five points early
   kNonFinite,       // one value of a scan is not a number
   kOffFrequency,    // a scan's frequencies lie 1 kHz above those asked for
+  kDrips,           // a scan's reply comes one byte every slowMs
 };
 
 struct EmulatorOptions {
@@ -71,6 +72,7 @@ class AnalyserEmulator {
   std::atomic<int> m_scans{0};
   bool m_silent = false;
   bool m_closed = false;
+  bool m_dripping = false;
   // The older boards' sweep settings.
   std::uint32_t m_sweepStart = 50000, m_sweepStop = 900000000;
   int m_sweepPoints = 101;
