@@ -39,6 +39,10 @@ TEST(CliMessagesTest, EveryFailureSaysWhatIsWrongInOneLine) {
   WriteText(dir / "down.TXT",
             "x\r\ndate\r\n\r\n2E-10\r\n14\r\n3.6E-10\r\n12\r\n6.8E-11\r\n2E-10\r\n1.4E7\r\n"
             "1.435E7\r\n5E7\r\n5E6\r\n3\r\n50\r\n20\r\n");
+  // Sweeping to 5 GHz, beyond the analyser.
+  WriteText(dir / "far.TXT",
+            "x\r\ndate\r\n\r\n2E-10\r\n14\r\n3.6E-10\r\n12\r\n6.8E-11\r\n2E-10\r\n1.4E7\r\n"
+            "1.435E7\r\n5E6\r\n5E9\r\n3\r\n50\r\n20\r\n");
   WriteText(dir / "m.s2p", "# Hz S RI R 50\r\n");
   WriteText(dir / "bad.s2p", "# Hz S RI R 50\n1 0 0 0 0 0 0 0\n");
   // An open filter is no filter, whatever the harmonic boxes say.
@@ -46,8 +50,8 @@ TEST(CliMessagesTest, EveryFailureSaysWhatIsWrongInOneLine) {
   WriteText(dir / "two.s2p", "# MHz S RI R 50\n7 0 0 1 0 1 0 0 0\n7.2 0 0 1 0 1 0 0 0\n");
   ::mkfifo((dir / "pipe").c_str(), 0600);
   const std::set<std::filesystem::path> written = {
-      "garbage.TXT", "zero.TXT", "turns.TXT", "down.TXT", "m.s2p",
-      "bad.s2p",     "dead.s2p", "two.s2p",   "errors",   "pipe"};
+      "garbage.TXT", "zero.TXT", "turns.TXT", "down.TXT", "m.s2p",  "bad.s2p",
+      "dead.s2p",    "two.s2p",  "errors",    "pipe",     "far.TXT"};
   const MessageRow rows[] = {
       {"fit {dir}/none.TXT {dir}/m.s2p", 1,
        "cannot read {dir}/none.TXT: No such file or directory"},
@@ -127,6 +131,9 @@ TEST(CliMessagesTest, EveryFailureSaysWhatIsWrongInOneLine) {
       // The design's range low to high; the output tried before the port.
       {"measure --design {dir}/down.TXT --port {dir}/m.s2p {dir}/o.s2p", 1,
        "{dir}/m.s2p: not a serial port"},
+      {"measure --design {dir}/far.TXT {dir}/o.s2p", 1,
+       "cannot sweep 401 points over the sweep of {dir}/far.TXT: the range must lie between 1 Hz "
+       "and 4 GHz"},
       {"measure --port {dir}/m.s2p --start 5e6 --stop 5e7 {dir}", 1,
        "cannot write {dir}: Is a directory"},
       {"touchstone {dir}/pipe {dir}/o.s2p", 1, "cannot read {dir}/pipe: not a regular file"},
