@@ -1,8 +1,10 @@
 // The command-line tool says what is wrong in one line, never with the
 // screen's fallback message or the whole usage text, and a refusal writes
 // nothing.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <set>
@@ -48,7 +50,9 @@ TEST(CliMessagesTest, EveryFailureSaysWhatIsWrongInOneLine) {
   // An open filter is no filter, whatever the harmonic boxes say.
   WriteText(dir / "dead.s2p", "# MHz S RI R 50\n7 1 0 0 0 0 0 0.9 0\n7.2 1 0 0 0 0 0 0.9 0\n");
   WriteText(dir / "two.s2p", "# MHz S RI R 50\n7 0 0 1 0 1 0 0 0\n7.2 0 0 1 0 1 0 0 0\n");
+  // Held open here, so that a tool that opens the pipe fails the test rather than hanging it.
   ::mkfifo((dir / "pipe").c_str(), 0600);
+  const int pipeHeld = ::open((dir / "pipe").c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
   const std::set<std::filesystem::path> written = {
       "garbage.TXT", "zero.TXT", "turns.TXT", "down.TXT", "m.s2p",  "bad.s2p",
       "dead.s2p",    "two.s2p",  "errors",    "pipe",     "far.TXT"};
@@ -156,6 +160,7 @@ TEST(CliMessagesTest, EveryFailureSaysWhatIsWrongInOneLine) {
     found.insert(entry.path().filename());
   EXPECT_EQ(found, written);
   EXPECT_EQ(ReadText(dir / "m.s2p"), "# Hz S RI R 50\r\n");
+  ::close(pipeHeld);
   EXPECT_FALSE(std::filesystem::exists("x"));
 
   // --help anywhere prints the usage with every command, on standard output.
