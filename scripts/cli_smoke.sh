@@ -4,18 +4,19 @@
 # signal or by the limit, on any sanitizer report, and on "nan" or "inf" in
 # anything the tool printed or wrote.
 #
-#   scripts/cli_smoke.sh TOOL [COUNT]
+#   scripts/cli_smoke.sh TOOL [COUNT] [SEED]
 #
 # Meant for the sanitizer build's tool; the files come from a fixed seed, so
-# a failure can be repeated.
+# a failure can be repeated. CTest runs it as several shorter runs, each
+# with its own seed, so that no one test holds the run for minutes.
 set -uo pipefail
-tool="$(realpath "${1:?usage: cli_smoke.sh TOOL [COUNT]}")"
+tool="$(realpath "${1:?usage: cli_smoke.sh TOOL [COUNT] [SEED]}")"
 count="${2:-100}"
 limit="${DIRU_SMOKE_SECONDS:-120}"
 export QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}"
 work="$(mktemp -d "${TMPDIR:-/tmp}/diru-smoke-XXXXXX")"
 trap 'rm -rf "$work"' EXIT
-RANDOM=20261206
+RANDOM="${3:-20261206}"
 cd "$(dirname "$0")/.."
 
 # Values that have broken or nearly broken programs of this kind.
