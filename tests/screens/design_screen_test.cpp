@@ -46,9 +46,8 @@ TEST(EnterTest, EnterInEveryBoxReplots) {
   }
 }
 
-// What the design screen shows and allows at one moment, a character a
-// column, '+' shown or enabled: the losses, the worst-case figures, "Stop"
-// shown; "Monte Carlo", "Restart", and every other control enabled.
+// One character a column, '+' shown or enabled: the losses, the worst-case
+// figures, "Stop" shown; "Monte Carlo", "Restart", every other control enabled.
 std::string StateOf(DesignScreen& screen) {
   const auto all = [&](std::initializer_list<const char*> names, bool (*on)(QWidget*)) {
     std::size_t count = 0;
@@ -70,11 +69,8 @@ std::string StateOf(DesignScreen& screen) {
               enabled)};
 }
 
-// The design screen's labels and buttons through a Monte Carlo run and
-// the tuning that follows it. The first run shows what the model's run of
-// the same design gives (its figures are pinned in
-// tests/model/monte_carlo_figures_test.cpp); 201 trials leave the colour
-// counter at 201 mod 9, and the nominal losses are back.
+// The first run shows what the model's run of the same design gives;
+// 201 trials leave the colour counter at 201 mod 9.
 TEST(DesignScreenStateTest, VisibleAndEnabledThroughARunAndTuning) {
   DesignScreen screen;
   model::Session quiet;
@@ -86,9 +82,7 @@ TEST(DesignScreenStateTest, VisibleAndEnabledThroughARunAndTuning) {
   std::vector<std::pair<std::string, std::string>> seen;
   const auto note = [&](const char* moment) { seen.emplace_back(moment, StateOf(screen)); };
   note("before a run");
-  // A first run watched in its first trial, where Enter in a box waits for
-  // the run and the window's close box does nothing, as "Exit" cannot be
-  // pressed; a second one stopped there.
+  // In its first trial Enter waits for the run and the close box does nothing.
   const ModalGuard guard;
   QTimer::singleShot(0, [&] {
     QTest::keyClick(screen.Find<QLineEdit>("Text1"), Qt::Key_Return);
@@ -143,9 +137,7 @@ TEST(DesignScreenStateTest, VisibleAndEnabledThroughARunAndTuning) {
   EXPECT_EQ(seen, expected);
 }
 
-// Save dialogs write nothing when cancelled or given a refused name, add
-// the extension that was not typed, and ask first about a name that would
-// take a band preset's place in the working folder.
+// A name that would take a band preset's place in the working folder is asked about.
 TEST(SaveDialogTest, RefusedNamesExtensionsAndPresetNames) {
   DesignScreen screen;
   screen.Click("cmdSaveFile");  // cancelled
@@ -179,8 +171,7 @@ TEST(SaveDialogTest, RefusedNamesExtensionsAndPresetNames) {
   EXPECT_EQ(screen.dialogs.messages.size(), 1u);
 }
 
-// "Print" to a file starts in the folder of the last file chosen in this
-// run, or in the working folder; never where the program was started.
+// Never where the program was started.
 TEST(SaveDialogTest, DialogsStartInTheLastOrTheWorkingFolder) {
   for (const bool chosenBefore : {false, true}) {
     DesignScreen screen;

@@ -24,7 +24,6 @@ using namespace diruruzevuv::testing;
 
 const fs::path kShipped = DIRU_SOURCE_DATA_DIR;
 
-// The program on its opening screen, ending its exit pause at once.
 class ScreenFlowTest : public ::testing::Test, public DesignScreen {
  protected:
   ScreenFlowTest() : DesignScreen({}, nullptr) { manager.SetExitPause(0.01f); }
@@ -53,8 +52,7 @@ class ScreenFlowTest : public ::testing::Test, public DesignScreen {
   }
 };
 
-// Without a last session the column has a gap where its button would be;
-// a band button opens the design screen on the shipped preset.
+// Without a last session the column has a gap where its button would be.
 TEST_F(ScreenFlowTest, StartWithoutLastSessionThenABandButton) {
   frmOpening* opening = manager.Opening();
   EXPECT_TRUE(opening->cmdLast->isHidden());
@@ -93,15 +91,12 @@ TEST_F(ScreenFlowTest, FailedExitWriteWarnsHidesTheLabelAndStillEnds) {
   fs::create_directories(dir / files::kLastSessionName);  // no file can replace it
   EXPECT_FALSE(ExitThrough());
   EXPECT_EQ(dialogs.beeps, 1);
-  // The program's own text, then the file and the reason.
   EXPECT_EQ(dialogs.messages,
             std::vector<std::string>{"The last-session file was not written correctly.\r\nCannot write " +
                                      (dir / files::kLastSessionName).string() + ": Is a directory"});
   EXPECT_EQ(endCalls, 1);
 }
 
-// "Get old" reads only a chosen file; "Last session", shown once there is
-// one, opens the stored design.
 TEST_F(ScreenFlowTest, GetOldAndLastSessionOpenStoredDesigns) {
   fs::copy_file(kShipped / "17.TXT", dir / "mine.TXT");
   session.design.C47 = 1.23e-10f;
@@ -127,8 +122,7 @@ TEST_F(ScreenFlowTest, GetOldAndLastSessionOpenStoredDesigns) {
   EXPECT_EQ(Find<QLineEdit>("Text1")->text(), "470pF");
 }
 
-// Each pair of buttons steps its own capacitor; +1 % then -1 % comes back
-// to the displayed value, and the design holds exactly what is shown.
+// +1 % then -1 % comes back to the displayed value, which the design holds.
 TEST_F(ScreenFlowTest, StepButtonsUpThenDownReturnToTheDisplayedValue) {
   const struct {
     const char* name;
@@ -153,11 +147,9 @@ TEST_F(ScreenFlowTest, StepButtonsUpThenDownReturnToTheDisplayedValue) {
   }
 }
 
-// A typed turns count is taken before a step overwrites its box, and a
-// spinner at the end of its range still takes what was typed; with nothing
-// typed a step leaves the turns alone even where the box reads otherwise
-// than the design (a value the program wrote). Capacitor and AL boxes act
-// on every change; turns only with Replot.
+// A typed turns count is taken before a step overwrites its box, even by
+// a spinner at the end of its range; untyped boxes are left alone.
+// Capacitor and AL boxes act on every change; turns only with Replot.
 TEST_F(ScreenFlowTest, TypedValuesStepsAndReplot) {
   OpenDesignOn20();
   Type("txtTurnsL1", "15");
@@ -188,9 +180,8 @@ TEST_F(ScreenFlowTest, TypedValuesStepsAndReplot) {
   EXPECT_EQ(session.design.L1, 1e-9f);  // L2 read as 32767: see the value boxes test
 }
 
-// The window's close box asks as "Exit" does: the exit screen's own close
-// box keeps everything; "Exit / Quit" there (as after the "Exit" button)
-// saves the last session, shows its label and ends.
+// The window's close box asks as "Exit" does; the exit screen's own close
+// box keeps everything.
 TEST_F(ScreenFlowTest, CloseBoxOpensTheExitScreen) {
   OpenDesignOn20();
   Click("cmdC48plus");
@@ -213,7 +204,6 @@ TEST_F(ScreenFlowTest, CloseBoxOpensTheExitScreen) {
   EXPECT_TRUE(dialogs.messages.empty());
 }
 
-// From the opening screen: a refused entry first, then a corrected preview.
 TEST_F(ScreenFlowTest, WizardRefusesThenLeadsToTheDesignScreen) {
   WhileModal([this] { manager.Opening()->cmdWizard->click(); },
              [this](QWidget& up) {

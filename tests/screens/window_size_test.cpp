@@ -21,10 +21,8 @@ namespace {
 using namespace diruruzevuv::testing;
 using platform::ScreenGeometry;
 
-// Whether the box shows its text from the start to the last glyph's ink
-// inside its frame: the box's own style and font, the text two pixels in
-// from the frame as the box draws it, the cursor (and so the view) at the
-// start.
+// Whether the box shows its text from the start to the last glyph's ink,
+// two pixels in from the frame as the box draws it.
 bool ShowsWhole(QLineEdit* box) {
   QStyleOptionFrame frame;  // as the box sets it up for drawing
   frame.initFrom(box);
@@ -37,8 +35,6 @@ bool ShowsWhole(QLineEdit* box) {
   return box->cursorPosition() == 0 && contents.left() + 2 + ink <= contents.right() + 1;
 }
 
-// No screen can be made smaller than its minimum, and that minimum is
-// where ordinary text is still legible.
 TEST(WindowSizeTest, WindowsCannotBeMadeSmallerThanTheirMinimum) {
   DesignScreen screen;
   const auto refusesSmaller = [](QWidget* window) {
@@ -70,10 +66,7 @@ TEST(WindowSizeTest, WindowsCannotBeMadeSmallerThanTheirMinimum) {
   EXPECT_EQ(large.size(), QSize(540, 270));
 }
 
-// At the design screen's minimum the widest values of the bands' designs
-// show whole in the real boxes, and four pixels narrower something is cut
-// or too small to read: the minimum is measured, not guessed. After every
-// write by the program the boxes show the start of their text at 800 x 600.
+// The minimum is measured, not guessed: four pixels narrower something is cut.
 TEST(WindowSizeTest, ValueBoxesShowTheirTextAtTheMinimumAndAfterEveryWrite) {
   DesignScreen screen({}, "cmd160");
   QWidget& design = screen.Form();
@@ -127,9 +120,7 @@ TEST(WindowSizeTest, ValueBoxesShowTheirTextAtTheMinimumAndAfterEveryWrite) {
   EXPECT_TRUE(Box("txtTurnsL2")->toolTip().isEmpty());
 }
 
-// A second copy of the program takes the next place (a place comes free
-// when its copy ends) and opens its first window that far from the first
-// copy's, not exactly on top of it.
+// A place comes free when its copy ends.
 TEST(WindowSizeTest, ASecondCopyOpensItsWindowOffset) {
   TempDir dir;
   const QString folder = QString::fromStdString(dir.path().string());
