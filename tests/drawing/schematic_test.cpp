@@ -40,7 +40,6 @@ constexpr const char* kCircuit =
 struct RecordingTarget final : drawing::SchematicTarget {
   explicit RecordingTarget(model::Session& s) : session(s) {}
   void SetField(drawing::SchematicField field, const std::string& text) override {
-    // The fields come in their declared order, each with its own text.
     EXPECT_EQ(static_cast<std::size_t>(field), fields.size()) << text;
     fields.push_back(text);
     if (field != drawing::SchematicField::kAL) return;
@@ -66,14 +65,13 @@ TEST(SchematicScreenTest, DrawsTheCircuitAtItsPlaces) {
     if (design) {
       RecordingTarget target(session);
       drawing::DrawDesignSchematic(canvas, session, target);
-      // AL, terminations, turns L2 and L1, Q values, C47, L2, C48, L1, C92, C49;
-      // each written after the previous one was applied.
+      // Each written after the previous one was applied.
       EXPECT_EQ(target.fields, (std::vector<std::string>{
                                    "  3", "Terminations: 50 ohms", " 14", " 12",
                                    "Inductor Q values: 200", "Capacitor Q values: 1000", "200pF",
                                    notation::FormatInductance(4e-9f * 14 * 14), "360pF",
                                    notation::FormatInductance(4e-9f * 12 * 12), "68pF", "200pF"}));
-      // Cleared first, then the legend keys for the two curves at width 2 and 1.
+      // Then the legend keys for the two curves.
       EXPECT_EQ(canvas.Ops().front().kind, Kind::Clear);
       expected = "7500,4750-8200,4750 8500,4750-9200,4750 " + expected;
       EXPECT_EQ(canvas.OfKind(Kind::Line)[0].lineWidth, 2.0);

@@ -16,12 +16,10 @@ namespace {
 
 using diruruzevuv::testing::TempDir;
 
-// One run of a program: its exit status and output.
 diruruzevuv::testing::ProcessResult RunProcess(const std::vector<std::string>& argv) {
   return diruruzevuv::testing::RunTogether({argv}).front();
 }
 
-// The text of a PDF.
 std::string PdfText(const QString& pdf, const char* layout = "-raw") {
   return RunProcess({"/usr/bin/pdftotext", layout, pdf.toStdString(), "-"}).out;
 }
@@ -30,8 +28,6 @@ QString Path(const TempDir& dir, const std::string& name) {
   return QString::fromStdString((dir / name).string());
 }
 
-// The design screen's "Print" with a PDF printer, the print dialog
-// answered with OK or Cancel.
 void PrintTo(diruruzevuv::testing::DesignScreen& screen, const QString& pdf, bool accept = true) {
   screen.Form().cdbPrintSchematic().setOutputFormat(QPrinter::PdfFormat);
   screen.Form().cdbPrintSchematic().setOutputFileName(pdf);
@@ -65,8 +61,7 @@ TEST(ReportCliTest, WritesThePdfOfADesignFileAndFailsPlainly) {
   EXPECT_EQ(failed.err,
             "diruruzevuv-cli: cannot write " + nowhere + ": No such file or directory\n");
 
-  // Under a file size limit: the tool, and the renderer on its own, which
-  // the tool's start does not cover.
+  // The renderer on its own, too: the tool's start does not cover it.
   diruruzevuv::testing::ExpectPlainFailureUnderSizeLimit([&design](const std::string& out) {
     return std::vector<std::string>{DIRU_CLI_PATH, "report", design, out};
   });
@@ -77,12 +72,8 @@ TEST(ReportCliTest, WritesThePdfOfADesignFileAndFailsPlainly) {
   });
 }
 
-// "Print" to a file: Cancel prints nothing, OK writes the report in
-// portrait, adding ".pdf" to a name typed without one; a target that
-// cannot take the report is refused through "Printer Error"; a linked
-// target is written through and the link kept.
-// (A pipe, which would hang this process if opened, is tried through the
-// tool, which shares this path.)
+// A linked target is written through and the link kept. (A pipe, which
+// would hang this process, is tried through the tool, which shares this path.)
 TEST(PrintButtonTest, PrintToFileGoesThroughTheSafeWriter) {
   diruruzevuv::testing::DesignScreen screen([](const TempDir& dir) {
     diruruzevuv::testing::MakeEntries(dir.path(), {"folder.pdf/", "real.pdf", "link.pdf->real.pdf"});

@@ -52,9 +52,8 @@ std::string TextAt(const RecordingCanvas& page, GridPoint at) {
   return "<none>";
 }
 
-// The title, the figures block, edge losses included, pinned to figures
-// worked out independently (tests/model/monte_carlo_figures.py), and the
-// footer; a value that is not there is written as nothing.
+// Figures worked out independently (tests/model/monte_carlo_figures.py);
+// a value that is not there is written as nothing.
 TEST(ReportTest, TitleFiguresAndFooter) {
   Shown s = TwentyMetreSession([](model::DesignState& d) { d.CapacitorQ = 2000; });
   const RecordingCanvas page = Draw(s);
@@ -77,9 +76,8 @@ TEST(ReportTest, TitleFiguresAndFooter) {
   EXPECT_EQ(TextAt(Draw(s), {7150, 6200}), "");
 }
 
-// The schematic below the plot, as Describe gives it, one symbol a line:
-// generator, C47, L2, C48, L1, C92, C49 (each value before its name), Rgen,
-// Rload, then the five grounds and the wires.
+// One symbol a line: generator, C47, L2, C48, L1, C92, C49, Rgen, Rload,
+// grounds, wires.
 constexpr const char* kSchematic =
     R"(A 2000,7480 190 0 6.2 2000,7685-2000,8000 2000,7280-2000,7000 A 1935,7480 60 0 3.2 A 2055,7480 60 3.1 6.2
 4000,7000-4000,7480 3880,7480-4120,7480 3880,7540-4120,7540 4000,7540-4000,8000 W 4100,7650 "200pF" W 4100,7200 "C47"
@@ -105,8 +103,6 @@ TEST(ReportTest, SchematicSymbolsAndValuesAtTheirPlaces) {
   EXPECT_EQ(diruruzevuv::testing::Describe(Draw(TwentyMetreSession()), 5500.0),
             diruruzevuv::testing::OneLine(kSchematic));
 }
-
-// --- The print flow ---------------------------------------------------
 
 // A printer whose driver fails after a number of drawing operations.
 class FakePrinter final : public BufferedReportPrinter, public platform::Canvas {

@@ -2,8 +2,6 @@
 // with the shipped presets and defaults.
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QTimer>
 #include <QToolButton>
 #include <filesystem>
 #include <string>
@@ -11,14 +9,11 @@
 #include "../files/test_support.h"
 #include "files/design_file.h"
 #include "files/global_defaults_file.h"
-#include "model/session.h"
 #include "notation/notation.h"
 #include "platform/turns_spinner.h"
 #include "screens/frm_design.h"
 #include "screens/frm_exit.h"
-#include "screens/frm_opening.h"
 #include "screens/frm_wizard.h"
-#include "screens/screen_manager.h"
 #include "design_screen.h"
 
 namespace diruruzevuv::screens {
@@ -29,7 +24,6 @@ using namespace diruruzevuv::testing;
 
 const fs::path kShipped = DIRU_SOURCE_DATA_DIR;
 
-// The program on its opening screen, ending its exit pause at once.
 class ScreenFlowTest : public ::testing::Test, public DesignScreen {
  protected:
   ScreenFlowTest() : DesignScreen({}, nullptr) { manager.SetExitPause(0.01f); }
@@ -58,8 +52,7 @@ class ScreenFlowTest : public ::testing::Test, public DesignScreen {
   }
 };
 
-// Without a last session the column has a gap where its button would be;
-// a band button opens the design screen on the shipped preset.
+// Without a last session the column has a gap where its button would be.
 TEST_F(ScreenFlowTest, StartWithoutLastSessionThenABandButton) {
   frmOpening* opening = manager.Opening();
   EXPECT_TRUE(opening->cmdLast->isHidden());
@@ -69,14 +62,9 @@ TEST_F(ScreenFlowTest, StartWithoutLastSessionThenABandButton) {
   ASSERT_NE(design, nullptr);
   EXPECT_EQ(manager.Opening(), nullptr);
   EXPECT_EQ(Find<QLabel>("lblBand")->text(), "20-meter band: 14MHz to 14.35MHz");
-  EXPECT_EQ(session.design.CurrentFile, "20.TXT");
-  // Each part's value in its own box or label.
-  const std::pair<const char*, std::string> values[] = {
-      {"Text1", "200pF"}, {"Label2", notation::FormatInductance(session.design.L2)},
-      {"Text3", "360pF"}, {"Label4", notation::FormatInductance(session.design.L1)},
-      {"Text5", "68pF"},  {"Text6", "200pF"}};
-  for (const auto& [name, text] : values)
-    EXPECT_EQ(Find<QWidget>(name)->property("text").toString().toStdString(), text) << name;
+  // The boxes are held by the step test; the coils' labels here.
+  EXPECT_EQ(Label("Label2"), notation::FormatInductance(session.design.L2));
+  EXPECT_EQ(Label("Label4"), notation::FormatInductance(session.design.L1));
   EXPECT_TRUE(dialogs.messages.empty());
   EXPECT_TRUE(fs::is_empty(dir.path()));  // the working folder stays clean
 }
@@ -102,15 +90,12 @@ TEST_F(ScreenFlowTest, FailedExitWriteWarnsHidesTheLabelAndStillEnds) {
   fs::create_directories(dir / files::kLastSessionName);  // no file can replace it
   EXPECT_FALSE(ExitThrough());
   EXPECT_EQ(dialogs.beeps, 1);
-  // The program's own text, then the file and the reason.
   EXPECT_EQ(dialogs.messages,
             std::vector<std::string>{"The last-session file was not written correctly.\r\nCannot write " +
                                      (dir / files::kLastSessionName).string() + ": Is a directory"});
   EXPECT_EQ(endCalls, 1);
 }
 
-// "Get old" reads only a chosen file; "Last session", shown once there is
-// one, opens the stored design.
 TEST_F(ScreenFlowTest, GetOldAndLastSessionOpenStoredDesigns) {
   fs::copy_file(kShipped / "17.TXT", dir / "mine.TXT");
   session.design.C47 = 1.23e-10f;
@@ -136,8 +121,7 @@ TEST_F(ScreenFlowTest, GetOldAndLastSessionOpenStoredDesigns) {
   EXPECT_EQ(Find<QLineEdit>("Text1")->text(), "470pF");
 }
 
-// Each pair of buttons steps its own capacitor; +1 % then -1 % comes back
-// to the displayed value, and the design holds exactly what is shown.
+// +1 % then -1 % comes back to the displayed value, which the design holds.
 TEST_F(ScreenFlowTest, StepButtonsUpThenDownReturnToTheDisplayedValue) {
   const struct {
     const char* name;
@@ -162,11 +146,9 @@ TEST_F(ScreenFlowTest, StepButtonsUpThenDownReturnToTheDisplayedValue) {
   }
 }
 
-// A typed turns count is taken before a step overwrites its box, and a
-// spinner at the end of its range still takes what was typed; with nothing
-// typed a step leaves the turns alone even where the box reads otherwise
-// than the design (a value the program wrote). Capacitor and AL boxes act
-// on every change; turns only with Replot.
+// A typed turns count is taken before a step overwrites its box, even by
+// a spinner at the end of its range; untyped boxes are left alone.
+// Capacitor and AL boxes act on every change; turns only with Replot.
 TEST_F(ScreenFlowTest, TypedValuesStepsAndReplot) {
   OpenDesignOn20();
   Type("txtTurnsL1", "15");
@@ -197,9 +179,8 @@ TEST_F(ScreenFlowTest, TypedValuesStepsAndReplot) {
   EXPECT_EQ(session.design.L1, 1e-9f);  // L2 read as 32767: see the value boxes test
 }
 
-// The window's close box asks as "Exit" does: the exit screen's own close
-// box keeps everything; "Exit / Quit" there (as after the "Exit" button)
-// saves the last session, shows its label and ends.
+// The window's close box asks as "Exit" does; the exit screen's own close
+// box keeps everything.
 TEST_F(ScreenFlowTest, CloseBoxOpensTheExitScreen) {
   OpenDesignOn20();
   Click("cmdC48plus");
@@ -222,7 +203,6 @@ TEST_F(ScreenFlowTest, CloseBoxOpensTheExitScreen) {
   EXPECT_TRUE(dialogs.messages.empty());
 }
 
-// From the opening screen: a refused entry first, then a corrected preview.
 TEST_F(ScreenFlowTest, WizardRefusesThenLeadsToTheDesignScreen) {
   WhileModal([this] { manager.Opening()->cmdWizard->click(); },
              [this](QWidget& up) {
