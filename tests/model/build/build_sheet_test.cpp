@@ -53,6 +53,38 @@ TEST(CoreCatalogueTest, BadRowsAreNamedAndSkippedAndALaterFileOverrides) {
   EXPECT_DOUBLE_EQ(both.Find("T94-10")->alNh, 5.8);
 }
 
+// Each figure is checked against a plausible range, and text from the
+// file reaches a message escaped and cut short.
+TEST(CoreCatalogueTest, FiguresOutOfRangeAndUnprintableTextAreRefused) {
+  const std::pair<std::string, std::string> rows[] = {
+      {"T, m, 1e-300, 9.4, 5.3, 3, 5, 2, 30, x",
+       "AL must lie between 0.01 and 100000 nH per turn squared, got '1e-300'"},
+      {"T, m, 4, 1e12, 1e11, 3, 5, 2, 30, x", "OD must lie between 0.5 and 200 mm, got '1e12'"},
+      {"T, m, 4, 9.4, 0.4, 3, 5, 2, 30, x", "ID must lie between 0.5 and 200 mm, got '0.4'"},
+      {"T, m, 4, 9.4, 5.3, 1e308, 5, 2, 30, x",
+       "height must lie between 0.5 and 200 mm, got '1e308'"},
+      {"T, m, 4, 9.4, 5.3, 3, 101, 2, 30, x",
+       "AL tolerance must lie between 0 and 100 %, got '101'"},
+      {"T, m, 4, 9.4, 5.3, 3, 5, 0, 30, x",
+       "lowest frequency must lie between 0.001 and 10000 MHz, got '0'"},
+      {"T, m, 4, 9.4, 5.3, 3, 5, 2, 1e303, x",
+       "highest frequency must lie between 0.001 and 10000 MHz, got '1e303'"},
+      {"T, m, \x1b]0;x\x07, 9.4, 5.3, 3, 5, 2, 30, x", "AL is not a number: '\\x1B]0;x\\x07'"},
+      {"T, m, " + std::string(1 << 20, '9') + "x, 9.4, 5.3, 3, 5, 2, 30, x",
+       "AL is not a number: '" + std::string(77, '9') + "...'"},
+      {"T\xff\xfe, m, 4, 9.4, 5.3, 3, 5, 2, 30, x",
+       "control characters or bytes that are not UTF-8 in 'T\\xFF\\xFE'"},
+      {"T, m, 4, 9.4, 5.3, 3, 5, 2, 30, \x1b[2J",
+       "control characters or bytes that are not UTF-8 in '\\x1B[2J'"},
+  };
+  for (const auto& [row, why] : rows) {
+    CoreCatalogue catalogue;
+    files::AddCoreRows("*\r\n" + row + "\r\n", "mine.TXT", catalogue);
+    EXPECT_TRUE(catalogue.cores.empty());
+    EXPECT_EQ(catalogue.problems, std::vector<std::string>{"mine.TXT line 2: " + why});
+  }
+}
+
 // Worked by hand: the nearest single by ratio and the pair rule.
 TEST(StandardValuesTest, NearestSingleAndBestPair) {
   struct Case {
