@@ -98,8 +98,7 @@ void ExpectTables() {
 
 TEST(NotationTest, FormattersAndParserFollowTheTables) { ExpectTables(); }
 
-// Well-formed UTF-8 shows as it is, one character a sequence; control
-// bytes (C1 too) and bytes that do not form UTF-8 take four characters.
+// A UTF-8 sequence shows as one character, an escaped byte (C1 controls too) as four.
 TEST(NotationTest, PrintableExcerptEscapesWhatIsNotPrintableUtf8) {
   const std::string euro = "\xE2\x82\xAC", e76(76, 'e');
   const std::pair<std::string, std::string> cases[] = {

@@ -30,7 +30,6 @@ TEST(CoreCatalogueTest, BadRowsAreNamedAndSkippedAndALaterFileOverrides) {
       "T68-2, iron powder mix 2, 5,7, 17.27, 9.40, 4.83, 5, 0.25, 10, x\n"
       "T37-2, iron powder mix 2, 4.0, 5.00, 9.40, 3.05, 5, 0.25, 10, x\r"
       "T37-6, iron powder mix 6, \x1b]0;x\x07, 9.40, 5.33, 3.05, 5, 2, 30, x\r\n"
-      // Figures beyond a plausible range, and text that cannot be shown.
       "T, m, 1e-300, 9.4, 5.3, 3, 5, 2, 30, x\n"
       "T, m, 4, 12.7, 1e11, 3, 5, 2, 30, x\n"
       "T, m, 4, 9.4, 5.3, 1e308, 5, 2, 30, x\n"
