@@ -1,6 +1,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli_commands.h"
@@ -24,6 +25,14 @@ struct BuildSheetArguments {
   bool csv = false;
 };
 
+// "--power needs a power in W from 0.001 to 10000".
+Option Within(std::string name, const std::string& what, model::ChoiceRange range) {
+  return Number(std::move(name),
+                what + " from " + notation::ShortestFloatText(static_cast<float>(range.lowest)) +
+                    " to " + notation::ShortestFloatText(static_cast<float>(range.highest)),
+                {.lowest = range.lowest, .highest = range.highest});
+}
+
 int ParseBuildSheetArguments(const std::vector<std::string>& args, BuildSheetArguments& out) {
   const CommandLine line{
       .command = "buildsheet",
@@ -33,11 +42,11 @@ int ParseBuildSheetArguments(const std::vector<std::string>& args, BuildSheetArg
                          [](const std::string& v) { return !!model::ParseWire(v); }),
                   Choice("--series", "E6, E12 or E24",
                          [](const std::string& v) { return !!model::ParseSeries(v); }),
-                  Number("--lead", "a length of lead in mm", AtLeast(0.0)),
-                  Number("--power", "a power in W above 0", Above(0.0)),
-                  Number("--swr", "an SWR of at least 1", AtLeast(1.0)),
-                  Number("--rating", "a voltage rating in V above 0", Above(0.0)),
-                  Number("--margin", "a safety margin above 0", Above(0.0))},
+                  Within("--lead", "a length of lead in mm", model::kLeadRangeMm),
+                  Within("--power", "a power in W", model::kPowerRangeWatts),
+                  Within("--swr", "an SWR", model::kSwrRange),
+                  Within("--rating", "a voltage rating in V", model::kRatingRangeVolts),
+                  Within("--margin", "a safety margin", model::kMarginRange)},
       .operands = {"DESIGN_FILE"},
       .required = 1,
       .emptyBeforeFirstOperandIsNone = true,

@@ -10,6 +10,7 @@
 #include "files/touchstone_writer.h"
 #include "instruments/analyser.h"
 #include "model/notifier.h"
+#include "notation/printable.h"
 
 namespace diruruzevuv::cli {
 
@@ -127,7 +128,9 @@ int RunDevicesCommand(const Context&, const std::vector<std::string>& args) {
       refused.push_back(why);
       continue;
     }
-    text += port + "\t" + connection->info.kind + "\t" + connection->info.firmware + "\n";
+    // The board and version lines are the device's own text.
+    text += port + "\t" + notation::PrintableExcerpt(connection->info.kind) + "\t" +
+            notation::PrintableExcerpt(connection->info.firmware) + "\n";
   }
   for (const std::string& why : refused)
     std::fputs(("diruruzevuv-cli: " + why + "\n").c_str(), stderr);

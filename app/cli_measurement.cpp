@@ -23,8 +23,9 @@ int ParseMeasurementArguments(const char* command, const std::vector<std::string
         return "unexpected operand '" + operands.back() + "' for " + command;
       }};
   if (withTolerance)
-    line.options.push_back(
-        Number("--tolerance", "a percentage above 0", Above(0.0), MissingValue::kGotNothing));
+    line.options.push_back(Number("--tolerance", "a percentage above 0, at most 100",
+                                  {.lowest = 0.0, .lowestTaken = false, .highest = 100.0},
+                                  MissingValue::kGotNothing));
   ParsedLine parsed;
   if (const int wrong = ParseCommandLine(line, args, parsed)) return wrong;
   out.csv = parsed.Has("--csv");

@@ -42,11 +42,13 @@ struct TouchstoneArguments {
 };
 
 int ParseTouchstoneArguments(const std::vector<std::string>& args, TouchstoneArguments& out) {
-  const char* const frequency = "a frequency in Hz above 0";
+  // 1 kHz to 10 GHz: what an analyser could measure the file against.
+  const char* const frequency = "a frequency in Hz from 1000 to 1e10";
+  const Range plausible{.lowest = 1e3, .highest = 1e10};
   const CommandLine line{
       .command = "touchstone",
       .shape = OptionShape::kDash,
-      .options = {Number("--start", frequency, Above(0.0)), Number("--stop", frequency, Above(0.0)),
+      .options = {Number("--start", frequency, plausible), Number("--stop", frequency, plausible),
                   Whole("--points", 2, kMaxPoints)},
       .operands = {"DESIGN_FILE", "OUT_FILE"},
       .required = 2,

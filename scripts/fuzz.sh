@@ -37,6 +37,8 @@ for target in "${targets[@]}"; do
     # refuses or warns about (an option line inside the data, falling
     # frequencies, a byte-order mark, control bytes, a complex reference).
     touchstone_fuzz) cp fuzz/seeds/touchstone/* "$corpus/" ;;
+    # Rows out of range, control bytes in the text, a name given twice.
+    core_catalogue_fuzz) cp data/DIRUruzevuvCores.TXT fuzz/seeds/core_catalogue/* "$corpus/" ;;
   esac
   echo "-- $target (${seconds}s)"
   status=0

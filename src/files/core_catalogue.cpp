@@ -4,10 +4,13 @@
 #include <cmath>
 #include <optional>
 #include <string>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "files/line_reader.h"
 #include "notation/notation.h"
+#include "notation/printable.h"
 
 namespace diruruzevuv::files {
 namespace {
@@ -21,6 +24,31 @@ std::string_view Trim(std::string_view text) {
 // A plain decimal number with the full stop, whatever the locale.
 std::optional<double> Number(std::string_view text) {
   return notation::PlainNumber(Trim(text));
+}
+
+// The plausible range of each number of a row, in the row's units.
+struct Field {
+  const char* name;
+  double lowest, highest;
+  const char* unit;
+};
+constexpr Field kFields[] = {
+    {"AL", 0.01, 100000.0, " nH per turn squared"},
+    {"OD", 0.5, 200.0, " mm"},
+    {"ID", 0.5, 200.0, " mm"},
+    {"height", 0.5, 200.0, " mm"},
+    {"AL tolerance", 0.0, 100.0, " %"},
+    {"lowest frequency", 0.001, 10000.0, " MHz"},
+    {"highest frequency", 0.001, 10000.0, " MHz"},
+};
+
+std::string Figure(double value) {
+  return notation::ShortestFloatText(static_cast<float>(value));
+}
+
+// Whether a name, material or source shows as it is, with nothing escaped.
+bool Printable(std::string_view text) {
+  return notation::PrintableExcerpt(text) == text;
 }
 
 // Why the row does not describe a core, or empty when it does.
@@ -37,14 +65,19 @@ std::string ReadRow(std::string_view row, model::Core& core) {
   if (fields.size() != 10) return "10 comma-separated fields expected, found " +
                                   std::to_string(fields.size());
   if (fields[0].empty()) return "the core has no name";
-  static const char* const kNames[] = {"AL", "OD", "ID", "height", "AL tolerance",
-                                       "lowest frequency", "highest frequency"};
+  for (const std::size_t i : {0u, 1u, 9u})
+    if (!Printable(fields[i]))
+      return "control characters or bytes that are not UTF-8 in '" +
+             notation::PrintableExcerpt(fields[i]) + "'";
   double numbers[7];
   for (int i = 0; i < 7; ++i) {
+    const Field& f = kFields[i];
+    const std::string quoted = "'" + notation::PrintableExcerpt(fields[2 + i]) + "'";
     const auto n = Number(fields[2 + i]);
-    if (!n) return std::string(kNames[i]) + " is not a number: '" + std::string(fields[2 + i]) + "'";
-    if (*n < 0.0 || (*n == 0.0 && i != 4 && i != 5))
-      return std::string(kNames[i]) + " must be above 0";
+    if (!n) return std::string(f.name) + " is not a number: " + quoted;
+    if (*n < f.lowest || *n > f.highest)
+      return std::string(f.name) + " must lie between " + Figure(f.lowest) + " and " +
+             Figure(f.highest) + f.unit + ", got " + quoted;
     numbers[i] = *n;
   }
   if (numbers[2] >= numbers[1]) return "ID must be smaller than OD";
@@ -58,6 +91,10 @@ std::string ReadRow(std::string_view row, model::Core& core) {
 
 void AddCoreRows(std::string_view text, std::string_view fileName, model::CoreCatalogue& catalogue) {
   if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);  // a byte-order mark
+  // Where each name already stands, so that a row costs no search.
+  std::unordered_map<std::string, std::size_t> where;
+  for (std::size_t i = 0; i < catalogue.cores.size(); ++i)
+    where.emplace(model::CoreKey(catalogue.cores[i].name), i);
   int number = 0;
   while (!text.empty()) {
     // Lines end at CR LF, LF or a lone CR, as for every input file.
@@ -78,13 +115,11 @@ void AddCoreRows(std::string_view text, std::string_view fileName, model::CoreCa
                                    ": " + why);
       continue;
     }
-    bool replaced = false;
-    for (model::Core& known : catalogue.cores)
-      if (catalogue.Find(core.name) == &known) {
-        known = core;
-        replaced = true;
-      }
-    if (!replaced) catalogue.cores.push_back(core);
+    const auto [at, added] = where.emplace(model::CoreKey(core.name), catalogue.cores.size());
+    if (added)
+      catalogue.cores.push_back(std::move(core));
+    else
+      catalogue.cores[at->second] = std::move(core);
   }
 }
 

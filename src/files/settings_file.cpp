@@ -65,8 +65,10 @@ ProgramSettings ReadSettingsFile(const std::filesystem::path& path) {
   return ParseSettings(text);
 }
 
-bool WriteSettingsFile(const std::filesystem::path& path, const ProgramSettings& settings,
-                       std::string* why) {
+bool UpdateSettingsFile(const std::filesystem::path& path, const ProgramSettings& changes,
+                        std::string* why) {
+  ProgramSettings settings = ReadSettingsFile(path);
+  for (const auto& [key, value] : changes.values) settings.values[key] = value;
   return ReplaceFileContents(path.string(), SettingsText(settings), why);
 }
 

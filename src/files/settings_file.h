@@ -27,8 +27,11 @@ ProgramSettings ParseSettings(std::string_view text);
 // A missing or unreadable file gives empty settings: every choice then has
 // its default. Lines that are not key=value are skipped.
 ProgramSettings ReadSettingsFile(const std::filesystem::path& path);
-// Through the safe writer; false with why set (when given) on failure.
-bool WriteSettingsFile(const std::filesystem::path& path, const ProgramSettings& settings,
-                       std::string* why = nullptr);
+// Sets the keys of `changes` on a fresh read of the file, just before the
+// safe writer writes it back: every other key stays as the file has it
+// now, so two running copies never revert each other's choices. False
+// with why set (when given) on failure.
+bool UpdateSettingsFile(const std::filesystem::path& path, const ProgramSettings& changes,
+                        std::string* why = nullptr);
 
 }  // namespace diruruzevuv::files

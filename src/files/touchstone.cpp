@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "files/line_reader.h"
+#include "notation/printable.h"
 
 namespace diruruzevuv::files {
 namespace {
@@ -61,7 +62,7 @@ bool ParseNumber(std::string_view word, double& value) {
 // Text from the file between quotes, safe to print.
 std::string Quoted(std::string_view word) {
   std::string text(1, '"');
-  text += PrintableExcerpt(word);
+  text += notation::PrintableExcerpt(word);
   text += '"';
   return text;
 }
@@ -236,7 +237,7 @@ class Parser {
       return true;
     }
     if (!m_h.version2)
-      return Fail(number, "the keyword [" + PrintableExcerpt(line.substr(1, close - 1)) +
+      return Fail(number, "the keyword [" + notation::PrintableExcerpt(line.substr(1, close - 1)) +
                               "] belongs to version 2 files but [Version] is missing");
     if (key == "number of ports") {
       long long n = 0;
@@ -484,31 +485,6 @@ class Parser {
 std::string TouchstoneError::Text() const {
   if (line > 0) return file + ", line " + std::to_string(line) + ": " + reason;
   return file + ": " + reason;
-}
-
-std::string PrintableExcerpt(std::string_view text) {
-  constexpr std::size_t kLimit = 80;
-  constexpr std::string_view kCut = "...";
-  const auto width = [](unsigned char c) -> std::size_t { return c < 0x20 || c == 0x7f ? 4 : 1; };
-  std::size_t whole = 0;
-  for (std::size_t i = 0; i < text.size() && whole <= kLimit; ++i)
-    whole += width(static_cast<unsigned char>(text[i]));
-  const std::size_t room = whole <= kLimit ? kLimit : kLimit - kCut.size();
-  std::string out;
-  for (const char ch : text) {
-    const auto c = static_cast<unsigned char>(ch);
-    if (out.size() + width(c) > room) break;
-    if (width(c) == 1) {
-      out += ch;
-    } else {
-      static constexpr char kHex[] = "0123456789ABCDEF";
-      out += "\\x";
-      out += kHex[c >> 4];
-      out += kHex[c & 15];
-    }
-  }
-  if (whole > kLimit) out += kCut;
-  return out;
 }
 
 TouchstoneRead ParseTouchstone(std::string_view text, std::string_view name) {

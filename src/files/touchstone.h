@@ -49,8 +49,4 @@ TouchstoneRead ParseTouchstone(std::string_view text, std::string_view name);
 // and parses it; a refusal stops the reading.
 TouchstoneRead ReadTouchstoneFile(const std::filesystem::path& path);
 
-// Text from a file made safe to print: control bytes and NULs as \xHH,
-// at most 80 characters, ending in "..." when cut.
-std::string PrintableExcerpt(std::string_view text);
-
 }  // namespace diruruzevuv::files

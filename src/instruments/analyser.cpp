@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "notation/printable.h"
+
 namespace diruruzevuv::instruments {
 
 namespace {
@@ -26,14 +28,6 @@ std::string Seconds(int ms) {
   char text[32];
   std::snprintf(text, sizeof text, "%.1f s", ms / 1000.0);
   return text;
-}
-
-// A short, printable excerpt of what the device sent, for messages.
-std::string Excerpt(std::string_view text) {
-  std::string out;
-  for (char c : text.substr(0, 40)) out += (c >= 0x20 && c < 0x7f) ? c : '?';
-  if (text.size() > 40) out += "...";
-  return out;
 }
 
 std::vector<std::string> SplitLines(std::string_view text) {
@@ -151,7 +145,8 @@ bool AnalyserShell::SkipToEcho(const std::string& command, int timeoutMs) {
       return true;
     }
     if (m_buffer.size() > kGarbageLimit) {
-      SetError("answers '" + Excerpt(m_buffer) + "' instead of the analyser's shell");
+      SetError("answers '" + notation::PrintableExcerpt(m_buffer) +
+               "' instead of the analyser's shell");
       return false;
     }
     if (!ReadMore(timeoutMs, command, false)) return false;
@@ -194,7 +189,8 @@ std::optional<std::vector<std::string>> AnalyserShell::LineCommand(
       return reply;
     }
     if (m_buffer.size() > kGarbageLimit) {
-      SetError("answers '" + Excerpt(m_buffer) + "' without end to '" + command + "'");
+      SetError("answers '" + notation::PrintableExcerpt(m_buffer) + "' without end to '" + command +
+               "'");
       return std::nullopt;
     }
     if (!ReadMore(started ? m_timeouts.quietMs : firstByteMs, command, started))
@@ -281,7 +277,8 @@ std::optional<AnalyserInfo> Identify(AnalyserShell& shell) {
     result.method = ScanMethod::kSweepData;
   } else {
     shell.SetError("does not answer as a vector network analyser ('help' gave '" +
-                   Excerpt(help->empty() ? std::string() : help->front()) + "')");
+                   notation::PrintableExcerpt(help->empty() ? std::string() : help->front()) +
+                   "')");
     return std::nullopt;
   }
   if (result.firmware.empty()) {
@@ -350,7 +347,7 @@ bool TooFew(AnalyserShell& shell, const ScanAsk& ask, std::size_t got, const std
 }
 
 bool NotData(AnalyserShell& shell, const std::string& command, const std::string& line) {
-  shell.SetError("answered '" + command + "' with '" + Excerpt(line) +
+  shell.SetError("answered '" + command + "' with '" + notation::PrintableExcerpt(line) +
                  "', which is not a measurement");
   return false;
 }

@@ -70,9 +70,10 @@ std::string AnalyserControl::AskForPort() {
                     : "The analyser's serial port:",
       ports, current);
   if (chosen.empty() || chosen == settings.Get(kPortKey)) return chosen;
-  settings.Set(kPortKey, chosen);
+  files::ProgramSettings port;
+  port.Set(kPortKey, chosen);
   std::string why;
-  if (!files::WriteSettingsFile(path, settings, &why))
+  if (!files::UpdateSettingsFile(path, port, &why))
     m_form.DialogsUsed().WriteFailed({"", path.string(), why});
   return chosen;
 }

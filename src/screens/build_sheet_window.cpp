@@ -58,14 +58,14 @@ model::BuildSheetChoices LoadChoices(const files::ProgramSettings& settings) {
     const std::string wire = settings.Get(i == 0 ? "buildsheet.wire.L2" : "buildsheet.wire.L1");
     if (model::ParseWire(wire)) c.wire[i] = wire;
   }
-  const auto number = [&](const char* key, double& value, double lowest) {
-    if (const auto v = notation::PlainNumber(settings.Get(key)); v && *v >= lowest) value = *v;
+  const auto number = [&](const char* key, double& value, model::ChoiceRange range) {
+    if (const auto v = notation::PlainNumber(settings.Get(key)); v && range.Holds(*v)) value = *v;
   };
-  number("buildsheet.lead", c.leadMm, 0.0);
-  number("buildsheet.power", c.stress.watts, 1e-6);
-  number("buildsheet.swr", c.stress.swr, 1.0);
-  number("buildsheet.rating", c.stress.ratingVolts, 1e-6);
-  number("buildsheet.margin", c.stress.margin, 1e-6);
+  number("buildsheet.lead", c.leadMm, model::kLeadRangeMm);
+  number("buildsheet.power", c.stress.watts, model::kPowerRangeWatts);
+  number("buildsheet.swr", c.stress.swr, model::kSwrRange);
+  number("buildsheet.rating", c.stress.ratingVolts, model::kRatingRangeVolts);
+  number("buildsheet.margin", c.stress.margin, model::kMarginRange);
   if (const auto series = model::ParseSeries(settings.Get("buildsheet.series"))) c.series = *series;
   return c;
 }
@@ -233,29 +233,32 @@ void BuildSheetWindow::ChoicesChanged() {
   };
   wire(txtWireL2, c.wire[0]);
   wire(txtWireL1, c.wire[1]);
-  const auto number = [](QLineEdit* box, double& value, double lowest, bool lowestAllowed) {
+  // A number out of its range is put back, like one that does not read.
+  const auto number = [](QLineEdit* box, double& value, model::ChoiceRange range) {
     const auto v = notation::PlainNumber(box->text().trimmed().toStdString());
-    if (v && (*v > lowest || (lowestAllowed && *v == lowest))) value = *v;
+    if (v && range.Holds(*v)) value = *v;
     box->setText(QString::fromStdString(NumberText(value)));
   };
-  number(txtLead, c.leadMm, 0.0, true);
-  number(txtPower, c.stress.watts, 0.0, false);
-  number(txtSwr, c.stress.swr, 1.0, true);
-  number(txtRating, c.stress.ratingVolts, 0.0, false);
-  number(txtMargin, c.stress.margin, 0.0, false);
+  number(txtLead, c.leadMm, model::kLeadRangeMm);
+  number(txtPower, c.stress.watts, model::kPowerRangeWatts);
+  number(txtSwr, c.stress.swr, model::kSwrRange);
+  number(txtRating, c.stress.ratingVolts, model::kRatingRangeVolts);
+  number(txtMargin, c.stress.margin, model::kMarginRange);
   c.series = static_cast<model::ESeries>(std::max(0, cboSeries->currentIndex()));
   const int index = cboCore->currentIndex();
   if (index >= 0 && index < static_cast<int>(m_catalogue.cores.size()))
     c.core = m_catalogue.cores[index].name;
   m_choices = c;
-  // Written only when a choice really changed.
-  files::ProgramSettings updated = m_settings;
+  // Written only when a choice really changed, and only the window's own
+  // keys: another copy's written meanwhile stay.
+  files::ProgramSettings updated = m_settings, mine;
   StoreChoices(m_choices, updated);
+  StoreChoices(m_choices, mine);
   if (updated.values != m_settings.values) {
     std::string why;
     model::Session& session = m_form.SessionState();
     const auto path = session.locations.workDir / files::kSettingsFileName;
-    if (files::WriteSettingsFile(path, updated, &why))
+    if (files::UpdateSettingsFile(path, mine, &why))
       m_settings = updated;
     else
       m_form.DialogsUsed().WriteFailed({"The settings file was not written.", path.string(), why});

@@ -16,12 +16,13 @@ ProcessResult Tool(std::vector<std::string> args) {
 
 TEST(AnalyserCli, DevicesMeasureAndFitThroughTheEmulator) {
   TempDir dir;
-  AnalyserEmulator emulator({EmulatedKind::kH4});
+  AnalyserEmulator emulator({.board = "NanoVNA-H 4\x1b]0;t\x07\xff"});  // a title sequence
   const std::string port = emulator.Port();
 
   const ProcessResult devices = Tool({"devices", "--port", port});
   EXPECT_EQ(devices.status, 0) << devices.err;
-  EXPECT_EQ(devices.out, port + "\tNanoVNA-H 4\t1.2.14 [p:401, IF:12k, ADC:384k, Lcd:480x320]\n");
+  EXPECT_EQ(devices.out.substr(port.size()),
+            "\tNanoVNA-H 4\\x1B]0;t\\x07\\xFF\t1.2.14 [p:401, IF:12k, ADC:384k, Lcd:480x320]\n");
 
   const std::string out = (dir / "m.s2p").string();
   const ProcessResult measure =

@@ -92,8 +92,8 @@ TEST(Analyser, FailuresGiveAMessageNamingThePortAndNoMeasurement) {
       {"closes mid-scan", EmulatedKind::kH4, EmulatedFault::kClosesMidScan,
        "the device went away (during 'scan 5000000 50000000 401 135')"},
       {"garbage", EmulatedKind::kTextScanBoard, EmulatedFault::kGarbage,
-       "answered 'scan 5000000 9500000 101 7' with '?@#%&*(? ? 12.5.6 ?" "?', which is not a "
-       "measurement"},
+       "answered 'scan 5000000 9500000 101 7' with '\\x13@#%&*(\\x01 \\xFE 12.5.6 ?"
+       "?', which is not a measurement"},
       {"short reply, binary", EmulatedKind::kH4, EmulatedFault::kShortReply,
        "sent 396 of 401 points for 'scan 5000000 50000000 401 135'"},
       {"short reply, text", EmulatedKind::kTextScanBoard, EmulatedFault::kShortReply,

@@ -10,6 +10,8 @@
 #include <string>
 #include <tuple>
 
+#include "notation/printable.h"
+
 namespace diruruzevuv::notation {
 namespace {
 
@@ -95,6 +97,19 @@ void ExpectTables() {
 }
 
 TEST(NotationTest, FormattersAndParserFollowTheTables) { ExpectTables(); }
+
+// A UTF-8 sequence shows as one character, an escaped byte (C1 controls too) as four.
+TEST(NotationTest, PrintableExcerptEscapesWhatIsNotPrintableUtf8) {
+  const std::string euro = "\xE2\x82\xAC", e76(76, 'e');
+  const std::pair<std::string, std::string> cases[] = {
+      {std::string("\x00\xff\xfe#", 4), "\\x00\\xFF\\xFE#"},
+      {"\xC3\xA9\xF0\x9F\x93\xBB\xC2\x9B", "\xC3\xA9\xF0\x9F\x93\xBB\\xC2\\x9B"},
+      {"\xC0\xAF\xED\xA0\x80\xF4\x90\x80\x80", "\\xC0\\xAF\\xED\\xA0\\x80\\xF4\\x90\\x80\\x80"},
+      {euro + e76 + "eee", euro + e76 + "eee"},
+      {e76 + "\xE2\x82" + euro, e76 + "..."},  // the escape would pass the cut
+  };
+  for (const auto& [text, shown] : cases) EXPECT_EQ(PrintableExcerpt(text), shown);
+}
 
 // A locale with a decimal comma changes nothing.
 TEST(NotationTest, DecimalCommaLocaleChangesNothing) {

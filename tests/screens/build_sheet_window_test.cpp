@@ -18,7 +18,15 @@ class BuildSheetWindowTest : public ::testing::Test, public testing::DesignScree
 
 TEST_F(BuildSheetWindowTest, ChoicesAreKeptAndTheDesignChangesOnlyWhenTheUserSaysSo) {
   const model::DesignState before = session.design;
+  const auto path = dir / files::kSettingsFileName;
+  files::ProgramSettings other;  // another copy's port, and an SWR out of range
+  other.Set("buildsheet.swr", "1e308");
+  other.Set("analyser.port", "A");
+  ASSERT_TRUE(files::UpdateSettingsFile(path, other));
   BuildSheetWindow window(Form());
+  EXPECT_EQ(window.txtSwr->text(), QStringLiteral("2"));
+  other.Set("analyser.port", "B");  // after this window read the file
+  ASSERT_TRUE(files::UpdateSettingsFile(path, other));
   EXPECT_EQ(window.cboCore->currentText().toStdString(), "T37-6  (AL 3)");  // nearest AL 3
   EXPECT_NE(window.sheetText->toPlainText().indexOf(QStringLiteral("OVER RATING")), -1);
   EXPECT_FALSE(window.cmdUseTurns->isEnabled());  // until a core offers other turns
@@ -29,14 +37,17 @@ TEST_F(BuildSheetWindowTest, ChoicesAreKeptAndTheDesignChangesOnlyWhenTheUserSay
   window.txtPower->setText(QStringLiteral("5"));
   window.txtWireL1->setText(QStringLiteral("26"));
   emit window.txtPower->editingFinished();
-  const files::ProgramSettings saved =
-      files::ReadSettingsFile(dir / files::kSettingsFileName);
+  const files::ProgramSettings saved = files::ReadSettingsFile(path);
+  EXPECT_EQ(saved.Get("analyser.port"), "B");
   EXPECT_EQ(saved.Get("buildsheet.power"), "5");
   EXPECT_EQ(saved.Get("buildsheet.wire.L1"), "26");
   EXPECT_EQ(saved.Get("buildsheet.wire.L2"), model::kDefaultWire);
   EXPECT_EQ(BuildSheetWindow(Form()).txtWireL1->text(), QStringLiteral("26"));  // read back
   EXPECT_EQ(saved.Get("buildsheet.core"), "T37-6");
   EXPECT_EQ(window.Sheet().choices.stress.watts, 5.0);
+  window.txtPower->setText(QStringLiteral("1e308"));  // out of range: put back
+  emit window.txtPower->editingFinished();
+  EXPECT_EQ(window.txtPower->text(), QStringLiteral("5"));
 
   // E24, then search off the GUI thread; nothing changes until accepted.
   window.cboSeries->setCurrentIndex(2);

@@ -120,7 +120,8 @@ void AnalyserEmulator::Execute(const std::string& line) {
   } else if (command == "info" && !old) {
     if (spectrum) say("tinySA");
     else if (kind == EmulatedKind::kH4)
-      say("Board: NanoVNA-H 4\r\nVersion: 1.2.14 [p:401, IF:12k, ADC:384k, Lcd:480x320]");
+      say("Board: " + (m_options.board.empty() ? "NanoVNA-H 4" : m_options.board) +
+          "\r\nVersion: 1.2.14 [p:401, IF:12k, ADC:384k, Lcd:480x320]");
     else say("Board: NanoVNA-H\r\nVersion: 1.0.45 [p:101, IF:5k, ADC:48k, Lcd:320x240]");
   } else if (command == "help") {
     say(std::string("Commands: help info version sweep frequencies data resume") +

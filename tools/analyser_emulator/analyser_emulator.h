@@ -41,6 +41,8 @@ struct EmulatorOptions {
   // 11520 is the analysers' nominal 115200 baud.
   double bytesPerSecond = 0.0;
   bool decimalComma = false;
+  // The H4's board name as its info line gives it; empty: "NanoVNA-H 4".
+  std::string board{};
 };
 
 // The filter inside: the built-in 20-metre design (inductor Q 200,

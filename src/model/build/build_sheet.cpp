@@ -67,10 +67,14 @@ constexpr double kTie = 1e-12;
 
 // ---- Cores and windings ----
 
+std::string CoreKey(std::string_view name) {
+  return Lower(name);
+}
+
 const Core* CoreCatalogue::Find(std::string_view name) const noexcept {
-  const std::string wanted = Lower(name);
+  const std::string wanted = CoreKey(name);
   for (const Core& core : cores)
-    if (Lower(core.name) == wanted) return &core;
+    if (CoreKey(core.name) == wanted) return &core;
   return nullptr;
 }
 

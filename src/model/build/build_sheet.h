@@ -33,6 +33,9 @@ struct Core {
   std::string source;  // where the figures come from
 };
 
+// A core's name as the catalogue compares it: in any case, spaces aside.
+std::string CoreKey(std::string_view name);
+
 struct CoreCatalogue {
   std::vector<Core> cores;
   // One line per row that could not be read: "FILE line N: why".
@@ -174,6 +177,19 @@ struct BuildSheetChoices {
   ESeries series = ESeries::kE12;
   StressSettings stress;
 };
+
+// The plausible values of a choice: one outside them is refused where it
+// is read (an option, the settings file, the window), so no sheet shows
+// an infinite figure.
+struct ChoiceRange {
+  double lowest, highest;
+  bool Holds(double value) const noexcept { return value >= lowest && value <= highest; }
+};
+inline constexpr ChoiceRange kLeadRangeMm{0.0, 1000.0};
+inline constexpr ChoiceRange kPowerRangeWatts{0.001, 10000.0};
+inline constexpr ChoiceRange kSwrRange{1.0, 100.0};
+inline constexpr ChoiceRange kRatingRangeVolts{1.0, 100000.0};
+inline constexpr ChoiceRange kMarginRange{1.0, 10.0};
 
 struct BuildSheet {
   DesignState design;   // as the sheet was made for

@@ -29,15 +29,29 @@ TEST(CoreCatalogueTest, BadRowsAreNamedAndSkippedAndALaterFileOverrides) {
       "T50-6, iron powder mix 6, 4.0, 12.70, 7.62\r\n"
       "T68-2, iron powder mix 2, 5,7, 17.27, 9.40, 4.83, 5, 0.25, 10, x\n"
       "T37-2, iron powder mix 2, 4.0, 5.00, 9.40, 3.05, 5, 0.25, 10, x\r"
-      "T37-6, iron powder mix 6, abc, 9.40, 5.33, 3.05, 5, 2, 30, x\r\n",
+      "T37-6, iron powder mix 6, \x1b]0;x\x07, 9.40, 5.33, 3.05, 5, 2, 30, x\r\n"
+      "T, m, 1e-300, 9.4, 5.3, 3, 5, 2, 30, x\n"
+      "T, m, 4, 12.7, 1e11, 3, 5, 2, 30, x\n"
+      "T, m, 4, 9.4, 5.3, 1e308, 5, 2, 30, x\n"
+      "T, m, 4, 9.4, 5.3, 3, 5, 2, 1e303, x\n"
+      "T\xff\xfe, m, 4, 9.4, 5.3, 3, 5, 2, 30, x\n",
       "shipped.TXT", catalogue);
   ASSERT_EQ(catalogue.cores.size(), 1u);
   EXPECT_EQ(catalogue.cores[0].source, "table, page 3");  // the rest of the line
   EXPECT_DOUBLE_EQ(catalogue.cores[0].highestHz, 10e6);
-  ASSERT_EQ(catalogue.problems.size(), 4u);
+  const std::string why[] = {
+      "AL is not a number: '\\x1B]0;x\\x07'",
+      "AL must lie between 0.01 and 100000 nH per turn squared, got '1e-300'",
+      "ID must lie between 0.5 and 200 mm, got '1e11'",
+      "height must lie between 0.5 and 200 mm, got '1e308'",
+      "highest frequency must lie between 0.001 and 10000 MHz, got '1e303'",
+      "control characters or bytes that are not UTF-8 in 'T\\xFF\\xFE'"};
+  ASSERT_EQ(catalogue.problems.size(), 9u);
   for (int i = 0; i < 3; ++i)
     EXPECT_EQ(catalogue.problems[i].rfind("shipped.TXT line " + std::to_string(i + 4) + ": ", 0), 0u);
-  EXPECT_EQ(catalogue.problems[3], "shipped.TXT line 7: AL is not a number: 'abc'");
+  for (int i = 3; i < 9; ++i)
+    EXPECT_EQ(catalogue.problems[i],
+              "shipped.TXT line " + std::to_string(i + 4) + ": " + why[i - 3]);
 
   // The shipped file, then the working folder's copy: a name already
   // known is replaced (in any case), a new one added.
