@@ -62,11 +62,6 @@ TEST(AnalyserCli, RefusalsAndUsageErrors) {
        "diruruzevuv-cli: " + design125 + ": " + spectrum.Port() +
            ": S12 and S22 are a copy of S21 and zero, so a measurement at 50 ohm cannot be "
            "judged at the design's 12.5 ohm; measure at 12.5 ohm or save all four parameters\n"},
-      {{"devices", "--port", "/nonexistent/tty"}, 1,
-       "diruruzevuv-cli: cannot open /nonexistent/tty: No such file or directory\n"
-       "diruruzevuv-cli: no analyser found\n"},
-      {{"measure", "--start", "5e6", "--stop", "5e7", "--points", "1x", out}, 2,
-       "diruruzevuv-cli: --points needs a whole number from 2 to 100001, got '1x'\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.err);
