@@ -2,7 +2,6 @@
 // copied to another prefix.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -14,12 +13,6 @@ namespace diruruzevuv::testing {
 namespace {
 
 namespace fs = std::filesystem;
-
-TEST(CliTest, SweepPrintsEveryPointOfTheBuiltInDesignExactly) {
-  const std::string expected = ExpectedSweep(model::FileLocations{".", DIRU_SOURCE_DATA_DIR});
-  ASSERT_EQ(std::count(expected.begin(), expected.end(), '\n'), 2002);
-  EXPECT_EQ(RunCli("sweep"), CliRun(0, expected));
-}
 
 // The wizard and the Monte Carlo run share the program's code; the run's
 // figures are those of the model's own first run of the preset.

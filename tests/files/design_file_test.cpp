@@ -67,10 +67,6 @@ TEST(DesignFileTest, MissingFilesAndRoundTrips) {
   EXPECT_TRUE(WriteDesignFile("x", forty, n));  // a name this short writes nothing
   EXPECT_TRUE(n.events.empty());
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
-  WriteText(path, CrLf(FortyLines("x", {{6, "L1 turns: 0"}})));
-  EXPECT_FALSE(ReadDesignFile(path, back, n, &failure));
-  EXPECT_EQ(failure.reason, "L1 has 0 turns");
-  EXPECT_TRUE(failure.unanalysable);
 }
 
 // Each row is read by both readers into a design that differs from the

@@ -51,32 +51,21 @@ TEST(AnalyserCli, DevicesMeasureAndFitThroughTheEmulator) {
     EXPECT_NE(fit.out.find(line), std::string::npos) << line << fit.out;
 }
 
-TEST(AnalyserCli, RefusalsAndUsageErrors) {
+// An analyser that measures one direction only, at 50 ohm, cannot serve a
+// 12.5 ohm design: refused, and nothing written.
+TEST(AnalyserCli, OneWayMeasurementForAnotherImpedanceIsRefused) {
   TempDir dir;
   AnalyserEmulator spectrum({EmulatedKind::kSpectrumAnalyser});
   const std::string design125 = (dir / "D125.TXT").string();
   ASSERT_EQ(Tool({"wizard", "14e6", "3", "12.5", design125}).status, 0);
   const std::string out = (dir / "m.s2p").string();
-  struct Case {
-    std::vector<std::string> args;
-    int status;
-    std::string err;
-  };
-  const Case cases[] = {
-      {{"measure", "--design", design125, "--port", spectrum.Port(), out}, 1,
-       "diruruzevuv-cli: " + design125 + ": " + spectrum.Port() +
-           ": S12 and S22 are a copy of S21 and zero, so a measurement at 50 ohm cannot be "
-           "judged at the design's 12.5 ohm; measure at 12.5 ohm or save all four parameters\n"},
-      {{"measure", "--start", "5e6", "--stop", "5e7", "--points", "1x", out}, 2,
-       "diruruzevuv-cli: --points needs a whole number from 2 to 100001, got '1x'\n"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.err);
-    const ProcessResult o = Tool(c.args);
-    EXPECT_EQ(o.status, c.status);
-    EXPECT_EQ(o.err, c.err);
-    EXPECT_FALSE(std::filesystem::exists(out));
-  }
+  const ProcessResult o = Tool({"measure", "--design", design125, "--port", spectrum.Port(), out});
+  EXPECT_EQ(o.status, 1);
+  EXPECT_EQ(o.err, "diruruzevuv-cli: " + design125 + ": " + spectrum.Port() +
+                       ": S12 and S22 are a copy of S21 and zero, so a measurement at 50 ohm "
+                       "cannot be judged at the design's 12.5 ohm; measure at 12.5 ohm or save "
+                       "all four parameters\n");
+  EXPECT_FALSE(std::filesystem::exists(out));
 }
 
 }  // namespace

@@ -65,9 +65,6 @@ TEST(Analyser, EachKindIsDetectedAndSweeps2001PointsJoinedFromItsScans) {
     for (std::size_t i = 0; i < 2001; ++i) {
       const double grid = 5e6 + 45e6 * static_cast<double>(i) / 2000.0;
       ASSERT_LE(std::fabs(network->frequency[i] - grid), 1.0) << i;
-      if (i > 0) {
-        ASSERT_GT(network->frequency[i], network->frequency[i - 1]) << i;
-      }
       const model::SParameters s = model::Respond(filter, network->frequency[i], 50.0);
       ASSERT_NEAR(std::abs(network->s[i][0] - s.s11), 0.0, 2e-6) << i;
       ASSERT_NEAR(std::abs(network->s[i][1] - s.s21), 0.0, 2e-6) << i;

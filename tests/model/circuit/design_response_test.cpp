@@ -32,7 +32,6 @@ TEST(DesignResponseTest, TheToolWritesTheLadderResponseOverTheSweep) {
   const files::TouchstoneRead read = files::ReadTouchstoneFile(out);
   ASSERT_TRUE(read.network) << read.error.Text();
   const MeasuredNetwork& network = *read.network;
-  EXPECT_EQ(DesignResponseRange(design).points, 2001);
   const std::vector<double>& f = network.frequency;
   ASSERT_EQ(f.size(), 2001u);
   EXPECT_EQ(f.front(), design.SweepStop);

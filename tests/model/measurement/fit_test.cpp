@@ -105,7 +105,6 @@ TEST(FitTest, SaysWhenTheMeasurementCannotDecide) {
   } cases[] = {
       {"six points within 1 Hz", 14.23e6, 14.23e6 + 1.0, 6,
        "the measurement does not reach the trap's notch"},
-      {"the stop band only", 25e6, 35e6, 401, "the measurement does not reach the passband"},
       {"below the passband only", 2e6, 8e6, 401, "the measurement does not reach the passband"},
   };
   for (const Case& c : cases) {
@@ -147,7 +146,6 @@ TEST(FitTest, NamesThePartThatIsOffDespiteParasitics) {
     double factor;  // 0: one turn more
     bool parasitics;
   } cases[] = {{Preset(20), kC48, 1.05, true},
-               {Preset(20), kL2, 0.0, true},
                {Preset(160), kC92, 0.94, true},
                {testing::WizardDesign12(), kL2, 0.0, true},
                {Preset(20), kInductorQ, 0.7, false}};
@@ -185,7 +183,6 @@ TEST(FitTest, CallsOffOnlyWhatTheNoiseCannotExplain) {
   const FitResult fit = FitBuiltValues(design, Measured(design, built, noisy), strict);
   ASSERT_TRUE(fit.done);
   EXPECT_FALSE(fit.poor) << fit.poorReason;
-  EXPECT_TRUE(fit.converged);
   for (const FittedPart& row : fit.parts) {
     EXPECT_EQ(row.flagged, row.part == kC48) << ValueName(row.part);
   }

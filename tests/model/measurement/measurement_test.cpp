@@ -33,19 +33,6 @@ TEST(MeasurementIntakeTest, ReferredToTheDesignAndNamedByItsSource) {
   const MeasurementIntake half = TakeMeasurement(*read.network, "analyser", 12.5);
   EXPECT_FALSE(half.shown);
   EXPECT_EQ(half.refusal.rfind("analyser: S12 and S22 are zero", 0), 0u) << half.refusal;
-
-  // A one-port at another impedance is refused for judging, and kept as
-  // measured for a fit that loads the filter as the analyser did.
-  MeasuredNetwork onePort;
-  onePort.ports = 1;
-  onePort.frequency = {1e6};
-  onePort.s = {{0.2, 0.0, 0.0, 0.0}};
-  EXPECT_EQ(TakeMeasurement(onePort, "one.s1p", 12.5)
-                .refusal.rfind("one.s1p: a one-port measurement at 50 ohm cannot be judged", 0),
-            0u);
-  const MeasurementIntake forFit = TakeMeasurement(onePort, "one.s1p", 12.5, MeasurementUse::kFit);
-  ASSERT_TRUE(forFit.shown) << forFit.refusal;
-  EXPECT_EQ(forFit.shown->network.referenceOhms[0], 50.0);
 }
 
 }  // namespace
