@@ -5,8 +5,10 @@
 #include <charconv>
 #include <cmath>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include "files/line_reader.h"
@@ -480,6 +482,22 @@ class Parser {
   TouchstoneError m_error;
 };
 
+// LF, CR LF and a lone CR each end a line, as in the program's other
+// readers. The line at the start of `text` and where the next one begins;
+// nothing while its end has not arrived (a CR at the very end may yet be
+// followed by its LF), unless `last`, when the rest is the last line.
+std::optional<std::pair<std::string_view, std::size_t>> NextLine(std::string_view text,
+                                                                 bool last) {
+  const std::size_t end = text.find_first_of("\r\n");
+  if (end == std::string_view::npos) {
+    if (!last || text.empty()) return std::nullopt;
+    return std::pair(text, text.size());
+  }
+  if (text[end] == '\r' && end + 1 == text.size() && !last) return std::nullopt;
+  const bool crlf = text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n';
+  return std::pair(text.substr(0, end), end + (crlf ? 2 : 1));
+}
+
 }  // namespace
 
 std::string TouchstoneError::Text() const {
@@ -493,16 +511,10 @@ TouchstoneRead ParseTouchstone(std::string_view text, std::string_view name) {
   while (at < text.size()) {
     // Looks no further than one byte past the longest line.
     const std::string_view ahead = text.substr(at, kMaxTouchstoneLine + 2);
-    std::size_t end = ahead.find('\n');
-    if (end == std::string_view::npos) {
-      if (ahead.size() > kMaxTouchstoneLine + 1) return parser.RefuseLongLine();
-      end = ahead.size();
-    }
-    std::string_view line = ahead.substr(0, end);
-    if (line.ends_with('\r')) line.remove_suffix(1);
-    if (line.size() > kMaxTouchstoneLine) return parser.RefuseLongLine();
-    at += end + 1;
-    if (!parser.Feed(line)) return parser.Finish(parser.Ended());
+    const auto line = NextLine(ahead, at + ahead.size() == text.size());
+    if (!line || line->first.size() > kMaxTouchstoneLine) return parser.RefuseLongLine();
+    at += line->second;
+    if (!parser.Feed(line->first)) return parser.Finish(parser.Ended());
   }
   return parser.Finish(true);
 }
@@ -542,24 +554,25 @@ TouchstoneRead ReadTouchstoneFile(const std::filesystem::path& path) {
       return read;
     }
     pending.append(piece.data(), got);
-    std::size_t at = 0;
-    for (std::size_t end; (end = pending.find('\n', at)) != std::string::npos; at = end + 1) {
-      std::string_view line(pending.data() + at, end - at);
-      if (line.ends_with('\r')) line.remove_suffix(1);
-      if (line.size() > kMaxTouchstoneLine) return parser.RefuseLongLine();
-      if (!parser.Feed(line)) return parser.Finish(parser.Ended());
+    std::string_view rest(pending);
+    while (const auto line = NextLine(rest, false)) {
+      if (line->first.size() > kMaxTouchstoneLine) return parser.RefuseLongLine();
+      if (!parser.Feed(line->first)) return parser.Finish(parser.Ended());
+      rest.remove_prefix(line->second);
     }
-    pending.erase(0, at);
+    pending.erase(0, pending.size() - rest.size());
     if (pending.size() > kMaxTouchstoneLine + 1) return parser.RefuseLongLine();
   }
   if (in.bad()) {
     read.error.reason = "cannot be read";
     return read;
   }
-  std::string_view last(pending);
-  if (last.ends_with('\r')) last.remove_suffix(1);
-  if (last.size() > kMaxTouchstoneLine) return parser.RefuseLongLine();
-  if (!last.empty() && !parser.Feed(last)) return parser.Finish(parser.Ended());
+  std::string_view rest(pending);
+  while (const auto line = NextLine(rest, true)) {
+    if (line->first.size() > kMaxTouchstoneLine) return parser.RefuseLongLine();
+    if (!parser.Feed(line->first)) return parser.Finish(parser.Ended());
+    rest.remove_prefix(line->second);
+  }
   return parser.Finish(true);
 }
 

@@ -87,7 +87,7 @@ const ReadCase kReads[] = {
      CrLf({"# MHz S RI R 50", "14 0.1 0.2", "0.3 0.4", "0.5 0.6 0.7 0.8", "15 1 2 3 4 5 6 7 8",
            "! noise parameters", "1 2.5 0.5 30 0.2", "2 2.6 0.5 31 0.2"}),
      "", 2, 2, 14e6, {0.1, 0.2}, {0.3, 0.4}, {0.5, 0.6}},
-    {"UnknownEndingGuessesPortsFromTheFirstLine", "j.txt", CrLf({"# Hz S RI R 50", "100 0.5 0.5"}),
+    {"UnknownEndingAndLoneCarriageReturns", "j.txt", CrLf({"# Hz S RI R 50", "100 0.5 0.5"}, "\r"),
      "", 1, 1, 100, {0.5, 0.5}},
     {"VersionTwoOrder12_21", "k.ts",
      CrLf({"[Version] 2.0", "# Hz S RI R 50", "[Number of Ports] 2", "[Two-Port Data Order] 12_21",
