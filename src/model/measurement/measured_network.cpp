@@ -15,6 +15,14 @@ std::string Ohms(double ohms) {
   return std::string(text, end);
 }
 
+// The references a measurement was made at: "50", or "50 and 75" when the
+// ports differ.
+std::string References(const MeasuredNetwork& network) {
+  const std::string first = Ohms(network.referenceOhms[0]);
+  if (network.ports < 2 || network.referenceOhms[1] == network.referenceOhms[0]) return first;
+  return first + " and " + Ohms(network.referenceOhms[1]);
+}
+
 bool Finite(Complex v) noexcept {
   return std::isfinite(v.real()) && std::isfinite(v.imag());
 }
@@ -47,7 +55,7 @@ std::string ReferralProblem(const MeasuredNetwork& network, double ohms) {
          (zero     ? "are zero"
           : copied ? "are copies of S21 and S11"
                    : "are a copy of S21 and zero") +
-         ", so a measurement at " + Ohms(network.referenceOhms[0]) +
+         ", so a measurement at " + References(network) +
          " ohm cannot be judged at the design's " + Ohms(ohms) + " ohm; measure at " + Ohms(ohms) +
          " ohm or save all four parameters";
 }

@@ -33,6 +33,11 @@ TEST(MeasurementIntakeTest, ReferredToTheDesignAndNamedByItsSource) {
   const MeasurementIntake half = TakeMeasurement(*read.network, "analyser", 12.5);
   EXPECT_FALSE(half.shown);
   EXPECT_EQ(half.refusal.rfind("analyser: S12 and S22 are zero", 0), 0u) << half.refusal;
+  // Ports at different references: both are named, even where one matches.
+  read.network->referenceOhms = {50.0, 75.0};
+  EXPECT_NE(TakeMeasurement(*read.network, "analyser", 50.0)
+                .refusal.find("a measurement at 50 and 75 ohm cannot be judged at the design's 50"),
+            std::string::npos);
 }
 
 }  // namespace
