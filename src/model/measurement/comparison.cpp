@@ -49,7 +49,10 @@ Comparison CompareWithDesign(const DesignState& design, const std::array<AidSpan
   }
   for (std::size_t i = 0; i < measured.frequency.size(); ++i) {
     const double f = measured.frequency[i];
-    if (!(f > 0.0)) continue;
+    if (!(f > 0.0)) {
+      ++out.pointsAtZeroHz;
+      continue;
+    }
     const double gain = out.twoPort ? Db(measured.s[i][1]) : 0.0;
     const bool below = out.twoPort && !(gain >= floorDb);
     if (below) {

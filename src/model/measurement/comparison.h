@@ -39,6 +39,7 @@ struct Comparison {
   bool twoPort = false;
   int pointsUsed = 0;
   int pointsLeftOut = 0;  // measured transmission below the floor
+  int pointsAtZeroHz = 0;  // nothing to compare at 0 Hz: left out and counted
   double floorDb = 0.0;
   std::array<BandComparison, 3> bands;  // passband, 2nd and 3rd harmonic
   // Loss (positive dB) at the band edges: the design's, as the screen

@@ -262,6 +262,7 @@ struct ChosenPoints {
   std::vector<Point> all;
   std::vector<Point> points;
   int leftOut = 0;  // below the floor
+  int atZeroHz = 0;
 };
 
 ChosenPoints ChoosePoints(const DesignState& design, const MeasuredNetwork& measured,
@@ -270,7 +271,10 @@ ChosenPoints ChoosePoints(const DesignState& design, const MeasuredNetwork& meas
   const bool twoPort = measured.ports == 2;
   for (std::size_t i = 0; i < measured.frequency.size() && i < measured.s.size(); ++i) {
     const double f = measured.frequency[i];
-    if (!(f > 0.0) || !std::isfinite(f)) continue;
+    if (!(f > 0.0) || !std::isfinite(f)) {
+      ++chosen.atZeroHz;
+      continue;
+    }
     Point p;
     p.frequency = f;
     p.s11 = measured.s[i][0];
@@ -573,6 +577,7 @@ FitResult FitBuiltValues(const DesignState& design, const MeasuredNetwork& measu
   const ChosenPoints chosen = ChoosePoints(design, measured, options);
   result.pointsUsed = static_cast<int>(chosen.all.size());
   result.pointsLeftOut = chosen.leftOut;
+  result.pointsAtZeroHz = chosen.atZeroHz;
   std::vector<LadderValue> fitted;
   for (LadderValue value : kFitOrder) {
     if (ValueOf(start, value) > 0.0) fitted.push_back(value);

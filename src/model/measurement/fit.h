@@ -60,6 +60,7 @@ struct FitResult {
   double residualDb = 0.0;
   int pointsUsed = 0;
   int pointsLeftOut = 0;  // below the floor
+  int pointsAtZeroHz = 0;  // the model has no response at 0 Hz
   // The final solve ended on its own tolerances rather than at its limit
   // of evaluations.
   bool converged = false;

@@ -7,6 +7,12 @@
 namespace diruruzevuv::model {
 namespace {
 
+// Points at 0 Hz have no response to compare or fit: counted with their
+// reason, so that every point of the file is accounted for.
+std::string AtZeroHz(int points) {
+  return points > 0 ? "; left out at 0 Hz: " + std::to_string(points) : std::string();
+}
+
 // Up to seven significant digits, as the design files write them.
 std::string General(double value) {
   char buffer[40];
@@ -105,7 +111,7 @@ std::string ComparisonTable(const Comparison& c, const DesignState& design) {
   if (c.twoPort) {
     t += "; left out below " + Fixed(c.floorDb, 1) + " dB: " + std::to_string(c.pointsLeftOut);
   }
-  t += "\n\n";
+  t += AtZeroHz(c.pointsAtZeroHz) + "\n\n";
   t += "Band          From MHz     To MHz  Points  Left out  Worst diff dB  RMS diff dB"
        "  Worst meas. dB  Worst comp. dB  Box dB  Box met\n";
   for (int k = 0; k < 3; ++k) {
@@ -165,7 +171,8 @@ std::string FitTable(const FitResult& fit, const FitOptions& options) {
   if (!fit.done) return "No fit: " + fit.error + "\n";
   std::string t;
   t += "Points used: " + std::to_string(fit.pointsUsed) + "; left out below " +
-       Fixed(options.floorDb, 1) + " dB: " + std::to_string(fit.pointsLeftOut) + "\n\n";
+       Fixed(options.floorDb, 1) + " dB: " + std::to_string(fit.pointsLeftOut) +
+       AtZeroHz(fit.pointsAtZeroHz) + "\n\n";
   t += "Part       Design       Fitted  Difference  Uncertainty\n";
   std::string off;
   for (const FittedPart& row : fit.parts) {

@@ -85,6 +85,14 @@ TEST(ComparisonTest, PointsBelowTheFloorAreLeftOutEverywhere) {
   EXPECT_EQ(c.pointsLeftOut, below);
   EXPECT_EQ(c.bands[2].leftOut, belowThird);
   EXPECT_EQ(c.bands[2].points + c.bands[2].leftOut, c0.bands[2].points + c0.bands[2].leftOut);
+  // A point at 0 Hz has nothing to compare: left out and counted as such.
+  MeasuredNetwork zero = m;
+  zero.frequency.insert(zero.frequency.begin(), 0.0);
+  zero.s.insert(zero.s.begin(), zero.s.front());
+  EXPECT_NE(ComparisonTable(Compare(design, Boxes(), zero, -40), design)
+                .find("Points used: " + std::to_string(c.pointsUsed) + "; left out below -40.0 dB: " +
+                      std::to_string(below) + "; left out at 0 Hz: 1\n"),
+            std::string::npos);
   // A band wholly below a floor that is itself below the box passes.
   boxes.ThirdHarmonicBoxDb = -30.0f;
   const Comparison all = Compare(design, boxes, m, -30);

@@ -8,6 +8,7 @@
 
 #include "model/measurement_support.h"
 #include "model/measurement/measured_network.h"
+#include "model/measurement/measurement_text.h"
 
 namespace diruruzevuv::model {
 namespace {
@@ -227,7 +228,11 @@ TEST(FitTest, SaysPlainlyWhenTheFitIsPoor) {
   // 201 points: a poor fit runs every search, and this is enough to show it.
   testing::Synthesis few;
   few.points = 201;
-  MeasuredNetwork cable = Measured(design, LadderFromDesign(design), few), open = cable;
+  MeasuredNetwork cable = Measured(design, LadderFromDesign(design), few);
+  // A point at 0 Hz, which nothing can fit, is left out and counted.
+  cable.frequency.insert(cable.frequency.begin(), 0.0);
+  cable.s.insert(cable.s.begin(), cable.s.front());
+  MeasuredNetwork open = cable;
   for (std::size_t i = 0; i < cable.frequency.size(); ++i)
     cable.s[i][0] *= std::polar(1.0, -2.0 * 2.0 * 3.14159265 * cable.frequency[i] * 5e-9);
   for (auto& s : open.s) s[1] = s[2] = std::polar(1e-20, 0.3);
@@ -241,6 +246,7 @@ TEST(FitTest, SaysPlainlyWhenTheFitIsPoor) {
     EXPECT_TRUE(fit.poor);
   }
   EXPECT_EQ(fit.poorReason.substr(0, 49), "the parts of this filter do not explain the measu");
+  EXPECT_NE(FitTable(fit, all).find("below -1000.0 dB: 0; left out at 0 Hz: 1\n"), std::string::npos);
 }
 
 }  // namespace
