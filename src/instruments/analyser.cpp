@@ -65,12 +65,17 @@ bool ReadNumber(std::string_view word, double& value) {
   return error == std::errc{} && stop == end;
 }
 
-// Where the prompt ends the reply: at the buffer's start or a line's.
+// Where the prompt ends the reply: at the buffer's start or a line's, or
+// last of all after bytes that end no line: the device has finished, and
+// what it sent before is judged as the reply (noise is named as noise,
+// not taken for silence).
 std::size_t FindPrompt(const std::string& buffer, std::size_t from = 0) {
   for (std::size_t at = buffer.find(kPrompt, from); at != std::string::npos;
        at = buffer.find(kPrompt, at + 1)) {
     if (at == 0 || buffer[at - 1] == '\n') return at;
   }
+  if (buffer.size() >= from + std::strlen(kPrompt) && buffer.ends_with(kPrompt))
+    return buffer.size() - std::strlen(kPrompt);
   return std::string::npos;
 }
 

@@ -179,7 +179,9 @@ void AnalyserEmulator::SendPoints(std::uint32_t start, std::uint32_t stop, int p
     if (fault == EmulatedFault::kSlow)
       std::this_thread::sleep_for(std::chrono::milliseconds(m_options.slowMs));
     if (fault == EmulatedFault::kGarbage) {
-      Send("\x13@#%&*(\x01 \xfe 12.5.6 ??\r\n");
+      // The last line of noise ends without a line end, so that the prompt
+      // follows it on the same line.
+      Send(i + 1 < sent ? "\x13@#%&*(\x01 \xfe 12.5.6 ??\r\n" : "\x13@#%&*(\x01 \xfe");
       continue;
     }
     const std::uint32_t hz = FirmwareFrequency(start, stop, points, i) +
