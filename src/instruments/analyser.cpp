@@ -517,6 +517,17 @@ std::optional<model::MeasuredNetwork> Sweep(AnalyserShell& shell, const Analyser
         shell.SetError("answered a value that is not a number at " + Hz(p.hz));
         return std::nullopt;
       }
+      // The text shell prints a value that is not a number as zeros; no
+      // real measurement is exactly nothing on both traces.
+      if (p.s11 == 0.0 && p.s21 == 0.0) {
+        shell.SetError("answered a value that is not a number at " + Hz(p.hz));
+        return std::nullopt;
+      }
+      if (!(std::abs(p.s11) <= model::kMostPassiveMagnitude &&
+            std::abs(p.s21) <= model::kMostPassiveMagnitude)) {
+        shell.SetError("answered " + std::string(model::kGainProblem) + " (at " + Hz(p.hz) + ")");
+        return std::nullopt;
+      }
       network.frequency.push_back(p.hz);
       network.s.push_back({p.s11, p.s21, p.s21, {0.0, 0.0}});
     }

@@ -99,6 +99,10 @@ TEST(Analyser, FailuresGiveAMessageNamingThePortAndNoMeasurement) {
        "sent 96 of 101 points for 'data 0'"},
       {"not a number", EmulatedKind::kH4, EmulatedFault::kNonFinite,
        "answered a value that is not a number at 5337500 Hz"},
+      {"not a number, as zeros", EmulatedKind::kTextScanBoard, EmulatedFault::kNonFinite,
+       "answered a value that is not a number at 5135000 Hz"},
+      {"gain", EmulatedKind::kH4, EmulatedFault::kGain,
+       "answered gains above 0 dB: not a passive filter, or a faulty measurement (at 5337500 Hz)"},
       {"other frequencies", EmulatedKind::kH4, EmulatedFault::kOffFrequency,
        "answered 5001000 Hz where 5000000 Hz was asked"},
   };

@@ -189,13 +189,18 @@ void AnalyserEmulator::SendPoints(std::uint32_t start, std::uint32_t stop, int p
     const model::SParameters s = model::Respond(m_filter, hz, 50.0);
     float v[4] = {static_cast<float>(s.s11.real()), static_cast<float>(s.s11.imag()),
                   static_cast<float>(s.s21.real()), static_cast<float>(s.s21.imag())};
-    if (fault == EmulatedFault::kNonFinite && i == 3) v[2] = std::numeric_limits<float>::quiet_NaN();
+    if (fault == EmulatedFault::kNonFinite && i == 3)
+      for (float& value : v) value = std::numeric_limits<float>::quiet_NaN();
+    if (fault == EmulatedFault::kGain && i == 3) v[2] *= 30.0f;
     std::string text;
     const auto put = [&](int first) {  // one trace: v[first], v[first + 1]
       if (binary) return void(text.append(reinterpret_cast<const char*>(v + first), 8));
       for (int j = first; j < first + 2; ++j) {
         char number[64];
-        std::snprintf(number, sizeof number, "%.9f ", static_cast<double>(v[j]));
+        // The firmware's own formatter prints a value that is not a
+        // number as zeros.
+        const double value = std::isfinite(v[j]) ? static_cast<double>(v[j]) : 0.0;
+        std::snprintf(number, sizeof number, "%.9f ", value);
         if (m_options.decimalComma) *std::strchr(number, '.') = ',';
         text += number;
       }

@@ -28,7 +28,8 @@ enum class EmulatedFault {
   kClosesMidScan,   // halfway through a scan the port goes away
   kGarbage,         // a scan is answered with noise
   kShortReply,      // a scan ends five points early
-  kNonFinite,       // one value of a scan is not a number
+  kNonFinite,       // one point of a scan is not a number (a text scan prints zeros)
+  kGain,            // one point's S21 has 30 dB of gain
   kOffFrequency,    // a scan's frequencies lie 1 kHz above those asked for
   kDrips,           // a scan's reply comes one byte every slowMs
 };

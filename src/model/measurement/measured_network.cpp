@@ -34,6 +34,17 @@ bool IsReferredTo(const MeasuredNetwork& network, double ohms) noexcept {
          (network.ports < 2 || network.referenceOhms[1] == ohms);
 }
 
+std::optional<double> GainAbovePassive(const MeasuredNetwork& network) noexcept {
+  for (std::size_t i = 0; i < network.s.size() && i < network.frequency.size(); ++i) {
+    const MeasuredNetwork::Matrix& m = network.s[i];
+    // Not "> limit": a value that is not a number is no gain either way.
+    if (!(std::abs(m[0]) <= kMostPassiveMagnitude) ||
+        (network.ports == 2 && !(std::abs(m[1]) <= kMostPassiveMagnitude)))
+      return network.frequency[i];
+  }
+  return std::nullopt;
+}
+
 std::string ReferralProblem(const MeasuredNetwork& network, double ohms) {
   if (IsReferredTo(network, ohms) || network.s.empty()) return {};
   if (network.ports == 1) {

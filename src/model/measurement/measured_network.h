@@ -43,6 +43,16 @@ struct ShownMeasurement {
 // True when both ports are referred to ohms already.
 bool IsReferredTo(const MeasuredNetwork& network, double ohms) noexcept;
 
+// A filter of coils and capacitors has no gain: a corrected measurement
+// whose |S11| or |S21| lies above this at any frequency is faulty (an
+// analyser's leftover error stays well below it).
+inline constexpr double kMostPassiveMagnitude = 1.05;
+inline constexpr const char* kGainProblem =
+    "gains above 0 dB: not a passive filter, or a faulty measurement";
+// The first frequency where the measurement shows a gain above that, or
+// nothing.
+std::optional<double> GainAbovePassive(const MeasuredNetwork& network) noexcept;
+
 // Why the measurement cannot be referred to ohms, or empty when it can.
 // Referring needs all four parameters: a one-port file's S11 depends on
 // what loaded the filter's output while it was measured, and many

@@ -10,6 +10,10 @@ MeasurementIntake TakeMeasurement(MeasuredNetwork network, const std::string& so
                                   double designOhms, MeasurementUse use) {
   MeasurementIntake intake;
   network.name = sourceName;
+  if (GainAbovePassive(network)) {
+    intake.refusal = sourceName + ": " + kGainProblem;
+    return intake;
+  }
   PreparedMeasurement prepared = PrepareMeasurement(network, designOhms, use);
   if (!prepared.network) {
     intake.refusal = std::move(prepared.problem);

@@ -28,6 +28,12 @@ TEST(MeasurementIntakeTest, ReferredToTheDesignAndNamedByItsSource) {
   EXPECT_EQ(intake.summary, "analyser, two-port, " + std::to_string(expected.frequency.size()) +
                                 " points, measured at 50 ohm, judged at 12.5 ohm");
 
+  // Gain where a filter has none: refused, whatever else is wrong with it.
+  files::TouchstoneRead loud = read;
+  loud.network->s[9][1] *= 1.06 / std::abs(loud.network->s[9][1]);
+  EXPECT_EQ(TakeMeasurement(*loud.network, "analyser", 12.5).refusal,
+            "analyser: gains above 0 dB: not a passive filter, or a faulty measurement");
+
   // A two-port without S12 and S22 cannot be referred: refused by name.
   for (auto& m : read.network->s) m[2] = m[3] = 0.0;
   const MeasurementIntake half = TakeMeasurement(*read.network, "analyser", 12.5);
