@@ -80,7 +80,7 @@ std::string OutputProblem(const std::string& out) {
 // [--points N] OUT.s2p: one sweep of the analyser into a Touchstone file.
 int RunMeasureCommand(const Context& context, const std::vector<std::string>& args) {
   const auto frequency = [](const char* name) {
-    return Number(name, "a frequency in Hz", Above(0.0), MissingValue::kGotEmpty);
+    return Number(name, kFrequencyNeeds, kFrequencyRange, MissingValue::kGotEmpty);
   };
   const CommandLine line{
       .command = "measure",

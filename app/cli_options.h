@@ -48,6 +48,9 @@ inline Range Above(double lowest) {
 inline Range AtLeast(double lowest) {
   return {.lowest = lowest};
 }
+// A frequency an analyser could measure at: 1 kHz to 10 GHz.
+inline constexpr Range kFrequencyRange{.lowest = 1e3, .highest = 1e10};
+inline constexpr const char* kFrequencyNeeds = "a frequency in Hz from 1000 to 1e10";
 
 struct Option {
   enum class Kind { kFlag, kText, kNumber, kWhole };  // a choice is a text it accepts

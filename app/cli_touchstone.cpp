@@ -42,13 +42,11 @@ struct TouchstoneArguments {
 };
 
 int ParseTouchstoneArguments(const std::vector<std::string>& args, TouchstoneArguments& out) {
-  // 1 kHz to 10 GHz: what an analyser could measure the file against.
-  const char* const frequency = "a frequency in Hz from 1000 to 1e10";
-  const Range plausible{.lowest = 1e3, .highest = 1e10};
   const CommandLine line{
       .command = "touchstone",
       .shape = OptionShape::kDash,
-      .options = {Number("--start", frequency, plausible), Number("--stop", frequency, plausible),
+      .options = {Number("--start", kFrequencyNeeds, kFrequencyRange),
+                  Number("--stop", kFrequencyNeeds, kFrequencyRange),
                   Whole("--points", 2, kMaxPoints)},
       .operands = {"DESIGN_FILE", "OUT_FILE"},
       .required = 2,

@@ -122,6 +122,8 @@ TEST(CliMessagesTest, EveryFailureSaysWhatIsWrongInOneLine) {
       {"measure --points", 2, "--points needs a whole number from 2 to 100001, got ''"},
       {"measure --port", 2, "--port needs a PORT"},
       {"measure a --start 5e6", 2, "measure needs --start and --stop, or --design"},
+      {"measure a --start 5e6 --stop 2e10", 2,
+       "--stop needs a frequency in Hz from 1000 to 1e10, got '2e10'"},
       {"devices foo", 2, "unknown option 'foo' for devices"},
       {"devices --port {dir}/p --port {dir}/q", 1,
        "cannot open {dir}/p: No such file or directory\ndiruruzevuv-cli: cannot open {dir}/q: "
