@@ -35,14 +35,12 @@ TEST(DataFolderTest, ShippedDataFolderFollowsTheMarkerOrTheInstalledLayout) {
 
 TEST(DataFolderTest, UserWorkFolderFollowsTheBaseDirectoryRules) {
   const std::tuple<const char*, const char*, const char*> rows[] = {
-      // xdg, home, expected
       {"/x/data", "/home/u", "/x/data/diruruzevuv"},
       {nullptr, "/home/u", "/home/u/.local/share/diruruzevuv"},
       {"", "/home/u", "/home/u/.local/share/diruruzevuv"},
       {"relative/data", "/home/u", "/home/u/.local/share/diruruzevuv"},
       {nullptr, nullptr, ""},
-      {"", "", ""},
-  };
+      {"", "", ""}};
   for (const auto& [xdg, home, expected] : rows)
     EXPECT_EQ(UserWorkFolder(xdg, home), fs::path(expected))
         << (xdg ? xdg : "(unset)") << " " << (home ? home : "(unset)");

@@ -122,10 +122,9 @@ TEST(DesignFileTest, FailedWritesTellAndLeaveTheFolderAsItWas) {
   MakeEntries(dir.path(), {"d.TXT"});
   const auto before = FolderSnapshot(dir.path());
   const std::string design = dir / "d.TXT", spice = dir / "a.ASC";
-  model::DesignState d = Design();
+  const model::DesignState d = Design([](auto& q) { q.InductorQ = 0.0f; });
   RecordingNotifier n;
   EXPECT_FALSE(UnderFileSizeLimit(64, [&] { return WriteDesignFile(design, d, n); }));
-  d.InductorQ = 0.0f;
   EXPECT_FALSE(WriteSpiceSchematic(spice, d, n));
   EXPECT_EQ(
       n.events,

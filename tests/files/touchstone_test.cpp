@@ -185,8 +185,8 @@ model::MeasuredNetwork TwoPort() {
 }
 
 // What the writer writes, the program's own reader reads back as the very
-// same doubles, comments and all.
-TEST(TouchstoneWriterTest, ReadsBackBitForBit) {
+// same doubles, comments and all; what no reader could trust it refuses.
+TEST(TouchstoneWriterTest, ReadsBackBitForBitOrRefuses) {
   const model::MeasuredNetwork n = TwoPort();
   const std::string text = TouchstoneText(n, {"S12 = S21 and S22 = 0", "a\r\nb"});
   const std::string head = "! S12 = S21 and S22 = 0\r\n! a  b\r\n# Hz S RI R 12.5\r\n1000000 ";
@@ -196,19 +196,17 @@ TEST(TouchstoneWriterTest, ReadsBackBitForBit) {
   const model::MeasuredNetwork& r = *read.network;
   EXPECT_EQ(std::tie(r.frequency, r.referenceOhms, r.s),
             std::tie(n.frequency, n.referenceOhms, n.s));
-}
 
-TEST(TouchstoneWriterTest, RefusesWhatNoReaderCouldTrust) {
-  model::MeasuredNetwork falling = TwoPort(), nan = TwoPort(), mixed = TwoPort();
+  model::MeasuredNetwork falling = n, nan = n, mixed = n;
   falling.frequency[2] = falling.frequency[1];
   nan.s[0][3] = {0.0, std::nan("")};
   mixed.referenceOhms[1] = 50.0;
-  for (const auto& n : {falling, nan, mixed, model::MeasuredNetwork{}}) {
-    EXPECT_EQ(TouchstoneText(n), "");
-    EXPECT_FALSE(WriteTouchstoneFile("/nonexistent-dir/x.s2p", n, {}, nullptr));
+  for (const auto& bad : {falling, nan, mixed, model::MeasuredNetwork{}}) {
+    EXPECT_EQ(TouchstoneText(bad), "");
+    EXPECT_FALSE(WriteTouchstoneFile("/nonexistent-dir/x.s2p", bad, {}, nullptr));
   }
   std::string why;
-  EXPECT_FALSE(WriteTouchstoneFile("/nonexistent-dir/x.s2p", TwoPort(), {}, &why) || why.empty());
+  EXPECT_FALSE(WriteTouchstoneFile("/nonexistent-dir/x.s2p", n, {}, &why) || why.empty());
 }
 
 // A series impedance z between references r1 and r2 (power waves),

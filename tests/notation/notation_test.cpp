@@ -107,7 +107,6 @@ TEST(NotationTest, PrintableExcerptEscapesWhatIsNotPrintableUtf8) {
   for (const auto& [text, shown] : cases) EXPECT_EQ(PrintableExcerpt(text), shown);
 }
 
-// A locale with a decimal comma changes nothing.
 TEST(NotationTest, DecimalCommaLocaleChangesNothing) {
   const std::string saved = std::setlocale(LC_ALL, nullptr);
   if (!std::setlocale(LC_ALL, "de_DE.UTF-8") && !std::setlocale(LC_ALL, "de_DE.utf8") &&
