@@ -12,13 +12,10 @@ namespace diruruzevuv::files {
 namespace {
 
 TEST(FileNamesTest, ExtensionAddedOnlyWhereTheNameHasNone) {
+  // A dot in a folder is no extension, nor is the dot of a hidden name.
   const std::pair<std::string, std::string> rows[] = {
-      {"design", "design.TXT"},
-      {"/home/me/v1.2/design", "/home/me/v1.2/design.TXT"},  // a dot in a folder is no extension
-      {"design.old", "design.old"},
-      {"/home/me/", "/home/me/"},
-      {".TXT", ".TXT.TXT"},  // a hidden name, not an extension
-  };
+      {"design", "design.TXT"}, {"/home/me/v1.2/design", "/home/me/v1.2/design.TXT"},
+      {"design.old", "design.old"}, {"/home/me/", "/home/me/"}, {".TXT", ".TXT.TXT"}};
   for (const auto& [typed, saved] : rows) EXPECT_EQ(WithDefaultExtension(typed, ".TXT"), saved);
 }
 

@@ -98,12 +98,11 @@ TEST(ReplaceFileTest, EveryCaseLeavesTheFolderAsItWasOrHoldsTheWholeNewFile) {
 // The cases above hold for every writer; through the tool each writing
 // command shows that a write failure reaches the user plainly.
 TEST(ReplaceFileTest, EachWriterOfTheToolFailsPlainlyUnderAFileSizeLimit) {
-  const std::string cli = DIRU_CLI_PATH;
-  ExpectPlainFailureUnderSizeLimit([&](const std::string& out) {
-    return std::vector<std::string>{cli, "wizard", "7M", "3", "50", out};
+  ExpectPlainFailureUnderSizeLimit([](const std::string& out) {
+    return std::vector<std::string>{DIRU_CLI_PATH, "wizard", "7M", "3", "50", out};
   });
-  ExpectPlainFailureUnderSizeLimit([&](const std::string& out) {
-    return std::vector<std::string>{cli, "spice", DIRU_SOURCE_DATA_DIR "/40.TXT", out};
+  ExpectPlainFailureUnderSizeLimit([](const std::string& out) {
+    return std::vector<std::string>{DIRU_CLI_PATH, "spice", DIRU_SOURCE_DATA_DIR "/40.TXT", out};
   });
 }
 

@@ -78,9 +78,8 @@ inline std::vector<std::string> FortyLines(const std::string& title,
 
 // Same values to the seven significant digits a file carries.
 inline void ExpectSameDesign(const model::DesignState& got, const model::DesignState& want) {
-  using files::DesignText, files::FileKind;
-  EXPECT_EQ(DesignText(got, FileKind::kDesign, "", ""),
-            DesignText(want, FileKind::kDesign, "", ""));
+  EXPECT_EQ(files::DesignText(got, files::FileKind::kDesign, "", ""),
+            files::DesignText(want, files::FileKind::kDesign, "", ""));
   EXPECT_EQ(got.LoadTermination, got.InputTermination);
   EXPECT_EQ(std::pair(got.L1, got.L2), std::pair(want.L1, want.L2));
 }
