@@ -13,8 +13,7 @@ namespace diruruzevuv::files {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::TempDir;
-using testing::WriteText;
+using namespace testing;
 
 // The marker of a build folder wins; without one the installed layout holds.
 TEST(DataFolderTest, ShippedDataFolderFollowsTheMarkerOrTheInstalledLayout) {

@@ -115,8 +115,7 @@ TEST(DesignFileTest, ReadsOrFallsBack) {
   }
 }
 
-// A write that cannot succeed beeps, tells the user, and leaves the folder
-// exactly as it was: an older file intact, no temporary or partial file.
+// Beeps too; an older file stays whole, with no temporary or partial file beside it.
 TEST(DesignFileTest, FailedWritesTellAndLeaveTheFolderAsItWas) {
   TempDir dir;
   MakeEntries(dir.path(), {"d.TXT"});

@@ -102,8 +102,7 @@ TEST(NotationTest, PrintableExcerptEscapesWhatIsNotPrintableUtf8) {
       {"\xC3\xA9\xF0\x9F\x93\xBB\xC2\x9B", "\xC3\xA9\xF0\x9F\x93\xBB\\xC2\\x9B"},
       {"\xC0\xAF\xED\xA0\x80\xF4\x90\x80\x80", "\\xC0\\xAF\\xED\\xA0\\x80\\xF4\\x90\\x80\\x80"},
       {euro + e76 + "eee", euro + e76 + "eee"},
-      {e76 + "\xE2\x82" + euro, e76 + "..."},  // the escape would pass the cut
-  };
+      {e76 + "\xE2\x82" + euro, e76 + "..."}};  // the escape would pass the cut
   for (const auto& [text, shown] : cases) EXPECT_EQ(PrintableExcerpt(text), shown);
 }
 
