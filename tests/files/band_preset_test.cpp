@@ -45,13 +45,11 @@ TEST(BandPresetTest, SelectBand) {
     const std::string name = std::to_string(row.button) + ".TXT";
     if (row.work) WriteText(work / name, CrLf(*row.work));
     if (row.data) WriteText(data / name, CrLf(*row.data));
-    DesignState d = Design();
-    d.InductorQ = 200.0f;
+    DesignState d = Design([](DesignState& q) { q.InductorQ = 200.0f; });
     RecordingNotifier n;
     SelectBand(row.button, d, {work.path(), data.path()}, n);
-    EXPECT_EQ(n.events, row.messages);
-    EXPECT_EQ(d.CurrentFile, name);
-    EXPECT_EQ(d.InductorQ, 200.0f);
+    EXPECT_EQ(std::tuple(n.events, d.CurrentFile, d.InductorQ),
+              std::tuple(row.messages, name, 200.0f));
     ExpectSameDesign(d, Design(row.expected));
   }
 }

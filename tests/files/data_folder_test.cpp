@@ -4,6 +4,8 @@
 
 #include <filesystem>
 #include <string>
+#include <tuple>
+#include <utility>
 
 #include "test_support.h"
 
@@ -11,26 +13,19 @@ namespace diruruzevuv::files {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::TempDir;
-using testing::WriteText;
+using namespace testing;
 
 // The marker of a build folder wins; without one the installed layout holds.
 TEST(DataFolderTest, ShippedDataFolderFollowsTheMarkerOrTheInstalledLayout) {
-  struct Row {
-    const char* name;
-    const char* marker;    // nullptr: no marker file
-    const char* expected;  // relative to the temporary folder
-  } rows[] = {
-      {"installed", nullptr, "share/diruruzevuv"},
-      {"relative marker, CR LF", "../src/data\r\n", "src/data"},
-      {"empty marker", "", "share/diruruzevuv"},
-  };
-  for (const Row& row : rows) {
+  // The marker (nullptr: none) and the folder it gives, relative to the temporary one.
+  const std::pair<const char*, const char*> rows[] = {
+      {nullptr, "share/diruruzevuv"}, {"../src/data\r\n", "src/data"}, {"", "share/diruruzevuv"}};
+  for (const auto& [marker, expected] : rows) {
     TempDir root;
-    const fs::path bin = root / "bin";
-    fs::create_directories(bin);
-    if (row.marker != nullptr) WriteText(bin / kDataFolderMarkerName, row.marker);
-    EXPECT_EQ(ShippedDataFolder(bin), (root.path() / row.expected).lexically_normal()) << row.name;
+    fs::create_directories(root / "bin");
+    if (marker != nullptr) WriteText(root / "bin" / kDataFolderMarkerName, marker);
+    EXPECT_EQ(ShippedDataFolder(root / "bin"), (root.path() / expected).lexically_normal())
+        << (marker != nullptr ? marker : "no marker");
   }
   TempDir root;
   WriteText(root / kDataFolderMarkerName, (root / "elsewhere").string());
@@ -38,21 +33,16 @@ TEST(DataFolderTest, ShippedDataFolderFollowsTheMarkerOrTheInstalledLayout) {
 }
 
 TEST(DataFolderTest, UserWorkFolderFollowsTheBaseDirectoryRules) {
-  struct Row {
-    const char* xdg;
-    const char* home;
-    const char* expected;
-  } rows[] = {
+  const std::tuple<const char*, const char*, const char*> rows[] = {
       {"/x/data", "/home/u", "/x/data/diruruzevuv"},
       {nullptr, "/home/u", "/home/u/.local/share/diruruzevuv"},
       {"", "/home/u", "/home/u/.local/share/diruruzevuv"},
       {"relative/data", "/home/u", "/home/u/.local/share/diruruzevuv"},
       {nullptr, nullptr, ""},
-      {"", "", ""},
-  };
-  for (const Row& row : rows)
-    EXPECT_EQ(UserWorkFolder(row.xdg, row.home), fs::path(row.expected))
-        << (row.xdg ? row.xdg : "(unset)") << " " << (row.home ? row.home : "(unset)");
+      {"", "", ""}};
+  for (const auto& [xdg, home, expected] : rows)
+    EXPECT_EQ(UserWorkFolder(xdg, home), fs::path(expected))
+        << (xdg ? xdg : "(unset)") << " " << (home ? home : "(unset)");
 }
 
 }  // namespace

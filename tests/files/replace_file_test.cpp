@@ -30,11 +30,8 @@ TEST(ReplaceFileTest, NeverWritesThroughSomethingPlacedAtATemporaryName) {
   // Names the writer will try, in order: anyone can place something there first.
   const auto predictable = [n = 0]() mutable { return "guess" + std::to_string(n++); };
   ASSERT_TRUE(ReplaceFileContents(target, "new", &why, predictable)) << why;
-  auto after = FolderSnapshot(dir.path());
-  EXPECT_EQ(after["d.TXT"].substr(after["d.TXT"].find(' ')), " new");
-  before.erase("d.TXT");
-  after.erase("d.TXT");
-  EXPECT_EQ(after, before);  // the victim untouched, the links still links, nothing made
+  before["d.TXT"].replace(before["d.TXT"].find(' '), std::string::npos, " new");
+  EXPECT_EQ(FolderSnapshot(dir.path()), before);  // links and victim as they were, nothing made
 
   // With every name taken the write fails and says so.
   const auto always = [] { return std::string("guess0"); };
@@ -42,12 +39,6 @@ TEST(ReplaceFileTest, NeverWritesThroughSomethingPlacedAtATemporaryName) {
   EXPECT_EQ(why, "no free temporary file name in its folder");
   EXPECT_EQ(ReadText(target), "new");
   EXPECT_EQ(ReadText(dir / "victim"), "older victim");
-}
-
-mode_t CurrentUmask() {
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  return mask;
 }
 
 // Each case leaves the folder exactly as it was, except the one file the
@@ -79,6 +70,8 @@ TEST(ReplaceFileTest, EveryCaseLeavesTheFolderAsItWasOrHoldsTheWholeNewFile) {
   };
   // clang-format on
   const std::string text(200, 'x');
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     const TempDir dir;
@@ -93,13 +86,10 @@ TEST(ReplaceFileTest, EveryCaseLeavesTheFolderAsItWasOrHoldsTheWholeNewFile) {
     auto after = FolderSnapshot(dir.path());
     EXPECT_EQ(ok, !c.changed.empty()) << why;
     EXPECT_EQ(why, c.reason);
-    if (!c.changed.empty()) {
-      const std::string mode = before.contains(c.changed)
-                                   ? before[c.changed].substr(0, before[c.changed].find(' '))
-                                   : std::to_string(0666 & ~CurrentUmask());
-      EXPECT_EQ(after[c.changed], mode + " " + text);
-      before.erase(c.changed);
-      after.erase(c.changed);
+    if (!c.changed.empty()) {  // an older file's mode, or a new one's
+      const std::string old =
+          before.contains(c.changed) ? before[c.changed] : std::to_string(0666 & ~mask);
+      before[c.changed] = old.substr(0, old.find(' ')) + " " + text;
     }
     EXPECT_EQ(after, before);
   }
@@ -108,12 +98,11 @@ TEST(ReplaceFileTest, EveryCaseLeavesTheFolderAsItWasOrHoldsTheWholeNewFile) {
 // The cases above hold for every writer; through the tool each writing
 // command shows that a write failure reaches the user plainly.
 TEST(ReplaceFileTest, EachWriterOfTheToolFailsPlainlyUnderAFileSizeLimit) {
-  const std::string cli = DIRU_CLI_PATH;
-  ExpectPlainFailureUnderSizeLimit([&](const std::string& out) {
-    return std::vector<std::string>{cli, "wizard", "7M", "3", "50", out};
+  ExpectPlainFailureUnderSizeLimit([](const std::string& out) {
+    return std::vector<std::string>{DIRU_CLI_PATH, "wizard", "7M", "3", "50", out};
   });
-  ExpectPlainFailureUnderSizeLimit([&](const std::string& out) {
-    return std::vector<std::string>{cli, "spice", DIRU_SOURCE_DATA_DIR "/40.TXT", out};
+  ExpectPlainFailureUnderSizeLimit([](const std::string& out) {
+    return std::vector<std::string>{DIRU_CLI_PATH, "spice", DIRU_SOURCE_DATA_DIR "/40.TXT", out};
   });
 }
 

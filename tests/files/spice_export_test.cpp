@@ -42,11 +42,8 @@ const std::string kTwenty =
 
 TEST(SpiceExportTest, TwentyMetreDesignLineByLine) {
   model::DesignState d = Design([](model::DesignState& q) { q.InductorQ = 200.0f; });
-  const auto text = SpiceSchematicText(d);
-  ASSERT_TRUE(text);
-  EXPECT_EQ(SplitCrLf(*text), SplitCrLf(kTwenty));
-  EXPECT_EQ(*text, kTwenty);  // shown as a diff; also no LF on its own
-  d.C92 = 0.0f;               // no trap capacitor: an empty value
+  EXPECT_EQ(SpiceSchematicText(d).value_or("refused"), kTwenty);
+  d.C92 = 0.0f;  // no trap capacitor: an empty value
   EXPECT_NE(SpiceSchematicText(d)->find("C92\r\nSYMATTR Value \r\n"), std::string::npos);
   EXPECT_FALSE(SpiceNameAccepted("a.AS"));
   EXPECT_TRUE(SpiceNameAccepted("a.ASC"));

@@ -48,14 +48,6 @@ inline std::string CrLf(const std::vector<std::string>& lines, const char* end =
   return text;
 }
 
-// The lines of a text written with CR LF line ends.
-inline std::vector<std::string> SplitCrLf(std::string text) {
-  std::vector<std::string> lines;
-  for (std::size_t at; (at = text.find("\r\n")) != std::string::npos; text.erase(0, at + 2))
-    lines.push_back(text.substr(0, at));
-  return lines;
-}
-
 // The built-in design with a change, inductances brought up to date.
 inline model::DesignState Design(void (*change)(model::DesignState&) = [](model::DesignState&) {}) {
   model::DesignState d;
@@ -76,16 +68,18 @@ inline void Forty(model::DesignState& d) {
 // The lines of Forty as a design file, with changes.
 inline std::vector<std::string> FortyLines(const std::string& title,
                                            const std::map<std::size_t, std::string>& edits = {}) {
-  auto lines = SplitCrLf(files::DesignText(Design(Forty), files::FileKind::kDesign, title, "x"));
-  for (const auto& [index, text] : edits) lines[index] = text;
+  std::string text = files::DesignText(Design(Forty), files::FileKind::kDesign, title, "x");
+  std::vector<std::string> lines;
+  for (std::size_t at; (at = text.find("\r\n")) != std::string::npos; text.erase(0, at + 2))
+    lines.push_back(text.substr(0, at));
+  for (const auto& [index, edited] : edits) lines[index] = edited;
   return lines;
 }
 
 // Same values to the seven significant digits a file carries.
 inline void ExpectSameDesign(const model::DesignState& got, const model::DesignState& want) {
-  using files::DesignText, files::FileKind;
-  EXPECT_EQ(DesignText(got, FileKind::kDesign, "", ""),
-            DesignText(want, FileKind::kDesign, "", ""));
+  EXPECT_EQ(files::DesignText(got, files::FileKind::kDesign, "", ""),
+            files::DesignText(want, files::FileKind::kDesign, "", ""));
   EXPECT_EQ(got.LoadTermination, got.InputTermination);
   EXPECT_EQ(std::pair(got.L1, got.L2), std::pair(want.L1, want.L2));
 }

@@ -72,15 +72,11 @@ inline std::map<std::string, std::string> FolderSnapshot(const std::filesystem::
     struct stat info {};
     ::lstat(entry.path().c_str(), &info);
     const std::string mode = std::to_string(info.st_mode & 07777) + " ";
-    std::string& text = entries[entry.path().lexically_relative(dir)];
-    if (S_ISLNK(info.st_mode))
-      text = "link to " + std::filesystem::read_symlink(entry.path()).string();
-    else if (S_ISDIR(info.st_mode))
-      text = mode + "folder";
-    else if (S_ISFIFO(info.st_mode))
-      text = mode + "pipe";
-    else
-      text = mode + ReadText(entry.path());
+    entries[entry.path().lexically_relative(dir)] =
+        S_ISLNK(info.st_mode)    ? "link to " + std::filesystem::read_symlink(entry.path()).string()
+        : S_ISDIR(info.st_mode)  ? mode + "folder"
+        : S_ISFIFO(info.st_mode) ? mode + "pipe"
+                                 : mode + ReadText(entry.path());
   }
   return entries;
 }

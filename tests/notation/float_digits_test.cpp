@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <cfloat>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <limits>
 #include <random>
 #include <string>
 
@@ -42,10 +42,8 @@ TEST(FloatDigitsTest, AgreesWithPrintfAcrossTheFloats) {
     }
   }
   for (float v = 1048576.0f; v < 2097152.0f; v += 97.125f) check(v);
-  for (float v : {0.0f, -0.0f, std::numeric_limits<float>::max(), 1e9f, 999999999.0f}) check(v);
+  for (float v : {0.0f, -0.0f, FLT_MAX, HUGE_VALF, -HUGE_VALF, 1e9f, 999999999.0f}) check(v);
   EXPECT_EQ(differing, 0) << "of " << checked;
-  EXPECT_EQ(Written(std::numeric_limits<float>::infinity()), "inf");
-  EXPECT_EQ(Written(-std::numeric_limits<float>::infinity()), "-inf");
 }
 
 }  // namespace

@@ -38,9 +38,8 @@ TEST(LeadingNumberTest, StoredIntegersHalveToEvenAndOverflowFails) {
       {32767.5, {}}, {-32768.5, -32768}, {-32768.6, {}}, {kInf, {}}, {std::nan(""), {}}};
   // clang-format on
   for (const auto& [value, expected] : rows) EXPECT_EQ(ToStoredInt16(value), expected) << value;
-  EXPECT_EQ(ToStoredFloat(1e39), FLT_MAX);
-  EXPECT_EQ(ToStoredFloat(-kInf), -FLT_MAX);
-  EXPECT_EQ(ToStoredFloat(std::nan("")), 0.0f);
+  const std::pair<double, float> floats[] = {{1e39, FLT_MAX}, {-kInf, -FLT_MAX}, {NAN, 0.0f}};
+  for (const auto& [value, stored] : floats) EXPECT_EQ(ToStoredFloat(value), stored) << value;
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <initializer_list>
 #include <string>
 #include <tuple>
+#include <utility>
 
 #include "notation/printable.h"
 
@@ -17,15 +18,11 @@ namespace {
 
 const float kMax = FLT_MAX, kTiny = FLT_TRUE_MIN, kInf = HUGE_VALF, kNaN = NAN;
 
-struct Row {
-  float value;
-  const char* expected;
-};
+using Rows = std::initializer_list<std::pair<float, const char*>>;
 
-void ExpectTexts(std::string (*format)(float), const char* name, std::initializer_list<Row> rows) {
-  for (const Row& row : rows) {
-    EXPECT_EQ(format(row.value), row.expected) << name << "(" << std::hexfloat << row.value << ")";
-  }
+void ExpectTexts(std::string (*format)(float), const char* name, Rows rows) {
+  for (const auto& [value, expected] : rows)
+    EXPECT_EQ(format(value), expected) << name << "(" << std::hexfloat << value << ")";
 }
 
 // Every formatter and parser example. Places go by the size of the scaled
@@ -91,9 +88,8 @@ void ExpectTables() {
       {"1k.5", 1, 1e3f}, {"1kM", 1, 1e3f}, {"2.2M", 2.2f, 1e6f}, {"2.2m", 2.2f, 1e-3f},
       {"3n", 3, 1e-9f}, {"3P", 3, 1e-12f}, {"5K", 5, 1e3f}, {"1G", 1, 1e9f}, {"20g", 1e10f, 1},
       {"1f", 1, 1}, {"k5", 5, 1}, {"-k5", 0, 1}};
-  for (const auto& [text, number, multiplier] : parsed) {
+  for (const auto& [text, number, multiplier] : parsed)
     EXPECT_EQ(ParseValue(text), number * multiplier) << '"' << text << '"';
-  }
 }
 
 TEST(NotationTest, FormattersAndParserFollowTheTables) { ExpectTables(); }
@@ -106,21 +102,18 @@ TEST(NotationTest, PrintableExcerptEscapesWhatIsNotPrintableUtf8) {
       {"\xC3\xA9\xF0\x9F\x93\xBB\xC2\x9B", "\xC3\xA9\xF0\x9F\x93\xBB\\xC2\\x9B"},
       {"\xC0\xAF\xED\xA0\x80\xF4\x90\x80\x80", "\\xC0\\xAF\\xED\\xA0\\x80\\xF4\\x90\\x80\\x80"},
       {euro + e76 + "eee", euro + e76 + "eee"},
-      {e76 + "\xE2\x82" + euro, e76 + "..."},  // the escape would pass the cut
-  };
+      {e76 + "\xE2\x82" + euro, e76 + "..."}};  // the escape would pass the cut
   for (const auto& [text, shown] : cases) EXPECT_EQ(PrintableExcerpt(text), shown);
 }
 
-// A locale with a decimal comma changes nothing.
 TEST(NotationTest, DecimalCommaLocaleChangesNothing) {
   const std::string saved = std::setlocale(LC_ALL, nullptr);
   if (!std::setlocale(LC_ALL, "de_DE.UTF-8") && !std::setlocale(LC_ALL, "de_DE.utf8") &&
       !std::setlocale(LC_ALL, "fr_FR.UTF-8") && !std::setlocale(LC_ALL, "fr_FR.utf8")) {
     // scripts/install-deps.sh generates de_DE.UTF-8; the test command
     // insists on it so that this test cannot quietly stop running.
-    if (std::getenv("DIRU_REQUIRE_DECIMAL_COMMA_LOCALE") != nullptr) {
+    if (std::getenv("DIRU_REQUIRE_DECIMAL_COMMA_LOCALE") != nullptr)
       FAIL() << "no German or French locale installed (run scripts/install-deps.sh)";
-    }
     GTEST_SKIP() << "no German or French locale installed";
   }
   ExpectTables();
