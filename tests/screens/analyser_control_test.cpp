@@ -2,18 +2,11 @@
 // Touchstone..." on the design screen, against the emulator.
 #include "screens/analyser_control.h"
 
-#include <gtest/gtest.h>
-
 #include <QProgressBar>
-#include <QPushButton>
-#include <QTest>
-#include <functional>
 
-#include "../files/test_support.h"
 #include "analyser_emulator/analyser_emulator.h"
 #include "design_screen.h"
 #include "files/settings_file.h"
-#include "screens/measurement_control.h"
 
 namespace diruruzevuv::screens {
 namespace {

@@ -1,12 +1,7 @@
 #include "screens/build_sheet_window.h"
 
-#include <gtest/gtest.h>
-
 #include <QComboBox>
-#include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPushButton>
-#include <QTest>
 
 #include "design_screen.h"
 #include "files/settings_file.h"
@@ -70,8 +65,7 @@ TEST_F(BuildSheetWindowTest, ChoicesAreKeptAndTheDesignChangesOnlyWhenTheUserSay
   window.cmdUseTurns->click();
   EXPECT_EQ(session.design.TurnsL1, 9);
   EXPECT_EQ(session.design.TurnsL2, 11);
-  EXPECT_EQ(files::ReadSettingsFile(dir / files::kSettingsFileName).Get("buildsheet.core"),
-            "T50-2");
+  EXPECT_EQ(files::ReadSettingsFile(path).Get("buildsheet.core"), "T50-2");
 }
 
 }  // namespace

@@ -40,10 +40,8 @@ TEST(ProgramTest, WorkDirIsWhereTheOpeningScreenLooksForTheLastSession) {
 
   ASSERT_EQ(RunProgram(start.path(), {"--work-dir", empty, "--snapshot", shot("a.png")}).status, 0);
   EXPECT_TRUE(fs::is_directory(empty));
-  ASSERT_EQ(
-      RunProgram(start.path(), {"--work-dir=" + withSession.string(), "--snapshot", shot("b.png")})
-          .status,
-      0);
+  const std::string inWith = "--work-dir=" + withSession.string();
+  ASSERT_EQ(RunProgram(start.path(), {inWith, "--snapshot", shot("b.png")}).status, 0);
   ASSERT_EQ(RunProgram(start.path(), {"--snapshot", shot("c.png")}).status, 0);
   const QImage a(shot("a.png").c_str()), b(shot("b.png").c_str()), c(shot("c.png").c_str());
   ASSERT_FALSE(a.isNull());
@@ -75,12 +73,9 @@ TEST(ProgramTest, HelpVersionAndWrongUsage) {
   EXPECT_EQ(version.out, "diruruzevuv " DIRU_VERSION "\n");
   EXPECT_EQ(RunProgram(dir.path(), {"--work-dir"}).status, 2);
   EXPECT_EQ(RunProgram(dir.path(), {"--no-such-option"}).status, 2);
-  const fs::path blocked = dir / "file";
-  testing::WriteText(blocked, "x");
-  EXPECT_EQ(RunProgram(dir.path(), {"--work-dir", (blocked / "sub").string(), "--snapshot",
-                                    (dir / "x.png").string()})
-                .status,
-            1);
+  testing::WriteText(dir / "file", "x");
+  const std::string under = (dir / "file/sub").string(), shot = (dir / "x.png").string();
+  EXPECT_EQ(RunProgram(dir.path(), {"--work-dir", under, "--snapshot", shot}).status, 1);
 }
 
 }  // namespace
