@@ -127,7 +127,6 @@ TEST(SaveDialogTest, RefusedNamesExtensionsAndPresetNames) {
   EXPECT_FALSE(std::filesystem::exists("y.TXT") || std::filesystem::exists("y"));
   screen.Click("cmdSpice");
   EXPECT_TRUE(std::filesystem::exists(screen.dir / "circuit.ASC"));
-  EXPECT_TRUE(screen.dialogs.questions.empty());
 
   const std::string preset = (screen.dir / "40").string();
   screen.dialogs.answers = {preset, preset};

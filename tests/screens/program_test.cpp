@@ -14,7 +14,6 @@ namespace diruruzevuv::screens {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::TempDir;
 
 // The program started headless in `folder`, ended after a minute if a message box holds
 // it; the environment is changed first as env(1) takes it: "-u NAME", "NAME=value".
@@ -30,7 +29,7 @@ testing::ProcessResult RunProgram(const fs::path& folder, const std::vector<std:
 // The opening screen offers "Last session" only when the working folder has
 // one, so its picture shows which folder the program works in.
 TEST(ProgramTest, WorkDirIsWhereTheOpeningScreenLooksForTheLastSession) {
-  TempDir start, root;
+  testing::TempDir start, root;
   const fs::path design = DIRU_SOURCE_DATA_DIR "/20.TXT";
   fs::copy_file(design, start / files::kLastSessionName);  // here, it must not count
   const fs::path empty = root / "made/on/start", withSession = root / "with";
@@ -52,7 +51,7 @@ TEST(ProgramTest, WorkDirIsWhereTheOpeningScreenLooksForTheLastSession) {
 TEST(ProgramTest, UserWorkDirIsMadeUnderTheUsersDataFolder) {
   for (const bool xdg : {true, false}) {
     SCOPED_TRACE(xdg ? "XDG_DATA_HOME" : "HOME only");
-    TempDir root;
+    testing::TempDir root;
     std::vector<std::string> env = {"-u", "XDG_DATA_HOME", "HOME=" + (root / "home").string()};
     if (xdg) env.push_back("XDG_DATA_HOME=" + (root / "xdg").string());
     const std::string shot = (root / "s.png").string();
@@ -64,7 +63,7 @@ TEST(ProgramTest, UserWorkDirIsMadeUnderTheUsersDataFolder) {
 }
 
 TEST(ProgramTest, HelpVersionAndWrongUsage) {
-  TempDir dir;
+  testing::TempDir dir;
   const auto help = RunProgram(dir.path(), {"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("--user-work-dir"), std::string::npos) << help.out;

@@ -76,7 +76,6 @@ TEST_F(ScreenFlowTest, RestartReadsTheGlobalDefaultsAgain) {
   EXPECT_EQ(manager.Design(), nullptr);
   EXPECT_EQ(session.design.Band, 0);
   EXPECT_EQ(session.design.InductorQ, 150.0f);
-  EXPECT_EQ(endCalls, 0);
   manager.Opening()->close();  // closing the opening window ends the program
   EXPECT_EQ(endCalls, 1);
 }
@@ -185,7 +184,6 @@ TEST_F(ScreenFlowTest, CloseBoxOpensTheExitScreen) {
              });
   EXPECT_FALSE(closed);
   ASSERT_NE(manager.Design(), nullptr);
-  EXPECT_EQ(endCalls, 0);
   EXPECT_FALSE(fs::exists(dir / files::kLastSessionName));
   EXPECT_TRUE(ExitThrough([this] { Form().close(); }));
   EXPECT_EQ(endCalls, 1);

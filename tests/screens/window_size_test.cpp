@@ -15,7 +15,6 @@ namespace diruruzevuv::screens {
 namespace {
 
 using namespace diruruzevuv::testing;
-using platform::ScreenGeometry;
 
 // Whether the box shows its text from the start to the last glyph's ink,
 // two pixels in from the frame as the box draws it.
@@ -48,10 +47,10 @@ TEST(WindowSizeTest, WindowsCannotBeMadeSmallerThanTheirMinimum) {
                wizard = refusesSmaller(&modal);
                modal.close();
              });
-  const QSize legible = ScreenGeometry::LegibleClientSize();
+  const QSize legible = platform::ScreenGeometry::LegibleClientSize();
   for (const QSize minimum : {opening, design, wizard}) {
     EXPECT_EQ(minimum.expandedTo(legible), minimum);
-    EXPECT_LE(minimum.width(), ScreenGeometry::kMeasureFromWidth);
+    EXPECT_LE(minimum.width(), platform::ScreenGeometry::kMeasureFromWidth);
   }
   // The exit screen sizes itself against the display, never below legible.
   frmExit small(screen.session, screen.dialogs, screen.manager, QSize(200, 150), nullptr);
@@ -79,7 +78,7 @@ TEST(WindowSizeTest, ValueBoxesShowTheirTextAtTheMinimumAndAfterEveryWrite) {
   };
   design.resize(minimum);
   EXPECT_EQ(cutBoxes(), 0);
-  if (minimum.width() > ScreenGeometry::LegibleClientSize().width()) {
+  if (minimum.width() > platform::ScreenGeometry::LegibleClientSize().width()) {
     design.setMinimumSize(0, 0);
     design.resize(minimum.width() - 4, minimum.height() - 3);
     EXPECT_GT(cutBoxes(), 0);
