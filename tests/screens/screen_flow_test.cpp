@@ -76,6 +76,7 @@ TEST_F(ScreenFlowTest, RestartReadsTheGlobalDefaultsAgain) {
   EXPECT_EQ(manager.Design(), nullptr);
   EXPECT_EQ(session.design.Band, 0);
   EXPECT_EQ(session.design.InductorQ, 150.0f);
+  EXPECT_EQ(endCalls, 0);
   manager.Opening()->close();  // closing the opening window ends the program
   EXPECT_EQ(endCalls, 1);
 }
