@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QCoreApplication>
 #include <QDialog>
 #include <QMenu>
 #include <QTimer>

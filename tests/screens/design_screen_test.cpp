@@ -1,26 +1,15 @@
-// The design screen where a user's expectations fill in: Enter in a value
-// box, typed turns followed by a step, designs that cannot be analysed,
-// global defaults far outside anything sensible.
-#include <gtest/gtest.h>
+// The design screen: Enter in a value box, what is shown and enabled
+// through a run and tuning, and where the save and print dialogs lead.
 
-#include <QApplication>
-#include <QLabel>
-#include <QLineEdit>
 #include <QPrinter>
-#include <QPushButton>
-#include <QTest>
-#include <QTimer>
 #include <QToolButton>
 #include <filesystem>
-#include <string>
-#include <utility>
 #include <vector>
 
 #include "model/circuit/evaluation.h"
 #include "model/circuit/monte_carlo.h"
 #include "platform/qt_dialogs.h"
 #include "platform/turns_spinner.h"
-#include "screens/frm_design.h"
 #include "screens/plot.h"
 #include "design_screen.h"
 
@@ -73,25 +62,21 @@ std::string StateOf(DesignScreen& screen) {
 // 201 trials leave the colour counter at 201 mod 9.
 TEST(DesignScreenStateTest, VisibleAndEnabledThroughARunAndTuning) {
   DesignScreen screen;
-  model::Session quiet;
-  quiet.design = screen.session.design;
-  quiet.defaults = screen.session.defaults;
+  model::Session quiet = screen.session;
   model::ValueBoxes boxes;
   model::WorstCaseLabels figures;
   model::RunMonteCarloWithoutDrawing(quiet, boxes, figures);
-  std::vector<std::pair<std::string, std::string>> seen;
-  const auto note = [&](const char* moment) { seen.emplace_back(moment, StateOf(screen)); };
-  note("before a run");
+  EXPECT_EQ(StateOf(screen), "+--+++") << "before a run";
   // In its first trial Enter waits for the run and the close box does nothing.
   const ModalGuard guard;
   QTimer::singleShot(0, [&] {
     QTest::keyClick(screen.Find<QLineEdit>("Text1"), Qt::Key_Return);
     EXPECT_FALSE(screen.Form().close());
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
-    note("during a run");
+    EXPECT_EQ(StateOf(screen), "-++---") << "during a run";
   });
-  screen.Find<QPushButton>("cmdMonte")->click();
-  note("after the run");
+  screen.Click("cmdMonte");
+  EXPECT_EQ(StateOf(screen), "++-+++") << "after the run";
   EXPECT_EQ(screen.endCalls, 0);
   EXPECT_EQ(screen.session.monte.trialCount, 201);
   EXPECT_EQ(screen.Label("lblWorst"), figures.worst);
@@ -103,38 +88,24 @@ TEST(DesignScreenStateTest, VisibleAndEnabledThroughARunAndTuning) {
   EXPECT_EQ(screen.Label("lblLossLow"), EdgeLossLabel(d.LowerEdge, nominal.edges.lower).text);
   EXPECT_EQ(screen.Label("lblLossHigh"), EdgeLossLabel(d.UpperEdge, nominal.edges.upper).text);
   QTimer::singleShot(0, [&] {
-    screen.Find<QPushButton>("cmdMonteStop")->click();
-    note("after Stop, before the run's end");
-    screen.Find<QPushButton>("cmdMonte")->click();  // enabled, but the run is not over
+    screen.Click("cmdMonteStop");
+    EXPECT_EQ(StateOf(screen), "-+-+-+") << "after Stop, before the run's end";
+    screen.Click("cmdMonte");  // enabled, but the run is not over
   });
-  screen.Find<QPushButton>("cmdMonte")->click();
-  note("after a stopped run");
+  screen.Click("cmdMonte");
+  EXPECT_EQ(StateOf(screen), "++-+++") << "after a stopped run";
   EXPECT_EQ(screen.session.monte.trialCount, 1);
   screen.Find<platform::TurnsSpinner>("UpDown2")->UpButton()->click();
-  note("after a spinner click");
-  screen.Find<QPushButton>("cmdC48plus")->click();
-  note("after a step");
-  screen.Find<QPushButton>("cmdMonte")->click();
+  EXPECT_EQ(StateOf(screen), "++-+++") << "after a spinner click";
+  screen.Click("cmdC48plus");
+  EXPECT_EQ(StateOf(screen), "+--+++") << "after a step";
+  screen.Click("cmdMonte");
   screen.Type("Text3", "330p");
-  note("after a typed value");
-  screen.Find<QPushButton>("cmdMonte")->click();
-  note("after a run on a typed value");
-  screen.Find<QPushButton>("cmdAccept")->click();
-  note("after Replot");
-
-  const std::vector<std::pair<std::string, std::string>> expected = {
-      {"before a run", "+--+++"},
-      {"during a run", "-++---"},
-      {"after the run", "++-+++"},
-      {"after Stop, before the run's end", "-+-+-+"},
-      {"after a stopped run", "++-+++"},
-      {"after a spinner click", "++-+++"},
-      {"after a step", "+--+++"},
-      {"after a typed value", "+--+++"},
-      {"after a run on a typed value", "++-+++"},
-      {"after Replot", "+--+++"},
-  };
-  EXPECT_EQ(seen, expected);
+  EXPECT_EQ(StateOf(screen), "+--+++") << "after a typed value";
+  screen.Click("cmdMonte");
+  EXPECT_EQ(StateOf(screen), "++-+++") << "after a run on a typed value";
+  screen.Click("cmdAccept");
+  EXPECT_EQ(StateOf(screen), "+--+++") << "after Replot";
 }
 
 // A name that would take a band preset's place in the working folder is asked about.
@@ -152,21 +123,19 @@ TEST(SaveDialogTest, RefusedNamesExtensionsAndPresetNames) {
   screen.Click("cmdSaveFile");
   EXPECT_EQ(screen.session.design.CurrentFile, plain + ".TXT");
   EXPECT_EQ(ReadText(plain + ".TXT").rfind(plain + ".TXT\r\n", 0), 0u);
-  screen.Find<QPushButton>("cmdSaveFile")->click();  // one character: nothing, as before
-  EXPECT_FALSE(std::filesystem::exists("y.TXT"));
-  EXPECT_FALSE(std::filesystem::exists("y"));
-  screen.Find<QPushButton>("cmdSpice")->click();
+  screen.Click("cmdSaveFile");  // one character: nothing, as before
+  EXPECT_FALSE(std::filesystem::exists("y.TXT") || std::filesystem::exists("y"));
+  screen.Click("cmdSpice");
   EXPECT_TRUE(std::filesystem::exists(screen.dir / "circuit.ASC"));
-  EXPECT_TRUE(screen.dialogs.questions.empty());
 
   const std::string preset = (screen.dir / "40").string();
   screen.dialogs.answers = {preset, preset};
-  screen.Find<QPushButton>("cmdSaveFile")->click();  // the question answered No
+  screen.Click("cmdSaveFile");  // the question answered No
   ASSERT_EQ(screen.dialogs.questions.size(), 1u);
   EXPECT_NE(screen.dialogs.questions[0].find("40-meter band preset"), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(screen.dir / "40.TXT"));
   screen.dialogs.confirm = true;
-  screen.Find<QPushButton>("cmdSaveFile")->click();
+  screen.Click("cmdSaveFile");
   EXPECT_TRUE(std::filesystem::exists(screen.dir / "40.TXT"));
   EXPECT_EQ(screen.dialogs.messages.size(), 1u);
 }

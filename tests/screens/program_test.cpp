@@ -14,7 +14,6 @@ namespace diruruzevuv::screens {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::TempDir;
 
 // The program started headless in `folder`, ended after a minute if a message box holds
 // it; the environment is changed first as env(1) takes it: "-u NAME", "NAME=value".
@@ -30,7 +29,7 @@ testing::ProcessResult RunProgram(const fs::path& folder, const std::vector<std:
 // The opening screen offers "Last session" only when the working folder has
 // one, so its picture shows which folder the program works in.
 TEST(ProgramTest, WorkDirIsWhereTheOpeningScreenLooksForTheLastSession) {
-  TempDir start, root;
+  testing::TempDir start, root;
   const fs::path design = DIRU_SOURCE_DATA_DIR "/20.TXT";
   fs::copy_file(design, start / files::kLastSessionName);  // here, it must not count
   const fs::path empty = root / "made/on/start", withSession = root / "with";
@@ -40,10 +39,8 @@ TEST(ProgramTest, WorkDirIsWhereTheOpeningScreenLooksForTheLastSession) {
 
   ASSERT_EQ(RunProgram(start.path(), {"--work-dir", empty, "--snapshot", shot("a.png")}).status, 0);
   EXPECT_TRUE(fs::is_directory(empty));
-  ASSERT_EQ(
-      RunProgram(start.path(), {"--work-dir=" + withSession.string(), "--snapshot", shot("b.png")})
-          .status,
-      0);
+  const std::string inWith = "--work-dir=" + withSession.string();
+  ASSERT_EQ(RunProgram(start.path(), {inWith, "--snapshot", shot("b.png")}).status, 0);
   ASSERT_EQ(RunProgram(start.path(), {"--snapshot", shot("c.png")}).status, 0);
   const QImage a(shot("a.png").c_str()), b(shot("b.png").c_str()), c(shot("c.png").c_str());
   ASSERT_FALSE(a.isNull());
@@ -54,7 +51,7 @@ TEST(ProgramTest, WorkDirIsWhereTheOpeningScreenLooksForTheLastSession) {
 TEST(ProgramTest, UserWorkDirIsMadeUnderTheUsersDataFolder) {
   for (const bool xdg : {true, false}) {
     SCOPED_TRACE(xdg ? "XDG_DATA_HOME" : "HOME only");
-    TempDir root;
+    testing::TempDir root;
     std::vector<std::string> env = {"-u", "XDG_DATA_HOME", "HOME=" + (root / "home").string()};
     if (xdg) env.push_back("XDG_DATA_HOME=" + (root / "xdg").string());
     const std::string shot = (root / "s.png").string();
@@ -66,7 +63,7 @@ TEST(ProgramTest, UserWorkDirIsMadeUnderTheUsersDataFolder) {
 }
 
 TEST(ProgramTest, HelpVersionAndWrongUsage) {
-  TempDir dir;
+  testing::TempDir dir;
   const auto help = RunProgram(dir.path(), {"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("--user-work-dir"), std::string::npos) << help.out;
@@ -75,12 +72,9 @@ TEST(ProgramTest, HelpVersionAndWrongUsage) {
   EXPECT_EQ(version.out, "diruruzevuv " DIRU_VERSION "\n");
   EXPECT_EQ(RunProgram(dir.path(), {"--work-dir"}).status, 2);
   EXPECT_EQ(RunProgram(dir.path(), {"--no-such-option"}).status, 2);
-  const fs::path blocked = dir / "file";
-  testing::WriteText(blocked, "x");
-  EXPECT_EQ(RunProgram(dir.path(), {"--work-dir", (blocked / "sub").string(), "--snapshot",
-                                    (dir / "x.png").string()})
-                .status,
-            1);
+  testing::WriteText(dir / "file", "x");
+  const std::string under = (dir / "file/sub").string(), shot = (dir / "x.png").string();
+  EXPECT_EQ(RunProgram(dir.path(), {"--work-dir", under, "--snapshot", shot}).status, 1);
 }
 
 }  // namespace

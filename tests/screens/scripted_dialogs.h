@@ -44,9 +44,8 @@ class ScriptedDialogs final : public platform::Dialogs {
 
  private:
   std::string Next() {
-    if (answers.empty()) return {};
-    std::string answer = answers.front();
-    answers.pop_front();
+    std::string answer = answers.empty() ? "" : answers.front();
+    if (!answers.empty()) answers.pop_front();
     return answer;
   }
 };
