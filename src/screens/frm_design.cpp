@@ -48,7 +48,7 @@ struct ControlRow {
   double top;
   double width;
   double height;
-  ControlMember member;
+  ControlMember member{};  // empty: the screen keeps no pointer to it
 };
 
 }  // namespace
