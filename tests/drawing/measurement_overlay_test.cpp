@@ -50,13 +50,17 @@ bool Inside(const Op& op, const model::PlotFrame& f) {
   return in(op.a) && (op.kind != Kind::Line || in(op.b));
 }
 
-// The measurement of a design built as designed (or with C48 5 % high).
-model::ShownMeasurement Shown(const model::DesignState& design, testing::Synthesis synthesis,
-                              const char* name = "built.s2p", bool c48High = false) {
+// The file measured on a design built as designed (or with C48 5 % high).
+std::string Measured(const model::DesignState& design, testing::Synthesis synthesis, bool c48High) {
   model::Ladder built = model::LadderFromDesign(design);
   if (c48High) built.value[model::kC48] *= 1.05;
+  return testing::MeasurementText(design, built, synthesis);
+}
+
+model::ShownMeasurement Shown(const model::DesignState& design, testing::Synthesis synthesis,
+                              const char* name, bool c48High = false) {
   const files::TouchstoneRead read =
-      files::ParseTouchstone(testing::MeasurementText(design, built, synthesis), name);
+      files::ParseTouchstone(Measured(design, synthesis, c48High), name);
   model::ShownMeasurement shown;
   shown.measuredOhms = read.network->referenceOhms;
   EXPECT_TRUE(model::Renormalise(*read.network, design.InputTermination, shown.network));
@@ -80,12 +84,9 @@ model::Evaluation Evaluated(const model::Session& s) {
 // in its middle so that the legend ends inside the frame.
 TEST(MeasurementOverlayTest, BothCurvesEachPointInTheFrameWithLegendAndLosses) {
   model::Session s = SweptSession(testing::BandDesign(20));
-  testing::Synthesis wide;
-  wide.start = 1e6;
-  wide.stop = 1e8;
   const std::string name = "filter_built_on_the_kitchen_table_after_rewinding_L2_2026-12-06.s2p";
   const std::string legendText = "Measured: filter_built_on_th...L2_2026-12-06.s2p";
-  s.measurement = Shown(s.design, wide, name.c_str(), true);
+  s.measurement = Shown(s.design, {.start = 1e6, .stop = 1e8}, name.c_str(), true);
   const model::Evaluation shown = Evaluated(s);
   const model::MeasuredNetwork& n = s.measurement->network;
   const model::Comparison& c = *shown.comparison;
@@ -154,9 +155,7 @@ TEST(MeasurementOverlayTest, BothCurvesEachPointInTheFrameWithLegendAndLosses) {
 
 TEST(MeasurementOverlayTest, OnePortAndReferredFilesSayWhatTheyShow) {
   model::Session s = SweptSession(testing::WizardDesign12());
-  testing::Synthesis onePort;
-  onePort.twoPort = false;
-  s.measurement = Shown(s.design, onePort, "reflection.s1p");
+  s.measurement = Shown(s.design, {.twoPort = false}, "reflection.s1p");
   RecordingCanvas canvas;
   const model::Evaluation shown = Evaluated(s);
   Plot(canvas, s, shown, 12000.0);
@@ -170,11 +169,7 @@ TEST(MeasurementOverlayTest, OnePortAndReferredFilesSayWhatTheyShow) {
 class MeasurementScreenTest : public ::testing::Test, public testing::DesignScreen {
  protected:
   MeasurementScreenTest() {
-    model::Ladder built = model::LadderFromDesign(session.design);
-    built.value[model::kC48] *= 1.05;
-    testing::Synthesis synthesis;
-    synthesis.noiseDb = -90.0;
-    testing::WriteText(measured, testing::MeasurementText(session.design, built, synthesis));
+    testing::WriteText(measured, Measured(session.design, {.noiseDb = -90.0}, true));
   }
   bool Drawn(model::Rgb colour = drawing::kMeasuredTransmissionColour) {
     RecordingCanvas canvas;
@@ -188,17 +183,16 @@ class MeasurementScreenTest : public ::testing::Test, public testing::DesignScre
 TEST_F(MeasurementScreenTest, StaysThroughReplotsUntilRemovedOrTheScreenIsLeft) {
   dialogs.answers.push_back(measured.string());
   Choose("Load measured filter...");
-  ASSERT_TRUE(session.measurement);
-  EXPECT_TRUE(Drawn() && !Form().Measurement().lblMeasuredLoss->isHidden());
-  Form().findChild<QPushButton*>("cmdC48plus")->click();
-  Form().findChild<QPushButton*>("cmdAccept")->click();
+  ASSERT_TRUE(session.measurement && Drawn() && !Form().Measurement().lblMeasuredLoss->isHidden());
+  Click("cmdC48plus");
+  Click("cmdAccept");
   EXPECT_TRUE(session.measurement && Drawn());
   Choose("Remove measurement");
   EXPECT_FALSE(session.measurement || Drawn());
   EXPECT_TRUE(Form().Measurement().lblMeasuredLoss->isHidden());
 
   EXPECT_TRUE(Form().Measurement().Load(measured.string()));
-  Form().findChild<QPushButton*>("cmdRestart")->click();
+  Click("cmdRestart");
   Settle();
   EXPECT_FALSE(session.measurement || Drawn());
 }
@@ -211,8 +205,7 @@ TEST_F(MeasurementScreenTest, ADroppedFileIsShownAndABrokenOneChangesNothing) {
   QDropEvent drop(QPointF(700, 200), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
   QCoreApplication::sendEvent(&Form(), &drop);
   EXPECT_TRUE(enter.isAccepted() && drop.isAccepted());
-  ASSERT_TRUE(session.measurement);
-  EXPECT_EQ(session.measurement->network.name, "built.s2p");
+  EXPECT_EQ(session.measurement ? session.measurement->network.name : "", "built.s2p");
 
   testing::WriteText(dir / "broken.s2p", "# Hz S RI R 50\r\n1 0 0\r\n");
   EXPECT_FALSE(Form().Measurement().Load((dir / "broken.s2p").string()));
@@ -229,7 +222,7 @@ TEST_F(MeasurementScreenTest, MenuOverThePlotFromTheMeasuredButtonAndKeys) {
   EXPECT_NE(std::unique_ptr<QMenu>(Form().Measurement().MenuAt({6001.0, 3999.0})), nullptr);
   Form().show();
   QPushButton* button = Form().Measurement().cmdMeasured;
-  auto* box = Form().findChild<QLineEdit*>(QStringLiteral("Text3"));
+  auto* box = Find<QLineEdit>("Text3");
   const auto opens = [this, box](const std::function<void()>& open) {
     // Shortcuts act in the active window (a closed menu leaves none here).
     Form().activateWindow();
@@ -317,7 +310,7 @@ TEST_F(MeasurementScreenTest, FitShowsTheFittedResponseAndChangesTheDesignOnlyWh
   answer("cmdUse");
   EXPECT_NEAR(session.design.C48, c48 * 1.05f, c48 * 0.005f);
   EXPECT_EQ(session.design.TurnsL2, 15);
-  EXPECT_EQ(Form().findChild<QLineEdit*>("Text3")->text().toStdString(),
+  EXPECT_EQ(Find<QLineEdit>("Text3")->text().toStdString(),
             notation::FormatCapacitance(session.design.C48));
   Choose("Remove measurement");
   EXPECT_FALSE(Drawn(drawing::kFittedColour));

@@ -42,11 +42,9 @@ class PlotDrawingTest : public ::testing::TestWithParam<bool> {
   }
   PlotLabels Draw() {
     canvas.Reset();
-    if (Page()) {
-      report::DrawReport(canvas, session, shown, {12000.0, "06.12.2026"});
-      return {};
-    }
-    return Plot(canvas, session, shown, 12000.0);
+    if (!Page()) return Plot(canvas, session, shown, 12000.0);
+    report::DrawReport(canvas, session, shown, {12000.0, "06.12.2026"});
+    return {};
   }
   // The curves' strokes: transmission first, then reflection.
   std::array<std::vector<Op>, 2> Curves() const {
