@@ -64,25 +64,10 @@ class PlotDrawingTest : public ::testing::TestWithParam<bool> {
   RecordingCanvas canvas;
 };
 
-TEST_P(PlotDrawingTest, FrequencyGridAndLabelsForTwentyMetres) {
-  Draw();
-  const model::PlotFrame& f = Frame();
-  std::vector<double> xs;
-  for (const Op& op : testing::Strokes(canvas, model::kGrey))
-    if (op.a.x == op.b.x && op.a.y == f.top && op.b.y == f.bottom) xs.push_back(op.a.x);
-  ASSERT_EQ(xs.size(), 11u);
-  EXPECT_NEAR(xs[5], f.left + 5000.0 * std::log10(2.0), 0.01);  // 10 MHz
-  std::vector<Op> labels;
-  for (const Op& op : canvas.OfKind(Kind::Text))
-    if (op.a.y == f.bottom + 100.0) labels.push_back(op);
-  ASSERT_EQ(labels.size(), 8u);
-  EXPECT_EQ(labels[0].text + labels[3].text + labels[7].text, " 5M 10M 50M");
-  EXPECT_NEAR(labels[0].a.x, f.left - f.frequencyLabelShift, 0.01);
-}
-
-TEST_P(PlotDrawingTest, LevelGridForAnyDivisions) {
-  // Beyond nine divisions 3500 x i no longer fits 16 bits; the lines still
-  // come out evenly spread.
+// The 20-metre frequency grid stays as it is whatever the level divisions.
+// Beyond nine divisions 3500 x i no longer fits 16 bits; the level lines
+// still come out evenly spread.
+TEST_P(PlotDrawingTest, GridAndLabelsForAnyDivisions) {
   const struct {
     std::int16_t divisions;
     std::vector<double> offsets;
@@ -95,18 +80,27 @@ TEST_P(PlotDrawingTest, LevelGridForAnyDivisions) {
     SCOPED_TRACE(row.divisions);
     session.defaults.GridDivisions = row.divisions;
     Draw();
-    std::vector<double> offsets;
-    for (const Op& op : testing::Strokes(canvas, model::kGrey))
+    std::vector<double> xs, offsets;
+    for (const Op& op : testing::Strokes(canvas, model::kGrey)) {
+      if (op.a.x == op.b.x && op.a.y == f.top && op.b.y == f.bottom) xs.push_back(op.a.x);
       if (op.a.y == op.b.y && op.a.x == f.left && op.b.x == f.right)
         offsets.push_back(op.a.y - f.top);
+    }
     EXPECT_EQ(offsets, row.offsets);
-    std::vector<Op> labels;  // left of the frame
-    for (const Op& op : canvas.OfKind(Kind::Text))
-      if (op.a.x < f.left && op.a.y < f.bottom) labels.push_back(op);
-    ASSERT_EQ(labels.size(), row.offsets.size());
-    if (labels.empty()) continue;
-    EXPECT_EQ(labels[1].text + ' ' + labels.back().text, "-10 " + row.lastLabel);
-    EXPECT_EQ(labels[1].a, (GridPoint{f.left - 100.0 - 360.0, f.top - 100.0 + row.offsets[1]}));
+    ASSERT_EQ(xs.size(), 11u);
+    EXPECT_NEAR(xs[5], f.left + 5000.0 * std::log10(2.0), 0.01);  // 10 MHz
+    std::vector<Op> below, left;  // labels below and left of the frame
+    for (const Op& op : canvas.OfKind(Kind::Text)) {
+      if (op.a.y == f.bottom + 100.0) below.push_back(op);
+      if (op.a.x < f.left && op.a.y < f.bottom) left.push_back(op);
+    }
+    ASSERT_EQ(below.size(), 8u);
+    EXPECT_EQ(below[0].text + below[3].text + below[7].text, " 5M 10M 50M");
+    EXPECT_NEAR(below[0].a.x, f.left - f.frequencyLabelShift, 0.01);
+    ASSERT_EQ(left.size(), row.offsets.size());
+    if (left.empty()) continue;
+    EXPECT_EQ(left[1].text + ' ' + left.back().text, "-10 " + row.lastLabel);
+    EXPECT_EQ(left[1].a, (GridPoint{f.left - 100.0 - 360.0, f.top - 100.0 + row.offsets[1]}));
   }
 }
 
