@@ -27,8 +27,7 @@ TEST(QPainterCanvasTest, ArcsRunCounterClockwiseOnScreen) {
   constexpr double kPi = std::numbers::pi;
   const struct {
     double start, end;
-    bool above;  // the arc passes above the centre (y smaller)
-    bool below;
+    bool above, below;  // the arc passes above the centre (y smaller), below it
   } rows[] = {{0.0, kPi, true, false},
               {1.5 * kPi, kPi / 4, false, true},  // through zero
               {0.0, 6.2, true, true}};

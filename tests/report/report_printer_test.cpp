@@ -57,9 +57,9 @@ TEST(ReportCliTest, WritesThePdfOfADesignFileAndFailsPlainly) {
   EXPECT_FALSE(std::filesystem::exists(missing));
   const std::string nowhere = (dir / "no/folder/out.pdf").string();
   const auto failed = RunProcess({DIRU_CLI_PATH, "report", design, nowhere});
-  EXPECT_EQ(failed.status, 1);
-  EXPECT_EQ(failed.err,
-            "diruruzevuv-cli: cannot write " + nowhere + ": No such file or directory\n");
+  EXPECT_EQ(
+      std::pair(failed.status, failed.err),
+      std::pair(1, "diruruzevuv-cli: cannot write " + nowhere + ": No such file or directory\n"));
 
   // The renderer on its own, too: the tool's start does not cover it.
   diruruzevuv::testing::ExpectPlainFailureUnderSizeLimit([&design](const std::string& out) {

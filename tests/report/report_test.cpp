@@ -24,15 +24,12 @@ struct Shown : model::Session {
   model::Evaluation shown;
 };
 
-// The 20-metre design, changed as given, evaluated as the design screen
-// leaves it.
-Shown TwentyMetreSession(void (*change)(model::DesignState&) = nullptr) {
+// The 20-metre design, evaluated as the design screen leaves it.
+Shown TwentyMetreSession(float capacitorQ = 1000) {
   Shown s;
   model::ApplyDefaultDesign(s.design);
   s.design.InductorQ = 200;
-  s.design.CapacitorQ = 1000;
-  if (change) change(s.design);
-  model::UpdateInductances(s.design);
+  s.design.CapacitorQ = capacitorQ;
   s.defaults = {-1, -40, -50, 1.1f, 6, -60};
   s.shown = model::Evaluate(s.design, s.defaults);
   return s;
@@ -55,7 +52,7 @@ std::string TextAt(const RecordingCanvas& page, GridPoint at) {
 // Figures worked out independently (tests/model/monte_carlo_figures.py);
 // a value that is not there is written as nothing.
 TEST(ReportTest, TitleFiguresAndFooter) {
-  Shown s = TwentyMetreSession([](model::DesignState& d) { d.CapacitorQ = 2000; });
+  Shown s = TwentyMetreSession(2000);
   const RecordingCanvas page = Draw(s);
   std::vector<std::string> lines;  // the block from top to bottom
   const auto& ops = page.Ops();
