@@ -148,8 +148,7 @@ TEST_P(PlotDrawingTest, BoxesBeyondTheFrame) {
   const model::PlotFrame& f = Frame();
   std::vector<Op> fills = canvas.OfKind(Kind::FilledBox);
   ASSERT_GE(fills.size(), 3u);
-  const double log35 = std::log(35.0 / 5.0);
-  EXPECT_NEAR(fills[1].a.x, f.left + 5000 * std::log(2 * 14 / 1.05f / 5.0) / log35, 1e-3);
+  EXPECT_NEAR(fills[1].a.x, f.left + 5000 * std::log(2 * 14 / 1.05f / 5.0) / std::log(7.0), 1e-3);
   EXPECT_NEAR(fills[1].b.y, Page() ? f.bottom : f.top + 3500.0 * 100.0 / 60.0, 1e-6);
   if (Page())
     EXPECT_EQ(std::pair(fills[2].a, fills[2].b.x), std::pair(GridPoint{f.right, f.top}, f.right));

@@ -16,6 +16,7 @@ namespace {
 
 using platform::GridPoint;
 using platform::RecordingCanvas;
+using platform::Rgb;
 using Kind = RecordingCanvas::Kind;
 using Op = RecordingCanvas::Op;
 
@@ -55,10 +56,8 @@ TEST(ReportTest, TitleFiguresAndFooter) {
   Shown s = TwentyMetreSession(2000);
   const RecordingCanvas page = Draw(s);
   std::vector<std::string> lines;  // the block from top to bottom
-  const auto& ops = page.Ops();
-  for (std::size_t i = 0; i + 1 < ops.size(); ++i)
-    if (ops[i].kind == Kind::TextPosition && ops[i].a.x == 9000 && ops[i + 1].kind == Kind::Text)
-      lines.push_back(ops[i + 1].text);
+  for (const Op& op : page.OfKind(Kind::Text))
+    if (op.a.x == 9000) lines.push_back(op.text);
   EXPECT_EQ(lines, (std::vector<std::string>{
                        "Lower bandedge:  14M", "Upper bandedge:  14.35M",
                        "Loss at lower edge: 0.13502 dB", "Loss at upper edge: 0.14229 dB",
@@ -110,14 +109,12 @@ class FakePrinter final : public BufferedReportPrinter, public platform::Canvas 
     return *this;
   }
   void Clear() override { Tick().Clear(); }
-  void Line(GridPoint a, GridPoint b, model::Rgb c) override { Tick().Line(a, b, c); }
-  void LineTo(GridPoint b, model::Rgb c) override { Tick().LineTo(b, c); }
-  void Box(GridPoint a, GridPoint b, model::Rgb c) override { Tick().Box(a, b, c); }
-  void FilledBox(GridPoint a, GridPoint b, model::Rgb c) override { Tick().FilledBox(a, b, c); }
-  void Arc(GridPoint c, double r, double s, double e, model::Rgb k) override {
-    Tick().Arc(c, r, s, e, k);
-  }
-  void Point(GridPoint a, model::Rgb c) override { Tick().Point(a, c); }
+  void Line(GridPoint a, GridPoint b, Rgb c) override { Tick().Line(a, b, c); }
+  void LineTo(GridPoint b, Rgb c) override { Tick().LineTo(b, c); }
+  void Box(GridPoint a, GridPoint b, Rgb c) override { Tick().Box(a, b, c); }
+  void FilledBox(GridPoint a, GridPoint b, Rgb c) override { Tick().FilledBox(a, b, c); }
+  void Arc(GridPoint c, double r, double s, double e, Rgb k) override { Tick().Arc(c, r, s, e, k); }
+  void Point(GridPoint a, Rgb c) override { Tick().Point(a, c); }
   void SetTextPosition(GridPoint a) override { Tick().SetTextPosition(a); }
   void Text(std::string_view t) override { Tick().Text(t); }
   void SetLineWidth(double w) override { Tick().SetLineWidth(w); }
