@@ -222,8 +222,7 @@ TEST_P(PlotDrawingTest, RealSweepIsDrawnPointByPoint) {
     for (int i = 0; i <= sweep.intervals; ++i) {
       const double x = g.X(sweep.frequency[i]);
       while (segment + 2 < path.size() && path[segment + 1].x < x) ++segment;
-      const GridPoint a = path[segment];
-      const GridPoint b = path[segment + 1];
+      const GridPoint a = path[segment], b = path[segment + 1];
       const double y = b.x == a.x ? a.y : a.y + (b.y - a.y) * (x - a.x) / (b.x - a.x);
       ASSERT_NEAR(y, g.ClampedY(levels[i]), 1.0) << "point " << i;
     }
