@@ -35,11 +35,9 @@ TEST(QPainterCanvasTest, ArcsRunCounterClockwiseOnScreen) {
     SCOPED_TRACE(row.start);
     QImage image(1200, 900, QImage::Format_RGB32);
     image.fill(Qt::white);
-    {
-      QPainterCanvas canvas(&image);
-      canvas.SetLineWidth(2);
-      canvas.Arc({6000, 4500}, 2000, row.start, row.end, kBlue);
-    }
+    QPainterCanvas canvas(&image);
+    canvas.SetLineWidth(2);
+    canvas.Arc({6000, 4500}, 2000, row.start, row.end, kBlue);
     // Centre at pixel (600, 450), radius 200.
     EXPECT_EQ(
         std::pair(Inked(image, QRect(560, 230, 80, 40)), Inked(image, QRect(560, 630, 80, 40))),
