@@ -116,8 +116,7 @@ TEST_P(PlotDrawingTest, DesignAidBoxesAndFrame) {
     else
       outlines.push_back(op);
   }
-  ASSERT_EQ(fills.size(), 3u);
-  ASSERT_EQ(outlines.size(), 3u);
+  ASSERT_TRUE(fills.size() == 3 && outlines.size() == 3);
   const double levels[] = {-20.0, -28.0, -35.0};
   for (int k = 1; k <= 3; ++k) {
     const Op& fill = fills[k - 1];
@@ -302,7 +301,6 @@ TEST_F(PageCurveTest, ColoursAtTheExactWindowLimits) {
   r.intervals = static_cast<std::int16_t>(points.size() - 1);
   for (std::size_t k = 0; k < points.size(); ++k)
     r.frequency[k] = points[k][0], r.gain[k] = points[k][1], r.reflection[k] = points[k][2];
-  canvas.Reset();
   drawing::DrawMarkedResponse(canvas,
                      model::PlotGeometry(model::kReportPlotFrame, session.design, session.defaults),
                      r, session.design, session.defaults);

@@ -96,8 +96,7 @@ W 10000,7550 "50 " W 10000,7300 "Rload"
 )";
 
 TEST(ReportTest, SchematicSymbolsAndValuesAtTheirPlaces) {
-  EXPECT_EQ(diruruzevuv::testing::Describe(Draw(TwentyMetreSession()), 5500.0),
-            diruruzevuv::testing::OneLine(kSchematic));
+  EXPECT_EQ(testing::Describe(Draw(TwentyMetreSession()), 5500.0), testing::OneLine(kSchematic));
 }
 
 // A printer whose driver fails after a number of drawing operations.
@@ -140,7 +139,7 @@ TEST(PrintReportTest, AFailurePartWaySendsNothingAndTheNextReportStartsOnAFreshP
     Shown s = TwentyMetreSession();
     FakePrinter printer;
     printer.failAfter = failAfter;
-    diruruzevuv::testing::ScriptedDialogs dialogs;
+    testing::ScriptedDialogs dialogs;
     EXPECT_FALSE(PrintReport(s, s.shown, printer, dialogs, kOptions));
     EXPECT_TRUE(printer.sent.empty()) << failAfter;
     EXPECT_EQ(dialogs.titles, std::vector<std::string>{"Printer Error"});
