@@ -124,8 +124,7 @@ TEST(MeasurementOverlayTest, BothCurvesEachPointInTheFrameWithLegendAndLosses) {
                          HasText(canvas, "green S21, violet S11")),
               std::tuple(page, page, false, true));
     const auto& ops = canvas.Ops();
-    const auto legend =
-        std::find_if(ops.begin(), ops.end(), [&](const Op& op) { return op.text == legendText; });
+    const auto legend = std::ranges::find(ops, legendText, &Op::text);
     ASSERT_NE(legend, ops.end());
     const auto box = std::find_if(ops.begin(), legend, [](const Op& op) {
       return op.kind == Kind::FilledBox && op.colour == model::kWhite;
@@ -135,8 +134,7 @@ TEST(MeasurementOverlayTest, BothCurvesEachPointInTheFrameWithLegendAndLosses) {
                 box->b.y > legend->a.y && legend->a.x + 100.0 * legend->text.size() <= box->b.x);
     // Nothing but the legend's own text is drawn after its box.
     for (auto op = box + 1; op != legend; ++op) EXPECT_NE(op->kind, Kind::Line);
-    const auto texts = canvas.Texts();
-    EXPECT_EQ(std::count(texts.begin(), texts.end(), legendText), page ? 2 : 1);
+    EXPECT_EQ(std::ranges::count(canvas.Texts(), legendText), page ? 2 : 1);
   }
   EXPECT_EQ(MeasuredLossText(s.design, shown.comparison),
             "Measured loss at 14MHz: " + low + "dB\nMeasured loss at 14.35MHz: " + high + "dB");
@@ -188,8 +186,7 @@ TEST_F(MeasurementScreenTest, StaysThroughReplotsUntilRemovedOrTheScreenIsLeft) 
   Click("cmdAccept");
   EXPECT_TRUE(session.measurement && Drawn());
   Choose("Remove measurement");
-  EXPECT_FALSE(session.measurement || Drawn());
-  EXPECT_TRUE(Form().Measurement().lblMeasuredLoss->isHidden());
+  EXPECT_TRUE(!session.measurement && !Drawn() && Form().Measurement().lblMeasuredLoss->isHidden());
 
   EXPECT_TRUE(Form().Measurement().Load(measured.string()));
   Click("cmdRestart");
