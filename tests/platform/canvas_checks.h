@@ -21,8 +21,7 @@ inline std::vector<platform::RecordingCanvas::Op> Strokes(const platform::Record
 }
 
 inline bool HasText(const platform::RecordingCanvas& canvas, const std::string& text) {
-  const auto texts = canvas.Texts();
-  return std::find(texts.begin(), texts.end(), text) != texts.end();
+  return std::ranges::count(canvas.Texts(), text) > 0;
 }
 
 // The drawing from `top` down as text, shifted by (-dx, -dy), each item

@@ -16,6 +16,7 @@ namespace {
 
 using platform::GridPoint;
 using platform::RecordingCanvas;
+using platform::Rgb;
 using Kind = RecordingCanvas::Kind;
 using Op = RecordingCanvas::Op;
 
@@ -24,15 +25,12 @@ struct Shown : model::Session {
   model::Evaluation shown;
 };
 
-// The 20-metre design, changed as given, evaluated as the design screen
-// leaves it.
-Shown TwentyMetreSession(void (*change)(model::DesignState&) = nullptr) {
+// The 20-metre design, evaluated as the design screen leaves it.
+Shown TwentyMetreSession(float capacitorQ = 1000) {
   Shown s;
   model::ApplyDefaultDesign(s.design);
   s.design.InductorQ = 200;
-  s.design.CapacitorQ = 1000;
-  if (change) change(s.design);
-  model::UpdateInductances(s.design);
+  s.design.CapacitorQ = capacitorQ;
   s.defaults = {-1, -40, -50, 1.1f, 6, -60};
   s.shown = model::Evaluate(s.design, s.defaults);
   return s;
@@ -55,13 +53,11 @@ std::string TextAt(const RecordingCanvas& page, GridPoint at) {
 // Figures worked out independently (tests/model/monte_carlo_figures.py);
 // a value that is not there is written as nothing.
 TEST(ReportTest, TitleFiguresAndFooter) {
-  Shown s = TwentyMetreSession([](model::DesignState& d) { d.CapacitorQ = 2000; });
+  Shown s = TwentyMetreSession(2000);
   const RecordingCanvas page = Draw(s);
   std::vector<std::string> lines;  // the block from top to bottom
-  const auto& ops = page.Ops();
-  for (std::size_t i = 0; i + 1 < ops.size(); ++i)
-    if (ops[i].kind == Kind::TextPosition && ops[i].a.x == 9000 && ops[i + 1].kind == Kind::Text)
-      lines.push_back(ops[i + 1].text);
+  for (const Op& op : page.OfKind(Kind::Text))
+    if (op.a.x == 9000) lines.push_back(op.text);
   EXPECT_EQ(lines, (std::vector<std::string>{
                        "Lower bandedge:  14M", "Upper bandedge:  14.35M",
                        "Loss at lower edge: 0.13502 dB", "Loss at upper edge: 0.14229 dB",
@@ -100,8 +96,7 @@ W 10000,7550 "50 " W 10000,7300 "Rload"
 )";
 
 TEST(ReportTest, SchematicSymbolsAndValuesAtTheirPlaces) {
-  EXPECT_EQ(diruruzevuv::testing::Describe(Draw(TwentyMetreSession()), 5500.0),
-            diruruzevuv::testing::OneLine(kSchematic));
+  EXPECT_EQ(testing::Describe(Draw(TwentyMetreSession()), 5500.0), testing::OneLine(kSchematic));
 }
 
 // A printer whose driver fails after a number of drawing operations.
@@ -113,14 +108,12 @@ class FakePrinter final : public BufferedReportPrinter, public platform::Canvas 
     return *this;
   }
   void Clear() override { Tick().Clear(); }
-  void Line(GridPoint a, GridPoint b, model::Rgb c) override { Tick().Line(a, b, c); }
-  void LineTo(GridPoint b, model::Rgb c) override { Tick().LineTo(b, c); }
-  void Box(GridPoint a, GridPoint b, model::Rgb c) override { Tick().Box(a, b, c); }
-  void FilledBox(GridPoint a, GridPoint b, model::Rgb c) override { Tick().FilledBox(a, b, c); }
-  void Arc(GridPoint c, double r, double s, double e, model::Rgb k) override {
-    Tick().Arc(c, r, s, e, k);
-  }
-  void Point(GridPoint a, model::Rgb c) override { Tick().Point(a, c); }
+  void Line(GridPoint a, GridPoint b, Rgb c) override { Tick().Line(a, b, c); }
+  void LineTo(GridPoint b, Rgb c) override { Tick().LineTo(b, c); }
+  void Box(GridPoint a, GridPoint b, Rgb c) override { Tick().Box(a, b, c); }
+  void FilledBox(GridPoint a, GridPoint b, Rgb c) override { Tick().FilledBox(a, b, c); }
+  void Arc(GridPoint c, double r, double s, double e, Rgb k) override { Tick().Arc(c, r, s, e, k); }
+  void Point(GridPoint a, Rgb c) override { Tick().Point(a, c); }
   void SetTextPosition(GridPoint a) override { Tick().SetTextPosition(a); }
   void Text(std::string_view t) override { Tick().Text(t); }
   void SetLineWidth(double w) override { Tick().SetLineWidth(w); }
@@ -146,7 +139,7 @@ TEST(PrintReportTest, AFailurePartWaySendsNothingAndTheNextReportStartsOnAFreshP
     Shown s = TwentyMetreSession();
     FakePrinter printer;
     printer.failAfter = failAfter;
-    diruruzevuv::testing::ScriptedDialogs dialogs;
+    testing::ScriptedDialogs dialogs;
     EXPECT_FALSE(PrintReport(s, s.shown, printer, dialogs, kOptions));
     EXPECT_TRUE(printer.sent.empty()) << failAfter;
     EXPECT_EQ(dialogs.titles, std::vector<std::string>{"Printer Error"});
