@@ -74,9 +74,10 @@ std::string ReferralProblem(const MeasuredNetwork& network, double ohms) {
 PreparedMeasurement PrepareMeasurement(const MeasuredNetwork& read, double ohms,
                                        MeasurementUse use) {
   PreparedMeasurement prepared;
+  // A one-port file at another impedance is kept as measured for a fit,
+  // which loads the filter with the analyser's impedance, as it was.
   if (use == MeasurementUse::kFit && read.ports == 1 && !IsReferredTo(read, ohms)) {
     prepared.network = read;
-    prepared.asMeasured = true;
     return prepared;
   }
   prepared.problem = ReferralProblem(read, ohms);

@@ -68,9 +68,6 @@ enum class MeasurementUse { kJudge, kFit };
 struct PreparedMeasurement {
   std::optional<MeasuredNetwork> network;  // empty when refused
   std::string problem;                     // why it was refused
-  // A one-port file measured at another impedance, kept as measured for a
-  // fit that loads the filter with the analyser's impedance, as it was.
-  bool asMeasured = false;
 };
 
 // Refers the measurement to ohms, or refuses it saying why and what to
