@@ -172,11 +172,11 @@ TEST(TouchstoneTest, ReadsAFileFromDiskPieceByPiece) {
             "long.s1p, line 3: the line is longer than 4096 bytes");
   EXPECT_EQ(ReadTouchstoneFile(dir / "gone.s2p").error.Text(),
             "cannot read " + (dir / "gone.s2p").string() + ": No such file or directory");
-  // A design file is named as one; one under a measurement's option line is not.
+  // A design file is named as one; with a measurement's option line it is not.
   const std::string design = DIRU_SOURCE_DATA_DIR "/20.TXT";
   EXPECT_EQ(LoadMeasurementFile(design, 50.0).refusal, "20.TXT: is a design file, not a measurement");
-  testing::WriteText(dir / "d.s2p", "# Hz S RI R 50\n" + testing::ReadText(design));
-  EXPECT_EQ(LoadMeasurementFile(dir / "d.s2p", 50.0).refusal, "d.s2p, line 2: \"*\" is not a number");
+  testing::WriteText(dir / "d.s2p", testing::ReadText(design) + "# Hz S RI R 50\r\n");
+  EXPECT_EQ(LoadMeasurementFile(dir / "d.s2p", 50.0).refusal, "d.s2p, line 1: \"*\" is not a number");
 }
 
 model::MeasuredNetwork TwoPort() {
