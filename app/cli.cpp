@@ -69,6 +69,10 @@ int main(int argc, char** argv) {
       return 0;
     }
   }
+  if (command == "help") {
+    PrintHelp();
+    return 0;
+  }
   if (command == "--version") {
     std::fputs("diruruzevuv-cli " DIRU_VERSION "\n", stdout);
     return 0;

@@ -134,7 +134,8 @@ int RunDevicesCommand(const Context&, const std::vector<std::string>& args) {
   }
   for (const std::string& why : refused)
     std::fputs(("diruruzevuv-cli: " + why + "\n").c_str(), stderr);
-  if (text.empty()) return Fail("no analyser found");
+  // Ports named on the command line have each said why they failed.
+  if (text.empty()) return parsed.Has("--port") ? 1 : Fail("no analyser found");
   return WriteOut(text);
 }
 

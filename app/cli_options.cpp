@@ -166,6 +166,10 @@ int ParseCommandLine(const CommandLine& line, const std::vector<std::string>& ar
   }
   const std::size_t count = parsed.operands.size();
   if (count < required) {
+    // The last operand has a stand-in: both ways are named.
+    if (!line.insteadOfLastOperand.empty() && count + 1 == line.operands.size())
+      return UsageError(line.command + " needs a measurement: give a measured file or " +
+                        line.insteadOfLastOperand + " PORT");
     const std::string& name = line.operands[count];
     const bool vowel = std::string_view("AEIOU").find(name[0]) != std::string_view::npos;
     return UsageError(line.command + " needs a" + (vowel ? "n " : " ") + name);

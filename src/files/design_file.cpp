@@ -70,21 +70,6 @@ bool ReadDesignLayout(std::string_view text, bool refuseDefaults, const char* fa
   return true;
 }
 
-// What the system says about a file that could not be read.
-std::string WhyUnreadable(const std::filesystem::path& path) {
-  std::error_code error;
-  const auto type = std::filesystem::status(path, error).type();
-  if (type == std::filesystem::file_type::directory) return std::strerror(EISDIR);
-  // Opening a pipe or a device to ask why would wait for a writer.
-  if (std::filesystem::exists(std::filesystem::file_status(type)) &&
-      type != std::filesystem::file_type::regular)
-    return "not a regular file";
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return std::strerror(errno);
-  std::fclose(file);
-  return "it could not be read";
-}
-
 bool ReadDesignPath(const std::filesystem::path& path, bool refuseDefaults,
                     const char* failureMessage, model::DesignState& design,
                     model::Notifier& notifier, DesignReadFailure* failure) {
@@ -170,6 +155,18 @@ ValuesOutcome ReadDesignValues(LineReader& reader, model::DesignState& design,
 
 bool ReadDesignText(std::string_view text, model::DesignState& design, model::Notifier& notifier) {
   return ReadDesignLayout(text, true, kDesignReadFailed, design, notifier, nullptr);
+}
+
+bool ReadsAsDesignFile(std::string_view text) {
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t start = text.find_first_not_of(" \t\r\n", at);
+    if (start == std::string_view::npos) break;
+    if (text[start] == '#') return false;
+    at = text.find_first_of("\r\n", start);
+  }
+  model::DesignState design;
+  model::SilentNotifier quiet;
+  return ReadDesignText(text, design, quiet);
 }
 
 bool ReadLastSessionText(std::string_view text, model::DesignState& design,

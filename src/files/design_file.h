@@ -31,6 +31,11 @@ struct DesignReadFailure {
 bool ReadDesignFile(const std::string& path, model::DesignState& design, model::Notifier& notifier,
                     DesignReadFailure* failure = nullptr);
 
+// Whether the text is one the design reader takes, and not a measurement
+// (none of its lines starts with the '#' of a measurement's option line):
+// such a file loaded as a measurement is refused as what it is.
+bool ReadsAsDesignFile(std::string_view text);
+
 // Reads the last-session file from the working directory, likewise.
 bool ReadLastSession(const model::FileLocations& where, model::DesignState& design,
                      model::Notifier& notifier);

@@ -1,5 +1,8 @@
 #include "files/line_reader.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <system_error>
@@ -33,6 +36,20 @@ std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
   std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   if (in.bad()) return std::nullopt;
   return text;
+}
+
+std::string WhyUnreadable(const std::filesystem::path& path) {
+  std::error_code error;
+  const auto type = std::filesystem::status(path, error).type();
+  if (type == std::filesystem::file_type::directory) return std::strerror(EISDIR);
+  // Opening a pipe or a device to ask why would wait for a writer.
+  if (std::filesystem::exists(std::filesystem::file_status(type)) &&
+      type != std::filesystem::file_type::regular)
+    return "not a regular file";
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return std::strerror(errno);
+  std::fclose(file);
+  return "it could not be read";
 }
 
 }  // namespace diruruzevuv::files

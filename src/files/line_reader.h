@@ -46,4 +46,8 @@ using notation::ToStoredInt16;
 // or read.
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& path);
 
+// What the system says about a file that could not be read ("No such
+// file or directory", "not a regular file").
+std::string WhyUnreadable(const std::filesystem::path& path);
+
 }  // namespace diruruzevuv::files

@@ -501,6 +501,7 @@ std::optional<std::pair<std::string_view, std::size_t>> NextLine(std::string_vie
 }  // namespace
 
 std::string TouchstoneError::Text() const {
+  if (unreadable) return "cannot read " + file + ": " + reason;
   if (line > 0) return file + ", line " + std::to_string(line) + ": " + reason;
   return file + ": " + reason;
 }
@@ -524,20 +525,18 @@ TouchstoneRead ReadTouchstoneFile(const std::filesystem::path& path) {
   TouchstoneRead read;
   read.error.file = name;
   std::error_code error;
-  const std::uintmax_t size = std::filesystem::file_size(path, error);
-  if (error) {
-    read.error.reason = "cannot be opened";
+  const auto unreadable = [&] {
+    read.error = {path.string(), 0, WhyUnreadable(path), true};
     return read;
-  }
+  };
+  const std::uintmax_t size = std::filesystem::file_size(path, error);
+  if (error) return unreadable();
   if (size > kMaxTouchstoneBytes) {
     read.error.reason = "is too large to be a measurement";
     return read;
   }
   std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    read.error.reason = "cannot be opened";
-    return read;
-  }
+  if (!in) return unreadable();
   // A piece at a time: the lines so far and a partial last one are all
   // that is held besides the network, and a refusal stops the reading.
   Parser parser(name);
@@ -563,10 +562,7 @@ TouchstoneRead ReadTouchstoneFile(const std::filesystem::path& path) {
     pending.erase(0, pending.size() - rest.size());
     if (pending.size() > kMaxTouchstoneLine + 1) return parser.RefuseLongLine();
   }
-  if (in.bad()) {
-    read.error.reason = "cannot be read";
-    return read;
-  }
+  if (in.bad()) return unreadable();
   std::string_view rest(pending);
   while (const auto line = NextLine(rest, true)) {
     if (line->first.size() > kMaxTouchstoneLine) return parser.RefuseLongLine();

@@ -17,7 +17,10 @@ struct TouchstoneError {
   std::string file;
   int line = 0;
   std::string reason;
-  // "name, line 12: reason" (or "name: reason").
+  // Not opened or not read: the file is the path as given, and the reason
+  // the system's.
+  bool unreadable = false;
+  // "name, line 12: reason", "name: reason", or "cannot read path: reason".
   std::string Text() const;
 };
 

@@ -80,7 +80,6 @@ TEST(CliMessagesTest, EveryFailureSaysWhatIsWrongInOneLine) {
        "--tolerance needs a percentage above 0, at most 100, got '101'"},
       {"fit a b --x", 2, "unknown option '--x' for fit"},
       {"compare a b --tolerance 3", 2, "unknown option '--tolerance' for compare"},
-      {"fit a", 2, "fit needs a MEASURED_FILE"},
       {"compare", 2, "compare needs a DESIGN_FILE"},
       {"touchstone x", 2, "touchstone needs an OUT_FILE"},
       {"touchstone x y --points 1", 2, "--points needs a whole number from 2 to 100000, got '1'"},
@@ -102,7 +101,13 @@ TEST(CliMessagesTest, EveryFailureSaysWhatIsWrongInOneLine) {
       // With --port the measured file is one operand too many; of several,
       // compare and fit name the last.
       {"compare a --port p b", 2, "unexpected operand 'b' for compare"},
-      {"compare a --port \"\"", 2, "compare needs a MEASURED_FILE"},
+      {"compare a --port \"\"", 2,
+       "compare needs a measurement: give a measured file or --port PORT"},
+      {"fit a", 2, "fit needs a measurement: give a measured file or --port PORT"},
+      // The path as typed and the system's reason, as for a design file.
+      {"fit {data}/20.TXT {dir}/none/x.s2p", 1,
+       "cannot read {dir}/none/x.s2p: No such file or directory"},
+      {"compare {data}/20.TXT {data}/20.TXT", 1, "20.TXT: is a design file, not a measurement"},
       {"fit a b c d", 2, "unexpected operand 'd' for fit"},
       // buildsheet takes "-x" for a file and refuses a second one at once.
       {"buildsheet a -x --bogus", 2, "buildsheet takes one DESIGN_FILE, got '-x'"},
@@ -127,10 +132,10 @@ TEST(CliMessagesTest, EveryFailureSaysWhatIsWrongInOneLine) {
       {"devices foo", 2, "unknown option 'foo' for devices"},
       {"devices --port {dir}/p --port {dir}/q", 1,
        "cannot open {dir}/p: No such file or directory\ndiruruzevuv-cli: cannot open {dir}/q: "
-       "No such file or directory\ndiruruzevuv-cli: no analyser found"},
+       "No such file or directory"},
       // Only a device is a port: a file or folder named so is left untouched.
       {"fit {data}/20.TXT --port {dir}/m.s2p", 1, "{dir}/m.s2p: not a serial port"},
-      {"devices --port {dir}", 1, "{dir}: not a serial port\ndiruruzevuv-cli: no analyser found"},
+      {"devices --port {dir}", 1, "{dir}: not a serial port"},
       // The design's range low to high; the output tried before the port.
       {"measure --design {dir}/down.TXT --port {dir}/m.s2p {dir}/o.s2p", 1,
        "{dir}/m.s2p: not a serial port"},
@@ -168,6 +173,7 @@ TEST(CliMessagesTest, EveryFailureSaysWhatIsWrongInOneLine) {
         "\n  touchstone ", "--version", "Exit status"})
     EXPECT_NE(help.find(command), std::string::npos) << command;
   EXPECT_EQ(ReadText(errors), "");
+  EXPECT_EQ(RunCli("help"), RunCli("--help"));
   EXPECT_EQ(RunCli("--version"), CliRun(0, "diruruzevuv-cli " DIRU_VERSION "\n"));
 }
 

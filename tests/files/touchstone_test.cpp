@@ -8,6 +8,7 @@
 #include <string>
 #include <tuple>
 
+#include "files/measurement_file.h"
 #include "files/touchstone_writer.h"
 #include "model/measurement/measured_network.h"
 #include "test_support.h"
@@ -169,7 +170,13 @@ TEST(TouchstoneTest, ReadsAFileFromDiskPieceByPiece) {
   testing::WriteText(dir / "long.s1p", "# Hz\n1 0 0\n" + std::string(10 << 20, '7'));
   EXPECT_EQ(ReadTouchstoneFile(dir / "long.s1p").error.Text(),
             "long.s1p, line 3: the line is longer than 4096 bytes");
-  EXPECT_EQ(ReadTouchstoneFile(dir / "gone.s2p").error.Text(), "gone.s2p: cannot be opened");
+  EXPECT_EQ(ReadTouchstoneFile(dir / "gone.s2p").error.Text(),
+            "cannot read " + (dir / "gone.s2p").string() + ": No such file or directory");
+  // A design file is named as one; with a measurement's option line it is not.
+  const std::string design = DIRU_SOURCE_DATA_DIR "/20.TXT";
+  EXPECT_EQ(LoadMeasurementFile(design, 50.0).refusal, "20.TXT: is a design file, not a measurement");
+  testing::WriteText(dir / "d.s2p", testing::ReadText(design) + "# Hz S RI R 50\r\n");
+  EXPECT_EQ(LoadMeasurementFile(dir / "d.s2p", 50.0).refusal, "d.s2p, line 1: \"*\" is not a number");
 }
 
 model::MeasuredNetwork TwoPort() {

@@ -242,15 +242,20 @@ Eigen::VectorXd CoarseSearch(const Problem& problem, bool pairs) {
   return u();
 }
 
-TurnAdvice Advise(std::int16_t turns, double fitted, double design) {
+TurnAdvice Advise(std::int16_t turns, double fitted, double design, double designAL) {
   TurnAdvice advice;
   advice.turns = turns;
+  advice.fitted = fitted;
+  advice.designAL = designAL;
   if (turns <= 0 || !(fitted > 0.0)) return advice;
   const double al = fitted / (static_cast<double>(turns) * turns);
   advice.impliedAL = al * 1e9;
   const int best = NearestWholeTurns(design, al);
   advice.change = best - turns;
   advice.inductanceAfter = al * best * best;
+  const double counted = NearestWholeTurns(fitted, designAL * 1e-9);
+  advice.countedTurns = static_cast<std::int16_t>(counted);
+  advice.countedInductance = designAL * 1e-9 * counted * counted;
   return advice;
 }
 
@@ -598,8 +603,8 @@ FitResult FitBuiltValues(const DesignState& design, const MeasuredNetwork& measu
 
   const Uncertainties uncertainties = UncertaintiesAt(problem, values, best.cost);
   result.parts = FittedRows(problem, values, uncertainties, options);
-  result.l2 = Advise(design.TurnsL2, values.value[kL2], start.value[kL2]);
-  result.l1 = Advise(design.TurnsL1, values.value[kL1], start.value[kL1]);
+  result.l2 = Advise(design.TurnsL2, values.value[kL2], start.value[kL2], design.ToroidAL);
+  result.l1 = Advise(design.TurnsL1, values.value[kL1], start.value[kL1], design.ToroidAL);
 
   result.poorReason = PoorFitReason(result, design, chosen.all, values,
                                     PassbandResidualDb(chosen.all, values, ohms, twoPort),

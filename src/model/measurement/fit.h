@@ -40,12 +40,20 @@ struct FittedPart {
   bool atLimit = false;  // the fit ran into the edge of the allowed range
 };
 
-// What a toroid's fitted inductance says about the winding.
+// What a toroid's fitted inductance says about the winding. The fit cannot
+// tell a core stronger than designed from a turn too many, so it reads it
+// both ways: the design's turns on another core, or the design's core with
+// other turns.
 struct TurnAdvice {
   std::int16_t turns = 0;
+  double fitted = 0.0;           // henries
   double impliedAL = 0.0;        // nH per turns squared: fitted L / turns^2
   int change = 0;                // whole turns that bring L nearest the design value
   double inductanceAfter = 0.0;  // implied AL x (turns + change)^2, henries
+  double designAL = 0.0;         // nH per turns squared
+  // The whole turns at the design's AL nearest the fitted L, and their L.
+  std::int16_t countedTurns = 0;
+  double countedInductance = 0.0;  // henries
 };
 
 struct FitResult {

@@ -167,6 +167,44 @@ std::string TurnAdviceText(const TurnAdvice& a) {
          (n == 1 ? " turn" : " turns") + " (" + std::to_string(after) + " turns)";
 }
 
+namespace {
+
+bool IsOff(const FitResult& fit, LadderValue part) {
+  for (const FittedPart& row : fit.parts)
+    if (row.part == part) return row.flagged;
+  return false;
+}
+
+std::string Microhenries(double henries) {
+  return Fixed(henries * 1e6, 3) + " uH";
+}
+
+std::string TurnsChange(int change) {
+  if (change == 0) return "keep them";
+  const int n = std::abs(change);
+  return std::string(change < 0 ? "remove " : "add ") + std::to_string(n) +
+         (n == 1 ? " turn" : " turns");
+}
+
+}  // namespace
+
+std::string ToroidAdviceText(const char* name, const TurnAdvice& a, bool off) {
+  if (!off) {
+    std::string t = std::string(name) + ": " + std::to_string(a.turns) + " turns, implied AL " +
+                    Fixed(a.impliedAL, 2) + " nH per turns squared: " + TurnAdviceText(a);
+    if (a.change != 0) t += " gives " + Microhenries(a.inductanceAfter);
+    return t + "\n";
+  }
+  const double alPercent = (a.impliedAL - a.designAL) / a.designAL * 100.0;
+  return std::string(name) + " measures " + Microhenries(a.fitted) +
+         ".\n  If it has the design's " + std::to_string(a.turns) + " turns, the core's AL is " +
+         Fixed(a.impliedAL, 2) + " (" + Signed(alPercent, 0) + " %): wind " +
+         std::to_string(a.turns + a.change) + " turns for " + Microhenries(a.inductanceAfter) +
+         ".\n  If the core is AL " + Fixed(a.designAL, 2) + " as designed, it has " +
+         std::to_string(a.countedTurns) + " turns (" + Microhenries(a.countedInductance) +
+         "): " + TurnsChange(a.turns - a.countedTurns) + ".\n";
+}
+
 std::string FitTable(const FitResult& fit, const FitOptions& options) {
   if (!fit.done) return "No fit: " + fit.error + "\n";
   std::string t;
@@ -189,14 +227,8 @@ std::string FitTable(const FitResult& fit, const FitOptions& options) {
     t += "\n";
   }
   t += "\n";
-  auto toroid = [&](const char* name, const TurnAdvice& a) {
-    t += std::string(name) + ": " + std::to_string(a.turns) + " turns, implied AL " +
-         Fixed(a.impliedAL, 2) + " nH per turns squared: " + TurnAdviceText(a);
-    if (a.change != 0) t += " gives " + Fixed(a.inductanceAfter * 1e6, 3) + " uH";
-    t += "\n";
-  };
-  toroid("L2", fit.l2);
-  toroid("L1", fit.l1);
+  t += ToroidAdviceText("L2", fit.l2, IsOff(fit, kL2));
+  t += ToroidAdviceText("L1", fit.l1, IsOff(fit, kL1));
   t += "Residual: " + Fixed(fit.residualDb, 3) + " dB RMS\n";
   t += std::string("Solver: ") +
        (fit.converged ? "converged" : "stopped at its limit of evaluations") + "\n";
@@ -239,6 +271,16 @@ std::string FitCsv(const FitResult& fit) {
   t += "residual_db,," + Fixed(fit.residualDb, 4) + ",,,,,,\n";
   t += std::string("converged,,") + (fit.converged ? "yes" : "no") + ",,,,,,\n";
   t += std::string("poor_fit,,") + (fit.poor ? "yes" : "no") + ",,,,,,\n";
+  // An off inductor read both ways: the turns to wind and the inductance
+  // they give, on the fitted core and on the design's core.
+  auto advice = [&](const char* name, const TurnAdvice& a) {
+    t += std::string("advice,") + name + ",core," + std::to_string(a.turns + a.change) + "," +
+         General(a.inductanceAfter) + ",,,,\n";
+    t += std::string("advice,") + name + ",turns," + std::to_string(a.turns) + "," +
+         General(a.designAL * 1e-9 * a.turns * a.turns) + ",,,,\n";
+  };
+  if (IsOff(fit, kL2)) advice("L2", fit.l2);
+  if (IsOff(fit, kL1)) advice("L1", fit.l1);
   return t;
 }
 

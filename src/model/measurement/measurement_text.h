@@ -25,6 +25,11 @@ std::string FitCsv(const FitResult& fit);
 // "remove 1 turn (13 turns)", "add 2 turns (16 turns)", "keep 12 turns".
 std::string TurnAdviceText(const TurnAdvice& advice);
 
+// A toroid's line of the fit's table; for an off one, both readings:
+// "L2 measures 0.679 uH." and, on lines of their own, the turns to wind
+// on the core the fit implies, and the turns it has on the design's core.
+std::string ToroidAdviceText(const char* name, const TurnAdvice& advice, bool off);
+
 // A number with a fixed count of decimals ("-0.25"), and with a sign ("+5.0").
 std::string Fixed(double value, int decimals);
 std::string Signed(double value, int decimals);

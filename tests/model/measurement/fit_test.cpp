@@ -215,6 +215,20 @@ TEST(FitTest, AdvisesTheNearestWholeTurnsAndTheImpliedAL) {
   EXPECT_NEAR(fit.l2.inductanceAfter, 3e-9 * factor * 196.0, 1e-9);
   EXPECT_EQ(fit.l1.turns, 12);
   EXPECT_EQ(fit.l1.change, -1);  // one turn too many
+  // Off, it reads both ways: a strong core under 12 turns, or 13 turns on the design's core.
+  const std::string table = FitTable(fit, FitOptions{});
+  EXPECT_NE(table.find("L1 measures 0.507 uH.\n  If it has the design's 12 turns, the core's AL is "
+                       "3.52 (+17 %): wind 11 turns for 0.426 uH.\n  If the core is AL 3.00 as "
+                       "designed, it has 13 turns (0.507 uH): remove 1 turn.\n"),
+            std::string::npos)
+      << table;
+  // L2, 6 % high, is off too, yet no whole turn comes nearer on the design's core.
+  EXPECT_NE(table.find("it has 14 turns (0.588 uH): keep them.\n"), std::string::npos);
+  const std::string csv = FitCsv(fit);
+  EXPECT_NE(csv.find("poor_fit,,no,,,,,,\nadvice,L2,core,14,"), std::string::npos);
+  EXPECT_NE(csv.find(",,,,\nadvice,L2,turns,14,5.88e-07,,,,\nadvice,L1,core,11,4.26"),
+            std::string::npos);
+  EXPECT_TRUE(csv.ends_with(",,,,\nadvice,L1,turns,12,4.32e-07,,,,\n"));
 }
 
 // What a plain verdict must catch, every point kept: a missing part, an
