@@ -66,10 +66,15 @@ TEST_F(OpeningTest, StartWithoutLastSessionThenABandButton) {
   EXPECT_TRUE(fs::is_empty(dir.path()));  // the working folder stays clean
 }
 
-TEST_F(ScreenFlowTest, RestartReadsTheGlobalDefaultsAgain) {
+// Restart keeps the tuned design, typed turns included, as the last
+// session (with its band); "Last session" brings it back.
+TEST_F(ScreenFlowTest, RestartKeepsTheTuningAndReadsTheGlobalDefaultsAgain) {
   std::string defaults = ReadText(kShipped / files::kGlobalDefaultsName);
   defaults.replace(defaults.find("Inductor Q: 200"), 15, "Inductor Q: 150");
   WriteText(dir / files::kGlobalDefaultsName, defaults);
+  Click("cmdC47plus");
+  const float tuned = session.design.C47;
+  Type("txtTurnsL1", "15");
   Click("cmdRestart");
   Settle();
   ASSERT_NE(manager.Opening(), nullptr);
@@ -77,17 +82,34 @@ TEST_F(ScreenFlowTest, RestartReadsTheGlobalDefaultsAgain) {
   EXPECT_EQ(session.design.Band, 0);
   EXPECT_EQ(session.design.InductorQ, 150.0f);
   EXPECT_EQ(endCalls, 0);
+  EXPECT_NE(ReadText(dir / files::kLastSessionName).find("Band: 20\r\n"), std::string::npos);
+  session.design = model::DesignState{};
+  ASSERT_FALSE(manager.Opening()->cmdLast->isHidden());
+  manager.Opening()->cmdLast->click();
+  Settle();
+  EXPECT_EQ(session.design.C47, tuned);
+  EXPECT_EQ(session.design.TurnsL1, 15);
+  EXPECT_EQ(session.design.Band, 20);
+  Click("cmdRestart");
+  Settle();
   manager.Opening()->close();  // closing the opening window ends the program
   EXPECT_EQ(endCalls, 1);
 }
 
-TEST_F(ScreenFlowTest, FailedExitWriteWarnsHidesTheLabelAndStillEnds) {
+// Restart says so too, and goes on to the opening screen.
+TEST_F(ScreenFlowTest, FailedLastSessionWriteWarnsHidesTheLabelAndStillEnds) {
   fs::create_directories(dir / files::kLastSessionName);  // no file can replace it
+  const std::string message = "The last-session file was not written correctly.\r\nCannot write " +
+                              (dir / files::kLastSessionName).string() + ": Is a directory";
+  Click("cmdRestart");
+  Settle();
+  EXPECT_EQ(dialogs.messages, std::vector<std::string>{message});
+  ASSERT_NE(manager.Opening(), nullptr);
+  Click("cmd20");
+  Settle();
   EXPECT_FALSE(ExitThrough());
-  EXPECT_EQ(dialogs.beeps, 1);
-  EXPECT_EQ(dialogs.messages,
-            std::vector<std::string>{"The last-session file was not written correctly.\r\nCannot write " +
-                                     (dir / files::kLastSessionName).string() + ": Is a directory"});
+  EXPECT_EQ(dialogs.beeps, 2);
+  EXPECT_EQ(dialogs.messages, std::vector<std::string>(2, message));
   EXPECT_EQ(endCalls, 1);
 }
 
@@ -172,17 +194,22 @@ TEST_F(ScreenFlowTest, TypedValuesStepsAndReplot) {
   EXPECT_EQ(session.design.L1, 1e-9f);  // L2 read as 32767: see the value boxes test
 }
 
-// The window's close box asks as "Exit" does; the exit screen's own close
-// box keeps everything.
+// The window's close box asks as "Exit" does; the exit screen opens on
+// "Cancel / Continue", and its own close box keeps everything, typed
+// turns not yet taken.
 TEST_F(ScreenFlowTest, CloseBoxOpensTheExitScreen) {
   Click("cmdC48plus");
   const float tuned = session.design.C48;
+  Type("txtTurnsL2", "13");
   bool closed = true;
   WhileModal([&] { closed = Form().close(); },
              [](QWidget& up) {
-               ASSERT_NE(qobject_cast<frmExit*>(&up), nullptr);
+               auto* exit = qobject_cast<frmExit*>(&up);
+               ASSERT_NE(exit, nullptr);
+               EXPECT_EQ(exit->focusWidget(), exit->cmdCancel);
                up.close();  // the exit screen's close box: "Cancel / Continue"
              });
+  EXPECT_NE(session.design.TurnsL2, 13);
   EXPECT_FALSE(closed);
   ASSERT_NE(manager.Design(), nullptr);
   EXPECT_FALSE(fs::exists(dir / files::kLastSessionName));
@@ -191,6 +218,7 @@ TEST_F(ScreenFlowTest, CloseBoxOpensTheExitScreen) {
   const std::string written = ReadText(dir / files::kLastSessionName);
   EXPECT_EQ(written.rfind("DIRUruzevuv last-session file\r\n", 0), 0u);
   EXPECT_NE(written.find("C48: " + notation::ShortestFloatText(tuned) + "\r\n"), std::string::npos);
+  EXPECT_NE(written.find("L2 turns: 13\r\n"), std::string::npos);
   EXPECT_TRUE(dialogs.messages.empty());
 }
 
