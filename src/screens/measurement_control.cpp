@@ -83,8 +83,9 @@ MeasurementControl::MeasurementControl(frmDesign& form)
   cmdMeasured->setToolTip(QStringLiteral(
       "Load, fit and remove a measurement, save or export the plot and the response, the build "
       "sheet (also Shift+F10 or the Menu key)"));
-  // Wider than the plot, into the free margin on its right.
-  form.Place(cmdMeasured, 9600, 4500, 2300, 300);
+  // From the legend into the free margin right of the plot, wide enough
+  // for its caption at the smallest window the value boxes allow.
+  form.Place(cmdMeasured, 9400, 4500, 2550, 300);
   connect(cmdMeasured, &QPushButton::clicked, this, &MeasurementControl::ShowMenu);
   for (const QKeySequence& key :
        {QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)})
