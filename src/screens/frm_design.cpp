@@ -462,6 +462,12 @@ void frmDesign::TakeTypedTurns() {
   model::SetTurns(design, turnsL1, turnsL2);
 }
 
+// A turns count typed but not yet entered is what the user sees, so
+// everything that writes the design out takes it first, as Enter would.
+void frmDesign::EnterTypedTurns() {
+  if (m_turnsL1Typed || m_turnsL2Typed) cmdAccept_Click();
+}
+
 void frmDesign::ValueBox_Enter() {
   // Enter does what a click on "Replot" would do, and nothing while the
   // button cannot be clicked (a Monte Carlo run).
@@ -584,6 +590,7 @@ void frmDesign::cmdMonteStop_Click() {
 }
 
 void frmDesign::cmdSaveFile_Click() {
+  EnterTypedTurns();
   std::string name = m_dialogs.SaveFile("Write DIRUruzevuv file", files::kDesignFilter,
                                         m_session.design.CurrentFile);
   // A cancelled dialog writes nothing and keeps the name offered.
@@ -609,6 +616,7 @@ void frmDesign::cmdSaveFile_Click() {
 }
 
 void frmDesign::cmdSpice_Click() {
+  EnterTypedTurns();
   // The dialog offers an empty name every time; short names (a cancelled
   // dialog included) write nothing.
   m_session.SpiceFileName =
@@ -623,11 +631,16 @@ QPrinter& frmDesign::cdbPrintSchematic() {
 }
 
 void frmDesign::cmdPrint_Click() {
+  EnterTypedTurns();
   report::PrintDesignReport(m_session, m_evaluation, cdbPrintSchematic(), this, m_dialogs,
                             platform::ScreenGeometry::kDisplayWidthTwips);
 }
 
+// The tuned design is kept as the last session before the band is
+// forgotten, so that "Last session" on the opening screen brings it back.
 void frmDesign::cmdRestart_Click() {
+  EnterTypedTurns();
+  files::WriteLastSession(m_session.locations, m_session.design, m_dialogs);
   m_session.design.Band = 0;
   m_manager.ShowOpening();
 }

@@ -50,6 +50,9 @@ class frmDesign final : public platform::GridForm, private drawing::SchematicTar
   void Plot();
   // What the screen last evaluated and drew: the report prints it.
   const model::Evaluation& LastEvaluation() const noexcept { return m_evaluation; }
+  // Takes a turns count typed but not entered as Enter would; run before
+  // the design is written anywhere.
+  void EnterTypedTurns();
   // Hides lblWorst, lblWorstSecond and lblWorstThird.
   void HideWorstCase();
   // True while a Monte Carlo run is under way.

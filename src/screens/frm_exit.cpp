@@ -7,6 +7,7 @@
 #include "files/design_file.h"
 #include "platform/pause.h"
 #include "platform/screen_geometry.h"
+#include "screens/frm_design.h"
 #include "screens/screen_manager.h"
 
 namespace diruruzevuv::screens {
@@ -47,6 +48,8 @@ frmExit::frmExit(model::Session& session, platform::Dialogs& dialogs, ScreenMana
   cmdExit->setGeometry(px(w * 0.12), px(h * 0.15), px(w * 0.18), px(h * 0.04));
   cmdExit->setAutoDefault(false);
 
+  // Enter or Space on opening keeps the program running.
+  cmdCancel->setFocus();
   connect(cmdCancel, &QPushButton::clicked, this, &frmExit::cmdCancel_Click);
   connect(cmdExit, &QPushButton::clicked, this, &frmExit::cmdExit_Click);
 }
@@ -60,6 +63,7 @@ void frmExit::cmdCancel_Click() {
 void frmExit::cmdExit_Click() {
   // The label claims success, so it appears only when the file was
   // written; a failure has already beeped and said so.
+  if (frmDesign* design = m_manager.Design()) design->EnterTypedTurns();
   if (files::WriteLastSession(m_session.locations, m_session.design, m_dialogs)) {
     Label1->setVisible(true);
   }

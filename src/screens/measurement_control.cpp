@@ -6,6 +6,7 @@
 #include <QDropEvent>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
@@ -32,6 +33,9 @@
 
 namespace diruruzevuv::screens {
 namespace {
+
+// Names what the menu holds, which is more than measurements.
+constexpr const char* kMeasuredCaption = "Measured, export, build sheet...";
 
 constexpr const char* kMeasurementFilter =
     "Touchstone files (*.s1p *.s2p *.ts)|*.s1p;*.s2p;*.ts;*.S1P;*.S2P;*.TS";
@@ -73,15 +77,21 @@ MeasurementControl::MeasurementControl(frmDesign& form)
   // The menu seen and reached without the mouse: a button beside the
   // curves' legend, free space on this screen, and the keys that open a
   // context menu.
-  cmdMeasured = new QPushButton(QStringLiteral("Measured..."), &form);
+  cmdMeasured = new QPushButton(QString::fromLatin1(kMeasuredCaption), &form);
   cmdMeasured->setObjectName(QStringLiteral("cmdMeasured"));
   cmdMeasured->setAutoDefault(false);
   cmdMeasured->setToolTip(QStringLiteral(
-      "Load, fit and remove a measurement, save the plot (also Shift+F10 or the Menu key)"));
-  form.Place(cmdMeasured, 9600, 4500, 1400, 300);
+      "Load, fit and remove a measurement, save or export the plot and the response, the build "
+      "sheet (also Shift+F10 or the Menu key)"));
+  // From the legend into the free margin right of the plot, wide enough
+  // for its caption at the smallest window the value boxes allow.
+  form.Place(cmdMeasured, 9400, 4500, 2550, 300);
   connect(cmdMeasured, &QPushButton::clicked, this, &MeasurementControl::ShowMenu);
-  for (const QKeySequence& key : {QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)})
+  for (const QKeySequence& key :
+       {QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)})
     connect(new QShortcut(key, &form), &QShortcut::activated, this, &MeasurementControl::ShowMenu);
+  // A value box would open its own edit menu for the Menu key.
+  for (QLineEdit* box : form.findChildren<QLineEdit*>()) box->installEventFilter(this);
 }
 
 void MeasurementControl::ShowMenu() {
@@ -139,6 +149,7 @@ void MeasurementControl::Fit() {
   // that the diagnosis can be seen confirmed (or not).
   session.measurement->fitted =
       model::FittedResponse(fit, session.design, session.measurement->network.frequency);
+  m_form.Redisplay();  // seen while the user decides
   FitDialog dialog(session, fit, options, &m_form);
   const int answer = dialog.exec();
   if (answer == QDialog::Accepted || answer == FitDialog::kUseWithTurns)
@@ -187,8 +198,8 @@ bool MeasurementControl::ExportResponseTouchstone(std::string path) {
   if (!network) {
     why = model::DescribeUnanalysable(design);
     if (why.empty()) why = "the design gives no response over its sweep range";
-  } else if (files::WriteTouchstoneFile(path, *network,
-                                        {"S-parameters computed by DIRUruzevuv"}, &why)) {
+  } else if (files::WriteTouchstoneFile(path, *network, {"S-parameters computed by DIRUruzevuv"},
+                                        &why)) {
     return true;
   }
   m_form.DialogsUsed().Message("Cannot write " + path + ": " + why);
@@ -224,8 +235,8 @@ QMenu* MeasurementControl::MenuAt(QPointF grid) {
     if (!path.empty()) SaveResponseCsv(files::WithDefaultExtension(path, ".csv"));
   });
   menu->addAction(QStringLiteral("Export response as Touchstone..."), this, [this, &dialogs] {
-    const std::string path = dialogs.SaveFile("Export response as Touchstone", kTouchstoneFilter,
-                                              "response.s2p");
+    const std::string path =
+        dialogs.SaveFile("Export response as Touchstone", kTouchstoneFilter, "response.s2p");
     if (!path.empty()) ExportResponseTouchstone(path);
   });
   menu->addSeparator();
@@ -237,6 +248,12 @@ QMenu* MeasurementControl::MenuAt(QPointF grid) {
 }
 
 bool MeasurementControl::eventFilter(QObject* watched, QEvent* event) {
+  // The window system sends the Menu key as a context menu request before
+  // the key itself, whose shortcut opens this menu: a value box would open
+  // its own edit menu first (the mouse keeps it), the form this one twice.
+  if (event->type() == QEvent::ContextMenu &&
+      static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard)
+    return true;
   if (watched != &m_form) return false;
   // A Monte Carlo run owns the plot until it ends. (The session, not the
   // form: events still arrive while the form is being taken down.)

@@ -53,8 +53,9 @@ class MeasurementControl final : public QObject {
   // The plot's context menu, built for a click at this layout-grid point;
   // empty when the point lies outside the plot. The caller owns it.
   QMenu* MenuAt(QPointF gridPoint);
-  // The same menu under the "Measured..." button, which Shift+F10 and the
-  // Menu key also open; nothing during a Monte Carlo run.
+  // The same menu under the button beside the legend, which Shift+F10 and
+  // the Menu key (from a value box too) also open; nothing during a Monte
+  // Carlo run.
   void ShowMenu();
   QPushButton* cmdMeasured = nullptr;
 
@@ -68,7 +69,7 @@ class MeasurementControl final : public QObject {
 
  private:
   frmDesign& m_form;
-  model::Session& m_session;  // outlives the form
+  model::Session& m_session;              // outlives the form
   AnalyserControl* m_analyser = nullptr;  // a child object
 };
 

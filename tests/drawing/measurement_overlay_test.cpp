@@ -212,8 +212,8 @@ TEST_F(MeasurementScreenTest, ADroppedFileIsShownAndABrokenOneChangesNothing) {
   EXPECT_EQ(session.measurement->network.name, "built.s2p");
 }
 
-// The menu opens over the plot only; without the mouse through the
-// "Measured..." button or the keys, even from a box with a menu of its own.
+// The menu opens over the plot only; without the mouse through the button
+// that names it or the keys, even from a box with a menu of its own.
 TEST_F(MeasurementScreenTest, MenuOverThePlotFromTheMeasuredButtonAndKeys) {
   EXPECT_EQ(Form().Measurement().MenuAt({3000.0, 2000.0}), nullptr);
   EXPECT_NE(std::unique_ptr<QMenu>(Form().Measurement().MenuAt({6001.0, 3999.0})), nullptr);
@@ -241,7 +241,10 @@ TEST_F(MeasurementScreenTest, MenuOverThePlotFromTheMeasuredButtonAndKeys) {
   EXPECT_EQ(opens([button] { button->click(); }), enabled);
   EXPECT_EQ(opens([box] { QTest::keyClick(box, Qt::Key_Menu); }), enabled);
   EXPECT_EQ(opens([box] { QTest::keyClick(box, Qt::Key_F10, Qt::ShiftModifier); }), enabled);
-  EXPECT_EQ(button->text(), QStringLiteral("Measured..."));
+  QContextMenuEvent request(QContextMenuEvent::Keyboard, {});  // sent with the Menu key
+  QCoreApplication::sendEvent(box, &request);
+  EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+  EXPECT_EQ(button->text(), QStringLiteral("Measured, export, build sheet..."));
   for (const QWidget* other : Form().findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
     EXPECT_TRUE(other == button || other->isHidden() ||
                 !other->geometry().intersects(button->geometry()))
@@ -275,8 +278,10 @@ TEST_F(MeasurementScreenTest, FitShowsTheFittedResponseAndChangesTheDesignOnlyWh
   const float c48 = session.design.C48;
   QString shown;
   auto answer = [&](const char* button) {
+    const QImage before = Form().Surface().Image();
     testing::WhileModal([this] { Choose("Fit built values..."); },
-                        [&shown, button](QWidget& up) {
+                        [&, button](QWidget& up) {
+                          EXPECT_NE(Form().Surface().Image(), before) << "no fit drawn";
                           auto* dialog = qobject_cast<FitDialog*>(&up);
                           ASSERT_NE(dialog, nullptr);
                           shown = dialog->table->toPlainText();

@@ -66,10 +66,11 @@ TEST_F(OpeningTest, StartWithoutLastSessionThenABandButton) {
   EXPECT_TRUE(fs::is_empty(dir.path()));  // the working folder stays clean
 }
 
-TEST_F(ScreenFlowTest, RestartReadsTheGlobalDefaultsAgain) {
+TEST_F(ScreenFlowTest, RestartKeepsTheLastSessionAndReadsTheGlobalDefaultsAgain) {
   std::string defaults = ReadText(kShipped / files::kGlobalDefaultsName);
   defaults.replace(defaults.find("Inductor Q: 200"), 15, "Inductor Q: 150");
   WriteText(dir / files::kGlobalDefaultsName, defaults);
+  Type("txtTurnsL1", "15");  // not entered
   Click("cmdRestart");
   Settle();
   ASSERT_NE(manager.Opening(), nullptr);
@@ -77,6 +78,9 @@ TEST_F(ScreenFlowTest, RestartReadsTheGlobalDefaultsAgain) {
   EXPECT_EQ(session.design.Band, 0);
   EXPECT_EQ(session.design.InductorQ, 150.0f);
   EXPECT_EQ(endCalls, 0);
+  model::DesignState kept;  // what "Last session" reads
+  files::ReadLastSession(session.locations, kept, dialogs);
+  EXPECT_TRUE(kept.TurnsL1 == 15 && kept.Band == 20);
   manager.Opening()->close();  // closing the opening window ends the program
   EXPECT_EQ(endCalls, 1);
 }
@@ -172,15 +176,16 @@ TEST_F(ScreenFlowTest, TypedValuesStepsAndReplot) {
   EXPECT_EQ(session.design.L1, 1e-9f);  // L2 read as 32767: see the value boxes test
 }
 
-// The window's close box asks as "Exit" does; the exit screen's own close
-// box keeps everything.
+// The window's close box asks as "Exit" does; the exit screen opens on
+// "Cancel / Continue", its own close box keeps everything.
 TEST_F(ScreenFlowTest, CloseBoxOpensTheExitScreen) {
   Click("cmdC48plus");
   const float tuned = session.design.C48;
+  Type("txtTurnsL2", "13");  // not entered
   bool closed = true;
   WhileModal([&] { closed = Form().close(); },
              [](QWidget& up) {
-               ASSERT_NE(qobject_cast<frmExit*>(&up), nullptr);
+               ASSERT_EQ(up.focusWidget(), up.findChild<QPushButton*>("cmdCancel"));
                up.close();  // the exit screen's close box: "Cancel / Continue"
              });
   EXPECT_FALSE(closed);
@@ -191,6 +196,7 @@ TEST_F(ScreenFlowTest, CloseBoxOpensTheExitScreen) {
   const std::string written = ReadText(dir / files::kLastSessionName);
   EXPECT_EQ(written.rfind("DIRUruzevuv last-session file\r\n", 0), 0u);
   EXPECT_NE(written.find("C48: " + notation::ShortestFloatText(tuned) + "\r\n"), std::string::npos);
+  EXPECT_NE(written.find("L2 turns: 13\r\n"), std::string::npos);
   EXPECT_TRUE(dialogs.messages.empty());
 }
 
