@@ -241,7 +241,7 @@ TEST_F(MeasurementScreenTest, MenuOverThePlotFromTheMeasuredButtonAndKeys) {
   EXPECT_EQ(opens([button] { button->click(); }), enabled);
   EXPECT_EQ(opens([box] { QTest::keyClick(box, Qt::Key_Menu); }), enabled);
   EXPECT_EQ(opens([box] { QTest::keyClick(box, Qt::Key_F10, Qt::ShiftModifier); }), enabled);
-  QContextMenuEvent request(QContextMenuEvent::Keyboard, {});  // sent with the Menu key
+  QContextMenuEvent request(QContextMenuEvent::Keyboard, {}, {});  // sent with the Menu key
   QCoreApplication::sendEvent(box, &request);
   EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
   EXPECT_EQ(button->text(), QStringLiteral("Measured, export, build sheet..."));
