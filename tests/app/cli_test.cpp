@@ -40,8 +40,7 @@ CliRun RunIn(const fs::path& folder, const std::string& command) {
 // prefix works without the source or build tree.
 TEST(CliTest, ACopiedToolReadsTheDataBesideItsPrefix) {
   TempDir prefix, work;
-  fs::create_directories(prefix / "bin");
-  fs::create_directories(prefix / "share/diruruzevuv");
+  for (const char* folder : {"bin", "share/diruruzevuv"}) fs::create_directories(prefix / folder);
   fs::copy_file(DIRU_CLI_PATH, prefix / "bin/diruruzevuv-cli");
   std::string tool = "\"";  // built up: GCC 12 warns wrongly on "x" + string here
   tool += (prefix / "bin/diruruzevuv-cli").string();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -56,12 +57,11 @@ TEST(ProgramOptionsTest, ParsesTheProgramsOwnOptions) {
     const auto [options, qt] = Parse(row.args);
     std::string joined;
     for (const auto& arg : row.args) joined += arg + " ";
-    EXPECT_EQ(options.action, row.action) << joined;
-    EXPECT_EQ(options.workDir.string(), row.workDir) << joined;
-    EXPECT_EQ(options.userWorkDir, row.userWorkDir) << joined;
-    EXPECT_EQ(options.snapshot.string(), row.snapshot) << joined;
-    EXPECT_EQ(options.error.empty(), row.action != Action::kUsageError) << joined;
-    EXPECT_EQ(qt, row.qt) << joined;
+    EXPECT_EQ(std::tuple(options.action, options.workDir.string(), options.userWorkDir,
+                         options.snapshot.string(), options.error.empty(), qt),
+              std::tuple(row.action, row.workDir, row.userWorkDir, row.snapshot,
+                         row.action != Action::kUsageError, row.qt))
+        << joined;
   }
 }
 

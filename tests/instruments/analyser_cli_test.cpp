@@ -33,8 +33,7 @@ TEST(AnalyserCli, DevicesMeasureAndFitThroughTheEmulator) {
             "! S11 and S21 measured; S12 is a copy of S21 and S22 is 0 (the analyser measures "
             "one direction only)\r\n# Hz S RI R 50\r\n");
   const files::TouchstoneRead read = files::ReadTouchstoneFile(out);
-  ASSERT_TRUE(read.network);
-  EXPECT_EQ(read.network->frequency.size(), 801u);
+  EXPECT_TRUE(read.network && read.network->frequency.size() == 801u);
 
   // fit with --port measures the design's sweep range, low to high though
   // it runs downwards, and finds the parts inside (C48 5 % and L2 10 % high).

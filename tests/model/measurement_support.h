@@ -25,8 +25,7 @@ namespace diruruzevuv::testing {
 // A shipped band preset with the shipped global defaults' Q values.
 inline model::DesignState BandDesign(std::int16_t band) {
   model::DesignState d;
-  d.InductorQ = 200.0f;
-  d.CapacitorQ = 2000.0f;
+  d.InductorQ = 200.0f, d.CapacitorQ = 2000.0f;
   d.InputTermination = d.LoadTermination = 50.0f;
   model::SilentNotifier quiet;
   files::SelectBand(band, d, model::FileLocations{".", DIRU_SOURCE_DATA_DIR}, quiet);
@@ -36,8 +35,7 @@ inline model::DesignState BandDesign(std::int16_t band) {
 // The wizard's 40-metre design for a 12.5 ohm transmitter.
 inline model::DesignState WizardDesign12() {
   model::DesignState d;
-  d.InductorQ = 200.0f;
-  d.CapacitorQ = 2000.0f;
+  d.InductorQ = 200.0f, d.CapacitorQ = 2000.0f;
   model::GlobalDefaults defaults;
   const auto outcome = model::WizardPreview({"7M", "4.9", "12.5"}, d, defaults);
   if (!outcome.accepted) std::abort();
@@ -59,8 +57,7 @@ struct Synthesis {
 inline model::SParameters RespondWithParasitics(const model::Ladder& p, double f, double ohms) {
   using C = std::complex<double>;
   const double w = f * p.twoPi;
-  const double lead = 1.5e-9;
-  const double winding = 1e-12;
+  const double lead = 1.5e-9, winding = 1e-12;
   auto cap = [&](double c) {  // shunt admittance of a capacitor with its leads
     const C y(w * c / p.capacitorQ, w * c);
     return 1.0 / (1.0 / y + C(0.0, w * lead));
@@ -74,10 +71,7 @@ inline model::SParameters RespondWithParasitics(const model::Ladder& p, double f
   C a = 1.0, b = 0.0, c = 0.0, d = 1.0;
   auto shunt = [&](C y) { a += b * y, c += d * y; };
   auto series = [&](C z) { b += a * z, d += c * z; };
-  shunt(cap(v[model::kC47]));
-  series(z2);
-  shunt(cap(v[model::kC48]));
-  series(z4);
+  shunt(cap(v[model::kC47])), series(z2), shunt(cap(v[model::kC48])), series(z4);
   shunt(cap(v[model::kC49]));
   const C den = a * ohms + b + c * ohms * ohms + d * ohms;
   return {(a * ohms + b - c * ohms * ohms - d * ohms) / den, 2.0 * ohms / den,
@@ -105,13 +99,12 @@ inline std::string MeasurementText(const model::DesignState& design, const model
         s.parasitics ? RespondWithParasitics(built, f, s.ohms) : model::Respond(built, f, s.ohms);
     const std::complex<double> s11 = r.s11 + noise(), s21 = r.s21 + noise();
     const std::complex<double> s12 = r.s21 + noise(), s22 = r.s22 + noise();
-    if (s.twoPort) {
+    if (s.twoPort)
       std::snprintf(line, sizeof line, "%.17g %.17g %.17g %.17g %.17g %.17g %.17g %.17g %.17g\r\n",
                     f, s11.real(), s11.imag(), s21.real(), s21.imag(), s12.real(), s12.imag(),
                     s22.real(), s22.imag());
-    } else {
+    else
       std::snprintf(line, sizeof line, "%.17g %.17g %.17g\r\n", f, s11.real(), s11.imag());
-    }
     text += line;
   }
   return text;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <complex>
 #include <string>
+#include <tuple>
 #include <utility>
 
 #include "../../files/cli_support.h"
@@ -60,8 +61,7 @@ TEST(CoreCatalogueTest, BadRowsAreNamedAndSkippedAndALaterFileOverrides) {
                      "t50-2, mine, 5.1, 12.7, 7.6, 4.8, 3, 1, 30, measured\r\n"
                      "FT37-43, ferrite 43, 420, 9.5, 4.75, 3.3, 20, 0.01, 1, maker\r\n");
   const CoreCatalogue both = files::ReadCoreCatalogue(FileLocations{work.path(), DIRU_SOURCE_DATA_DIR});
-  EXPECT_EQ(both.cores.size(), 16u);
-  EXPECT_TRUE(both.problems.empty());
+  EXPECT_EQ(std::tuple(both.cores.size(), both.problems.empty()), std::tuple(16u, true));
   EXPECT_DOUBLE_EQ(both.Find("T50-2")->alNh, 5.1);
   EXPECT_EQ(both.Find("ft37-43")->material, "ferrite 43");
 }
@@ -86,9 +86,8 @@ TEST(StandardValuesTest, NearestSingleAndBestPair) {
     SCOPED_TRACE(c.target);
     const StandardChoice s = StandardFor(c.target, c.series);
     ASSERT_TRUE(s.single && s.pair);
-    EXPECT_EQ(s.single->first, c.single);
-    EXPECT_EQ(s.pair->first, c.pairFirst);
-    EXPECT_EQ(s.pair->second, c.pairSecond);
+    EXPECT_EQ(std::tuple(s.single->first, s.pair->first, s.pair->second),
+              std::tuple(c.single, c.pairFirst, c.pairSecond));
   }
   EXPECT_FALSE(StandardFor(0.0, ESeries::kE12).single);  // C92 not fitted
   EXPECT_EQ(StandardFor(200e-12, ESeries::kE12).Built().second, 1000);  // the exact pair
@@ -104,13 +103,11 @@ TEST(WindingTest, WireLengthOneLayerAndTurnsOffered) {
   const Wire awg24 = *ParseWire("AWG 24");
   const Winding a = Wind(t50, 13, 4.9, awg24, 15.0);
   EXPECT_NEAR(a.wireLengthMm, 244.12, 0.01);
-  EXPECT_EQ(a.oneLayerTurns, 36);
-  EXPECT_TRUE(a.fits);
+  EXPECT_EQ(std::tuple(a.oneLayerTurns, a.fits), std::tuple(36, true));
   EXPECT_NEAR(a.henries, 828.1e-9, 1e-12);
   const Winding b = Wind(t37, 26, 3.0, *ParseWire("0.5mm"), 10.0);
   EXPECT_NEAR(b.wireLengthMm, 26 * 11.86646 + 20.0, 0.01);
-  EXPECT_EQ(b.oneLayerTurns, 25);
-  EXPECT_FALSE(b.fits);
+  EXPECT_EQ(std::tuple(b.oneLayerTurns, b.fits), std::tuple(25, false));
   EXPECT_NEAR(ParseWire("30")->bareMm, 0.255, 0.001);
   EXPECT_FALSE(ParseWire("0.5"));  // a gauge of 0.5 does not exist
   EXPECT_FALSE(ParseWire("24x"));
@@ -118,14 +115,11 @@ TEST(WindingTest, WireLengthOneLayerAndTurnsOffered) {
   // Choosing a core sets its AL and offers the nearest turns.
   DesignState design = testing::BandDesign(20);  // AL 3: L1 432 nH, L2 588 nH
   const CoreWarnings before = CheckCore(t50, design);
-  EXPECT_TRUE(before.alOffCore);
-  EXPECT_TRUE(before.outsideRange);  // 14 MHz is above mix 2's 10 MHz
+  EXPECT_TRUE(before.alOffCore && before.outsideRange);  // 14 MHz is above mix 2's 10 MHz
   const TurnsOffer offer = ChooseCore(design, t50);
-  EXPECT_EQ(design.ToroidAL, 4.9f);
-  EXPECT_EQ(design.TurnsL1, 12);  // only offered
+  EXPECT_EQ(std::tuple(design.ToroidAL, design.TurnsL1), std::tuple(4.9f, 12));  // L1 only offered
   // 9 turns give 396.9 nH (35 off), 10 give 490; 11 give 592.9 for 588.
-  EXPECT_EQ(offer.turnsL1, 9);
-  EXPECT_EQ(offer.turnsL2, 11);
+  EXPECT_EQ(offer.turnsL1 * 100 + offer.turnsL2, 911);
   EXPECT_FALSE(CheckCore(t50, design).alOffCore);
 }
 
@@ -191,12 +185,9 @@ TEST(BuildableSearchTest, ProposalForTheTwentyMetrePresetInE24) {
   EXPECT_TRUE(p.complete);
   EXPECT_LT(p.designFigures.marginDb[0], 0.0);  // the passband box is missed
   EXPECT_GT(p.proposalFigures.SmallestMarginDb(), 6.0);
-  EXPECT_EQ(p.capacitors[0].first + p.capacitors[0].second, 2000);  // C47 200 pF
-  EXPECT_EQ(p.capacitors[1].first + p.capacitors[1].second, 3900);  // C48 390 pF
-  EXPECT_EQ(p.capacitors[2].first + p.capacitors[2].second, 750);   // C92 75 pF
-  EXPECT_EQ(p.capacitors[3].first + p.capacitors[3].second, 2000);  // C49 200 pF
-  EXPECT_EQ(p.turnsL1, 12);
-  EXPECT_EQ(p.turnsL2, 14);
+  const Tenths built[] = {2000, 3900, 750, 2000};  // C47 200, C48 390, C92 75, C49 200 pF
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(p.capacitors[i].first + p.capacitors[i].second, built[i]);
+  EXPECT_EQ(p.turnsL1 * 100 + p.turnsL2, 1214);  // L1 12, L2 14
 
   // A turn short on each toroid: the turn above is tried too.
   DesignState shortTurns = design;

@@ -17,17 +17,13 @@ namespace diruruzevuv::model::reference {
 using Complex = std::complex<double>;
 
 struct Point {
-  double gain = 0.0;
-  double reflection = 0.0;
+  double gain = 0.0, reflection = 0.0;
 };
 
 // The load is the input termination, as the sweep makes it.
 inline Point Analyze(const DesignState& design, double f) {
-  const double twoPi = 2.0 * static_cast<double>(kPi);
-  const double w = f * twoPi;
-  const double qi = design.InductorQ;
-  const double qc = design.CapacitorQ;
-  const double fref = design.LowerEdge;
+  const double twoPi = 2.0 * static_cast<double>(kPi), w = f * twoPi;
+  const double qi = design.InductorQ, qc = design.CapacitorQ, fref = design.LowerEdge;
   Complex a = 1.0, b = 0.0, c = 0.0, d = 1.0;  // chain matrix, generator side first
   auto shunt = [&](double cap) {
     const double x = cap == 0.0 ? 1e11 : -1.0 / (w * cap);
@@ -40,8 +36,7 @@ inline Point Analyze(const DesignState& design, double f) {
   series(Complex(static_cast<float>(std::abs(twoPi * fref * l2 / qi)), w * l2));
   shunt(design.C48);
   const double l = design.L1, cap = design.C92;
-  const double rsl = twoPi * fref * l / qi;
-  const double xl = w * l;
+  const double rsl = twoPi * fref * l / qi, xl = w * l;
   const double rpl = rsl * (1.0 + (xl / rsl) * (xl / rsl));
   double xpl = rpl * rsl / xl;
   const double rc = cap != 0.0 ? std::abs(qc / (w * cap)) : 1e11;

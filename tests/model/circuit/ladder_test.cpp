@@ -46,13 +46,10 @@ TEST(LadderTest, SolveMeetsTheSParametersAndKirchhoff) {
 
     const LadderSolution s = Solve(ladder, f, emf, Complex(25.0, -40.0));
     const Complex shunt = s.volts[kL1] / kShuntOhms;
-    EXPECT_NEAR(std::abs(s.inputAmps - s.amps[kC47] - s.amps[kL2]), 0.0, 1e-12) << f;
-    EXPECT_NEAR(std::abs(s.amps[kL2] - s.amps[kC48] - s.amps[kL1] - s.amps[kC92] - shunt), 0.0,
-                1e-12)
-        << f;
-    EXPECT_NEAR(std::abs(s.amps[kL1] + s.amps[kC92] + shunt - s.amps[kC49] - s.loadAmps), 0.0,
-                1e-12)
-        << f;
+    const Complex nodes[] = {s.inputAmps - s.amps[kC47] - s.amps[kL2],
+                             s.amps[kL2] - s.amps[kC48] - s.amps[kL1] - s.amps[kC92] - shunt,
+                             s.amps[kL1] + s.amps[kC92] + shunt - s.amps[kC49] - s.loadAmps};
+    for (const Complex& sum : nodes) EXPECT_NEAR(std::abs(sum), 0.0, 1e-12) << f;
     EXPECT_NEAR(std::abs(s.node[3] - s.loadAmps * Complex(25.0, -40.0)), 0.0, 1e-9) << f;
   }
 }
@@ -74,12 +71,9 @@ TEST(LadderTest, DerivativesMatchDifferences) {
         if (value == 0.0) continue;
         const double h = value * 1e-6;
         Ladder up = ladder, down = ladder;
-        ValueOf(up, k) += h;
-        ValueOf(down, k) -= h;
-        const SParameters a = Respond(up, f, 50.0);
-        const SParameters b = Respond(down, f, 50.0);
-        const auto s11 = (a.s11 - b.s11) / (2 * h);
-        const auto s21 = (a.s21 - b.s21) / (2 * h);
+        ValueOf(up, k) += h, ValueOf(down, k) -= h;
+        const SParameters a = Respond(up, f, 50.0), b = Respond(down, f, 50.0);
+        const auto s11 = (a.s11 - b.s11) / (2 * h), s21 = (a.s21 - b.s21) / (2 * h);
         const std::string at =
             std::to_string(design.Band) + " m " + ValueName(k) + " at " + std::to_string(f);
         EXPECT_NEAR(std::abs(dv.s11[k] - s11), 0.0, 1e-5 * std::abs(s11) + 1e-9 / value) << at;

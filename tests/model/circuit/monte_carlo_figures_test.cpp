@@ -43,8 +43,7 @@ class RecordingView final : public MonteCarloView {
 TEST(MonteCarloFiguresTest, FirstRunFiguresAndTrialColours) {
   Session session;
   ApplyDefaultDesign(session.design);
-  session.design.InductorQ = 200.0f;
-  session.design.CapacitorQ = 2000.0f;
+  session.design.InductorQ = 200.0f, session.design.CapacitorQ = 2000.0f;
   const DesignState before = session.design;
 
   RecordingView view(session);
@@ -56,17 +55,15 @@ TEST(MonteCarloFiguresTest, FirstRunFiguresAndTrialColours) {
   // The nominal plot in blue, 201 trials in the nine trial colours from
   // the first, the restored nominal response in yellow.
   ASSERT_EQ(view.colours.size(), 203u);
-  EXPECT_EQ(view.colours.front(), kBlue);
-  EXPECT_EQ(view.colours.back(), kYellow);
+  EXPECT_EQ(std::tuple(view.colours.front(), view.colours.back()), std::tuple(kBlue, kYellow));
   const std::vector<Rgb> firstTrials(view.colours.begin() + 1, view.colours.begin() + 12);
   // clang-format off
   EXPECT_EQ(firstTrials, (std::vector<Rgb>{{17, 17, 255}, {51, 51, 255}, {85, 85, 255},
       {119, 119, 255}, {153, 153, 255}, {187, 187, 255}, {204, 204, 255}, {221, 221, 255},
       {17, 17, 119}, {17, 17, 255}, {51, 51, 255}}));
   // clang-format on
-  EXPECT_EQ(session.DrawColor, kBlue);
-  EXPECT_EQ(session.design.C48, before.C48);
-  EXPECT_EQ(session.design.ToroidAL, before.ToroidAL);
+  EXPECT_EQ(std::tuple(session.DrawColor, session.design.C48, session.design.ToroidAL),
+            std::tuple(kBlue, before.C48, before.ToroidAL));
 
   // The tool's drawing-free run gives the same texts, then different ones.
   Session quiet;

@@ -32,13 +32,11 @@ MeasuredNetwork Measure(const DesignState& design, const Ladder& built) {
 TEST(ComparisonTest, BuiltAsDesignedDiffersByNothing) {
   const DesignState design = testing::BandDesign(20);
   const Comparison c = Compare(design, Boxes(), Measure(design, LadderFromDesign(design)), -70);
-  EXPECT_TRUE(c.twoPort);
-  EXPECT_EQ(c.pointsUsed + c.pointsLeftOut, 801);
+  EXPECT_EQ(std::tuple(c.twoPort, c.pointsUsed + c.pointsLeftOut), std::tuple(true, 801));
   for (const BandComparison& band : c.bands) {
     ASSERT_GT(band.points, 0);
-    EXPECT_LT(std::fabs(*band.worstGainDifferenceDb), 1e-4);
-    EXPECT_LT(*band.rmsGainDifferenceDb, 1e-4);
-    EXPECT_NEAR(*band.worstMeasuredDb, *band.worstComputedDb, 1e-4);
+    EXPECT_TRUE(std::fabs(*band.worstGainDifferenceDb) < 1e-4 && *band.rmsGainDifferenceDb < 1e-4 &&
+                std::fabs(*band.worstMeasuredDb - *band.worstComputedDb) <= 1e-4);
   }
   EXPECT_EQ(c.bands[0].start, 14e6 / 1.01f);
   ASSERT_TRUE(c.measuredLossLow && c.measuredLossHigh);
@@ -54,9 +52,8 @@ TEST(ComparisonTest, BuiltAsDesignedDiffersByNothing) {
   Ladder noTrap = LadderFromDesign(design);
   noTrap.value[kC92] = 0.0;
   const BandComparison second = Compare(design, Boxes(), Measure(design, noTrap), -70).bands[1];
-  EXPECT_EQ(second.verdict, BoxVerdict::kFail);
-  EXPECT_GT(*second.worstMeasuredDb, -35.0);
-  EXPECT_GT(std::fabs(*second.worstGainDifferenceDb), 5.0);
+  EXPECT_TRUE(second.verdict == BoxVerdict::kFail && *second.worstMeasuredDb > -35.0 &&
+              std::fabs(*second.worstGainDifferenceDb) > 5.0);
 
   // From the input reflection alone: the reflection, and nothing else judged.
   const DesignState top = testing::BandDesign(160);
@@ -82,8 +79,7 @@ TEST(ComparisonTest, PointsBelowTheFloorAreLeftOutEverywhere) {
   }
   GlobalDefaults boxes = Boxes();
   const Comparison c = Compare(design, boxes, m, -40);
-  EXPECT_EQ(c.pointsLeftOut, below);
-  EXPECT_EQ(c.bands[2].leftOut, belowThird);
+  EXPECT_EQ(std::tuple(c.pointsLeftOut, c.bands[2].leftOut), std::tuple(below, belowThird));
   EXPECT_EQ(c.bands[2].points + c.bands[2].leftOut, c0.bands[2].points + c0.bands[2].leftOut);
   // A point at 0 Hz has nothing to compare: left out and counted as such.
   MeasuredNetwork zero = m;
@@ -96,10 +92,8 @@ TEST(ComparisonTest, PointsBelowTheFloorAreLeftOutEverywhere) {
   // A band wholly below a floor that is itself below the box passes.
   boxes.ThirdHarmonicBoxDb = -30.0f;
   const Comparison all = Compare(design, boxes, m, -30);
-  if (all.bands[2].points == 0) {
-    EXPECT_EQ(all.bands[2].verdict, BoxVerdict::kPass);
-    EXPECT_FALSE(all.bands[2].worstMeasuredDb);
-  }
+  EXPECT_TRUE(all.bands[2].points != 0 ||
+              (all.bands[2].verdict == BoxVerdict::kPass && !all.bands[2].worstMeasuredDb));
 }
 
 // A perfect match reads as the analysis's floor; points below the passband

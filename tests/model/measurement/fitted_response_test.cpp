@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "model/circuit/design_state.h"
 
 namespace diruruzevuv::model {
@@ -19,21 +21,18 @@ TEST(FittedResponseTest, WholeTurnsAtTheDesignsAL) {
   fit.parts = {
       {kC48, 360e-12, 380e-12}, {kL2, 0, 0.679e-6}, {kL1, 0, 0.5e-6}, {kInductorQ, 200, 150}};
   const WholeTurns t = WholeTurnsAtDesignAL(fit, design);
-  EXPECT_EQ(t.turnsL2, 15);
-  EXPECT_EQ(t.turnsL1, 13);
+  EXPECT_EQ(std::tuple(t.turnsL2, t.turnsL1), std::tuple(15, 13));
   EXPECT_DOUBLE_EQ(t.l1, 3e-9 * 169);
   EXPECT_EQ(WholeTurnsText(t, design),
             "Whole turns at AL 3 nH per turns squared come only this close:\nL2 15 turns 0.675 uH "
             "(fitted 0.679 uH), L1 13 turns 0.507 uH (fitted 0.500 uH)");
   DesignState kept = design;
   ApplyFit(fit, kept, false);
-  EXPECT_EQ(kept.C48, 380e-12f);
-  EXPECT_EQ(kept.InductorQ, 150.0f);
-  EXPECT_EQ(kept.TurnsL1, design.TurnsL1);
+  EXPECT_EQ(std::tuple(kept.C48, kept.InductorQ, kept.TurnsL1),
+            std::tuple(380e-12f, 150.0f, design.TurnsL1));
   ApplyFit(fit, design, true);
-  EXPECT_EQ(design.TurnsL2, 15);
-  EXPECT_EQ(design.TurnsL1, 13);
-  EXPECT_EQ(design.L1, static_cast<float>(3e-9 * 169));
+  EXPECT_EQ(std::tuple(design.TurnsL2, design.TurnsL1, design.L1),
+            std::tuple(15, 13, static_cast<float>(3e-9 * 169)));
 }
 
 }  // namespace
