@@ -29,9 +29,9 @@ std::string Fixed(double value, int places) {
   return buffer;
 }
 
-std::string Plain(double value) {
+std::string Plain(double value, int digits = 6) {
   char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.6g", value);
+  std::snprintf(buffer, sizeof buffer, "%.*g", digits, value);
   return buffer;
 }
 
@@ -420,8 +420,8 @@ std::vector<std::string> BuildSheetLines(const BuildSheet& sheet) {
     }
     lines.push_back("  " + Pad(kLadderParts[p].name, 6) + Pad(Fixed(s.peakVolts, 1), 10) +
                     Pad(Fixed(s.rmsAmps, 3), 10) +
-                    (s.overRating ? Pad(Plain(s.dissipationWatts), 12) + "OVER RATING"
-                                  : Plain(s.dissipationWatts)));
+                    (s.overRating ? Pad(Plain(s.dissipationWatts, 3), 12) + "OVER RATING"
+                                  : Plain(s.dissipationWatts, 3)));
   }
   return lines;
 }

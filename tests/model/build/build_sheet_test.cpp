@@ -219,6 +219,10 @@ TEST(BuildSheetCommandTest, CsvRows) {
   EXPECT_NE(run.second.find("\nC92,6.8e-11,6.8e-11,5.6e-11+1.2e-11,55.2081,0.239347,0.00467182,"
                             "yes,,,,\nC49,"),
             std::string::npos);
+  // The text keeps three significant digits where the CSV keeps six.
+  const auto text = testing::RunCli("buildsheet " + preset + " --core T37-6");
+  EXPECT_NE(text.second.find("\n  C92   55.2      0.239     0.00467     OVER RATING\n"),
+            std::string::npos);
   // With --search the rows are the proposal's (C48 390 pF, not 360).
   const auto proposal = testing::RunCli("buildsheet " + preset + " --csv --search --series E24");
   EXPECT_NE(proposal.second.find("\nC48,3.9e-10,"), std::string::npos) << proposal.second;
