@@ -87,6 +87,35 @@ std::string ReadRow(std::string_view row, model::Core& core) {
   return {};
 }
 
+// "*[AL] maker's table, year": the key AL in words. Older readers skip the
+// line as any comment.
+void ReadSourceKey(std::string_view line, model::CoreCatalogue& catalogue) {
+  const std::size_t close = line.find(']');
+  if (!line.starts_with("*[") || close == std::string_view::npos) return;
+  const std::string_view words = Trim(line.substr(close + 1));
+  if (close > 2 && !words.empty() && Printable(words))
+    catalogue.sourceWords.insert_or_assign(std::string(line.substr(2, close - 2)),
+                                           std::string(words));
+}
+
+// "range [F]" as "range (Micrometals material ranges)"; a key the catalogue
+// does not explain stays as written.
+std::string SourceInWords(std::string_view source, const model::CoreCatalogue& catalogue) {
+  std::string out;
+  for (std::size_t open; (open = source.find('[')) != std::string_view::npos;) {
+    const std::size_t close = source.find(']', open);
+    if (close == std::string_view::npos) break;
+    const auto words = catalogue.sourceWords.find(source.substr(open + 1, close - open - 1));
+    out += source.substr(0, open);
+    if (words == catalogue.sourceWords.end())
+      out += source.substr(open, close - open + 1);
+    else
+      out += "(" + words->second + ")";
+    source.remove_prefix(close + 1);
+  }
+  return out += source;
+}
+
 }  // namespace
 
 void AddCoreRows(std::string_view text, std::string_view fileName, model::CoreCatalogue& catalogue) {
@@ -107,6 +136,7 @@ void AddCoreRows(std::string_view text, std::string_view fileName, model::CoreCa
       text.remove_prefix(end + (crlf ? 2 : 1));
     }
     ++number;
+    if (!line.empty() && line.front() == '*') ReadSourceKey(line, catalogue);
     if (Trim(line).empty() || line.front() == '*') continue;
     model::Core core;
     const std::string why = ReadRow(line, core);
@@ -121,6 +151,7 @@ void AddCoreRows(std::string_view text, std::string_view fileName, model::CoreCa
     else
       catalogue.cores[at->second] = std::move(core);
   }
+  for (model::Core& core : catalogue.cores) core.source = SourceInWords(core.source, catalogue);
 }
 
 model::CoreCatalogue ReadCoreCatalogue(const model::FileLocations& where) {

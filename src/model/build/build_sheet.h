@@ -6,6 +6,8 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -40,6 +42,8 @@ struct CoreCatalogue {
   std::vector<Core> cores;
   // One line per row that could not be read: "FILE line N: why".
   std::vector<std::string> problems;
+  // A source key in words, from the catalogue's "*[AL] words" comments.
+  std::map<std::string, std::string, std::less<>> sourceWords;  // "AL" -> words
   const Core* Find(std::string_view name) const noexcept;
   // The core whose AL is nearest the design's (the first of equals).
   const Core* NearestByAl(double alNh) const noexcept;

@@ -24,8 +24,8 @@ const GlobalDefaults kShippedDefaults{-20.0f, -35.0f, -35.0f, 1.01f, 6, -60.0f};
 TEST(CoreCatalogueTest, BadRowsAreNamedAndSkippedAndALaterFileOverrides) {
   CoreCatalogue catalogue;
   files::AddCoreRows(
-      "* comment\r\n"
-      "T50-2, iron powder mix 2, 4.9, 12.70, 7.62, 4.83, 5, 0.25, 10, table, page 3\r\n"
+      "*[T] maker's table, 1990\r\n"
+      "T50-2, iron powder mix 2, 4.9, 12.70, 7.62, 4.83, 5, 0.25, 10, [T] p. 3 [X] [\r\n"
       "\r\n"
       "T50-6, iron powder mix 6, 4.0, 12.70, 7.62\r\n"
       "T68-2, iron powder mix 2, 5,7, 17.27, 9.40, 4.83, 5, 0.25, 10, x\n"
@@ -38,7 +38,8 @@ TEST(CoreCatalogueTest, BadRowsAreNamedAndSkippedAndALaterFileOverrides) {
       "T\xff\xfe, m, 4, 9.4, 5.3, 3, 5, 2, 30, x\n",
       "shipped.TXT", catalogue);
   ASSERT_EQ(catalogue.cores.size(), 1u);
-  EXPECT_EQ(catalogue.cores[0].source, "table, page 3");  // the rest of the line
+  // The rest of the line, its known keys in words.
+  EXPECT_EQ(catalogue.cores[0].source, "(maker's table, 1990) p. 3 [X] [");
   EXPECT_DOUBLE_EQ(catalogue.cores[0].highestHz, 10e6);
   const std::string why[] = {
       "AL is not a number: '\\x1B]0;x\\x07'",
@@ -64,6 +65,7 @@ TEST(CoreCatalogueTest, BadRowsAreNamedAndSkippedAndALaterFileOverrides) {
   EXPECT_EQ(std::tuple(both.cores.size(), both.problems.empty()), std::tuple(16u, true));
   EXPECT_DOUBLE_EQ(both.Find("T50-2")->alNh, 5.1);
   EXPECT_EQ(both.Find("ft37-43")->material, "ferrite 43");
+  for (const Core& c : both.cores) EXPECT_EQ(c.source.find('['), std::string::npos) << c.name;
 }
 
 // Worked by hand: the nearest single by ratio and the pair rule.
