@@ -104,7 +104,9 @@ std::string SheetOutput(const BuildSheetArguments& args, const model::Session& s
                         const model::Core* core, const std::string& note) {
   const model::DesignState& design = session.design;
   model::BuildableProposal proposal;
-  if (args.search) proposal = model::SearchBuildable(design, session.defaults, args.choices.series);
+  if (args.search)
+    proposal = model::SearchBuildable(design, session.defaults, args.choices.series,
+                                      args.choices.stress);
   if (args.csv) {
     const model::DesignState& shown = args.search ? proposal.design : design;
     return model::BuildSheetCsv(model::MakeBuildSheet(shown, session.defaults, core, args.choices));

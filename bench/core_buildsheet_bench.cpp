@@ -27,7 +27,7 @@ void BM_BuildableSearchE24(benchmark::State& state) {
   defaults.ThirdHarmonicBoxDb = -35.0f;
   defaults.BandwidthMultiplier = 1.01f;
   for (auto _ : state) {
-    const BuildableProposal p = SearchBuildable(design, defaults, ESeries::kE24);
+    const BuildableProposal p = SearchBuildable(design, defaults, ESeries::kE24, {});
     benchmark::DoNotOptimize(p.proposalFigures);
   }
 }

@@ -319,11 +319,12 @@ void BuildSheetWindow::StartSearch() {
   // The worker has its own copies; nothing of the session is touched off
   // the GUI thread.
   m_worker = std::thread(
-      [this, design = session.design, defaults = session.defaults, series = m_choices.series] {
-        m_result = model::SearchBuildable(design, defaults, series, [this](double done) {
-          m_progress = done;
-          return !m_stop.load();
-        });
+      [this, design = session.design, defaults = session.defaults, choices = m_choices] {
+        m_result = model::SearchBuildable(design, defaults, choices.series, choices.stress,
+                                          [this](double done) {
+                                            m_progress = done;
+                                            return !m_stop.load();
+                                          });
         m_done = true;
       });
   m_poll->start();

@@ -19,6 +19,17 @@ bool Better(const ResponseFigures& a, const ResponseFigures& b) {
   return a.WorseEdgeLossDb() < b.WorseEdgeLossDb();
 }
 
+std::string Printed(const char* format, double value) {
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, format, value);
+  return buffer;
+}
+
+bool AnyOverRating(const std::array<PartStress, kLadderPartCount>& stress) {
+  return std::any_of(stress.begin(), stress.end(),
+                     [](const PartStress& part) { return part.overRating; });
+}
+
 }  // namespace
 
 std::vector<CapacitorBuild> CandidatesFor(double farads, ESeries series) {
@@ -42,8 +53,10 @@ std::vector<CapacitorBuild> CandidatesFor(double farads, ESeries series) {
 }
 
 BuildableProposal SearchBuildable(const DesignState& design, const GlobalDefaults& defaults,
-                                  ESeries series, const std::function<bool(double)>& progress) {
+                                  ESeries series, const StressSettings& stress,
+                                  const std::function<bool(double)>& progress) {
   BuildableProposal best;
+  best.stress = stress;
   DesignState base = design;
   UpdateInductances(base);
   // One analyser for every candidate: the sweep range never changes.
@@ -68,6 +81,7 @@ BuildableProposal SearchBuildable(const DesignState& design, const GlobalDefault
   const long total = static_cast<long>(options[0].size() * options[1].size() * options[2].size() *
                                        options[3].size() * turnsL1.size() * turnsL2.size());
   bool found = false;
+  bool bestOver = false;
   bool stopped = false;
   long done = 0;
   DesignState candidate = base;
@@ -84,8 +98,13 @@ BuildableProposal SearchBuildable(const DesignState& design, const GlobalDefault
                 DesignValue(candidate, kLadderCapacitors[i]) =
                     static_cast<float>(chosen[i].Farads());
               const ResponseFigures figures = figuresOf(candidate);
-              if (!found || Better(figures, best.proposalFigures)) {
+              const bool better = !found || Better(figures, best.proposalFigures);
+              // Within the rating first, then the figures; the stress, dearer
+              // than the figures, is worked out only where it can decide.
+              const bool over = (better || bestOver) && AnyOverRating(Stress(candidate, stress));
+              if (!found || (over != bestOver ? !over : better)) {
                 found = true;
+                bestOver = over;
                 best.proposalFigures = figures;
                 std::copy(std::begin(chosen), std::end(chosen), best.capacitors.begin());
                 best.turnsL1 = n1;
@@ -100,16 +119,12 @@ BuildableProposal SearchBuildable(const DesignState& design, const GlobalDefault
   best.complete = !stopped;
   best.design = base;
   ApplyProposal(best, best.design);
+  best.proposalStress = Stress(best.design, stress);
   return best;
 }
 
 std::vector<std::string> ProposalLines(const BuildableProposal& p, const DesignState& before) {
-  const auto fixed = [](double value) {
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%.2f dB", value);
-    std::string text = buffer;
-    return text;
-  };
+  const auto fixed = [](double value) { return Printed("%.2f dB", value); };
   std::vector<std::string> lines = {""};
   lines.push_back("Buildable design search: " + std::to_string(p.combinations) +
                   " combinations of standard values and turns" +
@@ -123,6 +138,18 @@ std::vector<std::string> ProposalLines(const BuildableProposal& p, const DesignS
     a.resize(11, ' ');
     lines.push_back("  " + label + a + fixed(p.proposalFigures.marginDb[k]));
   }
+  const StressSettings& st = p.stress;
+  std::string peaks = "  Proposal's peak V at " + Printed("%g", st.watts) + " W, SWR " +
+                      Printed("%g", st.swr) + ":";
+  bool over = false;
+  for (const LadderPart part : kLadderCapacitors) {
+    if (DesignValue(p.design, part) == 0.0f) continue;  // C92 not fitted
+    peaks += std::string(peaks.back() == ':' ? " " : ", ") + kLadderParts[part].name +
+             " " + Printed("%.1f", p.proposalStress[part].peakVolts);
+    over = over || p.proposalStress[part].overRating;
+  }
+  lines.push_back(peaks + (over ? "; OVER RATING (" : "; within the rating (") +
+                  Printed("%g", st.ratingVolts) + " V, margin " + Printed("%g", st.margin) + ")");
   std::string values = "  Proposal:";
   for (int i = 0; i < 4; ++i)
     values += std::string(" ") + kLadderParts[kLadderCapacitors[i]].name + " " +

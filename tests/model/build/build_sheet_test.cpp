@@ -183,7 +183,9 @@ TEST(BuildSheetTest, FiguresAreTheEvaluationsAtTheBandEdgesAndInTheBoxes) {
 
 TEST(BuildableSearchTest, ProposalForTheTwentyMetrePresetInE24) {
   const DesignState design = testing::BandDesign(20);
-  const BuildableProposal p = SearchBuildable(design, kShippedDefaults, ESeries::kE24);
+  StressSettings loose;  // no part over its rating
+  loose.ratingVolts = 1e5;
+  const BuildableProposal p = SearchBuildable(design, kShippedDefaults, ESeries::kE24, loose);
   EXPECT_TRUE(p.complete);
   EXPECT_LT(p.designFigures.marginDb[0], 0.0);  // the passband box is missed
   EXPECT_GT(p.proposalFigures.SmallestMarginDb(), 6.0);
@@ -194,8 +196,19 @@ TEST(BuildableSearchTest, ProposalForTheTwentyMetrePresetInE24) {
   // A turn short on each toroid: the turn above is tried too.
   DesignState shortTurns = design;
   SetTurns(shortTurns, 11, 13);
-  const BuildableProposal q = SearchBuildable(shortTurns, kShippedDefaults, ESeries::kE24);
+  const BuildableProposal q = SearchBuildable(shortTurns, kShippedDefaults, ESeries::kE24, loose);
   EXPECT_EQ(q.turnsL1 * 100 + q.turnsL2, 1214);  // L1 12, L2 14
+
+  // At 100 V it puts C92 over its rating; the search finds values that do
+  // not, and tells their stress.
+  const BuildableProposal safe = SearchBuildable(design, kShippedDefaults, ESeries::kE24, {});
+  EXPECT_TRUE(Stress(p.design, {})[kC92].overRating);
+  EXPECT_EQ(std::pair(safe.proposalStress[kC92].peakVolts, safe.proposalStress[kC92].overRating),
+            std::pair(Stress(safe.design, {})[kC92].peakVolts, false));
+  const std::string told = ProposalLines(safe, design)[6];
+  EXPECT_TRUE(told.starts_with("  Proposal's peak V at 10 W, SWR 2: C47 ") &&
+              told.ends_with("; within the rating (100 V, margin 2)"))
+      << told;
 
   // A passband box no filter meets: every margin ties, so the lower edge
   // loss decides, and the nearest standard values are among the candidates.
@@ -203,7 +216,7 @@ TEST(BuildableSearchTest, ProposalForTheTwentyMetrePresetInE24) {
   unmet.PassbandBoxDb = -1e30f;
   BuildSheetChoices e24;
   e24.series = ESeries::kE24;
-  EXPECT_LE(SearchBuildable(design, unmet, ESeries::kE24).proposalFigures.WorseEdgeLossDb(),
+  EXPECT_LE(SearchBuildable(design, unmet, ESeries::kE24, loose).proposalFigures.WorseEdgeLossDb(),
             MakeBuildSheet(design, unmet, nullptr, e24).builtFigures.WorseEdgeLossDb());
 }
 
