@@ -38,8 +38,7 @@ TEST(CoreCatalogueTest, BadRowsAreNamedAndSkippedAndALaterFileOverrides) {
       "T\xff\xfe, m, 4, 9.4, 5.3, 3, 5, 2, 30, x\n",
       "shipped.TXT", catalogue);
   ASSERT_EQ(catalogue.cores.size(), 1u);
-  // The rest of the line, its known keys in words.
-  EXPECT_EQ(catalogue.cores[0].source, "(maker's table, 1990) p. 3 [X] [");
+  EXPECT_EQ(catalogue.cores[0].source, "(maker's table, 1990) p. 3 [X] [");  // keys in words
   EXPECT_DOUBLE_EQ(catalogue.cores[0].highestHz, 10e6);
   const std::string why[] = {
       "AL is not a number: '\\x1B]0;x\\x07'",
@@ -183,8 +182,7 @@ TEST(BuildSheetTest, FiguresAreTheEvaluationsAtTheBandEdgesAndInTheBoxes) {
 
 TEST(BuildableSearchTest, ProposalForTheTwentyMetrePresetInE24) {
   const DesignState design = testing::BandDesign(20);
-  StressSettings loose;  // no part over its rating
-  loose.ratingVolts = 1e5;
+  const StressSettings loose{.ratingVolts = 1e5};  // no part over its rating
   const BuildableProposal p = SearchBuildable(design, kShippedDefaults, ESeries::kE24, loose);
   EXPECT_TRUE(p.complete);
   EXPECT_LT(p.designFigures.marginDb[0], 0.0);  // the passband box is missed
@@ -207,8 +205,7 @@ TEST(BuildableSearchTest, ProposalForTheTwentyMetrePresetInE24) {
             std::pair(Stress(safe.design, {})[kC92].peakVolts, false));
   const std::string told = ProposalLines(safe, design)[6];
   EXPECT_TRUE(told.starts_with("  Proposal's peak V at 10 W, SWR 2: C47 ") &&
-              told.ends_with("; within the rating (100 V, margin 2)"))
-      << told;
+              told.ends_with("; within the rating (100 V, margin 2)")) << told;
 
   // A passband box no filter meets: every margin ties, so the lower edge
   // loss decides, and the nearest standard values are among the candidates.
