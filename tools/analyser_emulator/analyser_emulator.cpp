@@ -299,8 +299,11 @@ void AnalyserEmulator::RegisterWritten(int address) {
     m_correcting = std::memcmp(m_ownSweep, m_registers, sizeof m_ownSweep) == 0;
   else if (address != 0x40 && address != 0x42)
     m_correcting = false;
-  if (address == 0x00 || address == 0x10 || address == 0x20 || address == 0x22 || address == 0x30)
-    m_index = 0;  // the sweep restarts (0x30: the FIFO is emptied, the same here)
+  // The sweep restarts, but what was measured before stays in the FIFO
+  // until it is emptied.
+  if (address == 0x00 || address == 0x10 || address == 0x20 || address == 0x22)
+    m_index = 0, m_stale = 2;
+  if (address == 0x30) m_stale = 0;
   if (address != 0x30) ReadControlFile();
 }
 
@@ -318,8 +321,10 @@ void AnalyserEmulator::SendRecords(int count) {
   if (fault == EmulatedFault::kShortReply && m_index + count >= points)
     count = std::max(0, count - 5);
   for (int k = 0; k < count && !m_stop; ++k) {
-    const int i = m_index;
-    m_index = (m_index + 1) % points;  // the device sweeps on and on
+    // Stale values end the sweep before (its own of m_sweepPoints).
+    const bool stale = m_stale > 0;
+    const int i = stale ? m_sweepPoints - m_stale-- : m_index;
+    if (!stale) m_index = (m_index + 1) % points;  // the device sweeps on and on
     if (i == points / 2 && fault == EmulatedFault::kStopsAnswering) {
       m_silent = true;
       return;

@@ -155,6 +155,7 @@ class AnalyserEmulator {
   std::uint8_t m_ownSweep[0x24] = {};  // registers 0x00 to 0x23 as its user left them
   int m_phase = 0, m_opcode = 0, m_address = 0, m_first = 0, m_end = 0;
   int m_index = 0;  // the next point the FIFO gives
+  int m_stale = 0;  // values of the sweep before still in the FIFO
   std::chrono::steady_clock::time_point m_lineFree{};
   std::thread m_thread;
 };
