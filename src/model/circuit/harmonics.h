@@ -23,7 +23,7 @@ inline constexpr double kNoLimit = std::numeric_limits<double>::infinity();
 // including highHz, and to powers above lowWatts up to and including
 // highWatts. Several rows of one name form one rule.
 struct RuleRow {
-  std::string name;
+  std::string name{};
   double lowHz = 0.0;
   double highHz = kNoLimit;
   double lowWatts = 0.0;
@@ -31,7 +31,7 @@ struct RuleRow {
   double relativeDb = 0.0;
   double capWatts = kNoLimit;  // no cap
   double floorWatts = 0.0;     // no floor
-  std::string source;
+  std::string source{};
   bool Covers(double hz, double watts) const noexcept {
     return hz >= lowHz && hz < highHz && watts > lowWatts && watts <= highWatts;
   }
@@ -43,8 +43,8 @@ double AllowedWatts(const RuleRow& row, double watts) noexcept;
 
 // The rules in file order; the rows that did not read, by file and line.
 struct RuleBook {
-  std::vector<RuleRow> rows;
-  std::vector<std::string> problems;
+  std::vector<RuleRow> rows{};
+  std::vector<std::string> problems{};
 };
 
 // The rule's name as the book spells it, matched without regard to case;
