@@ -105,6 +105,8 @@ TEST(HarmonicsFiguresTest, FloorLimitedAndNotMeasured) {
   EXPECT_NEAR(*exact.relativeDb, -50.0 - 30.0 * std::log(28.0 / 27.0) / std::log(30.0 / 27.0),
               1e-9);
   EXPECT_FALSE(exact.floorLimited);
+  // Within 3 dB of the floor the same figure is a bound.
+  EXPECT_TRUE(WorstRelative(MeasuredTransmission(m, -62.0), 14e6, 14.35e6, 2).floorLimited);
   DesignState d = testing::Design();
   const RuleBook book{{{.name = "R", .relativeDb = 60.0}}};
   std::string problem;
