@@ -43,11 +43,22 @@ TEST_F(BuildSheetWindowTest, ChoicesAreKeptAndTheDesignChangesOnlyWhenTheUserSay
   emit window.txtPower->editingFinished();
   EXPECT_EQ(window.txtPower->text(), QStringLiteral("5"));
 
+  // The harmonics against the rule picked, with the PA's levels.
+  window.txtPa->setText(QStringLiteral("2=-30"));
+  window.cboRule->setCurrentIndex(window.cboRule->findText(QStringLiteral("US-HF")));
+  emit window.cboRule->activated(window.cboRule->currentIndex());
+  EXPECT_NE(window.sheetText->toPlainText().indexOf(QStringLiteral(
+                "design, 2nd harmonic: -72.7 dBc at the antenna, rule allows -43.0 dBc: meets by "
+                "29.7 dB")),
+            -1);
   // E24, then search off the GUI thread; nothing changes until accepted.
   window.cboSeries->setCurrentIndex(2);
   {  // another window opens with the kept choices
     const BuildSheetWindow again(Form());
-    EXPECT_EQ((again.txtPower->text() + ' ' + again.txtWireL1->text()).toStdString(), "5 26");
+    EXPECT_EQ((again.txtPower->text() + ' ' + again.txtWireL1->text() + ' ' + again.txtPa->text() +
+               ' ' + again.cboRule->currentText())
+                  .toStdString(),
+              "5 26 2=-30 US-HF");
     EXPECT_EQ(again.cboSeries->currentIndex(), 2);
   }
   window.StartSearch();

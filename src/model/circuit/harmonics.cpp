@@ -209,7 +209,8 @@ std::vector<std::string> HarmonicsLines(const HarmonicsReport& report) {
              report.highHz / 1e6,
              notation::ShortestFloatText(static_cast<float>(report.watts)).c_str()),
       "Rule " + report.rule + ": a spur may reach " + Power(report.allowedWatts) +
-          Format(", %.1f dBc (", report.allowedDbc) + report.source + ")",
+          Format(", %.1f dBc", report.allowedDbc),
+      "  Source: " + report.source,
       Format("Terminations as designed; the worst over %d points across the band.",
              kHarmonicBandPoints),
       "",
