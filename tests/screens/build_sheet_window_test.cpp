@@ -28,6 +28,10 @@ TEST_F(BuildSheetWindowTest, ChoicesAreKeptAndTheDesignChangesOnlyWhenTheUserSay
   // The printed page (the printer itself is the report's, tested there).
   const auto texts = BuildSheetPage(model::BuildSheetLines(window.Sheet())).Texts();
   EXPECT_NE(std::find(texts.begin(), texts.end(), "OVER RATING"), texts.end());
+  // A sheet of 80 lines with the harmonics still ends on the page.
+  const auto ops = BuildSheetPage(std::vector<std::string>(80, "x"))
+                       .OfKind(platform::RecordingCanvas::Kind::Text);
+  EXPECT_LT(ops.back().a.y, 9800.0);
 
   window.txtPower->setText(QStringLiteral("5"));
   window.txtWireL1->setText(QStringLiteral("26"));
