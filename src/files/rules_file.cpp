@@ -12,12 +12,6 @@
 namespace diruruzevuv::files {
 namespace {
 
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-  return text;
-}
-
 // A number at least `lowest`, or with `none` allowed "-" as that.
 std::optional<double> Figure(std::string_view text, double lowest, std::optional<double> none) {
   if (none && text == "-") return none;
@@ -31,10 +25,10 @@ std::string ReadRow(std::string_view line, model::RuleRow& row) {
   std::vector<std::string_view> fields;
   // The source is the rest of the line and may hold commas of its own.
   for (std::size_t comma; fields.size() < 8 && (comma = line.find(',')) != line.npos;) {
-    fields.push_back(Trim(line.substr(0, comma)));
+    fields.push_back(TrimBlanks(line.substr(0, comma)));
     line.remove_prefix(comma + 1);
   }
-  fields.push_back(Trim(line));
+  fields.push_back(TrimBlanks(line));
   if (fields.size() != 9)
     return "9 comma-separated fields expected, found " + std::to_string(fields.size());
   if (fields[0].empty()) return "the rule has no name";
@@ -87,7 +81,7 @@ model::RuleBook ReadRuleRows(std::string_view text, std::string_view fileName) {
     const std::string_view line = text.substr(0, end);
     const bool crlf = end != text.npos && text.substr(end).starts_with("\r\n");
     text.remove_prefix(end == text.npos ? text.size() : end + (crlf ? 2 : 1));
-    if (Trim(line).empty() || line.front() == '*') continue;
+    if (TrimBlanks(line).empty() || line.front() == '*') continue;
     model::RuleRow row;
     if (const std::string why = ReadRow(line, row); !why.empty())
       book.problems.push_back(std::string(fileName) + " line " + std::to_string(number) + ": " +
