@@ -131,6 +131,12 @@ TEST(HarmonicsCommandTest, ExitStatusesAndCsv) {
   };
   for (const auto& [arguments, status] : rows)
     EXPECT_EQ(testing::RunCli("harmonics " + arguments).first, status) << arguments;
+  testing::TempDir work;  // a working copy of the rules that cannot be read
+  std::filesystem::create_directory(work / files::kRulesFileName);
+  EXPECT_EQ(testing::RunShell("cd " + work.path().string() + " && \"" + DIRU_CLI_PATH +
+                              "\" harmonics " + preset)
+                .first,
+            1);
   const auto csv = testing::RunCli("harmonics " + preset + "--csv --pa 2=-30");
   EXPECT_EQ(csv.second.substr(0, csv.second.find('\n', csv.second.find('\n') + 1) + 1),
             "harmonic,low_hz,high_hz,filter,relative_db,pa_dbc,spur_dbc,spur_watts,allowed_dbc,"
