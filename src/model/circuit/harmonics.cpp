@@ -115,8 +115,8 @@ HarmonicsReport JudgeHarmonics(const DesignState& design,
   report.source = rule.source;
   report.allowedWatts = rule.allowedWatts;
   report.allowedDbc = 10.0 * std::log10(rule.allowedWatts / choices.watts);
-  for (const HarmonicsFilter& filter : filters) {
-    for (int n = 2; n <= choices.highest; ++n) {
+  for (int n = 2; n <= choices.highest; ++n) {
+    for (const HarmonicsFilter& filter : filters) {
       HarmonicRow row{.harmonic = n,
                       .lowHz = n * report.lowHz,
                       .highHz = n * report.highHz,

@@ -125,7 +125,7 @@ struct HarmonicsReport {
   double watts = 0.0;
   double lowHz = 0.0, highHz = 0.0;
   double allowedWatts = 0.0, allowedDbc = 0.0;
-  std::vector<HarmonicRow> rows{};  // by filter, then harmonic
+  std::vector<HarmonicRow> rows{};  // by harmonic, the filters side by side
   // Every row with a PA level meets the rule (rows not measured are not judged).
   bool AllMeet() const noexcept;
 };
