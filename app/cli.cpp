@@ -30,7 +30,7 @@ constexpr Command kCommands[] = {
     {"devices", RunDevicesCommand, "list the network analysers attached"},
     {"measure", RunMeasureCommand, "sweep the analyser into a Touchstone file"},
     {"buildsheet", RunBuildSheetCommand, "core, wire, standard capacitors and part stress"},
-    {"harmonics", RunHarmonicsCommand, "the harmonics at the antenna against a spurious-emission rule"},
+    {"harmonics", RunHarmonicsCommand, "harmonics at the antenna against a spurious-emission rule"},
 };
 
 void PrintHelp() {

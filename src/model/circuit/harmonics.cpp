@@ -215,7 +215,7 @@ std::vector<std::string> HarmonicsLines(const HarmonicsReport& report) {
              kHarmonicBandPoints),
       "",
       "Harmonic  Band MHz         Filter     Filter dB  Highest PA dBc  PA dBc  Antenna dBc  "
-      "Margin dB"};
+      "Antenna W  Margin dB"};
   bool limited = false, judged = false;
   for (const HarmonicRow& row : report.rows) {
     std::string line = Format("%-9s %7.3f-%-8.3f %-10s ", Ordinal(row.harmonic).c_str(),
@@ -231,7 +231,9 @@ std::vector<std::string> HarmonicsLines(const HarmonicsReport& report) {
         "%9s  %14s",
         Format("%s%.1f", row.figure.floorLimited ? "<=" : "", *row.figure.relativeDb).c_str(),
         highest.c_str());
-    if (row.paDbc) line += Format("  %6.1f  %11.1f  %9.1f", *row.paDbc, row.spurDbc, row.marginDb);
+    if (row.paDbc)
+      line += Format("  %6.1f  %11.1f  %9s  %9.1f", *row.paDbc, row.spurDbc,
+                     Power(row.spurWatts).c_str(), row.marginDb);
     judged = judged || row.paDbc;
     lines.push_back(line);
   }
