@@ -209,6 +209,9 @@ frmDesign::frmDesign(model::Session& session, platform::Dialogs& dialogs, Screen
   SetBandCaption();
   m_session.monte.trialCount = 0;
   Redisplay();
+  // The boxes round what a file held to what they show: that is the design
+  // the file stands for from now on.
+  m_session.filed.design = m_session.design;
 }
 
 frmDesign::~frmDesign() = default;
@@ -610,7 +613,8 @@ void frmDesign::cmdSaveFile_Click() {
                          " button opens this design.\r\nReplace the band preset?")) {
     return;
   }
-  files::WriteDesignFile(m_session.design.CurrentFile, m_session.design, m_dialogs);
+  if (files::WriteDesignFile(m_session.design.CurrentFile, m_session.design, m_dialogs))
+    m_session.filed = {std::filesystem::path(name).filename().string(), m_session.design};
 }
 
 void frmDesign::cmdSpice_Click() {
