@@ -130,9 +130,8 @@ TEST(WindowSizeTest, ControlsCoverNeitherEachOtherNorTheSchematicsTexts) {
       const QRect from(form.Geometry().Map(op.a.x, op.a.y, 1, 1).topLeft(), QSize(9999, 999));
       taken.push_back({QFontMetrics(font).boundingRect(from, 0, op.text.c_str()), op.text.c_str()});
     }
-    for (QWidget* control : form.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-      if (control->objectName() != "cmdMonteStop")
-        taken.push_back({control->geometry(), control->objectName()});
+    for (QWidget* c : form.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+      if (c->objectName() != "cmdMonteStop") taken.push_back({c->geometry(), c->objectName()});
     for (std::size_t i = 0; i < taken.size(); ++i)
       for (std::size_t j = 0; j < i; ++j)
         EXPECT_FALSE(taken[i].first.intersects(taken[j].first))
