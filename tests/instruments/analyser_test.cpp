@@ -39,18 +39,15 @@ TEST(Analyser, EachKindIsDetectedAndSweeps2001PointsJoinedFromItsScans) {
       {"text scan", {EmulatedKind::kTextScanBoard}, 101, ScanMethod::kTextScan, 20},
       {"decimal comma",
        {EmulatedKind::kTextScanBoard, EmulatedFault::kNone, 5, 0.0, true},
-       101,
-       ScanMethod::kTextScan,
-       20},
+       101, ScanMethod::kTextScan, 20},
       {"H4 binary", {EmulatedKind::kH4}, 401, ScanMethod::kBinaryScan, 5},
-      {"slow, within the waits",
-       {EmulatedKind::kTextScanBoard, EmulatedFault::kSlow, 1},
-       101,
-       ScanMethod::kTextScan,
-       20},
+      {"slow, within the waits", {EmulatedKind::kTextScanBoard, EmulatedFault::kSlow, 1}, 101,
+       ScanMethod::kTextScan, 20},
       {"V2", {EmulatedKind::kV2}, 1024, ScanMethod::kTextScan, 182},
       {"V2, hardware revision 4", {EmulatedKind::kV2Plus4}, 65535, ScanMethod::kTextScan, 182},
   };
+  // The V2 boards' USB ID is an analyser's; its neighbour's is not.
+  EXPECT_EQ(AnalyserPorts({{"v2", 0x04b4, 8, ""}, {"other", 0x04b4, 7, ""}}).size(), 1u);
   const model::Ladder filter = testing::EmulatedFilter();
   for (const KindCase& c : cases) {
     SCOPED_TRACE(c.name);
