@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "instruments/analyser_v2.h"
 #include "notation/printable.h"
 
 namespace diruruzevuv::instruments {
@@ -89,19 +90,42 @@ bool ContainsNoCase(std::string_view text, std::string_view word) {
 }  // namespace
 
 int ExchangeLimitMs(int points, std::size_t replyBytes) {
-  return 2000 + 100 * points + static_cast<int>(replyBytes / 5);
+  return 2000 + kMsPerPoint * points + static_cast<int>(replyBytes / 5);
 }
 
 AnalyserShell::AnalyserShell(std::unique_ptr<ByteLink> link, std::string port, Timeouts timeouts)
     : m_link(std::move(link)), m_port(std::move(port)), m_timeouts(timeouts) {}
 
-bool AnalyserShell::Send(const std::string& command, int points, std::size_t replyBytes) {
+int ScanWaitMs(const Timeouts& timeouts, int points) {
+  return timeouts.scanMs + kMsPerPoint * points;
+}
+
+bool AnalyserShell::Send(std::string_view bytes, const std::string& what, int points,
+                         std::size_t replyBytes) {
   m_limitMs = ExchangeLimitMs(points, replyBytes);
   m_deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(m_limitMs);
   std::string why;
-  if (m_link->Write(command + "\r", why)) return true;
-  SetError(why + " (sending '" + command + "')");
+  if (m_link->Write(bytes, why)) return true;
+  SetError(why + " (sending '" + what + "')");
   return false;
+}
+
+std::optional<std::string> AnalyserShell::Exchange(std::string_view bytes, std::size_t replyBytes,
+                                                   const std::string& what, int points,
+                                                   int firstByteMs) {
+  if (!Send(bytes, what, points, replyBytes)) return std::nullopt;
+  while (m_buffer.size() < replyBytes) {
+    const bool started = !m_buffer.empty();
+    if (!ReadMore(started ? m_timeouts.quietMs : firstByteMs, what, started)) return std::nullopt;
+  }
+  std::string reply = m_buffer.substr(0, replyBytes);
+  m_buffer.erase(0, replyBytes);
+  return reply;
+}
+
+void AnalyserShell::SendOnly(std::string_view bytes) {
+  std::string ignored;
+  m_link->Write(bytes, ignored);
 }
 
 bool AnalyserShell::ReadMore(int timeoutMs, const std::string& waitingFor, bool started) {
@@ -124,6 +148,7 @@ bool AnalyserShell::ReadMore(int timeoutMs, const std::string& waitingFor, bool 
     case ByteLink::ReadStatus::kData:
       m_buffer.append(chunk, got.count);
       m_received += got.count;
+      m_heard = true;
       return true;
     case ByteLink::ReadStatus::kTimeout:
       if (lastWait)
@@ -166,9 +191,10 @@ std::optional<std::vector<std::string>> AnalyserShell::Command(const std::string
 std::optional<std::vector<std::string>> AnalyserShell::LineCommand(
     const std::string& command, bool scan, int points,
     const std::function<bool(std::size_t)>& progress) {
-  const int firstByteMs = scan ? m_timeouts.scanMs : m_timeouts.replyMs;
+  const int firstByteMs = scan ? ScanWaitMs(m_timeouts, points) : m_timeouts.replyMs;
   const std::size_t replyBytes = kTextPointBytes * static_cast<std::size_t>(points);
-  if (!Send(command, points, replyBytes) || !SkipToEcho(command, m_timeouts.replyMs))
+  if (!Send(command + "\r", command, points, replyBytes) ||
+      !SkipToEcho(command, m_timeouts.replyMs))
     return std::nullopt;
   std::size_t lines = 0;
   bool started = !m_buffer.empty();
@@ -208,7 +234,7 @@ std::optional<std::string> AnalyserShell::BinaryCommand(
     const std::string& command, std::size_t bytes, int points,
     const std::function<bool(std::size_t)>& progress) {
   m_shortReply = false;
-  if (!Send(command, points, bytes) || !SkipToEcho(command, m_timeouts.replyMs))
+  if (!Send(command + "\r", command, points, bytes) || !SkipToEcho(command, m_timeouts.replyMs))
     return std::nullopt;
   bool started = !m_buffer.empty();
   while (m_buffer.size() < bytes) {
@@ -216,7 +242,8 @@ std::optional<std::string> AnalyserShell::BinaryCommand(
       SetError("cancelled");
       return std::nullopt;
     }
-    if (!ReadMore(started ? m_timeouts.quietMs : m_timeouts.scanMs, command, started)) {
+    if (!ReadMore(started ? m_timeouts.quietMs : ScanWaitMs(m_timeouts, points), command,
+                  started)) {
       m_received = m_buffer.size();
       // The prompt at the end of what came: the device sent fewer points.
       m_shortReply = m_buffer.size() >= 4 && m_buffer.compare(m_buffer.size() - 4, 4, kPrompt) == 0;
@@ -324,10 +351,7 @@ std::string SweepRequestProblem(const SweepRequest& request) {
 
 namespace {
 
-struct Point {
-  double hz;
-  std::complex<double> s11, s21;
-};
+using Point = SweepPoint;
 
 std::string Hz(double hz) {
   char text[32];
@@ -447,40 +471,75 @@ bool ScanSweepData(AnalyserShell& shell, const ScanAsk& ask, const ScanProgress&
   return true;
 }
 
-bool Scan(AnalyserShell& shell, const AnalyserInfo& info, std::int64_t first, std::int64_t last,
-          int count, const ScanProgress& progress, std::vector<Point>& out) {
-  const ScanAsk ask{std::to_string(first) + " " + std::to_string(last), std::to_string(count),
-                    count};
-  switch (info.method) {
+}  // namespace
+
+bool ShellAnalyser::Scan(const SweepGrid& grid, int first, int count, const ScanProgress& progress,
+                         std::vector<SweepPoint>& out) {
+  const ScanAsk ask{std::to_string(std::llround(grid.At(first))) + " " +
+                        std::to_string(std::llround(grid.At(first + count - 1))),
+                    std::to_string(count), count};
+  switch (Info().method) {
     case ScanMethod::kBinaryScan:
-      return ScanBinary(shell, ask, progress, out);
+      return ScanBinary(*m_shell, ask, progress, out);
     case ScanMethod::kTextScan:
-      return ScanText(shell, ask, progress, out);
+      return ScanText(*m_shell, ask, progress, out);
     case ScanMethod::kSweepData:
       break;
   }
-  return ScanSweepData(shell, ask, progress, out);
+  return ScanSweepData(*m_shell, ask, progress, out);
 }
 
-}  // namespace
+bool ShellAnalyser::Prepare(bool raw) {
+  if (!raw) return true;
+  const auto reply = m_shell->Command("cal off");
+  if (reply && reply->empty()) return true;
+  if (reply)
+    SetError("answered 'cal off' with '" + notation::PrintableExcerpt(reply->front()) +
+             "': its correction cannot be turned off");
+  return false;
+}
 
-std::optional<model::MeasuredNetwork> Sweep(AnalyserShell& shell, const AnalyserInfo& info,
-                                            const SweepRequest& request,
-                                            const SweepProgress& progress) {
+void ShellAnalyser::Restore(bool raw, bool succeeded) {
+  // A scan leaves the device's own screen paused; let it sweep again, with
+  // its correction on. After a failure the device may be silent: the
+  // commands go out without waiting for a reply.
+  const bool paused = Info().method != ScanMethod::kSweepData;
+  for (const char* command : {"cal on", "resume"}) {
+    if (command == std::string_view("cal on") ? !raw : !paused) continue;
+    if (succeeded)
+      m_shell->Command(command);
+    else
+      m_shell->SendOnly(command + std::string("\r"));
+  }
+}
+
+std::optional<model::MeasuredNetwork> Analyser::Sweep(const SweepRequest& request,
+                                                      const SweepProgress& progress) {
   if (const std::string problem = SweepRequestProblem(request); !problem.empty()) {
-    shell.SetError(problem);
+    SetError(problem);
     return std::nullopt;
   }
+  if (!Prepare(request.raw)) {
+    Restore(request.raw, false);
+    return std::nullopt;
+  }
+  auto network = SweepScans(request, progress);
+  Restore(request.raw, network.has_value());
+  return network;
+}
+
+std::optional<model::MeasuredNetwork> Analyser::SweepScans(const SweepRequest& request,
+                                                           const SweepProgress& progress) {
   const int total = request.points;
-  const int maxPoints = std::max(2, info.maxPoints);
+  const int maxPoints = std::max(2, Info().maxPoints);
   const int scans = (total + maxPoints - 1) / maxPoints;
-  const auto grid = [&](int i) {
-    return request.startHz + (request.stopHz - request.startHz) * i / (total - 1);
-  };
+  const SweepGrid sweepGrid{request.startHz, request.stopHz, total};
+  const auto grid = [&](int i) { return sweepGrid.At(i); };
   model::MeasuredNetwork network;
   network.ports = 2;
-  network.name = shell.Port();
+  network.name = Port();
   network.referenceOhms = {50.0, 50.0};
+  network.uncorrected = !Corrects(request.raw);
   int first = 0;
   bool cancelled = false;
   for (int scan = 0; scan < scans; ++scan) {
@@ -490,7 +549,7 @@ std::optional<model::MeasuredNetwork> Sweep(AnalyserShell& shell, const Analyser
     std::vector<Point> points;
     const int before = first;
     const bool done = Scan(
-        shell, info, std::llround(grid(first)), std::llround(grid(last)), count,
+        sweepGrid, first, count,
         [&](int got) {
           if (!progress || progress(before + got, total)) return true;
           cancelled = true;
@@ -498,34 +557,32 @@ std::optional<model::MeasuredNetwork> Sweep(AnalyserShell& shell, const Analyser
         },
         points);
     if (!done) {
-      if (cancelled) shell.SetError("cancelled");
+      if (cancelled) SetError("cancelled");
       return std::nullopt;
     }
     for (int k = 0; k < count; ++k) {
       const Point& p = points[static_cast<std::size_t>(k)];
       const double asked = grid(first + k);
       if (!(std::fabs(p.hz - asked) <= 1.0 + 1e-9 * asked)) {
-        shell.SetError("answered " + Hz(p.hz) + " where " + Hz(asked) + " was asked");
+        SetError("answered " + Hz(p.hz) + " where " + Hz(asked) + " was asked");
         return std::nullopt;
       }
       if (!network.frequency.empty() && !(p.hz > network.frequency.back())) {
-        shell.SetError("answered " + Hz(p.hz) + " twice or out of order");
-        return std::nullopt;
-      }
-      if (!(std::isfinite(p.s11.real()) && std::isfinite(p.s11.imag()) &&
-            std::isfinite(p.s21.real()) && std::isfinite(p.s21.imag()))) {
-        shell.SetError("answered a value that is not a number at " + Hz(p.hz));
+        SetError("answered " + Hz(p.hz) + " twice or out of order");
         return std::nullopt;
       }
       // The text shell prints a value that is not a number as zeros; no
       // real measurement is exactly nothing on both traces.
-      if (p.s11 == 0.0 && p.s21 == 0.0) {
-        shell.SetError("answered a value that is not a number at " + Hz(p.hz));
+      if (!(std::isfinite(p.s11.real()) && std::isfinite(p.s11.imag()) &&
+            std::isfinite(p.s21.real()) && std::isfinite(p.s21.imag())) ||
+          (p.s11 == 0.0 && p.s21 == 0.0)) {
+        SetError("answered a value that is not a number at " + Hz(p.hz));
         return std::nullopt;
       }
-      if (!(std::abs(p.s11) <= model::kMostPassiveMagnitude &&
-            std::abs(p.s21) <= model::kMostPassiveMagnitude)) {
-        shell.SetError("answered " + std::string(model::kGainProblem) + " (at " + Hz(p.hz) + ")");
+      // Uncorrected readings may lie above 0 dB; a host calibration judges them.
+      if (!network.uncorrected && !(std::abs(p.s11) <= model::kMostPassiveMagnitude &&
+                                    std::abs(p.s21) <= model::kMostPassiveMagnitude)) {
+        SetError("answered " + std::string(model::kGainProblem) + " (at " + Hz(p.hz) + ")");
         return std::nullopt;
       }
       network.frequency.push_back(p.hz);
@@ -533,9 +590,13 @@ std::optional<model::MeasuredNetwork> Sweep(AnalyserShell& shell, const Analyser
     }
     first = last + 1;
   }
-  // A scan leaves the device's own screen paused; let it sweep again.
-  if (info.method != ScanMethod::kSweepData) shell.Command("resume");
   return network;
+}
+
+std::string UncorrectedProblem(const Analyser& analyser, const SweepRequest& request) {
+  if (request.raw || analyser.Corrects(false)) return {};
+  return "this analyser sends uncorrected data: calibrate first, see the README's \"Measuring "
+         "with an analyser\" section";
 }
 
 std::string TerminationProblem(double designOhms, const std::string& port) {
@@ -551,27 +612,42 @@ std::string TerminationProblem(double designOhms, const std::string& port) {
 std::vector<SerialPortInfo> AnalyserPorts(const std::vector<SerialPortInfo>& ports) {
   std::vector<SerialPortInfo> found;
   for (const SerialPortInfo& port : ports)
-    if (port.vendorId == kAnalyserVendorId && port.productId == kAnalyserProductId)
-      found.push_back(port);
+    for (const UsbId& id : kAnalyserUsbIds)
+      if (port.vendorId == id.vendorId && port.productId == id.productId) found.push_back(port);
   return found;
 }
 
-std::optional<Connection> Connect(const std::string& port, std::string& why, Timeouts timeouts) {
+namespace {
+
+std::unique_ptr<Analyser> ConnectShell(std::unique_ptr<AnalyserShell>& shell) {
+  const auto info = Identify(*shell);
+  return info ? std::make_unique<ShellAnalyser>(std::move(shell), *info) : nullptr;
+}
+
+// The families in the order they are tried: a later one only on a device
+// that has said nothing at all to those before (a register-protocol board
+// ignores the text shell's commands).
+using Probe = std::unique_ptr<Analyser> (*)(std::unique_ptr<AnalyserShell>&);
+constexpr Probe kFamilies[] = {ConnectShell, ConnectRegisters};
+
+}  // namespace
+
+std::unique_ptr<Analyser> Connect(const std::string& port, std::string& why, Timeouts timeouts) {
   std::string reason;
   auto link = OpenSerialPort(port, reason);
   if (!link) {
     why = (reason == kNotASerialPort ? port + ": " : "cannot open " + port + ": ") + reason;
-    return std::nullopt;
+    return nullptr;
   }
-  Connection connection;
-  connection.shell = std::make_unique<AnalyserShell>(std::move(link), port, timeouts);
-  const auto info = Identify(*connection.shell);
-  if (!info) {
-    why = connection.shell->Error();
-    return std::nullopt;
+  auto shell = std::make_unique<AnalyserShell>(std::move(link), port, timeouts);
+  std::string first;  // the first family's reason, unless a later one knew the device
+  for (const Probe probe : kFamilies) {
+    if (auto analyser = probe(shell)) return analyser;
+    if (first.empty()) first = shell->Error();
+    if (shell->HeardAnything()) break;
   }
-  connection.info = *info;
-  return connection;
+  why = shell->Error().empty() ? first : shell->Error();
+  return nullptr;
 }
 
 namespace {
@@ -611,10 +687,14 @@ std::optional<model::MeasuredNetwork> MeasureOnce(const std::string& port,
     if (!only) return std::nullopt;
     chosen = *only;
   }
-  auto connection = Connect(chosen, why, timeouts);
-  if (!connection) return std::nullopt;
-  auto network = Sweep(*connection->shell, connection->info, request, progress);
-  if (!network) why = connection->shell->Error();
+  auto analyser = Connect(chosen, why, timeouts);
+  if (!analyser) return std::nullopt;
+  if (const std::string problem = UncorrectedProblem(*analyser, request); !problem.empty()) {
+    why = chosen + ": " + problem;
+    return std::nullopt;
+  }
+  auto network = analyser->Sweep(request, progress);
+  if (!network) why = analyser->Error();
   return network;
 }
 

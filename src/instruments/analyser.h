@@ -2,6 +2,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <complex>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -19,7 +21,7 @@ namespace diruruzevuv::instruments {
 // Besides these, every exchange has one overall limit (ExchangeLimitMs).
 struct Timeouts {
   int replyMs = 2000;  // first byte of an ordinary command's reply
-  int scanMs = 20000;  // first byte after a scan command
+  int scanMs = 20000;  // first byte after a scan command, and ScanWaitMs's more
   int quietMs = 1000;  // between bytes once a reply has started
   // When set, raising it ends any wait within a tenth of a second (the
   // window's Cancel while the device is silent).
@@ -45,6 +47,12 @@ struct AnalyserInfo {
 // expected size at 5 kB/s. Bytes that arrive never extend it, so a device
 // that drips its answer is given up on all the same.
 int ExchangeLimitMs(int points, std::size_t replyBytes);
+inline constexpr int kMsPerPoint = 100;
+
+// The wait for the first byte after a scan of so many points: the device
+// answers only once it has measured them all, so it grows with them as
+// the overall limit does.
+int ScanWaitMs(const Timeouts& timeouts, int points);
 
 // The device's text shell: sends a command ending in CR and reads the
 // reply after the command's echo up to the next "ch> " prompt. Every read
@@ -71,13 +79,24 @@ class AnalyserShell {
   const std::string& Error() const noexcept { return m_error; }
   const std::string& Port() const noexcept { return m_port; }
   void SetError(std::string why) { m_error = m_port + ": " + std::move(why); }
+  void ClearError() noexcept { m_error.clear(); }
   // Bytes of the current reply received so far (after the echo).
   std::size_t Received() const noexcept { return m_received; }
   // Whether the last binary reply ended early with the prompt.
   bool ShortReply() const noexcept { return m_shortReply; }
+  // Sends bytes without waiting for a reply, even after a Cancel; Error()
+  // stays as it was.
+  void SendOnly(std::string_view bytes);
+  // Sends bytes as they are and reads a reply of replyBytes, its first
+  // byte within firstByteMs: for a binary protocol on the same link.
+  std::optional<std::string> Exchange(std::string_view bytes, std::size_t replyBytes,
+                                      const std::string& what, int points, int firstByteMs);
+  // Whether the device has sent any byte since the port was opened.
+  bool HeardAnything() const noexcept { return m_heard; }
+  const Timeouts& Waits() const noexcept { return m_timeouts; }
 
  private:
-  bool Send(const std::string& command, int points, std::size_t replyBytes);
+  bool Send(std::string_view bytes, const std::string& what, int points, std::size_t replyBytes);
   bool ReadMore(int timeoutMs, const std::string& waitingFor, bool started);
   bool SkipToEcho(const std::string& command, int timeoutMs);
   std::unique_ptr<ByteLink> m_link;
@@ -90,6 +109,7 @@ class AnalyserShell {
   std::string m_error;
   std::size_t m_received = 0;
   bool m_shortReply = false;
+  bool m_heard = false;
 };
 
 // Asks the device what it is. Nothing, with the shell's error set, when it
@@ -105,6 +125,9 @@ struct SweepRequest {
   double startHz = 0.0;
   double stopHz = 0.0;
   int points = kDefaultSweepPoints;
+  // The device's readings without its own correction (for a calibration
+  // made on the host); the result's uncorrected says what came.
+  bool raw = false;
 };
 
 // A design's sweep range as the analyser sweeps it: low to high, whichever
@@ -117,14 +140,78 @@ std::string SweepRequestProblem(const SweepRequest& request);
 // Progress: points received so far and the total; false cancels.
 using SweepProgress = std::function<bool(int done, int total)>;
 
-// Sweeps the range linearly in as many of the device's largest scans as it
-// takes, joined without repeating a frequency: a two-port measurement with
-// S11 and S21 as measured, S12 = S21 and S22 = 0 (the analyser measures one
-// direction only), referred to 50 ohm. Nothing, with the shell's error
-// set, when any point is missing, out of place or not a number.
-std::optional<model::MeasuredNetwork> Sweep(AnalyserShell& shell, const AnalyserInfo& info,
-                                            const SweepRequest& request,
-                                            const SweepProgress& progress = {});
+// The points of a linear sweep: point i of total from start to stop.
+struct SweepGrid {
+  double startHz, stopHz;
+  int total;
+  double At(int i) const noexcept { return startHz + (stopHz - startHz) * i / (total - 1); }
+};
+
+// One point of a device sweep as the device gives it.
+struct SweepPoint {
+  double hz;
+  std::complex<double> s11, s21;
+};
+
+// An analyser on its port, whichever protocol it speaks.
+class Analyser {
+ public:
+  virtual ~Analyser() = default;
+  const AnalyserInfo& Info() const noexcept { return m_info; }
+  virtual const std::string& Port() const noexcept = 0;
+  virtual const std::string& Error() const noexcept = 0;
+  virtual void SetError(std::string why) = 0;
+  // Whether its sweeps come corrected by the device's own calibration.
+  virtual bool Corrects(bool raw) const noexcept = 0;
+
+  // Sweeps the range linearly in as many of the device's largest sweeps
+  // as it takes, joined without repeating a frequency: a two-port
+  // measurement with S11 and S21 as measured, S12 = S21 and S22 = 0 (the
+  // analyser measures one direction only), referred to 50 ohm. Nothing,
+  // with Error() set, when any point is missing, out of place or not a
+  // number. The device is left sweeping as the user had it, whatever the
+  // outcome.
+  std::optional<model::MeasuredNetwork> Sweep(const SweepRequest& request,
+                                              const SweepProgress& progress = {});
+
+ protected:
+  explicit Analyser(AnalyserInfo info) : m_info(std::move(info)) {}
+  using ScanProgress = std::function<bool(int)>;
+  // Before the first device sweep: false with Error() set when it fails.
+  virtual bool Prepare(bool raw) = 0;
+  // One device sweep of count points of the grid from its point first.
+  virtual bool Scan(const SweepGrid& grid, int first, int count, const ScanProgress& progress,
+                    std::vector<SweepPoint>& out) = 0;
+  // After the last, whatever the outcome; leaves Error() as it was.
+  virtual void Restore(bool raw, bool succeeded) = 0;
+
+ private:
+  std::optional<model::MeasuredNetwork> SweepScans(const SweepRequest& request,
+                                                   const SweepProgress& progress);
+  AnalyserInfo m_info;
+};
+
+// The text-shell family.
+class ShellAnalyser final : public Analyser {
+ public:
+  ShellAnalyser(std::unique_ptr<AnalyserShell> shell, AnalyserInfo info)
+      : Analyser(std::move(info)), m_shell(std::move(shell)) {}
+  const std::string& Port() const noexcept override { return m_shell->Port(); }
+  const std::string& Error() const noexcept override { return m_shell->Error(); }
+  void SetError(std::string why) override { m_shell->SetError(std::move(why)); }
+  bool Corrects(bool raw) const noexcept override { return !raw; }
+
+ private:
+  bool Prepare(bool raw) override;
+  bool Scan(const SweepGrid& grid, int first, int count, const ScanProgress& progress,
+            std::vector<SweepPoint>& out) override;
+  void Restore(bool raw, bool succeeded) override;
+  std::unique_ptr<AnalyserShell> m_shell;
+};
+
+// Why a sweep of the analyser cannot be used as asked (empty when it can):
+// uncorrected readings that nobody asked for.
+std::string UncorrectedProblem(const Analyser& analyser, const SweepRequest& request);
 
 // The comment written into a Touchstone file of such a measurement.
 inline constexpr const char* kOneDirectionComment =
@@ -139,12 +226,8 @@ std::string TerminationProblem(double designOhms, const std::string& port);
 // The ports with the analyser's USB IDs.
 std::vector<SerialPortInfo> AnalyserPorts(const std::vector<SerialPortInfo>& ports);
 
-// Opens, identifies and keeps a connection; nothing with why set.
-struct Connection {
-  std::unique_ptr<AnalyserShell> shell;
-  AnalyserInfo info;
-};
-std::optional<Connection> Connect(const std::string& port, std::string& why,
+// Opens and identifies the analyser on the port; nothing with why set.
+std::unique_ptr<Analyser> Connect(const std::string& port, std::string& why,
                                   Timeouts timeouts = {});
 
 // One measurement from the named port, or from the one analyser found when
