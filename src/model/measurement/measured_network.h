@@ -22,6 +22,10 @@ struct MeasuredNetwork {
   // What the reader ignored and the user should know ("a.s2p, line 7: a
   // second option line is ignored").
   std::vector<std::string> warnings;
+  // Measured through a host calibration: the reflection that loaded the
+  // device's port 2 at each frequency (the analyser's port-2 match). Empty:
+  // port 2 was the reference itself.
+  std::vector<std::complex<double>> portTwoMatch;
 };
 
 // A measurement shown over the design's response: referred to the
@@ -39,6 +43,11 @@ struct ShownMeasurement {
   // After a fit of this measurement: what the fitted parts give.
   std::optional<FittedCurves> fitted;
 };
+
+// The impedance of a port-2 match of reflection g against ohms.
+inline std::complex<double> PortTwoLoad(std::complex<double> g, double ohms) {
+  return ohms * (1.0 + g) / (1.0 - g);
+}
 
 // True when both ports are referred to ohms already.
 bool IsReferredTo(const MeasuredNetwork& network, double ohms) noexcept;
