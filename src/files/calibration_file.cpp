@@ -1,5 +1,6 @@
 #include "files/calibration_file.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <vector>
@@ -241,6 +242,61 @@ CalibrationRead ReadCalibrationFile(const std::string& path) {
 
 bool WriteCalibrationFile(const std::string& path, const CalibrationFile& file, std::string& why) {
   return ReplaceFileContents(path, CalibrationText(file), &why);
+}
+
+std::string RecordStandard(CalibrationFile& file, Standard standard,
+                           const model::MeasuredNetwork& raw, const CalibrationDevice& device) {
+  model::Calibration tried = file.calibration;
+  const bool first =
+      std::none_of(tried.raw.begin(), tried.raw.end(), [](const auto& r) { return r.has_value(); });
+  if (first) tried.frequency = raw.frequency;
+  if (raw.frequency != tried.frequency)
+    return "the analyser swept other frequencies than the calibration's standards";
+  model::RawSweep& sweep = tried.raw[static_cast<int>(standard)].emplace();
+  for (const auto& s : raw.s) sweep.s11.push_back(s[0]), sweep.s21.push_back(s[1]);
+  if (std::string why = model::LookAlike(tried, standard); !why.empty()) return why;
+  file.calibration = std::move(tried);
+  if (first) file.device = device;
+  return {};
+}
+
+std::string StillMissingText(const model::Calibration& calibration) {
+  const auto missing = model::MissingStandards(calibration, true);
+  if (missing.empty()) return "S11 and S21 can be corrected (the isolation is optional)";
+  std::string text = "still to measure:";
+  for (Standard standard : missing)
+    text += std::string(text.back() == ':' ? " " : ", ") + model::StandardName(standard);
+  return text;
+}
+
+std::string OtherDeviceText(const CalibrationDevice& made, const CalibrationDevice& now) {
+  const bool same = made.family == now.family && made.kind == now.kind &&
+                    (made.serial.empty() || now.serial.empty() || made.serial == now.serial);
+  if (same) return {};
+  const auto named = [](const CalibrationDevice& d) {
+    return d.kind + (d.serial.empty() ? "" : " (serial " + d.serial + ")");
+  };
+  return "the calibration was made on " + named(made) + ", not on this " + named(now) +
+         ": its corrections may not hold";
+}
+
+std::optional<model::MeasuredNetwork> Corrected(const CalibrationFile& file,
+                                                const std::string& name,
+                                                const model::MeasuredNetwork& raw,
+                                                std::string& why) {
+  const auto model = model::SolveCalibration(file.calibration, why);
+  auto corrected = model ? model::ApplyCalibration(*model, raw, why) : std::nullopt;
+  if (!corrected) {
+    why = name + ": " + why;
+    return std::nullopt;
+  }
+  corrected->name = raw.name + ", calibrated with " + name;
+  return corrected;
+}
+
+std::string CalibratedComment(const std::string& name) {
+  return "corrected with the calibration " + name +
+         ": S11 and S21 as the filter gives them into the analyser's port 2, whose match follows";
 }
 
 KitRead ParseKit(std::string_view text, std::string_view name) {

@@ -5,6 +5,8 @@
 namespace diruruzevuv::files {
 namespace {
 
+using model::Standard;
+
 // The layout, and every number back as the same double.
 TEST(CalibrationFileTest, WritesTheLayoutAndReadsItBack) {
   CalibrationFile file{{"V2", "V2_2", "1.0", "A1B2"}, 1e6, 2e6, 2, {}};
@@ -58,6 +60,26 @@ TEST(CalibrationFileTest, RefusesWithFileAndLine) {
       std::tuple(10.0, 25.0, 50.2, 0.0));
   EXPECT_EQ(ParseKit("through 1,5\n", "k.txt").error,
             "k.txt, line 1: through needs its delay in ps");
+}
+
+// The first standard sets the grid and the device; later ones must fit.
+TEST(CalibrationFileTest, RecordsStandardsOnOneGrid) {
+  model::MeasuredNetwork open, shifted, same;
+  open.frequency = {1e6, 2e6}, open.s = {{0.9, 0.0}, {0.8, 0.0}};
+  shifted = open, same = open;
+  shifted.frequency[1] = 2.5e6;
+  CalibrationFile file;
+  const CalibrationDevice board{"V2", "V2_2", "1.0", "A1"}, other{"V2", "V2_2", "1.0", "B7"};
+  EXPECT_EQ(RecordStandard(file, Standard::kOpen, open, board), "");
+  EXPECT_EQ(std::tie(file.calibration.frequency, file.device.serial),
+            std::tie(open.frequency, board.serial));
+  EXPECT_EQ(RecordStandard(file, Standard::kShort, shifted, board),
+            "the analyser swept other frequencies than the calibration's standards");
+  EXPECT_NE(RecordStandard(file, Standard::kShort, same, board), "");
+  EXPECT_EQ(StillMissingText(file.calibration), "still to measure: short, load, through");
+  EXPECT_EQ(OtherDeviceText(file.device, other),
+            "the calibration was made on V2_2 (serial A1), not on this V2_2 (serial B7): its "
+            "corrections may not hold");
 }
 
 }  // namespace
