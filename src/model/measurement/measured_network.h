@@ -22,6 +22,8 @@ struct MeasuredNetwork {
   // What the reader ignored and the user should know ("a.s2p, line 7: a
   // second option line is ignored").
   std::vector<std::string> warnings;
+  // Read from an analyser without any correction (its raw readings).
+  bool uncorrected = false;
   // Measured through a host calibration: the reflection that loaded the
   // device's port 2 at each frequency (the analyser's port-2 match). Empty:
   // port 2 was the reference itself.
