@@ -262,7 +262,9 @@ std::string RecordStandard(CalibrationFile& file, Standard standard,
 
 std::string StillMissingText(const model::Calibration& calibration) {
   const auto missing = model::MissingStandards(calibration, true);
-  if (missing.empty()) return "S11 and S21 can be corrected (the isolation is optional)";
+  if (missing.empty())
+    return std::string("S11 and S21 can be corrected") +
+           (calibration.raw[4] ? "" : " (the isolation is optional)");
   std::string text = "still to measure:";
   for (Standard standard : missing)
     text += std::string(text.back() == ':' ? " " : ", ") + model::StandardName(standard);

@@ -67,6 +67,13 @@ Complex Between(Complex a, Complex b, double t) {
   return std::polar(magnitude, std::arg(a) + t * std::arg(b / a));
 }
 
+// Frequencies written to a file and read back may differ in the last digit.
+constexpr double kSlack = 1e-9;
+
+bool InRange(const std::vector<double>& f, double hz) {
+  return hz >= f.front() - kSlack * f.back() && hz <= f.back() + kSlack * f.back();
+}
+
 std::string Hz(double hz) {
   char text[48];
   std::snprintf(text, sizeof text, "%.0f Hz", hz);
@@ -173,10 +180,8 @@ std::optional<ErrorModel> SolveCalibration(const Calibration& calibration, std::
 
 std::optional<ErrorTerms> TermsAt(const ErrorModel& model, double hz) {
   const auto& f = model.frequency;
-  if (f.empty()) return std::nullopt;
-  // Frequencies written to a file and read back may differ in the last digit.
-  const double slack = 1e-9 * f.back();
-  if (hz < f.front() - slack || hz > f.back() + slack) return std::nullopt;
+  if (f.empty() || !InRange(f, hz)) return std::nullopt;
+  const double slack = kSlack * f.back();
   const std::size_t above = std::lower_bound(f.begin(), f.end(), hz) - f.begin();
   if (above == f.size() || f[above] - hz <= slack)
     return model.terms[std::min(above, f.size() - 1)];
@@ -189,9 +194,11 @@ std::optional<ErrorTerms> TermsAt(const ErrorModel& model, double hz) {
                     Between(a.e22, b.e22, t),       Between(a.e30, b.e30, t)};
 }
 
-std::string OutsideRangeText(const ErrorModel& model, double hz) {
-  return Hz(hz) + " lies outside the calibration's range, " + Hz(model.frequency.front()) + " to " +
-         Hz(model.frequency.back());
+std::string OutsideRangeText(const std::vector<double>& grid, double hz) {
+  if (grid.empty()) return "the calibration has no frequencies";
+  if (InRange(grid, hz)) return {};
+  return Hz(hz) + " lies outside the calibration's range, " + Hz(grid.front()) + " to " +
+         Hz(grid.back());
 }
 
 std::optional<MeasuredNetwork> ApplyCalibration(const ErrorModel& model, const MeasuredNetwork& raw,
@@ -205,7 +212,7 @@ std::optional<MeasuredNetwork> ApplyCalibration(const ErrorModel& model, const M
   for (std::size_t i = 0; i < raw.frequency.size(); ++i) {
     const auto e = TermsAt(model, raw.frequency[i]);
     if (!e) {
-      why = OutsideRangeText(model, raw.frequency[i]);
+      why = OutsideRangeText(model.frequency, raw.frequency[i]);
       return std::nullopt;
     }
     auto& s = out.s[i];

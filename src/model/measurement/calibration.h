@@ -95,8 +95,9 @@ std::optional<ErrorModel> SolveCalibration(const Calibration& calibration, std::
 // The terms at hz, interpolated between the grid's frequencies (magnitude
 // and phase, so a cable's delay turns smoothly); nothing outside the grid.
 std::optional<ErrorTerms> TermsAt(const ErrorModel& model, double hz);
-// "14 MHz lies outside the calibration's range, 1 MHz to 30 MHz".
-std::string OutsideRangeText(const ErrorModel& model, double hz);
+// Why hz cannot be corrected on the grid ("70000000 Hz lies outside the
+// calibration's range, 1000000 Hz to 60000000 Hz"), or empty when it can.
+std::string OutsideRangeText(const std::vector<double>& grid, double hz);
 
 // The raw measurement corrected: S11 and S21 of the device as loaded at
 // port 2 by the port-2 match, S12 = S21 and S22 = 0, the match kept in
