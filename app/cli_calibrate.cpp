@@ -8,7 +8,7 @@
 #include "cli_commands.h"
 #include "cli_notifier.h"
 #include "files/calibration_file.h"
-#include "instruments/analyser.h"
+#include "instruments/calibrated_measurement.h"
 #include "model/notifier.h"
 
 namespace diruruzevuv::cli {
@@ -80,20 +80,14 @@ int RunCalibrateCommand(const Context&, const std::vector<std::string>& args) {
     if (!read.kit) return Fail(read.error);
     file.calibration.kit = *read.kit;
   }
-  const std::string port = *parsed.Text("--port");
-  std::string why;
-  const auto analyser = instruments::Connect(port, why);
-  if (!analyser) return Fail(why);
-  const files::CalibrationDevice device = DeviceOf(*analyser, port);
-  if (const std::string other = files::OtherDeviceText(file.device, device);
-      exists && !other.empty())
-    std::fputs(("diruruzevuv-cli: " + path + ": " + other + "\n").c_str(), stderr);
-  const auto raw = analyser->Sweep({file.startHz, file.stopHz, file.points, true});
-  if (!raw) return Fail(analyser->Error());
-  why = files::RecordStandard(file, *standard, *raw, device);
+  std::string warning;
+  const std::string why =
+      instruments::MeasureStandard(*parsed.Text("--port"), file, *standard, warning);
+  if (!warning.empty())
+    std::fputs(("diruruzevuv-cli: " + path + ": " + warning + "\n").c_str(), stderr);
   if (!why.empty()) return Fail(why);
-  if (!files::WriteCalibrationFile(path, file, why))
-    return Fail(model::CannotWriteText({"", path, why}));
+  if (std::string failed; !files::WriteCalibrationFile(path, file, failed))
+    return Fail(model::CannotWriteText({"", path, failed}));
   return WriteOut(std::string(model::StandardName(*standard)) + " measured; " +
                   files::StillMissingText(file.calibration) + "\n");
 }

@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "files/calibration_file.h"
-#include "instruments/serial_port.h"
+#include "instruments/calibrated_measurement.h"
 
 namespace diruruzevuv::cli {
 
@@ -22,18 +22,11 @@ int ChooseCorrection(const ParsedLine& parsed, Correction& correction) {
   return 0;
 }
 
-files::CalibrationDevice DeviceOf(const instruments::Analyser& analyser, const std::string& port) {
-  files::CalibrationDevice device{analyser.Corrects(false) ? "text-shell" : "V2",
-                                  analyser.Info().kind, analyser.Info().firmware, ""};
-  for (const auto& found : instruments::ListSerialPorts())
-    if (found.port == port) device.serial = found.serial;
-  return device;
-}
-
 std::optional<model::MeasuredNetwork> MeasureCorrected(const std::string& port,
                                                        instruments::SweepRequest request,
                                                        const Correction& correction,
                                                        std::string& why) {
+  if (!correction.Chosen()) return instruments::MeasureOnce(port, request, why);
   std::optional<files::CalibrationFile> calibration;
   if (!correction.calibration.empty()) {
     files::CalibrationRead read = files::ReadCalibrationFile(correction.calibration);
@@ -45,39 +38,13 @@ std::optional<model::MeasuredNetwork> MeasureCorrected(const std::string& port,
     if (std::isnan(request.startHz) && std::isnan(request.stopHz))
       request = {calibration->startHz, calibration->stopHz, calibration->points};
   }
-  if (!correction.Chosen()) return instruments::MeasureOnce(port, request, why);
-  std::string chosen = port;
-  if (chosen.empty()) {
-    const auto only = instruments::OnlyAnalyserPort(why);
-    if (!only) return std::nullopt;
-    chosen = *only;
-  }
-  const auto analyser = instruments::Connect(chosen, why);
-  if (!analyser) return std::nullopt;
-  request.raw = true;
   const std::string name = std::filesystem::path(correction.calibration).filename().string();
-  if (calibration)
-    if (const std::string other =
-            files::OtherDeviceText(calibration->device, DeviceOf(*analyser, chosen));
-        !other.empty())
-      std::fputs(("diruruzevuv-cli: " + name + ": " + other + "\n").c_str(), stderr);
-  // Nothing swept in vain outside the calibration's range.
-  for (const double hz : {request.startHz, request.stopHz})
-    if (calibration &&
-        !(why = model::OutsideRangeText(calibration->calibration.frequency, hz)).empty()) {
-      why = name + ": " + why;
-      return std::nullopt;
-    }
-  auto network = analyser->Sweep(request);
-  if (!network) {
-    why = analyser->Error();
-    return std::nullopt;
-  }
-  if (!calibration) {
-    if (network->uncorrected) network->name += " (uncorrected)";
-    return network;
-  }
-  return files::Corrected(*calibration, name, *network, why);
+  std::string warning;
+  auto network = instruments::MeasureCalibrated(
+      port, request, calibration ? &*calibration : nullptr, name, why, warning);
+  if (!warning.empty())
+    std::fputs(("diruruzevuv-cli: " + name + ": " + warning + "\n").c_str(), stderr);
+  return network;
 }
 
 std::vector<std::string> MeasurementComments(const Correction& correction) {

@@ -36,7 +36,4 @@ std::optional<model::MeasuredNetwork> MeasureCorrected(const std::string& port,
 // The comments of a Touchstone file of such a measurement.
 std::vector<std::string> MeasurementComments(const Correction& correction);
 
-// The calibration's device as the analyser on port is.
-files::CalibrationDevice DeviceOf(const instruments::Analyser& analyser, const std::string& port);
-
 }  // namespace diruruzevuv::cli
