@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "instruments/analyser_v2.h"
 #include "notation/printable.h"
 
 namespace diruruzevuv::instruments {
@@ -89,24 +90,42 @@ bool ContainsNoCase(std::string_view text, std::string_view word) {
 }  // namespace
 
 int ExchangeLimitMs(int points, std::size_t replyBytes) {
-  return 2000 + 100 * points + static_cast<int>(replyBytes / 5);
+  return 2000 + kMsPerPoint * points + static_cast<int>(replyBytes / 5);
 }
 
 AnalyserShell::AnalyserShell(std::unique_ptr<ByteLink> link, std::string port, Timeouts timeouts)
     : m_link(std::move(link)), m_port(std::move(port)), m_timeouts(timeouts) {}
 
-bool AnalyserShell::Send(const std::string& command, int points, std::size_t replyBytes) {
+int ScanWaitMs(const Timeouts& timeouts, int points) {
+  return timeouts.scanMs + kMsPerPoint * points;
+}
+
+bool AnalyserShell::Send(std::string_view bytes, const std::string& what, int points,
+                         std::size_t replyBytes) {
   m_limitMs = ExchangeLimitMs(points, replyBytes);
   m_deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(m_limitMs);
   std::string why;
-  if (m_link->Write(command + "\r", why)) return true;
-  SetError(why + " (sending '" + command + "')");
+  if (m_link->Write(bytes, why)) return true;
+  SetError(why + " (sending '" + what + "')");
   return false;
 }
 
-void AnalyserShell::SendOnly(const std::string& command) {
+std::optional<std::string> AnalyserShell::Exchange(std::string_view bytes, std::size_t replyBytes,
+                                                   const std::string& what, int points,
+                                                   int firstByteMs) {
+  if (!Send(bytes, what, points, replyBytes)) return std::nullopt;
+  while (m_buffer.size() < replyBytes) {
+    const bool started = !m_buffer.empty();
+    if (!ReadMore(started ? m_timeouts.quietMs : firstByteMs, what, started)) return std::nullopt;
+  }
+  std::string reply = m_buffer.substr(0, replyBytes);
+  m_buffer.erase(0, replyBytes);
+  return reply;
+}
+
+void AnalyserShell::SendOnly(std::string_view bytes) {
   std::string ignored;
-  m_link->Write(command + "\r", ignored);
+  m_link->Write(bytes, ignored);
 }
 
 bool AnalyserShell::ReadMore(int timeoutMs, const std::string& waitingFor, bool started) {
@@ -129,6 +148,7 @@ bool AnalyserShell::ReadMore(int timeoutMs, const std::string& waitingFor, bool 
     case ByteLink::ReadStatus::kData:
       m_buffer.append(chunk, got.count);
       m_received += got.count;
+      m_heard = true;
       return true;
     case ByteLink::ReadStatus::kTimeout:
       if (lastWait)
@@ -171,9 +191,10 @@ std::optional<std::vector<std::string>> AnalyserShell::Command(const std::string
 std::optional<std::vector<std::string>> AnalyserShell::LineCommand(
     const std::string& command, bool scan, int points,
     const std::function<bool(std::size_t)>& progress) {
-  const int firstByteMs = scan ? m_timeouts.scanMs : m_timeouts.replyMs;
+  const int firstByteMs = scan ? ScanWaitMs(m_timeouts, points) : m_timeouts.replyMs;
   const std::size_t replyBytes = kTextPointBytes * static_cast<std::size_t>(points);
-  if (!Send(command, points, replyBytes) || !SkipToEcho(command, m_timeouts.replyMs))
+  if (!Send(command + "\r", command, points, replyBytes) ||
+      !SkipToEcho(command, m_timeouts.replyMs))
     return std::nullopt;
   std::size_t lines = 0;
   bool started = !m_buffer.empty();
@@ -213,7 +234,7 @@ std::optional<std::string> AnalyserShell::BinaryCommand(
     const std::string& command, std::size_t bytes, int points,
     const std::function<bool(std::size_t)>& progress) {
   m_shortReply = false;
-  if (!Send(command, points, bytes) || !SkipToEcho(command, m_timeouts.replyMs))
+  if (!Send(command + "\r", command, points, bytes) || !SkipToEcho(command, m_timeouts.replyMs))
     return std::nullopt;
   bool started = !m_buffer.empty();
   while (m_buffer.size() < bytes) {
@@ -221,7 +242,8 @@ std::optional<std::string> AnalyserShell::BinaryCommand(
       SetError("cancelled");
       return std::nullopt;
     }
-    if (!ReadMore(started ? m_timeouts.quietMs : m_timeouts.scanMs, command, started)) {
+    if (!ReadMore(started ? m_timeouts.quietMs : ScanWaitMs(m_timeouts, points), command,
+                  started)) {
       m_received = m_buffer.size();
       // The prompt at the end of what came: the device sent fewer points.
       m_shortReply = m_buffer.size() >= 4 && m_buffer.compare(m_buffer.size() - 4, 4, kPrompt) == 0;
@@ -451,10 +473,11 @@ bool ScanSweepData(AnalyserShell& shell, const ScanAsk& ask, const ScanProgress&
 
 }  // namespace
 
-bool ShellAnalyser::Scan(std::int64_t first, std::int64_t last, int count,
-                         const ScanProgress& progress, std::vector<SweepPoint>& out) {
-  const ScanAsk ask{std::to_string(first) + " " + std::to_string(last), std::to_string(count),
-                    count};
+bool ShellAnalyser::Scan(const SweepGrid& grid, int first, int count, const ScanProgress& progress,
+                         std::vector<SweepPoint>& out) {
+  const ScanAsk ask{std::to_string(std::llround(grid.At(first))) + " " +
+                        std::to_string(std::llround(grid.At(first + count - 1))),
+                    std::to_string(count), count};
   switch (Info().method) {
     case ScanMethod::kBinaryScan:
       return ScanBinary(*m_shell, ask, progress, out);
@@ -486,7 +509,7 @@ void ShellAnalyser::Restore(bool raw, bool succeeded) {
     if (succeeded)
       m_shell->Command(command);
     else
-      m_shell->SendOnly(command);
+      m_shell->SendOnly(command + std::string("\r"));
   }
 }
 
@@ -510,9 +533,8 @@ std::optional<model::MeasuredNetwork> Analyser::SweepScans(const SweepRequest& r
   const int total = request.points;
   const int maxPoints = std::max(2, Info().maxPoints);
   const int scans = (total + maxPoints - 1) / maxPoints;
-  const auto grid = [&](int i) {
-    return request.startHz + (request.stopHz - request.startHz) * i / (total - 1);
-  };
+  const SweepGrid sweepGrid{request.startHz, request.stopHz, total};
+  const auto grid = [&](int i) { return sweepGrid.At(i); };
   model::MeasuredNetwork network;
   network.ports = 2;
   network.name = Port();
@@ -527,7 +549,7 @@ std::optional<model::MeasuredNetwork> Analyser::SweepScans(const SweepRequest& r
     std::vector<Point> points;
     const int before = first;
     const bool done = Scan(
-        std::llround(grid(first)), std::llround(grid(last)), count,
+        sweepGrid, first, count,
         [&](int got) {
           if (!progress || progress(before + got, total)) return true;
           cancelled = true;
@@ -590,10 +612,25 @@ std::string TerminationProblem(double designOhms, const std::string& port) {
 std::vector<SerialPortInfo> AnalyserPorts(const std::vector<SerialPortInfo>& ports) {
   std::vector<SerialPortInfo> found;
   for (const SerialPortInfo& port : ports)
-    if (port.vendorId == kAnalyserVendorId && port.productId == kAnalyserProductId)
-      found.push_back(port);
+    for (const UsbId& id : kAnalyserUsbIds)
+      if (port.vendorId == id.vendorId && port.productId == id.productId) found.push_back(port);
   return found;
 }
+
+namespace {
+
+std::unique_ptr<Analyser> ConnectShell(std::unique_ptr<AnalyserShell>& shell) {
+  const auto info = Identify(*shell);
+  return info ? std::make_unique<ShellAnalyser>(std::move(shell), *info) : nullptr;
+}
+
+// The families in the order they are tried: a later one only on a device
+// that has said nothing at all to those before (a register-protocol board
+// ignores the text shell's commands).
+using Probe = std::unique_ptr<Analyser> (*)(std::unique_ptr<AnalyserShell>&);
+constexpr Probe kFamilies[] = {ConnectShell, ConnectRegisters};
+
+}  // namespace
 
 std::unique_ptr<Analyser> Connect(const std::string& port, std::string& why, Timeouts timeouts) {
   std::string reason;
@@ -603,12 +640,14 @@ std::unique_ptr<Analyser> Connect(const std::string& port, std::string& why, Tim
     return nullptr;
   }
   auto shell = std::make_unique<AnalyserShell>(std::move(link), port, timeouts);
-  const auto info = Identify(*shell);
-  if (!info) {
-    why = shell->Error();
-    return nullptr;
+  std::string first;  // the first family's reason, unless a later one knew the device
+  for (const Probe probe : kFamilies) {
+    if (auto analyser = probe(shell)) return analyser;
+    if (first.empty()) first = shell->Error();
+    if (shell->HeardAnything()) break;
   }
-  return std::make_unique<ShellAnalyser>(std::move(shell), *info);
+  why = shell->Error().empty() ? first : shell->Error();
+  return nullptr;
 }
 
 std::optional<std::string> OnlyAnalyserPort(std::string& why) {

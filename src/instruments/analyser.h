@@ -21,7 +21,7 @@ namespace diruruzevuv::instruments {
 // Besides these, every exchange has one overall limit (ExchangeLimitMs).
 struct Timeouts {
   int replyMs = 2000;  // first byte of an ordinary command's reply
-  int scanMs = 20000;  // first byte after a scan command
+  int scanMs = 20000;  // first byte after a scan command, and ScanWaitMs's more
   int quietMs = 1000;  // between bytes once a reply has started
   // When set, raising it ends any wait within a tenth of a second (the
   // window's Cancel while the device is silent).
@@ -47,6 +47,12 @@ struct AnalyserInfo {
 // expected size at 5 kB/s. Bytes that arrive never extend it, so a device
 // that drips its answer is given up on all the same.
 int ExchangeLimitMs(int points, std::size_t replyBytes);
+inline constexpr int kMsPerPoint = 100;
+
+// The wait for the first byte after a scan of so many points: the device
+// answers only once it has measured them all, so it grows with them as
+// the overall limit does.
+int ScanWaitMs(const Timeouts& timeouts, int points);
 
 // The device's text shell: sends a command ending in CR and reads the
 // reply after the command's echo up to the next "ch> " prompt. Every read
@@ -73,16 +79,24 @@ class AnalyserShell {
   const std::string& Error() const noexcept { return m_error; }
   const std::string& Port() const noexcept { return m_port; }
   void SetError(std::string why) { m_error = m_port + ": " + std::move(why); }
+  void ClearError() noexcept { m_error.clear(); }
   // Bytes of the current reply received so far (after the echo).
   std::size_t Received() const noexcept { return m_received; }
   // Whether the last binary reply ended early with the prompt.
   bool ShortReply() const noexcept { return m_shortReply; }
-  // Sends a command without waiting for its reply, even after a Cancel;
-  // Error() stays as it was.
-  void SendOnly(const std::string& command);
+  // Sends bytes without waiting for a reply, even after a Cancel; Error()
+  // stays as it was.
+  void SendOnly(std::string_view bytes);
+  // Sends bytes as they are and reads a reply of replyBytes, its first
+  // byte within firstByteMs: for a binary protocol on the same link.
+  std::optional<std::string> Exchange(std::string_view bytes, std::size_t replyBytes,
+                                      const std::string& what, int points, int firstByteMs);
+  // Whether the device has sent any byte since the port was opened.
+  bool HeardAnything() const noexcept { return m_heard; }
+  const Timeouts& Waits() const noexcept { return m_timeouts; }
 
  private:
-  bool Send(const std::string& command, int points, std::size_t replyBytes);
+  bool Send(std::string_view bytes, const std::string& what, int points, std::size_t replyBytes);
   bool ReadMore(int timeoutMs, const std::string& waitingFor, bool started);
   bool SkipToEcho(const std::string& command, int timeoutMs);
   std::unique_ptr<ByteLink> m_link;
@@ -95,6 +109,7 @@ class AnalyserShell {
   std::string m_error;
   std::size_t m_received = 0;
   bool m_shortReply = false;
+  bool m_heard = false;
 };
 
 // Asks the device what it is. Nothing, with the shell's error set, when it
@@ -124,6 +139,13 @@ std::string SweepRequestProblem(const SweepRequest& request);
 
 // Progress: points received so far and the total; false cancels.
 using SweepProgress = std::function<bool(int done, int total)>;
+
+// The points of a linear sweep: point i of total from start to stop.
+struct SweepGrid {
+  double startHz, stopHz;
+  int total;
+  double At(int i) const noexcept { return startHz + (stopHz - startHz) * i / (total - 1); }
+};
 
 // One point of a device sweep as the device gives it.
 struct SweepPoint {
@@ -157,8 +179,8 @@ class Analyser {
   using ScanProgress = std::function<bool(int)>;
   // Before the first device sweep: false with Error() set when it fails.
   virtual bool Prepare(bool raw) = 0;
-  // One device sweep of count points from first to last Hz (whole hertz).
-  virtual bool Scan(std::int64_t first, std::int64_t last, int count, const ScanProgress& progress,
+  // One device sweep of count points of the grid from its point first.
+  virtual bool Scan(const SweepGrid& grid, int first, int count, const ScanProgress& progress,
                     std::vector<SweepPoint>& out) = 0;
   // After the last, whatever the outcome; leaves Error() as it was.
   virtual void Restore(bool raw, bool succeeded) = 0;
@@ -181,7 +203,7 @@ class ShellAnalyser final : public Analyser {
 
  private:
   bool Prepare(bool raw) override;
-  bool Scan(std::int64_t first, std::int64_t last, int count, const ScanProgress& progress,
+  bool Scan(const SweepGrid& grid, int first, int count, const ScanProgress& progress,
             std::vector<SweepPoint>& out) override;
   void Restore(bool raw, bool succeeded) override;
   std::unique_ptr<AnalyserShell> m_shell;

@@ -8,10 +8,14 @@
 
 namespace diruruzevuv::instruments {
 
-// The USB identity of the analysers' serial interface (and, alas, of a
-// spectrum analyser of another line, told apart by its answers).
-inline constexpr int kAnalyserVendorId = 0x0483;
-inline constexpr int kAnalyserProductId = 0x5740;
+// The USB identities of the analysers' serial interfaces: the text-shell
+// boards' (and, alas, a spectrum analyser's of another line and some
+// register-protocol boards', told apart by their answers), and the
+// register-protocol boards'.
+struct UsbId {
+  int vendorId, productId;
+};
+inline constexpr UsbId kAnalyserUsbIds[] = {{0x0483, 0x5740}, {0x04b4, 0x0008}};
 
 struct SerialPortInfo {
   std::string port;   // /dev/ttyACM0

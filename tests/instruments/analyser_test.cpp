@@ -48,6 +48,8 @@ TEST(Analyser, EachKindIsDetectedAndSweeps2001PointsJoinedFromItsScans) {
        101,
        ScanMethod::kTextScan,
        20},
+      {"V2", {EmulatedKind::kV2}, 1024, ScanMethod::kTextScan, 2},
+      {"V2, hardware revision 4", {EmulatedKind::kV2Plus4}, 65535, ScanMethod::kTextScan, 1},
   };
   const model::Ladder filter = testing::EmulatedFilter();
   for (const KindCase& c : cases) {
@@ -66,14 +68,18 @@ TEST(Analyser, EachKindIsDetectedAndSweeps2001PointsJoinedFromItsScans) {
       return true;
     });
     ASSERT_TRUE(network) << analyser->Error();
-    EXPECT_EQ(std::tuple(lastDone, emulator.ScansServed()), std::tuple(2001, c.scansFor2001));
+    EXPECT_EQ(std::tuple(lastDone, emulator.ScansServed(), network->uncorrected),
+              std::tuple(2001, c.scansFor2001, c.maxPoints > 401));
     ASSERT_EQ(network->s.size(), 2001u);
     EXPECT_EQ(std::tuple(network->frequency.front(), network->frequency.back()),
               std::tuple(5e6, 50e6));
     for (std::size_t i = 0; i < 2001; ++i) {
       const double grid = 5e6 + 45e6 * static_cast<double>(i) / 2000.0;
       ASSERT_LE(std::fabs(network->frequency[i] - grid), 1.0) << i;
-      const model::SParameters s = model::Respond(filter, network->frequency[i], 50.0);
+      const double hz = network->frequency[i];
+      const model::SParameters s =
+          network->uncorrected ? testing::ThroughErrorBox(model::Respond(filter, hz, 50.0), hz)
+                               : model::Respond(filter, hz, 50.0);
       ASSERT_NEAR(std::abs(network->s[i][0] - s.s11), 0.0, 2e-6) << i;
       ASSERT_NEAR(std::abs(network->s[i][1] - s.s21), 0.0, 2e-6) << i;
       ASSERT_TRUE(network->s[i][2] == network->s[i][1] && network->s[i][3] == 0.0) << i;
@@ -87,6 +93,7 @@ TEST(Analyser, FailuresGiveAMessageNamingThePortAndNoMeasurement) {
     EmulatedKind kind;
     EmulatedFault fault;
     std::string expected;  // after "PORT: "
+    bool raw = false;
   };
   const FaultCase cases[] = {
       {"the other instrument line", EmulatedKind::kSpectrumAnalyser, EmulatedFault::kNone,
@@ -112,6 +119,15 @@ TEST(Analyser, FailuresGiveAMessageNamingThePortAndNoMeasurement) {
        "answered gains above 0 dB: not a passive filter, or a faulty measurement (at 5337500 Hz)"},
       {"other frequencies", EmulatedKind::kH4, EmulatedFault::kOffFrequency,
        "answered 5001000 Hz where 5000000 Hz was asked"},
+      {"V2, wrong index", EmulatedKind::kV2, EmulatedFault::kOffFrequency,
+       "answered frequency index 3 where 2 was expected", true},
+      {"V2 stops answering", EmulatedKind::kV2, EmulatedFault::kStopsAnswering,
+       "stopped answering during 'read 255 values from the FIFO' (nothing for 0.3 s)", true},
+      {"V2 updating", EmulatedKind::kV2UpdateMode, EmulatedFault::kNone,
+       "is in its firmware-update mode: switch it off and on again to measure"},
+      {"V2, uncorrected", EmulatedKind::kV2, EmulatedFault::kNone,
+       "this analyser sends uncorrected data: calibrate first, see the README's \"Measuring with "
+       "an analyser\" section"},
   };
   for (const FaultCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -119,7 +135,7 @@ TEST(Analyser, FailuresGiveAMessageNamingThePortAndNoMeasurement) {
     const auto started = std::chrono::steady_clock::now();
     const int points = c.kind == EmulatedKind::kH4 ? 401 : 1001;
     std::string why;
-    EXPECT_FALSE(MeasureOnce(emulator.Port(), {5e6, 50e6, points}, why, {}, kFast));
+    EXPECT_FALSE(MeasureOnce(emulator.Port(), {5e6, 50e6, points, c.raw}, why, {}, kFast));
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
     EXPECT_EQ(why, emulator.Port() + ": " + c.expected);
   }
@@ -130,6 +146,11 @@ TEST(Analyser, FailuresGiveAMessageNamingThePortAndNoMeasurement) {
   EXPECT_FALSE(MeasureOnce(slow.Port(), {5e6, 50e6, 2}, why, {}, kFast));
   EXPECT_EQ(why, slow.Port() +
                      ": stopped answering during 'scan 5000000 50000000 2 7' (nothing for 0.3 s)");
+
+  // A binary scan answers once it has measured every point: its first byte
+  // is waited for longer the more points it has.
+  AnalyserEmulator slowScan({EmulatedKind::kH4, EmulatedFault::kSlow, 2});
+  EXPECT_TRUE(MeasureOnce(slowScan.Port(), {5e6, 50e6, 401}, why, {}, {300, 300, 300})) << why;
 
   // Bytes dripping in never extend an exchange past its overall limit.
   AnalyserEmulator drips({EmulatedKind::kTextScanBoard, EmulatedFault::kDrips, 200});
@@ -195,6 +216,7 @@ TEST(Analyser, ARawSweepTurnsTheShellsCorrectionOffAndBackOnWhateverTheOutcome) 
       {"failed", EmulatedKind::kTextScanBoard, EmulatedFault::kOffFrequency, false,
        "answered 5001000 Hz where 5000000 Hz was asked"},
       {"cancelled", EmulatedKind::kH4, EmulatedFault::kNone, true, "cancelled"},
+      {"V2, cancelled", EmulatedKind::kV2, EmulatedFault::kNone, true, "cancelled"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

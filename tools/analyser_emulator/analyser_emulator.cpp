@@ -189,7 +189,9 @@ AnalyserEmulator::AnalyserEmulator(EmulatorOptions options) : m_options(options)
   ::fcntl(m_master, F_SETFD, FD_CLOEXEC);
   ::fcntl(m_slave, F_SETFD, FD_CLOEXEC);
   m_port = name;
-  m_thread = std::thread([this] { Serve(); });
+  const bool v2 = options.kind == EmulatedKind::kV2 || options.kind == EmulatedKind::kV2Plus4 ||
+                  options.kind == EmulatedKind::kV2UpdateMode;
+  m_thread = std::thread([this, v2] { v2 ? ServeRegisters() : Serve(); });
 }
 
 AnalyserEmulator::~AnalyserEmulator() {
@@ -235,6 +237,119 @@ void AnalyserEmulator::Serve() {
       line += c;
       Send(std::string_view(&c, 1));
     }
+  }
+}
+
+// The register protocol as the V2 boards' firmware parses it: an opcode,
+// an address, then the bytes the opcode takes; a write of start, step or
+// points restarts the sweep.
+void AnalyserEmulator::ServeRegisters() {
+  const bool update = m_options.kind == EmulatedKind::kV2UpdateMode;
+  m_registers[0xF0] = 2;  // variant
+  m_registers[0xF1] = 1;  // protocol
+  m_registers[0xF2] = update ? 0 : m_options.kind == EmulatedKind::kV2Plus4 ? 4 : 2;
+  m_registers[0xF3] = update ? 0xFF : 1;
+  m_registers[0xF4] = update ? 0 : 3;
+  // The sweep its user set on the screen, which the host must give back.
+  const std::uint64_t own[2] = {m_sweepStart, (m_sweepStop - m_sweepStart) / (m_sweepPoints - 1)};
+  std::memcpy(m_registers, &own[0], 8);  // little-endian, as is this machine
+  std::memcpy(m_registers + 0x10, &own[1], 8);
+  m_registers[0x20] = static_cast<std::uint8_t>(m_sweepPoints), m_registers[0x22] = 1;
+  std::memcpy(m_ownSweep, m_registers, sizeof m_ownSweep);
+  while (!m_stop && !m_closed) {
+    pollfd pfd{m_master, POLLIN, 0};
+    char c;
+    if (::poll(&pfd, 1, 20) <= 0 || ::read(m_master, &c, 1) != 1 || m_silent) continue;
+    RegisterByte(static_cast<std::uint8_t>(c));
+  }
+}
+
+void AnalyserEmulator::RegisterByte(std::uint8_t c) {
+  if (m_phase == 0) {
+    m_opcode = c;
+    if (c == 0x0D) Send("2");
+    m_phase = c == 0 || c == 0x0D ? 0 : 1;
+    return;
+  }
+  if (m_phase == 1) {
+    m_first = m_address = c;
+    m_end = m_address + (m_opcode == 0x21 ? 2 : m_opcode == 0x22 ? 4 : 8);
+    m_phase = m_opcode >= 0x10 && m_opcode <= 0x13 ? 0 : 2;
+    if (m_phase == 0)
+      Send(std::string_view(reinterpret_cast<const char*>(m_registers) + c,
+                            std::min<std::size_t>(1u << (m_opcode - 0x10), 256u - c)));
+    return;
+  }
+  m_phase = 0;
+  if (m_opcode == 0x18 && m_address == 0x30) {
+    SendRecords(c == 0 ? m_registers[0x20] | m_registers[0x21] << 8 : c);
+  } else if (m_opcode >= 0x20 && m_opcode <= 0x23) {
+    m_registers[m_address++ & 0xFF] = c;
+    if (m_opcode == 0x20 || m_address == m_end)
+      RegisterWritten(m_first);
+    else
+      m_phase = 2;
+  }
+}
+
+void AnalyserEmulator::RegisterWritten(int address) {
+  // Any write but the power and averaging settings puts the board in the
+  // host's data mode; the data mode 2 leaves it.
+  if (address == 0x26 && m_registers[0x26] == 2)
+    m_correcting = std::memcmp(m_ownSweep, m_registers, sizeof m_ownSweep) == 0;
+  else if (address != 0x40 && address != 0x42)
+    m_correcting = false;
+  // The sweep restarts, but what was measured before stays in the FIFO
+  // until it is emptied.
+  if (address == 0x00 || address == 0x10 || address == 0x20 || address == 0x22)
+    m_index = 0, m_stale = 2;
+  if (address == 0x30) m_stale = 0;
+  if (address != 0x30) ReadControlFile();
+}
+
+void AnalyserEmulator::SendRecords(int count) {
+  std::uint64_t start, step;
+  std::uint16_t points;
+  std::memcpy(&start, m_registers + 0x00, 8);  // little-endian, as is this machine
+  std::memcpy(&step, m_registers + 0x10, 8);
+  std::memcpy(&points, m_registers + 0x20, 2);
+  if (points == 0) return;
+  const EmulatedFault fault = m_options.fault;
+  if (m_index == 0) ++m_scans;
+  m_correcting = false;
+  // A short reply: the read that reaches the sweep's end stops five short.
+  if (fault == EmulatedFault::kShortReply && m_index + count >= points)
+    count = std::max(0, count - 5);
+  for (int k = 0; k < count && !m_stop; ++k) {
+    // Stale values end the sweep before (its own of m_sweepPoints).
+    const bool stale = m_stale > 0;
+    const int i = stale ? m_sweepPoints - m_stale-- : m_index;
+    if (!stale) m_index = (m_index + 1) % points;  // the device sweeps on and on
+    if (i == points / 2 && fault == EmulatedFault::kStopsAnswering) {
+      m_silent = true;
+      return;
+    }
+    if (fault == EmulatedFault::kSlow)
+      std::this_thread::sleep_for(std::chrono::milliseconds(m_options.slowMs));
+    const double hz = static_cast<double>(start + step * static_cast<std::uint64_t>(i));
+    const model::SParameters s = ThroughErrorBox(DeviceResponse(m_state, hz), hz);
+    // The forward wave's level and phase vary: only ratios mean anything.
+    const Complex forward =
+        fault == EmulatedFault::kNonFinite && i == 3 ? 0.0 : std::polar(5e8, 0.3 + 0.01 * i);
+    const Complex waves[3] = {forward, s.s11 * forward, s.s21 * forward};
+    std::uint8_t record[32] = {};
+    for (int w = 0; w < 3; ++w) {
+      const std::int32_t parts[2] = {static_cast<std::int32_t>(std::lround(waves[w].real())),
+                                     static_cast<std::int32_t>(std::lround(waves[w].imag()))};
+      std::memcpy(record + 8 * w, parts, 8);
+    }
+    const std::uint16_t index =
+        static_cast<std::uint16_t>(i + (fault == EmulatedFault::kOffFrequency && i == 2 ? 1 : 0));
+    std::memcpy(record + 24, &index, 2);
+    std::uint8_t checksum = 0x46;
+    for (int b = 0; b < 31; ++b) checksum = (checksum ^ ((checksum << 1) | 1)) ^ record[b];
+    record[31] = checksum;
+    Send(std::string_view(reinterpret_cast<const char*>(record), sizeof record));
   }
 }
 
@@ -311,6 +426,9 @@ void AnalyserEmulator::SendPoints(std::uint32_t start, std::uint32_t stop, int p
   const EmulatedFault fault = m_options.fault;
   const int sent = fault == EmulatedFault::kShortReply ? std::max(0, points - 5) : points;
   m_dripping = fault == EmulatedFault::kDrips;
+  // A binary scan answers once every point is measured.
+  if (binary && fault == EmulatedFault::kSlow)
+    std::this_thread::sleep_for(std::chrono::milliseconds(m_options.slowMs * points));
   if (binary) {
     const std::uint16_t header[2] = {static_cast<std::uint16_t>(mask),
                                      static_cast<std::uint16_t>(points)};
@@ -324,7 +442,7 @@ void AnalyserEmulator::SendPoints(std::uint32_t start, std::uint32_t stop, int p
       if (m_closed) ::close(m_master);
       return;
     }
-    if (fault == EmulatedFault::kSlow)
+    if (fault == EmulatedFault::kSlow && !binary)
       std::this_thread::sleep_for(std::chrono::milliseconds(m_options.slowMs));
     if (fault == EmulatedFault::kGarbage) {
       // The last line of noise ends without a line end, so that the prompt

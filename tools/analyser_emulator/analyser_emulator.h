@@ -21,18 +21,22 @@ enum class EmulatedKind {
   kTextScanBoard,     // info, scan in text only; 101 points
   kH4,                // info, scan in text and binary; 401 points
   kSpectrumAnalyser,  // the other line, on the same USB IDs
+  // The register-protocol family: raw readings through EmulatedErrorBox.
+  kV2,            // hardware revision 2: 1024 points a sweep
+  kV2Plus4,       // hardware revision 4: 65535
+  kV2UpdateMode,  // waiting for a firmware update (major version 0xFF)
 };
 
 enum class EmulatedFault {
   kNone,
-  kSlow,            // every point of a scan takes slowMs
+  kSlow,            // every point of a scan takes slowMs (a binary scan's come together)
   kStopsAnswering,  // halfway through a scan it falls silent (port stays open)
   kClosesMidScan,   // halfway through a scan the port goes away
   kGarbage,         // a scan is answered with noise
-  kShortReply,      // a scan ends five points early
-  kNonFinite,       // one point of a scan is not a number (a text scan prints zeros)
+  kShortReply,      // a scan (a FIFO read) ends five points early
+  kNonFinite,       // one point of a scan is not a number (a text scan prints zeros; V2: forward 0)
   kGain,            // one point's S21 has 30 dB of gain
-  kOffFrequency,    // a scan's frequencies lie 1 kHz above those asked for
+  kOffFrequency,    // a scan's frequencies lie 1 kHz above those asked for (V2: index + 1)
   kDrips,           // a scan's reply comes one byte every slowMs
 };
 
@@ -115,11 +119,17 @@ class AnalyserEmulator {
   // The device's path (/dev/pts/N); empty when no pseudo-terminal opened.
   const std::string& Port() const noexcept { return m_port; }
   int ScansServed() const noexcept { return m_scans.load(); }
-  // Whether the text shell's correction is on ("cal on", the default).
+  // Whether the device is as its user left it: the text shell's correction
+  // on ("cal on", the default); a register-protocol board out of the
+  // host's data mode with its own sweep.
   bool Correcting() const noexcept { return m_correcting.load(); }
 
  private:
   void Serve();
+  void ServeRegisters();
+  void RegisterByte(std::uint8_t c);
+  void RegisterWritten(int address);
+  void SendRecords(int count);
   void Execute(const std::string& line);
   void Send(std::string_view bytes);
   void SendPoints(std::uint32_t start, std::uint32_t stop, int points, int mask);
@@ -127,7 +137,7 @@ class AnalyserEmulator {
 
   EmulatorOptions m_options;
   ConnectState m_state;
-  std::string m_controlText;  // the control file as last read
+  std::string m_controlText;             // the control file as last read
   std::atomic<bool> m_correcting{true};  // the text shell's "cal on"
   int m_master = -1;
   int m_slave = -1;  // held open so that a client closing it is no hang-up
@@ -140,6 +150,12 @@ class AnalyserEmulator {
   // The older boards' sweep settings.
   std::uint32_t m_sweepStart = 50000, m_sweepStop = 900000000;
   int m_sweepPoints = 101;
+  // The register protocol's registers, command parser and sweep position.
+  std::uint8_t m_registers[256] = {};
+  std::uint8_t m_ownSweep[0x24] = {};  // registers 0x00 to 0x23 as its user left them
+  int m_phase = 0, m_opcode = 0, m_address = 0, m_first = 0, m_end = 0;
+  int m_index = 0;  // the next point the FIFO gives
+  int m_stale = 0;  // values of the sweep before still in the FIFO
   std::chrono::steady_clock::time_point m_lineFree{};
   std::thread m_thread;
 };

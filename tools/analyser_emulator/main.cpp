@@ -1,6 +1,6 @@
 // A stand-in analyser on a pseudo-terminal, for trying the program without
 // one on the desk:
-//   diruruzevuv-analyser-emulator [--kind h4|h|old|spectrum] [--control FILE]
+//   diruruzevuv-analyser-emulator [--kind h4|h|old|spectrum|v2] [--control FILE]
 // prints the port to use (/dev/pts/N) and serves, at the analysers' serial
 // speed, until interrupted. FILE says what is connected and changes the
 // filter's parts while it runs (read before each sweep).
@@ -18,7 +18,8 @@ int main(int argc, char** argv) {
   const std::map<std::string, EmulatedKind> kinds = {{"h4", EmulatedKind::kH4},
                                                      {"h", EmulatedKind::kTextScanBoard},
                                                      {"old", EmulatedKind::kOlderBoard},
-                                                     {"spectrum", EmulatedKind::kSpectrumAnalyser}};
+                                                     {"spectrum", EmulatedKind::kSpectrumAnalyser},
+                                                     {"v2", EmulatedKind::kV2}};
   diruruzevuv::testing::EmulatorOptions options;
   options.bytesPerSecond = 11520.0;
   for (int i = 1; i < argc; i += 2) {
@@ -29,7 +30,7 @@ int main(int argc, char** argv) {
       options.controlFile = value;
     } else {
       std::fputs(
-          "usage: diruruzevuv-analyser-emulator [--kind h4|h|old|spectrum] [--control FILE]\n",
+          "usage: diruruzevuv-analyser-emulator [--kind h4|h|old|spectrum|v2] [--control FILE]\n",
           stderr);
       return 2;
     }
