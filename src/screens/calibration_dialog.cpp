@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "files/file_names.h"
 #include "instruments/calibrated_measurement.h"
 #include "notation/notation.h"
 #include "screens/frm_design.h"
@@ -110,7 +111,7 @@ CalibrationDialog::CalibrationDialog(frmDesign& form, std::string port,
   button("Save...", [this, &dialogs] {
     if (const auto path = dialogs.SaveFile("Save calibration", kCalibrationFilter, "analyser.cal");
         !path.empty())
-      Save(path);
+      Save(files::WithDefaultExtension(path, ".cal"));
   });
   buttons->addStretch();
   button("Close", [this] { accept(); });
