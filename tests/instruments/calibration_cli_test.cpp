@@ -43,8 +43,12 @@ TEST_P(CalibrationCli, CalibratedMeasurementIsTheFilterAsLoadedByThePortTwoMatch
     return Tool(args);
   };
   connect("open");
-  ProcessResult r = calibrate("open", {"--start", "1e6", "--stop", "60e6"});
+  // A kit's fringing too small to spoil the agreement below.
+  WriteText(dir / "my.kit", "open 3 0 0 0 0\n");
+  ProcessResult r =
+      calibrate("open", {"--start", "1e6", "--stop", "60e6", "--kit", (dir / "my.kit").string()});
   EXPECT_EQ(r.out, "open measured; still to measure: short, load, through\n");
+  EXPECT_NE(ReadText(cal).find("kit open 3 0 0 0 0\r\n"), std::string::npos);
   // The failures on the way, each with its exit status and reason (on one
   // family: a register-protocol board answers only after the text shell's
   // silence, which makes its every run slow).
