@@ -15,6 +15,14 @@ namespace {
 using model::Complex;
 using model::Standard;
 
+// 'text', as a refusal quotes it. (Built by appending: gcc 12 warns wrongly
+// about a literal added to a temporary string.)
+std::string Quoted(std::string_view text) {
+  std::string out = "'";
+  out += notation::PrintableExcerpt(std::string(text));
+  return out += "'";
+}
+
 // The largest calibration file read: five standards of the most points.
 constexpr std::size_t kMostBytes = 64u << 20;
 
@@ -73,7 +81,7 @@ std::string KitLine(const std::vector<std::string_view>& words, model::Calibrati
     if (!Numbers(words, 1, v)) return "through needs its delay in ps";
     kit.throughDelayPs = v[0];
   } else {
-    return "'" + notation::PrintableExcerpt(std::string(what)) + "' is not a standard";
+    return Quoted(what) + " is not a standard";
   }
   return {};
 }
@@ -200,7 +208,7 @@ CalibrationRead ParseCalibration(std::string_view text, std::string_view name) {
       blockName = std::string(words[1]);
       return {};
     }
-    if (block) return "'" + notation::PrintableExcerpt(std::string(key)) + "' among the numbers";
+    if (block) return Quoted(key) + " among the numbers";
     std::string* const fields[] = {&file.device.family, &file.device.kind, &file.device.firmware,
                                    &file.device.serial};
     const std::string_view names[] = {"family", "device", "firmware", "serial"};
@@ -219,7 +227,7 @@ CalibrationRead ParseCalibration(std::string_view text, std::string_view name) {
       return {};
     }
     if (key == "kit" && words.size() > 1) return KitLine({words.begin() + 1, words.end()}, cal.kit);
-    return "'" + notation::PrintableExcerpt(std::string(key)) + "' is not a calibration line";
+    return Quoted(key) + " is not a calibration line";
   };
   CalibrationRead read;
   read.error = EachLine(text, name, take);
