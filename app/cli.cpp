@@ -29,6 +29,7 @@ constexpr Command kCommands[] = {
     {"touchstone", RunTouchstoneCommand, "write the design's computed S-parameters (.s2p)"},
     {"devices", RunDevicesCommand, "list the network analysers attached"},
     {"measure", RunMeasureCommand, "sweep the analyser into a Touchstone file"},
+    {"calibrate", RunCalibrateCommand, "measure a calibration standard into a calibration file"},
     {"buildsheet", RunBuildSheetCommand, "core, wire, standard capacitors and part stress"},
     {"harmonics", RunHarmonicsCommand, "harmonics at the antenna against a spurious-emission rule"},
 };

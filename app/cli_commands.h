@@ -31,6 +31,7 @@ int RunTouchstoneCommand(const Context& context, const std::vector<std::string>&
 int RunMeasureCommand(const Context& context, const std::vector<std::string>& args);
 int RunDevicesCommand(const Context& context, const std::vector<std::string>& args);
 int RunBuildSheetCommand(const Context& context, const std::vector<std::string>& args);
+int RunCalibrateCommand(const Context& context, const std::vector<std::string>& args);
 // Exit status 3: a harmonic with a PA level given does not meet the rule.
 int RunHarmonicsCommand(const Context& context, const std::vector<std::string>& args);
 // Hands over to the report renderer, a separate program that loads Qt.
@@ -50,6 +51,7 @@ inline constexpr const char* kUsage =
     "       diruruzevuv-cli compare DESIGN_FILE MEASURED_FILE|--port PORT [--floor DB] [--csv]\n"
     "       diruruzevuv-cli fit DESIGN_FILE MEASURED_FILE|--port PORT [--floor DB] "
     "[--tolerance PCT] [--csv]\n"
+    "                  (with --port: [--calibration CAL_FILE | --uncalibrated])\n"
     "       diruruzevuv-cli touchstone DESIGN_FILE OUT.s2p [--start HZ] [--stop HZ] "
     "[--points N]\n"
     "       diruruzevuv-cli buildsheet DESIGN_FILE [--core T50-2] [--wire 24|0.5mm] [--lead MM]\n"
@@ -60,6 +62,9 @@ inline constexpr const char* kUsage =
     "                  [--floor DB] [--csv]\n"
     "       diruruzevuv-cli devices [--port PORT]\n"
     "       diruruzevuv-cli measure [--design DESIGN_FILE] [--port PORT] [--start HZ] [--stop HZ] "
-    "[--points N] OUT_FILE\n";
+    "[--points N]\n"
+    "                  [--calibration CAL_FILE | --uncalibrated] OUT_FILE\n"
+    "       diruruzevuv-cli calibrate CAL_FILE open|short|load|through|isolation --port PORT\n"
+    "                  [--start HZ] [--stop HZ] [--points N] [--kit KIT_FILE]\n";
 
 }  // namespace diruruzevuv::cli

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "cli_calibration.h"
 #include "cli_commands.h"
 #include "cli_notifier.h"
 #include "files/global_defaults_file.h"
@@ -27,8 +28,13 @@ int ChooseSweep(const Context& context, const ParsedLine& parsed,
       static_cast<int>(parsed.Number("--points").value_or(instruments::kDefaultSweepPoints));
   const std::string design = parsed.Text("--design").value_or("");
   const std::string port = parsed.Text("--port").value_or("");
-  if (design.empty() && (std::isnan(request.startHz) || std::isnan(request.stopHz)))
+  // A calibration's own range stands in for none at all.
+  const bool calibrationRange =
+      parsed.Has("--calibration") && std::isnan(request.startHz) && std::isnan(request.stopHz);
+  if (design.empty() && (std::isnan(request.startHz) || std::isnan(request.stopHz))) {
+    if (calibrationRange) return 0;
     return UsageError("measure needs --start and --stop, or --design");
+  }
   if (!design.empty()) {
     StderrNotifier notifier;
     model::DesignState state;
@@ -82,7 +88,7 @@ int RunMeasureCommand(const Context& context, const std::vector<std::string>& ar
   const auto frequency = [](const char* name) {
     return Number(name, kFrequencyNeeds, kFrequencyRange, MissingValue::kGotEmpty);
   };
-  const CommandLine line{
+  CommandLine line{
       .command = "measure",
       .shape = OptionShape::kDash,
       .options = {Text("--design", "a DESIGN_FILE"), Text("--port", "a PORT"), frequency("--start"),
@@ -94,16 +100,20 @@ int RunMeasureCommand(const Context& context, const std::vector<std::string>& ar
       .surplus = [](const std::vector<std::string>& operands) {
         return "measure takes one OUT_FILE, got '" + operands[0] + "' and '" + operands[1] + "'";
       }};
+  AddCalibrationOptions(line.options);
   ParsedLine parsed;
   if (const int wrong = ParseCommandLine(line, args, parsed)) return wrong;
+  Correction correction;
+  if (const int wrong = ChooseCorrection(parsed, correction)) return wrong;
   instruments::SweepRequest request;
   if (const int wrong = ChooseSweep(context, parsed, request)) return wrong;
   const std::string& out = parsed.operands[0];
   std::string why = OutputProblem(out);
   if (!why.empty()) return Fail(model::CannotWriteText({"", out, why}));
-  const auto network = instruments::MeasureOnce(parsed.Text("--port").value_or(""), request, why);
+  const auto network =
+      MeasureCorrected(parsed.Text("--port").value_or(""), request, correction, why);
   if (!network) return Fail(why);
-  if (!files::WriteTouchstoneFile(out, *network, {instruments::kOneDirectionComment}, &why))
+  if (!files::WriteTouchstoneFile(out, *network, MeasurementComments(correction), &why))
     return Fail(model::CannotWriteText({"", out, why}));
   return 0;
 }

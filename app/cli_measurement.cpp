@@ -1,5 +1,6 @@
 #include "cli_measurement.h"
 
+#include <cmath>
 #include <cstdio>
 
 #include "cli_notifier.h"
@@ -26,14 +27,18 @@ int ParseMeasurementArguments(const char* command, const std::vector<std::string
     line.options.push_back(Number("--tolerance", "a percentage above 0, at most 100",
                                   {.lowest = 0.0, .lowestTaken = false, .highest = 100.0},
                                   MissingValue::kGotNothing));
+  AddCalibrationOptions(line.options);
   ParsedLine parsed;
   if (const int wrong = ParseCommandLine(line, args, parsed)) return wrong;
+  if (const int wrong = ChooseCorrection(parsed, out.correction)) return wrong;
   out.csv = parsed.Has("--csv");
   out.floorDb = parsed.Number("--floor").value_or(out.floorDb);
   out.tolerancePercent = parsed.Number("--tolerance").value_or(out.tolerancePercent);
   out.port = parsed.Text("--port").value_or("");
   out.design = parsed.operands[0];
   if (out.port.empty()) out.measured = parsed.operands[1];
+  if (out.port.empty() && out.correction.Chosen())
+    return UsageError("--calibration and --uncalibrated go with --port");
   return 0;
 }
 
@@ -53,9 +58,12 @@ std::optional<LoadedMeasurement> LoadMeasurement(const Context& context,
     // A live measurement over the design's sweep range takes the same
     // way as a file from here on.
     std::string why;
-    std::optional<model::MeasuredNetwork> network = instruments::MeasureOnce(
-        args.port, instruments::DesignSweep(loaded.design.SweepStart, loaded.design.SweepStop),
-        why);
+    // With a calibration, over its own range and points.
+    instruments::SweepRequest request =
+        instruments::DesignSweep(loaded.design.SweepStart, loaded.design.SweepStop);
+    if (!args.correction.calibration.empty()) request.startHz = request.stopHz = NAN;
+    std::optional<model::MeasuredNetwork> network =
+        MeasureCorrected(args.port, request, args.correction, why);
     if (!network) {
       notifier.Message("diruruzevuv-cli: " + why);
       return std::nullopt;

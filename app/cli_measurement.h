@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "cli_calibration.h"
 #include "cli_commands.h"
 #include "model/circuit/design_state.h"
 #include "model/measurement/fit.h"
@@ -22,6 +23,7 @@ struct MeasurementArguments {
   double floorDb = model::kDefaultFloorDb;
   double tolerancePercent = model::kDefaultTolerancePercent;
   bool csv = false;
+  Correction correction;  // of a measurement with the analyser
 };
 
 // Returns 0, or on wrong usage says what is wrong and returns 2.

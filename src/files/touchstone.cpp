@@ -1,6 +1,7 @@
 #include "files/touchstone.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -122,6 +123,7 @@ class Parser {
   bool Feed(std::string_view line) {
     const int number = ++m_lastLine;
     if (number == 1) line = WithoutByteOrderMark(line);
+    TakePortTwoMatch(line, number);
     const std::size_t bang = line.find('!');
     if (bang != std::string_view::npos) line = line.substr(0, bang);
     line = Trim(line);
@@ -451,6 +453,30 @@ class Parser {
                                   " are needed for each frequency");
   }
 
+  // "! port 2 match HZ RE IM"; anything else is an ordinary comment.
+  void TakePortTwoMatch(std::string_view line, int number) {
+    line = Trim(line);
+    if (!line.starts_with('!')) return;
+    line = Trim(line.substr(1));
+    if (!line.starts_with(kPortTwoMatchComment)) return;
+    const auto words = Words(line.substr(kPortTwoMatchComment.size()));
+    std::array<double, 3> v{};
+    for (std::size_t i = 0; i < v.size(); ++i)
+      if (words.size() != v.size() || !ParseNumber(words[i], v[i]) || !std::isfinite(v[i])) return;
+    if (m_match.empty()) m_matchLine = number;
+    m_match.push_back(v);
+  }
+
+  // The port-2 match when it names every frequency in order.
+  void KeepPortTwoMatch() {
+    if (m_match.empty()) return;
+    bool fits = m_network.ports == 2 && m_match.size() == m_network.frequency.size();
+    for (std::size_t i = 0; fits && i < m_match.size(); ++i)
+      fits = m_match[i][0] == m_network.frequency[i];
+    if (!fits) return Warn(m_matchLine, "the port 2 match lines do not fit the data: ignored");
+    for (const auto& v : m_match) m_network.portTwoMatch.emplace_back(v[1], v[2]);
+  }
+
   bool Finish() {
     if (m_h.referenceOpen) return Fail(m_lastLine, "[Reference] needs one value for each port");
     if (!EndRecord(m_lastLine)) return false;
@@ -466,6 +492,7 @@ class Parser {
     } else {
       m_network.referenceOhms = {m_h.optionReference, m_h.optionReference};
     }
+    KeepPortTwoMatch();
     return true;
   }
 
@@ -476,6 +503,8 @@ class Parser {
   bool m_ended = false;
   bool m_skipInformation = false;
   std::vector<double> m_record;
+  std::vector<std::array<double, 3>> m_match;
+  int m_matchLine = 0;
   int m_recordLine = 0;
   int m_lastLine = 0;
   model::MeasuredNetwork m_network;

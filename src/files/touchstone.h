@@ -39,6 +39,11 @@ inline constexpr std::size_t kMaxTouchstoneLine = 4096;
 // The largest file read at all.
 inline constexpr std::uintmax_t kMaxTouchstoneBytes = 64u << 20;
 
+// A comment line "! port 2 match HZ RE IM" gives the reflection that loaded
+// port 2 at HZ (a host-calibrated one-path measurement); with one such line
+// for every frequency the reader keeps them in portTwoMatch.
+inline constexpr std::string_view kPortTwoMatchComment = "port 2 match ";
+
 // Reads Touchstone 1.x and 2.0 text with one or two ports of S-parameters.
 // name is the file's name: it names the file in messages and, for 1.x
 // files, its ending (.s1p, .s2p) gives the number of ports. Accepts LF and

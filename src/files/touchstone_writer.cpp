@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "files/replace_file.h"
+#include "files/touchstone.h"
 
 namespace diruruzevuv::files {
 namespace {
@@ -28,6 +29,9 @@ bool Writable(const model::MeasuredNetwork& n) {
   if (n.ports != 1 && n.ports != 2) return false;
   if (n.ports == 2 && n.referenceOhms[0] != n.referenceOhms[1]) return false;
   if (!std::isfinite(n.referenceOhms[0]) || !(n.referenceOhms[0] > 0.0)) return false;
+  if (!n.portTwoMatch.empty() && n.portTwoMatch.size() != n.frequency.size()) return false;
+  for (const auto& g : n.portTwoMatch)
+    if (!std::isfinite(g.real()) || !std::isfinite(g.imag())) return false;
   double previous = 0.0;
   for (std::size_t i = 0; i < n.frequency.size(); ++i) {
     const double f = n.frequency[i];
@@ -49,6 +53,16 @@ std::string TouchstoneText(const model::MeasuredNetwork& network,
   for (const std::string& comment : comments) {
     out += "! ";
     for (char c : comment) out += (c == '\r' || c == '\n') ? ' ' : c;
+    out += "\r\n";
+  }
+  for (std::size_t i = 0; i < network.portTwoMatch.size(); ++i) {
+    out += "! ";
+    out += kPortTwoMatchComment;
+    AppendFrequency(out, network.frequency[i]);
+    out += ' ';
+    AppendNumber(out, network.portTwoMatch[i].real());
+    out += ' ';
+    AppendNumber(out, network.portTwoMatch[i].imag());
     out += "\r\n";
   }
   out += "# Hz S RI R ";

@@ -650,10 +650,6 @@ std::unique_ptr<Analyser> Connect(const std::string& port, std::string& why, Tim
   return nullptr;
 }
 
-namespace {
-
-// The port to use when none is named: the one analyser found, or nothing
-// with why listing what was found.
 std::optional<std::string> OnlyAnalyserPort(std::string& why) {
   std::vector<std::string> analysers, refused;
   for (const SerialPortInfo& port : AnalyserPorts(ListSerialPorts())) {
@@ -674,8 +670,6 @@ std::optional<std::string> OnlyAnalyserPort(std::string& why) {
   }
   return std::nullopt;
 }
-
-}  // namespace
 
 std::optional<model::MeasuredNetwork> MeasureOnce(const std::string& port,
                                                   const SweepRequest& request, std::string& why,

@@ -230,6 +230,10 @@ std::vector<SerialPortInfo> AnalyserPorts(const std::vector<SerialPortInfo>& por
 std::unique_ptr<Analyser> Connect(const std::string& port, std::string& why,
                                   Timeouts timeouts = {});
 
+// The port to use when none is named: the one analyser found, or nothing
+// with why listing what was found.
+std::optional<std::string> OnlyAnalyserPort(std::string& why);
+
 // One measurement from the named port, or from the one analyser found when
 // the port is empty: nothing with why set (none or several found, with
 // their list; the device's own failure).

@@ -25,6 +25,7 @@ std::vector<SerialPortInfo> ListSerialPorts() {
         sp_get_port_usb_vid_pid(*p, &vid, &pid) == SP_OK) {
       info.vendorId = vid;
       info.productId = pid;
+      if (const char* serial = sp_get_port_usb_serial(*p)) info.serial = serial;
     }
     found.push_back(std::move(info));
   }

@@ -22,6 +22,7 @@ struct SerialPortInfo {
   int vendorId = -1;  // -1 when the port is not on USB
   int productId = -1;
   std::string description;
+  std::string serial;  // the USB serial number, empty when it has none
 };
 
 // Every serial port the system knows, with its USB IDs where it has them.

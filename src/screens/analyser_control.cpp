@@ -4,9 +4,12 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
+#include <filesystem>
 
 #include "files/settings_file.h"
 #include "files/touchstone_writer.h"
+#include "instruments/calibrated_measurement.h"
+#include "screens/calibration_dialog.h"
 #include "screens/frm_design.h"
 #include "screens/measurement_control.h"
 
@@ -14,6 +17,7 @@ namespace diruruzevuv::screens {
 namespace {
 
 constexpr const char* kPortKey = "analyser.port";
+constexpr const char* kCalibrationKey = "calibration.file";
 constexpr const char* kTouchstoneFilter = "Touchstone files (*.s2p)|*.s2p;*.S2P";
 
 }  // namespace
@@ -64,11 +68,12 @@ std::string AnalyserControl::AskForPort() {
     ports.push_back(found.port);
   std::string current = settings.Get(kPortKey);
   if (current.empty() && !ports.empty()) current = ports.front();
-  const std::string chosen = m_form.DialogsUsed().ChooseItem(
-      "Measure with analyser",
-      ports.empty() ? "No analyser found on USB; type its serial port:"
-                    : "The analyser's serial port:",
-      ports, current);
+  std::string label = ports.empty() ? "No analyser found on USB; type its serial port:"
+                                    : "The analyser's serial port:";
+  if (CalibrationInUse() != nullptr)
+    label += "\n(corrected with the calibration " + m_calibrationName + ")";
+  const std::string chosen =
+      m_form.DialogsUsed().ChooseItem("Measure with analyser", label, ports, current);
   if (chosen.empty() || chosen == settings.Get(kPortKey)) return chosen;
   files::ProgramSettings port;
   port.Set(kPortKey, chosen);
@@ -119,16 +124,20 @@ bool AnalyserControl::Start(const std::string& port) {
   const instruments::SweepRequest request =
       instruments::DesignSweep(design.SweepStart, design.SweepStop);
   const instruments::Timeouts waits = timeouts;
-  m_worker = std::thread([this, port, request, waits] {
-    std::string why;
-    auto network = instruments::MeasureOnce(
-        port, request, why,
-        [this](int done, int total) {
-          m_done = done;
-          m_total = total;
-          return !m_cancel.load();
-        },
-        waits);
+  // A copy for the worker: the dialog may change the one in use meanwhile.
+  std::optional<files::CalibrationFile> calibration;
+  if (const files::CalibrationFile* inUse = CalibrationInUse()) calibration = *inUse;
+  m_worker = std::thread([this, port, request, waits, calibration, name = m_calibrationName] {
+    std::string why, warning;
+    const auto progress = [this](int done, int total) {
+      m_done = done;
+      m_total = total;
+      return !m_cancel.load();
+    };
+    auto network = calibration ? instruments::MeasureCalibrated(port, request, &*calibration, name,
+                                                                why, warning, progress, waits)
+                               : instruments::MeasureOnce(port, request, why, progress, waits);
+    if (network && !warning.empty()) why = name + ": " + warning;
     {
       std::lock_guard<std::mutex> lock(m_resultMutex);
       m_result = std::move(network);
@@ -160,6 +169,8 @@ void AnalyserControl::Finished() {
     return;
   }
   ++m_sweeps;
+  // The other device's warning, once a calibration.
+  if (!why.empty() && !m_repeat) m_form.DialogsUsed().Message(why);
   m_live = *result;
   // A Monte Carlo run owns the plot; this sweep is let go.
   if (!m_form.MonteCarloRunning() && !m_measurement.Show(*result)) m_repeat = false;
@@ -175,10 +186,48 @@ bool AnalyserControl::LiveShown() const {
 bool AnalyserControl::SaveTouchstone(const std::string& path) {
   if (!m_live) return false;
   std::string why;
-  if (files::WriteTouchstoneFile(path, *m_live, {instruments::kOneDirectionComment}, &why))
-    return true;
+  std::vector<std::string> comments{instruments::kOneDirectionComment};
+  if (m_live->portTwoMatch.size() > 0)
+    comments.push_back(files::CalibratedComment(m_calibrationName));
+  if (files::WriteTouchstoneFile(path, *m_live, comments, &why)) return true;
   m_form.DialogsUsed().WriteFailed({"", path, why});
   return false;
+}
+
+const files::CalibrationFile* AnalyserControl::CalibrationInUse() {
+  const model::Session& session = m_form.SessionState();
+  const std::string path =
+      files::ReadSettingsFile(session.locations.workDir / files::kSettingsFileName)
+          .Get(kCalibrationKey);
+  if (!path.empty() && path != m_calibrationRead) {
+    m_calibrationRead = path;
+    files::CalibrationRead read = files::ReadCalibrationFile(path);
+    m_calibration = std::move(read.file);
+    m_calibrationName = m_calibration ? std::filesystem::path(path).filename().string() : "";
+    if (!m_calibration) m_form.DialogsUsed().Message(read.error);
+  }
+  return m_calibration ? &*m_calibration : nullptr;
+}
+
+void AnalyserControl::UseCalibration(const files::CalibrationFile& file, const std::string& path) {
+  m_calibration = file;
+  m_calibrationName = std::filesystem::path(path).filename().string();
+  m_calibrationRead = path;
+  files::ProgramSettings changes;
+  changes.Set(kCalibrationKey, path);
+  std::string why;
+  const auto settings = m_form.SessionState().locations.workDir / files::kSettingsFileName;
+  if (!files::UpdateSettingsFile(settings, changes, &why))
+    m_form.DialogsUsed().WriteFailed({"", settings.string(), why});
+}
+
+void AnalyserControl::Calibrate() {
+  if (m_busy) return;
+  const std::string port = AskForPort();
+  if (port.empty()) return;
+  CalibrationDialog dialog(m_form, port, CalibrationInUse());
+  dialog.exec();
+  if (!dialog.Path().empty()) UseCalibration(dialog.File(), dialog.Path());
 }
 
 void AnalyserControl::AddMenuEntries(QMenu& menu) {
@@ -190,6 +239,8 @@ void AnalyserControl::AddMenuEntries(QMenu& menu) {
   else
     menu.addAction(QStringLiteral("Repeat"), this, [this] { StartRepeating(); })
         ->setEnabled(!m_busy);
+  menu.addAction(QStringLiteral("Calibrate analyser..."), this, [this] { Calibrate(); })
+      ->setEnabled(!m_busy);
   menu.addAction(QStringLiteral("Save measurement as Touchstone..."), this, [this] {
     const std::string path = m_form.DialogsUsed().SaveFile(
         "Save measurement as Touchstone", kTouchstoneFilter, "measured.s2p");

@@ -7,6 +7,7 @@
 #include <string>
 #include <thread>
 
+#include "files/calibration_file.h"
 #include "instruments/analyser.h"
 #include "model/measurement/measured_network.h"
 
@@ -42,6 +43,13 @@ class AnalyserControl final : public QObject {
   // Cancels the sweep under way and any repeating.
   void Stop();
   bool SaveTouchstone(const std::string& path);
+  // "Calibrate analyser...": asks for the port and opens the calibration
+  // dialog; a calibration it saves or loads is used from then on.
+  void Calibrate();
+  // The calibration the measurements use (the file last saved or loaded,
+  // kept as calibration.file in the settings file), or nothing.
+  const files::CalibrationFile* CalibrationInUse();
+  const std::string& CalibrationName() const noexcept { return m_calibrationName; }
 
   bool Busy() const noexcept { return m_busy; }
   bool Repeating() const noexcept { return m_repeat; }
@@ -59,6 +67,7 @@ class AnalyserControl final : public QObject {
   std::string KeptPort() const;
   std::string AskForPort();
   bool Start(const std::string& port);
+  void UseCalibration(const files::CalibrationFile& file, const std::string& path);
   void Finished();
   void JoinWorker();
 
@@ -74,6 +83,9 @@ class AnalyserControl final : public QObject {
   std::string m_why;
   std::optional<model::MeasuredNetwork> m_live;  // as measured, for saving
   std::string m_port;
+  std::optional<files::CalibrationFile> m_calibration;
+  std::string m_calibrationName;  // its file's name, empty when none
+  std::string m_calibrationRead;  // the path it was read from
   bool m_busy = false;
   bool m_repeat = false;
   int m_sweeps = 0;

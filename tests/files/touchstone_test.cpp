@@ -201,11 +201,22 @@ TEST(TouchstoneWriterTest, ReadsBackBitForBitOrRefuses) {
   EXPECT_EQ(std::tie(r.frequency, r.referenceOhms, r.s),
             std::tie(n.frequency, n.referenceOhms, n.s));
 
-  model::MeasuredNetwork falling = n, nan = n, mixed = n;
+  // The port-2 match comes back from its comment lines, when they all fit.
+  model::MeasuredNetwork matched = n;
+  matched.portTwoMatch = {{0.1, -0.2}, {1e-3, 0.0}, {-0.05, 1.0 / 3.0}};
+  std::string matchText = TouchstoneText(matched);
+  EXPECT_EQ(ParseTouchstone(matchText, "m.s2p").network->portTwoMatch, matched.portTwoMatch);
+  matchText.replace(matchText.find("match 3"), 1, "x");
+  EXPECT_EQ(ParseTouchstone(matchText, "m.s2p").network->warnings,
+            std::vector<std::string>{
+                "m.s2p, line 1: the port 2 match lines do not fit the data: ignored"});
+
+  model::MeasuredNetwork falling = n, nan = n, mixed = n, shortMatch = n;
   falling.frequency[2] = falling.frequency[1];
   nan.s[0][3] = {0.0, std::nan("")};
   mixed.referenceOhms[1] = 50.0;
-  for (const auto& bad : {falling, nan, mixed, model::MeasuredNetwork{}}) {
+  shortMatch.portTwoMatch = {0.1};
+  for (const auto& bad : {falling, nan, mixed, shortMatch, model::MeasuredNetwork{}}) {
     EXPECT_EQ(TouchstoneText(bad), "");
     EXPECT_FALSE(WriteTouchstoneFile("/nonexistent-dir/x.s2p", bad, {}, nullptr));
   }

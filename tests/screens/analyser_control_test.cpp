@@ -7,6 +7,7 @@
 #include "analyser_emulator/analyser_emulator.h"
 #include "design_screen.h"
 #include "files/settings_file.h"
+#include "screens/calibration_dialog.h"
 
 namespace diruruzevuv::screens {
 namespace {
@@ -95,6 +96,40 @@ TEST_F(AnalyserScreenTest, FailuresAreToldAndCancelLeavesThePlotAsItWas) {
   EXPECT_NE(dialogs.messages[1].find("cannot be judged at the design's 12.5 ohm"),
             std::string::npos);
   EXPECT_EQ(emulator.ScansServed(), 0);
+}
+
+TEST_F(AnalyserScreenTest, CalibratesStepByStepAndMeasuresThroughTheCalibration) {
+  const std::string control = (dir / "control").string(), cal = (dir / "bench.cal").string();
+  testing::AnalyserEmulator emulator({.controlFile = control});
+  dialogs.answers = {emulator.Port(), cal};
+  const auto steps = [&](QWidget& up) {
+    auto& dialog = dynamic_cast<CalibrationDialog&>(up);
+    // The short measured first with the open still connected.
+    const std::pair<const char*, int> connected[] = {
+        {"open", 0}, {"open", 1}, {"short", 1}, {"load", 2}, {"through", 3}};
+    for (const auto& [standard, button] : connected) {
+      testing::WriteText(control, std::string("connect ") + standard);
+      dialog.cmdMeasure[button]->click();
+    }
+    EXPECT_FALSE(dialog.lblTick[3]->text().isEmpty());
+    EXPECT_TRUE(dialog.lblTick[4]->text().isEmpty());
+    EXPECT_FALSE(dialog.txtStart->isEnabled());
+    for (QPushButton* button : dialog.findChildren<QPushButton*>())
+      if (button->text() == QStringLiteral("Save...")) button->click();
+    dialog.accept();
+  };
+  testing::WhileModal([&] { Choose("Calibrate analyser..."); }, steps);
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].rfind("the open and the short look alike", 0), 0u);
+  EXPECT_EQ(files::ReadSettingsFile(dir / files::kSettingsFileName).Get("calibration.file"), cal);
+
+  testing::WriteText(control, "connect filter");
+  dialogs.answers.push_back(emulator.Port());
+  Choose("Measure with analyser...");
+  ASSERT_TRUE(WaitUntil([&] { return !Analyser().Busy(); }));
+  ASSERT_TRUE(session.measurement) << dialogs.messages.back();
+  EXPECT_EQ(session.measurement->network.name, emulator.Port() + ", calibrated with bench.cal");
+  EXPECT_EQ(session.measurement->network.portTwoMatch.size(), 401u);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "model/circuit/ladder.h"
 
+#include <type_traits>
+
 namespace diruruzevuv::model {
 namespace {
 
@@ -18,17 +20,23 @@ ChainMatrix SectionTimes(Complex x, const ChainMatrix& m) noexcept {
 }
 
 // The denominator of every S-parameter and the numerator of S11, from the
-// chain matrix between equal references r.
+// chain matrix between a source of r and a load of z (r, or any impedance).
 struct ChainTerms {
   Complex den, num;
 };
-ChainTerms TermsOf(const ChainMatrix& m, double r) noexcept {
-  return {m.a * r + m.b + m.c * (r * r) + m.d * r, m.a * r + m.b - m.c * (r * r) - m.d * r};
+template <class Load>
+ChainTerms TermsOf(const ChainMatrix& m, double r, Load z) noexcept {
+  return {m.a * z + m.b + m.c * (r * z) + m.d * r, m.a * z + m.b - m.c * (r * z) - m.d * r};
 }
 
-SParameters FromChain(const ChainMatrix& m, double r, const ChainTerms& t) noexcept {
+// With another load than r, S21 is the wave ratio into it and S22 is left out.
+template <class Load>
+SParameters FromChain(const ChainMatrix& m, double r, Load z, const ChainTerms& t) noexcept {
   const Complex inv = Reciprocal(t.den);
-  return {t.num * inv, 2.0 * r * inv, (-m.a * r + m.b - m.c * (r * r) + m.d * r) * inv};
+  if constexpr (std::is_same_v<Load, double>)
+    return {t.num * inv, 2.0 * r * inv, (-m.a * r + m.b - m.c * (r * r) + m.d * r) * inv};
+  else
+    return {t.num * inv, (z + r) * inv, {}};
 }
 
 constexpr const LadderSection& TrapSection() noexcept {
@@ -108,13 +116,21 @@ ChainMatrix ChainOf(const Ladder& ladder, double frequency) noexcept {
 
 SParameters Respond(const Ladder& ladder, double frequency, double r) noexcept {
   const ChainMatrix m = ChainOf(ladder, frequency);
-  return FromChain(m, r, TermsOf(m, r));
+  return FromChain(m, r, r, TermsOf(m, r, r));
 }
+
+SParameters Respond(const Ladder& ladder, double frequency, double r, Complex load) noexcept {
+  const ChainMatrix m = ChainOf(ladder, frequency);
+  return FromChain(m, r, load, TermsOf(m, r, load));
+}
+
+namespace {
 
 // M = E1 .. En; the derivative by a value of section k is
 // (E1 .. Ek-1) dEk (Ek+1 .. En), built from prefix and suffix products.
-SParameters RespondWithDerivatives(const Ladder& ladder, double frequency, double r,
-                                   SDerivatives& out) noexcept {
+template <class Load>
+SParameters WithDerivatives(const Ladder& ladder, double frequency, double r, Load z,
+                            SDerivatives& out) noexcept {
   constexpr int n = kLadderSectionCount;
   const double w = frequency * ladder.twoPi;
   const Slopes slopes{
@@ -132,7 +148,7 @@ SParameters RespondWithDerivatives(const Ladder& ladder, double frequency, doubl
     if constexpr (k > 0) post[k - 1] = SectionTimes<kLadderSections[k].kind>(e[k].x, post[k]);
   });
 
-  const ChainTerms whole = TermsOf(pre[n], r);
+  const ChainTerms whole = TermsOf(pre[n], r, z);
   std::array<Complex, kLadderValueCount> dDen{}, dNum{};
   ForEachSection([&](auto k) {
     constexpr LadderSection s = kLadderSections[k];
@@ -143,7 +159,7 @@ SParameters RespondWithDerivatives(const Ladder& ladder, double frequency, doubl
     const ChainTerms unit = TermsOf(s.kind == SectionKind::kShuntCapacitor
                                         ? ChainMatrix{p.b * q.a, p.b * q.b, p.d * q.a, p.d * q.b}
                                         : ChainMatrix{p.a * q.c, p.a * q.d, p.c * q.c, p.c * q.d},
-                                    r);
+                                    r, z);
     const auto add = [&](LadderValue value, Complex by) {
       dDen[value] += by * unit.den;
       dNum[value] += by * unit.num;
@@ -155,10 +171,22 @@ SParameters RespondWithDerivatives(const Ladder& ladder, double frequency, doubl
   const Complex inv = Reciprocal(whole.den);
   const Complex inv2 = inv * inv;
   for (int i = 0; i < kLadderValueCount; ++i) {
-    out.s21[i] = (-2.0 * r) * dDen[i] * inv2;
+    out.s21[i] = -(z + r) * dDen[i] * inv2;
     out.s11[i] = (dNum[i] * whole.den - whole.num * dDen[i]) * inv2;
   }
-  return FromChain(pre[n], r, whole);
+  return FromChain(pre[n], r, z, whole);
+}
+
+}  // namespace
+
+SParameters RespondWithDerivatives(const Ladder& ladder, double frequency, double r,
+                                   SDerivatives& derivatives) noexcept {
+  return WithDerivatives(ladder, frequency, r, r, derivatives);
+}
+
+SParameters RespondWithDerivatives(const Ladder& ladder, double frequency, double r, Complex load,
+                                   SDerivatives& derivatives) noexcept {
+  return WithDerivatives(ladder, frequency, r, load, derivatives);
 }
 
 // Walks from the load back to the source with a unit load current, then

@@ -279,6 +279,10 @@ struct SParameters {
   Complex s11, s21, s22;
 };
 SParameters Respond(const Ladder& ladder, double frequency, double referenceOhms) noexcept;
+// The same with port 2 ended in load instead (an analyser's port-2 match):
+// S11 as loaded, S21 the wave ratio into the load at the reference, no S22.
+SParameters Respond(const Ladder& ladder, double frequency, double referenceOhms,
+                    Complex load) noexcept;
 
 // The same with the derivatives of S11 and S21 by each of the ladder's
 // values (a trap capacitor of 0 F, not fitted, has none).
@@ -288,6 +292,8 @@ struct SDerivatives {
 };
 SParameters RespondWithDerivatives(const Ladder& ladder, double frequency, double referenceOhms,
                                    SDerivatives& derivatives) noexcept;
+SParameters RespondWithDerivatives(const Ladder& ladder, double frequency, double referenceOhms,
+                                   Complex load, SDerivatives& derivatives) noexcept;
 
 // Node voltages and part currents (RMS phasors) at one frequency, the
 // generator an EMF behind the source resistance and the ladder ending in

@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "model/circuit/ladder.h"
+
 namespace diruruzevuv::model {
 namespace {
 
@@ -41,6 +43,19 @@ Comparison CompareWithDesign(const DesignState& design, const std::array<AidSpan
   out.twoPort = measured.ports == 2;
   out.floorDb = floorDb;
   std::array<double, 3> sumSquares{};
+  // The design's gain and reflection at point i; loaded at port 2 as the
+  // measurement was when it says by what.
+  const Ladder ladder = LadderFromDesign(design);
+  const auto Computed = [&](std::size_t i) -> std::pair<double, double> {
+    const double f = measured.frequency[i];
+    if (i < measured.portTwoMatch.size()) {
+      const double ohms = measured.referenceOhms[1];
+      const SParameters s = Respond(ladder, f, ohms, PortTwoLoad(measured.portTwoMatch[i], ohms));
+      return {20.0 * std::log10(std::abs(s.s21)), 20.0 * std::log10(std::abs(s.s11))};
+    }
+    swept.AnalyzePoint(design, f);
+    return {swept.Result().pointGain, swept.Result().pointReflection};
+  };
   for (int k = 0; k < 3; ++k) {
     BandComparison& band = out.bands[k];
     band.start = boxes[k].lowHz;
@@ -68,10 +83,9 @@ Comparison CompareWithDesign(const DesignState& design, const std::array<AidSpan
         continue;
       }
       ++band.points;
-      swept.AnalyzePoint(design, f);
-      const SweepResult& r = swept.Result();
+      const auto [computedGain, computedReflection] = Computed(i);
       if (out.twoPort) {
-        const double diff = gain - r.pointGain;
+        const double diff = gain - computedGain;
         if (!band.worstGainDifferenceDb || std::fabs(diff) > std::fabs(*band.worstGainDifferenceDb))
           band.worstGainDifferenceDb = diff;
         sumSquares[k] += diff * diff;
@@ -79,10 +93,10 @@ Comparison CompareWithDesign(const DesignState& design, const std::array<AidSpan
       if (k == 0) {
         const double reflection = Db(measured.s[i][0]);
         KeepHighest(band.worstMeasuredDb, reflection);
-        KeepHighest(band.worstComputedDb, std::max<double>(r.pointReflection, kShownFloorDb));
+        KeepHighest(band.worstComputedDb, std::max<double>(computedReflection, kShownFloorDb));
       } else if (out.twoPort) {
         KeepHighest(band.worstMeasuredDb, gain);
-        KeepHighest(band.worstComputedDb, std::max<double>(r.pointGain, kShownFloorDb));
+        KeepHighest(band.worstComputedDb, std::max<double>(computedGain, kShownFloorDb));
       }
     }
   }

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <unsupported/Eigen/LevenbergMarquardt>
 
 namespace diruruzevuv::model {
@@ -47,7 +48,14 @@ struct Point {
   double s21Db = 0.0;
   double weight = 1.0;           // of the transmission difference
   double frequencyWeight = 1.0;  // of both differences
+  // The impedance that loaded port 2 (an analyser's port-2 match), or
+  // nothing: the reference.
+  std::optional<Complex> load;
 };
+
+SParameters ModelAt(const Ladder& v, const Point& p, double ohms) {
+  return p.load ? Respond(v, p.frequency, ohms, *p.load) : Respond(v, p.frequency, ohms);
+}
 
 // The values the fit takes, in its order: the capacitors, the inductors,
 // then the inductors' Q.
@@ -90,7 +98,7 @@ struct Problem : Eigen::DenseFunctor<double> {
     const Ladder v = Values(u);
     int row = 0;
     for (const Point& p : m_points) {
-      const SParameters n = Respond(v, p.frequency, m_ohms);
+      const SParameters n = ModelAt(v, p, m_ohms);
       if (m_twoPort) r[row++] = (kDbPerNeper * std::log(std::abs(n.s21)) - p.s21Db) * p.weight;
       const Complex d = (n.s11 - p.s11) * (kReflectionWeight * p.frequencyWeight);
       r[row++] = d.real();
@@ -122,7 +130,8 @@ struct Problem : Eigen::DenseFunctor<double> {
     int row = 0;
     const int n = static_cast<int>(m_fitted.size());
     for (const Point& p : m_points) {
-      const SParameters s = RespondWithDerivatives(v, p.frequency, m_ohms, d);
+      const SParameters s = p.load ? RespondWithDerivatives(v, p.frequency, m_ohms, *p.load, d)
+                                   : RespondWithDerivatives(v, p.frequency, m_ohms, d);
       if (m_twoPort) {
         const Complex inv = std::conj(s.s21) / std::norm(s.s21);
         for (int i = 0; i < n; ++i)
@@ -283,6 +292,8 @@ ChosenPoints ChoosePoints(const DesignState& design, const MeasuredNetwork& meas
     Point p;
     p.frequency = f;
     p.s11 = measured.s[i][0];
+    if (i < measured.portTwoMatch.size())
+      p.load = PortTwoLoad(measured.portTwoMatch[i], measured.referenceOhms[1]);
     // Real parts carry small inductances and capacitances of their own,
     // whose effect grows with the square of the frequency (and its square
     // in the squared differences); above the band the points count less
@@ -514,7 +525,7 @@ double PassbandResidualDb(const std::vector<Point>& all, const Ladder& values, d
   int passPoints = 0;
   if (twoPort) {
     for (const Point& p : all) {
-      const SParameters r = Respond(values, p.frequency, ohms);
+      const SParameters r = ModelAt(values, p, ohms);
       const double modelDb = kDbPerNeper * std::log(std::abs(r.s21));
       if (!(modelDb > -3.0)) continue;
       const double d = modelDb - std::max(p.s21Db, -200.0);

@@ -24,6 +24,10 @@ struct MeasuredNetwork {
   std::vector<std::string> warnings;
   // Read from an analyser without any correction (its raw readings).
   bool uncorrected = false;
+  // Measured through a host calibration: the reflection that loaded the
+  // device's port 2 at each frequency (the analyser's port-2 match). Empty:
+  // port 2 was the reference itself.
+  std::vector<std::complex<double>> portTwoMatch;
 };
 
 // A measurement shown over the design's response: referred to the
@@ -41,6 +45,11 @@ struct ShownMeasurement {
   // After a fit of this measurement: what the fitted parts give.
   std::optional<FittedCurves> fitted;
 };
+
+// The impedance of a port-2 match of reflection g against ohms.
+inline std::complex<double> PortTwoLoad(std::complex<double> g, double ohms) {
+  return ohms * (1.0 + g) / (1.0 - g);
+}
 
 // True when both ports are referred to ohms already.
 bool IsReferredTo(const MeasuredNetwork& network, double ohms) noexcept;

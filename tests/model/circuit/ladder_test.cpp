@@ -6,6 +6,7 @@
 #include <string>
 
 #include "model/circuit/analysis.h"
+#include "model/measurement/measured_network.h"
 #include "model/measurement_support.h"
 
 namespace diruruzevuv::model {
@@ -55,32 +56,44 @@ TEST(LadderTest, SolveMeetsTheSParametersAndKirchhoff) {
 }
 
 // The derivatives match finite differences, including the Q that enters
-// both inductors and a trap capacitor of 0 F (not fitted).
+// both inductors and a trap capacitor of 0 F (not fitted), with port 2 at
+// the reference or at an analyser's port-2 match g, whose response is the
+// wave ratio: S11 + S21^2 g / (1 - S22 g) and S21 / (1 - S22 g).
 TEST(LadderTest, DerivativesMatchDifferences) {
   DesignState noTrap = testing::BandDesign(20);
   noTrap.C92 = 0.0f;
-  for (const DesignState& design : {testing::WizardDesign12(), noTrap}) {
-    const Ladder ladder = LadderFromDesign(design);
-    for (double f : {0.5 * design.LowerEdge, 1.0 * design.LowerEdge, 2.1 * design.LowerEdge,
-                     3.0 * design.UpperEdge}) {
-      SDerivatives dv;
-      const SParameters s = RespondWithDerivatives(ladder, f, 50.0, dv);
-      EXPECT_EQ(s.s11, Respond(ladder, f, 50.0).s11);
-      for (LadderValue k = 0; k < kLadderValueCount; ++k) {
-        const double value = ValueOf(ladder, k);
-        if (value == 0.0) continue;
-        const double h = value * 1e-6;
-        Ladder up = ladder, down = ladder;
-        ValueOf(up, k) += h, ValueOf(down, k) -= h;
-        const SParameters a = Respond(up, f, 50.0), b = Respond(down, f, 50.0);
-        const auto s11 = (a.s11 - b.s11) / (2 * h), s21 = (a.s21 - b.s21) / (2 * h);
-        const std::string at =
-            std::to_string(design.Band) + " m " + ValueName(k) + " at " + std::to_string(f);
-        EXPECT_NEAR(std::abs(dv.s11[k] - s11), 0.0, 1e-5 * std::abs(s11) + 1e-9 / value) << at;
-        EXPECT_NEAR(std::abs(dv.s21[k] - s21), 0.0, 1e-5 * std::abs(s21) + 1e-9 / value) << at;
+  const Complex g(0.08, -0.06);
+  for (const DesignState& design : {testing::WizardDesign12(), noTrap})
+    for (const bool loaded : {false, true}) {
+      const Ladder ladder = LadderFromDesign(design);
+      const auto respond = [&](const Ladder& l, double f) {
+        return loaded ? Respond(l, f, 50.0, PortTwoLoad(g, 50.0)) : Respond(l, f, 50.0);
+      };
+      for (double f : {0.5 * design.LowerEdge, 1.0 * design.LowerEdge, 2.1 * design.LowerEdge,
+                       3.0 * design.UpperEdge}) {
+        SDerivatives dv;
+        const SParameters s =
+            loaded ? RespondWithDerivatives(ladder, f, 50.0, PortTwoLoad(g, 50.0), dv)
+                   : RespondWithDerivatives(ladder, f, 50.0, dv);
+        const SParameters bare = Respond(ladder, f, 50.0);
+        const Complex at2 = loaded ? g : 0.0, wave = 1.0 / (1.0 - bare.s22 * at2);
+        EXPECT_NEAR(std::abs(s.s11 - bare.s11 - bare.s21 * bare.s21 * at2 * wave), 0.0, 1e-12);
+        EXPECT_NEAR(std::abs(s.s21 - bare.s21 * wave), 0.0, 1e-12);
+        for (LadderValue k = 0; k < kLadderValueCount; ++k) {
+          const double value = ValueOf(ladder, k);
+          if (value == 0.0) continue;
+          const double h = value * 1e-6;
+          Ladder up = ladder, down = ladder;
+          ValueOf(up, k) += h, ValueOf(down, k) -= h;
+          const SParameters a = respond(up, f), b = respond(down, f);
+          const auto s11 = (a.s11 - b.s11) / (2 * h), s21 = (a.s21 - b.s21) / (2 * h);
+          const std::string at =
+              std::to_string(design.Band) + " m " + ValueName(k) + " at " + std::to_string(f);
+          EXPECT_NEAR(std::abs(dv.s11[k] - s11), 0.0, 1e-5 * std::abs(s11) + 1e-9 / value) << at;
+          EXPECT_NEAR(std::abs(dv.s21[k] - s21), 0.0, 1e-5 * std::abs(s21) + 1e-9 / value) << at;
+        }
       }
     }
-  }
 }
 
 }  // namespace

@@ -55,6 +55,18 @@ TEST(ComparisonTest, BuiltAsDesignedDiffersByNothing) {
   EXPECT_TRUE(second.verdict == BoxVerdict::kFail && *second.worstMeasuredDb > -35.0 &&
               std::fabs(*second.worstGainDifferenceDb) > 5.0);
 
+  // Into an analyser's port 2 of the match the measurement records: nothing.
+  MeasuredNetwork loaded = Measure(design, LadderFromDesign(design));
+  const std::complex<double> g(0.08, 0.05);
+  for (std::size_t i = 0; i < loaded.frequency.size(); ++i) {
+    const SParameters s =
+        Respond(LadderFromDesign(design), loaded.frequency[i], 50.0, PortTwoLoad(g, 50.0));
+    loaded.s[i] = {s.s11, s.s21, s.s21, 0.0};
+    loaded.portTwoMatch.push_back(g);
+  }
+  for (const BandComparison& band : Compare(design, Boxes(), loaded, -70).bands)
+    EXPECT_LT(std::fabs(*band.worstGainDifferenceDb), 1e-4);
+
   // From the input reflection alone: the reflection, and nothing else judged.
   const DesignState top = testing::BandDesign(160);
   const Comparison r =
