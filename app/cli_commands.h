@@ -31,6 +31,7 @@ int RunTouchstoneCommand(const Context& context, const std::vector<std::string>&
 int RunMeasureCommand(const Context& context, const std::vector<std::string>& args);
 int RunDevicesCommand(const Context& context, const std::vector<std::string>& args);
 int RunBuildSheetCommand(const Context& context, const std::vector<std::string>& args);
+int RunPartCommand(const Context& context, const std::vector<std::string>& args);
 // Hands over to the report renderer, a separate program that loads Qt.
 int RunReportCommand(const Context& context, const std::vector<std::string>& args);
 
@@ -55,6 +56,9 @@ inline constexpr const char* kUsage =
     "                  [--search] [--csv]\n"
     "       diruruzevuv-cli devices [--port PORT]\n"
     "       diruruzevuv-cli measure [--design DESIGN_FILE] [--port PORT] [--start HZ] [--stop HZ] "
-    "[--points N] OUT_FILE\n";
+    "[--points N] OUT_FILE\n"
+    "       diruruzevuv-cli part (FILE | [--port PORT] [--start HZ] [--stop HZ] [--points N])\n"
+    "                  --fixture series|shunt|reflection [--kind inductor|capacitor] [--turns N]\n"
+    "                  [--lead MM] [--design DESIGN_FILE] [--csv]\n";
 
 }  // namespace diruruzevuv::cli
