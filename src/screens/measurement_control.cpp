@@ -30,6 +30,7 @@
 #include "screens/build_sheet_window.h"
 #include "screens/fit_dialog.h"
 #include "screens/frm_design.h"
+#include "screens/part_dialog.h"
 
 namespace diruruzevuv::screens {
 namespace {
@@ -225,6 +226,9 @@ QMenu* MeasurementControl::MenuAt(QPointF grid) {
       ->setEnabled(shown);
   menu->addSeparator();
   m_analyser->AddMenuEntries(*menu);
+  menu->addAction(QStringLiteral("Measure a part..."), this,
+                  [this] { MeasureAPart(m_form, *m_analyser); })
+      ->setEnabled(!m_analyser->Busy());
   menu->addSeparator();
   menu->addAction(QStringLiteral("Save plot as PNG..."), this, [this, &dialogs] {
     const std::string path = dialogs.SaveFile("Save plot as PNG", kPngFilter, "plot.png");

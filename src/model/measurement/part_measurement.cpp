@@ -500,6 +500,16 @@ std::string PartCsv(const PartMeasurement& part, const std::string& consistentCo
   return t;
 }
 
+Core MeasuredCore(const PartMeasurement& part, const Core& woundOn, std::string name,
+                  std::string_view date) {
+  Core core = woundOn;
+  core.name = std::move(name);
+  core.alNh = std::round(part.alNh * 1000.0) / 1000.0;
+  core.source = "measured, " + std::to_string(part.request.turns) + " turns, " +
+                FixtureTitle(part.request.fixture) + ", " + std::string(date);
+  return core;
+}
+
 std::string PartCoreLines(const PartMeasurement& part, const CoreCatalogue& catalogue,
                           const DesignState* design) {
   if (part.alNh == 0.0) return {};
