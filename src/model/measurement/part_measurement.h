@@ -89,15 +89,15 @@ PartMeasurement MeasurePart(const MeasuredNetwork& measured, const PartRequest& 
 std::string PartLines(const PartMeasurement& part);
 std::string PartCsv(const PartMeasurement& part, const std::string& consistentCores);
 
-// What a toroid's AL says about the catalogue's cores ("Cores: consistent
-// with T50-2; T50-6 is 18 % off"), and with a design, whether its own core
-// (the catalogue's nearest to its AL) holds it; empty without an AL.
 // A toroid's measured AL as a core of its own, wound on a catalogue core
 // (its material, sizes, tolerance and range); the source says how it was
 // measured: "measured, 12 turns, series-through, 2026-12-07".
 Core MeasuredCore(const PartMeasurement& part, const Core& woundOn, std::string name,
                   std::string_view date);
 
+// What a toroid's AL says about the catalogue's cores ("Cores: consistent
+// with T50-2; T50-6 is 18 % off"), and with a design, whether its own core
+// (the catalogue's nearest to its AL) holds it; empty without an AL.
 std::string PartCoreLines(const PartMeasurement& part, const CoreCatalogue& catalogue,
                           const DesignState* design);
 
