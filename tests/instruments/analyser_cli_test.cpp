@@ -86,12 +86,23 @@ TEST(AnalyserCli, PartMeasuresWhatTheEmulatorServes) {
        {"--fixture", "series", "--turns", "12", "--lead", "15", "--stop", "100e6", "--csv"},
        0,
        "points_used\ninductor,7.38818e-07,H,0.107,107.0181,no,,4.9,T50-2;T68-6,series,401\n"},
-      {toroid, {"--fixture", "series", "--turns", "12", "--lead", "15"}, 0,
+      {toroid,
+       {"--fixture", "series", "--turns", "12", "--lead", "15", "--design",
+        DIRU_SOURCE_DATA_DIR "/20.TXT"},
+       0,
+       "Inductor, series-through fixture, 2.8 MHz to 43.05 MHz, 401 points used\n"
+       "L at 14.18 MHz: 742.1 nH +- 0.1 %; -0.8 % to +7.8 % up to 43.05 MHz\n"
+       "Q at 14.18 MHz: 151 +- 11.5 %\nSelf-resonance: above 43.05 MHz\n"
        "AL: 4.900 nH/turn^2 (12 turns, less 30 nH for the two leads)\nCores: consistent with "
-       "T50-2, T68-6; T80-6 is 9 % off\n"},
-      {capacitor, {"--fixture", "series", "--kind", "capacitor"}, 1,
+       "T50-2, T68-6; T80-6 is 9 % off\n"
+       "Design's core T37-6 (AL 3.00 +- 5 %): 63 % off, outside tolerance\n"},
+      {capacitor,
+       {"--fixture", "series", "--kind", "capacitor"},
+       1,
        "fixture cannot resolve this part"},
-      {capacitor, {"--fixture", "open"}, 2,
+      {capacitor,
+       {"--fixture", "open"},
+       2,
        "diruruzevuv-cli: --fixture needs series, shunt or reflection, got 'open'\n"},
   };
   for (const Case& c : cases) {

@@ -19,6 +19,8 @@ TEST_F(PartScreenTest, MeasuresAToroidUsesItsALAndAddsItToMyCores) {
   testing::WriteText(control, "connect part shunt L=735.6n R=0.43 C=1.5p\n");
   testing::AnalyserEmulator emulator({.controlFile = control.string()});
   const model::DesignState before = session.design;
+  const std::string mine = "* my own cores\r\n";
+  testing::WriteText(dir / files::kCoreCatalogueName, mine);
   dialogs.answers = {"12", "shunt-through", "the analyser", emulator.Port()};
   dialogs.confirm = true;
   std::string shown;
@@ -44,8 +46,8 @@ TEST_F(PartScreenTest, MeasuresAToroidUsesItsALAndAddsItToMyCores) {
   EXPECT_EQ(session.design.TurnsL2, model::NearestWholeTurns(before.L2, 4.9e-9));
   EXPECT_EQ(session.design.TurnsL1, model::NearestWholeTurns(before.L1, 4.9e-9));
   const std::string row = testing::ReadText(dir / files::kCoreCatalogueName);
-  EXPECT_EQ(row.rfind("T50-2 mine, iron powder mix 2, 4.9, 12.7, 7.62, 4.83, 5, 0.25, 10, "
-                      "measured, 12 turns, shunt-through, ",
+  EXPECT_EQ(row.rfind(mine + "T50-2 mine, iron powder mix 2, 4.9, 12.7, 7.62, 4.83, 5, 0.25, 10, "
+                             "measured, 12 turns, shunt-through, ",
                       0),
             0u)
       << row;

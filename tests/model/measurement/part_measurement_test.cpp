@@ -49,18 +49,24 @@ MeasuredNetwork Measured(const PartModel& part, Fixture fixture, double topHz) {
 }
 
 TEST(PartMeasurement, FitRecoversKnownPartsInEachFixture) {
-  const PartModel toroid{PartKind::kInductor, 1.5e-6, 0.4, 3e-12};  // resonates at 75 MHz
+  const PartModel toroid{PartKind::kInductor, 1.5e-6, 0.4, 3e-12};     // resonates at 75 MHz
+  const PartModel lossless{PartKind::kInductor, 1.5e-6, 0.01, 3e-12};  // Q 3000 and more
   const PartModel capacitor{PartKind::kCapacitor, 10e-9, 0.2, 100e-12};
   struct Case {
     PartModel part;
     Fixture fixture;
     double topHz;
     bool resonanceInRange;
+    bool qLowerBound = false;
   };
   const Case cases[] = {
-      {toroid, Fixture::kSeries, 30e6, false},    {toroid, Fixture::kSeries, 100e6, true},
-      {toroid, Fixture::kShunt, 100e6, true},     {toroid, Fixture::kReflection, 100e6, true},
-      {capacitor, Fixture::kSeries, 30e6, false}, {capacitor, Fixture::kReflection, 200e6, true},
+      {toroid, Fixture::kSeries, 30e6, false},
+      {toroid, Fixture::kSeries, 100e6, true},
+      {toroid, Fixture::kShunt, 100e6, true},
+      {toroid, Fixture::kReflection, 100e6, true},
+      {capacitor, Fixture::kSeries, 30e6, false},
+      {capacitor, Fixture::kReflection, 200e6, true},
+      {lossless, Fixture::kSeries, 30e6, false, true},
   };
   for (const Case& c : cases) {
     PartRequest request{c.fixture, c.part.kind};
@@ -75,8 +81,13 @@ TEST(PartMeasurement, FitRecoversKnownPartsInEachFixture) {
                 inductor ? reactance / (2 * M_PI * centre) : -1 / (2 * M_PI * centre * reactance),
                 0.01 * std::fabs(m.value));
     const C z = c.part.Impedance(centre);
-    EXPECT_FALSE(m.qIsLowerBound);
-    EXPECT_NEAR(m.q / (std::fabs(z.imag()) / z.real()), 1.0, 0.1);
+    EXPECT_EQ(m.qIsLowerBound, c.qLowerBound);
+    const double q = std::fabs(z.imag()) / z.real();
+    if (c.qLowerBound) {
+      EXPECT_LT(m.q, q);
+    } else {
+      EXPECT_NEAR(m.q / q, 1.0, 0.1);
+    }
     EXPECT_EQ(m.selfResonanceHz > 0.0, c.resonanceInRange);
     if (c.resonanceInRange) {
       EXPECT_NEAR(m.selfResonanceHz / c.part.SelfResonanceHz(), 1.0, 0.01);
@@ -103,12 +114,15 @@ TEST(PartMeasurement, ALLessTheLeads) {
 }
 
 TEST(PartMeasurement, CatalogueMatchesAtTheToleranceBoundary) {
+  const auto core = [](std::string name, double alNh, double tolerancePercent) {
+    Core c;
+    c.name = std::move(name);
+    c.alNh = alNh;
+    c.alTolerancePercent = tolerancePercent;
+    return c;
+  };
   CoreCatalogue catalogue;
-  catalogue.cores.resize(2);
-  catalogue.cores[0].name = "A", catalogue.cores[0].alNh = 8.0;
-  catalogue.cores[0].alTolerancePercent = 25.0;
-  catalogue.cores[1].name = "B", catalogue.cores[1].alNh = 20.0;
-  catalogue.cores[1].alTolerancePercent = 5.0;
+  catalogue.cores = {core("A", 8.0, 25.0), core("B", 20.0, 5.0)};
   EXPECT_EQ(CoreMatchText(MatchCores(catalogue, 10.0)), "consistent with A; B is 50 % off");
   EXPECT_EQ(CoreMatchText(MatchCores(catalogue, 10.01)),
             "consistent with no catalogue core; A is 25 % off");
