@@ -38,8 +38,6 @@ namespace {
 // Names what the menu holds, which is more than measurements.
 constexpr const char* kMeasuredCaption = "Measured, export, build sheet...";
 
-constexpr const char* kMeasurementFilter =
-    "Touchstone files (*.s1p *.s2p *.ts)|*.s1p;*.s2p;*.ts;*.S1P;*.S2P;*.TS";
 constexpr const char* kPngFilter = "PNG images (*.png)|*.png";
 constexpr const char* kCsvFilter = "CSV files (*.csv)|*.csv";
 constexpr const char* kTouchstoneFilter = "Touchstone files (*.s2p)|*.s2p";

@@ -14,13 +14,12 @@
 #include "notation/notation.h"
 #include "screens/analyser_control.h"
 #include "screens/frm_design.h"
+#include "screens/measurement_control.h"
 
 namespace diruruzevuv::screens {
 namespace {
 
 constexpr const char* kTitle = "Measure a part";
-constexpr const char* kPartFilter =
-    "Touchstone files (*.s1p *.s2p *.ts)|*.s1p;*.s2p;*.ts;*.S1P;*.S2P;*.TS";
 constexpr const char* kCapacitor = "a capacitor";
 constexpr const char* kAnalyser = "the analyser";
 constexpr const char* kFile = "a Touchstone file";
@@ -170,7 +169,7 @@ void MeasureAPart(frmDesign& form, AnalyserControl& analyser) {
       ShowPart(form, network, request);
     });
   } else if (source == kFile) {
-    const std::string path = dialogs.OpenFile(kTitle, kPartFilter, std::string());
+    const std::string path = dialogs.OpenFile(kTitle, kMeasurementFilter, std::string());
     if (path.empty()) return;
     const files::TouchstoneRead read = files::ReadTouchstoneFile(path);
     if (!read.network) {
