@@ -236,7 +236,7 @@ TEST_F(MeasurementScreenTest, MenuOverThePlotFromTheMeasuredButtonAndKeys) {
     return entries;
   };
   const QStringList enabled({"Load measured filter...", "Measure with analyser...", "Repeat",
-                             "Save plot as PNG...", "Save computed response as CSV...",
+                             "Measure a part...", "Save plot as PNG...", "Save computed response as CSV...",
                              "Export response as Touchstone...", "Build sheet..."});
   EXPECT_EQ(opens([button] { button->click(); }), enabled);
   EXPECT_EQ(opens([box] { QTest::keyClick(box, Qt::Key_Menu); }), enabled);
