@@ -256,8 +256,8 @@ std::string ChoosePartPoints(const MeasuredNetwork& measured, const PartRequest&
   for (std::size_t i = 0; i < measured.frequency.size() && i < measured.s.size(); ++i) {
     const double hz = measured.frequency[i];
     if (!(hz > 0.0) || hz < request.lowHz || hz > request.highHz) continue;
-    PartPoint p{hz, request.fixture == Fixture::kReflection ? measured.s[i][0] : measured.s[i][1],
-                {}};
+    PartPoint p{
+        hz, request.fixture == Fixture::kReflection ? measured.s[i][0] : measured.s[i][1], {}};
     p.z = request.fixture == Fixture::kSeries  ? SeriesThroughImpedance(p.s, z0)
           : request.fixture == Fixture::kShunt ? ShuntThroughImpedance(p.s, z0)
                                                : ReflectionImpedance(p.s, z0);
