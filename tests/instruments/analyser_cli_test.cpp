@@ -68,13 +68,15 @@ TEST(AnalyserCli, OneWayMeasurementForAnotherImpedanceIsRefused) {
 }
 
 // part against a toroid and a capacitor the emulator serves: the figures,
-// a fixture that cannot resolve the part, and a bad option.
+// a Q the fixture cannot tell, a fixture that cannot resolve the part, and
+// a bad option.
 TEST(AnalyserCli, PartMeasuresWhatTheEmulatorServes) {
   TempDir dir;
   const std::string control = (dir / "control.txt").string();
   AnalyserEmulator emulator({.controlFile = control});
   const std::string toroid = "connect part series L=735.6n R=0.43 C=1.5p\n";
   const std::string capacitor = "connect part series L=5n R=0.05 C=10n kind=capacitor\n";
+  const std::string lossless = "connect part series L=735.6n R=0.01 C=1.5p\n";
   struct Case {
     std::string control;
     std::vector<std::string> args;
@@ -96,6 +98,7 @@ TEST(AnalyserCli, PartMeasuresWhatTheEmulatorServes) {
        "AL: 4.900 nH/turn^2 (12 turns, less 30 nH for the two leads)\nCores: consistent with "
        "T50-2, T68-6; T80-6 is 9 % off\n"
        "Design's core T37-6 (AL 3.00 +- 5 %): 63 % off, outside tolerance\n"},
+      {lossless, {"--fixture", "series"}, 0, "Q at 5.477 MHz: above "},
       {capacitor,
        {"--fixture", "series", "--kind", "capacitor"},
        1,
