@@ -32,6 +32,7 @@ constexpr Command kCommands[] = {
     {"calibrate", RunCalibrateCommand, "measure a calibration standard into a calibration file"},
     {"buildsheet", RunBuildSheetCommand, "core, wire, standard capacitors and part stress"},
     {"harmonics", RunHarmonicsCommand, "harmonics at the antenna against a spurious-emission rule"},
+    {"part", RunPartCommand, "measure a toroid or a capacitor before soldering"},
 };
 
 void PrintHelp() {

@@ -25,14 +25,6 @@ struct BuildSheetArguments {
   bool csv = false;
 };
 
-// "--power needs a power in W from 0.001 to 10000".
-Option Within(std::string name, const std::string& what, model::ChoiceRange range) {
-  return Number(std::move(name),
-                what + " from " + notation::ShortestFloatText(static_cast<float>(range.lowest)) +
-                    " to " + notation::ShortestFloatText(static_cast<float>(range.highest)),
-                {.lowest = range.lowest, .highest = range.highest});
-}
-
 int ParseBuildSheetArguments(const std::vector<std::string>& args, BuildSheetArguments& out) {
   const CommandLine line{
       .command = "buildsheet",

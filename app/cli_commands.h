@@ -34,6 +34,7 @@ int RunBuildSheetCommand(const Context& context, const std::vector<std::string>&
 int RunCalibrateCommand(const Context& context, const std::vector<std::string>& args);
 // Exit status 3: a harmonic with a PA level given does not meet the rule.
 int RunHarmonicsCommand(const Context& context, const std::vector<std::string>& args);
+int RunPartCommand(const Context& context, const std::vector<std::string>& args);
 // Hands over to the report renderer, a separate program that loads Qt.
 int RunReportCommand(const Context& context, const std::vector<std::string>& args);
 
@@ -65,6 +66,9 @@ inline constexpr const char* kUsage =
     "[--points N]\n"
     "                  [--calibration CAL_FILE | --uncalibrated] OUT_FILE\n"
     "       diruruzevuv-cli calibrate CAL_FILE open|short|load|through|isolation --port PORT\n"
-    "                  [--start HZ] [--stop HZ] [--points N] [--kit KIT_FILE]\n";
+    "                  [--start HZ] [--stop HZ] [--points N] [--kit KIT_FILE]\n"
+    "       diruruzevuv-cli part (FILE | [--port PORT] [--start HZ] [--stop HZ] [--points N])\n"
+    "                  --fixture series|shunt|reflection [--kind inductor|capacitor] [--turns N]\n"
+    "                  [--lead MM] [--design DESIGN_FILE] [--csv]\n";
 
 }  // namespace diruruzevuv::cli

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstdio>
 
+#include "model/build/build_sheet.h"
 #include "notation/notation.h"
 
 namespace diruruzevuv::cli {
@@ -101,6 +102,13 @@ Option Choice(std::string name, std::string choiceNeeds,
           .needs = "a value",
           .accepts = std::move(accepts),
           .choiceNeeds = std::move(choiceNeeds)};
+}
+
+Option Within(std::string name, const std::string& what, const model::ChoiceRange& range) {
+  return Number(std::move(name),
+                what + " from " + notation::ShortestFloatText(static_cast<float>(range.lowest)) +
+                    " to " + notation::ShortestFloatText(static_cast<float>(range.highest)),
+                {.lowest = range.lowest, .highest = range.highest});
 }
 
 int UsageError(const std::string& what) {

@@ -15,6 +15,10 @@
 #include <utility>
 #include <vector>
 
+namespace diruruzevuv::model {
+struct ChoiceRange;
+}
+
 namespace diruruzevuv::cli {
 
 // A usage error: one line on standard error that says what is wrong (the
@@ -75,6 +79,9 @@ Option Whole(std::string name, int lowest, int highest,
              MissingValue missing = MissingValue::kSaysNothing);
 Option Choice(std::string name, std::string choiceNeeds,
               std::function<bool(const std::string&)> accepts);
+// A number within one of the model's plausible ranges: "--power needs a
+// power in W from 0.001 to 10000".
+Option Within(std::string name, const std::string& what, const model::ChoiceRange& range);
 
 // One command's command line.
 struct CommandLine {

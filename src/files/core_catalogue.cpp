@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "files/line_reader.h"
+#include "files/replace_file.h"
 #include "notation/notation.h"
 #include "notation/printable.h"
 
@@ -160,6 +161,40 @@ model::CoreCatalogue ReadCoreCatalogue(const model::FileLocations& where) {
     if (const auto text = ReadWholeFile(path)) AddCoreRows(*text, path.string(), catalogue);
   }
   return catalogue;
+}
+
+std::string CoreRowText(const model::Core& core) {
+  for (const std::string* text : {&core.name, &core.material})
+    if (text->find(',') != std::string::npos || Trim(*text) != *text) return {};
+  if (core.name.empty() || !Printable(core.name) || !Printable(core.material) ||
+      !Printable(core.source) || Trim(core.source) != core.source)
+    return {};
+  std::string row = core.name + ", " + core.material;
+  for (double value : {core.alNh, core.odMm, core.idMm, core.heightMm, core.alTolerancePercent,
+                       core.lowestHz / 1e6, core.highestHz / 1e6})
+    row += ", " + Figure(value);
+  return row + ", " + core.source + "\r\n";
+}
+
+bool AppendCoreRow(const std::filesystem::path& workDir, const model::Core& core,
+                   std::string& why) {
+  const std::string row = CoreRowText(core);
+  if (row.empty()) {
+    why = "a name or material with a comma, control characters or no name does not read back";
+    return false;
+  }
+  const std::filesystem::path path = workDir / kCoreCatalogueName;
+  std::string text;
+  if (std::filesystem::exists(path)) {
+    const auto read = ReadWholeFile(path);
+    if (!read) {
+      why = "cannot read it again before adding the row";
+      return false;
+    }
+    text = *read;
+  }
+  if (!text.empty() && text.back() != '\n' && text.back() != '\r') text += "\r\n";
+  return ReplaceFileContents(path.string(), text + row, &why);
 }
 
 }  // namespace diruruzevuv::files

@@ -26,4 +26,14 @@ void AddCoreRows(std::string_view text, std::string_view fileName, model::CoreCa
 // nothing.
 model::CoreCatalogue ReadCoreCatalogue(const model::FileLocations& where);
 
+// The core as a row that AddCoreRows reads back (CR LF at its end); empty
+// when a name, material or source would not read back (a comma in the
+// name or material, control characters, an empty name).
+std::string CoreRowText(const model::Core& core);
+
+// Appends the core's row to a fresh read of the working folder's copy of
+// the catalogue (made when missing) through the safe writer; the shipped
+// catalogue is never written. False with why set.
+bool AppendCoreRow(const std::filesystem::path& workDir, const model::Core& core, std::string& why);
+
 }  // namespace diruruzevuv::files

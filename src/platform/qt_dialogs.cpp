@@ -7,6 +7,7 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QStringList>
+#include <algorithm>
 
 namespace diruruzevuv::platform {
 namespace {
@@ -87,8 +88,10 @@ std::string QtDialogs::ChooseItem(const std::string& title, const std::string& l
   for (const std::string& item : items) list << FromText(item);
   if (!current.empty() && !list.contains(FromText(current))) list.prepend(FromText(current));
   bool ok = false;
-  const QString chosen = QInputDialog::getItem(DialogParent(), FromText(title), FromText(label),
-                                               list, 0, true, &ok);
+  // The box opens on the current choice (-1 when there is none: the first).
+  const int at = std::max<int>(0, list.indexOf(FromText(current)));
+  const QString chosen =
+      QInputDialog::getItem(DialogParent(), FromText(title), FromText(label), list, at, true, &ok);
   return ok ? chosen.trimmed().toStdString() : std::string();
 }
 

@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <filesystem>
+#include <utility>
 
 #include "files/settings_file.h"
 #include "files/touchstone_writer.h"
@@ -89,6 +90,14 @@ void AnalyserControl::MeasureWithAnalyser() {
   if (!port.empty()) Start(port);
 }
 
+void AnalyserControl::MeasureFor(const instruments::SweepRequest& request, MeasuredHandler done) {
+  if (m_busy) return;
+  const std::string port = AskForPort();
+  if (port.empty()) return;
+  m_forOther = std::move(done);
+  if (!Start(port, request)) m_forOther = nullptr;
+}
+
 void AnalyserControl::StartRepeating() {
   if (m_busy) return;
   std::string port = KeptPort();
@@ -103,10 +112,11 @@ void AnalyserControl::Stop() {
   if (m_busy) m_cancel = true;
 }
 
-bool AnalyserControl::Start(const std::string& port) {
+bool AnalyserControl::Start(const std::string& port,
+                            const std::optional<instruments::SweepRequest>& range) {
   const model::DesignState& design = m_form.SessionState().design;
   if (const std::string problem = instruments::TerminationProblem(design.InputTermination, port);
-      !problem.empty()) {
+      !range && !problem.empty()) {
     m_form.DialogsUsed().Message(problem);
     return false;
   }
@@ -122,7 +132,7 @@ bool AnalyserControl::Start(const std::string& port) {
   cmdCancelSweep->show();
   m_progressTimer->start();
   const instruments::SweepRequest request =
-      instruments::DesignSweep(design.SweepStart, design.SweepStop);
+      range ? *range : instruments::DesignSweep(design.SweepStart, design.SweepStop);
   const instruments::Timeouts waits = timeouts;
   // A copy for the worker: the dialog may change the one in use meanwhile.
   std::optional<files::CalibrationFile> calibration;
@@ -163,9 +173,14 @@ void AnalyserControl::Finished() {
   m_progressTimer->stop();
   barSweep->hide();
   cmdCancelSweep->hide();
+  const MeasuredHandler forOther = std::exchange(m_forOther, nullptr);
   if (!result) {
     m_repeat = false;
     if (!cancelled) m_form.DialogsUsed().Message(why);
+    return;
+  }
+  if (forOther) {
+    if (!cancelled) forOther(*result);
     return;
   }
   ++m_sweeps;

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <atomic>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -40,6 +41,11 @@ class AnalyserControl final : public QObject {
   void MeasureWithAnalyser();
   // Starts repeating with the kept port (asking for one when none is kept).
   void StartRepeating();
+  // One sweep over the range for something other than the plot (a part
+  // in its fixture): the same port choice, progress and Cancel; done gets
+  // the measurement, and a failure is told as the filter's is.
+  using MeasuredHandler = std::function<void(const model::MeasuredNetwork&)>;
+  void MeasureFor(const instruments::SweepRequest& request, MeasuredHandler done);
   // Cancels the sweep under way and any repeating.
   void Stop();
   bool SaveTouchstone(const std::string& path);
@@ -66,7 +72,7 @@ class AnalyserControl final : public QObject {
  private:
   std::string KeptPort() const;
   std::string AskForPort();
-  bool Start(const std::string& port);
+  bool Start(const std::string& port, const std::optional<instruments::SweepRequest>& range = {});
   void UseCalibration(const files::CalibrationFile& file, const std::string& path);
   void Finished();
   void JoinWorker();
@@ -86,6 +92,7 @@ class AnalyserControl final : public QObject {
   std::optional<files::CalibrationFile> m_calibration;
   std::string m_calibrationName;  // its file's name, empty when none
   std::string m_calibrationRead;  // the path it was read from
+  MeasuredHandler m_forOther;  // set while a sweep for MeasureFor runs
   bool m_busy = false;
   bool m_repeat = false;
   int m_sweeps = 0;

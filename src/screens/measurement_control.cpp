@@ -30,6 +30,7 @@
 #include "screens/build_sheet_window.h"
 #include "screens/fit_dialog.h"
 #include "screens/frm_design.h"
+#include "screens/part_dialog.h"
 
 namespace diruruzevuv::screens {
 namespace {
@@ -37,8 +38,6 @@ namespace {
 // Names what the menu holds, which is more than measurements.
 constexpr const char* kMeasuredCaption = "Measured, export, build sheet...";
 
-constexpr const char* kMeasurementFilter =
-    "Touchstone files (*.s1p *.s2p *.ts)|*.s1p;*.s2p;*.ts;*.S1P;*.S2P;*.TS";
 constexpr const char* kPngFilter = "PNG images (*.png)|*.png";
 constexpr const char* kCsvFilter = "CSV files (*.csv)|*.csv";
 constexpr const char* kTouchstoneFilter = "Touchstone files (*.s2p)|*.s2p";
@@ -225,6 +224,9 @@ QMenu* MeasurementControl::MenuAt(QPointF grid) {
       ->setEnabled(shown);
   menu->addSeparator();
   m_analyser->AddMenuEntries(*menu);
+  menu->addAction(QStringLiteral("Measure a part..."), this,
+                  [this] { MeasureAPart(m_form, *m_analyser); })
+      ->setEnabled(!m_analyser->Busy());
   menu->addSeparator();
   menu->addAction(QStringLiteral("Save plot as PNG..."), this, [this, &dialogs] {
     const std::string path = dialogs.SaveFile("Save plot as PNG", kPngFilter, "plot.png");

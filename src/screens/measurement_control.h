@@ -18,6 +18,10 @@ namespace diruruzevuv::screens {
 class frmDesign;
 class AnalyserControl;
 
+// What the measurement menu's file dialogs offer for a measurement.
+inline constexpr const char* kMeasurementFilter =
+    "Touchstone files (*.s1p *.s2p *.ts)|*.s1p;*.s2p;*.ts;*.S1P;*.S2P;*.TS";
+
 // The built filter's measurement on the design screen: a file dropped on
 // the window or loaded from the plot's context menu is drawn over the
 // response until it is removed, replaced or the screen is left. The menu

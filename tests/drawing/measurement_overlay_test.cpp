@@ -236,7 +236,7 @@ TEST_F(MeasurementScreenTest, MenuOverThePlotFromTheMeasuredButtonAndKeys) {
     return entries;
   };
   const QStringList enabled({"Load measured filter...", "Measure with analyser...", "Repeat",
-                             "Calibrate analyser...", "Save plot as PNG...",
+                             "Calibrate analyser...", "Measure a part...", "Save plot as PNG...",
                              "Save computed response as CSV...", "Export response as Touchstone...",
                              "Build sheet..."});
   EXPECT_EQ(opens([button] { button->click(); }), enabled);

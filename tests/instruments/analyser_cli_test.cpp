@@ -67,5 +67,57 @@ TEST(AnalyserCli, OneWayMeasurementForAnotherImpedanceIsRefused) {
   EXPECT_FALSE(std::filesystem::exists(out));
 }
 
+// part against a toroid and a capacitor the emulator serves: the figures,
+// a Q the fixture cannot tell, a fixture that cannot resolve the part, and
+// a bad option.
+TEST(AnalyserCli, PartMeasuresWhatTheEmulatorServes) {
+  TempDir dir;
+  const std::string control = (dir / "control.txt").string();
+  AnalyserEmulator emulator({.controlFile = control});
+  const std::string toroid = "connect part series L=735.6n R=0.43 C=1.5p\n";
+  const std::string capacitor = "connect part series L=5n R=0.05 C=10n kind=capacitor\n";
+  const std::string lossless = "connect part series L=735.6n R=0.01 C=1.5p\n";
+  struct Case {
+    std::string control;
+    std::vector<std::string> args;
+    int status;
+    std::string expected;  // in the output, or the whole error
+  };
+  const Case cases[] = {
+      {toroid,
+       {"--fixture", "series", "--turns", "12", "--lead", "15", "--stop", "100e6", "--csv"},
+       0,
+       "points_used\ninductor,7.38818e-07,H,0.107,107.0181,no,,4.9,T50-2;T68-6,series,401\n"},
+      {toroid,
+       {"--fixture", "series", "--turns", "12", "--lead", "15", "--design",
+        DIRU_SOURCE_DATA_DIR "/20.TXT"},
+       0,
+       "Inductor, series-through fixture, 2.8 MHz to 43.05 MHz, 401 points used\n"
+       "L at 14.18 MHz: 742.1 nH +- 0.1 %; -0.8 % to +7.8 % up to 43.05 MHz\n"
+       "Q at 14.18 MHz: 151 +- 11.5 %\nSelf-resonance: above 43.05 MHz\n"
+       "AL: 4.900 nH/turn^2 (12 turns, less 30 nH for the two leads)\nCores: consistent with "
+       "T50-2, T68-6; T80-6 is 9 % off\n"
+       "Design's core T37-6 (AL 3.00 +- 5 %): 63 % off, outside tolerance\n"},
+      {lossless, {"--fixture", "series"}, 0, "Q at 5.477 MHz: above "},
+      {capacitor,
+       {"--fixture", "series", "--kind", "capacitor"},
+       1,
+       "fixture cannot resolve this part"},
+      {capacitor,
+       {"--fixture", "open"},
+       2,
+       "diruruzevuv-cli: --fixture needs series, shunt or reflection, got 'open'\n"},
+  };
+  for (const Case& c : cases) {
+    WriteText(control, c.control);
+    std::vector<std::string> args = {"part", "--port", emulator.Port()};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const ProcessResult run = Tool(args);
+    EXPECT_EQ(run.status, c.status) << run.err;
+    EXPECT_NE((c.status == 0 ? run.out : run.err).find(c.expected), std::string::npos)
+        << run.out << run.err;
+  }
+}
+
 }  // namespace
 }  // namespace diruruzevuv::testing

@@ -1,6 +1,7 @@
 // The design screen: Enter in a value box, what is shown and enabled
 // through a run and tuning, and where the save and print dialogs lead.
 
+#include <QInputDialog>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QToolButton>
@@ -170,6 +171,14 @@ TEST(SaveDialogTest, DialogsStartInTheLastOrTheWorkingFolder) {
   EXPECT_EQ(dialogs.StartPath("/elsewhere/a.TXT"), QStringLiteral("/elsewhere/a.TXT"));
   dialogs.Remember(QString());  // a cancelled dialog changes nothing
   EXPECT_EQ(dialogs.StartPath("x"), QStringLiteral("/home/me/filters/x"));
+  // A choice opens on the current item, not the first.
+  QString offered;
+  WhileModal([&] { dialogs.ChooseItem("Core", "Which?", {"T37-2", "T50-2"}, "T50-2"); },
+             [&](QWidget& up) {
+               offered = qobject_cast<QInputDialog*>(&up)->textValue();
+               up.close();
+             });
+  EXPECT_EQ(offered, QStringLiteral("T50-2"));
 }
 
 }  // namespace

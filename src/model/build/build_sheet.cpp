@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 
 #include "model/circuit/adjustment.h"
 #include "notation/notation.h"
@@ -118,7 +119,7 @@ Winding Wind(const Core& core, std::int16_t turns, double alNh, const Wire& wire
   w.turns = turns;
   w.henries = alNh * 1e-9 * turns * turns;
   w.wire = wire;
-  w.wireLengthMm = turns * TurnLengthMm(core, wire) + 2.0 * leadMm;
+  w.wireLengthMm = turns * TurnLengthMm(core, wire) + kLeadsPerWinding * leadMm;
   w.oneLayerTurns = TurnsInOneLayer(core, wire);
   w.fits = turns <= w.oneLayerTurns;
   return w;
@@ -127,15 +128,48 @@ Winding Wind(const Core& core, std::int16_t turns, double alNh, const Wire& wire
 CoreWarnings CheckCore(const Core& core, const DesignState& design) noexcept {
   CoreWarnings warnings;
   warnings.outsideRange = design.LowerEdge < core.lowestHz || design.UpperEdge > core.highestHz;
-  warnings.alOffCore =
-      std::fabs(design.ToroidAL / core.alNh - 1.0) * 100.0 > core.alTolerancePercent;
+  warnings.alOffCore = !AlWithinTolerance(core, design.ToroidAL);
   return warnings;
 }
 
+bool AlWithinTolerance(const Core& core, double alNh) noexcept {
+  return std::fabs(alNh / core.alNh - 1.0) * 100.0 <= core.alTolerancePercent;
+}
+
+CoreMatch MatchCores(const CoreCatalogue& catalogue, double alNh) {
+  CoreMatch match;
+  double nearest = std::numeric_limits<double>::infinity();
+  for (const Core& core : catalogue.cores) {
+    const double percent = (alNh / core.alNh - 1.0) * 100.0;
+    if (AlWithinTolerance(core, alNh)) {
+      match.consistent.push_back(core.name);
+    } else if (std::fabs(percent) < nearest) {
+      nearest = std::fabs(percent);
+      match.nearestOther = core.name;
+      match.otherPercent = percent;
+    }
+  }
+  return match;
+}
+
+std::string CoreMatchText(const CoreMatch& match) {
+  std::string text = "consistent with ";
+  for (std::size_t i = 0; i < match.consistent.size(); ++i)
+    text += (i > 0 ? ", " : "") + match.consistent[i];
+  if (match.consistent.empty()) text += "no catalogue core";
+  if (!match.nearestOther.empty())
+    text += "; " + match.nearestOther + " is " + Fixed(std::fabs(match.otherPercent), 0) + " % off";
+  return text;
+}
+
 TurnsOffer ChooseCore(DesignState& design, const Core& core) {
+  return UseAl(design, core.alNh);
+}
+
+TurnsOffer UseAl(DesignState& design, double alNh) {
   const double l1 = design.L1;
   const double l2 = design.L2;
-  AlTextChanged(notation::ShortestFloatText(static_cast<float>(core.alNh)), design);
+  AlTextChanged(notation::ShortestFloatText(static_cast<float>(alNh)), design);
   const double al = design.ToroidAL * 1e-9;
   return {NearestWholeTurns(l1, al), NearestWholeTurns(l2, al)};
 }

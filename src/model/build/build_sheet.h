@@ -60,6 +60,8 @@ std::optional<Wire> ParseWire(std::string_view text);
 inline constexpr const char* kDefaultWire = "24";
 
 inline constexpr double kDefaultLeadMm = 15.0;
+// A winding has two leads, each of the lead length.
+inline constexpr int kLeadsPerWinding = 2;
 // The gap left between the two ends of a one-layer winding.
 inline constexpr double kWindingGapDegrees = 30.0;
 
@@ -84,6 +86,18 @@ struct CoreWarnings {
   bool alOffCore = false;     // the design's AL differs by more than the tolerance
 };
 CoreWarnings CheckCore(const Core& core, const DesignState& design) noexcept;
+// Whether an AL lies within the core's AL and its tolerance.
+bool AlWithinTolerance(const Core& core, double alNh) noexcept;
+// What a measured AL says about the catalogue: the cores it is consistent
+// with, and the nearest of the others with how far off it is.
+struct CoreMatch {
+  std::vector<std::string> consistent;
+  std::string nearestOther;   // empty when every core is consistent
+  double otherPercent = 0.0;  // measured against that core's AL
+};
+CoreMatch MatchCores(const CoreCatalogue& catalogue, double alNh);
+// "consistent with T50-2; T50-6 is 18 % off"
+std::string CoreMatchText(const CoreMatch& match);
 
 // Sets the design's AL to the core's as typing it into the AL box would,
 // and returns the turns (L1, L2) nearest to the inductances the design had
@@ -93,6 +107,8 @@ struct TurnsOffer {
   std::int16_t turnsL2 = 1;
 };
 TurnsOffer ChooseCore(DesignState& design, const Core& core);
+// The same for an AL however found (a measured core's).
+TurnsOffer UseAl(DesignState& design, double alNh);
 
 // ---- Standard capacitors ----
 

@@ -1,16 +1,15 @@
 #include "model/measurement/fit.h"
 
-#include <Eigen/Dense>
 #include <algorithm>
 #include <cmath>
 #include <limits>
 #include <optional>
-#include <unsupported/Eigen/LevenbergMarquardt>
+
+#include "model/measurement/least_squares.h"
 
 namespace diruruzevuv::model {
 namespace {
 
-constexpr double kDbPerNeper = 8.68588963806503655302;  // 20 / ln 10
 // A complex difference in S11 counts as much as that many dB: for a
 // reflection near 1 a small difference is then its change in dB.
 constexpr double kReflectionWeight = kDbPerNeper;
@@ -165,28 +164,6 @@ struct Problem : Eigen::DenseFunctor<double> {
   bool m_twoPort;
 };
 
-double Cost(const Problem& problem, const Eigen::VectorXd& u) {
-  Eigen::VectorXd r(problem.values());
-  problem(u, r);
-  return r.squaredNorm();
-}
-
-// Runs the solver from u for at most evaluations residual evaluations;
-// converged tells whether it stopped on its own tolerances.
-double Solve(Problem& problem, Eigen::VectorXd& u, int evaluations, bool* converged = nullptr) {
-  Eigen::LevenbergMarquardt<Problem> solver(problem);
-  solver.setMaxfev(evaluations);
-  solver.setXtol(1e-8);
-  solver.setFtol(1e-9);
-  const Eigen::LevenbergMarquardtSpace::Status status = solver.minimize(u);
-  if (converged != nullptr) {
-    using Eigen::LevenbergMarquardtSpace::Status;
-    *converged = status != Status::TooManyFunctionEvaluation &&
-                 status != Status::ImproperInputParameters && status != Status::Running;
-  }
-  return Cost(problem, u);
-}
-
 // Each part but the Q tried at a ladder of factors with the others held;
 // the one move that lowers the cost most is made, and the search goes on
 // from there until no move helps. A part far off moves a notch or an edge
@@ -203,7 +180,7 @@ Eigen::VectorXd CoarseSearch(const Problem& problem, bool pairs) {
     for (int i = 0; i < n; ++i) v[i] = problem.ToU(fitted[i], x[i]);
     return v;
   };
-  double best = Cost(problem, u());
+  double best = LeastSquaresCost(problem, u());
   if (pairs) {
     std::vector<double> bestX = x;
     for (int i = 0; i < n; ++i) {
@@ -214,7 +191,7 @@ Eigen::VectorXd CoarseSearch(const Problem& problem, bool pairs) {
             if (a == 0 || b == 0) continue;  // single moves follow
             x[i] = kCoarseSpan * a / kPairSteps;
             x[j] = kCoarseSpan * b / kPairSteps;
-            const double cost = Cost(problem, u());
+            const double cost = LeastSquaresCost(problem, u());
             if (cost < best) {
               best = cost;
               bestX = x;
@@ -236,7 +213,7 @@ Eigen::VectorXd CoarseSearch(const Problem& problem, bool pairs) {
         if (k == 0) continue;
         x[i] = held + kCoarseSpan * k / kCoarseSteps;
         if (std::fabs(x[i]) > kPartRange) continue;
-        const double cost = Cost(problem, u());
+        const double cost = LeastSquaresCost(problem, u());
         if (cost < best) {
           best = cost;
           bestPart = i;
@@ -377,13 +354,13 @@ Solution SolveFromStarts(Problem& problem, const Problem& thinned,
   // Runs the solver to its end from u and keeps the result if it is the best.
   const auto finish = [&](Eigen::VectorXd u) {
     bool ended = false;
-    const double cost = Solve(problem, u, evaluationLimit, &ended);
+    const double cost = SolveLeastSquares(problem, u, evaluationLimit, &ended);
     if (cost < best.cost) best = {u, cost, ended};
   };
   auto refine = [&](const std::vector<Eigen::VectorXd>& from) {
     std::vector<std::pair<double, Eigen::VectorXd>> tried;
     for (Eigen::VectorXd u : from) {
-      const double cost = Solve(problem, u, 4);
+      const double cost = SolveLeastSquares(problem, u, 4);
       tried.emplace_back(cost, u);
     }
     std::stable_sort(tried.begin(), tried.end(),
@@ -414,43 +391,12 @@ Solution SolveFromStarts(Problem& problem, const Problem& thinned,
   return best;
 }
 
-// The uncertainties: the Jacobian by ln(value) at the solution, the
-// residual's variance per degree of freedom but never below the stated
-// noise, and the inverse of J'J; a column nearly a combination of the
-// others (variance inflation) means the points cannot tell that part.
-struct Uncertainties {
-  Eigen::VectorXd norms;    // of the Jacobian's columns
-  Eigen::MatrixXd inverse;  // (scaled' scaled)^-1, the columns scaled to 1
-  Eigen::VectorXd weakest;  // the direction the points pin least
-  bool rankDeficient = false;
-  double variance = 0.0;
-};
-
 Uncertainties UncertaintiesAt(const Problem& problem, const Ladder& values, double cost) {
-  const int rows = problem.values();
-  const int n = problem.Count();
-  Uncertainties out;
-  Problem::JacobianType jac(rows, n);
+  Problem::JacobianType jac(problem.values(), problem.Count());
   std::array<double, kLadderValueCount> byLog{};
-  for (int i = 0; i < n; ++i) byLog[i] = ValueOf(values, problem.m_fitted[i]);
+  for (int i = 0; i < problem.Count(); ++i) byLog[i] = ValueOf(values, problem.m_fitted[i]);
   problem.Jacobian(values, byLog, jac);
-  out.variance = std::max(rows > n ? cost / (rows - n) : std::numeric_limits<double>::infinity(),
-                          kNoiseFloorDb * kNoiseFloorDb);
-  out.norms = jac.colwise().norm().transpose();
-  Eigen::MatrixXd scaled = jac;
-  for (int i = 0; i < n; ++i) {
-    if (out.norms[i] > 0.0) scaled.col(i) /= out.norms[i];
-  }
-  const Eigen::JacobiSVD<Eigen::MatrixXd> svd(scaled, Eigen::ComputeThinV);
-  const Eigen::VectorXd sv = svd.singularValues();
-  Eigen::VectorXd inverseSquares(n);
-  for (int i = 0; i < n; ++i)
-    inverseSquares[i] = sv[i] > 1e-12 * sv[0] ? 1.0 / (sv[i] * sv[i]) : 0.0;
-  // V S^-2 V'; its diagonal is each part's inflation.
-  out.inverse = svd.matrixV() * inverseSquares.asDiagonal() * svd.matrixV().transpose();
-  out.rankDeficient = sv[n - 1] <= 1e-12 * sv[0];
-  out.weakest = svd.matrixV().col(n - 1).cwiseAbs();
-  return out;
+  return UncertaintiesOf(jac, cost);
 }
 
 // The two parts the points tell apart worst, or nothing: with too little
@@ -501,9 +447,7 @@ std::vector<FittedPart> FittedRows(const Problem& problem, const Ladder& values,
     row.design = design;
     row.fitted = fitted;
     row.percent = (fitted - design) / design * 100.0;
-    const double logSigma = u.norms[i] > 0.0 && !u.rankDeficient
-                                ? std::sqrt(u.variance * u.inverse(i, i)) / u.norms[i]
-                                : std::numeric_limits<double>::infinity();
+    const double logSigma = u.LogSigma(i);
     row.uncertaintyPercent = fitted * logSigma / design * 100.0;
     // One rule for parts and Q: a difference beyond the tolerance that the
     // noise cannot explain either.

@@ -13,13 +13,16 @@ std::string AtZeroHz(int points) {
   return points > 0 ? "; left out at 0 Hz: " + std::to_string(points) : std::string();
 }
 
-// Up to seven significant digits, as the design files write them.
+}  // namespace
+
 std::string General(double value) {
   char buffer[40];
   const auto [end, error] =
       std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 7);
   return error == std::errc{} ? std::string(buffer, end) : std::string("?");
 }
+
+namespace {
 
 std::string Pad(std::string text, std::size_t width, bool right = true) {
   if (text.size() >= width) return text;

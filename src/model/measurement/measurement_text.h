@@ -33,5 +33,7 @@ std::string ToroidAdviceText(const char* name, const TurnAdvice& advice, bool of
 // A number with a fixed count of decimals ("-0.25"), and with a sign ("+5.0").
 std::string Fixed(double value, int decimals);
 std::string Signed(double value, int decimals);
+// Up to seven significant digits, as the design files write them.
+std::string General(double value);
 
 }  // namespace diruruzevuv::model
