@@ -8,6 +8,7 @@
 #include <thread>
 #include <tuple>
 
+#include "../files/test_support.h"
 #include "analyser_emulator/analyser_emulator.h"
 
 namespace diruruzevuv::instruments {
@@ -17,6 +18,8 @@ using testing::AnalyserEmulator;
 using testing::EmulatedFault;
 using testing::EmulatedKind;
 using testing::EmulatorOptions;
+using testing::TempDir;
+using testing::WriteText;
 
 // Short enough that a silent device fails the test quickly, long enough
 // for a loaded machine.
@@ -36,10 +39,15 @@ TEST(Analyser, EachKindIsDetectedAndSweeps2001PointsJoinedFromItsScans) {
       {"text scan", {EmulatedKind::kTextScanBoard}, 101, ScanMethod::kTextScan, 20},
       {"decimal comma",
        {EmulatedKind::kTextScanBoard, EmulatedFault::kNone, 5, 0.0, true},
-       101, ScanMethod::kTextScan, 20},
+       101,
+       ScanMethod::kTextScan,
+       20},
       {"H4 binary", {EmulatedKind::kH4}, 401, ScanMethod::kBinaryScan, 5},
-      {"slow, within the waits", {EmulatedKind::kTextScanBoard, EmulatedFault::kSlow, 1}, 101,
-       ScanMethod::kTextScan, 20},
+      {"slow, within the waits",
+       {EmulatedKind::kTextScanBoard, EmulatedFault::kSlow, 1},
+       101,
+       ScanMethod::kTextScan,
+       20},
   };
   const model::Ladder filter = testing::EmulatedFilter();
   for (const KindCase& c : cases) {
@@ -51,13 +59,13 @@ TEST(Analyser, EachKindIsDetectedAndSweeps2001PointsJoinedFromItsScans) {
     EXPECT_EQ(std::tuple(connection->info.maxPoints, connection->info.method),
               std::tuple(c.maxPoints, c.method));
     int lastDone = 0;
-    const auto network = Sweep(*connection->shell, connection->info, {5e6, 50e6, 2001},
-                               [&](int done, int total) {
-                                 EXPECT_GE(done, lastDone);
-                                 EXPECT_EQ(total, 2001);
-                                 lastDone = done;
-                                 return true;
-                               });
+    const auto network =
+        Sweep(*connection->shell, connection->info, {5e6, 50e6, 2001}, [&](int done, int total) {
+          EXPECT_GE(done, lastDone);
+          EXPECT_EQ(total, 2001);
+          lastDone = done;
+          return true;
+        });
     ASSERT_TRUE(network) << connection->shell->Error();
     EXPECT_EQ(std::tuple(lastDone, emulator.ScansServed()), std::tuple(2001, c.scansFor2001));
     ASSERT_EQ(network->s.size(), 2001u);
@@ -139,6 +147,41 @@ TEST(Analyser, FailuresGiveAMessageNamingThePortAndNoMeasurement) {
   EXPECT_FALSE(MeasureOnce(silent.Port(), {5e6, 50e6, 401}, why, {}, {300, 1500, 20000, &cancel}));
   user.join();
   EXPECT_EQ(why, silent.Port() + ": cancelled");  // not "stopped answering" 20 s later
+}
+
+TEST(Analyser, TheEmulatorsControlFileIsReadBeforeEachSweep) {
+  // At 7957747 Hz, 1 uH is j50 ohm and 400 pF is -j50 ohm.
+  using C = std::complex<double>;
+  const C j50(0.0, 50.0), parallel = 50.0 * -j50 / (50.0 - j50);
+  model::Ladder tuned = testing::EmulatedFilter();
+  tuned.value[model::kC48] = 378e-12, tuned.value[model::kL2] = 15 * 15 * 3e-9;
+  const model::SParameters filter = model::Respond(tuned, 7957747, 50.0);
+  const struct {
+    const char* text;  // nullptr: the file removed
+    C s11, s21;
+  } cases[] = {
+      {"connect short\n", -1.0, 0.0},
+      {"connect part shunt R=25 # 2/50 S\n", -0.5, 0.5},
+      {"* a series inductor\r\nconnect part series L=1u\r\n", j50 / (100.0 + j50),
+       100.0 / (100.0 + j50)},
+      {"connect part reflection R=50 C=400p", (parallel - 50.0) / (parallel + 50.0), 0.0},
+      {"connect part series kind=capacitor C=400p L=1u R=1", 1.0 / 101.0, 100.0 / 101.0},
+      {"set C48 378p\nset L2_turns 15\nset L1 bad\nnonsense", filter.s11, filter.s21},
+      {nullptr, filter.s11, filter.s21},
+  };
+  TempDir dir;
+  AnalyserEmulator emulator({.controlFile = (dir / "control").string()});
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text ? c.text : "removed");
+    if (c.text)
+      WriteText(dir / "control", c.text);
+    else
+      std::filesystem::remove(dir / "control");
+    std::string why;
+    const auto network = MeasureOnce(emulator.Port(), {7957747, 8e6, 2}, why, {}, kFast);
+    ASSERT_TRUE(network) << why;
+    EXPECT_NEAR(std::abs(network->s[0][0] - c.s11) + std::abs(network->s[0][1] - c.s21), 0.0, 1e-6);
+  }
 }
 
 TEST(Analyser, RequestsThatCannotBeSweptAreRefusedBeforeAnyScan) {

@@ -6,11 +6,14 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <limits>
+#include <map>
 #include <sstream>
 
 #include "model/circuit/design_state.h"
@@ -32,7 +35,138 @@ std::uint32_t FirmwareFrequency(std::uint32_t start, std::uint32_t stop, int poi
   return static_cast<std::uint32_t>(start + span / n * i + (n / 2 + span % n * i) / n);
 }
 
+using Complex = std::complex<double>;
+
+// A number with an optional SI suffix (f p n u m k M G).
+bool ReadValue(std::string_view word, double& value) {
+  const char* end = word.data() + word.size();
+  const auto [stop, error] = std::from_chars(word.data(), end, value);
+  if (error != std::errc{}) return false;
+  if (stop == end) return true;
+  static constexpr std::string_view kSuffixes = "fpnumkMG";
+  static constexpr double kScale[] = {1e-15, 1e-12, 1e-9, 1e-6, 1e-3, 1e3, 1e6, 1e9};
+  const std::size_t at = kSuffixes.find(*stop);
+  if (at == std::string_view::npos || stop + 1 != end) return false;
+  value *= kScale[at];
+  return true;
+}
+
+// connect WHAT ...: a standard, the filter, or one part.
+void ReadConnect(ConnectState& state, const std::string& what, std::istream& words) {
+  static const std::map<std::string, Connected> kWhat = {
+      {"open", Connected::kOpen},           {"short", Connected::kShort},
+      {"load", Connected::kLoad},           {"through", Connected::kThrough},
+      {"isolation", Connected::kIsolation}, {"filter", Connected::kFilter}};
+  static const std::map<std::string, PartPlace> kPlaces = {{"series", PartPlace::kSeries},
+                                                           {"shunt", PartPlace::kShunt},
+                                                           {"reflection", PartPlace::kReflection}};
+  if (const auto found = kWhat.find(what); found != kWhat.end()) {
+    state.connected = found->second;
+    return;
+  }
+  std::string word;
+  if (what != "part" || !(words >> word) || !kPlaces.count(word)) return;
+  EmulatedPart part{kPlaces.at(word)};
+  while (words >> word) {
+    const std::size_t eq = word.find('=');
+    const std::string key = word.substr(0, eq), text = word.substr(eq + 1);
+    double value = 0.0;
+    if (key == "kind") part.capacitor = text == "capacitor";
+    if (eq == std::string::npos || !ReadValue(text, value)) continue;
+    if (key == "L") part.henries = value;
+    if (key == "R") part.ohms = value;
+    if (key == "C") part.farads = value;
+  }
+  state.connected = Connected::kPart;
+  state.part = part;
+}
+
+// set PART VALUE: a part of the filter, or an inductor's turns.
+void ReadSet(model::Ladder& filter, const std::string& name, const std::string& text) {
+  double value = 0.0;
+  if (!ReadValue(text, value)) return;
+  for (int p = 0; p < model::kLadderPartCount; ++p) {
+    const std::string part = model::kLadderParts[p].name;
+    if (name == part) filter.value[p] = value;
+    if (name == part + "_turns" && model::kLadderParts[p].kind == model::PartKind::kInductor)
+      filter.value[p] = std::round(value) * std::round(value) * kEmulatedHenriesPerTurnSquared;
+  }
+}
+
+Complex Delay(double hz, double ns) {
+  return std::polar(1.0, -2.0 * M_PI * hz * ns * 1e-9);
+}
+
+Complex PartImpedance(const EmulatedPart& part, double hz) {
+  const Complex jw(0.0, 2.0 * M_PI * hz);
+  const Complex z = part.ohms + jw * part.henries;
+  if (part.capacitor) return part.farads > 0.0 ? z + 1.0 / (jw * part.farads) : z;
+  return part.farads > 0.0 ? z / (1.0 + jw * part.farads * z) : z;
+}
+
 }  // namespace
+
+ConnectState ReadControl(std::string_view text) {
+  ConnectState state;
+  std::istringstream lines{std::string(text)};
+  std::string line;
+  while (std::getline(lines, line)) {
+    std::istringstream words(line.substr(0, line.find_first_of("*#")));
+    std::string verb, what, value;
+    words >> verb >> what;
+    if (verb == "connect") ReadConnect(state, what, words);
+    if (verb == "set" && words >> value) ReadSet(state.filter, what, value);
+  }
+  return state;
+}
+
+model::SParameters DeviceResponse(const ConnectState& state, double hz) {
+  switch (state.connected) {
+    case Connected::kOpen:
+      return {1.0, 0.0, 0.0};
+    case Connected::kShort:
+      return {-1.0, 0.0, 0.0};
+    case Connected::kLoad:
+    case Connected::kIsolation:
+      return {0.0, 0.0, 0.0};
+    case Connected::kThrough:
+      return {0.0, 1.0, 0.0};
+    case Connected::kFilter:
+      return model::Respond(state.filter, hz, 50.0);
+    case Connected::kPart:
+      break;
+  }
+  const Complex z = PartImpedance(state.part, hz);
+  switch (state.part.place) {
+    case PartPlace::kSeries:
+      return {z / (z + 100.0), 100.0 / (z + 100.0), z / (z + 100.0)};
+    case PartPlace::kShunt:
+      return {-50.0 / (2.0 * z + 50.0), 2.0 * z / (2.0 * z + 50.0), -50.0 / (2.0 * z + 50.0)};
+    case PartPlace::kReflection:
+      break;
+  }
+  return {(z - 50.0) / (z + 50.0), 0.0, 0.0};
+}
+
+ErrorTerms EmulatedErrorBox(double hz) {
+  // Smooth in frequency, every term with some phase; the tracking terms
+  // fall with frequency behind a few nanoseconds of cable.
+  const double ghz = hz / 1e9;
+  return {0.056 * (1.0 + 0.5 * ghz) * std::polar(1.0, 2.0) * Delay(hz, 0.3),
+          0.178 * std::polar(1.0, -1.0) * Delay(hz, 0.8),
+          (0.93 - 0.1 * ghz) * Delay(hz, 5.0),
+          (0.9 - 0.12 * ghz) * Delay(hz, 4.0),
+          0.1 * std::polar(1.0, 0.5) * Delay(hz, 0.6),
+          0.001 * std::polar(1.0, 1.2)};
+}
+
+model::SParameters ThroughErrorBox(const model::SParameters& device, double hz) {
+  const ErrorTerms e = EmulatedErrorBox(hz);
+  const Complex s11 = device.s11, s21 = device.s21, s22 = device.s22;
+  const Complex delta = s11 * s22 - s21 * s21;  // reciprocal: S12 = S21
+  const Complex d = 1.0 - e.e11 * s11 - e.e22 * s22 + e.e11 * e.e22 * delta;
+  return {e.e00 + e.e10e01 * (s11 - e.e22 * delta) / d, e.e30 + e.e10e32 * s21 / d, s22};
+}
 
 model::Ladder EmulatedFilter() {
   model::DesignState design;
@@ -45,8 +179,7 @@ model::Ladder EmulatedFilter() {
   return ladder;
 }
 
-AnalyserEmulator::AnalyserEmulator(EmulatorOptions options)
-    : m_options(options), m_filter(EmulatedFilter()) {
+AnalyserEmulator::AnalyserEmulator(EmulatorOptions options) : m_options(options) {
   char name[256] = {};
   if (::openpty(&m_master, &m_slave, name, nullptr, nullptr) != 0) return;
   termios tio{};
@@ -118,17 +251,21 @@ void AnalyserEmulator::Execute(const std::string& line) {
   const auto say = [&](const std::string& text) { Send(text + "\r\n"); };
   if (command.empty()) {
   } else if (command == "info" && !old) {
-    if (spectrum) say("tinySA");
+    if (spectrum)
+      say("tinySA");
     else if (kind == EmulatedKind::kH4)
       say("Board: " + (m_options.board.empty() ? "NanoVNA-H 4" : m_options.board) +
           "\r\nVersion: 1.2.14 [p:401, IF:12k, ADC:384k, Lcd:480x320]");
-    else say("Board: NanoVNA-H\r\nVersion: 1.0.45 [p:101, IF:5k, ADC:48k, Lcd:320x240]");
+    else
+      say("Board: NanoVNA-H\r\nVersion: 1.0.45 [p:101, IF:5k, ADC:48k, Lcd:320x240]");
   } else if (command == "help") {
     say(std::string("Commands: help info version sweep frequencies data resume") +
         (old ? "" : " scan") + (kind == EmulatedKind::kH4 || spectrum ? " scan_bin" : ""));
   } else if (command == "version") {
     say("0.2.3-2-g8ac9166");
   } else if (command == "resume") {
+  } else if (command == "cal" && args.size() == 1 && (args[0] == "on" || args[0] == "off")) {
+    m_correcting = args[0] == "on";
   } else if (command == "scan" && !old && args.size() == 4) {
     const int points = static_cast<int>(ToUint(args[2]));
     if (points == 0 || points > maxPoints) {
@@ -158,7 +295,18 @@ void AnalyserEmulator::Execute(const std::string& line) {
 // Sends a scan's points. mask: the scan's output bits (1 frequency, 2 S11,
 // 4 S21, 0x80 binary); 0x100 marks the older firmware's "data" reply, one
 // trace without frequency.
+void AnalyserEmulator::ReadControlFile() {
+  if (m_options.controlFile.empty()) return;
+  std::ifstream file(m_options.controlFile, std::ios::binary);
+  std::ostringstream text;
+  if (!(file && text << file.rdbuf())) return;  // missing: keep what was there
+  if (text.str() == m_controlText) return;
+  m_controlText = text.str();
+  m_state = ReadControl(m_controlText);
+}
+
 void AnalyserEmulator::SendPoints(std::uint32_t start, std::uint32_t stop, int points, int mask) {
+  ReadControlFile();
   const bool binary = (mask & 0x80) != 0;
   const EmulatedFault fault = m_options.fault;
   const int sent = fault == EmulatedFault::kShortReply ? std::max(0, points - 5) : points;
@@ -169,8 +317,8 @@ void AnalyserEmulator::SendPoints(std::uint32_t start, std::uint32_t stop, int p
     Send(std::string_view(reinterpret_cast<const char*>(header), sizeof header));
   }
   for (int i = 0; i < sent; ++i) {
-    if (i == points / 2 && (fault == EmulatedFault::kStopsAnswering ||
-                            fault == EmulatedFault::kClosesMidScan)) {
+    if (i == points / 2 &&
+        (fault == EmulatedFault::kStopsAnswering || fault == EmulatedFault::kClosesMidScan)) {
       m_closed = fault == EmulatedFault::kClosesMidScan;
       m_silent = !m_closed;
       if (m_closed) ::close(m_master);
@@ -186,7 +334,8 @@ void AnalyserEmulator::SendPoints(std::uint32_t start, std::uint32_t stop, int p
     }
     const std::uint32_t hz = FirmwareFrequency(start, stop, points, i) +
                              (fault == EmulatedFault::kOffFrequency ? 1000u : 0u);
-    const model::SParameters s = model::Respond(m_filter, hz, 50.0);
+    model::SParameters s = DeviceResponse(m_state, hz);
+    if (!m_correcting) s = ThroughErrorBox(s, hz);
     float v[4] = {static_cast<float>(s.s11.real()), static_cast<float>(s.s11.imag()),
                   static_cast<float>(s.s21.real()), static_cast<float>(s.s21.imag())};
     if (fault == EmulatedFault::kNonFinite && i == 3)

@@ -1,8 +1,9 @@
 // A stand-in analyser on a pseudo-terminal, for trying the program without
 // one on the desk:
-//   diruruzevuv-analyser-emulator [--kind h4|h|old|spectrum]
+//   diruruzevuv-analyser-emulator [--kind h4|h|old|spectrum] [--control FILE]
 // prints the port to use (/dev/pts/N) and serves, at the analysers' serial
-// speed, until interrupted.
+// speed, until interrupted. FILE says what is connected and changes the
+// filter's parts while it runs (read before each sweep).
 #include <unistd.h>
 
 #include <csignal>
@@ -20,11 +21,18 @@ int main(int argc, char** argv) {
                                                      {"spectrum", EmulatedKind::kSpectrumAnalyser}};
   diruruzevuv::testing::EmulatorOptions options;
   options.bytesPerSecond = 11520.0;
-  if (argc == 3 && std::string(argv[1]) == "--kind" && kinds.count(argv[2])) {
-    options.kind = kinds.at(argv[2]);
-  } else if (argc != 1) {
-    std::fputs("usage: diruruzevuv-analyser-emulator [--kind h4|h|old|spectrum]\n", stderr);
-    return 2;
+  for (int i = 1; i < argc; i += 2) {
+    const std::string option = argv[i], value = i + 1 < argc ? argv[i + 1] : "";
+    if (option == "--kind" && kinds.count(value)) {
+      options.kind = kinds.at(value);
+    } else if (option == "--control" && !value.empty()) {
+      options.controlFile = value;
+    } else {
+      std::fputs(
+          "usage: diruruzevuv-analyser-emulator [--kind h4|h|old|spectrum] [--control FILE]\n",
+          stderr);
+      return 2;
+    }
   }
   diruruzevuv::testing::AnalyserEmulator emulator(options);
   if (emulator.Port().empty()) {
@@ -34,5 +42,5 @@ int main(int argc, char** argv) {
   std::printf("%s\n", emulator.Port().c_str());
   std::fflush(stdout);
   std::signal(SIGINT, SIG_DFL);  // a shell starting it in the background ignores SIGINT
-  for (;;) ::pause();  // the serving thread answers until a signal ends the process
+  for (;;) ::pause();            // the serving thread answers until a signal ends the process
 }
