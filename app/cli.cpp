@@ -30,6 +30,7 @@ constexpr Command kCommands[] = {
     {"devices", RunDevicesCommand, "list the network analysers attached"},
     {"measure", RunMeasureCommand, "sweep the analyser into a Touchstone file"},
     {"buildsheet", RunBuildSheetCommand, "core, wire, standard capacitors and part stress"},
+    {"tune", RunTuneCommand, "sweep and fit again and again: advice after every sweep"},
 };
 
 void PrintHelp() {

@@ -31,6 +31,7 @@ int RunTouchstoneCommand(const Context& context, const std::vector<std::string>&
 int RunMeasureCommand(const Context& context, const std::vector<std::string>& args);
 int RunDevicesCommand(const Context& context, const std::vector<std::string>& args);
 int RunBuildSheetCommand(const Context& context, const std::vector<std::string>& args);
+int RunTuneCommand(const Context& context, const std::vector<std::string>& args);
 // Hands over to the report renderer, a separate program that loads Qt.
 int RunReportCommand(const Context& context, const std::vector<std::string>& args);
 
@@ -45,7 +46,7 @@ inline constexpr const char* kUsage =
     "       diruruzevuv-cli montecarlo DESIGN_FILE\n"
     "       diruruzevuv-cli spice DESIGN_FILE OUT_FILE\n"
     "       diruruzevuv-cli report DESIGN_FILE OUT_PDF\n"
-    "       diruruzevuv-cli compare DESIGN_FILE MEASURED_FILE|--port PORT [--floor DB] [--csv]\n"
+    "       diruruzevuv-cli compare DESIGN_FILE MEASURED_FILE...|--port PORT [--floor DB] [--csv]\n"
     "       diruruzevuv-cli fit DESIGN_FILE MEASURED_FILE|--port PORT [--floor DB] "
     "[--tolerance PCT] [--csv]\n"
     "       diruruzevuv-cli touchstone DESIGN_FILE OUT.s2p [--start HZ] [--stop HZ] "
@@ -55,6 +56,8 @@ inline constexpr const char* kUsage =
     "                  [--search] [--csv]\n"
     "       diruruzevuv-cli devices [--port PORT]\n"
     "       diruruzevuv-cli measure [--design DESIGN_FILE] [--port PORT] [--start HZ] [--stop HZ] "
-    "[--points N] OUT_FILE\n";
+    "[--points N] OUT_FILE\n"
+    "       diruruzevuv-cli tune DESIGN_FILE --port PORT [--start HZ] [--stop HZ] [--points N]\n"
+    "                  [--count N] [--csv]\n";
 
 }  // namespace diruruzevuv::cli
