@@ -8,6 +8,7 @@
 #include "files/settings_file.h"
 #include "files/touchstone_writer.h"
 #include "screens/frm_design.h"
+#include "screens/live_advice.h"
 #include "screens/measurement_control.h"
 
 namespace diruruzevuv::screens {
@@ -38,6 +39,7 @@ AnalyserControl::AnalyserControl(frmDesign& form, MeasurementControl& measuremen
     barSweep->setMaximum(std::max(1, m_total.load()));
     barSweep->setValue(m_done.load());
   });
+  m_advice = new LiveAdvice(form);
 }
 
 AnalyserControl::~AnalyserControl() {
@@ -90,10 +92,14 @@ void AnalyserControl::StartRepeating() {
   if (port.empty()) port = AskForPort();
   if (port.empty()) return;
   m_repeat = true;
-  if (!Start(port)) m_repeat = false;
+  if (Start(port))
+    m_advice->Begin();
+  else
+    m_repeat = false;
 }
 
 void AnalyserControl::Stop() {
+  if (m_repeat) m_advice->End();
   m_repeat = false;
   if (m_busy) m_cancel = true;
 }
@@ -108,6 +114,7 @@ bool AnalyserControl::Start(const std::string& port) {
   JoinWorker();
   m_port = port;
   m_busy = true;
+  m_repeatSweep = m_repeat;
   m_cancel = false;
   m_done = 0;
   m_total = instruments::kDefaultSweepPoints;
@@ -155,14 +162,25 @@ void AnalyserControl::Finished() {
   barSweep->hide();
   cmdCancelSweep->hide();
   if (!result) {
+    if (m_repeat) m_advice->End();
     m_repeat = false;
     if (!cancelled) m_form.DialogsUsed().Message(why);
     return;
   }
   ++m_sweeps;
   m_live = *result;
+  const model::DesignState& design = m_form.SessionState().design;
+  model::MeasurementIntake intake =
+      model::TakeMeasurement(*result, result->name, design.InputTermination);
+  // The latest fit's curve stays over each new sweep until the next fit.
+  if (m_repeatSweep && intake.shown) m_advice->Follow(*intake.shown);
   // A Monte Carlo run owns the plot; this sweep is let go.
-  if (!m_form.MonteCarloRunning() && !m_measurement.Show(*result)) m_repeat = false;
+  if (!m_form.MonteCarloRunning() && !m_measurement.Show(std::move(intake))) {
+    if (m_repeat) m_advice->End();
+    m_repeat = false;
+  }
+  if (m_repeatSweep && LiveShown())
+    m_advice->Sweep(design, m_form.SessionState().measurement->network);
   if (m_repeat && !cancelled) Start(m_port);
 }
 

@@ -109,6 +109,18 @@ std::string TuningCsvRow(int sweep, double seconds, const TuningAdvice& advice) 
          (fitted ? TurnsAdviceCsv(advice.l1) : "") + "," + CsvField(advice.reason) + "\n";
 }
 
+std::string TuningPanelText(const FitResult& fit, const TuningAdvice& advice, bool steady) {
+  if (!fit.done) return "No fit: " + fit.error + "\n";
+  std::string t = FitPartRows(fit) + "\n" + TurnsAdviceText("L2", advice.l2) + "\n" +
+                  TurnsAdviceText("L1", advice.l1) + "\n\nVerdict: " + VerdictText(advice.verdict);
+  if (advice.verdict == TuningAdvice::Verdict::kPartsOff)
+    t += " (" + PartsOffText(advice, ", ") + ")";
+  if (advice.verdict == TuningAdvice::Verdict::kPoorFit)
+    t += ": " + advice.reason + ". Do not trust the figures above.";
+  return t + (steady ? "\nSteady: the same advice over the last three sweeps.\n"
+                     : "\nChanging: not yet the same over three sweeps.\n");
+}
+
 std::string CsvField(std::string_view text) {
   if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
   std::string t = "\"";

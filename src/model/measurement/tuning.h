@@ -52,6 +52,10 @@ inline constexpr const char* kTuningCsvHeader =
     "sweep,seconds,verdict,parts_off,L2_turns_advice,L1_turns_advice,poor_reason\n";
 std::string TuningCsvRow(int sweep, double seconds, const TuningAdvice& advice);
 
+// The tuning window's text: the fit's part rows, each toroid's advice, the
+// verdict (or the reason for a poor fit) and whether the advice is steady.
+std::string TuningPanelText(const FitResult& fit, const TuningAdvice& advice, bool steady);
+
 // A CSV field, quoted when it holds a comma, a quote or a line end.
 std::string CsvField(std::string_view text);
 

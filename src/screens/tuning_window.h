@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QDialog>
+#include <string>
+
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace diruruzevuv::screens {
+
+// The live advice while "Repeat" runs, beside the design screen and not
+// in its way (no dialog waits for it): the sweeps per second, and the
+// latest fit's parts against the design with the turns to change. Closing
+// it leaves the repeat running.
+class TuningWindow final : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit TuningWindow(QWidget* parent);
+
+  void ShowAdvice(const std::string& text);
+  void ShowStatus(const std::string& text);
+
+  QLabel* lblStatus = nullptr;
+  QPlainTextEdit* txtAdvice = nullptr;
+  QPushButton* cmdClose = nullptr;
+};
+
+}  // namespace diruruzevuv::screens
