@@ -123,14 +123,14 @@ int RunDevicesCommand(const Context&, const std::vector<std::string>& args) {
   std::vector<std::string> refused;
   for (const std::string& port : ports) {
     std::string why;
-    const auto connection = instruments::Connect(port, why);
-    if (!connection) {
+    const auto analyser = instruments::Connect(port, why);
+    if (!analyser) {
       refused.push_back(why);
       continue;
     }
     // The board and version lines are the device's own text.
-    text += port + "\t" + notation::PrintableExcerpt(connection->info.kind) + "\t" +
-            notation::PrintableExcerpt(connection->info.firmware) + "\n";
+    text += port + "\t" + notation::PrintableExcerpt(analyser->Info().kind) + "\t" +
+            notation::PrintableExcerpt(analyser->Info().firmware) + "\n";
   }
   for (const std::string& why : refused)
     std::fputs(("diruruzevuv-cli: " + why + "\n").c_str(), stderr);

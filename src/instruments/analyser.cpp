@@ -104,6 +104,11 @@ bool AnalyserShell::Send(const std::string& command, int points, std::size_t rep
   return false;
 }
 
+void AnalyserShell::SendOnly(const std::string& command) {
+  std::string ignored;
+  m_link->Write(command + "\r", ignored);
+}
+
 bool AnalyserShell::ReadMore(int timeoutMs, const std::string& waitingFor, bool started) {
   char chunk[4096];
   ByteLink::ReadResult got;
@@ -324,10 +329,7 @@ std::string SweepRequestProblem(const SweepRequest& request) {
 
 namespace {
 
-struct Point {
-  double hz;
-  std::complex<double> s11, s21;
-};
+using Point = SweepPoint;
 
 std::string Hz(double hz) {
   char text[32];
@@ -447,40 +449,75 @@ bool ScanSweepData(AnalyserShell& shell, const ScanAsk& ask, const ScanProgress&
   return true;
 }
 
-bool Scan(AnalyserShell& shell, const AnalyserInfo& info, std::int64_t first, std::int64_t last,
-          int count, const ScanProgress& progress, std::vector<Point>& out) {
+}  // namespace
+
+bool ShellAnalyser::Scan(std::int64_t first, std::int64_t last, int count,
+                         const ScanProgress& progress, std::vector<SweepPoint>& out) {
   const ScanAsk ask{std::to_string(first) + " " + std::to_string(last), std::to_string(count),
                     count};
-  switch (info.method) {
+  switch (Info().method) {
     case ScanMethod::kBinaryScan:
-      return ScanBinary(shell, ask, progress, out);
+      return ScanBinary(*m_shell, ask, progress, out);
     case ScanMethod::kTextScan:
-      return ScanText(shell, ask, progress, out);
+      return ScanText(*m_shell, ask, progress, out);
     case ScanMethod::kSweepData:
       break;
   }
-  return ScanSweepData(shell, ask, progress, out);
+  return ScanSweepData(*m_shell, ask, progress, out);
 }
 
-}  // namespace
+bool ShellAnalyser::Prepare(bool raw) {
+  if (!raw) return true;
+  const auto reply = m_shell->Command("cal off");
+  if (reply && reply->empty()) return true;
+  if (reply)
+    SetError("answered 'cal off' with '" + notation::PrintableExcerpt(reply->front()) +
+             "': its correction cannot be turned off");
+  return false;
+}
 
-std::optional<model::MeasuredNetwork> Sweep(AnalyserShell& shell, const AnalyserInfo& info,
-                                            const SweepRequest& request,
-                                            const SweepProgress& progress) {
+void ShellAnalyser::Restore(bool raw, bool succeeded) {
+  // A scan leaves the device's own screen paused; let it sweep again, with
+  // its correction on. After a failure the device may be silent: the
+  // commands go out without waiting for a reply.
+  const bool paused = Info().method != ScanMethod::kSweepData;
+  for (const char* command : {"cal on", "resume"}) {
+    if (command == std::string_view("cal on") ? !raw : !paused) continue;
+    if (succeeded)
+      m_shell->Command(command);
+    else
+      m_shell->SendOnly(command);
+  }
+}
+
+std::optional<model::MeasuredNetwork> Analyser::Sweep(const SweepRequest& request,
+                                                      const SweepProgress& progress) {
   if (const std::string problem = SweepRequestProblem(request); !problem.empty()) {
-    shell.SetError(problem);
+    SetError(problem);
     return std::nullopt;
   }
+  if (!Prepare(request.raw)) {
+    Restore(request.raw, false);
+    return std::nullopt;
+  }
+  auto network = SweepScans(request, progress);
+  Restore(request.raw, network.has_value());
+  return network;
+}
+
+std::optional<model::MeasuredNetwork> Analyser::SweepScans(const SweepRequest& request,
+                                                           const SweepProgress& progress) {
   const int total = request.points;
-  const int maxPoints = std::max(2, info.maxPoints);
+  const int maxPoints = std::max(2, Info().maxPoints);
   const int scans = (total + maxPoints - 1) / maxPoints;
   const auto grid = [&](int i) {
     return request.startHz + (request.stopHz - request.startHz) * i / (total - 1);
   };
   model::MeasuredNetwork network;
   network.ports = 2;
-  network.name = shell.Port();
+  network.name = Port();
   network.referenceOhms = {50.0, 50.0};
+  network.uncorrected = !Corrects(request.raw);
   int first = 0;
   bool cancelled = false;
   for (int scan = 0; scan < scans; ++scan) {
@@ -490,7 +527,7 @@ std::optional<model::MeasuredNetwork> Sweep(AnalyserShell& shell, const Analyser
     std::vector<Point> points;
     const int before = first;
     const bool done = Scan(
-        shell, info, std::llround(grid(first)), std::llround(grid(last)), count,
+        std::llround(grid(first)), std::llround(grid(last)), count,
         [&](int got) {
           if (!progress || progress(before + got, total)) return true;
           cancelled = true;
@@ -498,34 +535,32 @@ std::optional<model::MeasuredNetwork> Sweep(AnalyserShell& shell, const Analyser
         },
         points);
     if (!done) {
-      if (cancelled) shell.SetError("cancelled");
+      if (cancelled) SetError("cancelled");
       return std::nullopt;
     }
     for (int k = 0; k < count; ++k) {
       const Point& p = points[static_cast<std::size_t>(k)];
       const double asked = grid(first + k);
       if (!(std::fabs(p.hz - asked) <= 1.0 + 1e-9 * asked)) {
-        shell.SetError("answered " + Hz(p.hz) + " where " + Hz(asked) + " was asked");
+        SetError("answered " + Hz(p.hz) + " where " + Hz(asked) + " was asked");
         return std::nullopt;
       }
       if (!network.frequency.empty() && !(p.hz > network.frequency.back())) {
-        shell.SetError("answered " + Hz(p.hz) + " twice or out of order");
-        return std::nullopt;
-      }
-      if (!(std::isfinite(p.s11.real()) && std::isfinite(p.s11.imag()) &&
-            std::isfinite(p.s21.real()) && std::isfinite(p.s21.imag()))) {
-        shell.SetError("answered a value that is not a number at " + Hz(p.hz));
+        SetError("answered " + Hz(p.hz) + " twice or out of order");
         return std::nullopt;
       }
       // The text shell prints a value that is not a number as zeros; no
       // real measurement is exactly nothing on both traces.
-      if (p.s11 == 0.0 && p.s21 == 0.0) {
-        shell.SetError("answered a value that is not a number at " + Hz(p.hz));
+      if (!(std::isfinite(p.s11.real()) && std::isfinite(p.s11.imag()) &&
+            std::isfinite(p.s21.real()) && std::isfinite(p.s21.imag())) ||
+          (p.s11 == 0.0 && p.s21 == 0.0)) {
+        SetError("answered a value that is not a number at " + Hz(p.hz));
         return std::nullopt;
       }
-      if (!(std::abs(p.s11) <= model::kMostPassiveMagnitude &&
-            std::abs(p.s21) <= model::kMostPassiveMagnitude)) {
-        shell.SetError("answered " + std::string(model::kGainProblem) + " (at " + Hz(p.hz) + ")");
+      // Uncorrected readings may lie above 0 dB; a host calibration judges them.
+      if (!network.uncorrected && !(std::abs(p.s11) <= model::kMostPassiveMagnitude &&
+                                    std::abs(p.s21) <= model::kMostPassiveMagnitude)) {
+        SetError("answered " + std::string(model::kGainProblem) + " (at " + Hz(p.hz) + ")");
         return std::nullopt;
       }
       network.frequency.push_back(p.hz);
@@ -533,9 +568,13 @@ std::optional<model::MeasuredNetwork> Sweep(AnalyserShell& shell, const Analyser
     }
     first = last + 1;
   }
-  // A scan leaves the device's own screen paused; let it sweep again.
-  if (info.method != ScanMethod::kSweepData) shell.Command("resume");
   return network;
+}
+
+std::string UncorrectedProblem(const Analyser& analyser, const SweepRequest& request) {
+  if (request.raw || analyser.Corrects(false)) return {};
+  return "this analyser sends uncorrected data: calibrate first, see the README's \"Measuring "
+         "with an analyser\" section";
 }
 
 std::string TerminationProblem(double designOhms, const std::string& port) {
@@ -556,22 +595,20 @@ std::vector<SerialPortInfo> AnalyserPorts(const std::vector<SerialPortInfo>& por
   return found;
 }
 
-std::optional<Connection> Connect(const std::string& port, std::string& why, Timeouts timeouts) {
+std::unique_ptr<Analyser> Connect(const std::string& port, std::string& why, Timeouts timeouts) {
   std::string reason;
   auto link = OpenSerialPort(port, reason);
   if (!link) {
     why = (reason == kNotASerialPort ? port + ": " : "cannot open " + port + ": ") + reason;
-    return std::nullopt;
+    return nullptr;
   }
-  Connection connection;
-  connection.shell = std::make_unique<AnalyserShell>(std::move(link), port, timeouts);
-  const auto info = Identify(*connection.shell);
+  auto shell = std::make_unique<AnalyserShell>(std::move(link), port, timeouts);
+  const auto info = Identify(*shell);
   if (!info) {
-    why = connection.shell->Error();
-    return std::nullopt;
+    why = shell->Error();
+    return nullptr;
   }
-  connection.info = *info;
-  return connection;
+  return std::make_unique<ShellAnalyser>(std::move(shell), *info);
 }
 
 namespace {
@@ -611,10 +648,14 @@ std::optional<model::MeasuredNetwork> MeasureOnce(const std::string& port,
     if (!only) return std::nullopt;
     chosen = *only;
   }
-  auto connection = Connect(chosen, why, timeouts);
-  if (!connection) return std::nullopt;
-  auto network = Sweep(*connection->shell, connection->info, request, progress);
-  if (!network) why = connection->shell->Error();
+  auto analyser = Connect(chosen, why, timeouts);
+  if (!analyser) return std::nullopt;
+  if (const std::string problem = UncorrectedProblem(*analyser, request); !problem.empty()) {
+    why = chosen + ": " + problem;
+    return std::nullopt;
+  }
+  auto network = analyser->Sweep(request, progress);
+  if (!network) why = analyser->Error();
   return network;
 }
 

@@ -2,6 +2,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <complex>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -75,6 +77,9 @@ class AnalyserShell {
   std::size_t Received() const noexcept { return m_received; }
   // Whether the last binary reply ended early with the prompt.
   bool ShortReply() const noexcept { return m_shortReply; }
+  // Sends a command without waiting for its reply, even after a Cancel;
+  // Error() stays as it was.
+  void SendOnly(const std::string& command);
 
  private:
   bool Send(const std::string& command, int points, std::size_t replyBytes);
@@ -105,6 +110,9 @@ struct SweepRequest {
   double startHz = 0.0;
   double stopHz = 0.0;
   int points = kDefaultSweepPoints;
+  // The device's readings without its own correction (for a calibration
+  // made on the host); the result's uncorrected says what came.
+  bool raw = false;
 };
 
 // A design's sweep range as the analyser sweeps it: low to high, whichever
@@ -117,14 +125,71 @@ std::string SweepRequestProblem(const SweepRequest& request);
 // Progress: points received so far and the total; false cancels.
 using SweepProgress = std::function<bool(int done, int total)>;
 
-// Sweeps the range linearly in as many of the device's largest scans as it
-// takes, joined without repeating a frequency: a two-port measurement with
-// S11 and S21 as measured, S12 = S21 and S22 = 0 (the analyser measures one
-// direction only), referred to 50 ohm. Nothing, with the shell's error
-// set, when any point is missing, out of place or not a number.
-std::optional<model::MeasuredNetwork> Sweep(AnalyserShell& shell, const AnalyserInfo& info,
-                                            const SweepRequest& request,
-                                            const SweepProgress& progress = {});
+// One point of a device sweep as the device gives it.
+struct SweepPoint {
+  double hz;
+  std::complex<double> s11, s21;
+};
+
+// An analyser on its port, whichever protocol it speaks.
+class Analyser {
+ public:
+  virtual ~Analyser() = default;
+  const AnalyserInfo& Info() const noexcept { return m_info; }
+  virtual const std::string& Port() const noexcept = 0;
+  virtual const std::string& Error() const noexcept = 0;
+  virtual void SetError(std::string why) = 0;
+  // Whether its sweeps come corrected by the device's own calibration.
+  virtual bool Corrects(bool raw) const noexcept = 0;
+
+  // Sweeps the range linearly in as many of the device's largest sweeps
+  // as it takes, joined without repeating a frequency: a two-port
+  // measurement with S11 and S21 as measured, S12 = S21 and S22 = 0 (the
+  // analyser measures one direction only), referred to 50 ohm. Nothing,
+  // with Error() set, when any point is missing, out of place or not a
+  // number. The device is left sweeping as the user had it, whatever the
+  // outcome.
+  std::optional<model::MeasuredNetwork> Sweep(const SweepRequest& request,
+                                              const SweepProgress& progress = {});
+
+ protected:
+  explicit Analyser(AnalyserInfo info) : m_info(std::move(info)) {}
+  using ScanProgress = std::function<bool(int)>;
+  // Before the first device sweep: false with Error() set when it fails.
+  virtual bool Prepare(bool raw) = 0;
+  // One device sweep of count points from first to last Hz (whole hertz).
+  virtual bool Scan(std::int64_t first, std::int64_t last, int count, const ScanProgress& progress,
+                    std::vector<SweepPoint>& out) = 0;
+  // After the last, whatever the outcome; leaves Error() as it was.
+  virtual void Restore(bool raw, bool succeeded) = 0;
+
+ private:
+  std::optional<model::MeasuredNetwork> SweepScans(const SweepRequest& request,
+                                                   const SweepProgress& progress);
+  AnalyserInfo m_info;
+};
+
+// The text-shell family.
+class ShellAnalyser final : public Analyser {
+ public:
+  ShellAnalyser(std::unique_ptr<AnalyserShell> shell, AnalyserInfo info)
+      : Analyser(std::move(info)), m_shell(std::move(shell)) {}
+  const std::string& Port() const noexcept override { return m_shell->Port(); }
+  const std::string& Error() const noexcept override { return m_shell->Error(); }
+  void SetError(std::string why) override { m_shell->SetError(std::move(why)); }
+  bool Corrects(bool raw) const noexcept override { return !raw; }
+
+ private:
+  bool Prepare(bool raw) override;
+  bool Scan(std::int64_t first, std::int64_t last, int count, const ScanProgress& progress,
+            std::vector<SweepPoint>& out) override;
+  void Restore(bool raw, bool succeeded) override;
+  std::unique_ptr<AnalyserShell> m_shell;
+};
+
+// Why a sweep of the analyser cannot be used as asked (empty when it can):
+// uncorrected readings that nobody asked for.
+std::string UncorrectedProblem(const Analyser& analyser, const SweepRequest& request);
 
 // The comment written into a Touchstone file of such a measurement.
 inline constexpr const char* kOneDirectionComment =
@@ -139,12 +204,8 @@ std::string TerminationProblem(double designOhms, const std::string& port);
 // The ports with the analyser's USB IDs.
 std::vector<SerialPortInfo> AnalyserPorts(const std::vector<SerialPortInfo>& ports);
 
-// Opens, identifies and keeps a connection; nothing with why set.
-struct Connection {
-  std::unique_ptr<AnalyserShell> shell;
-  AnalyserInfo info;
-};
-std::optional<Connection> Connect(const std::string& port, std::string& why,
+// Opens and identifies the analyser on the port; nothing with why set.
+std::unique_ptr<Analyser> Connect(const std::string& port, std::string& why,
                                   Timeouts timeouts = {});
 
 // One measurement from the named port, or from the one analyser found when

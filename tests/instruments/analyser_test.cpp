@@ -54,19 +54,18 @@ TEST(Analyser, EachKindIsDetectedAndSweeps2001PointsJoinedFromItsScans) {
     SCOPED_TRACE(c.name);
     AnalyserEmulator emulator(c.options);
     std::string why;
-    auto connection = Connect(emulator.Port(), why, kFast);
-    ASSERT_TRUE(connection) << why;
-    EXPECT_EQ(std::tuple(connection->info.maxPoints, connection->info.method),
+    auto analyser = Connect(emulator.Port(), why, kFast);
+    ASSERT_TRUE(analyser) << why;
+    EXPECT_EQ(std::tuple(analyser->Info().maxPoints, analyser->Info().method),
               std::tuple(c.maxPoints, c.method));
     int lastDone = 0;
-    const auto network =
-        Sweep(*connection->shell, connection->info, {5e6, 50e6, 2001}, [&](int done, int total) {
-          EXPECT_GE(done, lastDone);
-          EXPECT_EQ(total, 2001);
-          lastDone = done;
-          return true;
-        });
-    ASSERT_TRUE(network) << connection->shell->Error();
+    const auto network = analyser->Sweep({5e6, 50e6, 2001}, [&](int done, int total) {
+      EXPECT_GE(done, lastDone);
+      EXPECT_EQ(total, 2001);
+      lastDone = done;
+      return true;
+    });
+    ASSERT_TRUE(network) << analyser->Error();
     EXPECT_EQ(std::tuple(lastDone, emulator.ScansServed()), std::tuple(2001, c.scansFor2001));
     ASSERT_EQ(network->s.size(), 2001u);
     EXPECT_EQ(std::tuple(network->frequency.front(), network->frequency.back()),
@@ -181,6 +180,40 @@ TEST(Analyser, TheEmulatorsControlFileIsReadBeforeEachSweep) {
     const auto network = MeasureOnce(emulator.Port(), {7957747, 8e6, 2}, why, {}, kFast);
     ASSERT_TRUE(network) << why;
     EXPECT_NEAR(std::abs(network->s[0][0] - c.s11) + std::abs(network->s[0][1] - c.s21), 0.0, 1e-6);
+  }
+}
+
+TEST(Analyser, ARawSweepTurnsTheShellsCorrectionOffAndBackOnWhateverTheOutcome) {
+  const struct {
+    const char* name;
+    EmulatedKind kind;
+    EmulatedFault fault;
+    bool cancel;
+    std::string expected;  // the error after "PORT: ", or empty
+  } cases[] = {
+      {"measured", EmulatedKind::kH4, EmulatedFault::kNone, false, ""},
+      {"failed", EmulatedKind::kTextScanBoard, EmulatedFault::kOffFrequency, false,
+       "answered 5001000 Hz where 5000000 Hz was asked"},
+      {"cancelled", EmulatedKind::kH4, EmulatedFault::kNone, true, "cancelled"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    AnalyserEmulator emulator({c.kind, c.fault});
+    std::string why;
+    const auto network = MeasureOnce(
+        emulator.Port(), {.startHz = 5e6, .stopHz = 50e6, .raw = true}, why,
+        [&](int, int) { return !c.cancel; }, kFast);
+    EXPECT_EQ(why.empty() ? "" : why.substr(emulator.Port().size() + 2), c.expected);
+    for (int wait = 0; wait < 100 && !emulator.Correcting(); ++wait)
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_TRUE(emulator.Correcting());
+    if (!network) continue;
+    const double hz = network->frequency[200];
+    const auto truth =
+        testing::ThroughErrorBox(testing::DeviceResponse(testing::ConnectState{}, hz), hz);
+    EXPECT_TRUE(network->uncorrected);
+    EXPECT_NEAR(std::abs(network->s[200][0] - truth.s11) + std::abs(network->s[200][1] - truth.s21),
+                0.0, 1e-6);
   }
 }
 

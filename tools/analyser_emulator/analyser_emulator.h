@@ -115,6 +115,8 @@ class AnalyserEmulator {
   // The device's path (/dev/pts/N); empty when no pseudo-terminal opened.
   const std::string& Port() const noexcept { return m_port; }
   int ScansServed() const noexcept { return m_scans.load(); }
+  // Whether the text shell's correction is on ("cal on", the default).
+  bool Correcting() const noexcept { return m_correcting.load(); }
 
  private:
   void Serve();
@@ -126,7 +128,7 @@ class AnalyserEmulator {
   EmulatorOptions m_options;
   ConnectState m_state;
   std::string m_controlText;  // the control file as last read
-  bool m_correcting = true;   // the text shell's "cal on"
+  std::atomic<bool> m_correcting{true};  // the text shell's "cal on"
   int m_master = -1;
   int m_slave = -1;  // held open so that a client closing it is no hang-up
   std::string m_port;

@@ -22,6 +22,8 @@ struct MeasuredNetwork {
   // What the reader ignored and the user should know ("a.s2p, line 7: a
   // second option line is ignored").
   std::vector<std::string> warnings;
+  // Read from an analyser without any correction (its raw readings).
+  bool uncorrected = false;
 };
 
 // A measurement shown over the design's response: referred to the
