@@ -70,17 +70,20 @@ int RunTuneCommand(const Context& context, const std::vector<std::string>& args)
   instruments::Timeouts timeouts;
   timeouts.cancel = &g_interrupted;  // every wait ends within a tenth of a second
   std::string why;
-  std::optional<instruments::Connection> connection = instruments::Connect(port, why, timeouts);
-  if (!connection) return g_interrupted ? 0 : Fail(why);
+  std::unique_ptr<instruments::Analyser> analyser = instruments::Connect(port, why, timeouts);
+  if (!analyser) return g_interrupted ? 0 : Fail(why);
+  if (const std::string problem = instruments::UncorrectedProblem(*analyser, request);
+      !problem.empty())
+    return Fail(port + ": " + problem);
   const bool csv = parsed.Has("--csv");
   if (csv && WriteOut(model::kTuningCsvHeader) != 0) return 1;
   const int count = static_cast<int>(parsed.Number("--count").value_or(0));
   const auto started = std::chrono::steady_clock::now();
   for (int sweep = 1; (count == 0 || sweep <= count) && !g_interrupted; ++sweep) {
-    std::optional<model::MeasuredNetwork> network = instruments::Sweep(
-        *connection->shell, connection->info, request, [](int, int) { return !g_interrupted; });
+    std::optional<model::MeasuredNetwork> network =
+        analyser->Sweep(request, [](int, int) { return !g_interrupted; });
     if (g_interrupted) break;
-    if (!network) return Fail(connection->shell->Error());
+    if (!network) return Fail(analyser->Error());
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     const std::string name = network->name;
