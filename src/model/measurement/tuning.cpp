@@ -139,7 +139,6 @@ bool SteadyAdvice::Add(const TuningAdvice& advice) {
 
 void SteadyAdvice::Clear() {
   m_last.reset();
-  m_same = 0;
 }
 
 }  // namespace diruruzevuv::model
