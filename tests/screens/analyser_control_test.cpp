@@ -17,9 +17,7 @@ namespace {
 using testing::EmulatedKind;
 
 // Runs the event loop until done() holds; false after ten seconds.
-bool WaitUntil(const std::function<bool()>& done) {
-  return QTest::qWaitFor(done, 10000);
-}
+bool WaitUntil(const std::function<bool()>& done) { return QTest::qWaitFor(done, 10000); }
 
 class AnalyserScreenTest : public ::testing::Test, public testing::DesignScreen {
  protected:
@@ -28,8 +26,8 @@ class AnalyserScreenTest : public ::testing::Test, public testing::DesignScreen 
 
 TEST_F(AnalyserScreenTest, MeasuresRepeatsWhileTheWindowAnswersAndSaves) {
   // Paced so that a sweep lasts a few tenths of a second.
-  testing::AnalyserEmulator emulator(
-      {EmulatedKind::kH4, testing::EmulatedFault::kNone, 5, 30000.0});
+  testing::AnalyserEmulator emulator({EmulatedKind::kH4, testing::EmulatedFault::kNone, 5,
+                                      30000.0});
   dialogs.answers.push_back(emulator.Port());
   Choose("Measure with analyser...");
   EXPECT_EQ(files::ReadSettingsFile(dir / files::kSettingsFileName).Get("analyser.port"),
