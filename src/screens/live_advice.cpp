@@ -27,7 +27,10 @@ void LiveAdvice::Begin() {
   m_rule.Clear();
   m_repeating = true;
   m_sweeps = m_fits = 0;
-  if (!m_window) m_window = new TuningWindow(&m_form);
+  if (!m_window) {
+    m_window = new TuningWindow(&m_form);
+    m_window->PlaceBeside(m_form);
+  }
   m_window->show();
   m_window->raise();
   ShowStatus();

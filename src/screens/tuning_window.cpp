@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
 namespace diruruzevuv::screens {
@@ -33,6 +34,16 @@ TuningWindow::TuningWindow(QWidget* parent) : QDialog(parent) {
   const QFontMetrics metrics(txtAdvice->font());
   resize(metrics.horizontalAdvance(QString(90, QLatin1Char('0'))) + 60,
          metrics.lineSpacing() * 18 + 100);
+}
+
+void TuningWindow::PlaceBeside(const QWidget& form) {
+  const QRect beside = form.frameGeometry();
+  const QRect room = form.screen()->availableGeometry();
+  const QSize size = frameGeometry().size();
+  QPoint at(beside.right() + 1, beside.top());
+  if (at.x() + size.width() > room.right()) at.setX(beside.left() - size.width());
+  if (at.x() < room.left()) at = room.topLeft();
+  move(at);
 }
 
 void TuningWindow::ShowAdvice(const std::string& text) {

@@ -19,6 +19,9 @@ class TuningWindow final : public QDialog {
  public:
   explicit TuningWindow(QWidget* parent);
 
+  // Beside the form where the screen has room, else in the screen's top
+  // left corner, over the form's texts rather than its plot or its turns.
+  void PlaceBeside(const QWidget& form);
   void ShowAdvice(const std::string& text);
   void ShowStatus(const std::string& text);
 
