@@ -29,17 +29,9 @@ using namespace diruruzevuv;
 using Clock = std::chrono::steady_clock;
 
 // Quiet dialogs that name the emulator's port when asked for one.
-class PortDialogs final : public platform::Dialogs {
+class PortDialogs final : public bench::QuietDialogs {
  public:
   explicit PortDialogs(std::string port) : m_port(std::move(port)) {}
-  void MessageWithTitle(const std::string&, const std::string&) override {}
-  void Beep() override {}
-  std::string OpenFile(const std::string&, const std::string&, const std::string&) override {
-    return {};
-  }
-  std::string SaveFile(const std::string&, const std::string&, const std::string&) override {
-    return {};
-  }
   std::string ChooseItem(const std::string&, const std::string&, const std::vector<std::string>&,
                          const std::string&) override {
     return m_port;
@@ -76,12 +68,7 @@ void BM_ClickLatency(benchmark::State& state, bool repeating) {
   session.locations.workDir = dir;
   PortDialogs dialogs(emulator.Port());
   screens::ScreenManager manager(session, dialogs, [] {});
-  manager.SetShowScreens(false);
-  manager.ShowDesign();
-  screens::frmDesign& form = *manager.Design();
-  form.resize(1600, 1200);
-  form.show();
-  QCoreApplication::processEvents();
+  screens::frmDesign& form = bench::ShowDesignScreen(manager);
   screens::AnalyserControl& analyser = form.Measurement().Analyser();
   if (repeating) {
     analyser.StartRepeating();
