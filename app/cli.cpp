@@ -33,6 +33,7 @@ constexpr Command kCommands[] = {
     {"buildsheet", RunBuildSheetCommand, "core, wire, standard capacitors and part stress"},
     {"harmonics", RunHarmonicsCommand, "harmonics at the antenna against a spurious-emission rule"},
     {"part", RunPartCommand, "measure a toroid or a capacitor before soldering"},
+    {"tune", RunTuneCommand, "sweep and fit again and again: advice after every sweep"},
 };
 
 void PrintHelp() {

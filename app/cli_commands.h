@@ -35,6 +35,7 @@ int RunCalibrateCommand(const Context& context, const std::vector<std::string>& 
 // Exit status 3: a harmonic with a PA level given does not meet the rule.
 int RunHarmonicsCommand(const Context& context, const std::vector<std::string>& args);
 int RunPartCommand(const Context& context, const std::vector<std::string>& args);
+int RunTuneCommand(const Context& context, const std::vector<std::string>& args);
 // Hands over to the report renderer, a separate program that loads Qt.
 int RunReportCommand(const Context& context, const std::vector<std::string>& args);
 
@@ -49,7 +50,7 @@ inline constexpr const char* kUsage =
     "       diruruzevuv-cli montecarlo DESIGN_FILE\n"
     "       diruruzevuv-cli spice DESIGN_FILE OUT_FILE\n"
     "       diruruzevuv-cli report DESIGN_FILE OUT_PDF\n"
-    "       diruruzevuv-cli compare DESIGN_FILE MEASURED_FILE|--port PORT [--floor DB] [--csv]\n"
+    "       diruruzevuv-cli compare DESIGN_FILE MEASURED_FILE...|--port PORT [--floor DB] [--csv]\n"
     "       diruruzevuv-cli fit DESIGN_FILE MEASURED_FILE|--port PORT [--floor DB] "
     "[--tolerance PCT] [--csv]\n"
     "                  (with --port: [--calibration CAL_FILE | --uncalibrated])\n"
@@ -69,6 +70,8 @@ inline constexpr const char* kUsage =
     "                  [--start HZ] [--stop HZ] [--points N] [--kit KIT_FILE]\n"
     "       diruruzevuv-cli part (FILE | [--port PORT] [--start HZ] [--stop HZ] [--points N])\n"
     "                  --fixture series|shunt|reflection [--kind inductor|capacitor] [--turns N]\n"
-    "                  [--lead MM] [--design DESIGN_FILE] [--csv]\n";
+    "                  [--lead MM] [--design DESIGN_FILE] [--csv]\n"
+    "       diruruzevuv-cli tune DESIGN_FILE --port PORT [--start HZ] [--stop HZ] [--points N]\n"
+    "                  [--count N] [--csv]\n";
 
 }  // namespace diruruzevuv::cli

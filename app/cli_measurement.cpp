@@ -12,7 +12,7 @@
 namespace diruruzevuv::cli {
 
 int ParseMeasurementArguments(const char* command, const std::vector<std::string>& args,
-                              bool withTolerance, MeasurementArguments& out) {
+                              bool withTolerance, MeasurementArguments& out, bool severalFiles) {
   CommandLine line{
       .command = command,
       .options = {Flag("--csv"), Number("--floor", "a number of dB", {}, MissingValue::kGotNothing),
@@ -20,6 +20,7 @@ int ParseMeasurementArguments(const char* command, const std::vector<std::string
       .operands = {"DESIGN_FILE", "MEASURED_FILE"},
       .required = 2,
       .insteadOfLastOperand = "--port",
+      .lastOperandRepeats = severalFiles,
       .surplus = [command](const std::vector<std::string>& operands) {
         return "unexpected operand '" + operands.back() + "' for " + command;
       }};
@@ -36,23 +37,45 @@ int ParseMeasurementArguments(const char* command, const std::vector<std::string
   out.tolerancePercent = parsed.Number("--tolerance").value_or(out.tolerancePercent);
   out.port = parsed.Text("--port").value_or("");
   out.design = parsed.operands[0];
-  if (out.port.empty()) out.measured = parsed.operands[1];
+  if (out.port.empty()) {
+    out.measured = parsed.operands[1];
+    out.allMeasured.assign(parsed.operands.begin() + 1, parsed.operands.end());
+  }
   if (out.port.empty() && out.correction.Chosen())
     return UsageError("--calibration and --uncalibrated go with --port");
   return 0;
 }
 
-std::optional<LoadedMeasurement> LoadMeasurement(const Context& context,
-                                                 const MeasurementArguments& args,
-                                                 model::MeasurementUse use) {
+std::optional<LoadedMeasurement> LoadDesign(const Context& context, const std::string& design) {
   StderrNotifier notifier;
   LoadedMeasurement loaded;
   files::ReadGlobalDefaults(context.locations, loaded.design, loaded.defaults, notifier);
-  if (!ReadDesignOrTellWhy(args.design, loaded.design, notifier)) {
-    if (!notifier.Told()) notifier.Message("diruruzevuv-cli: cannot read " + args.design);
+  if (!ReadDesignOrTellWhy(design, loaded.design, notifier)) {
+    if (!notifier.Told()) notifier.Message("diruruzevuv-cli: cannot read " + design);
     return std::nullopt;
   }
-  const double ohms = loaded.design.InputTermination;
+  return loaded;
+}
+
+bool TakeInto(LoadedMeasurement& loaded, model::MeasurementIntake intake) {
+  StderrNotifier notifier;
+  if (!intake.shown) {
+    notifier.Message("diruruzevuv-cli: " + intake.refusal);
+    return false;
+  }
+  for (const std::string& warning : intake.shown->network.warnings)
+    notifier.Message("diruruzevuv-cli: " + warning);
+  loaded.measured = std::move(intake.shown->network);
+  loaded.summary = std::move(intake.summary);
+  return true;
+}
+
+std::optional<LoadedMeasurement> LoadMeasurement(const Context& context,
+                                                 const MeasurementArguments& args,
+                                                 model::MeasurementUse use) {
+  std::optional<LoadedMeasurement> loaded = LoadDesign(context, args.design);
+  if (!loaded) return std::nullopt;
+  const double ohms = loaded->design.InputTermination;
   model::MeasurementIntake intake;
   if (!args.port.empty()) {
     // A live measurement over the design's sweep range takes the same
@@ -60,12 +83,12 @@ std::optional<LoadedMeasurement> LoadMeasurement(const Context& context,
     std::string why;
     // With a calibration, over its own range and points.
     instruments::SweepRequest request =
-        instruments::DesignSweep(loaded.design.SweepStart, loaded.design.SweepStop);
+        instruments::DesignSweep(loaded->design.SweepStart, loaded->design.SweepStop);
     if (!args.correction.calibration.empty()) request.startHz = request.stopHz = NAN;
     std::optional<model::MeasuredNetwork> network =
         MeasureCorrected(args.port, request, args.correction, why);
     if (!network) {
-      notifier.Message("diruruzevuv-cli: " + why);
+      std::fputs(("diruruzevuv-cli: " + why + "\n").c_str(), stderr);
       return std::nullopt;
     }
     const std::string name = network->name;
@@ -73,14 +96,7 @@ std::optional<LoadedMeasurement> LoadMeasurement(const Context& context,
   } else {
     intake = files::LoadMeasurementFile(args.measured, ohms, use);
   }
-  if (!intake.shown) {
-    notifier.Message("diruruzevuv-cli: " + intake.refusal);
-    return std::nullopt;
-  }
-  for (const std::string& warning : intake.shown->network.warnings)
-    notifier.Message("diruruzevuv-cli: " + warning);
-  loaded.measured = std::move(intake.shown->network);
-  loaded.summary = std::move(intake.summary);
+  if (!TakeInto(*loaded, std::move(intake))) return std::nullopt;
   return loaded;
 }
 

@@ -182,7 +182,8 @@ int ParseCommandLine(const CommandLine& line, const std::vector<std::string>& ar
     const bool vowel = std::string_view("AEIOU").find(name[0]) != std::string_view::npos;
     return UsageError(line.command + " needs a" + (vowel ? "n " : " ") + name);
   }
-  if (count > taken) return UsageError(SurplusText(line, parsed.operands, taken));
+  const bool repeats = line.lastOperandRepeats && taken == line.operands.size();
+  if (count > taken && !repeats) return UsageError(SurplusText(line, parsed.operands, taken));
   return 0;
 }
 

@@ -93,6 +93,8 @@ struct CommandLine {
   // The option that, given a value, stands in for the last operand
   // ("MEASURED_FILE|--port PORT").
   std::string insteadOfLastOperand{};
+  // Whether the last operand may be given again and again ("MEASURED...").
+  bool lastOperandRepeats = false;
   // Whether an empty argument before the first operand is none (buildsheet
   // has always passed over it and then said what it needs).
   bool emptyBeforeFirstOperandIsNone = false;

@@ -1,10 +1,13 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <string>
 
 #include "model/circuit/design_state.h"
 #include "model/session.h"
 #include "platform/dialogs.h"
+#include "screens/frm_design.h"
+#include "screens/screen_manager.h"
 
 namespace diruruzevuv::bench {
 
@@ -20,7 +23,7 @@ inline model::Session TwentyMetreSession() {
 }
 
 // Dialogs that show nothing and answer every file question with "cancel".
-class QuietDialogs final : public platform::Dialogs {
+class QuietDialogs : public platform::Dialogs {
  public:
   void MessageWithTitle(const std::string&, const std::string&) override {}
   void Beep() override {}
@@ -31,5 +34,16 @@ class QuietDialogs final : public platform::Dialogs {
     return {};
   }
 };
+
+// The design screen shown at 1600 x 1200, drawn once.
+inline screens::frmDesign& ShowDesignScreen(screens::ScreenManager& manager) {
+  manager.SetShowScreens(false);
+  manager.ShowDesign();
+  screens::frmDesign& form = *manager.Design();
+  form.resize(1600, 1200);
+  form.show();
+  QCoreApplication::processEvents();
+  return form;
+}
 
 }  // namespace diruruzevuv::bench

@@ -19,12 +19,7 @@ void BM_MonteCarloRunDrawn(benchmark::State& state) {
   session.design.CapacitorQ = 1000.0f;
   bench::QuietDialogs dialogs;
   screens::ScreenManager manager(session, dialogs, [] {});
-  manager.SetShowScreens(false);
-  manager.ShowDesign();
-  screens::frmDesign& form = *manager.Design();
-  form.resize(1600, 1200);
-  form.show();
-  QCoreApplication::processEvents();
+  screens::frmDesign& form = bench::ShowDesignScreen(manager);
   if (form.Surface().Size() != QSize(1600, 1200)) {
     state.SkipWithError("the backing image is not 1600 x 1200");
     return;

@@ -12,6 +12,7 @@
 #include "instruments/calibrated_measurement.h"
 #include "screens/calibration_dialog.h"
 #include "screens/frm_design.h"
+#include "screens/live_advice.h"
 #include "screens/measurement_control.h"
 
 namespace diruruzevuv::screens {
@@ -43,6 +44,7 @@ AnalyserControl::AnalyserControl(frmDesign& form, MeasurementControl& measuremen
     barSweep->setMaximum(std::max(1, m_total.load()));
     barSweep->setValue(m_done.load());
   });
+  m_advice = new LiveAdvice(form);
 }
 
 AnalyserControl::~AnalyserControl() {
@@ -104,10 +106,14 @@ void AnalyserControl::StartRepeating() {
   if (port.empty()) port = AskForPort();
   if (port.empty()) return;
   m_repeat = true;
-  if (!Start(port)) m_repeat = false;
+  if (Start(port))
+    m_advice->Begin();
+  else
+    m_repeat = false;
 }
 
 void AnalyserControl::Stop() {
+  if (m_repeat) m_advice->End();
   m_repeat = false;
   if (m_busy) m_cancel = true;
 }
@@ -123,6 +129,7 @@ bool AnalyserControl::Start(const std::string& port,
   JoinWorker();
   m_port = port;
   m_busy = true;
+  m_repeatSweep = m_repeat;
   m_cancel = false;
   m_done = 0;
   m_total = instruments::kDefaultSweepPoints;
@@ -175,6 +182,7 @@ void AnalyserControl::Finished() {
   cmdCancelSweep->hide();
   const MeasuredHandler forOther = std::exchange(m_forOther, nullptr);
   if (!result) {
+    if (m_repeat) m_advice->End();
     m_repeat = false;
     if (!cancelled) m_form.DialogsUsed().Message(why);
     return;
@@ -187,8 +195,18 @@ void AnalyserControl::Finished() {
   // The other device's warning, once a calibration.
   if (!why.empty() && !m_repeat) m_form.DialogsUsed().Message(why);
   m_live = *result;
+  const model::DesignState& design = m_form.SessionState().design;
+  model::MeasurementIntake intake =
+      model::TakeMeasurement(*result, result->name, design.InputTermination);
+  // The latest fit's curve stays over each new sweep until the next fit.
+  if (m_repeatSweep && intake.shown) m_advice->Follow(*intake.shown);
   // A Monte Carlo run owns the plot; this sweep is let go.
-  if (!m_form.MonteCarloRunning() && !m_measurement.Show(*result)) m_repeat = false;
+  if (!m_form.MonteCarloRunning() && !m_measurement.Show(std::move(intake))) {
+    if (m_repeat) m_advice->End();
+    m_repeat = false;
+  }
+  if (m_repeatSweep && LiveShown())
+    m_advice->Sweep(design, m_form.SessionState().measurement->network);
   if (m_repeat && !cancelled) Start(m_port);
 }
 

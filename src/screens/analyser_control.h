@@ -20,6 +20,7 @@ class QTimer;
 namespace diruruzevuv::screens {
 
 class frmDesign;
+class LiveAdvice;
 class MeasurementControl;
 
 // The design screen's live link to the analyser: "Measure with analyser..."
@@ -28,7 +29,7 @@ class MeasurementControl;
 // the overlay redrawn after each, until stopped) and "Save measurement as
 // Touchstone...". The sweep runs on its own thread so that the window
 // answers every click meanwhile; its result takes the same way onto the
-// plot as a file's.
+// plot as a file's. While repeating, every sweep is also fitted (LiveAdvice).
 class AnalyserControl final : public QObject {
   Q_OBJECT
 
@@ -62,6 +63,7 @@ class AnalyserControl final : public QObject {
   // The shown measurement is the last live one.
   bool LiveShown() const;
   int SweepsDone() const noexcept { return m_sweeps; }
+  LiveAdvice& Advice() noexcept { return *m_advice; }
   // The plot's menu entries.
   void AddMenuEntries(QMenu& menu);
 
@@ -95,6 +97,8 @@ class AnalyserControl final : public QObject {
   MeasuredHandler m_forOther;  // set while a sweep for MeasureFor runs
   bool m_busy = false;
   bool m_repeat = false;
+  bool m_repeatSweep = false;      // the sweep under way was started by the repeat
+  LiveAdvice* m_advice = nullptr;  // a child object
   int m_sweeps = 0;
 };
 

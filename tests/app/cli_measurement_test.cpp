@@ -69,6 +69,28 @@ TEST(CliMeasurementTest, CompareTableAndCsv) {
   EXPECT_NE(rows[1], "all,,,401,0,,,,,,");  // the higher floor leaves points out
 }
 
+// Several files in turn: each CSV row as one file's, the file first; an
+// unreadable file is said and the others are still compared (exit 1).
+TEST(CliMeasurementTest, CompareSeveralFilesInTurn) {
+  const Files f;
+  const std::string noisy = f.Args("noisy.s2p", testing::Synthesis{.noiseDb = -50.0});
+  const std::string errors = (f.dir / "errors").string();
+  const CliRun both = RunCli(
+      "compare " + f.clean + " missing.s2p " + noisy.substr(noisy.rfind(" \"")) + " --csv", errors);
+  EXPECT_EQ(both.first, 1);
+  EXPECT_EQ(testing::ReadText(errors),
+            "diruruzevuv-cli: cannot read missing.s2p: No such file or directory\n");
+  std::string expected;
+  for (const std::string name : {"built.s2p", "noisy.s2p"}) {
+    const std::string path = (f.dir / name).string();
+    const auto rows =
+        Split(RunCli("compare \"" + f.designFile + "\" \"" + path + "\" --csv").second);
+    if (expected.empty()) expected = "measurement," + rows[0] + "\n";
+    for (std::size_t i = 1; i < rows.size(); ++i) expected += path + "," + rows[i] + "\n";
+  }
+  EXPECT_EQ(both.second, expected);
+}
+
 TEST(CliMeasurementTest, FitNamesThePartThatIsOff) {
   const Files f;
   const CliRun csv = RunCli("fit " + f.clean + " --csv");

@@ -2,6 +2,10 @@
 // user runs them against the emulator.
 #include <gtest/gtest.h>
 
+#include <future>
+#include <regex>
+#include <thread>
+
 #include "../files/write_cases.h"
 #include "analyser_emulator/analyser_emulator.h"
 #include "files/touchstone.h"
@@ -48,6 +52,38 @@ TEST(AnalyserCli, DevicesMeasureAndFitThroughTheEmulator) {
         std::string("C48      360.0 pF     378.0 pF      +5.0 %        0.1 %  off\n"),
         std::string("L2       0.588 uH     0.647 uH     +10.0 %        0.1 %  off\n")})
     EXPECT_NE(fit.out.find(line), std::string::npos) << line << fit.out;
+}
+
+// tune follows the filter as the builder changes it between sweeps: L2
+// wound with 15 turns for the design's 14, then at 0.7 of the design (3
+// turns more on the core that implies, or 2 more on the design's core, a
+// winding miscounted), then right (C48 stays 5 % high).
+TEST(AnalyserCli, TuneAdviceFollowsTheFilter) {
+  TempDir dir;
+  const std::string control = (dir / "control").string();
+  WriteText(control, "set L2_turns 15\n");
+  // About a fifth of a second a sweep: the control file changes well
+  // inside a sweep, and takes effect at the next.
+  AnalyserEmulator emulator({.bytesPerSecond = 40000.0, .controlFile = control});
+  auto run = std::async(std::launch::async, [&] {
+    return Tool({"tune", DIRU_SOURCE_DATA_DIR "/20.TXT", "--port", emulator.Port(), "--count", "3",
+                 "--csv"});
+  });
+  const std::string changes[] = {"set L2 0.4116u\n", "set L2_turns 14\n"};
+  for (const int sweep : {1, 2}) {
+    while (emulator.ScansServed() < sweep &&
+           run.wait_for(std::chrono::milliseconds(1)) != std::future_status::ready) {
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    WriteText(control, changes[sweep - 1]);
+  }
+  ProcessResult tune = run.get();
+  EXPECT_EQ(tune.status, 0) << tune.err;
+  // The seconds aside.
+  tune.out = std::regex_replace(tune.out, std::regex("\n(\\d),[0-9.]+,"), "\n$1,,");
+  EXPECT_EQ(tune.out,
+            "sweep,seconds,verdict,parts_off,L2_turns_advice,L1_turns_advice,poor_reason\n"
+            "1,,parts_off,C48;L2,-1,0,\n2,,parts_off,C48;L2,3/2,0,\n3,,parts_off,C48,0,0,\n");
 }
 
 // An analyser that measures one direction only, at 50 ohm, cannot serve a

@@ -2,12 +2,15 @@
 // Touchstone..." on the design screen, against the emulator.
 #include "screens/analyser_control.h"
 
+#include <QLabel>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 
 #include "analyser_emulator/analyser_emulator.h"
 #include "design_screen.h"
 #include "files/settings_file.h"
 #include "screens/calibration_dialog.h"
+#include "screens/live_advice.h"
 
 namespace diruruzevuv::screens {
 namespace {
@@ -64,6 +67,32 @@ TEST_F(AnalyserScreenTest, MeasuresRepeatsWhileTheWindowAnswersAndSaves) {
   dialogs.answers.push_back(saved);
   Choose("Save measurement as Touchstone...");
   EXPECT_EQ(testing::ReadText(saved).rfind("! S11 and S21 measured;", 0), 0u);
+}
+
+// While repeating, the tuning window follows the filter as the builder
+// rewinds L2 (one turn too many, then right); the advice is steady after
+// three sweeps alike, the fitted curve is drawn, and stopping keeps it all.
+TEST_F(AnalyserScreenTest, LiveAdviceFollowsTheFilterAndStaysWhenStopped) {
+  const std::string control = (dir / "control").string();
+  testing::WriteText(control, "set L2_turns 15\n");
+  testing::AnalyserEmulator emulator({.bytesPerSecond = 200000.0, .controlFile = control});
+  dialogs.answers.push_back(emulator.Port());
+  Choose("Repeat");
+  LiveAdvice& live = Analyser().Advice();
+  ASSERT_TRUE(live.Window() && live.Window()->isVisible());
+  const auto l2Change = [&] { return live.LastAdvice() ? live.LastAdvice()->l2.onFittedCore : 9; };
+  ASSERT_TRUE(WaitUntil([&] { return l2Change() == -1 && live.Steady(); }));
+  EXPECT_NE(live.Window()->txtAdvice->toPlainText().indexOf("L2: remove 1 turn"), -1);
+  testing::WriteText(control, "set L2_turns 14\n");
+  ASSERT_TRUE(WaitUntil([&] { return l2Change() == 0; }));
+  EXPECT_FALSE(live.Steady());
+  ASSERT_TRUE(WaitUntil([&] { return live.Steady(); }));
+  EXPECT_TRUE(session.measurement->fitted);
+  Choose("Stop repeating");
+  ASSERT_TRUE(WaitUntil([&] { return !Analyser().Busy(); }));
+  QTest::qWait(100);  // a fit still under way may yet arrive
+  EXPECT_NE(live.Window()->txtAdvice->toPlainText().indexOf("L2: keep the turns"), -1);
+  EXPECT_TRUE(live.Window()->lblStatus->text().startsWith("Stopped after"));
 }
 
 TEST_F(AnalyserScreenTest, FailuresAreToldAndCancelLeavesThePlotAsItWas) {

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 #include <optional>
+#include <span>
 
 #include "model/measurement/least_squares.h"
 
@@ -70,20 +71,21 @@ constexpr std::array<LadderValue, kLadderValueCount> kFitOrder = [] {
 // The least-squares problem in the solver's terms. Each fitted value is
 // design x exp(b tanh(u / b)): u is unbounded, the value stays within
 // exp(+-b) of the design.
-struct Problem : Eigen::DenseFunctor<double> {
+struct Problem : Residuals {
   Problem(const Ladder& design, double ohms, const std::vector<Point>& points,
-          const std::vector<LadderValue>& fitted, bool twoPort)
-      : Eigen::DenseFunctor<double>(static_cast<int>(fitted.size()),
-                                    static_cast<int>(points.size()) * (twoPort ? 3 : 2)),
-        m_design(design),
+          const std::vector<LadderValue>& fitted, bool twoPort,
+          const std::function<void()>& onEvaluation)
+      : m_design(design),
         m_ohms(ohms),
         m_points(points),
         m_fitted(fitted),
-        m_twoPort(twoPort) {}
+        m_twoPort(twoPort),
+        m_onEvaluation(onEvaluation),
+        m_r(static_cast<int>(points.size()) * (twoPort ? 3 : 2)) {}
 
   double Bound(LadderValue value) const { return value == kInductorQ ? kQRange : kPartRange; }
 
-  Ladder Values(const InputType& u) const {
+  Ladder Values(const Eigen::VectorXd& u) const {
     Ladder v = m_design;
     for (std::size_t i = 0; i < m_fitted.size(); ++i) {
       const LadderValue value = m_fitted[i];
@@ -93,7 +95,10 @@ struct Problem : Eigen::DenseFunctor<double> {
     return v;
   }
 
-  int operator()(const InputType& u, ValueType& r) const {
+  int Rows() const override { return static_cast<int>(m_r.size()); }
+
+  void Evaluate(const Eigen::VectorXd& u, Eigen::VectorXd& r) const override {
+    if (m_onEvaluation) m_onEvaluation();
     const Ladder v = Values(u);
     int row = 0;
     for (const Point& p : m_points) {
@@ -106,10 +111,9 @@ struct Problem : Eigen::DenseFunctor<double> {
     for (int i = 0; i < r.size(); ++i) {
       if (!std::isfinite(r[i])) r[i] = 1e6;
     }
-    return 0;
   }
 
-  int df(const InputType& u, JacobianType& j) const {
+  void Differentiate(const Eigen::VectorXd& u, Eigen::MatrixXd& j) const override {
     const Ladder v = Values(u);
     // d value / d u = value x (1 - tanh^2)
     std::array<double, kLadderValueCount> chain{};
@@ -119,12 +123,11 @@ struct Problem : Eigen::DenseFunctor<double> {
       chain[i] = ValueOf(v, value) * (1.0 - t * t);
     }
     Jacobian(v, chain, j);
-    return 0;
   }
 
   // The derivatives of the residuals by each fitted value times chain[i].
   void Jacobian(const Ladder& v, const std::array<double, kLadderValueCount>& chain,
-                JacobianType& j) const {
+                Eigen::MatrixXd& j) const {
     SDerivatives d;
     int row = 0;
     const int n = static_cast<int>(m_fitted.size());
@@ -149,6 +152,12 @@ struct Problem : Eigen::DenseFunctor<double> {
         if (!std::isfinite(j(r, c))) j(r, c) = 0.0;
   }
 
+  // The sum of the squared residuals at u.
+  double Cost(const Eigen::VectorXd& u) const {
+    Evaluate(u, m_r);
+    return m_r.squaredNorm();
+  }
+
   // u for the values design x exp(x), x clamped inside the bound.
   double ToU(LadderValue value, double x) const {
     const double b = Bound(value);
@@ -162,7 +171,51 @@ struct Problem : Eigen::DenseFunctor<double> {
   const std::vector<Point>& m_points;
   const std::vector<LadderValue>& m_fitted;
   bool m_twoPort;
+  const std::function<void()>& m_onEvaluation;
+  mutable Eigen::VectorXd m_r;  // Cost's residuals
 };
+
+// The solver's best point, its cost, and whether its final run ended on
+// the solver's own tolerances.
+struct Solution {
+  Eigen::VectorXd u;
+  double cost = std::numeric_limits<double>::infinity();
+  bool converged = false;
+};
+
+// All the memory the solve writes, taken before its first evaluation so
+// that none is taken and handed back while it runs.
+struct Workspace {
+  Workspace(const Problem& problem, int starts)
+      : solver(problem.Rows(), problem.Count()),
+        x(problem.Count()),
+        bestX(problem.Count()),
+        u(problem.Count()),
+        tried(starts, Eigen::VectorXd::Zero(problem.Count())),
+        costs(starts),
+        order(starts),
+        run(problem.Count()),
+        pairStart(problem.Count()),
+        best{Eigen::VectorXd::Zero(problem.Count())} {}
+
+  LeastSquares solver;
+  std::vector<double> x, bestX;  // the coarse search's ln(value / design)
+  Eigen::VectorXd u;             // and its point
+  std::vector<Eigen::VectorXd> tried;
+  std::vector<double> costs;
+  std::vector<int> order;
+  Eigen::VectorXd run, pairStart;
+  Solution best;
+};
+
+// Runs the solver from u for at most evaluations residual evaluations;
+// converged tells whether it stopped on its own tolerances.
+double Solve(const Problem& problem, Workspace& work, Eigen::VectorXd& u, int evaluations,
+             bool* converged = nullptr) {
+  const bool ended = work.solver.Minimize(problem, u, evaluations, 1e-8, 1e-9);
+  if (converged != nullptr) *converged = ended;
+  return problem.Cost(u);
+}
 
 // Each part but the Q tried at a ladder of factors with the others held;
 // the one move that lowers the cost most is made, and the search goes on
@@ -170,19 +223,21 @@ struct Problem : Eigen::DenseFunctor<double> {
 // that the solver, starting near the design, would explain with the wrong
 // part; the best single move is the part that explains most of it.
 // With pairs, every two parts are first tried together on a coarser
-// ladder: two parts off can hide each other from single moves.
-Eigen::VectorXd CoarseSearch(const Problem& problem, bool pairs) {
+// ladder: two parts off can hide each other from single moves. The
+// result goes to out.
+void CoarseSearch(const Problem& problem, bool pairs, Workspace& work, Eigen::VectorXd& out) {
   const std::vector<LadderValue>& fitted = problem.m_fitted;
   const int n = problem.Count();
-  std::vector<double> x(n, 0.0);  // ln(value / design)
-  auto u = [&] {
-    Eigen::VectorXd v(n);
-    for (int i = 0; i < n; ++i) v[i] = problem.ToU(fitted[i], x[i]);
-    return v;
+  std::vector<double>& x = work.x;  // ln(value / design)
+  std::fill(x.begin(), x.end(), 0.0);
+  auto u = [&]() -> const Eigen::VectorXd& {
+    for (int i = 0; i < n; ++i) work.u[i] = problem.ToU(fitted[i], x[i]);
+    return work.u;
   };
-  double best = LeastSquaresCost(problem, u());
+  double best = problem.Cost(u());
   if (pairs) {
-    std::vector<double> bestX = x;
+    std::vector<double>& bestX = work.bestX;
+    bestX = x;
     for (int i = 0; i < n; ++i) {
       for (int j = i + 1; j < n; ++j) {
         if (fitted[i] == kInductorQ || fitted[j] == kInductorQ) continue;
@@ -191,7 +246,7 @@ Eigen::VectorXd CoarseSearch(const Problem& problem, bool pairs) {
             if (a == 0 || b == 0) continue;  // single moves follow
             x[i] = kCoarseSpan * a / kPairSteps;
             x[j] = kCoarseSpan * b / kPairSteps;
-            const double cost = LeastSquaresCost(problem, u());
+            const double cost = problem.Cost(u());
             if (cost < best) {
               best = cost;
               bestX = x;
@@ -213,7 +268,7 @@ Eigen::VectorXd CoarseSearch(const Problem& problem, bool pairs) {
         if (k == 0) continue;
         x[i] = held + kCoarseSpan * k / kCoarseSteps;
         if (std::fabs(x[i]) > kPartRange) continue;
-        const double cost = LeastSquaresCost(problem, u());
+        const double cost = problem.Cost(u());
         if (cost < best) {
           best = cost;
           bestPart = i;
@@ -225,7 +280,7 @@ Eigen::VectorXd CoarseSearch(const Problem& problem, bool pairs) {
     if (bestPart < 0) break;
     x[bestPart] = bestX;
   }
-  return u();
+  out = u();
 }
 
 TurnAdvice Advise(std::int16_t turns, double fitted, double design, double designAL) {
@@ -309,15 +364,12 @@ std::vector<Point> CoarsePoints(const std::vector<Point>& points) {
   return coarse;
 }
 
-// Starts: the design, the coarse search's best, and the design with one
-// part moved either way: a capacitor by about 16 %, a toroid by one turn
-// more or less.
-std::vector<Eigen::VectorXd> Starts(const Problem& problem, const Problem& thinned,
-                                    const DesignState& design) {
+// Starts: the design, the coarse search's best (filled in by the caller,
+// the first evaluation of the fit), and the design with one part moved
+// either way: a capacitor by about 16 %, a toroid by one turn more or less.
+std::vector<Eigen::VectorXd> Starts(const Problem& problem, const DesignState& design) {
   const int n = problem.Count();
-  std::vector<Eigen::VectorXd> starts;
-  starts.push_back(Eigen::VectorXd::Zero(n));
-  starts.push_back(CoarseSearch(thinned, false));
+  std::vector<Eigen::VectorXd> starts(2, Eigen::VectorXd::Zero(n));
   for (int i = 0; i < n; ++i) {
     const LadderValue part = problem.m_fitted[i];
     if (part == kInductorQ) continue;
@@ -336,44 +388,45 @@ std::vector<Eigen::VectorXd> Starts(const Problem& problem, const Problem& thinn
   return starts;
 }
 
-// The solver's best point, its cost, and whether its final run ended on
-// the solver's own tolerances.
-struct Solution {
-  Eigen::VectorXd u;
-  double cost = std::numeric_limits<double>::infinity();
-  bool converged = false;
-};
-
 // A few steps from every start, then the most promising ones to the end;
 // a result still poor, or with a part at the edge of its range, tries the
-// coarse search over pairs of parts as well.
-Solution SolveFromStarts(Problem& problem, const Problem& thinned,
-                         const std::vector<Eigen::VectorXd>& starts, int evaluationLimit) {
+// coarse search over pairs of parts as well. The result is work.best.
+void SolveFromStarts(const Problem& problem, const Problem& thinned,
+                     std::span<const Eigen::VectorXd> starts, int evaluationLimit,
+                     Workspace& work) {
   const int n = problem.Count();
-  Solution best{Eigen::VectorXd::Zero(n)};
+  Solution& best = work.best;
   // Runs the solver to its end from u and keeps the result if it is the best.
-  const auto finish = [&](Eigen::VectorXd u) {
+  const auto finish = [&](const Eigen::VectorXd& u) {
+    work.run = u;
     bool ended = false;
-    const double cost = SolveLeastSquares(problem, u, evaluationLimit, &ended);
-    if (cost < best.cost) best = {u, cost, ended};
-  };
-  auto refine = [&](const std::vector<Eigen::VectorXd>& from) {
-    std::vector<std::pair<double, Eigen::VectorXd>> tried;
-    for (Eigen::VectorXd u : from) {
-      const double cost = SolveLeastSquares(problem, u, 4);
-      tried.emplace_back(cost, u);
+    const double cost = Solve(problem, work, work.run, evaluationLimit, &ended);
+    if (cost < best.cost) {
+      best.u = work.run;
+      best.cost = cost;
+      best.converged = ended;
     }
-    std::stable_sort(tried.begin(), tried.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (std::size_t k = 0; k < tried.size() && k < 2; ++k) finish(tried[k].second);
+  };
+  auto refine = [&](std::span<const Eigen::VectorXd> from) {
+    const int count = static_cast<int>(from.size());
+    for (int k = 0; k < count; ++k) {
+      work.tried[k] = from[k];
+      work.costs[k] = Solve(problem, work, work.tried[k], 4);
+      // In order of cost, the earlier start first among equals.
+      int at = k;
+      for (; at > 0 && work.costs[k] < work.costs[work.order[at - 1]]; --at)
+        work.order[at] = work.order[at - 1];
+      work.order[at] = k;
+    }
+    for (int k = 0; k < count && k < 2; ++k) finish(work.tried[work.order[k]]);
     // With a toroid far off, the loss can find a false minimum with the Q
     // at the edge of its range; the parts as found, with the design's Q,
     // start one more run.
     const int qIndex = n - 1;  // Q is fitted last
     if (std::fabs(std::tanh(best.u[qIndex] / kQRange)) > 0.9) {
-      Eigen::VectorXd u = best.u;
-      u[qIndex] = 0.0;
-      finish(u);
+      work.u = best.u;
+      work.u[qIndex] = 0.0;
+      finish(work.u);
     }
   };
   refine(starts);
@@ -385,14 +438,14 @@ Solution SolveFromStarts(Problem& problem, const Problem& thinned,
     }
     return false;
   };
-  if (std::sqrt(best.cost / problem.values()) > kSecondSearchDb || atEdge()) {
-    refine({CoarseSearch(thinned, true)});
+  if (std::sqrt(best.cost / problem.Rows()) > kSecondSearchDb || atEdge()) {
+    CoarseSearch(thinned, true, work, work.pairStart);
+    refine({&work.pairStart, 1});
   }
-  return best;
 }
 
 Uncertainties UncertaintiesAt(const Problem& problem, const Ladder& values, double cost) {
-  Problem::JacobianType jac(problem.values(), problem.Count());
+  Eigen::MatrixXd jac(problem.Rows(), problem.Count());
   std::array<double, kLadderValueCount> byLog{};
   for (int i = 0; i < problem.Count(); ++i) byLog[i] = ValueOf(values, problem.m_fitted[i]);
   problem.Jacobian(values, byLog, jac);
@@ -547,14 +600,17 @@ FitResult FitBuiltValues(const DesignState& design, const MeasuredNetwork& measu
     return result;
   }
 
-  Problem problem(start, ohms, chosen.points, fitted, twoPort);
+  const Problem problem(start, ohms, chosen.points, fitted, twoPort, options.onEvaluation);
   const std::vector<Point> coarse = CoarsePoints(chosen.points);
-  const Problem thinned(start, ohms, coarse, fitted, twoPort);
-  const Solution best =
-      SolveFromStarts(problem, thinned, Starts(problem, thinned, design), options.evaluationLimit);
+  const Problem thinned(start, ohms, coarse, fitted, twoPort, options.onEvaluation);
+  std::vector<Eigen::VectorXd> starts = Starts(problem, design);
+  Workspace work(problem, static_cast<int>(starts.size()));
+  CoarseSearch(thinned, false, work, starts[1]);
+  SolveFromStarts(problem, thinned, starts, options.evaluationLimit, work);
+  const Solution& best = work.best;
   result.converged = best.converged;
   const Ladder values = problem.Values(best.u);
-  result.residualDb = std::sqrt(best.cost / problem.values());
+  result.residualDb = std::sqrt(best.cost / problem.Rows());
 
   const Uncertainties uncertainties = UncertaintiesAt(problem, values, best.cost);
   result.parts = FittedRows(problem, values, uncertainties, options);

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,9 @@ struct FitOptions {
   // Residual evaluations the final solve may spend from each of its starts
   // before it stops short of its tolerances.
   int evaluationLimit = 200;
+  // Called at each evaluation of the residuals (a test counts the memory
+  // taken between them).
+  std::function<void()> onEvaluation;
 };
 
 struct FittedPart {
@@ -67,7 +71,7 @@ struct FitResult {
   // count less).
   double residualDb = 0.0;
   int pointsUsed = 0;
-  int pointsLeftOut = 0;  // below the floor
+  int pointsLeftOut = 0;   // below the floor
   int pointsAtZeroHz = 0;  // the model has no response at 0 Hz
   // The final solve ended on its own tolerances rather than at its limit
   // of evaluations.

@@ -208,28 +208,31 @@ std::string ToroidAdviceText(const char* name, const TurnAdvice& a, bool off) {
          "): " + TurnsChange(a.turns - a.countedTurns) + ".\n";
 }
 
-std::string FitTable(const FitResult& fit, const FitOptions& options) {
-  if (!fit.done) return "No fit: " + fit.error + "\n";
-  std::string t;
-  t += "Points used: " + std::to_string(fit.pointsUsed) + "; left out below " +
-       Fixed(options.floorDb, 1) + " dB: " + std::to_string(fit.pointsLeftOut) +
-       AtZeroHz(fit.pointsAtZeroHz) + "\n\n";
-  t += "Part       Design       Fitted  Difference  Uncertainty\n";
-  std::string off;
+std::string FitPartRows(const FitResult& fit) {
+  std::string t = "Part       Design       Fitted  Difference  Uncertainty\n";
   for (const FittedPart& row : fit.parts) {
     t += Pad(ValueName(row.part), 4, false);
     t += Pad(PartValue(row.part, row.design), 13) + Pad(PartValue(row.part, row.fitted), 13);
     t += Pad(Signed(row.percent, 1) + " %", 12);
     t += Pad(std::isfinite(row.uncertaintyPercent) ? Fixed(row.uncertaintyPercent, 1) + " %" : "-",
              13);
-    if (row.flagged) {
-      t += "  off";
-      off += (off.empty() ? "" : ", ") + std::string(ValueName(row.part));
-    }
+    if (row.flagged) t += "  off";
     if (row.atLimit) t += "  at the edge of the range";
     t += "\n";
   }
-  t += "\n";
+  return t;
+}
+
+std::string FitTable(const FitResult& fit, const FitOptions& options) {
+  if (!fit.done) return "No fit: " + fit.error + "\n";
+  std::string t;
+  t += "Points used: " + std::to_string(fit.pointsUsed) + "; left out below " +
+       Fixed(options.floorDb, 1) + " dB: " + std::to_string(fit.pointsLeftOut) +
+       AtZeroHz(fit.pointsAtZeroHz) + "\n\n";
+  t += FitPartRows(fit) + "\n";
+  std::string off;
+  for (const FittedPart& row : fit.parts)
+    if (row.flagged) off += (off.empty() ? "" : ", ") + std::string(ValueName(row.part));
   t += ToroidAdviceText("L2", fit.l2, IsOff(fit, kL2));
   t += ToroidAdviceText("L1", fit.l1, IsOff(fit, kL1));
   t += "Residual: " + Fixed(fit.residualDb, 3) + " dB RMS\n";

@@ -21,6 +21,9 @@ std::string ComparisonTable(const Comparison& comparison, const DesignState& des
 std::string ComparisonCsv(const Comparison& comparison, const DesignState& design);
 std::string FitTable(const FitResult& fit, const FitOptions& options);
 std::string FitCsv(const FitResult& fit);
+// The fit table's heading and a row a part: design, fitted, difference,
+// uncertainty, and whether it is off or at the edge of its range.
+std::string FitPartRows(const FitResult& fit);
 
 // "remove 1 turn (13 turns)", "add 2 turns (16 turns)", "keep 12 turns".
 std::string TurnAdviceText(const TurnAdvice& advice);
