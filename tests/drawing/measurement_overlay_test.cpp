@@ -318,5 +318,70 @@ TEST_F(MeasurementScreenTest, FitShowsTheFittedResponseAndChangesTheDesignOnlyWh
   EXPECT_FALSE(Drawn(drawing::kFittedColour));
 }
 
+// Each trace colour apart from the others and well away from the curves
+// already drawn: the response, trials, boxes, measurement and fit.
+TEST(TraceOverlayTest, PaletteColoursStandApart) {
+  const auto far = [](model::Rgb a, model::Rgb b, double most) {
+    return std::hypot(a.r - b.r, a.g - b.g, a.b - b.b) > most;
+  };
+  const auto& p = model::kTracePalette;
+  for (std::size_t i = 0; i < p.size(); ++i) {
+    for (const model::Rgb other :
+         {model::kBlue, model::kYellow, model::kRed, drawing::kFittedColour,
+          drawing::kMeasuredTransmissionColour, drawing::kMeasuredReflectionColour})
+      EXPECT_TRUE(far(p[i], other, 80.0)) << i;
+    for (std::size_t j = 0; j < i; ++j) EXPECT_TRUE(far(p[i], p[j], 50.0)) << i;
+  }
+}
+
+// Kept traces lie under the current measurement in their own colours,
+// S21 solid and S11 dashed, named in a legend, on the screen and the page.
+TEST_F(MeasurementScreenTest, KeptTracesAreDrawnUnderTheMeasurementWithTheirLegend) {
+  const auto inTrace = [this](const QString& trace, const QString& entry) {
+    std::unique_ptr<QMenu> menu(Form().Measurement().MenuAt({8500.0, 2000.0}));
+    for (QAction* a : menu->actions())
+      for (QAction* b : a->menu() ? a->menu()->actions() : QList<QAction*>())
+        if (a->text() == "Trace: " + trace && b->text() == entry) return b->trigger();
+    ADD_FAILURE() << entry.toStdString();
+  };
+  ASSERT_TRUE(Form().Measurement().Load(measured.string()));
+  dialogs.answers = {"before"};
+  Choose("Keep this trace...");
+  Choose("Keep this trace...");  // under the name offered
+  const std::string offered = session.traces.Items().at(1).name;
+  EXPECT_TRUE(offered.ends_with(" built.s2p") && offered.size() == 18) << offered;
+  inTrace(QString::fromStdString(offered), "Shown");
+  for (const bool page : {false, true}) {
+    SCOPED_TRACE(page ? "report" : "screen");
+    RecordingCanvas canvas;
+    page ? report::DrawReport(canvas, session, Evaluated(session),
+                              report::ReportOptions{12000, "07.12.2026"})
+         : void(Plot(canvas, session, Evaluated(session), 12000.0));
+    const auto strokes = Strokes(canvas, model::kTracePalette[0]);
+    const auto dashed = std::ranges::count_if(strokes, &Op::dashed);
+    EXPECT_TRUE(dashed > 100 && 2 * dashed == std::ssize(strokes));
+    EXPECT_TRUE(Strokes(canvas, model::kTracePalette[1]).empty());
+    const auto first = [&canvas](model::Rgb c) {
+      return std::ranges::find(canvas.Ops(), c, &Op::colour);
+    };
+    EXPECT_TRUE(first(model::kTracePalette[0]) < first(drawing::kMeasuredTransmissionColour));
+    EXPECT_TRUE(HasText(canvas, "before") && !HasText(canvas, offered));
+  }
+  dialogs.answers = {"after", (dir / "kept").string(), (dir / "plot.png").string()};
+  inTrace("before", "Rename...");
+  inTrace("after", "Save as Touchstone...");
+  Choose("Save plot as PNG...");
+  const files::TouchstoneRead read = files::ReadTouchstoneFile(dir / "kept.s2p");
+  ASSERT_TRUE(read.network) << read.error.Text();
+  EXPECT_EQ(read.network->s.size(), session.measurement->network.s.size());
+  const model::Rgb c = model::kTracePalette[0];  // the legend's solid sample at least
+  const QImage png = QImage(QString::fromStdString((dir / "plot.png").string()))
+                         .convertToFormat(QImage::Format_RGB32);
+  const auto* pixels = reinterpret_cast<const QRgb*>(png.constBits());
+  EXPECT_NE(std::count(pixels, pixels + png.width() * png.height(), qRgb(c.r, c.g, c.b)), 0);
+  inTrace("after", "Remove");
+  EXPECT_EQ(session.traces.Items().size(), 1u);
+}
+
 }  // namespace
 }  // namespace diruruzevuv::screens

@@ -45,15 +45,22 @@ TEST(QPainterCanvasTest, ArcsRunCounterClockwiseOnScreen) {
   }
 }
 
-// The window's backing image draws everything again at a new size.
+// The window's backing image draws everything again at a new size, in
+// the style in force at its Clear; dashes leave gaps.
 TEST(DrawingSurfaceTest, DrawsAgainAfterAResize) {
-  DrawingSurface surface(QSize(600, 450));
-  surface.Clear();
-  surface.SetLineWidth(3);
-  surface.Line({0, 4500}, {12000, 4500}, kRed);
-  surface.Resize(QSize(1200, 900));
-  EXPECT_TRUE(Inked(surface.Image(), QRect(600, 445, 1, 10)) &&
-              !Inked(surface.Image(), QRect(600, 300, 1, 10)));
+  for (const bool dashed : {false, true}) {
+    DrawingSurface surface(QSize(600, 450));
+    surface.SetLineWidth(3);
+    surface.SetDashed(dashed);
+    surface.Clear();
+    surface.Line({0, 6000}, {12000, 6000}, kRed);
+    surface.Resize(QSize(1200, 900));
+    EXPECT_TRUE(Inked(surface.Image(), QRect(100, 595, 1000, 10)) &&
+                !Inked(surface.Image(), QRect(600, 400, 1, 10)));
+    int gaps = 0;
+    for (int x = 100; x < 1100; ++x) gaps += !Inked(surface.Image(), QRect(x, 595, 1, 10));
+    EXPECT_EQ(gaps > 100, dashed);
+  }
 }
 
 constexpr Rgb kPink{255, 221, 221};
