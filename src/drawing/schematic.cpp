@@ -40,6 +40,10 @@ constexpr drawing::SymbolStyle kScreenSymbols{
     .inductor = {.leadIn = 80, .end = 0, .labels = {{200, -350}, std::nullopt}},
 };
 
+// The design screen writes Rload's texts lower, clear of "L1 turns:" beside it.
+constexpr drawing::ResistorShape kDesignLoadResistor{.end = 1200,
+                                                     .labels = {{150, 550}, GridPoint{150, 800}}};
+
 // Each part's anchor on the design screen, in the ladder's order.
 constexpr GridPoint kPartAnchors[model::kLadderPartCount] = {
     {2200, 5500}, {2700, 5500}, {3700, 5500}, {4200, 5500}, {4200, 4200}, {5300, 5500}};
@@ -55,7 +59,8 @@ constexpr double kOpeningDy = 500.0;
 // The circuit with its anchors on the design screen, moved by (dx, dy).
 // The generator and the ladder's parts draw in DrawColor, the resistors
 // and the grounds in blue.
-void DrawCircuit(Canvas& canvas, const model::Session& session, double dx, double dy) {
+void DrawCircuit(Canvas& canvas, const model::Session& session, double dx, double dy,
+                 const drawing::ResistorShape& load) {
   const model::DesignState& design = session.design;
   const Rgb colour = session.DrawColor;
   const Rgb blue = model::kBlue;
@@ -68,8 +73,8 @@ void DrawCircuit(Canvas& canvas, const model::Session& session, double dx, doubl
     drawing::DrawLadderPart(canvas, kScreenSymbols, model::LadderPart(p), at(kPartAnchors[p]), {},
                             colour);
   }
-  drawing::DrawResistor(canvas, kScreenSymbols.resistorV, Orientation::kVertical, at(kLoadResistor),
-                        "Rload", notation::FormatEngineering(design.LoadTermination), blue);
+  drawing::DrawResistor(canvas, load, Orientation::kVertical, at(kLoadResistor), "Rload",
+                        notation::FormatEngineering(design.LoadTermination), blue);
   // A ground under the generator, each shunt part and the load.
   drawing::DrawGround(canvas, at({kGenerator.x, kGroundY}), blue);
   for (int p = 0; p < model::kLadderPartCount; ++p) {
@@ -119,7 +124,7 @@ void DrawDesignSchematic(Canvas& canvas, model::Session& session, SchematicTarge
   canvas.SetLineWidth(1);
   canvas.Line({8500, 4750}, {9200, 4750}, session.DrawColor);
 
-  DrawCircuit(canvas, session, 0.0, 0.0);
+  DrawCircuit(canvas, session, 0.0, 0.0, kDesignLoadResistor);
 
   target.SetField(SchematicField::kC47, notation::FormatCapacitance(design.C47));
   target.SetField(SchematicField::kL2, notation::FormatInductance(design.L2));
@@ -133,7 +138,7 @@ void DrawOpeningSchematic(Canvas& canvas, model::Session& session) {
   session.DrawColor = model::kBlue;
   canvas.SetLineWidth(1);
   canvas.SetLineWidth(2);
-  DrawCircuit(canvas, session, kOpeningDx, kOpeningDy);
+  DrawCircuit(canvas, session, kOpeningDx, kOpeningDy, kScreenSymbols.resistorV);
 }
 
 }  // namespace diruruzevuv::drawing

@@ -13,7 +13,7 @@ using model::FileLocations;
 using model::Notifier;
 using model::UpdateInductances;
 
-void LoadBandPreset(std::int16_t band, DesignState& design, const FileLocations& where,
+bool LoadBandPreset(std::int16_t band, DesignState& design, const FileLocations& where,
                     Notifier& notifier) {
   const std::string name = std::to_string(band) + ".TXT";
   design.CurrentFile = name;
@@ -29,12 +29,13 @@ void LoadBandPreset(std::int16_t band, DesignState& design, const FileLocations&
   }
   if (failed) notifier.Message("The file '" + name + "' was not found.");
   UpdateInductances(design);
+  return !failed;
 }
 
-void SelectBand(std::int16_t band, DesignState& design, const FileLocations& where,
+bool SelectBand(std::int16_t band, DesignState& design, const FileLocations& where,
                 Notifier& notifier) {
   design.Band = band;
-  LoadBandPreset(band, design, where, notifier);
+  return LoadBandPreset(band, design, where, notifier);
 }
 
 }  // namespace diruruzevuv::files

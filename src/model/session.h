@@ -45,6 +45,13 @@ struct FileLocations {
   std::filesystem::path dataDir;  // shipped presets and defaults, found at start
 };
 
+// The design file the design was last read from or written to (its name
+// without the folder; none when empty), and the design as it stood then.
+struct FiledDesign {
+  std::string name;
+  DesignState design;
+};
+
 // The one owner of everything that lives for the whole run. Screens and
 // operations receive it by reference.
 struct Session {
@@ -59,6 +66,7 @@ struct Session {
   MonteCarloState monte;
   FileLocations locations;
   std::string SpiceFileName;
+  FiledDesign filed;
   // The built filter's measurement drawn over the response, while the
   // design screen shows it.
   std::optional<ShownMeasurement> measurement;

@@ -387,13 +387,20 @@ void QPainterCanvas::Arc(GridPoint centre, double radius, double start, double e
 }
 
 void QPainterCanvas::Point(GridPoint at, Rgb colour) {
-  UsePen(colour);
-  const QPointF p = Map(at);
-  const double pen = PenPixels();
-  Touched(QRectF(p.x() - pen, p.y() - pen, 2.0 * pen, 2.0 * pen));
-  m_painter->drawPoint(p);
   m_current = at;
   m_textPosition = at;
+  const QPointF p = Map(at);
+  const double pen = PenPixels();
+  const QRectF touched(p.x() - pen, p.y() - pen, 2.0 * pen, 2.0 * pen);
+  // A white point places a text. On a text still there it would only
+  // make that text be written once more, which thickens it.
+  if (colour == model::kWhite &&
+      std::any_of(m_written.begin(), m_written.end(),
+                  [&touched](const WrittenText& w) { return w.ink.intersects(touched); }))
+    return;
+  UsePen(colour);
+  Touched(touched);
+  m_painter->drawPoint(p);
 }
 
 void QPainterCanvas::SetTextPosition(GridPoint at) {
@@ -433,7 +440,8 @@ void QPainterCanvas::Text(std::string_view text) {
                          .tightBoundingRect(string)
                          .translated(baseline)
                          .adjusted(-2.0, -2.0, 2.0, 2.0);
-  Touched(ink);
+  // Glyphs leave the pixels around them as they were: the texts beside
+  // this one are still there.
   m_painter->setPen(colour);
   m_penValid = false;
   m_painter->drawText(baseline, string);

@@ -164,22 +164,21 @@ void RenderPageOnPrinter(const platform::RecordingCanvas& page, QPrinter& printe
   printer.setPageOrientation(QPageLayout::Portrait);
 }
 
-void StartPrintToFileIn(QPrinter& printer, const QString& folder) {
+void OfferPrintFile(QPrinter& printer, const platform::Dialogs& dialogs,
+                    const std::filesystem::path& workDir, const QString& name) {
   if (!printer.outputFileName().isEmpty()) return;  // the file of the last print
+  const std::string folder = dialogs.LastFolder().empty() ? workDir.string() : dialogs.LastFolder();
+  if (folder.empty()) return;
   // Naming a file switches a printer to PDF; the printer chosen stays.
   const QPrinter::OutputFormat format = printer.outputFormat();
-  printer.setOutputFileName(QDir(folder).filePath(QStringLiteral("report.pdf")));
+  printer.setOutputFileName(QDir(QString::fromStdString(folder)).filePath(name));
   if (format != printer.outputFormat()) printer.setOutputFormat(format);
 }
 
 bool PrintDesignReport(const model::Session& session, const model::Evaluation& shown,
                        QPrinter& printer, QWidget* parent, platform::Dialogs& dialogs,
                        double screenWidthTwips) {
-  // "Print to File" starts where the user last chose a file in this run,
-  // or in the working folder; never where the program happened to start.
-  const std::string folder =
-      dialogs.LastFolder().empty() ? session.locations.workDir.string() : dialogs.LastFolder();
-  if (!folder.empty()) StartPrintToFileIn(printer, QString::fromStdString(folder));
+  OfferPrintFile(printer, dialogs, session.locations.workDir, QStringLiteral("report.pdf"));
   QtReportPrinter target(printer, parent);
   ReportOptions options;
   options.screenWidthTwips = screenWidthTwips;

@@ -48,9 +48,12 @@ bool PdfIsComplete(std::string_view pdf);
 // file whose name was typed without an extension.
 QString WithPdfExtension(const QPrinter& printer);
 
-// Offers "report.pdf" in `folder` to a print to a file, when no file has
-// been printed to yet; the printer chosen stays.
-void StartPrintToFileIn(QPrinter& printer, const QString& folder);
+// Offers `name` to a print to a file when the printer has printed to no
+// file yet: in the folder where the user last chose a file in this run,
+// else in the working folder, never where the program happened to start.
+// The printer chosen stays.
+void OfferPrintFile(QPrinter& printer, const platform::Dialogs& dialogs,
+                    const std::filesystem::path& workDir, const QString& name);
 
 // The design screen's "Print" button: print dialog, then the report.
 // Returns true when the page was sent.

@@ -12,12 +12,14 @@
 #include <QPrinter>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <charconv>
 #include <cmath>
 
 #include "files/core_catalogue.h"
+#include "files/design_file.h"
 #include "notation/notation.h"
 #include "report/report.h"
 #include "report/report_printer.h"
@@ -35,6 +37,17 @@ constexpr double kPageLeft = 600.0;
 constexpr double kPageTop = 500.0;
 constexpr double kColumnWidth = 90.0;  // per character column at 9 points
 constexpr double kLineHeight = 215.0;
+
+// The design as it stands: the file it was last read from or written to,
+// and ", changed" once the values on the screen are no longer that file's.
+std::string StandingName(const model::Session& session) {
+  const model::FiledDesign& filed = session.filed;
+  if (filed.name.empty()) return {};
+  const auto values = [](const model::DesignState& design) {
+    return files::DesignText(design, files::FileKind::kDesign, {}, {});
+  };
+  return filed.name + (values(session.design) == values(filed.design) ? "" : ", changed");
+}
 
 }  // namespace
 
@@ -294,15 +307,20 @@ void BuildSheetWindow::UseOfferedTurns() {
 
 void BuildSheetWindow::Recompute() {
   const model::Session& session = m_form.SessionState();
-  m_sheet = model::MakeBuildSheet(session.design, session.defaults,
-                                  m_catalogue.Find(m_choices.core), m_choices);
+  model::DesignState named = session.design;  // the sheet's heading names its design by this
+  named.CurrentFile = StandingName(session);
+  m_sheet =
+      model::MakeBuildSheet(named, session.defaults, m_catalogue.Find(m_choices.core), m_choices);
   std::vector<std::string> lines = model::BuildSheetLines(m_sheet);
+  const int proposalAt = static_cast<int>(lines.size());
   if (m_proposal)
     for (const std::string& line : model::ProposalLines(*m_proposal, session.design))
       lines.push_back(line);
   QString text;
   for (const std::string& line : lines) text += QString::fromStdString(line) + QLatin1Char('\n');
   sheetText->setPlainText(text);
+  // What a search was waited for comes into view, not below it.
+  if (m_proposal) sheetText->verticalScrollBar()->setValue(proposalAt);
 }
 
 void BuildSheetWindow::StartSearch() {
@@ -371,10 +389,19 @@ void BuildSheetWindow::AcceptProposal() {
 }
 
 void BuildSheetWindow::Print() {
-  QPrinter& printer = m_form.cdbPrintSchematic();
+  // A printer of its own: the report's keeps offering the report's file.
+  if (!m_printer) m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+  QPrinter& printer = *m_printer;
+  const model::Session& session = m_form.SessionState();
+  const std::string stem = std::filesystem::path(session.filed.name).stem().string();
+  report::OfferPrintFile(
+      printer, m_form.DialogsUsed(), session.locations.workDir,
+      QString::fromStdString(stem + (stem.empty() ? "" : "-") + "buildsheet.pdf"));
   QPrintDialog dialog(&printer, this);
   if (dialog.exec() != QDialog::Accepted) return;
   printer.setOutputFileName(report::WithPdfExtension(printer));
+  if (printer.outputFormat() == QPrinter::PdfFormat)
+    m_form.DialogsUsed().RememberFolderOf(printer.outputFileName().toStdString());
   std::vector<std::string> lines = model::BuildSheetLines(m_sheet);
   if (m_proposal)
     for (const std::string& line : model::ProposalLines(*m_proposal, m_sheet.design))

@@ -97,6 +97,7 @@ class BuildSheetWindow final : public QDialog {
   model::BuildableProposal m_result;
   std::optional<model::BuildableProposal> m_proposal;
   QTimer* m_poll = nullptr;
+  std::unique_ptr<QPrinter> m_printer;  // made at the first print
 };
 
 // The sheet's lines on a landscape page of their own (14000 x 10000 units),

@@ -53,8 +53,8 @@ struct ControlRow {
 
 }  // namespace
 
-// The controls in the order they are made, so that later ones lie over
-// earlier ones (the buttons over the credit). The value boxes and the
+// The controls in the order they are made. No two overlap but "MonteCarlo"
+// and "Stop", which take turns at one place; the value boxes and the
 // inductance labels sit where the schematic wants them. The AL box and the
 // value boxes start with their own names, as new text boxes do, so that
 // the first schematic always changes them and the values are read back
@@ -63,18 +63,18 @@ struct DesignControlTable {
   using enum ControlKind;
   using F = frmDesign;
   static constexpr ControlRow kRows[] = {
-      // The credit lies under the bottom row of buttons, which cover it.
-      {"lblCredit", kDesignCredit, Label, 2500, 8000, 4000, 150, &F::lblCredit},
-      {"lblTitle", "KAMO Lowpass Designer", Title, 1000, 500, 4000, 500},
+      // The credit has the free strip below the bottom row of buttons.
+      {"lblCredit", kDesignCredit, Label, 2000, 8450, 4700, 200, &F::lblCredit},
+      {"lblTitle", "KAMO Lowpass Designer", Title, 1000, 500, 4000, 400},
       {"lblBand", "", Label, 1000, 900, 4000, 350, &F::lblBand},
-      {"lblLossLow", "", Label, 1000, 2000, 4400, 300, &F::lblLossLow},
-      {"lblLossHigh", "", Label, 1000, 2200, 4400, 300, &F::lblLossHigh},
-      {"lblWorst", "Worst-case loss: ", Label, 1000, 2400, 4400, 300, &F::lblWorst},
-      {"lblWorstSecond", "", Label, 1000, 2600, 4400, 300, &F::lblWorstSecond},
-      {"lblWorstThird", "", Label, 1000, 2800, 4400, 300, &F::lblWorstThird},
-      {"lblTerminations", "", Label, 1000, 3300, 2500, 300, &F::lblTerminations},
-      {"lblinductorQ", "", Label, 1000, 3500, 2500, 300, &F::lblinductorQ},
-      {"lblcapacitorQ", "", Label, 1000, 3700, 2500, 300, &F::lblcapacitorQ},
+      {"lblLossLow", "", Label, 1000, 2000, 4400, 200, &F::lblLossLow},
+      {"lblLossHigh", "", Label, 1000, 2200, 4400, 200, &F::lblLossHigh},
+      {"lblWorst", "Worst-case loss: ", Label, 1000, 2400, 4400, 200, &F::lblWorst},
+      {"lblWorstSecond", "", Label, 1000, 2600, 4400, 200, &F::lblWorstSecond},
+      {"lblWorstThird", "", Label, 1000, 2800, 4400, 200, &F::lblWorstThird},
+      {"lblTerminations", "", Label, 1000, 3300, 2500, 200, &F::lblTerminations},
+      {"lblinductorQ", "", Label, 1000, 3500, 2500, 200, &F::lblinductorQ},
+      {"lblcapacitorQ", "", Label, 1000, 3700, 2500, 200, &F::lblcapacitorQ},
       {"lblTrans", "Forward:", Label, 7500, 4500, 800, 300},
       {"lblRefl", "Reflected:", Label, 8500, 4500, 800, 300},
       {"lblTurnsL2", "L2 turns: ", Label, 7200, 5900, 1000, 300},
@@ -209,6 +209,9 @@ frmDesign::frmDesign(model::Session& session, platform::Dialogs& dialogs, Screen
   SetBandCaption();
   m_session.monte.trialCount = 0;
   Redisplay();
+  // The boxes round what a file held to what they show: that is the design
+  // the file stands for from now on.
+  m_session.filed.design = m_session.design;
 }
 
 frmDesign::~frmDesign() = default;
@@ -282,12 +285,10 @@ void frmDesign::ConnectButtons() {
     connect(button, &QPushButton::clicked, this, handler);
 }
 
-// The widest texts the changing labels and the value boxes show for the
-// bands' designs; the credit lies under the buttons by design.
+// The captions, and the widest texts the changing labels and the value
+// boxes show for the bands' designs.
 void frmDesign::MeasureMinimumSize() {
-  std::vector<platform::ScreenGeometry::TextNeed> needs;
-  for (const auto& need : CaptionNeeds())
-    if (need.control != lblCredit) needs.push_back(need);
+  std::vector<platform::ScreenGeometry::TextNeed> needs = CaptionNeeds();
   const auto add = [&needs](const QWidget* control, const char* text) {
     needs.push_back({control, QString::fromLatin1(text)});
   };
@@ -612,7 +613,8 @@ void frmDesign::cmdSaveFile_Click() {
                          " button opens this design.\r\nReplace the band preset?")) {
     return;
   }
-  files::WriteDesignFile(m_session.design.CurrentFile, m_session.design, m_dialogs);
+  if (files::WriteDesignFile(m_session.design.CurrentFile, m_session.design, m_dialogs))
+    m_session.filed = {std::filesystem::path(name).filename().string(), m_session.design};
 }
 
 void frmDesign::cmdSpice_Click() {

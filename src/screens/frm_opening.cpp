@@ -87,12 +87,14 @@ void frmOpening::Schematic() {
 }
 
 void frmOpening::cmdBand_Click(std::int16_t band) {
-  files::SelectBand(band, m_session.design, m_session.locations, m_dialogs);
+  const bool read = files::SelectBand(band, m_session.design, m_session.locations, m_dialogs);
+  m_session.filed.name = read ? m_session.design.CurrentFile : std::string();
   m_manager.ShowDesign();
 }
 
 void frmOpening::cmdLast_Click() {
-  files::ReadLastSession(m_session.locations, m_session.design, m_dialogs);
+  const bool read = files::ReadLastSession(m_session.locations, m_session.design, m_dialogs);
+  m_session.filed.name = read ? files::kLastSessionName : "";
   m_manager.ShowDesign();
 }
 
@@ -102,7 +104,8 @@ void frmOpening::cmdGetOld_Click() {
   // A cancelled dialog leaves everything as it was: no read, no message,
   // and the user stays on this screen.
   if (path.empty()) return;
-  files::ReadDesignFile(path, m_session.design, m_dialogs);
+  const bool read = files::ReadDesignFile(path, m_session.design, m_dialogs);
+  m_session.filed.name = read ? std::filesystem::path(path).filename().string() : std::string();
   m_manager.ShowDesign();
 }
 
@@ -113,6 +116,7 @@ void frmOpening::cmdWizard_Click() {
     frmWizard wizard(m_session, m_dialogs, this);
     wizard.exec();
   }
+  m_session.filed.name.clear();  // the wizard's design comes from no file
   m_manager.ShowDesign();
 }
 

@@ -71,9 +71,10 @@ TEST(SchematicScreenTest, DrawsTheCircuitAtItsPlaces) {
                                    "Inductor Q values: 200", "Capacitor Q values: 1000", "200pF",
                                    notation::FormatInductance(4e-9f * 14 * 14), "360pF",
                                    notation::FormatInductance(4e-9f * 12 * 12), "68pF", "200pF"}));
-      // Then the legend keys for the two curves.
+      // Then the legend keys for the two curves; Rload's texts lie lower, clear of "L1 turns:".
       EXPECT_EQ(canvas.Ops().front().kind, Kind::Clear);
       expected = "7500,4750-8200,4750 8500,4750-9200,4750 " + expected;
+      expected.replace(expected.find("6750,6200"), 29, "6750,6550 \"Rload\" W 6750,6800");
       const auto lines = canvas.OfKind(Kind::Line);
       EXPECT_EQ(std::pair(lines[0].lineWidth, lines[1].lineWidth), std::pair(2.0, 1.0));
     } else {

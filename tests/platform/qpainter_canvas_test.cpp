@@ -65,8 +65,8 @@ TEST(DrawingSurfaceTest, DrawsAgainAfterAResize) {
 
 constexpr Rgb kPink{255, 221, 221};
 
-// Writes a label, draws something, writes the label again: an untouched
-// label is left alone (antialiased text written twice turns bold).
+// Writes a label, draws something, places and writes it again as each Monte Carlo trial
+// does: an untouched label is left alone (antialiased text written twice turns bold).
 TEST(CanvasOverdrawTest, LabelIsWrittenAgainOnlyWhenSomethingCoveredIt) {
   const struct {
     const char* name;
@@ -74,6 +74,7 @@ TEST(CanvasOverdrawTest, LabelIsWrittenAgainOnlyWhenSomethingCoveredIt) {
     bool textWrittenAgain;
   } rows[] = {
       {"nothing", [](QPainterCanvas&) {}, false},
+      {"label against it", [](auto& c) { c.SetTextPosition({1100, 1080}), c.Text("-6"); }, false},
       {"line elsewhere", [](QPainterCanvas& c) { c.Line({0, 8000}, {9000, 8500}, model::kBlue); },
        false},
       {"box over it", [](QPainterCanvas& c) { c.FilledBox({900, 900}, {3000, 1800}, kPink); }, true},
@@ -82,14 +83,14 @@ TEST(CanvasOverdrawTest, LabelIsWrittenAgainOnlyWhenSomethingCoveredIt) {
       {"clear", [](QPainterCanvas& c) { c.Clear(); }, true},
   };
   for (const auto& row : rows) {
-    QImage image(1200, 900, QImage::Format_RGB32);
+    QImage image(800, 600, QImage::Format_RGB32);  // where a placing point touches the label
     QPainterCanvas canvas(&image);
     canvas.Clear();
     canvas.SetTextPosition({1000, 1000});
     canvas.Text("-50");
     row.draw(canvas);
     const QImage before = image.copy();
-    canvas.SetTextPosition({1000, 1000});
+    canvas.Point({1000, 1000}, model::kWhite);
     canvas.Text("-50");
     EXPECT_EQ(image != before, row.textWrittenAgain) << row.name;
   }

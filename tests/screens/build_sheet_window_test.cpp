@@ -19,13 +19,14 @@ TEST_F(BuildSheetWindowTest, ChoicesAreKeptAndTheDesignChangesOnlyWhenTheUserSay
   other.Set("analyser.port", "A");
   ASSERT_TRUE(files::UpdateSettingsFile(path, other));
   BuildSheetWindow window(Form());
+  EXPECT_TRUE(window.sheetText->toPlainText().startsWith("Build sheet: 20.TXT, 14 MHz"));
   EXPECT_EQ(window.txtSwr->text(), QStringLiteral("2"));
   other.Set("analyser.port", "B");  // after this window read the file
   ASSERT_TRUE(files::UpdateSettingsFile(path, other));
   EXPECT_EQ(window.cboCore->currentText().toStdString(), "T37-6  (AL 3)");  // nearest AL 3
   EXPECT_NE(window.sheetText->toPlainText().indexOf(QStringLiteral("OVER RATING")), -1);
   EXPECT_FALSE(window.cmdUseTurns->isEnabled());  // until a core offers other turns
-  // The printed page (the printer itself is the report's, tested there).
+  // The printed page (its own printer is tested beside the report's).
   const auto texts = BuildSheetPage(model::BuildSheetLines(window.Sheet())).Texts();
   EXPECT_NE(std::find(texts.begin(), texts.end(), "OVER RATING"), texts.end());
 
@@ -53,8 +54,10 @@ TEST_F(BuildSheetWindowTest, ChoicesAreKeptAndTheDesignChangesOnlyWhenTheUserSay
   window.StartSearch();
   ASSERT_TRUE(QTest::qWaitFor([&] { return window.cmdAcceptProposal->isEnabled(); }, 20000));
   EXPECT_EQ(session.design.C48, before.C48);
+  EXPECT_GT(window.sheetText->cursorForPosition({0, 0}).blockNumber(), 0);  // the proposal in view
   window.cmdAcceptProposal->click();
   EXPECT_NEAR(session.design.C48, 390e-12, 1e-16);
+  EXPECT_TRUE(window.sheetText->toPlainText().startsWith("Build sheet: 20.TXT, changed, 14 MHz"));
 
   // A core with another AL: the AL follows at once, the turns on request.
   window.cboCore->setCurrentIndex(window.cboCore->findText(QStringLiteral("T50-2  (AL 4.9)")));

@@ -1,6 +1,7 @@
 // The design screen: Enter in a value box, what is shown and enabled
 // through a run and tuning, and where the save and print dialogs lead.
 
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QToolButton>
 #include <filesystem>
@@ -10,6 +11,7 @@
 #include "model/circuit/monte_carlo.h"
 #include "platform/qt_dialogs.h"
 #include "platform/turns_spinner.h"
+#include "screens/build_sheet_window.h"
 #include "screens/plot.h"
 #include "design_screen.h"
 
@@ -122,6 +124,7 @@ TEST(SaveDialogTest, RefusedNamesExtensionsAndPresetNames) {
   EXPECT_FALSE(std::filesystem::exists(refused));
   screen.Click("cmdSaveFile");
   EXPECT_EQ(screen.session.design.CurrentFile, plain + ".TXT");
+  EXPECT_EQ(screen.session.filed.name, "mine.TXT");  // what the build sheet names
   EXPECT_EQ(ReadText(plain + ".TXT").rfind(plain + ".TXT\r\n", 0), 0u);
   screen.Click("cmdSaveFile");  // one character: nothing, as before
   EXPECT_FALSE(std::filesystem::exists("y.TXT") || std::filesystem::exists("y"));
@@ -146,14 +149,17 @@ TEST(SaveDialogTest, DialogsStartInTheLastOrTheWorkingFolder) {
     DesignScreen screen;
     TempDir other;
     if (chosenBefore) screen.dialogs.RememberFolderOf((other / "mine.TXT").string());
-    QString offered;
-    WhileModal([&] { screen.Click("cmdPrint"); },
-               [&](QWidget& up) {
-                 offered = screen.Form().cdbPrintSchematic().outputFileName();
-                 up.close();
-               });
+    QString offered;  // by the build sheet, named after the design; the report keeps its own
+    BuildSheetWindow sheet(screen.Form());
+    for (QPushButton* print : {sheet.cmdPrint, screen.Find<QPushButton>("cmdPrint")})
+      WhileModal([print] { print->click(); },
+                 [&](QWidget& up) {
+                   offered += qobject_cast<QPrintDialog*>(&up)->printer()->outputFileName() + ' ';
+                   up.close();
+                 });
     const TempDir& folder = chosenBefore ? other : screen.dir;
-    EXPECT_EQ(offered.toStdString(), (folder / "report.pdf").string());
+    EXPECT_EQ(offered.toStdString(), (folder / "20-buildsheet.pdf").string() + ' ' +
+                                         (folder / "report.pdf").string() + ' ');
   }
   // The file dialogs of one run, too, start where the last one ended.
   platform::QtDialogs dialogs;

@@ -7,6 +7,7 @@
 
 #include "design_screen.h"
 #include "platform/instance_slot.h"
+#include "platform/recording_canvas.h"
 #include "platform/screen_geometry.h"
 #include "screens/frm_exit.h"
 #include "screens/frm_wizard.h"
@@ -108,6 +109,34 @@ TEST(WindowSizeTest, ValueBoxesShowTheirTextAtTheMinimumAndAfterEveryWrite) {
   screen.Type("txtTurnsL2", "14");
   screen.Click("cmdAccept");
   EXPECT_TRUE(Box("txtTurnsL2")->toolTip().isEmpty());
+}
+
+// No two controls or schematic texts overlap ("Stop" takes "MonteCarlo"'s place by turns).
+TEST(WindowSizeTest, ControlsCoverNeitherEachOtherNorTheSchematicsTexts) {
+  DesignScreen screen;
+  struct : drawing::SchematicTarget {
+    void SetField(drawing::SchematicField, const std::string&) override {}
+  } none;
+  platform::RecordingCanvas schematic;
+  drawing::DrawDesignSchematic(schematic, screen.session, none);
+  frmDesign& form = screen.Form();
+  form.show();
+  for (const QSize size : {form.size(), QSize(1920, 1160)}) {
+    form.resize(size);
+    QFont font;
+    font.setPixelSize(form.Geometry().FontPixels(platform::GridForm::kScreenFontFactor));
+    std::vector<std::pair<QRect, QString>> taken;
+    for (const auto& op : schematic.OfKind(platform::RecordingCanvas::Kind::Text)) {
+      const QRect from(form.Geometry().Map(op.a.x, op.a.y, 1, 1).topLeft(), QSize(9999, 999));
+      taken.push_back({QFontMetrics(font).boundingRect(from, 0, op.text.c_str()), op.text.c_str()});
+    }
+    for (QWidget* c : form.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+      if (c->objectName() != "cmdMonteStop") taken.push_back({c->geometry(), c->objectName()});
+    for (std::size_t i = 0; i < taken.size(); ++i)
+      for (std::size_t j = 0; j < i; ++j)
+        EXPECT_FALSE(taken[i].first.intersects(taken[j].first))
+            << taken[i].second.toStdString() << " on " << taken[j].second.toStdString();
+  }
 }
 
 // A place comes free when its copy ends.
