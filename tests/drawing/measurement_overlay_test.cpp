@@ -379,7 +379,7 @@ TEST_F(MeasurementScreenTest, KeptTracesAreDrawnUnderTheMeasurementWithTheirLege
   const auto* pixels = reinterpret_cast<const QRgb*>(png.constBits());
   EXPECT_NE(std::count(pixels, pixels + png.width() * png.height(), qRgb(c.r, c.g, c.b)), 0);
   inTrace("after", "Remove");
-  EXPECT_EQ(session.traces.Items().size(), 1u);
+  EXPECT_EQ(session.traces.Items().at(0).name, offered);
 }
 
 }  // namespace
