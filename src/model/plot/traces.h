@@ -15,16 +15,18 @@ namespace diruruzevuv::model {
 // readers with any common colour-vision deficiency can tell them apart,
 // without its green, which lies too near the measured S21's green. None
 // comes near the response's blue, the trials' yellow, the boxes' red or
-// the measurement's green, violet and orange.
+// the measurement's green, violet and orange. Taken in this order: the
+// pale sand and the indigo, darkest and nearest the response's blue on
+// thin lines, come last.
 inline constexpr std::array<Rgb, 8> kTracePalette{{
-    {0x33, 0x22, 0x88},  // indigo
-    {0x44, 0xAA, 0x99},  // teal
     {0xCC, 0x66, 0x77},  // rose
+    {0x44, 0xAA, 0x99},  // teal
     {0x99, 0x99, 0x33},  // olive
-    {0x88, 0xCC, 0xEE},  // cyan
     {0x88, 0x22, 0x55},  // wine
-    {0xDD, 0xCC, 0x77},  // sand
+    {0x88, 0xCC, 0xEE},  // cyan
     {0xAA, 0x44, 0x99},  // purple
+    {0xDD, 0xCC, 0x77},  // sand
+    {0x33, 0x22, 0x88},  // indigo
 }};
 
 // A measurement frozen for comparison with later ones.
