@@ -30,6 +30,7 @@ constexpr Command kCommands[] = {
     {"devices", RunDevicesCommand, "list the network analysers attached"},
     {"measure", RunMeasureCommand, "sweep the analyser into a Touchstone file"},
     {"buildsheet", RunBuildSheetCommand, "core, wire, standard capacitors and part stress"},
+    {"harmonics", RunHarmonicsCommand, "harmonics at the antenna against a spurious-emission rule"},
 };
 
 void PrintHelp() {
@@ -51,7 +52,8 @@ void PrintHelp() {
       "the tolerance (--tolerance, default 3 %) and twice its uncertainty (one standard\n"
       "deviation, for at least 0.05 dB of measurement noise). POOR FIT is a verdict\n"
       "(exit 0): the measurement cannot decide, or the parts do not explain it.\n"
-      "\nExit status: 0 done, 1 an error (message on standard error), 2 wrong usage.\n"
+      "\nExit status: 0 done, 1 an error (message on standard error), 2 wrong usage,\n"
+      "3 (harmonics) a harmonic does not meet the rule.\n"
       "See diruruzevuv-cli(1) for the files each command reads and writes.\n";
   std::fputs(text.c_str(), stdout);
 }

@@ -31,6 +31,8 @@ int RunTouchstoneCommand(const Context& context, const std::vector<std::string>&
 int RunMeasureCommand(const Context& context, const std::vector<std::string>& args);
 int RunDevicesCommand(const Context& context, const std::vector<std::string>& args);
 int RunBuildSheetCommand(const Context& context, const std::vector<std::string>& args);
+// Exit status 3: a harmonic with a PA level given does not meet the rule.
+int RunHarmonicsCommand(const Context& context, const std::vector<std::string>& args);
 // Hands over to the report renderer, a separate program that loads Qt.
 int RunReportCommand(const Context& context, const std::vector<std::string>& args);
 
@@ -53,6 +55,9 @@ inline constexpr const char* kUsage =
     "       diruruzevuv-cli buildsheet DESIGN_FILE [--core T50-2] [--wire 24|0.5mm] [--lead MM]\n"
     "                  [--series E6|E12|E24] [--power W] [--swr S] [--rating V] [--margin X]\n"
     "                  [--search] [--csv]\n"
+    "       diruruzevuv-cli harmonics DESIGN_FILE [MEASURED_FILE|--port PORT] [--rule NAME]\n"
+    "                  [--power W] [--pa 2=-30,3=-15] [--up-to N] [--series E6|E12|E24]\n"
+    "                  [--floor DB] [--csv]\n"
     "       diruruzevuv-cli devices [--port PORT]\n"
     "       diruruzevuv-cli measure [--design DESIGN_FILE] [--port PORT] [--start HZ] [--stop HZ] "
     "[--points N] OUT_FILE\n";

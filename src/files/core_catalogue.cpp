@@ -16,9 +16,7 @@ namespace diruruzevuv::files {
 namespace {
 
 std::string_view Trim(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-  return text;
+  return TrimBlanks(text);
 }
 
 // A plain decimal number with the full stop, whatever the locale.

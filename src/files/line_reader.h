@@ -17,6 +17,13 @@ inline std::string_view WithoutByteOrderMark(std::string_view text) noexcept {
   return text;
 }
 
+// The text without its leading and trailing spaces and tabs.
+inline std::string_view TrimBlanks(std::string_view text) noexcept {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  return text;
+}
+
 // The one line reader of every input file. Works on the whole text of a
 // file held in memory. A line ends at CR LF, at a lone LF (files edited on
 // other systems) or at a lone CR; the last line needs no line end. A

@@ -20,6 +20,8 @@
 
 #include "files/core_catalogue.h"
 #include "files/design_file.h"
+#include "files/rules_file.h"
+#include "model/measurement/fit.h"
 #include "notation/notation.h"
 #include "report/report.h"
 #include "report/report_printer.h"
@@ -88,7 +90,10 @@ platform::RecordingCanvas BuildSheetPage(const std::vector<std::string>& lines) 
   page.SetFontSize(12.0);
   page.SetTextPosition({kPageLeft, kPageTop});
   page.Text("DIRUruzevuv build sheet");
-  page.SetFontSize(9.0);
+  const double room = 10000.0 - kPageTop - 3.0 * kLineHeight;
+  const double rows = static_cast<double>(std::max<std::size_t>(lines.size(), 1));
+  const double scale = std::min(1.0, room / (rows * kLineHeight));
+  page.SetFontSize(9.0 * scale);
   double y = kPageTop + 2.0 * kLineHeight;
   for (const std::string& line : lines) {
     // Each run of text starts at its character column, so that the
@@ -99,11 +104,11 @@ platform::RecordingCanvas BuildSheetPage(const std::vector<std::string>& lines) 
       if (pos == std::string::npos) break;
       std::size_t end = line.find("  ", pos);
       if (end == std::string::npos) end = line.size();
-      page.SetTextPosition({kPageLeft + kColumnWidth * static_cast<double>(pos), y});
+      page.SetTextPosition({kPageLeft + kColumnWidth * scale * static_cast<double>(pos), y});
       page.Text(line.substr(pos, end - pos));
       pos = end;
     }
-    y += kLineHeight;
+    y += kLineHeight * scale;
   }
   return page;
 }
@@ -115,6 +120,10 @@ BuildSheetWindow::BuildSheetWindow(frmDesign& form) : QDialog(&form), m_form(for
   m_catalogue = files::ReadCoreCatalogue(session.locations);
   m_settings = files::ReadSettingsFile(session.locations.workDir / files::kSettingsFileName);
   m_choices = LoadChoices(m_settings);
+  std::string unreadable;
+  m_rules = files::ReadRules(session.locations, unreadable);
+  m_rule = model::RuleNamed(m_rules, m_settings.Get("harmonics.rule"));
+  m_pa = model::ParsePaLevels(m_settings.Get("harmonics.pa")).value_or(m_pa);
 
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(MakeChoiceBoxes());
@@ -135,6 +144,11 @@ BuildSheetWindow::BuildSheetWindow(frmDesign& form) : QDialog(&form), m_form(for
   if (!m_catalogue.problems.empty()) {
     std::string text = "Some rows of the core catalogue were skipped:";
     for (const std::string& problem : m_catalogue.problems) text += "\r\n" + problem;
+    m_form.DialogsUsed().Message(text);
+  }
+  if (!unreadable.empty() || !m_rules.problems.empty()) {
+    std::string text = unreadable.empty() ? "Some rows of the rules were skipped:" : unreadable;
+    for (const std::string& problem : m_rules.problems) text += "\r\n" + problem;
     m_form.DialogsUsed().Message(text);
   }
 }
@@ -168,6 +182,19 @@ QGridLayout* BuildSheetWindow::MakeChoiceBoxes() {
   field(1, 2, "SWR at any phase:", txtSwr, "txtSwr");
   field(1, 3, "Capacitor rating (V):", txtRating, "txtRating");
   field(2, 3, "Safety margin:", txtMargin, "txtMargin");
+  cboRule = new QComboBox;
+  for (const model::RuleRow& row : m_rules.rows)
+    if (cboRule->findText(QString::fromStdString(row.name)) < 0)
+      cboRule->addItem(QString::fromStdString(row.name));
+  txtPa = new QLineEdit;
+  txtPa->setPlaceholderText(QStringLiteral("2=-30,3=-15"));
+  field(3, 0, "Harmonics rule:", cboRule, "cboRule");
+  field(3, 1, "PA levels (dBc):", txtPa, "txtPa");
+  connect(cboRule, &QComboBox::activated, this, [this](int index) {
+    m_rule = cboRule->itemText(index).toStdString();
+    ChoicesChanged();
+  });
+  connect(txtPa, &QLineEdit::editingFinished, this, [this] { ChoicesChanged(); });
   // Quiet while m_loading: showing the saved choices changes nothing.
   connect(cboCore, &QComboBox::currentIndexChanged, this, &BuildSheetWindow::CoreChosen);
   connect(cboSeries, &QComboBox::currentIndexChanged, this, [this] { ChoicesChanged(); });
@@ -225,6 +252,7 @@ void BuildSheetWindow::ShowChoices() {
   txtSwr->setText(QString::fromStdString(NumberText(m_choices.stress.swr)));
   txtRating->setText(QString::fromStdString(NumberText(m_choices.stress.ratingVolts)));
   txtMargin->setText(QString::fromStdString(NumberText(m_choices.stress.margin)));
+  txtPa->setText(QString::fromStdString(model::PaLevelsText(m_pa)));
 }
 
 BuildSheetWindow::~BuildSheetWindow() {
@@ -262,11 +290,18 @@ void BuildSheetWindow::ChoicesChanged() {
   if (index >= 0 && index < static_cast<int>(m_catalogue.cores.size()))
     c.core = m_catalogue.cores[index].name;
   m_choices = c;
+  m_pa = model::ParsePaLevels(txtPa->text().trimmed().toStdString()).value_or(m_pa);
+  txtPa->setText(QString::fromStdString(model::PaLevelsText(m_pa)));
   // Written only when a choice really changed, and only the window's own
-  // keys: another copy's written meanwhile stay.
+  // keys: another copy's written meanwhile stay. The harmonics' keys only
+  // once the user has made those choices.
   files::ProgramSettings updated = m_settings, mine;
-  StoreChoices(m_choices, updated);
-  StoreChoices(m_choices, mine);
+  for (files::ProgramSettings* settings : {&updated, &mine}) {
+    StoreChoices(m_choices, *settings);
+    if (!m_rule.empty()) settings->Set("harmonics.rule", m_rule);
+    if (!m_pa.empty() || !m_settings.Get("harmonics.pa").empty())
+      settings->Set("harmonics.pa", model::PaLevelsText(m_pa));
+  }
   if (updated.values != m_settings.values) {
     std::string why;
     model::Session& session = m_form.SessionState();
@@ -311,16 +346,49 @@ void BuildSheetWindow::Recompute() {
   named.CurrentFile = StandingName(session);
   m_sheet =
       model::MakeBuildSheet(named, session.defaults, m_catalogue.Find(m_choices.core), m_choices);
-  std::vector<std::string> lines = model::BuildSheetLines(m_sheet);
-  const int proposalAt = static_cast<int>(lines.size());
-  if (m_proposal)
-    for (const std::string& line : model::ProposalLines(*m_proposal, session.design))
-      lines.push_back(line);
   QString text;
-  for (const std::string& line : lines) text += QString::fromStdString(line) + QLatin1Char('\n');
+  for (const std::string& line : SheetLines())
+    text += QString::fromStdString(line) + QLatin1Char('\n');
   sheetText->setPlainText(text);
+  cboRule->setCurrentIndex(cboRule->findText(QString::fromStdString(ShownRule())));
   // What a search was waited for comes into view, not below it.
-  if (m_proposal) sheetText->verticalScrollBar()->setValue(proposalAt);
+  if (m_proposal)
+    sheetText->verticalScrollBar()->setValue(
+        static_cast<int>(model::BuildSheetLines(m_sheet).size()));
+}
+
+std::string BuildSheetWindow::ShownRule() const {
+  const model::DesignState& design = m_form.SessionState().design;
+  if (!m_rule.empty()) return m_rule;
+  return model::FirstRuleFor(m_rules, design.LowerEdge, design.UpperEdge, m_choices.stress.watts);
+}
+
+std::vector<std::string> BuildSheetWindow::SheetLines() const {
+  std::vector<std::string> lines = model::BuildSheetLines(m_sheet);
+  if (m_proposal)
+    for (const std::string& line : model::ProposalLines(*m_proposal, m_sheet.design))
+      lines.push_back(line);
+  const model::DesignState& design = m_sheet.design;
+  const model::HarmonicsChoices choices{
+      .rule = ShownRule(), .watts = m_choices.stress.watts, .paDbc = m_pa};
+  std::vector<model::HarmonicsFilter> filters = {
+      {"design", model::DesignTransmission(design)},
+      {"soldered", model::DesignTransmission(m_sheet.built)}};
+  const auto& measured = m_form.SessionState().measurement;
+  if (measured)
+    filters.push_back(
+        {"measured", model::MeasuredTransmission(measured->network, model::kDefaultFloorDb)});
+  std::string problem = "no rule covers the band";
+  const model::HarmonicsReport report =
+      choices.rule.empty() ? model::HarmonicsReport{}
+                           : model::JudgeHarmonics(design, filters, m_rules, choices, problem);
+  lines.push_back("");
+  if (!problem.empty()) {
+    lines.push_back("Harmonics and the rules: " + problem);
+    return lines;
+  }
+  for (const std::string& line : model::HarmonicsLines(report)) lines.push_back(line);
+  return lines;
 }
 
 void BuildSheetWindow::StartSearch() {
@@ -402,12 +470,8 @@ void BuildSheetWindow::Print() {
   printer.setOutputFileName(report::WithPdfExtension(printer));
   if (printer.outputFormat() == QPrinter::PdfFormat)
     m_form.DialogsUsed().RememberFolderOf(printer.outputFileName().toStdString());
-  std::vector<std::string> lines = model::BuildSheetLines(m_sheet);
-  if (m_proposal)
-    for (const std::string& line : model::ProposalLines(*m_proposal, m_sheet.design))
-      lines.push_back(line);
   try {
-    report::RenderPageOnPrinter(BuildSheetPage(lines), printer);
+    report::RenderPageOnPrinter(BuildSheetPage(SheetLines()), printer);
   } catch (const report::PrinterError& error) {
     m_form.DialogsUsed().MessageWithTitle(error.what(), "Printer Error");
   }

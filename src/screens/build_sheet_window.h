@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <atomic>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -11,6 +12,7 @@
 #include "files/settings_file.h"
 #include "model/build/build_sheet.h"
 #include "model/build/buildable_search.h"
+#include "model/circuit/harmonics.h"
 #include "platform/recording_canvas.h"
 
 class QComboBox;
@@ -49,6 +51,8 @@ class BuildSheetWindow final : public QDialog {
   QLineEdit* txtSwr = nullptr;
   QLineEdit* txtRating = nullptr;
   QLineEdit* txtMargin = nullptr;
+  QComboBox* cboRule = nullptr;  // the spurious-emission rule of the harmonics
+  QLineEdit* txtPa = nullptr;    // the PA's harmonic levels, "2=-30,3=-15"
   QPlainTextEdit* sheetText = nullptr;
   QPushButton* cmdUseTurns = nullptr;
   QPushButton* cmdSearch = nullptr;
@@ -80,9 +84,17 @@ class BuildSheetWindow final : public QDialog {
   void SearchTick();
   void AcceptProposal();
   void Print();
+  // The sheet, the search's proposal and the harmonics against the rule,
+  // as shown and printed.
+  std::vector<std::string> SheetLines() const;
+  // The rule chosen, or the first that covers the band at the power.
+  std::string ShownRule() const;
 
   frmDesign& m_form;
   model::CoreCatalogue m_catalogue;
+  model::RuleBook m_rules;
+  std::string m_rule;  // the user's choice; empty: the first that covers the band
+  std::map<int, double> m_pa;
   files::ProgramSettings m_settings;
   model::BuildSheetChoices m_choices;
   model::BuildSheet m_sheet;
@@ -101,7 +113,8 @@ class BuildSheetWindow final : public QDialog {
 };
 
 // The sheet's lines on a landscape page of their own (14000 x 10000 units),
-// columns kept by placing each run of text at its character column.
+// columns kept by placing each run of text at its character column; a
+// sheet longer than the page is set smaller.
 platform::RecordingCanvas BuildSheetPage(const std::vector<std::string>& lines);
 
 // The settings keys of the window's choices.

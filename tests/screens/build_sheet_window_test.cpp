@@ -29,6 +29,10 @@ TEST_F(BuildSheetWindowTest, ChoicesAreKeptAndTheDesignChangesOnlyWhenTheUserSay
   // The printed page (its own printer is tested beside the report's).
   const auto texts = BuildSheetPage(model::BuildSheetLines(window.Sheet())).Texts();
   EXPECT_NE(std::find(texts.begin(), texts.end(), "OVER RATING"), texts.end());
+  // A sheet of 80 lines with the harmonics still ends on the page.
+  const auto ops = BuildSheetPage(std::vector<std::string>(80, "x"))
+                       .OfKind(platform::RecordingCanvas::Kind::Text);
+  EXPECT_LT(ops.back().a.y, 9800.0);
 
   window.txtPower->setText(QStringLiteral("5"));
   window.txtWireL1->setText(QStringLiteral("26"));
@@ -44,11 +48,22 @@ TEST_F(BuildSheetWindowTest, ChoicesAreKeptAndTheDesignChangesOnlyWhenTheUserSay
   emit window.txtPower->editingFinished();
   EXPECT_EQ(window.txtPower->text(), QStringLiteral("5"));
 
+  // The harmonics against the rule picked, with the PA's levels.
+  window.txtPa->setText(QStringLiteral("2=-30"));
+  window.cboRule->setCurrentIndex(window.cboRule->findText(QStringLiteral("US-HF")));
+  emit window.cboRule->activated(window.cboRule->currentIndex());
+  EXPECT_NE(window.sheetText->toPlainText().indexOf(QStringLiteral(
+                "design, 2nd harmonic: -72.7 dBc at the antenna, rule allows -43.0 dBc: meets by "
+                "29.7 dB")),
+            -1);
   // E24, then search off the GUI thread; nothing changes until accepted.
   window.cboSeries->setCurrentIndex(2);
   {  // another window opens with the kept choices
     const BuildSheetWindow again(Form());
-    EXPECT_EQ((again.txtPower->text() + ' ' + again.txtWireL1->text()).toStdString(), "5 26");
+    EXPECT_EQ((again.txtPower->text() + ' ' + again.txtWireL1->text() + ' ' + again.txtPa->text() +
+               ' ' + again.cboRule->currentText())
+                  .toStdString(),
+              "5 26 2=-30 US-HF");
     EXPECT_EQ(again.cboSeries->currentIndex(), 2);
   }
   window.StartSearch();
