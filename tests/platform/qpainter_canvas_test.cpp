@@ -7,6 +7,7 @@
 #include <numbers>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "platform/drawing_surface.h"
 
@@ -46,7 +47,8 @@ TEST(QPainterCanvasTest, ArcsRunCounterClockwiseOnScreen) {
 }
 
 // The window's backing image draws everything again at a new size, in
-// the style in force at its Clear; dashes leave gaps.
+// the style in force at its Clear; dashes leave gaps along lines and
+// dense curves.
 TEST(DrawingSurfaceTest, DrawsAgainAfterAResize) {
   for (const bool dashed : {false, true}) {
     DrawingSurface surface(QSize(600, 450));
@@ -54,12 +56,16 @@ TEST(DrawingSurfaceTest, DrawsAgainAfterAResize) {
     surface.SetDashed(dashed);
     surface.Clear();
     surface.Line({0, 6000}, {12000, 6000}, kRed);
+    std::vector<GridPoint> wave;  // dense, as curves are
+    for (int x = 0; x <= 12000; x += 20) wave.push_back({x * 1.0, 3000.0 + x % 40 / 2});
+    surface.Polyline(wave, kRed);
     surface.Resize(QSize(1200, 900));
-    EXPECT_TRUE(Inked(surface.Image(), QRect(100, 595, 1000, 10)) &&
-                !Inked(surface.Image(), QRect(600, 400, 1, 10)));
-    int gaps = 0;
-    for (int x = 100; x < 1100; ++x) gaps += !Inked(surface.Image(), QRect(x, 595, 1, 10));
-    EXPECT_EQ(gaps > 100, dashed);
+    EXPECT_FALSE(Inked(surface.Image(), QRect(600, 400, 1, 10)));
+    for (const int y : {295, 595}) {
+      int gaps = 0;
+      for (int x = 100; x < 1100; ++x) gaps += !Inked(surface.Image(), QRect(x, y, 1, 10));
+      EXPECT_TRUE(gaps < 600 && (gaps > 100) == dashed) << y;
+    }
   }
 }
 
