@@ -51,6 +51,11 @@ constexpr double kImageTop = 300.0;
 constexpr double kImageRight = 11450.0;
 constexpr double kImageBottom = 4400.0;
 
+// The ending that gives a trace's file its ports back when it is read.
+std::string TouchstoneEnding(const model::Trace& trace) {
+  return trace.network.ports == 2 ? ".s2p" : ".s1p";
+}
+
 // The one local file of a drop, or nothing.
 std::string DroppedFile(const QMimeData* mime) {
   if (mime == nullptr || !mime->hasUrls() || mime->urls().size() != 1) return {};
@@ -175,8 +180,7 @@ bool MeasurementControl::SaveTrace(std::size_t index, const std::string& path) {
   const std::vector<model::Trace>& traces = m_session.traces.Items();
   if (index >= traces.size()) return false;
   const model::Trace& trace = traces[index];
-  const std::string file =
-      files::WithDefaultExtension(path, trace.network.ports == 2 ? ".s2p" : ".s1p");
+  const std::string file = files::WithDefaultExtension(path, TouchstoneEnding(trace));
   std::string why;
   if (files::WriteTouchstoneFile(file, trace.network, {"Trace " + trace.name}, &why)) return true;
   m_form.DialogsUsed().Message("Cannot write " + file + ": " + why);
@@ -201,9 +205,10 @@ void MeasurementControl::AddTraceMenu(QMenu& menu, std::size_t index) {
     if (m_session.traces.Rename(index, dialogs.ChooseItem("Rename trace", "Name:", {old}, old)))
       m_form.Redisplay();
   });
-  sub->addAction(QStringLiteral("Save as Touchstone..."), this, [this, index, &dialogs] {
+  const std::string offered = "trace" + TouchstoneEnding(trace);
+  sub->addAction(QStringLiteral("Save as Touchstone..."), this, [this, index, &dialogs, offered] {
     const std::string path =
-        dialogs.SaveFile("Save trace as Touchstone", kMeasurementFilter, "trace.s2p");
+        dialogs.SaveFile("Save trace as Touchstone", kMeasurementFilter, offered);
     if (!path.empty()) SaveTrace(index, path);
   });
   sub->addAction(QStringLiteral("Remove"), this, [this, index] {
