@@ -26,25 +26,6 @@ void DrawPath(platform::Canvas& canvas, const std::vector<GridPoint>& points, mo
   canvas.Polyline(std::span<const GridPoint>(points).subspan(2), colour);
 }
 
-// The points of one measured curve inside the plot's frequency range,
-// levels limited to the frame.
-void DrawCurve(platform::Canvas& canvas, const model::PlotGeometry& geometry,
-               const model::DesignState& design, const model::MeasuredNetwork& n, int entry,
-               model::Rgb colour) {
-  const double low = std::fmin(design.SweepStart, design.SweepStop);
-  const double high = std::fmax(design.SweepStart, design.SweepStop);
-  std::vector<GridPoint> points;
-  points.reserve(n.frequency.size());
-  for (std::size_t i = 0; i < n.frequency.size(); ++i) {
-    const double f = n.frequency[i];
-    if (!(f >= low && f <= high)) continue;
-    const double magnitude = std::abs(n.s[i][entry]);
-    const double db = magnitude > 0.0 ? 20.0 * std::log10(magnitude) : -1e9;
-    points.push_back({geometry.ClampX(geometry.X(f)), geometry.ClampedY(db)});
-  }
-  DrawPath(canvas, points, colour);
-}
-
 void DrawFitted(platform::Canvas& canvas, const model::PlotGeometry& geometry,
                 const model::DesignState& design, const std::vector<double>& frequency,
                 const std::vector<double>& db, model::Rgb colour) {
@@ -64,6 +45,23 @@ bool StartsCharacter(char c) {
 }
 
 }  // namespace
+
+void DrawMeasuredCurve(platform::Canvas& canvas, const model::PlotGeometry& geometry,
+                       const model::DesignState& design, const model::MeasuredNetwork& n, int entry,
+                       model::Rgb colour) {
+  const double low = std::fmin(design.SweepStart, design.SweepStop);
+  const double high = std::fmax(design.SweepStart, design.SweepStop);
+  std::vector<GridPoint> points;
+  points.reserve(n.frequency.size());
+  for (std::size_t i = 0; i < n.frequency.size(); ++i) {
+    const double f = n.frequency[i];
+    if (!(f >= low && f <= high)) continue;
+    const double magnitude = std::abs(n.s[i][entry]);
+    const double db = magnitude > 0.0 ? 20.0 * std::log10(magnitude) : -1e9;
+    points.push_back({geometry.ClampX(geometry.X(f)), geometry.ClampedY(db)});
+  }
+  DrawPath(canvas, points, colour);
+}
 
 std::string ShortenInTheMiddle(const std::string& text, std::size_t most) {
   if (text.size() <= most) return text;
@@ -107,10 +105,10 @@ void DrawMeasurementOverlay(platform::Canvas& canvas, const model::PlotGeometry&
   if (geometry.Usable()) {
     if (n.ports == 2) {
       canvas.SetLineWidth(style.transmissionWidth);
-      DrawCurve(canvas, geometry, design, n, 1, kMeasuredTransmissionColour);
+      DrawMeasuredCurve(canvas, geometry, design, n, 1, kMeasuredTransmissionColour);
     }
     canvas.SetLineWidth(style.reflectionWidth);
-    DrawCurve(canvas, geometry, design, n, 0, kMeasuredReflectionColour);
+    DrawMeasuredCurve(canvas, geometry, design, n, 0, kMeasuredReflectionColour);
   }
   if (geometry.Usable() && shown.fitted) {
     // Thin, over the measured curves, so that both stay in sight where

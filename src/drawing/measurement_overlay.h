@@ -49,6 +49,12 @@ std::string ShortenInTheMiddle(const std::string& text, std::size_t most);
 // the design's termination (drawn just above the legend), otherwise empty.
 std::string MeasurementReferral(const model::ShownMeasurement& shown);
 
+// Draws one measured curve (entry 0 |S11|, 1 |S21|) in dB inside the
+// plot's frequency range, levels limited to the frame.
+void DrawMeasuredCurve(platform::Canvas& canvas, const model::PlotGeometry& geometry,
+                       const model::DesignState& design, const model::MeasuredNetwork& n, int entry,
+                       model::Rgb colour);
+
 // Draws the measured |S21| (two-port files) and |S11| in dB over the plot,
 // within its frequency range and floor, the fitted parts' response when
 // there is one, and the legend (the referral above it, the fitted line

@@ -12,6 +12,7 @@
 #include "model/circuit/ladder.h"
 #include "model/measurement/measured_network.h"
 #include "model/plot/rgb.h"
+#include "model/plot/traces.h"
 
 namespace diruruzevuv::model {
 
@@ -69,6 +70,9 @@ struct Session {
   // The built filter's measurement drawn over the response, while the
   // design screen shows it.
   std::optional<ShownMeasurement> measurement;
+  // Measurements kept for comparison, drawn under the current one; they
+  // live for the run and are not saved with the session.
+  TraceList traces;
 };
 
 }  // namespace diruruzevuv::model

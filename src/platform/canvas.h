@@ -43,6 +43,9 @@ class Canvas {
   // Writes text with its top left corner at the text position.
   virtual void Text(std::string_view text) = 0;
   virtual void SetLineWidth(double pixels) = 0;
+  // Dashed lines and curves until set back; solid at the start. A surface
+  // without dashes draws them solid.
+  virtual void SetDashed(bool /*dashed*/) {}
   virtual void SetFontSize(double points) = 0;
   // Persistent redraw: off during a Monte Carlo run.
   virtual void SetAutoRedraw(bool on) = 0;

@@ -26,6 +26,7 @@ void DrawingSurface::Resize(QSize size, double pixelRatio) {
   NewImage(size, pixelRatio);
   m_canvas->SetFontSize(m_fontAtClear);
   m_canvas->SetLineWidth(m_lineWidthAtClear);
+  m_canvas->SetDashed(m_dashedAtClear);
   m_canvas->Clear();
   if (!m_base.isNull()) {
     m_canvas->Painter().drawImage(QRectF(QPointF(0, 0), QSizeF(size)), m_base);
@@ -49,6 +50,7 @@ void DrawingSurface::Stretch(QSize size, double pixelRatio) {
   NewImage(size, pixelRatio);
   m_canvas->SetFontSize(m_fontPoints);
   m_canvas->SetLineWidth(m_lineWidth);
+  m_canvas->SetDashed(m_dashed);
   m_canvas->Clear();
   m_canvas->RestorePositions(current, text);
   // The old layout area lands on the new one, keeping its proportions.
@@ -83,6 +85,7 @@ void DrawingSurface::Flatten() {
   m_storedPoints = 0;
   m_fontAtClear = m_fontPoints;
   m_lineWidthAtClear = m_lineWidth;
+  m_dashedAtClear = m_dashed;
   const GridPoint current = m_canvas->Current();
   const GridPoint text = m_canvas->TextPosition();
   // A replay must continue from where the drawing stood.
@@ -101,10 +104,11 @@ void DrawingSurface::Changed() {
 }
 
 void DrawingSurface::Clear() {
-  // Font and line width stay in force across a Clear; a redraw after a
-  // resize starts from them.
+  // Font, line width and dashes stay in force across a Clear; a redraw
+  // after a resize starts from them.
   m_fontAtClear = m_fontPoints;
   m_lineWidthAtClear = m_lineWidth;
+  m_dashedAtClear = m_dashed;
   m_ops.clear();
   m_base = QImage();
   m_storedPoints = 0;
@@ -153,6 +157,11 @@ void DrawingSurface::Text(std::string_view text) {
 void DrawingSurface::SetLineWidth(double pixels) {
   m_lineWidth = pixels;
   Do([=](Canvas& c) { c.SetLineWidth(pixels); });
+}
+
+void DrawingSurface::SetDashed(bool dashed) {
+  m_dashed = dashed;
+  Do([=](Canvas& c) { c.SetDashed(dashed); });
 }
 
 void DrawingSurface::SetFontSize(double points) {

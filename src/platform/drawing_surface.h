@@ -49,6 +49,7 @@ class DrawingSurface final : public Canvas {
   void SetLineWidth(double pixels) override;
   void SetFontSize(double points) override;
   void SetAutoRedraw(bool on) override;
+  void SetDashed(bool dashed) override;
 
  private:
   using Operation = std::function<void(Canvas&)>;
@@ -74,6 +75,8 @@ class DrawingSurface final : public Canvas {
   double m_lineWidth = 1.0;
   double m_fontAtClear = 9.0;
   double m_lineWidthAtClear = 1.0;
+  bool m_dashed = false;
+  bool m_dashedAtClear = false;
 };
 
 }  // namespace diruruzevuv::platform

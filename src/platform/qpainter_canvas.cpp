@@ -141,6 +141,8 @@ void QPainterCanvas::UsePen(Rgb colour) {
   // Round ends join the page's stroked lines at the corners of the drawing.
   pen.setCapStyle(m_scale.page ? Qt::RoundCap : Qt::FlatCap);
   pen.setJoinStyle(Qt::RoundJoin);
+  // Long dashes and gaps wide enough for the page's round ends.
+  if (m_dashed) pen.setDashPattern({6.0, 4.0});
   m_painter->setPen(pen);
   m_penColour = colour;
   m_penValid = true;
@@ -164,7 +166,7 @@ void QPainterCanvas::Clear() {
 void QPainterCanvas::Line(GridPoint from, GridPoint to, Rgb colour) {
   const bool vertical = from.x == to.x;
   const bool horizontal = from.y == to.y;
-  if (vertical != horizontal && !m_scale.page) {
+  if (vertical != horizontal && !m_scale.page && !m_dashed) {
     // Grid lines, frames and most wires run along an axis: a band of whole
     // pixels is crisp and far cheaper than a stroked path.
     const QPointF a = Map(from);
@@ -315,7 +317,8 @@ void QPainterCanvas::Polyline(std::span<const GridPoint> points, Rgb colour) {
   // a tenth of a pixel of the simplified path changes no visible pixel.
   const qsizetype kept = SimplifyPolyline(m_buffer, 0.1);
   TouchedPolyline(m_buffer.data(), kept, 8);
-  if (PenPixels() < 1.5) {
+  // A dash pattern starts afresh with each call.
+  if (PenPixels() < 1.5 || m_dashed) {
     m_painter->drawPolyline(m_buffer.data(), static_cast<int>(kept));
   } else {
     // Qt rasterises a wide antialiased stroke over its whole bounding box;
@@ -450,6 +453,11 @@ void QPainterCanvas::Text(std::string_view text) {
 
 void QPainterCanvas::SetLineWidth(double pixels) {
   m_lineWidth = pixels;
+  m_penValid = false;
+}
+
+void QPainterCanvas::SetDashed(bool dashed) {
+  m_dashed = dashed;
   m_penValid = false;
 }
 

@@ -72,6 +72,7 @@ class QPainterCanvas final : public Canvas {
   void SetLineWidth(double pixels) override;
   void SetFontSize(double points) override;
   void SetAutoRedraw(bool on) override;
+  void SetDashed(bool dashed) override;
 
   // Device coordinates of a logical point.
   QPointF Map(GridPoint p) const noexcept {
@@ -124,6 +125,7 @@ class QPainterCanvas final : public Canvas {
   double m_fontPoints = 9.0;
   double m_ascent = 0.0;
   double m_lineWidth = 1.0;
+  bool m_dashed = false;
   bool m_penValid = false;
   Rgb m_penColour;
   bool m_autoRedraw = true;

@@ -7,6 +7,7 @@ RecordingCanvas::Op RecordingCanvas::Make(Kind kind) const {
   op.kind = kind;
   op.lineWidth = m_lineWidth;
   op.fontSize = m_fontSize;
+  op.dashed = m_dashed;
   return op;
 }
 
@@ -103,6 +104,13 @@ void RecordingCanvas::SetFontSize(double points) {
 void RecordingCanvas::SetAutoRedraw(bool on) {
   Op op = Make(Kind::AutoRedraw);
   op.value = on ? 1.0 : 0.0;
+  m_ops.push_back(op);
+}
+
+void RecordingCanvas::SetDashed(bool dashed) {
+  m_dashed = dashed;
+  Op op = Make(Kind::Dashed);
+  op.value = dashed ? 1.0 : 0.0;
   m_ops.push_back(op);
 }
 

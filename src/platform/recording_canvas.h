@@ -23,7 +23,8 @@ class RecordingCanvas final : public Canvas {
     Text,
     LineWidth,
     FontSize,
-    AutoRedraw
+    AutoRedraw,
+    Dashed
   };
   struct Op {
     Kind kind = Kind::Clear;
@@ -33,11 +34,12 @@ class RecordingCanvas final : public Canvas {
     double radius = 0.0;
     double start = 0.0;
     double end = 0.0;
-    double value = 0.0;  // line width, font size, auto redraw (1/0)
+    double value = 0.0;  // line width, font size, auto redraw and dashed (1/0)
     std::string text;    // Text: the text; its top left corner is in a
     // Every op also records the line width and font size in force.
     double lineWidth = 1.0;
     double fontSize = 0.0;
+    bool dashed = false;  // and whether lines are dashed
   };
 
   void Clear() override;
@@ -52,6 +54,7 @@ class RecordingCanvas final : public Canvas {
   void SetLineWidth(double pixels) override;
   void SetFontSize(double points) override;
   void SetAutoRedraw(bool on) override;
+  void SetDashed(bool dashed) override;
 
   const std::vector<Op>& Ops() const noexcept { return m_ops; }
   void Reset() { m_ops.clear(); }
@@ -67,6 +70,7 @@ class RecordingCanvas final : public Canvas {
   GridPoint m_textPosition;
   double m_lineWidth = 1.0;
   double m_fontSize = 0.0;
+  bool m_dashed = false;
 };
 
 }  // namespace diruruzevuv::platform

@@ -16,6 +16,7 @@
 #include "drawing/schematic_symbols.h"
 #include "drawing/measurement_overlay.h"
 #include "drawing/plot_drawing.h"
+#include "drawing/trace_overlay.h"
 
 namespace diruruzevuv::report {
 
@@ -157,14 +158,15 @@ void DrawReport(Canvas& page, const model::Session& session, const model::Evalua
   drawing::DrawLevelGrid(page, geometry, session.defaults.GridDivisions, options.screenWidthTwips);
   drawing::DrawAidBoxes(page, geometry, shown.aidBoxes, look);
   drawing::DrawMarkedResponse(page, geometry, shown.sweep, d, session.defaults);
-  if (session.measurement) {
-    drawing::OverlayStyle style;
-    style.transmissionWidth = 9;
-    style.reflectionWidth = 6;
-    style.legendFontSize = 10;
-    style.legendLineHeight = 220;
+  drawing::OverlayStyle style;
+  style.transmissionWidth = 9;
+  style.reflectionWidth = 6;
+  style.legendFontSize = 10;
+  style.legendLineHeight = 220;
+  drawing::DrawTraces(page, geometry, session.traces, d, style);
+  if (session.measurement)
     drawing::DrawMeasurementOverlay(page, geometry, *session.measurement, d, style);
-  }
+  drawing::DrawTraceLegend(page, geometry.Frame(), session.traces, style);
   const std::string unanalysable = UnanalysableText(shown, d, geometry);
   drawing::DrawUnanalysableLine(page, geometry.Frame(), unanalysable, look);
   DrawSchematic(page, d);
@@ -263,6 +265,9 @@ void Replay(const platform::RecordingCanvas& recording, Canvas& target) {
         break;
       case Kind::AutoRedraw:
         target.SetAutoRedraw(op.value != 0.0);
+        break;
+      case Kind::Dashed:
+        target.SetDashed(op.value != 0.0);
         break;
     }
   }

@@ -9,8 +9,10 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QPixmap>
 #include <QPushButton>
 #include <QShortcut>
+#include <QTime>
 #include <QUrl>
 #include <memory>
 #include <optional>
@@ -47,6 +49,11 @@ constexpr double kImageLeft = 5400.0;
 constexpr double kImageTop = 300.0;
 constexpr double kImageRight = 11450.0;
 constexpr double kImageBottom = 4400.0;
+
+// The ending that gives a trace's file its ports back when it is read.
+std::string TouchstoneEnding(const model::Trace& trace) {
+  return trace.network.ports == 2 ? ".s2p" : ".s1p";
+}
 
 // The one local file of a drop, or nothing.
 std::string DroppedFile(const QMimeData* mime) {
@@ -156,6 +163,59 @@ void MeasurementControl::Fit() {
   m_form.Redisplay();
 }
 
+bool MeasurementControl::KeepTrace() {
+  if (!m_session.measurement || m_session.traces.Full()) return false;
+  const QTime now = QTime::currentTime();
+  const std::string offered = model::DefaultTraceName(m_session.measurement->network.name,
+                                                      now.hour(), now.minute(), now.second());
+  const std::string name =
+      m_form.DialogsUsed().ChooseItem("Keep this trace", "Name:", {offered}, offered);
+  if (!m_session.traces.Keep(name, m_session.measurement->network)) return false;
+  m_form.Redisplay();
+  return true;
+}
+
+bool MeasurementControl::SaveTrace(std::size_t index, const std::string& path) {
+  const std::vector<model::Trace>& traces = m_session.traces.Items();
+  if (index >= traces.size()) return false;
+  const model::Trace& trace = traces[index];
+  const std::string file = files::WithDefaultExtension(path, TouchstoneEnding(trace));
+  std::string why;
+  if (files::WriteTouchstoneFile(file, trace.network, {"Trace " + trace.name}, &why)) return true;
+  m_form.DialogsUsed().Message("Cannot write " + file + ": " + why);
+  return false;
+}
+
+void MeasurementControl::AddTraceMenu(QMenu& menu, std::size_t index) {
+  const model::Trace& trace = m_session.traces.Items()[index];
+  const model::Rgb c = model::kTracePalette[trace.colour];
+  QPixmap swatch(12, 12);
+  swatch.fill(QColor(c.r, c.g, c.b));
+  QMenu* sub = menu.addMenu(QIcon(swatch), QString::fromStdString("Trace: " + trace.name));
+  platform::Dialogs& dialogs = m_form.DialogsUsed();
+  QAction* shown = sub->addAction(QStringLiteral("Shown"), this, [this, index](bool on) {
+    m_session.traces.SetVisible(index, on);
+    m_form.Redisplay();
+  });
+  shown->setCheckable(true);
+  shown->setChecked(trace.visible);
+  sub->addAction(QStringLiteral("Rename..."), this, [this, index, &dialogs] {
+    const std::string old = m_session.traces.Items()[index].name;
+    if (m_session.traces.Rename(index, dialogs.ChooseItem("Rename trace", "Name:", {old}, old)))
+      m_form.Redisplay();
+  });
+  const std::string offered = "trace" + TouchstoneEnding(trace);
+  sub->addAction(QStringLiteral("Save as Touchstone..."), this, [this, index, &dialogs, offered] {
+    const std::string path =
+        dialogs.SaveFile("Save trace as Touchstone", kMeasurementFilter, offered);
+    if (!path.empty()) SaveTrace(index, path);
+  });
+  sub->addAction(QStringLiteral("Remove"), this, [this, index] {
+    m_session.traces.Remove(index);
+    m_form.Redisplay();
+  });
+}
+
 bool MeasurementControl::SavePlotImage(const std::string& path) {
   const QImage& image = m_form.Surface().Image();
   const QRect area = m_form.Geometry().Map(kImageLeft, kImageTop, kImageRight - kImageLeft,
@@ -222,6 +282,9 @@ QMenu* MeasurementControl::MenuAt(QPointF grid) {
       ->setEnabled(shown);
   menu->addAction(QStringLiteral("Fit built values..."), this, [this] { Fit(); })
       ->setEnabled(shown);
+  menu->addAction(QStringLiteral("Keep this trace..."), this, [this] { KeepTrace(); })
+      ->setEnabled(shown && !m_session.traces.Full());
+  for (std::size_t i = 0; i < m_session.traces.Items().size(); ++i) AddTraceMenu(*menu, i);
   menu->addSeparator();
   m_analyser->AddMenuEntries(*menu);
   menu->addAction(QStringLiteral("Measure a part..."), this,

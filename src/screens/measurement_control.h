@@ -25,8 +25,9 @@ inline constexpr const char* kMeasurementFilter =
 // The built filter's measurement on the design screen: a file dropped on
 // the window or loaded from the plot's context menu is drawn over the
 // response until it is removed, replaced or the screen is left. The menu
-// also fits the built values, saves the plot as a PNG image, saves the
-// computed response as CSV and exports it as Touchstone.
+// also keeps measurements as traces for comparison, fits the built
+// values, saves the plot as a PNG image, saves the computed response as
+// CSV and exports it as Touchstone.
 class MeasurementControl final : public QObject {
   Q_OBJECT
 
@@ -48,6 +49,13 @@ class MeasurementControl final : public QObject {
   void Remove();
   // Fits the built values and shows them in the fit dialog.
   void Fit();
+  // Keeps the shown measurement as a trace under the name the user gives
+  // (the time and the measurement's name offered); false when there is
+  // none, the list is full or the user cancels.
+  bool KeepTrace();
+  // Writes a trace as kept into a Touchstone file, ".s2p" or ".s1p" added
+  // to a name without an ending.
+  bool SaveTrace(std::size_t index, const std::string& path);
   bool SavePlotImage(const std::string& path);
   bool SaveResponseCsv(const std::string& path);
   // The design's computed S-parameters over its sweep range as a
@@ -72,6 +80,9 @@ class MeasurementControl final : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // The trace's own menu: shown or hidden, rename, save, remove.
+  void AddTraceMenu(QMenu& menu, std::size_t index);
+
   frmDesign& m_form;
   model::Session& m_session;              // outlives the form
   AnalyserControl* m_analyser = nullptr;  // a child object

@@ -9,6 +9,7 @@
 #include "notation/notation.h"
 #include "drawing/measurement_overlay.h"
 #include "drawing/plot_drawing.h"
+#include "drawing/trace_overlay.h"
 
 namespace diruruzevuv::screens {
 namespace {
@@ -60,10 +61,13 @@ PlotLabels Plot(platform::Canvas& canvas, model::Session& session,
   } else {
     drawing::DrawResponse(canvas, geometry, evaluation.sweep, session.DrawColor);
   }
+  // Kept traces under the current measurement, their legend over all.
+  drawing::DrawTraces(canvas, geometry, session.traces, design, ScreenOverlayStyle(session));
   if (session.measurement) {
     drawing::DrawMeasurementOverlay(canvas, geometry, *session.measurement, design,
-                           ScreenOverlayStyle(session));
+                                    ScreenOverlayStyle(session));
   }
+  drawing::DrawTraceLegend(canvas, geometry.Frame(), session.traces, ScreenOverlayStyle(session));
   if (!drawable) return labels;
 
   const model::WorstHarmonicUpdate worst = model::TakeWorstHarmonics(evaluation, session.plot);

@@ -315,5 +315,65 @@ TEST_F(MeasurementScreenTest, FitShowsTheFittedResponseAndChangesTheDesignOnlyWh
   EXPECT_FALSE(Drawn(drawing::kFittedColour));
 }
 
+// Each trace colour apart from the others and well away from the curves
+// already drawn: the response, trials, boxes, measurement and fit.
+TEST(TraceOverlayTest, PaletteColoursStandApart) {
+  const auto far = [](auto a, auto b) { return std::hypot(a.r - b.r, a.g - b.g, a.b - b.b); };
+  const auto& p = model::kTracePalette;
+  for (std::size_t i = 0; i < p.size(); ++i) {
+    for (const model::Rgb other :
+         {model::kBlue, model::kYellow, model::kRed, drawing::kFittedColour,
+          drawing::kMeasuredTransmissionColour, drawing::kMeasuredReflectionColour})
+      EXPECT_GT(far(p[i], other), 80.0) << i;
+    for (std::size_t j = 0; j < i; ++j) EXPECT_GT(far(p[i], p[j]), 50.0) << i;
+  }
+}
+
+// Kept traces lie under the current measurement in their own colours,
+// S21 solid and S11 dashed, named in a legend, on the screen and the page.
+TEST_F(MeasurementScreenTest, KeptTracesAreDrawnUnderTheMeasurementWithTheirLegend) {
+  const auto inTrace = [this](const QString& trace, const QString& entry) {
+    std::unique_ptr<QMenu> menu(Form().Measurement().MenuAt({8500.0, 2000.0}));
+    for (QAction* a : menu->actions())
+      for (QAction* b : a->menu() ? a->menu()->actions() : QList<QAction*>())
+        if (a->text() == "Trace: " + trace && b->text() == entry) return b->trigger();
+    ADD_FAILURE() << entry.toStdString();
+  };
+  ASSERT_TRUE(Form().Measurement().Load(measured.string()));
+  dialogs.answers = {"before"};
+  Choose("Keep this trace...");
+  Choose("Keep this trace...");  // under the name offered
+  const std::string offered = session.traces.Items().at(1).name;
+  EXPECT_TRUE(offered.ends_with(" built.s2p") && offered.size() == 18) << offered;
+  inTrace(QString::fromStdString(offered), "Shown");
+  for (const bool page : {false, true}) {
+    SCOPED_TRACE(page ? "report" : "screen");
+    RecordingCanvas canvas;
+    page ? report::DrawReport(canvas, session, Evaluated(session),
+                              report::ReportOptions{12000, "07.12.2026"})
+         : void(Plot(canvas, session, Evaluated(session), 12000.0));
+    const auto strokes = Strokes(canvas, model::kTracePalette[0]);
+    const auto dashed = std::ranges::count_if(strokes, &Op::dashed);
+    const double s11 = page ? 6.0 : 1.0;  // the thinner, dashed one
+    EXPECT_TRUE(
+        dashed > 100 && 2 * dashed == std::ssize(strokes) &&
+        std::ranges::all_of(strokes, [s11](auto& o) { return o.dashed == (o.lineWidth == s11); }));
+    EXPECT_TRUE(Strokes(canvas, model::kTracePalette[1]).empty());
+    const auto first = [&canvas](model::Rgb c) {
+      return std::ranges::find(canvas.Ops(), c, &Op::colour);
+    };
+    EXPECT_TRUE(first(model::kTracePalette[0]) < first(drawing::kMeasuredTransmissionColour));
+    EXPECT_TRUE(HasText(canvas, "before") && !HasText(canvas, offered));
+  }
+  dialogs.answers = {"after", (dir / "kept").string()};
+  inTrace("before", "Rename...");
+  inTrace("after", "Save as Touchstone...");
+  const files::TouchstoneRead read = files::ReadTouchstoneFile(dir / "kept.s2p");
+  ASSERT_TRUE(read.network) << read.error.Text();
+  EXPECT_EQ(read.network->s.size(), session.measurement->network.s.size());
+  inTrace("after", "Remove");
+  EXPECT_EQ(session.traces.Items().at(0).name, offered);
+}
+
 }  // namespace
 }  // namespace diruruzevuv::screens

@@ -7,6 +7,7 @@
 #include <numbers>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "platform/drawing_surface.h"
 
@@ -45,15 +46,25 @@ TEST(QPainterCanvasTest, ArcsRunCounterClockwiseOnScreen) {
   }
 }
 
-// The window's backing image draws everything again at a new size.
+// The window's backing image draws everything again at a new size, in the style in force
+// at its Clear; dashes leave gaps along lines and dense curves.
 TEST(DrawingSurfaceTest, DrawsAgainAfterAResize) {
-  DrawingSurface surface(QSize(600, 450));
-  surface.Clear();
-  surface.SetLineWidth(3);
-  surface.Line({0, 4500}, {12000, 4500}, kRed);
-  surface.Resize(QSize(1200, 900));
-  EXPECT_TRUE(Inked(surface.Image(), QRect(600, 445, 1, 10)) &&
-              !Inked(surface.Image(), QRect(600, 300, 1, 10)));
+  for (const bool dashed : {false, true}) {
+    DrawingSurface surface(QSize(600, 450));
+    surface.SetLineWidth(3);
+    surface.SetDashed(dashed);
+    surface.Clear();
+    surface.Line({0, 6000}, {12000, 6000}, kRed);
+    std::vector<GridPoint> wave;  // dense, as curves are
+    for (int x = 0; x <= 12000; x += 20) wave.push_back({x * 1.0, 3000.0 + x % 40 / 2});
+    surface.Polyline(wave, kRed);
+    surface.Resize(QSize(1200, 900));
+    for (const int y : {295, 595}) {
+      int gaps = 0;
+      for (int x = 100; x < 1100; ++x) gaps += !Inked(surface.Image(), QRect(x, y, 1, 10));
+      EXPECT_TRUE(gaps < 600 && (gaps > 100) == dashed) << y;
+    }
+  }
 }
 
 constexpr Rgb kPink{255, 221, 221};
