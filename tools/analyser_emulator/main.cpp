@@ -1,11 +1,15 @@
 // A stand-in analyser on a pseudo-terminal, for trying the program without
 // one on the desk:
 //   diruruzevuv-analyser-emulator [--kind h4|h|old|spectrum|v2] [--control FILE]
+//                                 [--ms-per-point MS]
 // prints the port to use (/dev/pts/N) and serves, at the analysers' serial
 // speed, until interrupted. FILE says what is connected and changes the
-// filter's parts while it runs (read before each sweep).
+// filter's parts while it runs (read before each sweep). MS is how long each
+// point takes to measure, as with a narrow IF bandwidth: a binary scan then
+// answers only once all its points are measured.
 #include <unistd.h>
 
+#include <charconv>
 #include <csignal>
 #include <cstdio>
 #include <map>
@@ -28,9 +32,15 @@ int main(int argc, char** argv) {
       options.kind = kinds.at(value);
     } else if (option == "--control" && !value.empty()) {
       options.controlFile = value;
+    } else if (option == "--ms-per-point" &&
+               std::from_chars(value.data(), value.data() + value.size(), options.slowMs).ec ==
+                   std::errc{} &&
+               options.slowMs > 0 && options.slowMs <= 10000) {
+      options.fault = diruruzevuv::testing::EmulatedFault::kSlow;
     } else {
       std::fputs(
-          "usage: diruruzevuv-analyser-emulator [--kind h4|h|old|spectrum|v2] [--control FILE]\n",
+          "usage: diruruzevuv-analyser-emulator [--kind h4|h|old|spectrum|v2] [--control FILE]\n"
+          "                                     [--ms-per-point MS]\n",
           stderr);
       return 2;
     }
