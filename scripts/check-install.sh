@@ -55,11 +55,15 @@ pdftotext "$scratch/report.pdf" - | grep -q "DIRUruzevuv Utility - 14M to 14.35M
 # grant uaccess, for the analysers' IDs only, ModemManager told off.
 rule="$usr/lib/udev/rules.d/70-diruruzevuv-analyser.rules"
 [ -f "$rule" ] || fail "no udev rule for the analysers"
-rule_line="$(grep -v '^#' "$rule" | grep -v '^$')"
-[ "$(printf '%s\n' "$rule_line" | wc -l)" -eq 1 ] || fail "the udev rule is not one line"
-for part in 'ATTRS{idVendor}=="0483"' 'ATTRS{idProduct}=="5740"' \
-  'ENV{ID_MM_DEVICE_IGNORE}="1"' 'TAG+="uaccess"'; do
-  printf '%s' "$rule_line" | grep -qF "$part" || fail "the udev rule lacks $part"
+# One line for each family's USB ID: 0483:5740 and the V2 boards' 04b4:0008.
+rule_lines="$(grep -v '^#' "$rule" | grep -v '^$')"
+[ "$(printf '%s\n' "$rule_lines" | wc -l)" -eq 2 ] || fail "the udev rule is not two lines"
+for id in '"0483", ATTRS{idProduct}=="5740"' '"04b4", ATTRS{idProduct}=="0008"'; do
+  rule_line="$(printf '%s\n' "$rule_lines" | grep -F "ATTRS{idVendor}==$id")" ||
+    fail "the udev rule lacks $id"
+  for part in 'ENV{ID_MM_DEVICE_IGNORE}="1"' 'TAG+="uaccess"'; do
+    printf '%s' "$rule_line" | grep -qF "$part" || fail "the udev rule for $id lacks $part"
+  done
 done
 if udevadm verify --help >/dev/null 2>&1; then
   udevadm verify --no-style "$rule" >/dev/null || fail "udevadm verify refuses the rule"
