@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "cli_calibration.h"
 #include "cli_commands.h"
 #include "cli_notifier.h"
 #include "files/core_catalogue.h"
@@ -30,7 +31,8 @@ std::string ConsistentCores(const model::PartMeasurement& part,
 
 // The measurement from the file or the analyser, or nothing after saying why.
 std::optional<model::MeasuredNetwork> PartNetwork(const ParsedLine& parsed,
-                                                  const model::PartRequest& range) {
+                                                  const model::PartRequest& range,
+                                                  const Correction& correction) {
   if (!parsed.operands.empty()) {
     files::TouchstoneRead read = files::ReadTouchstoneFile(parsed.operands[0]);
     if (!read.network) {
@@ -45,28 +47,33 @@ std::optional<model::MeasuredNetwork> PartNetwork(const ParsedLine& parsed,
   request.stopHz = parsed.Number("--stop").value_or(range.highHz > 0 ? range.highHz : kPartStopHz);
   request.points =
       static_cast<int>(parsed.Number("--points").value_or(instruments::kDefaultSweepPoints));
-  std::string why = instruments::SweepRequestProblem(request);
+  // A calibration's own range stands in where none is asked for.
+  const bool calibrationRange = !correction.calibration.empty() && !parsed.Has("--start") &&
+                                !parsed.Has("--stop") && range.lowHz <= 0 && range.highHz <= 0;
+  std::string why = calibrationRange ? "" : instruments::SweepRequestProblem(request);
   if (!why.empty()) {
     Fail("cannot sweep " + std::to_string(request.points) + " points from " +
          std::to_string(request.startHz) + " to " + std::to_string(request.stopHz) + " Hz: " + why);
     return std::nullopt;
   }
-  auto network = instruments::MeasureOnce(parsed.Text("--port").value_or(""), request, why);
+  if (calibrationRange) request.startHz = request.stopHz = NAN;
+  auto network = MeasureCorrected(parsed.Text("--port").value_or(""), request, correction, why);
   if (!network) Fail(why);
   return network;
 }
 
 }  // namespace
 
-// part (FILE | [--port PORT] [--start HZ] [--stop HZ] [--points N])
-// --fixture series|shunt|reflection [--kind inductor|capacitor] [--turns N]
+// part (FILE | [--port PORT] [--start HZ] [--stop HZ] [--points N]
+// [--calibration CAL_FILE | --uncalibrated]) --fixture series|shunt|reflection [--kind
+// inductor|capacitor] [--turns N]
 // [--lead MM] [--design DESIGN_FILE] [--csv]: one part's value, Q,
 // self-resonance and a toroid's AL.
 int RunPartCommand(const Context& context, const std::vector<std::string>& args) {
   const auto frequency = [](const char* name) {
     return Number(name, kFrequencyNeeds, kFrequencyRange, MissingValue::kGotEmpty);
   };
-  const CommandLine line{
+  CommandLine line{
       .command = "part",
       .shape = OptionShape::kDash,
       .options = {Text("--port", "a PORT"), frequency("--start"), frequency("--stop"),
@@ -83,16 +90,19 @@ int RunPartCommand(const Context& context, const std::vector<std::string>& args)
       .surplus = [](const std::vector<std::string>& operands) {
         return "part takes one FILE, got '" + operands[0] + "' and '" + operands[1] + "'";
       }};
+  AddCalibrationOptions(line.options);
   ParsedLine parsed;
   if (const int wrong = ParseCommandLine(line, args, parsed)) return wrong;
+  Correction correction;
+  if (const int wrong = ChooseCorrection(parsed, correction)) return wrong;
   if (!parsed.Has("--fixture"))
     return UsageError("part needs --fixture series, shunt or reflection");
   const bool analyser = parsed.Has("--port") || parsed.Has("--start") || parsed.Has("--stop") ||
-                        parsed.Has("--points");
+                        parsed.Has("--points") || correction.Chosen();
   if (!parsed.operands.empty() && analyser)
     return UsageError(
         "part measures a FILE or with the analyser (--port, --start, --stop, "
-        "--points), not both");
+        "--points, --calibration, --uncalibrated), not both");
   model::PartRequest request;
   request.fixture = *model::ParseFixture(*parsed.Text("--fixture"));
   if (parsed.Text("--kind") == "capacitor") request.kind = model::PartKind::kCapacitor;
@@ -107,7 +117,7 @@ int RunPartCommand(const Context& context, const std::vector<std::string>& args)
     if (!ReadDesignOrTellWhy(*path, *design, notifier)) return 1;
     model::UseDesignRange(*design, request);
   }
-  const auto network = PartNetwork(parsed, request);
+  const auto network = PartNetwork(parsed, request, correction);
   if (!network) return 1;
   const model::PartMeasurement part = model::MeasurePart(*network, request);
   if (!part.done) return Fail(part.error);

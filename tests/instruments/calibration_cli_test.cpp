@@ -106,6 +106,12 @@ TEST_P(CalibrationCli, CalibratedMeasurementIsTheFilterAsLoadedByThePortTwoMatch
               0);
     EXPECT_NE(ReadText(dir / "raw.s2p").find("! uncorrected: the analyser's raw readings"),
               std::string::npos);
+    // A toroid measured through the calibration, over its range: 735.6 nH.
+    connect("part series L=735.6n R=0.43 C=1.5p");
+    r = Tool({"part", "--port", port, "--calibration", cal, "--fixture", "series", "--csv"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string row = r.out.substr(r.out.find('\n') + 1);
+    EXPECT_NEAR(std::stod(row.substr(row.find(',') + 1)), 735.6e-9, 7e-9) << r.out;
     return;
   }
   // The fit loads its model with the match and finds C48 5 % and L2 10 % high.

@@ -258,9 +258,12 @@ std::string ChoosePartPoints(const MeasuredNetwork& measured, const PartRequest&
     if (!(hz > 0.0) || hz < request.lowHz || hz > request.highHz) continue;
     PartPoint p{
         hz, request.fixture == Fixture::kReflection ? measured.s[i][0] : measured.s[i][1], {}};
-    p.z = request.fixture == Fixture::kSeries  ? SeriesThroughImpedance(p.s, z0)
-          : request.fixture == Fixture::kShunt ? ShuntThroughImpedance(p.s, z0)
+    const Complex portTwo = i < measured.portTwoMatch.size() ? measured.portTwoMatch[i] : 0.0;
+    p.z = request.fixture == Fixture::kSeries  ? SeriesThroughImpedance(p.s, z0, portTwo)
+          : request.fixture == Fixture::kShunt ? ShuntThroughImpedance(p.s, z0, portTwo)
                                                : ReflectionImpedance(p.s, z0);
+    // The fit compares with what a matched port 2 would have read.
+    if (portTwo != 0.0) p.s = FixtureS(request.fixture, p.z, z0);
     if (std::isfinite(p.z.real()) && std::isfinite(p.z.imag())) points.push_back(p);
   }
   if (points.size() < 4) return "too few measured points in the range to fit the part";
@@ -383,12 +386,12 @@ std::optional<Fixture> ParseFixture(std::string_view text) noexcept {
   return std::nullopt;
 }
 
-Complex SeriesThroughImpedance(Complex s21, double z0) {
-  return 2.0 * z0 * (1.0 - s21) / s21;
+Complex SeriesThroughImpedance(Complex s21, double z0, Complex portTwo) {
+  return 2.0 * z0 * (1.0 - s21) / (s21 * (1.0 - portTwo));
 }
 
-Complex ShuntThroughImpedance(Complex s21, double z0) {
-  return z0 * s21 / (2.0 * (1.0 - s21));
+Complex ShuntThroughImpedance(Complex s21, double z0, Complex portTwo) {
+  return z0 * (1.0 + portTwo) * s21 / (2.0 * (1.0 - s21));
 }
 
 Complex ReflectionImpedance(Complex s11, double z0) {

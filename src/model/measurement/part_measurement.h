@@ -24,9 +24,13 @@ const char* FixtureKey(Fixture fixture) noexcept;    // "series", as the command
 const char* FixtureTitle(Fixture fixture) noexcept;  // "series-through"
 std::optional<Fixture> ParseFixture(std::string_view text) noexcept;
 
-// The part's impedance from what its fixture measures, at the reference z0.
-std::complex<double> SeriesThroughImpedance(std::complex<double> s21, double z0);
-std::complex<double> ShuntThroughImpedance(std::complex<double> s21, double z0);
+// The part's impedance from what its fixture measures, at the reference z0;
+// a through fixture's S21 from a calibrated one-path analyser is the wave
+// ratio with port 2 matched by its reflection portTwo, S21 / (1 - S22 portTwo).
+std::complex<double> SeriesThroughImpedance(std::complex<double> s21, double z0,
+                                            std::complex<double> portTwo = {});
+std::complex<double> ShuntThroughImpedance(std::complex<double> s21, double z0,
+                                           std::complex<double> portTwo = {});
 std::complex<double> ReflectionImpedance(std::complex<double> s11, double z0);
 
 // A toroid: L in series with its loss R, all in parallel with the

@@ -16,19 +16,23 @@ TEST(PartMeasurement, FixtureFormulasGiveHandWorkedImpedances) {
     Fixture fixture;
     C s;
     C z;
+    C portTwo = 0.0;
   };
   // series: 2 Z0 (1 - S) / S; shunt: Z0 S / (2 (1 - S)); reflection: Z0 (1 + S) / (1 - S).
+  // With port 2 matched by 0.2, S = S21 / (1 - 0.2 S22): 0.5 / 0.9 and 0.5 / 1.1.
   const Case cases[] = {
       {Fixture::kSeries, {0.5, 0.0}, {100.0, 0.0}},
       {Fixture::kSeries, {0.5, -0.5}, {0.0, 100.0}},
       {Fixture::kShunt, {0.5, 0.0}, {25.0, 0.0}},
       {Fixture::kShunt, {0.5, 0.5}, {0.0, 25.0}},
+      {Fixture::kSeries, {5.0 / 9, 0.0}, {100.0, 0.0}, 0.2},
+      {Fixture::kShunt, {5.0 / 11, 0.0}, {25.0, 0.0}, 0.2},
       {Fixture::kReflection, {-1.0 / 3, 0.0}, {25.0, 0.0}},
       {Fixture::kReflection, {0.0, 1.0}, {0.0, 50.0}},
   };
   for (const Case& c : cases) {
-    const C z = c.fixture == Fixture::kSeries  ? SeriesThroughImpedance(c.s, 50.0)
-                : c.fixture == Fixture::kShunt ? ShuntThroughImpedance(c.s, 50.0)
+    const C z = c.fixture == Fixture::kSeries  ? SeriesThroughImpedance(c.s, 50.0, c.portTwo)
+                : c.fixture == Fixture::kShunt ? ShuntThroughImpedance(c.s, 50.0, c.portTwo)
                                                : ReflectionImpedance(c.s, 50.0);
     EXPECT_NEAR(std::abs(z - c.z), 0.0, 1e-12) << FixtureKey(c.fixture) << " " << c.s;
   }
