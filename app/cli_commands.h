@@ -73,6 +73,6 @@ inline constexpr const char* kUsage =
     "                  --fixture series|shunt|reflection [--kind inductor|capacitor] [--turns N]\n"
     "                  [--lead MM] [--design DESIGN_FILE] [--csv]\n"
     "       diruruzevuv-cli tune DESIGN_FILE --port PORT [--start HZ] [--stop HZ] [--points N]\n"
-    "                  [--count N] [--csv]\n";
+    "                  [--calibration CAL_FILE | --uncalibrated] [--count N] [--csv]\n";
 
 }  // namespace diruruzevuv::cli

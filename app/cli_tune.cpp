@@ -2,11 +2,15 @@
 #include <chrono>
 #include <cmath>
 #include <csignal>
+#include <filesystem>
 
+#include "cli_calibration.h"
 #include "cli_commands.h"
 #include "cli_measurement.h"
 #include "cli_notifier.h"
+#include "files/calibration_file.h"
 #include "instruments/analyser.h"
+#include "instruments/calibrated_measurement.h"
 #include "model/measurement/tuning.h"
 
 namespace diruruzevuv::cli {
@@ -36,16 +40,51 @@ int ChooseTuneSweep(const ParsedLine& parsed, const model::DesignState& design,
   return UsageError(what + "from --start to --stop: " + problem);
 }
 
+// One sweep, read raw and corrected where a calibration is given; nothing,
+// with why set, on a fault.
+std::optional<model::MeasuredNetwork> TuneSweep(instruments::Analyser& analyser,
+                                                const instruments::SweepRequest& request,
+                                                const std::optional<files::CalibrationFile>& cal,
+                                                const std::string& calName, std::string& why) {
+  auto network = analyser.Sweep(request, [](int, int) { return !g_interrupted; });
+  if (!network) {
+    why = analyser.Error();
+    return std::nullopt;
+  }
+  if (!cal) {
+    if (request.raw) network->name += " (uncorrected)";
+    return network;
+  }
+  return files::Corrected(*cal, calName, *network, why);
+}
+
+// The calibration chosen, read and checked against the sweep: 0, or says
+// why not and returns the exit status.
+int ReadTuneCalibration(const Correction& correction, instruments::SweepRequest& request,
+                        std::optional<files::CalibrationFile>& cal, std::string& calName) {
+  request.raw = correction.Chosen();
+  if (correction.calibration.empty()) return 0;
+  files::CalibrationRead read = files::ReadCalibrationFile(correction.calibration);
+  if (!read.file) return Fail(read.error);
+  cal = std::move(read.file);
+  calName = std::filesystem::path(correction.calibration).filename().string();
+  for (const double hz : {request.startHz, request.stopHz})
+    if (const std::string outside = model::OutsideRangeText(cal->calibration.frequency, hz);
+        !outside.empty())
+      return Fail(calName + ": " + outside);
+  return 0;
+}
+
 }  // namespace
 
 // tune DESIGN_FILE --port PORT [--start HZ] [--stop HZ] [--points N]
-// [--count N] [--csv]: sweeps and fits again and again, a line of advice a
-// sweep, until --count sweeps or an interrupt (which ends it with 0).
+// [--calibration CAL_FILE | --uncalibrated] [--count N] [--csv]: sweeps and fits again and again, a
+// line of advice a sweep, until --count sweeps or an interrupt (which ends it with 0).
 int RunTuneCommand(const Context& context, const std::vector<std::string>& args) {
   const auto frequency = [](const char* name) {
     return Number(name, kFrequencyNeeds, kFrequencyRange, MissingValue::kGotEmpty);
   };
-  const CommandLine line{
+  CommandLine line{
       .command = "tune",
       .shape = OptionShape::kDash,
       .options = {Text("--port", "a PORT"), frequency("--start"), frequency("--stop"),
@@ -53,8 +92,11 @@ int RunTuneCommand(const Context& context, const std::vector<std::string>& args)
                   Whole("--count", 1, 1000000, MissingValue::kGotEmpty), Flag("--csv")},
       .operands = {"DESIGN_FILE"},
       .required = 1};
+  AddCalibrationOptions(line.options);
   ParsedLine parsed;
   if (const int wrong = ParseCommandLine(line, args, parsed)) return wrong;
+  Correction correction;
+  if (const int wrong = ChooseCorrection(parsed, correction)) return wrong;
   const std::string port = parsed.Text("--port").value_or("");
   if (port.empty()) return UsageError("tune needs --port PORT");
   std::optional<LoadedMeasurement> loaded = LoadDesign(context, parsed.operands[0]);
@@ -65,6 +107,9 @@ int RunTuneCommand(const Context& context, const std::vector<std::string>& args)
     return Fail(parsed.operands[0] + ": " + problem);
   instruments::SweepRequest request;
   if (const int wrong = ChooseTuneSweep(parsed, design, request)) return wrong;
+  std::optional<files::CalibrationFile> cal;
+  std::string calName;
+  if (const int wrong = ReadTuneCalibration(correction, request, cal, calName)) return wrong;
 
   std::signal(SIGINT, OnInterrupt);
   instruments::Timeouts timeouts;
@@ -75,15 +120,20 @@ int RunTuneCommand(const Context& context, const std::vector<std::string>& args)
   if (const std::string problem = instruments::UncorrectedProblem(*analyser, request);
       !problem.empty())
     return Fail(port + ": " + problem);
+  if (cal)
+    if (const std::string other =
+            files::OtherDeviceText(cal->device, instruments::DeviceOf(*analyser, port));
+        !other.empty())
+      std::fputs(("diruruzevuv-cli: " + calName + ": " + other + "\n").c_str(), stderr);
   const bool csv = parsed.Has("--csv");
   if (csv && WriteOut(model::kTuningCsvHeader) != 0) return 1;
   const int count = static_cast<int>(parsed.Number("--count").value_or(0));
   const auto started = std::chrono::steady_clock::now();
   for (int sweep = 1; (count == 0 || sweep <= count) && !g_interrupted; ++sweep) {
     std::optional<model::MeasuredNetwork> network =
-        analyser->Sweep(request, [](int, int) { return !g_interrupted; });
+        TuneSweep(*analyser, request, cal, calName, why);
     if (g_interrupted) break;
-    if (!network) return Fail(analyser->Error());
+    if (!network) return Fail(why);
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     const std::string name = network->name;

@@ -106,6 +106,11 @@ TEST_P(CalibrationCli, CalibratedMeasurementIsTheFilterAsLoadedByThePortTwoMatch
               0);
     EXPECT_NE(ReadText(dir / "raw.s2p").find("! uncorrected: the analyser's raw readings"),
               std::string::npos);
+    // Tuning through it: C48 and L2 off, L2 one turn too many.
+    r = Tool({"tune", DIRU_SOURCE_DATA_DIR "/20.TXT", "--port", port, "--calibration", cal,
+              "--count", "1", "--csv"});
+    EXPECT_EQ(r.out.substr(r.out.find('\n') + 1, 2), "1,") << r.err;
+    EXPECT_NE(r.out.find(",parts_off,C48;L2,-1,0,"), std::string::npos) << r.out << r.err;
     // A toroid measured through the calibration, over its range: 735.6 nH.
     connect("part series L=735.6n R=0.43 C=1.5p");
     r = Tool({"part", "--port", port, "--calibration", cal, "--fixture", "series", "--csv"});
