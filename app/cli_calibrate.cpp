@@ -47,17 +47,12 @@ int ChooseRange(const ParsedLine& parsed, bool exists, files::CalibrationFile& f
 // HZ] [--stop HZ] [--points N] [--kit KIT_FILE]: measures one standard into
 // the calibration file (making it) and says what is still missing.
 int RunCalibrateCommand(const Context&, const std::vector<std::string>& args) {
-  const auto frequency = [](const char* name) {
-    return Number(name, kFrequencyNeeds, kFrequencyRange, MissingValue::kGotEmpty);
-  };
-  const CommandLine line{
-      .command = "calibrate",
-      .shape = OptionShape::kDash,
-      .options = {Text("--port", "a PORT"), frequency("--start"), frequency("--stop"),
-                  Whole("--points", 2, instruments::kMostSweepPoints, MissingValue::kGotEmpty),
-                  Text("--kit", "a KIT_FILE")},
-      .operands = {"CAL_FILE", "STANDARD"},
-      .required = 2};
+  CommandLine line{.command = "calibrate",
+                   .shape = OptionShape::kDash,
+                   .options = AnalyserSweepOptions(),
+                   .operands = {"CAL_FILE", "STANDARD"},
+                   .required = 2};
+  line.options.push_back(Text("--kit", "a KIT_FILE"));
   ParsedLine parsed;
   if (const int wrong = ParseCommandLine(line, args, parsed)) return wrong;
   const std::string& path = parsed.operands[0];

@@ -9,6 +9,14 @@
 
 namespace diruruzevuv::cli {
 
+std::vector<Option> AnalyserSweepOptions() {
+  const auto frequency = [](const char* name) {
+    return Number(name, kFrequencyNeeds, kFrequencyRange, MissingValue::kGotEmpty);
+  };
+  return {Text("--port", "a PORT"), frequency("--start"), frequency("--stop"),
+          Whole("--points", 2, instruments::kMostSweepPoints, MissingValue::kGotEmpty)};
+}
+
 void AddCalibrationOptions(std::vector<Option>& options) {
   options.push_back(Text("--calibration", "a CAL_FILE", MissingValue::kGotNothing));
   options.push_back(Flag("--uncalibrated"));
@@ -22,23 +30,29 @@ int ChooseCorrection(const ParsedLine& parsed, Correction& correction) {
   return 0;
 }
 
+bool LoadCalibration(const Correction& correction, std::optional<files::CalibrationFile>& file,
+                     std::string& name, std::string& why) {
+  name = std::filesystem::path(correction.calibration).filename().string();
+  if (correction.calibration.empty()) return true;
+  files::CalibrationRead read = files::ReadCalibrationFile(correction.calibration);
+  if (!read.file) {
+    why = read.error;
+    return false;
+  }
+  file = std::move(read.file);
+  return true;
+}
+
 std::optional<model::MeasuredNetwork> MeasureCorrected(const std::string& port,
                                                        instruments::SweepRequest request,
                                                        const Correction& correction,
                                                        std::string& why) {
   if (!correction.Chosen()) return instruments::MeasureOnce(port, request, why);
   std::optional<files::CalibrationFile> calibration;
-  if (!correction.calibration.empty()) {
-    files::CalibrationRead read = files::ReadCalibrationFile(correction.calibration);
-    if (!read.file) {
-      why = read.error;
-      return std::nullopt;
-    }
-    calibration = std::move(read.file);
-    if (std::isnan(request.startHz) && std::isnan(request.stopHz))
-      request = {calibration->startHz, calibration->stopHz, calibration->points};
-  }
-  const std::string name = std::filesystem::path(correction.calibration).filename().string();
+  std::string name;
+  if (!LoadCalibration(correction, calibration, name, why)) return std::nullopt;
+  if (calibration && std::isnan(request.startHz) && std::isnan(request.stopHz))
+    request = {calibration->startHz, calibration->stopHz, calibration->points};
   std::string warning;
   auto network = instruments::MeasureCalibrated(
       port, request, calibration ? &*calibration : nullptr, name, why, warning);

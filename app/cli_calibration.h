@@ -14,6 +14,9 @@
 
 namespace diruruzevuv::cli {
 
+// --port PORT, --start HZ, --stop HZ and --points N: an analyser's sweep.
+std::vector<Option> AnalyserSweepOptions();
+
 // --calibration CAL_FILE and --uncalibrated.
 void AddCalibrationOptions(std::vector<Option>& options);
 
@@ -24,6 +27,11 @@ struct Correction {
 };
 // What the command line chose: 0, or says what is wrong and returns 2.
 int ChooseCorrection(const ParsedLine& parsed, Correction& correction);
+
+// The calibration chosen, read into file (none without --calibration),
+// and its file's name; false with why set when it cannot be read.
+bool LoadCalibration(const Correction& correction, std::optional<files::CalibrationFile>& file,
+                     std::string& name, std::string& why);
 
 // One sweep of the analyser on port (or of the one found), corrected as
 // chosen; nothing with why set. The calibration's range and points stand

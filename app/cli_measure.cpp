@@ -85,21 +85,17 @@ std::string OutputProblem(const std::string& out) {
 // measure [--design DESIGN_FILE] [--port PORT] [--start HZ] [--stop HZ]
 // [--points N] OUT.s2p: one sweep of the analyser into a Touchstone file.
 int RunMeasureCommand(const Context& context, const std::vector<std::string>& args) {
-  const auto frequency = [](const char* name) {
-    return Number(name, kFrequencyNeeds, kFrequencyRange, MissingValue::kGotEmpty);
-  };
-  CommandLine line{
-      .command = "measure",
-      .shape = OptionShape::kDash,
-      .options = {Text("--design", "a DESIGN_FILE"), Text("--port", "a PORT"), frequency("--start"),
-                  frequency("--stop"),
-                  Whole("--points", 2, instruments::kMostSweepPoints, MissingValue::kGotEmpty)},
-      .operands = {"OUT_FILE"},
-      .required = 1,
-      .surplusAtOnce = true,
-      .surplus = [](const std::vector<std::string>& operands) {
-        return "measure takes one OUT_FILE, got '" + operands[0] + "' and '" + operands[1] + "'";
-      }};
+  CommandLine line{.command = "measure",
+                   .shape = OptionShape::kDash,
+                   .options = {Text("--design", "a DESIGN_FILE")},
+                   .operands = {"OUT_FILE"},
+                   .required = 1,
+                   .surplusAtOnce = true,
+                   .surplus = [](const std::vector<std::string>& operands) {
+                     return "measure takes one OUT_FILE, got '" + operands[0] + "' and '" +
+                            operands[1] + "'";
+                   }};
+  for (Option& option : AnalyserSweepOptions()) line.options.push_back(std::move(option));
   AddCalibrationOptions(line.options);
   ParsedLine parsed;
   if (const int wrong = ParseCommandLine(line, args, parsed)) return wrong;

@@ -65,20 +65,14 @@ std::optional<model::MeasuredNetwork> PartNetwork(const ParsedLine& parsed,
 }  // namespace
 
 // part (FILE | [--port PORT] [--start HZ] [--stop HZ] [--points N]
-// [--calibration CAL_FILE | --uncalibrated]) --fixture series|shunt|reflection [--kind
-// inductor|capacitor] [--turns N]
-// [--lead MM] [--design DESIGN_FILE] [--csv]: one part's value, Q,
-// self-resonance and a toroid's AL.
+// [--calibration CAL_FILE | --uncalibrated]) --fixture series|shunt|reflection
+// [--kind inductor|capacitor] [--turns N] [--lead MM] [--design DESIGN_FILE]
+// [--csv]: one part's value, Q, self-resonance and a toroid's AL.
 int RunPartCommand(const Context& context, const std::vector<std::string>& args) {
-  const auto frequency = [](const char* name) {
-    return Number(name, kFrequencyNeeds, kFrequencyRange, MissingValue::kGotEmpty);
-  };
   CommandLine line{
       .command = "part",
       .shape = OptionShape::kDash,
-      .options = {Text("--port", "a PORT"), frequency("--start"), frequency("--stop"),
-                  Whole("--points", 2, instruments::kMostSweepPoints, MissingValue::kGotEmpty),
-                  Choice("--fixture", "series, shunt or reflection",
+      .options = {Choice("--fixture", "series, shunt or reflection",
                          [](const std::string& v) { return !!model::ParseFixture(v); }),
                   Choice("--kind", "inductor or capacitor",
                          [](const std::string& v) { return v == "inductor" || v == "capacitor"; }),
@@ -90,6 +84,8 @@ int RunPartCommand(const Context& context, const std::vector<std::string>& args)
       .surplus = [](const std::vector<std::string>& operands) {
         return "part takes one FILE, got '" + operands[0] + "' and '" + operands[1] + "'";
       }};
+  const std::vector<Option> sweep = AnalyserSweepOptions();
+  line.options.insert(line.options.begin(), sweep.begin(), sweep.end());
   AddCalibrationOptions(line.options);
   ParsedLine parsed;
   if (const int wrong = ParseCommandLine(line, args, parsed)) return wrong;

@@ -40,58 +40,31 @@ int ChooseTuneSweep(const ParsedLine& parsed, const model::DesignState& design,
   return UsageError(what + "from --start to --stop: " + problem);
 }
 
-// One sweep, read raw and corrected where a calibration is given; nothing,
-// with why set, on a fault.
-std::optional<model::MeasuredNetwork> TuneSweep(instruments::Analyser& analyser,
-                                                const instruments::SweepRequest& request,
-                                                const std::optional<files::CalibrationFile>& cal,
-                                                const std::string& calName, std::string& why) {
-  auto network = analyser.Sweep(request, [](int, int) { return !g_interrupted; });
-  if (!network) {
-    why = analyser.Error();
-    return std::nullopt;
-  }
-  if (!cal) {
-    if (request.raw) network->name += " (uncorrected)";
-    return network;
-  }
-  return files::Corrected(*cal, calName, *network, why);
-}
-
 // The calibration chosen, read and checked against the sweep: 0, or says
 // why not and returns the exit status.
 int ReadTuneCalibration(const Correction& correction, instruments::SweepRequest& request,
                         std::optional<files::CalibrationFile>& cal, std::string& calName) {
   request.raw = correction.Chosen();
-  if (correction.calibration.empty()) return 0;
-  files::CalibrationRead read = files::ReadCalibrationFile(correction.calibration);
-  if (!read.file) return Fail(read.error);
-  cal = std::move(read.file);
-  calName = std::filesystem::path(correction.calibration).filename().string();
-  for (const double hz : {request.startHz, request.stopHz})
-    if (const std::string outside = model::OutsideRangeText(cal->calibration.frequency, hz);
-        !outside.empty())
-      return Fail(calName + ": " + outside);
-  return 0;
+  std::string why;
+  if (!LoadCalibration(correction, cal, calName, why)) return Fail(why);
+  if (cal) why = instruments::OutsideCalibration(*cal, calName, request);
+  return why.empty() ? 0 : Fail(why);
 }
 
 }  // namespace
 
 // tune DESIGN_FILE --port PORT [--start HZ] [--stop HZ] [--points N]
-// [--calibration CAL_FILE | --uncalibrated] [--count N] [--csv]: sweeps and fits again and again, a
-// line of advice a sweep, until --count sweeps or an interrupt (which ends it with 0).
+// [--calibration CAL_FILE | --uncalibrated] [--count N] [--csv]: sweeps and
+// fits again and again, a line of advice a sweep, until --count sweeps or
+// an interrupt (which ends it with 0).
 int RunTuneCommand(const Context& context, const std::vector<std::string>& args) {
-  const auto frequency = [](const char* name) {
-    return Number(name, kFrequencyNeeds, kFrequencyRange, MissingValue::kGotEmpty);
-  };
-  CommandLine line{
-      .command = "tune",
-      .shape = OptionShape::kDash,
-      .options = {Text("--port", "a PORT"), frequency("--start"), frequency("--stop"),
-                  Whole("--points", 2, instruments::kMostSweepPoints, MissingValue::kGotEmpty),
-                  Whole("--count", 1, 1000000, MissingValue::kGotEmpty), Flag("--csv")},
-      .operands = {"DESIGN_FILE"},
-      .required = 1};
+  CommandLine line{.command = "tune",
+                   .shape = OptionShape::kDash,
+                   .options = AnalyserSweepOptions(),
+                   .operands = {"DESIGN_FILE"},
+                   .required = 1};
+  line.options.push_back(Whole("--count", 1, 1000000, MissingValue::kGotEmpty));
+  line.options.push_back(Flag("--csv"));
   AddCalibrationOptions(line.options);
   ParsedLine parsed;
   if (const int wrong = ParseCommandLine(line, args, parsed)) return wrong;
@@ -125,13 +98,21 @@ int RunTuneCommand(const Context& context, const std::vector<std::string>& args)
             files::OtherDeviceText(cal->device, instruments::DeviceOf(*analyser, port));
         !other.empty())
       std::fputs(("diruruzevuv-cli: " + calName + ": " + other + "\n").c_str(), stderr);
+  const auto going = [](int, int) { return !g_interrupted.load(); };
+  const auto sweepOnce = [&]() -> std::optional<model::MeasuredNetwork> {
+    if (correction.Chosen())
+      return instruments::SweepCalibrated(*analyser, request, cal ? &*cal : nullptr, calName, why,
+                                          going);
+    auto network = analyser->Sweep(request, going);
+    if (!network) why = analyser->Error();
+    return network;
+  };
   const bool csv = parsed.Has("--csv");
   if (csv && WriteOut(model::kTuningCsvHeader) != 0) return 1;
   const int count = static_cast<int>(parsed.Number("--count").value_or(0));
   const auto started = std::chrono::steady_clock::now();
   for (int sweep = 1; (count == 0 || sweep <= count) && !g_interrupted; ++sweep) {
-    std::optional<model::MeasuredNetwork> network =
-        TuneSweep(*analyser, request, cal, calName, why);
+    std::optional<model::MeasuredNetwork> network = sweepOnce();
     if (g_interrupted) break;
     if (!network) return Fail(why);
     const double seconds =

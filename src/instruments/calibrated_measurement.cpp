@@ -23,17 +23,39 @@ std::string MeasureStandard(const std::string& port, files::CalibrationFile& fil
   return files::RecordStandard(file, standard, *raw, device);
 }
 
+std::string OutsideCalibration(const files::CalibrationFile& calibration, const std::string& name,
+                               const SweepRequest& request) {
+  for (const double hz : {request.startHz, request.stopHz})
+    if (std::string why = model::OutsideRangeText(calibration.calibration.frequency, hz);
+        !why.empty())
+      return name + ": " + why;
+  return {};
+}
+
+std::optional<model::MeasuredNetwork> SweepCalibrated(Analyser& analyser, SweepRequest request,
+                                                      const files::CalibrationFile* calibration,
+                                                      const std::string& name, std::string& why,
+                                                      const SweepProgress& progress) {
+  request.raw = true;
+  auto network = analyser.Sweep(request, progress);
+  if (!network) {
+    why = analyser.Error();
+    return std::nullopt;
+  }
+  if (!calibration) {
+    if (network->uncorrected) network->name += " (uncorrected)";
+    return network;
+  }
+  return files::Corrected(*calibration, name, *network, why);
+}
+
 std::optional<model::MeasuredNetwork> MeasureCalibrated(
     const std::string& port, SweepRequest request, const files::CalibrationFile* calibration,
     const std::string& name, std::string& why, std::string& warning, const SweepProgress& progress,
     Timeouts timeouts) {
   // Nothing swept in vain outside the calibration's range.
-  for (const double hz : {request.startHz, request.stopHz})
-    if (calibration &&
-        !(why = model::OutsideRangeText(calibration->calibration.frequency, hz)).empty()) {
-      why = name + ": " + why;
-      return std::nullopt;
-    }
+  if (calibration && !(why = OutsideCalibration(*calibration, name, request)).empty())
+    return std::nullopt;
   std::string chosen = port;
   if (chosen.empty()) {
     const auto only = OnlyAnalyserPort(why);
@@ -44,17 +66,7 @@ std::optional<model::MeasuredNetwork> MeasureCalibrated(
   if (!analyser) return std::nullopt;
   if (calibration)
     warning = files::OtherDeviceText(calibration->device, DeviceOf(*analyser, chosen));
-  request.raw = true;
-  auto network = analyser->Sweep(request, progress);
-  if (!network) {
-    why = analyser->Error();
-    return std::nullopt;
-  }
-  if (!calibration) {
-    if (network->uncorrected) network->name += " (uncorrected)";
-    return network;
-  }
-  return files::Corrected(*calibration, name, *network, why);
+  return SweepCalibrated(*analyser, request, calibration, name, why, progress);
 }
 
 }  // namespace diruruzevuv::instruments

@@ -20,6 +20,17 @@ std::string MeasureStandard(const std::string& port, files::CalibrationFile& fil
                             model::Standard standard, std::string& warning,
                             const SweepProgress& progress = {}, Timeouts timeouts = {});
 
+// Why request reaches outside the calibration (called name), or empty.
+std::string OutsideCalibration(const files::CalibrationFile& calibration, const std::string& name,
+                               const SweepRequest& request);
+
+// One raw sweep of a connected analyser corrected by calibration; without
+// one, labelled uncorrected. Nothing with why set.
+std::optional<model::MeasuredNetwork> SweepCalibrated(Analyser& analyser, SweepRequest request,
+                                                      const files::CalibrationFile* calibration,
+                                                      const std::string& name, std::string& why,
+                                                      const SweepProgress& progress = {});
+
 // One raw sweep of the analyser on port (or of the one found) corrected by
 // calibration, the file called name; without one, the raw sweep labelled
 // uncorrected. Nothing with why set; warning as above.

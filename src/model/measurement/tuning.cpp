@@ -1,5 +1,6 @@
 #include "model/measurement/tuning.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "model/measurement/measurement_text.h"
@@ -20,18 +21,11 @@ std::string ChangeText(int change) {
          (n == 1 ? " turn" : " turns");
 }
 
-const char* VerdictCsv(TuningAdvice::Verdict verdict) {
-  switch (verdict) {
-    case TuningAdvice::Verdict::kAsDesigned:
-      return "as_designed";
-    case TuningAdvice::Verdict::kPartsOff:
-      return "parts_off";
-    case TuningAdvice::Verdict::kPoorFit:
-      return "poor_fit";
-    case TuningAdvice::Verdict::kNoFit:
-      break;
-  }
-  return "no_fit";
+// The verdict's CSV key is its words joined by underscores.
+std::string VerdictCsv(TuningAdvice::Verdict verdict) {
+  std::string key = VerdictText(verdict);
+  std::replace(key.begin(), key.end(), ' ', '_');
+  return key;
 }
 
 }  // namespace
