@@ -5,15 +5,19 @@
 namespace diruruzevuv::model {
 namespace {
 
+// The small chain-matrix steps below run several times for every point of
+// every evaluation of a fit; a call each costs more than the step.
+#define LADDER_INLINE inline __attribute__((always_inline))
+
 // The chain matrix times a section's on the right (M E) or on the left (E M).
 template <SectionKind kind>
-ChainMatrix TimesSection(const ChainMatrix& m, Complex x) noexcept {
+LADDER_INLINE ChainMatrix TimesSection(const ChainMatrix& m, Complex x) noexcept {
   if constexpr (kind == SectionKind::kShuntCapacitor)
     return {m.a + m.b * x, m.b, m.c + m.d * x, m.d};
   return {m.a, m.a * x + m.b, m.c, m.c * x + m.d};
 }
 template <SectionKind kind>
-ChainMatrix SectionTimes(Complex x, const ChainMatrix& m) noexcept {
+LADDER_INLINE ChainMatrix SectionTimes(Complex x, const ChainMatrix& m) noexcept {
   if constexpr (kind == SectionKind::kShuntCapacitor)
     return {m.a, m.b, x * m.a + m.c, x * m.b + m.d};
   return {m.a + x * m.c, m.b + x * m.d, m.c, m.d};
@@ -25,13 +29,14 @@ struct ChainTerms {
   Complex den, num;
 };
 template <class Load>
-ChainTerms TermsOf(const ChainMatrix& m, double r, Load z) noexcept {
+LADDER_INLINE ChainTerms TermsOf(const ChainMatrix& m, double r, Load z) noexcept {
   return {m.a * z + m.b + m.c * (r * z) + m.d * r, m.a * z + m.b - m.c * (r * z) - m.d * r};
 }
 
 // With another load than r, S21 is the wave ratio into it and S22 is left out.
 template <class Load>
-SParameters FromChain(const ChainMatrix& m, double r, Load z, const ChainTerms& t) noexcept {
+LADDER_INLINE SParameters FromChain(const ChainMatrix& m, double r, Load z,
+                                    const ChainTerms& t) noexcept {
   const Complex inv = Reciprocal(t.den);
   if constexpr (std::is_same_v<Load, double>)
     return {t.num * inv, 2.0 * r * inv, (-m.a * r + m.b - m.c * (r * r) + m.d * r) * inv};
@@ -59,7 +64,8 @@ struct Slopes {
 };
 
 template <int k>
-SectionSlopes Differentiate(const Ladder& ladder, const Slopes& slopes, double f) noexcept {
+LADDER_INLINE SectionSlopes Differentiate(const Ladder& ladder, const Slopes& slopes,
+                                          double f) noexcept {
   constexpr LadderSection s = kLadderSections[k];
   SectionSlopes out;
   if constexpr (s.kind == SectionKind::kShuntCapacitor) {

@@ -73,8 +73,8 @@ LeastSquares::LeastSquares(int rows, int columns)
     : m_rows(rows),
       m_columns(columns),
       m_jacobian(rows, columns),
-      m_r(rows, columns),
-      m_s(rows, columns),
+      m_r(columns, columns),
+      m_s(columns, columns),
       m_qr(rows, columns),
       m_permutation(columns),
       m_f(rows),
@@ -82,7 +82,7 @@ LeastSquares::LeastSquares(int rows, int columns)
       m_diag(columns),
       m_wa1(columns),
       m_wa2(columns),
-      m_wa3(rows),
+      m_wa3(columns),
       m_wa4(rows),
       m_step(columns),
       m_scaled(columns),
@@ -91,7 +91,10 @@ LeastSquares::LeastSquares(int rows, int columns)
 
 bool LeastSquares::Minimize(const Residuals& residuals, Eigen::VectorXd& u, int evaluations,
                             double xtol, double ftol) {
-  if (m_columns <= 0 || m_rows < m_columns || evaluations <= 0) return false;
+  if (m_columns <= 0 || m_rows < m_columns || evaluations <= 0) {
+    residuals.Evaluate(u, m_f);
+    return false;
+  }
   m_limit = evaluations;
   m_xtol = xtol;
   m_ftol = ftol;
@@ -117,7 +120,8 @@ LeastSquares::Outcome LeastSquares::Step(const Residuals& residuals, Eigen::Vect
   for (Index j = 0; j < n; ++j) m_wa2(j) = m_jacobian.col(j).blueNorm();
   m_qr.compute(m_jacobian);
   if (m_qr.info() != Eigen::Success) return Outcome::kLimit;
-  m_r = m_qr.matrixR();
+  // Only R's top square is non-zero; copying all rows cost more than the step.
+  m_r = m_qr.matrixQR().topLeftCorner(n, n).triangularView<Eigen::Upper>();
   m_permutation = m_qr.colsPermutation();
   if (m_iteration == 1) {
     for (Index j = 0; j < n; ++j) m_diag[j] = m_wa2[j] == 0. ? 1. : m_wa2[j];
@@ -199,7 +203,7 @@ void LeastSquares::Parameter() {
   constexpr double kDwarf = std::numeric_limits<double>::min();
   const Index n = m_columns;
   double& par = m_damping;
-  m_s = m_qr.matrixR();
+  m_s = m_qr.matrixQR().topLeftCorner(n, n).triangularView<Eigen::Upper>();
   const Index rank = m_qr.rank();
   m_step = m_qtf;
   m_step.tail(n - rank).setZero();

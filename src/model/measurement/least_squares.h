@@ -82,6 +82,9 @@ class LeastSquares {
   // True when it stopped on its own tolerances rather than at the limit.
   bool Minimize(const Residuals& residuals, Eigen::VectorXd& u, int evaluations, double xtol,
                 double ftol);
+  // The sum of the squared residuals where the last Minimize left u: the
+  // solver has them already, another evaluation would only repeat them.
+  double Cost() const { return m_f.squaredNorm(); }
 
  private:
   enum class Outcome { kRunning, kConverged, kLimit };
