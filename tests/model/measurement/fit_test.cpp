@@ -197,6 +197,22 @@ TEST(FitTest, CallsOffOnlyWhatTheNoiseCannotExplain) {
   EXPECT_FALSE(FitBuiltValues(design, Measured(design, built, noisy), strict).converged);
 }
 
+// The residual is the RMS over every row the fit weighs: one passband
+// point's transmission 2 dB high among otherwise exact points, which the
+// seven values can hardly absorb, leaves 2 dB over the root of the rows.
+TEST(FitTest, TheResidualIsTheRmsOverTheRows) {
+  const DesignState design = Preset(20);
+  testing::Synthesis quiet;
+  quiet.noiseDb = -120.0;
+  MeasuredNetwork measured = Measured(design, LadderFromDesign(design), quiet);
+  std::size_t i = 0;
+  while (measured.frequency[i] < 0.5 * (design.LowerEdge + design.UpperEdge)) ++i;
+  measured.s[i][1] *= std::pow(10.0, 2.0 / 20.0);
+  const FitResult fit = FitBuiltValues(design, measured, FitOptions{});
+  ASSERT_TRUE(fit.done);
+  EXPECT_NEAR(fit.residualDb, 2.0 / std::sqrt(3.0 * fit.pointsUsed), 0.002);
+}
+
 // L2 wound so that 13.6 turns would give the design's inductance: 14
 // turns come nearer than 13 (rounding down would remove one). L1 has one
 // turn too many.
@@ -255,7 +271,8 @@ TEST(FitTest, SaysPlainlyWhenTheFitIsPoor) {
     EXPECT_TRUE(fit.poor);
   }
   EXPECT_EQ(fit.poorReason.substr(0, 49), "the parts of this filter do not explain the measu");
-  EXPECT_NE(FitTable(fit, all).find("below -1000.0 dB: 0; left out at 0 Hz: 1\n"), std::string::npos);
+  EXPECT_NE(FitTable(fit, all).find("below -1000.0 dB: 0; left out at 0 Hz: 1\n"),
+            std::string::npos);
 }
 
 }  // namespace
