@@ -1,16 +1,18 @@
 #include "screens/calibration_dialog.h"
 
-#include <QApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 #include "files/file_names.h"
 #include "instruments/calibrated_measurement.h"
@@ -97,30 +99,59 @@ CalibrationDialog::CalibrationDialog(frmDesign& form, std::string port,
     b->setAutoDefault(false);
     buttons->addWidget(b);
     connect(b, &QPushButton::clicked, this, act);
+    return b;
   };
   platform::Dialogs& dialogs = form.DialogsUsed();
-  button("Kit...", [this, &dialogs] {
+  m_fileButtons.push_back(button("Kit...", [this, &dialogs] {
     if (const auto path = dialogs.OpenFile("Calibration kit", kKitFilter, ""); !path.empty())
       LoadKit(path);
-  });
-  button("Load...", [this, &dialogs] {
+  }));
+  m_fileButtons.push_back(button("Load...", [this, &dialogs] {
     if (const auto path = dialogs.OpenFile("Load calibration", kCalibrationFilter, "");
         !path.empty())
       Load(path);
-  });
-  button("Save...", [this, &dialogs] {
+  }));
+  m_fileButtons.push_back(button("Save...", [this, &dialogs] {
     if (const auto path = dialogs.SaveFile("Save calibration", kCalibrationFilter, "analyser.cal");
         !path.empty())
       Save(files::WithDefaultExtension(path, ".cal"));
-  });
+  }));
   buttons->addStretch();
   button("Close", [this] { accept(); });
+  auto* progress = new QHBoxLayout;
+  barMeasure = new QProgressBar(this);
+  barMeasure->setObjectName(QStringLiteral("barMeasure"));
+  cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
+  cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+  cmdCancel->setAutoDefault(false);
+  connect(cmdCancel, &QPushButton::clicked, this, [this] { m_cancel = true; });
+  // Their row keeps its place while hidden: the dialog does not jump.
+  for (QWidget* w : {static_cast<QWidget*>(barMeasure), static_cast<QWidget*>(cmdCancel)}) {
+    QSizePolicy policy = w->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    w->setSizePolicy(policy);
+  }
+  progress->addWidget(barMeasure);
+  progress->addWidget(cmdCancel);
+  m_progressTimer = new QTimer(this);
+  m_progressTimer->setInterval(100);
+  connect(m_progressTimer, &QTimer::timeout, this, [this] {
+    barMeasure->setRange(0, std::max(m_total.load(), 1));
+    barMeasure->setValue(m_done.load());
+  });
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(range);
   layout->addLayout(grid);
   layout->addWidget(lblMissing);
+  layout->addLayout(progress);
   layout->addLayout(buttons);
+  SetBusy(false);
   ShowState();
+}
+
+CalibrationDialog::~CalibrationDialog() {
+  m_cancel = true;
+  if (m_worker.joinable()) m_worker.join();
 }
 
 // The range as typed, while no standard fixes it: false after a message.
@@ -143,20 +174,64 @@ bool CalibrationDialog::TakeRange() {
 }
 
 bool CalibrationDialog::Measure(model::Standard standard) {
-  if (!TakeRange()) return false;
-  std::string warning;
-  files::CalibrationFile measured = m_file;
-  QApplication::setOverrideCursor(Qt::WaitCursor);
-  const std::string why = instruments::MeasureStandard(m_port, measured, standard, warning);
-  QApplication::restoreOverrideCursor();
-  if (!warning.empty()) m_form.DialogsUsed().Message(warning);
-  if (!why.empty()) {
-    m_form.DialogsUsed().Message(why);
-    return false;
-  }
-  m_file = std::move(measured);
-  ShowState();
+  if (m_busy || !TakeRange()) return false;
+  if (m_worker.joinable()) m_worker.join();
+  m_cancel = false;
+  m_done = 0;
+  m_total = m_file.points;
+  SetBusy(true);
+  instruments::Timeouts timeouts;
+  timeouts.cancel = &m_cancel;
+  m_worker = std::thread([this, standard, timeouts, port = m_port, file = m_file]() mutable {
+    Outcome outcome{std::move(file), {}, {}};
+    const auto progress = [this](int done, int total) {
+      m_done = done;
+      m_total = total;
+      return !m_cancel.load();
+    };
+    outcome.why = instruments::MeasureStandard(port, outcome.file, standard, outcome.warning,
+                                               progress, timeouts);
+    {
+      std::lock_guard lock(m_outcomeMutex);
+      m_outcome = std::move(outcome);
+    }
+    QMetaObject::invokeMethod(
+        this, [this] { Finished(); }, Qt::QueuedConnection);
+  });
   return true;
+}
+
+void CalibrationDialog::Finished() {
+  if (m_worker.joinable()) m_worker.join();
+  std::optional<Outcome> outcome;
+  {
+    std::lock_guard lock(m_outcomeMutex);
+    outcome = std::exchange(m_outcome, std::nullopt);
+  }
+  SetBusy(false);
+  if (!outcome || m_cancel.load()) return;
+  if (!outcome->warning.empty()) m_form.DialogsUsed().Message(outcome->warning);
+  if (!outcome->why.empty()) {
+    m_form.DialogsUsed().Message(outcome->why);
+    return;
+  }
+  m_file = std::move(outcome->file);
+  ShowState();
+}
+
+void CalibrationDialog::SetBusy(bool busy) {
+  m_busy = busy;
+  barMeasure->setVisible(busy);
+  cmdCancel->setVisible(busy);
+  barMeasure->setValue(0);
+  if (busy)
+    m_progressTimer->start();
+  else
+    m_progressTimer->stop();
+  for (QPushButton* b : cmdMeasure) b->setEnabled(!busy);
+  for (QPushButton* b : m_fileButtons) b->setEnabled(!busy);
+  const bool fixed = !m_file.calibration.frequency.empty();
+  for (QLineEdit* edit : {txtStart, txtStop, txtPoints}) edit->setEnabled(!busy && !fixed);
 }
 
 bool CalibrationDialog::Save(const std::string& path) {

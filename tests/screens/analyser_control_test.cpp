@@ -18,7 +18,9 @@ namespace {
 using testing::EmulatedKind;
 
 // Runs the event loop until done() holds; false after ten seconds.
-bool WaitUntil(const std::function<bool()>& done) { return QTest::qWaitFor(done, 10000); }
+bool WaitUntil(const std::function<bool()>& done) {
+  return QTest::qWaitFor(done, 10000);
+}
 
 class AnalyserScreenTest : public ::testing::Test, public testing::DesignScreen {
  protected:
@@ -27,8 +29,8 @@ class AnalyserScreenTest : public ::testing::Test, public testing::DesignScreen 
 
 TEST_F(AnalyserScreenTest, MeasuresRepeatsWhileTheWindowAnswersAndSaves) {
   // Paced so that a sweep lasts a few tenths of a second.
-  testing::AnalyserEmulator emulator({EmulatedKind::kH4, testing::EmulatedFault::kNone, 5,
-                                      30000.0});
+  testing::AnalyserEmulator emulator(
+      {EmulatedKind::kH4, testing::EmulatedFault::kNone, 5, 30000.0});
   dialogs.answers.push_back(emulator.Port());
   Choose("Measure with analyser...");
   EXPECT_EQ(files::ReadSettingsFile(dir / files::kSettingsFileName).Get("analyser.port"),
@@ -139,6 +141,10 @@ TEST_F(AnalyserScreenTest, CalibratesStepByStepAndMeasuresThroughTheCalibration)
     for (const auto& [standard, button] : connected) {
       testing::WriteText(control, std::string("connect ") + standard);
       dialog.cmdMeasure[button]->click();
+      // Measured on its own thread: the dialog answers meanwhile.
+      EXPECT_TRUE(dialog.Busy() && dialog.barMeasure->isVisible());
+      EXPECT_FALSE(dialog.cmdMeasure[4]->isEnabled());
+      ASSERT_TRUE(WaitUntil([&] { return !dialog.Busy(); }));
     }
     EXPECT_FALSE(dialog.lblTick[3]->text().isEmpty());
     EXPECT_TRUE(dialog.lblTick[4]->text().isEmpty());
@@ -147,7 +153,7 @@ TEST_F(AnalyserScreenTest, CalibratesStepByStepAndMeasuresThroughTheCalibration)
       if (button->text() == QStringLiteral("Save...")) button->click();
     dialog.accept();
   };
-  testing::WhileModal([&] { Choose("Calibrate analyser..."); }, steps);
+  testing::WhileModal([&] { Choose("Calibrate analyser..."); }, steps, 30000);
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0].rfind("the open and the short look alike", 0), 0u);
   EXPECT_EQ(files::ReadSettingsFile(dir / files::kSettingsFileName).Get("calibration.file"), cal);
@@ -159,6 +165,27 @@ TEST_F(AnalyserScreenTest, CalibratesStepByStepAndMeasuresThroughTheCalibration)
   ASSERT_TRUE(session.measurement) << dialogs.messages.back();
   EXPECT_EQ(session.measurement->network.name, emulator.Port() + ", calibrated with bench.cal");
   EXPECT_EQ(session.measurement->network.portTwoMatch.size(), 401u);
+}
+
+// A standard on a slow line: Cancel leaves the calibration as it was, and
+// closing the dialog mid-sweep ends the sweep without a message.
+TEST_F(AnalyserScreenTest, CancelsAStandardAndClosesWhileMeasuring) {
+  testing::AnalyserEmulator slow({EmulatedKind::kH4, testing::EmulatedFault::kNone, 5, 5000.0});
+  dialogs.answers = {slow.Port()};
+  const auto steps = [&](QWidget& up) {
+    auto& dialog = dynamic_cast<CalibrationDialog&>(up);
+    dialog.cmdMeasure[0]->click();
+    ASSERT_TRUE(dialog.Busy());
+    QTest::mouseClick(dialog.cmdCancel, Qt::LeftButton);
+    ASSERT_TRUE(WaitUntil([&] { return !dialog.Busy(); }));
+    EXPECT_TRUE(dialog.lblTick[0]->text().isEmpty());
+    EXPECT_TRUE(dialog.cmdMeasure[0]->isEnabled() && dialog.barMeasure->isHidden());
+    dialog.cmdMeasure[0]->click();
+    dialog.accept();
+  };
+  testing::WhileModal([&] { Choose("Calibrate analyser..."); }, steps, 20000);
+  EXPECT_TRUE(dialogs.messages.empty());
+  EXPECT_FALSE(Analyser().CalibrationInUse());
 }
 
 }  // namespace
