@@ -62,6 +62,7 @@ inline constexpr const char* kUsage =
     "       diruruzevuv-cli harmonics DESIGN_FILE [MEASURED_FILE|--port PORT] [--rule NAME]\n"
     "                  [--power W] [--pa 2=-30,3=-15] [--up-to N] [--series E6|E12|E24]\n"
     "                  [--floor DB] [--csv]\n"
+    "                  (with --port: [--calibration CAL_FILE | --uncalibrated])\n"
     "       diruruzevuv-cli devices [--port PORT]\n"
     "       diruruzevuv-cli measure [--design DESIGN_FILE] [--port PORT] [--start HZ] [--stop HZ] "
     "[--points N]\n"

@@ -24,7 +24,7 @@ struct HarmonicsArguments {
 
 int ParseHarmonicsArguments(const std::vector<std::string>& args, HarmonicsArguments& out) {
   const model::ChoiceRange power = model::kPowerRangeWatts;
-  const CommandLine line{
+  CommandLine line{
       .command = "harmonics",
       .options = {Flag("--csv"), Number("--floor", "a number of dB", {}, MissingValue::kGotNothing),
                   Text("--port", "a serial port", MissingValue::kGotNothing),
@@ -40,14 +40,19 @@ int ParseHarmonicsArguments(const std::vector<std::string>& args, HarmonicsArgum
       .required = 1,
       .insteadOfLastOperand = "--port",
   };
+  // A board that sends uncorrected data is read through a calibration.
+  AddCalibrationOptions(line.options);
   ParsedLine parsed;
   if (const int wrong = ParseCommandLine(line, args, parsed)) return wrong;
   MeasurementArguments& measurement = out.measurement;
+  if (const int wrong = ChooseCorrection(parsed, measurement.correction)) return wrong;
   measurement.csv = parsed.Has("--csv");
   measurement.floorDb = parsed.Number("--floor").value_or(measurement.floorDb);
   measurement.port = parsed.Text("--port").value_or("");
   measurement.design = parsed.operands[0];
   if (parsed.operands.size() > 1) measurement.measured = parsed.operands[1];
+  if (measurement.port.empty() && measurement.correction.Chosen())
+    return UsageError("--calibration and --uncalibrated go with --port");
   out.rule = parsed.Text("--rule");
   model::HarmonicsChoices& choices = out.choices;
   choices.watts = parsed.Number("--power").value_or(choices.watts);

@@ -126,6 +126,13 @@ TEST_P(CalibrationCli, CalibratedMeasurementIsTheFilterAsLoadedByThePortTwoMatch
   for (const char* line :
        {"C48      360.0 pF     378.0 pF      +5.0 %", "L2       0.588 uH     0.647 uH     +10.0 %"})
     EXPECT_NE(fit.out.find(line), std::string::npos) << line << fit.out;
+  // The harmonics through it too: the 5th lies beyond the calibration's 60 MHz.
+  const ProcessResult harmonics =
+      Tool({"harmonics", DIRU_SOURCE_DATA_DIR "/20.TXT", "--port", port, "--calibration", cal});
+  EXPECT_EQ(harmonics.status, 0) << harmonics.err;
+  for (const std::string line : {"Measured: " + port + ", calibrated with f.cal, two-port",
+                                 std::string("70.000-71.750   measured   not measured")})
+    EXPECT_NE(harmonics.out.find(line), std::string::npos) << line << harmonics.out;
 }
 
 INSTANTIATE_TEST_SUITE_P(Families, CalibrationCli,
