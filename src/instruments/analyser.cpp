@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 
 #include "instruments/analyser_v2.h"
 #include "notation/printable.h"
@@ -630,19 +631,36 @@ std::unique_ptr<Analyser> ConnectShell(std::unique_ptr<AnalyserShell>& shell) {
 using Probe = std::unique_ptr<Analyser> (*)(std::unique_ptr<AnalyserShell>&);
 constexpr Probe kFamilies[] = {ConnectShell, ConnectRegisters};
 
-}  // namespace
-
-std::unique_ptr<Analyser> Connect(const std::string& port, std::string& why, Timeouts timeouts) {
+std::unique_ptr<AnalyserShell> OpenShell(const std::string& port, std::string& why,
+                                         const Timeouts& timeouts) {
   std::string reason;
   auto link = OpenSerialPort(port, reason);
   if (!link) {
     why = (reason == kNotASerialPort ? port + ": " : "cannot open " + port + ": ") + reason;
     return nullptr;
   }
-  auto shell = std::make_unique<AnalyserShell>(std::move(link), port, timeouts);
+  return std::make_unique<AnalyserShell>(std::move(link), port, timeouts);
+}
+
+}  // namespace
+
+std::unique_ptr<Analyser> Connect(const std::string& port, std::string& why, Timeouts timeouts) {
+  constexpr int kFamilyCount = static_cast<int>(std::size(kFamilies));
+  const int known = timeouts.family ? timeouts.family->load() : 0;
+  if (known > 0 && known < kFamilyCount) {
+    auto shell = OpenShell(port, why, timeouts);
+    if (!shell) return nullptr;
+    if (auto analyser = kFamilies[known](shell)) return analyser;
+    // Another device on the port since: asked afresh, in the usual order.
+  }
+  auto shell = OpenShell(port, why, timeouts);
+  if (!shell) return nullptr;
   std::string first;  // the first family's reason, unless a later one knew the device
-  for (const Probe probe : kFamilies) {
-    if (auto analyser = probe(shell)) return analyser;
+  for (int family = 0; family < kFamilyCount; ++family) {
+    if (auto analyser = kFamilies[family](shell)) {
+      if (timeouts.family) timeouts.family->store(family);
+      return analyser;
+    }
     if (first.empty()) first = shell->Error();
     if (shell->HeardAnything()) break;
   }

@@ -26,6 +26,12 @@ struct Timeouts {
   // When set, raising it ends any wait within a tenth of a second (the
   // window's Cancel while the device is silent).
   const std::atomic<bool>* cancel = nullptr;
+  // When set, the family Connect tries first (0 the text shell, 1 the
+  // register protocol), and where it writes the one that answered. A
+  // register-protocol board says nothing to the text shell, so asking it
+  // that way first costs a whole reply wait: a caller that measures the
+  // same port again and again keeps this.
+  std::atomic<int>* family = nullptr;
 };
 
 // How the device sweeps, from what it says about itself.

@@ -27,6 +27,7 @@ constexpr const char* kTouchstoneFilter = "Touchstone files (*.s2p)|*.s2p;*.S2P"
 AnalyserControl::AnalyserControl(frmDesign& form, MeasurementControl& measurement)
     : QObject(&form), m_form(form), m_measurement(measurement) {
   timeouts.cancel = &m_cancel;
+  timeouts.family = &m_family;
   barSweep = new QProgressBar(&form);
   barSweep->setObjectName(QStringLiteral("barSweep"));
   barSweep->setTextVisible(true);
@@ -127,6 +128,7 @@ bool AnalyserControl::Start(const std::string& port,
     return false;
   }
   JoinWorker();
+  if (port != m_port) m_family = 0;  // what answered on another port says nothing here
   m_port = port;
   m_busy = true;
   m_repeatSweep = m_repeat;

@@ -84,6 +84,7 @@ class AnalyserControl final : public QObject {
   QTimer* m_progressTimer = nullptr;
   std::thread m_worker;
   std::atomic<bool> m_cancel{false};
+  std::atomic<int> m_family{0};  // the family that last answered on m_port
   std::atomic<int> m_done{0};
   std::atomic<int> m_total{0};
   std::mutex m_resultMutex;  // the worker's result, handed to the GUI thread

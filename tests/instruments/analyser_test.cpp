@@ -84,6 +84,31 @@ TEST(Analyser, EachKindIsDetectedAndSweeps2001PointsJoinedFromItsScans) {
   }
 }
 
+// A port known to hold a register-protocol board is asked that way first,
+// without the text shell's silence to wait out; a stale guess (another
+// device on the port since) is asked afresh.
+TEST(Analyser, APortsKnownFamilyIsAskedFirst) {
+  using namespace std::chrono_literals;
+  std::atomic<int> family{0};
+  Timeouts timeouts{1000, 1500, 300};
+  timeouts.family = &family;
+  std::string why;
+  const auto connect = [&](const std::string& port) {
+    const auto start = std::chrono::steady_clock::now();
+    const bool connected = Connect(port, why, timeouts) != nullptr;
+    return std::pair(connected, std::chrono::steady_clock::now() - start);
+  };
+  AnalyserEmulator v2({EmulatedKind::kV2});
+  const auto [first, asked] = connect(v2.Port());
+  EXPECT_TRUE(first && asked >= 1000ms) << why;
+  EXPECT_EQ(family, 1);
+  const auto [again, known] = connect(v2.Port());
+  EXPECT_TRUE(again && known < 500ms) << why;
+  AnalyserEmulator shell({EmulatedKind::kH4});
+  EXPECT_TRUE(connect(shell.Port()).first) << why;
+  EXPECT_EQ(family, 0);
+}
+
 TEST(Analyser, FailuresGiveAMessageNamingThePortAndNoMeasurement) {
   struct FaultCase {
     const char* name;
