@@ -126,6 +126,9 @@ std::unique_ptr<ByteLink> OpenSerialPort(const std::string& path, std::string& w
     ::cfsetospeed(&tio, B115200);
     ::tcsetattr(fd, TCSANOW, &tio);
   }
+  // What the device sent an earlier client that stopped mid-reply (a
+  // sweep's values) would be taken for the answer to our first command.
+  ::tcflush(fd, TCIFLUSH);
   return std::make_unique<FdLink>(fd, path);
 }
 

@@ -109,6 +109,21 @@ TEST(Analyser, APortsKnownFamilyIsAskedFirst) {
   EXPECT_EQ(family, 0);
 }
 
+// A client that stopped mid-sweep leaves the device's reply waiting on the
+// port; the next one must not take it for the answer to its first command.
+TEST(Analyser, WhatAnEarlierClientLeftUnreadIsNotTakenForAnAnswer) {
+  AnalyserEmulator emulator({EmulatedKind::kV2});
+  std::string why;
+  {
+    // The register protocol's FIFO read of 255 values of 32 bytes.
+    auto link = OpenSerialPort(emulator.Port(), why);
+    ASSERT_TRUE(link && link->Write(std::string("\x18\x30\xff", 3), why)) << why;
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  }
+  const auto analyser = Connect(emulator.Port(), why, kFast);
+  ASSERT_TRUE(analyser) << why;
+}
+
 TEST(Analyser, FailuresGiveAMessageNamingThePortAndNoMeasurement) {
   struct FaultCase {
     const char* name;
