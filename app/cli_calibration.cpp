@@ -30,6 +30,13 @@ int ChooseCorrection(const ParsedLine& parsed, Correction& correction) {
   return 0;
 }
 
+int ChooseCorrectionForPort(const ParsedLine& parsed, Correction& correction) {
+  if (const int wrong = ChooseCorrection(parsed, correction)) return wrong;
+  if (parsed.Text("--port").value_or("").empty() && correction.Chosen())
+    return UsageError("--calibration and --uncalibrated go with --port");
+  return 0;
+}
+
 bool LoadCalibration(const Correction& correction, std::optional<files::CalibrationFile>& file,
                      std::string& name, std::string& why) {
   name = std::filesystem::path(correction.calibration).filename().string();

@@ -27,6 +27,9 @@ struct Correction {
 };
 // What the command line chose: 0, or says what is wrong and returns 2.
 int ChooseCorrection(const ParsedLine& parsed, Correction& correction);
+// The same for a command that reads a file or measures on --port: a
+// correction goes with --port only.
+int ChooseCorrectionForPort(const ParsedLine& parsed, Correction& correction);
 
 // The calibration chosen, read into file (none without --calibration),
 // and its file's name; false with why set when it cannot be read.

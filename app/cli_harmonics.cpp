@@ -45,14 +45,12 @@ int ParseHarmonicsArguments(const std::vector<std::string>& args, HarmonicsArgum
   ParsedLine parsed;
   if (const int wrong = ParseCommandLine(line, args, parsed)) return wrong;
   MeasurementArguments& measurement = out.measurement;
-  if (const int wrong = ChooseCorrection(parsed, measurement.correction)) return wrong;
+  if (const int wrong = ChooseCorrectionForPort(parsed, measurement.correction)) return wrong;
   measurement.csv = parsed.Has("--csv");
   measurement.floorDb = parsed.Number("--floor").value_or(measurement.floorDb);
   measurement.port = parsed.Text("--port").value_or("");
   measurement.design = parsed.operands[0];
   if (parsed.operands.size() > 1) measurement.measured = parsed.operands[1];
-  if (measurement.port.empty() && measurement.correction.Chosen())
-    return UsageError("--calibration and --uncalibrated go with --port");
   out.rule = parsed.Text("--rule");
   model::HarmonicsChoices& choices = out.choices;
   choices.watts = parsed.Number("--power").value_or(choices.watts);
