@@ -75,6 +75,8 @@ TEST(CliMessagesTest, EveryFailureSaysWhatIsWrongInOneLine) {
       {"fit {data}/40.TXT {dir}/two.s2p", 1,
        "too few measured points above the floor to fit the parts"},
       {"fit a b --floor abc", 2, "--floor needs a number of dB, got 'abc'"},
+      {"harmonics {data}/20.TXT --uncalibrated", 2,
+       "--calibration and --uncalibrated go with --port"},
       {"compare a b --floor", 2, "--floor needs a number of dB, got nothing"},
       {"fit a b --tolerance 101", 2,
        "--tolerance needs a percentage above 0, at most 100, got '101'"},
